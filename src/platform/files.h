@@ -1,0 +1,34 @@
+#pragma once
+
+// Kernel-shaped file and module calls over POSIX. Strings are UTF-8; the W names stay so the
+// game's calls read as they were written. Both '/' and '\' are accepted as separators.
+
+#include "platform/platform_types.h"
+
+constexpr DWORD INVALID_FILE_ATTRIBUTES = 0xFFFFFFFFu;
+constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x10u;
+constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x80u;
+
+// The handle of the running program. Any other name is not a module we know: null.
+HMODULE GetModuleHandleW(const char* moduleName);
+
+// Copies the running program's path. Only the program itself is a module here: `module` must
+// be null or GetModuleHandleW(nullptr), else 0. Truncates to size - 1 characters plus the
+// terminator and then returns `size`; otherwise returns the characters copied. 0 on failure.
+DWORD GetModuleFileNameW(HMODULE module, char* buffer, DWORD size);
+
+// INVALID_FILE_ATTRIBUTES when the path does not exist (or is empty or null);
+// FILE_ATTRIBUTE_DIRECTORY for a folder; FILE_ATTRIBUTE_NORMAL for anything else.
+DWORD GetFileAttributesW(const char* path);
+
+// Makes `path` absolute against the working folder and resolves "." and ".." by text alone.
+// The result uses '/'. Returns its length without the terminator when it fits in
+// `bufferLength`, else the size needed including the terminator (buffer untouched); 0 for a
+// null or empty path. `*filePart` (if given) points at the last component inside `buffer`,
+// or is null when the result ends in a separator.
+DWORD GetFullPathNameW(const char* path, DWORD bufferLength, char* buffer, char** filePart);
+
+void Sleep(DWORD milliseconds);
+
+// Pretends the program lives at `path` (tests of the media search); nullptr restores the truth.
+void SetModuleFileNameForTests(const char* path);
