@@ -1,0 +1,72 @@
+#pragma once
+
+#include "creature/verlet.h"
+#include "math/vector.h"
+
+// The player's creature: a physical skeleton (body, feet, hips) that collides with the
+// level, and a cosmetic one (legs, knees, antennae) re-attached to it every step.
+class CCreature {
+public:
+    CCreature() = default;
+    CCreature(const CCreature&) = delete;
+    CCreature& operator=(const CCreature&) = delete;
+
+    bool alive = false;
+
+    // Body system, particles 0 to 4.
+    VerletParticle* body = nullptr;
+    VerletParticle* leftFoot = nullptr;
+    VerletParticle* rightFoot = nullptr;
+    VerletParticle* leftHip = nullptr;
+    VerletParticle* rightHip = nullptr;
+
+    // Limb system, particles 0 to 9.
+    VerletParticle* leftLegTop = nullptr;
+    VerletParticle* rightLegTop = nullptr;
+    VerletParticle* leftKnee = nullptr;
+    VerletParticle* rightKnee = nullptr;
+    VerletParticle* leftLegFoot = nullptr;
+    VerletParticle* rightLegFoot = nullptr;
+    VerletParticle* leftAntennaBase = nullptr;
+    VerletParticle* leftAntennaTip = nullptr;
+    VerletParticle* rightAntennaBase = nullptr;
+    VerletParticle* rightAntennaTip = nullptr;
+
+    Vector4 leftGripPoint{0.0f, 0.0f, 0.0f, 1.0f};
+    bool leftGripHeld = false;  // written by the frame driver every playing frame
+    bool leftGripping = false;
+    Vector4 rightGripPoint{0.0f, 0.0f, 0.0f, 1.0f};
+    bool rightGripHeld = false;
+    bool rightGripping = false;
+
+    Vector4 leftSteer{0.0f, 0.0f, 0.0f, 1.0f};
+    Vector4 rightSteer{0.0f, 0.0f, 0.0f, 1.0f};
+
+    // bodySystem.boxes is the creature's collision list, filled by the level loader.
+    CVerletSystem bodySystem;
+    CVerletSystem limbSystem;
+
+    VerletStick* leftLegStick = nullptr;
+    VerletStick* rightLegStick = nullptr;
+
+    // One simulation step; does nothing while dead.
+    void Update();
+
+    // Rebuilds both skeletons in the rest pose and empties the collision list.
+    void Reset();
+    // Puts the rest pose at `point` (the body lands on it) with no motion and no grips.
+    void Place(const Vector4& point);
+    void SteerLeft(const Vector4& input);
+    void SteerRight(const Vector4& input);
+    // Two units above the body particle; (0, 0, 0, 1) before the first Reset.
+    Vector4 GetPosition() const;
+
+    // The steps of Update, public so that each can be checked on its own.
+    void MoveLeftFoot();
+    void MoveRightFoot();
+    void LevelHips();
+    void AttachLimbs();
+    void BendKnees();
+};
+
+extern CCreature Creature;

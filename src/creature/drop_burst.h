@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstdint>
+
+#include "math/vector.h"
+
+struct VerletParticle;
+class CCreature;
+
+struct DropParticle {
+    Vector4 position{0.0f, 0.0f, 0.0f, 1.0f};
+    Vector4 velocity{0.0f, 0.0f, 0.0f, 1.0f};  // displacement per frame
+
+    void Step();
+};
+
+constexpr int kDropsPerBurst = 20;
+constexpr int kDropBurstSlots = 10;
+constexpr std::int32_t kDropCooldownFrames = 10;
+
+// Twenty drops thrown out of a foot in a ring; they fall and fade over 100 frames.
+class CDropBurst {
+public:
+    std::int32_t kind = 0;  // 1 picks the second drop picture
+    bool active = false;
+    float age = 0.0f;  // opacity is 1 - age
+    DropParticle particles[kDropsPerBurst];
+
+    void Spawn(std::int32_t burstKind, const VerletParticle& foot);
+    void Update();
+};
+
+// The ring of bursts, reused in turn: a spawn overwrites NextDropSlot whatever it holds.
+extern CDropBurst DropBursts[kDropBurstSlots];
+extern std::int32_t NextDropSlot;
+extern std::int32_t LeftDropCooldown;
+extern std::int32_t RightDropCooldown;
+
+// The frame driver calls this in every playing frame between SteerLeft and SteerRight:
+// a foot that touches after at least ten frames in the air, and does not grip, throws
+// a burst; left foot first.
+void SpawnFootDrops(const CCreature& creature);
