@@ -29,9 +29,21 @@ constexpr HRESULT E_NOTIMPL = MakeHresult(0x80004001u);
 constexpr HRESULT E_POINTER = MakeHresult(0x80004003u);
 constexpr HRESULT E_OUTOFMEMORY = MakeHresult(0x8007000Eu);
 constexpr HRESULT E_INVALIDARG = MakeHresult(0x80070057u);
+constexpr HRESULT CO_E_NOTINITIALIZED = MakeHresult(0x800401F0u);
 
 constexpr bool SUCCEEDED(HRESULT hr) { return hr >= 0; }
 constexpr bool FAILED(HRESULT hr) { return hr < 0; }
+
+// Identifies devices, interfaces and algorithms (sound's 3D algorithm, controller instances).
+struct GUID {
+    std::uint32_t Data1;
+    std::uint16_t Data2;
+    std::uint16_t Data3;
+    std::uint8_t Data4[8];
+    friend bool operator==(const GUID&, const GUID&) = default;
+};
+using REFGUID = const GUID&;
+constexpr GUID GUID_NULL{};
 
 // A window of the platform layer. Its contents are private to src/platform.
 struct PlatformWindow;
