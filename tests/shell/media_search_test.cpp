@@ -1,0 +1,212 @@
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "platform/files.h"
+#include "shell/media_search.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A private folder tree; the working folder and the program's path are set per test and
+// restored afterwards.
+class MediaSearch : public ::testing::Test {
+protected:
+    fs::path root;
+    fs::path savedCwd;
+    char out[kMaxPath] = {};
+
+    void SetUp() override
+    {
+        savedCwd = fs::current_path();
+        std::string pattern = (fs::temp_directory_path() / "tarnwick-media-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        root = fs::canonical(pattern);
+    }
+
+    void TearDown() override
+    {
+        SetModuleFileNameForTests(nullptr);
+        fs::current_path(savedCwd);
+        fs::remove_all(root);
+    }
+
+    fs::path Touch(const std::string& relative)
+    {
+        const fs::path p = root / relative;
+        fs::create_directories(p.parent_path());
+        std::ofstream(p) << "x";
+        return p;
+    }
+
+    void WorkIn(const std::string& relative)
+    {
+        fs::create_directories(root / relative);
+        fs::current_path(root / relative);
+    }
+
+    void Program(const std::string& relative)
+    {
+        fs::create_directories((root / relative).parent_path());
+        SetModuleFileNameForTests((root / relative).c_str());
+    }
+
+    std::string R(const std::string& relative) const { return (root / relative).string(); }
+
+    HRESULT Find(const char* name, int capacity = kMaxPath) { return FindMediaFile(out, capacity, name); }
+};
+
+TEST_F(MediaSearch, NameItselfFromTheProgramFolder)
+{
+    Program("game/app");
+    Touch("game/data/x.tga");
+    WorkIn("game");
+    EXPECT_EQ(Find("data/x.tga"), S_OK);
+    EXPECT_STREQ(out, "data/x.tga");
+    // Either separator works.
+    EXPECT_EQ(Find("data\\x.tga"), S_OK);
+    EXPECT_STREQ(out, "data\\x.tga");
+}
+
+TEST_F(MediaSearch, ParentsOfTheWorkingFolder)
+{
+    Program("p/app");
+    WorkIn("a/b");
+    Touch("data/x.tga");
+    EXPECT_EQ(Find("data/x.tga"), S_OK);
+    EXPECT_STREQ(out, "../../data/x.tga");
+    Touch("a/data/x.tga");
+    EXPECT_EQ(Find("data/x.tga"), S_OK);
+    EXPECT_STREQ(out, "../data/x.tga");
+}
+
+TEST_F(MediaSearch, FoldersAroundTheProgram)
+{
+    Program("game/bin/Release/app.exe");
+    WorkIn("elsewhere");
+    Touch("game/data/x.tga");
+    EXPECT_EQ(Find("data/x.tga"), S_OK);
+    EXPECT_EQ(std::string(out), R("game/bin/Release") + "/../../data/x.tga");
+
+    Touch("game/bin/data/x.tga");
+    EXPECT_EQ(Find("data/x.tga"), S_OK);
+    EXPECT_EQ(std::string(out), R("game/bin/Release") + "/../data/x.tga");
+
+    Touch("game/bin/Release/data/x.tga");
+    EXPECT_EQ(Find("data/x.tga"), S_OK);
+    EXPECT_EQ(std::string(out), R("game/bin/Release") + "/data/x.tga");
+}
+
+TEST_F(MediaSearch, FolderNamedAfterTheProgram)
+{
+    Program("game/bin/app.exe");
+    WorkIn("elsewhere");
+    Touch("game/app/data/x.tga");
+    EXPECT_EQ(Find("data/x.tga"), S_OK);
+    EXPECT_EQ(std::string(out), R("game/bin") + "/../app/data/x.tga");
+
+    // Two levels up, through the program's name as well.
+    Program("top/one/bin/tool.bin");
+    Touch("top/tool/data/y.tga");
+    EXPECT_EQ(Find("data/y.tga"), S_OK);
+    EXPECT_EQ(std::string(out), R("top/one/bin") + "/../../tool/data/y.tga");
+}
+
+TEST_F(MediaSearch, MediaFolderNextToTheProgram)
+{
+    Program("game/bin/app");
+    WorkIn("elsewhere");
+    Touch("game/bin/media/data/x.tga");
+    EXPECT_EQ(Find("data/x.tga"), S_OK);
+    EXPECT_EQ(std::string(out), R("game/bin") + "/media/data/x.tga");
+}
+
+TEST_F(MediaSearch, ClimbsFromTheProgramFolder)
+{
+    Program("q/a/b/c/app");
+    WorkIn("elsewhere");
+    Touch("q/data/x.tga");
+    EXPECT_EQ(Find("data/x.tga"), S_OK);
+    EXPECT_EQ(std::string(out), R("q/data/x.tga"));
+}
+
+TEST_F(MediaSearch, MediaFolderSeveralLevelsAboveTheWorkingFolder)
+{
+    Program("p/app");
+    WorkIn("m/a/b/c/d");
+    Touch("m/media/data/x.tga");
+    EXPECT_EQ(Find("data/x.tga"), S_OK);
+    EXPECT_EQ(std::string(out), R("m/media/data/x.tga"));
+
+    // A plain copy higher up is still found before any media folder.
+    Touch("m/data/x.tga");
+    EXPECT_EQ(Find("data/x.tga"), S_OK);
+    EXPECT_EQ(std::string(out), R("m/data/x.tga"));
+}
+
+TEST_F(MediaSearch, AFolderCountsAsFound)
+{
+    Program("p/app");
+    WorkIn("w");
+    fs::create_directories(root / "w/levels");
+    EXPECT_EQ(Find("levels"), S_OK);
+    EXPECT_STREQ(out, "levels");
+}
+
+TEST_F(MediaSearch, BadArgumentsLeaveTheDestinationAlone)
+{
+    std::strcpy(out, "untouched");
+    EXPECT_EQ(Find("data/x.tga", 9), E_INVALIDARG);
+    EXPECT_STREQ(out, "untouched");
+    EXPECT_EQ(Find(""), E_INVALIDARG);
+    EXPECT_EQ(Find(nullptr), E_INVALIDARG);
+    EXPECT_STREQ(out, "untouched");
+    EXPECT_EQ(FindMediaFile(nullptr, kMaxPath, "data/x.tga"), E_INVALIDARG);
+    EXPECT_EQ(E_INVALIDARG, MakeHresult(0x80070057u));
+
+    // Ten is enough.
+    Program("p/app");
+    WorkIn("w");
+    EXPECT_EQ(Find("nothing", 10), kMediaNotFound);
+}
+
+TEST_F(MediaSearch, NotFoundGivesTheNameCut)
+{
+    Program("p/app");
+    WorkIn("w");
+    EXPECT_EQ(Find("data/missing_asset.tga"), kMediaNotFound);
+    EXPECT_EQ(kMediaNotFound, MakeHresult(0x80040903u));
+    EXPECT_STREQ(out, "data/missing_asset.tga");
+    EXPECT_EQ(Find("data/missing_asset.tga", 10), kMediaNotFound);
+    EXPECT_STREQ(out, "data/miss");
+}
+
+TEST_F(MediaSearch, CutCandidatesAreNotTaken)
+{
+    // "data/abcdef" cut to nine characters names this other file; it must not be reported.
+    Program("p/app");
+    WorkIn("w");
+    Touch("w/data/abcd");
+    EXPECT_EQ(Find("data/abcdef", 10), kMediaNotFound);
+    EXPECT_EQ(Find("data/abcd", 10), S_OK);
+    EXPECT_STREQ(out, "data/abcd");
+}
+
+TEST_F(MediaSearch, DestinationMayBeTheName)
+{
+    Program("p/app");
+    WorkIn("w");
+    Touch("data/z.tga");
+    std::strcpy(out, "data/z.tga");
+    EXPECT_EQ(FindMediaFile(out, kMaxPath, out), S_OK);
+    EXPECT_EQ(std::string(out), "../data/z.tga");
+}
+
+}  // namespace
