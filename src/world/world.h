@@ -7,8 +7,8 @@
 #include "platform/platform_types.h"
 #include "world/box.h"
 
-struct IDirect3DVertexBuffer9;
-struct IDirect3DTexture9;
+class IDirect3DVertexBuffer9;
+class IDirect3DTexture9;
 
 // The vertex buffer the design of a level assumes: 131,072 vertices. A map whose mesh is
 // larger gets a buffer sized from its vertex count instead.
@@ -98,8 +98,10 @@ extern CWorld World;
 // The current level's map image, held from one load to the next; Shutdown releases it.
 extern IDirect3DTexture9* mapTexture;
 
-// Builds the world for a level. On a missing, undecodable or wrongly sized map it prints
-// one line naming the file, returns a failure and leaves the previous world as it was.
+// Builds the world for a level. A map that is missing, cannot be decoded or locked, or is
+// not 128 x 128 is reported in one line on stderr naming the file; the result is then that
+// failure, and the previous level is rebuilt whole from its held map image (or, before any
+// level, the world stays empty), so the drawn world and the collision boxes always agree.
 HRESULT LoadLevel(int levelIndex);
 // LoadLevel, then puts the creature on the start point.
 HRESULT StartLevel(int levelIndex);

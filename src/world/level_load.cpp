@@ -1,0 +1,206 @@
+#include <cstdio>
+#include <cstring>
+
+#include "creature/creature.h"
+#include "platform/d3d9.h"
+#include "platform/d3dx9.h"
+#include "platform/files.h"
+#include "shell/graphics_objects.h"
+#include "shell/media_search.h"
+#include "world/level_scan.h"
+#include "world/world.h"
+
+IDirect3DTexture9* mapTexture = nullptr;
+
+namespace {
+
+// The world buffer holds the 36-byte layout; 0x42 is the format code it is created with.
+constexpr DWORD kWorldBufferFvf = D3DFVF_XYZ | D3DFVF_DIFFUSE;
+
+// A lock refused as busy is asked for again, but not for ever.
+constexpr int kLockAttempts = 1000;
+
+HRESULT CreateWorldBuffer(CWorld& world, std::uint32_t bytes)
+{
+    world.vertexBufferBytes = 0;
+    if (Device == nullptr) {
+        return E_FAIL;
+    }
+    const HRESULT hr =
+        Device->CreateVertexBuffer(bytes, 0, kWorldBufferFvf, D3DPOOL_DEFAULT, &world.vertexBuffer, nullptr);
+    if (SUCCEEDED(hr) && world.vertexBuffer != nullptr) {
+        world.vertexBufferBytes = bytes;
+        return S_OK;
+    }
+    world.vertexBuffer = nullptr;
+    return FAILED(hr) ? hr : E_FAIL;
+}
+
+HRESULT LockMap(IDirect3DTexture9* image, D3DLOCKED_RECT& locked)
+{
+    HRESULT hr = D3DERR_WASSTILLDRAWING;
+    for (int attempt = 0; attempt < kLockAttempts && hr == D3DERR_WASSTILLDRAWING; ++attempt) {
+        if (attempt > 0) {
+            Sleep(1);
+        }
+        locked = D3DLOCKED_RECT{};
+        hr = image->LockRect(0, &locked, nullptr, D3DLOCK_READONLY | D3DLOCK_DONOTWAIT);
+    }
+    return hr;
+}
+
+void Report(const char* file, const char* what, HRESULT hr)
+{
+    std::fprintf(stderr, "Level map \"%s\": %s (0x%08X)\n", file, what, static_cast<unsigned>(hr));
+}
+
+// Everything that can go wrong with a map image is checked here, before the world is touched.
+HRESULT CheckMap(IDirect3DTexture9* image, const char* file)
+{
+    D3DSURFACE_DESC desc{};
+    HRESULT hr = image->GetLevelDesc(0, &desc);
+    if (FAILED(hr)) {
+        Report(file, "has no readable image", hr);
+        return hr;
+    }
+    if (desc.Width != static_cast<UINT>(kMapSize) || desc.Height != static_cast<UINT>(kMapSize)) {
+        char what[96];
+        std::snprintf(what, sizeof what, "is %u x %u pixels, not 128 x 128", desc.Width, desc.Height);
+        Report(file, what, D3DXERR_INVALIDDATA);
+        return D3DXERR_INVALIDDATA;
+    }
+    if (desc.Format != D3DFMT_A8R8G8B8 && desc.Format != D3DFMT_X8R8G8B8) {
+        Report(file, "does not decode to 8-bit colour channels", D3DXERR_INVALIDDATA);
+        return D3DXERR_INVALIDDATA;
+    }
+    return S_OK;
+}
+
+// Rebuilds the whole world from a map image that has passed CheckMap. `built` tells whether
+// the world was touched: a refused lock leaves it as it was.
+HRESULT BuildFromImage(IDirect3DTexture9* image, const char* file, bool& built)
+{
+    built = false;
+    D3DLOCKED_RECT locked{};
+    const HRESULT lockResult = LockMap(image, locked);
+    if (FAILED(lockResult) || locked.pBits == nullptr || locked.Pitch < kMapRowBytes) {
+        if (SUCCEEDED(lockResult)) {
+            image->UnlockRect(0);
+        }
+        Report(file, "cannot be read", FAILED(lockResult) ? lockResult : E_FAIL);
+        return FAILED(lockResult) ? lockResult : E_FAIL;
+    }
+
+    built = true;
+    const HRESULT bufferResult = World.Reset();
+    BoxList& collision = Creature.bodySystem.boxes;
+    collision.Empty();
+    ScanMap(static_cast<const std::uint8_t*>(locked.pBits), locked.Pitch, World.blocks, World.spikes, collision,
+            World.startPoint, World.goalPoint);
+    image->UnlockRect(0);
+
+    World.BuildMesh();
+    const HRESULT uploadResult = World.UploadMesh();
+    collision.MergeBoxes();
+    if (FAILED(bufferResult)) {
+        return bufferResult;
+    }
+    return uploadResult;
+}
+
+}  // namespace
+
+HRESULT CWorld::Reset()
+{
+    ReleaseBuffer();
+    const HRESULT hr = CreateWorldBuffer(*this, kWorldBufferBytes);
+    ClearContents();
+    return hr;
+}
+
+void CWorld::ReleaseBuffer()
+{
+    if (vertexBuffer != nullptr) {
+        vertexBuffer->Release();
+        vertexBuffer = nullptr;
+    }
+    vertexBufferBytes = 0;
+}
+
+HRESULT CWorld::UploadMesh()
+{
+    const std::uint32_t bytes = static_cast<std::uint32_t>(vertexCount) * kVertexStride;
+    // Only a map dense with exposed blocks and spikes needs more than the standard buffer.
+    if (vertexBuffer == nullptr || bytes > vertexBufferBytes) {
+        ReleaseBuffer();
+        const HRESULT hr = CreateWorldBuffer(*this, bytes > kWorldBufferBytes ? bytes : kWorldBufferBytes);
+        if (FAILED(hr)) {
+            return hr;
+        }
+    }
+    if (bytes == 0) {
+        return S_OK;
+    }
+    void* data = nullptr;
+    const HRESULT hr = vertexBuffer->Lock(0, bytes, &data, 0);
+    if (FAILED(hr) || data == nullptr) {
+        return FAILED(hr) ? hr : E_FAIL;
+    }
+    std::memcpy(data, mesh, bytes);
+    return vertexBuffer->Unlock();
+}
+
+HRESULT LoadLevel(int levelIndex)
+{
+    const char* file = LevelMapName(levelIndex);
+    char path[kMaxPath];
+    HRESULT hr = FindMediaFile(path, kMaxPath, file);
+    if (FAILED(hr)) {
+        Report(file, "not found", hr);
+    }
+
+    IDirect3DTexture9* image = nullptr;
+    if (SUCCEEDED(hr)) {
+        hr = Device != nullptr ? D3DXCreateTextureFromFileW(Device, path, &image) : E_FAIL;
+        if (FAILED(hr) || image == nullptr) {
+            hr = FAILED(hr) ? hr : E_FAIL;
+            image = nullptr;
+            Report(path, "cannot be decoded as a TGA picture", hr);
+        }
+    }
+    if (SUCCEEDED(hr)) {
+        hr = CheckMap(image, path);
+    }
+    if (SUCCEEDED(hr)) {
+        bool built = false;
+        hr = BuildFromImage(image, path, built);
+        if (built) {
+            // Lists and mesh are whole even if the vertex buffer failed: the new image
+            // replaces the old.
+            if (mapTexture != nullptr) {
+                mapTexture->Release();
+            }
+            mapTexture = image;
+            return hr;
+        }
+    }
+
+    if (image != nullptr) {
+        image->Release();
+    }
+    // The world itself is untouched, but the creature's collision boxes are emptied between
+    // levels: bring back the previous level whole so both agree.
+    if (mapTexture != nullptr) {
+        bool rebuilt = false;
+        BuildFromImage(mapTexture, "the previous level", rebuilt);
+    }
+    return hr;
+}
+
+HRESULT StartLevel(int levelIndex)
+{
+    const HRESULT hr = LoadLevel(levelIndex);
+    const Vector4 start = World.startPoint;
+    Creature.Place(start);
+    return hr;
+}

@@ -1,0 +1,146 @@
+#include "map_text.h"
+
+#include <stb_image.h>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+
+#include "world/level_scan.h"
+
+namespace {
+
+struct CellColour {
+    char symbol;
+    std::uint8_t red, green, blue;
+};
+
+constexpr CellColour kCells[] = {
+    {'#', 255, 255, 255}, {'+', 0, 255, 0},   {'^', 255, 0, 255}, {'v', 255, 255, 0},
+    {'S', 255, 0, 0},     {'G', 0, 0, 255},   {'.', 0, 0, 0},
+};
+
+}  // namespace
+
+char CellCharacter(std::uint8_t red, std::uint8_t green, std::uint8_t blue)
+{
+    switch (ClassifyPixel(red, green, blue)) {
+    case PixelClass::Solid: return '#';
+    case PixelClass::Scenery: return '+';
+    case PixelClass::SpikeUp: return '^';
+    case PixelClass::SpikeDown: return 'v';
+    case PixelClass::Start: return 'S';
+    case PixelClass::Goal: return 'G';
+    case PixelClass::Empty: break;
+    }
+    return '.';
+}
+
+std::string MapToText(const MapImage& map)
+{
+    std::string text;
+    text.reserve(kMapSize * (kMapSize + 1));
+    for (int r = 0; r < kMapSize; ++r) {
+        for (int c = 0; c < kMapSize; ++c) {
+            const std::uint8_t* p = &map.bgra[static_cast<std::size_t>(r * kMapRowBytes + c * kMapPixelBytes)];
+            text += CellCharacter(p[2], p[1], p[0]);
+        }
+        text += '\n';
+    }
+    return text;
+}
+
+bool TextToMap(const std::string& text, MapImage& map, std::string& error)
+{
+    map = MapImage{};
+    int row = 0;
+    int column = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char ch = text[i];
+        if (ch == '\n') {
+            ++row;
+            column = 0;
+            continue;
+        }
+        if (ch == '\r' && (i + 1 == text.size() || text[i + 1] == '\n')) {
+            continue;
+        }
+        const CellColour* cell = nullptr;
+        for (const CellColour& candidate : kCells) {
+            if (candidate.symbol == ch) {
+                cell = &candidate;
+            }
+        }
+        char where[64];
+        std::snprintf(where, sizeof where, "line %d, column %d: ", row + 1, column + 1);
+        if (cell == nullptr) {
+            error = std::string(where) + "unknown cell character '" + ch + "'";
+            return false;
+        }
+        if (row >= kMapSize || column >= kMapSize) {
+            error = std::string(where) + "the picture is larger than 128 x 128";
+            return false;
+        }
+        std::uint8_t* p = &map.bgra[static_cast<std::size_t>(row * kMapRowBytes + column * kMapPixelBytes)];
+        p[0] = cell->blue;
+        p[1] = cell->green;
+        p[2] = cell->red;
+        p[3] = 255;
+        ++column;
+    }
+    return true;
+}
+
+std::vector<std::uint8_t> EncodeTga(const MapImage& map)
+{
+    std::vector<std::uint8_t> file(18 + map.bgra.size(), 0);
+    file[2] = 2;  // uncompressed true colour
+    file[12] = kMapSize & 0xFF;
+    file[13] = kMapSize >> 8;
+    file[14] = kMapSize & 0xFF;
+    file[15] = kMapSize >> 8;
+    file[16] = 32;
+    file[17] = 0x28;  // 8 alpha bits, origin top left
+    std::memcpy(file.data() + 18, map.bgra.data(), map.bgra.size());
+    return file;
+}
+
+bool WriteTga(const std::string& path, const MapImage& map, std::string& error)
+{
+    const std::vector<std::uint8_t> bytes = EncodeTga(map);
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (!out) {
+        error = path + ": cannot be written";
+        return false;
+    }
+    return true;
+}
+
+bool ReadMapImage(const std::string& path, MapImage& map, std::string& error)
+{
+    int width = 0;
+    int height = 0;
+    int channels = 0;
+    stbi_uc* rgba = stbi_load(path.c_str(), &width, &height, &channels, 4);
+    if (rgba == nullptr) {
+        const char* reason = stbi_failure_reason();
+        error = path + ": cannot be decoded (" + (reason != nullptr ? reason : "unknown") + ")";
+        return false;
+    }
+    if (width != kMapSize || height != kMapSize) {
+        error = path + ": is " + std::to_string(width) + " x " + std::to_string(height) + " pixels, not 128 x 128";
+        stbi_image_free(rgba);
+        return false;
+    }
+    map = MapImage{};
+    for (std::size_t i = 0; i < static_cast<std::size_t>(kMapSize) * kMapSize; ++i) {
+        map.bgra[i * 4 + 0] = rgba[i * 4 + 2];
+        map.bgra[i * 4 + 1] = rgba[i * 4 + 1];
+        map.bgra[i * 4 + 2] = rgba[i * 4 + 0];
+        map.bgra[i * 4 + 3] = rgba[i * 4 + 3];
+    }
+    stbi_image_free(rgba);
+    return true;
+}
