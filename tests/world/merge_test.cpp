@@ -104,6 +104,21 @@ TEST(MergeBoxes, UnequalRunsStayApart)
     EXPECT_EQ(upper.min.x, CellCentre(50, 10).x - kHalfCell);
     EXPECT_EQ(lower.min.x, CellCentre(50, 11).x - kHalfCell);
     EXPECT_EQ(lower.max.x, CellCentre(52, 11).x + kHalfCell);
+
+    // Right edges level but left edges not: still two boxes.
+    MapPixels flush;
+    flush.Solid(51, 10);
+    flush.Solid(52, 10);
+    flush.Solid(50, 11);
+    flush.Solid(51, 11);
+    flush.Solid(52, 11);
+    Scanned f(flush);
+    f.collision.MergeBoxes();
+    EXPECT_EQ(Survivors(f.collision), 2);
+    // Order: (50,11) (51,10) (51,11) (52,10) (52,11).
+    EXPECT_EQ(f.collision[3].kind, 0);
+    EXPECT_EQ(f.collision[3].min.y, CellCentre(52, 10).y - kHalfCell);
+    EXPECT_EQ(f.collision[4].kind, 0);
 }
 
 TEST(MergeBoxes, StackOfSingleCellsEndsInTopEntry)

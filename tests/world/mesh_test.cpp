@@ -132,9 +132,13 @@ TEST(BlockExposure, OnlyOtherBlocksBelowTheLimitCover)
     EXPECT_FALSE(IsBlockExposed(list, 0, 2));
     EXPECT_TRUE(IsBlockExposed(list, 0, 1));
     EXPECT_TRUE(IsBlockExposed(list, 1, 2));
-    // A block never covers itself, and touching edges do not cover (strict).
-    list[1].Set(Vector4{0.75f, 0.75f, 0, 1}, 0.25f, 0.25f, 0);
+    // A block never covers itself, and a point on an edge is not inside (strict).
+    list[1].Set(Vector4{0.5f, 0.75f, 0, 1}, 0.25f, 0.25f, 0);   // min.x == p.x
     EXPECT_TRUE(IsBlockExposed(list, 0, 2));
+    list[1].Set(Vector4{0.25f, 1.0f, 0, 1}, 0.25f, 0.25f, 0);   // min.y == p.y
+    EXPECT_TRUE(IsBlockExposed(list, 0, 2));
+    list[1].Set(Vector4{0.49f, 0.99f, 0, 1}, 0.25f, 0.25f, 0);  // just inside
+    EXPECT_FALSE(IsBlockExposed(list, 0, 2));
     // Any kind covers, caps included.
     list[1].Set(Vector4{0.3f, 0.8f, 0, 1}, 0.1f, 0.1f, kBoxGrassCap);
     EXPECT_FALSE(IsBlockExposed(list, 0, 2));
@@ -244,6 +248,10 @@ TEST_F(WorldMesh, RandomStreamOncePerTuftAndSpike)
     SetRandState(StateBefore(32767));
     Build(map);
     EXPECT_EQ(V(0).y - V(2).y, 2.0f);
+
+    SetRandState(StateBefore(16384));
+    Build(map);
+    EXPECT_NEAR(V(0).y - V(2).y, 1.0f + 16384.0f / 32767.0f, 1e-5);
 }
 
 TEST_F(WorldMesh, HitsSpikeIsStrict)
