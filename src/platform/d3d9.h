@@ -384,7 +384,8 @@ public:
     // is accepted here, and DrawPrimitive fails for one it cannot draw.
     virtual HRESULT SetFVF(DWORD FVF) = 0;
     virtual HRESULT GetFVF(DWORD* pFVF) = 0;
-    // D3DERR_INVALIDCALL for a state this layer does not know (see the enum above).
+    // D3DERR_INVALIDCALL for a state this layer does not know (see the enum above) or a
+    // value outside that state's enum.
     virtual HRESULT SetRenderState(D3DRENDERSTATETYPE State, DWORD Value) = 0;
     virtual HRESULT GetRenderState(D3DRENDERSTATETYPE State, DWORD* pValue) = 0;
     // Stage 0 only (D3DERR_INVALIDCALL otherwise); null unbinds (draws read white).
