@@ -9,4 +9,13 @@
 
 struct PlatformWindow {
     SDL_Window* sdl = nullptr;
+    // Window layer state. A handle points into a fixed table; `live` says whether it is a window.
+    Uint32 sdlId = 0;
+    int classIndex = -1;
+    DWORD style = 0;
+    bool live = false;
+    bool destroying = false;
+    bool visible = false;
+    bool painted = false;
+    bool focused = false;  // what a foreground controller checks before it may read
 };
