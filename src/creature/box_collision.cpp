@@ -1,3 +1,5 @@
+#include <initializer_list>
+
 #include "creature/verlet.h"
 #include "world/box.h"
 
@@ -30,6 +32,25 @@ void TestedPoints(const VerletParticle& p, const Vector4& o, Vector4& cur, Vecto
     old = p.previous;
     old.Add(o);
 }
+
+// Whether the move from old to cur crosses or touches the edge line at e (the coordinate
+// along `normal`), and where it meets it. Both ends on the line give 0 / 0, a point that
+// fails every range test, so sliding along an edge is no hit.
+bool MeetsEdge(float curSide, float oldSide, float e, const Vector4& normal, const Vector4& old, const Vector4& cur,
+               Vector4& q)
+{
+    if ((curSide - e) * (oldSide - e) > 0.0f) {
+        return false;
+    }
+    Plane plane;
+    plane.n = normal;
+    plane.d = e;
+    plane.IntersectLine(old, cur, q);
+    return true;
+}
+
+const Vector4 kAlongX{1.0f, 0.0f, 0.0f, 0.0f};
+const Vector4 kAlongY{0.0f, 1.0f, 0.0f, 0.0f};
 }  // namespace
 
 void BoxList::CollideParticle(VerletParticle& p) const
@@ -50,18 +71,11 @@ void BoxList::CollideParticle(VerletParticle& p) const
         Vector4 cur;
         Vector4 old;
         TestedPoints(p, o, cur, old);
-        const float edges[2] = {box.max.x, box.min.x};
-        for (const float e : edges) {
-            if ((cur.x - e) * (old.x - e) <= 0.0f) {
-                Plane plane;
-                plane.n = Vector4{1.0f, 0.0f, 0.0f, 0.0f};
-                plane.d = e;
-                Vector4 q;
-                plane.IntersectLine(old, cur, q);
-                if (box.min.y <= q.y && q.y <= box.max.y) {
-                    p.contact = true;
-                    p.position.x = p.previous.x;
-                }
+        for (const float e : {box.max.x, box.min.x}) {
+            Vector4 q;
+            if (MeetsEdge(cur.x, old.x, e, kAlongX, old, cur, q) && box.min.y <= q.y && q.y <= box.max.y) {
+                p.contact = true;
+                p.position.x = p.previous.x;
             }
         }
     }
@@ -75,19 +89,12 @@ void BoxList::CollideParticle(VerletParticle& p) const
         Vector4 cur;
         Vector4 old;
         TestedPoints(p, o, cur, old);
-        const float edges[2] = {box.max.y, box.min.y};
-        for (const float e : edges) {
-            if ((cur.y - e) * (old.y - e) <= 0.0f) {
-                Plane plane;
-                plane.n = Vector4{0.0f, 1.0f, 0.0f, 0.0f};
-                plane.d = e;
-                Vector4 q;
-                plane.IntersectLine(old, cur, q);
-                if (box.min.x < q.x && q.x < box.max.x) {
-                    p.contact = true;
-                    p.position.x = p.previous.x;
-                    p.position.y = p.previous.y;
-                }
+        for (const float e : {box.max.y, box.min.y}) {
+            Vector4 q;
+            if (MeetsEdge(cur.y, old.y, e, kAlongY, old, cur, q) && box.min.x < q.x && q.x < box.max.x) {
+                p.contact = true;
+                p.position.x = p.previous.x;
+                p.position.y = p.previous.y;
             }
         }
     }

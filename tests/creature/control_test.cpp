@@ -6,16 +6,11 @@
 #include "creature/creature.h"
 #include "creature_fixture.h"
 
+using creature_test::ExpectPoint;
 using creature_test::MakeCreature;
 using creature_test::Point;
 
 namespace {
-
-void ExpectPoint(const Vector4& v, float x, float y)
-{
-    EXPECT_FLOAT_EQ(v.x, x);
-    EXPECT_FLOAT_EQ(v.y, y);
-}
 
 void ExpectVector(const Vector4& v, float x, float y, float z, float w)
 {

@@ -13,6 +13,12 @@ namespace creature_test {
 
 inline Vector4 Point(float x, float y) { return Vector4{x, y, 0.0f, 1.0f}; }
 
+inline void ExpectPoint(const Vector4& v, float x, float y)
+{
+    EXPECT_FLOAT_EQ(v.x, x);
+    EXPECT_FLOAT_EQ(v.y, y);
+}
+
 // A collision box given by its corners, as the merge leaves a rectangle of cells.
 inline void AddRect(BoxList& list, float minX, float minY, float maxX, float maxY, std::int32_t kind = 0)
 {

@@ -8,18 +8,9 @@
 #include "creature_fixture.h"
 
 using creature_test::AddRect;
+using creature_test::ExpectPoint;
 using creature_test::MakeCreature;
 using creature_test::Point;
-
-namespace {
-
-void ExpectPoint(const Vector4& v, float x, float y)
-{
-    EXPECT_FLOAT_EQ(v.x, x);
-    EXPECT_FLOAT_EQ(v.y, y);
-}
-
-}  // namespace
 
 TEST(CreatureConstruction, StartsDeadAndEmpty)
 {
