@@ -1,0 +1,35 @@
+#pragma once
+
+// The background music: one looping sound, started with the program and restarted by the
+// message loop whenever it has stopped.
+
+#include "platform/dsound.h"
+#include "platform/platform_types.h"
+#include "sound/sound.h"
+
+constexpr const char* kMusicFile = "data/VelmoraMusic.wav";
+constexpr DWORD kMusicCooperativeLevel = DSSCL_PRIORITY;
+constexpr DWORD kPrimaryChannels = 10;
+constexpr DWORD kPrimarySamplesPerSecond = 22050;
+constexpr DWORD kPrimaryBitsPerSample = 16;
+constexpr DWORD kMusicCreationFlags = DSBCAPS_CTRLVOLUME | DSBCAPS_CTRLFREQUENCY;
+constexpr DWORD kMusicBufferCount = 1;
+constexpr DWORD kMusicPriority = 0;
+constexpr DWORD kMusicPlayFlags = DSBPLAY_LOOPING;
+constexpr LONG kMusicVolume = 0;
+constexpr LONG kMusicFrequency = -1;
+constexpr LONG kMusicPan = 0;
+
+// Live for the whole process once StartMusic ran. Music stays null when there is no sound
+// device or the music file cannot be read; everything below then does nothing.
+extern SoundSystem* GameSoundSystem;
+extern CSound* Music;
+
+// Creates the sound system and the music and starts it looping. Results are not reported.
+void StartMusic(HWND window);
+
+// One status query per call: plays the music again when it is not playing.
+void RestartMusicIfStopped();
+
+// Destroys the music and the sound system so that StartMusic can run again (tests).
+void ReleaseMusic();

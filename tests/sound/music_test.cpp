@@ -1,0 +1,297 @@
+// The sound system and the music against SDL's dummy audio device.
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "platform/dsound_testing.h"
+#include "platform/resources.h"
+#include "sound/music.h"
+#include "sound/sound.h"
+#include "wave_bytes.h"
+
+using namespace wavetest;
+
+namespace {
+
+std::vector<std::int16_t> MusicSamples()
+{
+    std::vector<std::int16_t> s(300);
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        s[i] = static_cast<std::int16_t>(static_cast<int>(i * 97 % 2000) - 1000);
+    }
+    return s;
+}
+
+// Runs each test in a fresh folder that holds data/VelmoraMusic.wav when asked to.
+class SoundOnDevice : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char cwd[4096];
+        ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+        home_ = cwd;
+        std::string pattern = ::testing::TempDir() + "musicXXXXXX";
+        char* made = mkdtemp(pattern.data());
+        ASSERT_NE(made, nullptr);
+        dir_ = made;
+        ASSERT_EQ(chdir(dir_.c_str()), 0);
+        ClearResources();
+    }
+    void TearDown() override
+    {
+        ReleaseMusic();
+        ClearResources();
+        EXPECT_EQ(chdir(home_.c_str()), 0);
+        const std::string command = "rm -rf '" + dir_ + "'";
+        EXPECT_EQ(std::system(command.c_str()), 0);
+    }
+    void WriteMusic(const Bytes& wave)
+    {
+        ASSERT_EQ(mkdir("data", 0755), 0);
+        ASSERT_TRUE(WriteFile("data/VelmoraMusic.wav", wave));
+    }
+    IDirectSound8* Device() const
+    {
+        return GameSoundSystem != nullptr ? GameSoundSystem->GetDirectSound() : nullptr;
+    }
+    // The next frames of the device's mix, 16-bit stereo.
+    std::vector<std::int16_t> Render(DWORD frames)
+    {
+        std::vector<std::int16_t> out(frames * 2, 0x4321);
+        EXPECT_EQ(DirectSoundRenderForTests(Device(), out.data(), frames * 4), DS_OK);
+        return out;
+    }
+    // What a mono 22050 Hz wave sounds like through the 44100 Hz stereo output.
+    static std::vector<std::int16_t> Expected(const std::vector<std::int16_t>& samples, std::size_t from,
+                                              std::size_t frames)
+    {
+        std::vector<std::int16_t> out;
+        for (std::size_t f = 0; f < frames; ++f) {
+            const std::int16_t s = samples[(from + f / 2) % samples.size()];
+            out.push_back(s);
+            out.push_back(s);
+        }
+        return out;
+    }
+
+    std::string home_;
+    std::string dir_;
+};
+
+TEST_F(SoundOnDevice, StartMusicLoadsAndLoopsTheMusic)
+{
+    const auto samples = MusicSamples();
+    WriteMusic(SimpleWave(1, 22050, 16, Pcm16Samples(samples)));
+    StartMusic(nullptr);
+    ASSERT_NE(GameSoundSystem, nullptr);
+    ASSERT_NE(Device(), nullptr);
+    ASSERT_NE(Music, nullptr);
+    DirectSoundPauseDeviceForTests(Device(), true);
+    EXPECT_TRUE(Music->IsPlaying());
+    EXPECT_EQ(Music->BufferCount(), 1u);
+    EXPECT_EQ(Music->BufferSize(), samples.size() * 2);
+
+    IDirectSoundBuffer* buffer = Music->Buffer(0);
+    ASSERT_NE(buffer, nullptr);
+    DWORD status = 0;
+    ASSERT_EQ(buffer->GetStatus(&status), DS_OK);
+    EXPECT_NE(status & DSBSTATUS_LOOPING, 0u);
+    LONG volume = -1;
+    ASSERT_EQ(buffer->GetVolume(&volume), DS_OK);
+    EXPECT_EQ(volume, 0);
+    DWORD frequency = 0;
+    ASSERT_EQ(buffer->GetFrequency(&frequency), DS_OK);
+    EXPECT_EQ(frequency, 22050u);
+
+    // Ten channels is more than the device takes: the primary keeps its format.
+    DSBUFFERDESC desc{};
+    desc.dwSize = sizeof desc;
+    desc.dwFlags = DSBCAPS_PRIMARYBUFFER;
+    IDirectSoundBuffer* primary = nullptr;
+    ASSERT_EQ(Device()->CreateSoundBuffer(&desc, &primary, nullptr), DS_OK);
+    WAVEFORMATEX format{};
+    ASSERT_EQ(primary->GetFormat(&format, sizeof format, nullptr), DS_OK);
+    EXPECT_EQ(format.nChannels, 2);
+    EXPECT_EQ(format.nSamplesPerSec, 44100u);
+    primary->Release();
+
+    // The mix plays the samples and wraps to the start at the end, still playing. The device
+    // may have run before it was paused: start from a known place.
+    DWORD position = 0;
+    ASSERT_EQ(buffer->SetCurrentPosition(0), DS_OK);
+    ASSERT_EQ(buffer->GetCurrentPosition(&position, nullptr), DS_OK);
+    EXPECT_EQ(position, 0u);
+    const DWORD frames = static_cast<DWORD>(samples.size() * 2 + 100);
+    EXPECT_EQ(Render(frames), Expected(samples, 0, frames));
+    EXPECT_TRUE(Music->IsPlaying());
+}
+
+TEST_F(SoundOnDevice, AMissingMusicFileLeavesNoMusic)
+{
+    StartMusic(nullptr);
+    ASSERT_NE(GameSoundSystem, nullptr);
+    EXPECT_NE(Device(), nullptr);
+    EXPECT_EQ(Music, nullptr);
+    RestartMusicIfStopped();
+    EXPECT_EQ(Music, nullptr);
+}
+
+TEST_F(SoundOnDevice, AnUnreadableMusicFileLeavesNoMusic)
+{
+    WriteMusic(Bytes{'n', 'o', 't', ' ', 'a', ' ', 'w', 'a', 'v', 'e', 0, 0, 0, 0});
+    StartMusic(nullptr);
+    EXPECT_EQ(Music, nullptr);
+    RestartMusicIfStopped();
+}
+
+TEST_F(SoundOnDevice, NoAudioDeviceLeavesNoMusic)
+{
+    WriteMusic(SimpleWave(1, 22050, 16, Pcm16Samples(MusicSamples())));
+    const char* old = std::getenv("SDL_AUDIODRIVER");
+    const std::string saved = old != nullptr ? old : "";
+    setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    StartMusic(nullptr);
+    if (old != nullptr) {
+        setenv("SDL_AUDIODRIVER", saved.c_str(), 1);
+    } else {
+        unsetenv("SDL_AUDIODRIVER");
+    }
+    ASSERT_NE(GameSoundSystem, nullptr);
+    EXPECT_EQ(Device(), nullptr);
+    EXPECT_EQ(Music, nullptr);
+    RestartMusicIfStopped();
+    CSound* sound = nullptr;
+    EXPECT_EQ(GameSoundSystem->CreateSound(&sound, kMusicFile, kMusicCreationFlags, GUID_NULL, 1),
+              CO_E_NOTINITIALIZED);
+    EXPECT_EQ(GameSoundSystem->SetPrimaryFormat(2, 44100, 16), CO_E_NOTINITIALIZED);
+}
+
+TEST_F(SoundOnDevice, ALostMusicBufferIsRestoredReloadedAndRestarted)
+{
+    const auto samples = MusicSamples();
+    WriteMusic(SimpleWave(1, 22050, 16, Pcm16Samples(samples)));
+    StartMusic(nullptr);
+    ASSERT_NE(Music, nullptr);
+    DirectSoundPauseDeviceForTests(Device(), true);
+
+    DirectSoundLoseBuffersForTests(Device());
+    EXPECT_FALSE(Music->IsPlaying());
+    DWORD status = 0;
+    ASSERT_EQ(Music->Buffer(0)->GetStatus(&status), DS_OK);
+    EXPECT_EQ(status, DSBSTATUS_BUFFERLOST);
+    // The system holds the device for one more try: the wait and retry path.
+    DirectSoundFailRestoreForTests(Music->Buffer(0), 1);
+
+    RestartMusicIfStopped();
+    EXPECT_TRUE(Music->IsPlaying());
+    ASSERT_EQ(Music->Buffer(0)->GetStatus(&status), DS_OK);
+    EXPECT_EQ(status & DSBSTATUS_BUFFERLOST, 0u);
+    EXPECT_NE(status & DSBSTATUS_LOOPING, 0u);
+    // Restored memory comes back empty; hearing the samples from the start means it was
+    // reloaded.
+    EXPECT_EQ(Render(200), Expected(samples, 0, 200));
+}
+
+TEST_F(SoundOnDevice, APlayingLoopKeepsItsPlace)
+{
+    const auto samples = MusicSamples();
+    WriteMusic(SimpleWave(1, 22050, 16, Pcm16Samples(samples)));
+    StartMusic(nullptr);
+    ASSERT_NE(Music, nullptr);
+    DirectSoundPauseDeviceForTests(Device(), true);
+    ASSERT_EQ(Music->Buffer(0)->SetCurrentPosition(0), DS_OK);
+    Render(100);  // 50 samples in
+    DWORD before = 0;
+    ASSERT_EQ(Music->Buffer(0)->GetCurrentPosition(&before, nullptr), DS_OK);
+    EXPECT_EQ(before, 100u);
+    for (int frame = 0; frame < 10; ++frame) {
+        RestartMusicIfStopped();
+    }
+    DWORD after = 0;
+    ASSERT_EQ(Music->Buffer(0)->GetCurrentPosition(&after, nullptr), DS_OK);
+    EXPECT_EQ(after, before);
+    EXPECT_EQ(Render(4), Expected(samples, 50, 4));
+}
+
+TEST_F(SoundOnDevice, CreateSoundArgumentsAndFormats)
+{
+    SoundSystem system;
+    CSound* sound = reinterpret_cast<CSound*>(0x1);
+    EXPECT_EQ(system.CreateSound(&sound, "x.wav", 0, GUID_NULL, 1), CO_E_NOTINITIALIZED);
+    EXPECT_EQ(system.SetPrimaryFormat(2, 44100, 16), CO_E_NOTINITIALIZED);
+    EXPECT_EQ(system.Initialize(nullptr, 9), DSERR_INVALIDPARAM);
+    ASSERT_EQ(system.Initialize(nullptr, DSSCL_PRIORITY), S_OK);
+    ASSERT_NE(system.GetDirectSound(), nullptr);
+
+    EXPECT_EQ(system.CreateSound(nullptr, "x.wav", 0, GUID_NULL, 1), E_INVALIDARG);
+    EXPECT_EQ(system.CreateSound(&sound, nullptr, 0, GUID_NULL, 1), E_INVALIDARG);
+    EXPECT_EQ(system.CreateSound(&sound, "x.wav", 0, GUID_NULL, 0), E_INVALIDARG);
+    sound = reinterpret_cast<CSound*>(0x1);
+    EXPECT_EQ(system.CreateSound(&sound, "missing.wav", 0, GUID_NULL, 1), E_FAIL);
+    EXPECT_EQ(sound, nullptr);
+
+    // A compressed format the output cannot play.
+    Bytes adpcm = FmtBody(2, 1, 22050, 4);
+    Put16(adpcm, 0);
+    ASSERT_TRUE(WriteFile("adpcm.wav", Riff({Chunk("fmt ", adpcm), Chunk("data", Bytes(64, 1))})));
+    EXPECT_EQ(system.CreateSound(&sound, "adpcm.wav", 0, GUID_NULL, 1), DSERR_BADFORMAT);
+    EXPECT_EQ(sound, nullptr);
+
+    // From a resource when no file has the name; two buffers, both filled.
+    static const Bytes eightBit = SimpleWave(1, 11025, 8, Bytes{10, 20, 30, 40, 50, 60});
+    ASSERT_TRUE(RegisterResource("blip", "WAV", eightBit.data(), static_cast<DWORD>(eightBit.size())));
+    ASSERT_EQ(system.CreateSound(&sound, "blip", DSBCAPS_CTRLVOLUME, GUID_NULL, 2), S_OK);
+    ASSERT_NE(sound, nullptr);
+    ASSERT_EQ(sound->BufferCount(), 2u);
+    for (DWORD i = 0; i < 2; ++i) {
+        IDirectSoundBuffer* b = sound->Buffer(i);
+        ASSERT_NE(b, nullptr);
+        void* p = nullptr;
+        DWORD n = 0;
+        ASSERT_EQ(b->Lock(0, 6, &p, &n, nullptr, nullptr, 0), DS_OK);
+        ASSERT_EQ(n, 6u);
+        EXPECT_EQ(std::memcmp(p, eightBit.data() + eightBit.size() - 6, 6), 0) << i;
+        b->Unlock(p, n, nullptr, 0);
+    }
+    // Both idle: the first is picked; once it plays, the second.
+    EXPECT_EQ(sound->PickIdleBuffer(), sound->Buffer(0));
+    ASSERT_EQ(sound->Play(0, 0, 0, -1, 0), DS_OK);
+    EXPECT_EQ(sound->PickIdleBuffer(), sound->Buffer(1));
+    delete sound;
+}
+
+TEST_F(SoundOnDevice, SetPrimaryFormatPassesTheDevicesAnswerOn)
+{
+    {
+        SoundSystem system;
+        ASSERT_EQ(system.Initialize(nullptr, DSSCL_PRIORITY), S_OK);
+        EXPECT_EQ(system.SetPrimaryFormat(10, 22050, 16), DSERR_BADFORMAT);
+        EXPECT_EQ(system.SetPrimaryFormat(1, 22050, 16), S_OK);
+
+        DSBUFFERDESC desc{};
+        desc.dwSize = sizeof desc;
+        desc.dwFlags = DSBCAPS_PRIMARYBUFFER;
+        IDirectSoundBuffer* primary = nullptr;
+        ASSERT_EQ(system.GetDirectSound()->CreateSoundBuffer(&desc, &primary, nullptr), DS_OK);
+        WAVEFORMATEX format{};
+        ASSERT_EQ(primary->GetFormat(&format, sizeof format, nullptr), DS_OK);
+        EXPECT_EQ(format.nChannels, 1);
+        EXPECT_EQ(format.nSamplesPerSec, 22050u);
+        EXPECT_EQ(format.nBlockAlign, 2);
+        EXPECT_EQ(format.nAvgBytesPerSec, 44100u);
+        primary->Release();
+    }
+    // At the normal level the primary format is not ours to set. (The dummy driver opens one
+    // device at a time, so the first system is gone by now.)
+    SoundSystem normal;
+    ASSERT_EQ(normal.Initialize(nullptr, DSSCL_NORMAL), S_OK);
+    EXPECT_EQ(normal.SetPrimaryFormat(1, 22050, 16), DSERR_PRIOLEVELNEEDED);
+}
+
+}  // namespace
