@@ -5,7 +5,8 @@
 //
 // ROOM.txt: a picture of map cells, one text line per row, top row first. '#' is a solid
 // cell, 'S' the start cell (the body is placed on its centre); anything else is empty.
-// The picture sits in the middle of the 128 x 128 map.
+// The picture sits in the middle of the 128 x 128 map, so a whole map written as text by
+// the level_map tool runs unchanged; its other marks (scenery, spikes, goal) are empty here.
 //
 // SCRIPT.txt: one line per frame range, "first last leftX leftY rightX rightY leftGrip
 // rightGrip", frames inclusive, steering already shaped (about -3..3), grips 0 or 1.
