@@ -234,15 +234,16 @@ class MusicLoop : public ::testing::Test {
 protected:
     void TearDown() override
     {
-        // Music points at a stack buffer here; destroying it only releases that buffer.
+        // Music holds the fixture's buffer; destroying it only releases that buffer.
         delete Music;
         Music = nullptr;
     }
+
+    FakeBuffer buffer{8};
 };
 
 TEST_F(MusicLoop, APlayingLoopIsNeverRestarted)
 {
-    FakeBuffer buffer(8);
     IDirectSoundBuffer* list[] = {&buffer};
     Music = new CSound(list, 8, 1, OpenWave(SimpleWave(1, 8000, 8, Pattern(8, 0))), kMusicCreationFlags);
     buffer.status = DSBSTATUS_PLAYING | DSBSTATUS_LOOPING;
