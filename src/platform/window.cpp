@@ -61,7 +61,13 @@ namespace window_internal {
 bool EnsureVideo()
 {
     if (!VideoStarted) {
+        // Video stays up for the rest of the process, as a desktop session does for Win32.
         VideoStarted = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+        // Hold the GL library for the whole run as well: unloading it with the last window
+        // strands the GL driver's own allocations, and a later device would reload it anyway.
+        if (VideoStarted) {
+            SDL_GL_LoadLibrary(nullptr);
+        }
         ApplyCursor();
     }
     return VideoStarted;
