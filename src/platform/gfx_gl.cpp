@@ -12,6 +12,7 @@ namespace {
 
 int VideoUsers = 0;
 int LiveContexts = 0;
+bool DepthConversionForced = false;
 
 #ifndef NDEBUG
 // Debug builds report GL errors where they surface; release builds skip the round trip.
@@ -153,6 +154,8 @@ bool CompileShader(GLenum kind, const std::string& source, GLuint* shader, std::
 
 }  // namespace
 
+void GfxGl::ForceDepthConversion(bool on) { DepthConversionForced = on; }
+
 bool GfxGl::VideoUp()
 {
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
@@ -248,7 +251,8 @@ GfxGl* GfxGl::Create(PlatformWindow* window, const D3DPRESENT_PARAMETERS& params
         SDL_GL_SetSwapInterval(0);
     }
 
-    gl->clipControl_ = epoxy_gl_version() >= 45 || epoxy_has_gl_extension("GL_ARB_clip_control");
+    gl->clipControl_ =
+        !DepthConversionForced && (epoxy_gl_version() >= 45 || epoxy_has_gl_extension("GL_ARB_clip_control"));
     if (gl->clipControl_) {
         glClipControl(GL_LOWER_LEFT, GL_ZERO_TO_ONE);
     }

@@ -23,6 +23,9 @@ public:
     static bool VideoUp();
     static void VideoDown();
     static bool DisplayMode(D3DDISPLAYMODE* mode);
+    // For tests: devices made while this is set convert depth in the shaders, as on a GL
+    // without clip control, instead of using glClipControl.
+    static void ForceDepthConversion(bool on);
 
     bool MakeBackBuffer(GfxSurface* surface, bool depth);
     bool MakeTexture(GfxSurface* surface);

@@ -3,6 +3,7 @@
 #include <numbers>
 
 #include "gl_device.h"
+#include "platform/gfx_gl.h"
 
 namespace {
 
@@ -144,7 +145,26 @@ TEST_F(GlRender, StripsJoinedByRepeatedVerticesDrawNothingBetween)
     }
 }
 
-TEST_F(GlRender, DepthTestAndDepthWritesFollowTheStates)
+// Depth and projection, both with glClipControl and with the shader conversion used where
+// GL lacks it.
+class GlDepthModes : public GlDevice, public ::testing::WithParamInterface<bool> {
+protected:
+    void SetUp() override
+    {
+        GfxGl::ForceDepthConversion(GetParam());
+        GlDevice::SetUp();
+    }
+    void TearDown() override
+    {
+        GlDevice::TearDown();
+        GfxGl::ForceDepthConversion(false);
+    }
+};
+
+INSTANTIATE_TEST_SUITE_P(ClipControl, GlDepthModes, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "ShaderDepth" : "ClipControl"; });
+
+TEST_P(GlDepthModes, DepthTestAndDepthWritesFollowTheStates)
 {
     auto frame = [&](DWORD zEnable, DWORD firstWrites, DWORD func) {
         device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
@@ -176,7 +196,7 @@ TEST_F(GlRender, DepthTestAndDepthWritesFollowTheStates)
     EXPECT_EQ(Pixel(48, 32), 0x00FF00u);
 }
 
-TEST_F(GlRender, TheNinetyDegreeViewEndsAtTheScreenEdges)
+TEST_P(GlDepthModes, TheNinetyDegreeViewEndsAtTheScreenEdges)
 {
     D3DXMATRIX view;
     D3DXMATRIX projection;
