@@ -70,6 +70,7 @@ public:
     HRESULT GetPan(LONG* pan) override;
 
     bool IsPrimary() const { return (flags_ & DSBCAPS_PRIMARYBUFFER) != 0; }
+    void FailRestores(DWORD failures);
     bool OwnsRange(const void* p, DWORD bytes) const;
 
     // Everything below is guarded by the device lock.
@@ -443,6 +444,12 @@ ULONG SoundBuffer::Release()
     return left;
 }
 
+void SoundBuffer::FailRestores(DWORD failures)
+{
+    SoundDevice::Guard guard(device_);
+    restoreFailures = failures;
+}
+
 bool SoundBuffer::OwnsRange(const void* p, DWORD bytes) const
 {
     const auto* b = static_cast<const BYTE*>(p);
@@ -771,6 +778,5 @@ void DirectSoundLoseBuffersForTests(IDirectSound8* directSound)
 
 void DirectSoundFailRestoreForTests(IDirectSoundBuffer* buffer, DWORD failures)
 {
-    auto* b = static_cast<SoundBuffer*>(buffer);
-    b->restoreFailures = failures;
+    static_cast<SoundBuffer*>(buffer)->FailRestores(failures);
 }

@@ -1,7 +1,6 @@
 #include "sound/wave_reader.h"
 
-#include <sys/stat.h>
-
+#include <climits>
 #include <cstring>
 #include <new>
 
@@ -63,13 +62,21 @@ HRESULT WaveReader::Open(const char* name)
     Close();
     size_ = 0;
 
-    // Only a regular file counts: a folder of that name falls through to the resources.
-    struct stat info {};
-    if (::stat(name, &info) == 0 && S_ISREG(info.st_mode)) {
+    // Only a file counts: a folder of that name falls through to the resources.
+    const DWORD attributes = GetFileAttributesW(name);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
         file_ = std::fopen(name, "rb");
     }
     if (file_ != nullptr) {
-        length_ = static_cast<std::uint64_t>(info.st_size);
+        long end = -1;
+        if (std::fseek(file_, 0, SEEK_END) == 0) {
+            end = std::ftell(file_);
+        }
+        if (end < 0 || std::fseek(file_, 0, SEEK_SET) != 0) {
+            Close();
+            return E_FAIL;
+        }
+        length_ = static_cast<std::uint64_t>(end);
         position_ = 0;
     } else {
         HMODULE module = GetModuleHandleW(nullptr);
@@ -145,8 +152,8 @@ HRESULT WaveReader::OpenCopy(const void* data, DWORD size)
 bool WaveReader::Seek(std::uint64_t position)
 {
     if (file_ != nullptr) {
-        if (position > static_cast<std::uint64_t>(INT64_MAX) ||
-            ::fseeko(file_, static_cast<off_t>(position), SEEK_SET) != 0) {
+        if (position > static_cast<std::uint64_t>(LONG_MAX) ||
+            std::fseek(file_, static_cast<long>(position), SEEK_SET) != 0) {
             return false;
         }
     } else if (memory_ == nullptr) {
