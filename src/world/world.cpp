@@ -174,6 +174,21 @@ void CWorld::AppendTuftQuad(const Vector4& base, const Vector4& size, float uvSc
                base.z);
 }
 
+namespace {
+
+// (min + max) * 0.5 and (max - min) * halfScale, as the build has always rounded them.
+void MiddleAndHalfSize(const Box& b, float halfScale, Vector4& centre, Vector4& half)
+{
+    centre = b.min;
+    centre.Add(b.max);
+    centre.Scale(0.5f);
+    half = b.max;
+    half.Sub(b.min);
+    half.Scale(halfScale);
+}
+
+}  // namespace
+
 void CWorld::BuildMesh()
 {
     AddGrassTufts();
@@ -187,12 +202,9 @@ void CWorld::BuildMesh()
         if (b.kind != 0) {
             continue;
         }
-        Vector4 centre = b.min;
-        centre.Add(b.max);
-        centre.Scale(0.5f);
-        Vector4 half = b.max;
-        half.Sub(b.min);
-        half.Scale(0.5f);
+        Vector4 centre;
+        Vector4 half;
+        MiddleAndHalfSize(b, 0.5f, centre, half);
         AppendBlockQuad(centre, half, 0.025f);
     }
     blockEnd = vertexCount;
@@ -202,14 +214,11 @@ void CWorld::BuildMesh()
         if (b.kind != kBoxGrassCap) {
             continue;
         }
-        Vector4 centre = b.min;
-        centre.Add(b.max);
-        centre.Scale(0.5f);
         // Negative half extents swap every corner with its opposite: the grass texture
         // lies turned by half a turn.
-        Vector4 half = b.max;
-        half.Sub(b.min);
-        half.Scale(-0.5f);
+        Vector4 centre;
+        Vector4 half;
+        MiddleAndHalfSize(b, -0.5f, centre, half);
         AppendCornerQuad(centre, half, 0.25f);
     }
     capEnd = vertexCount;

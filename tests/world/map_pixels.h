@@ -31,3 +31,20 @@ struct MapPixels {
     void Start(int c, int r) { Set(c, r, 255, 0, 0); }
     void Goal(int c, int r) { Set(c, r, 0, 0, 255); }
 };
+
+// The three lists and two points a scan fills, as the level loader holds them.
+struct ScanLists {
+    BoxList blocks{kWorldBoxCapacity};
+    BoxList spikes{kWorldBoxCapacity};
+    BoxList collision{kCollisionBoxCapacity};
+    Vector4 start{0, 0, 0, 1};
+    Vector4 goal{0, 0, 0, 1};
+
+    ScanLists() = default;
+    explicit ScanLists(const MapPixels& map) { Scan(map); }
+
+    MapScanCounts Scan(const MapPixels& map)
+    {
+        return ScanMap(map.bytes.data(), map.pitch, blocks, spikes, collision, start, goal);
+    }
+};

@@ -5,18 +5,7 @@
 
 namespace {
 
-struct Scanned {
-    BoxList blocks{kWorldBoxCapacity};
-    BoxList spikes{kWorldBoxCapacity};
-    BoxList collision{kCollisionBoxCapacity};
-    Vector4 start{0, 0, 0, 1};
-    Vector4 goal{0, 0, 0, 1};
-
-    explicit Scanned(const MapPixels& map)
-    {
-        ScanMap(map.bytes.data(), map.pitch, blocks, spikes, collision, start, goal);
-    }
-};
+using Scanned = ScanLists;
 
 int Survivors(const BoxList& list)
 {

@@ -5,18 +5,7 @@
 
 namespace {
 
-struct Lists {
-    BoxList blocks{kWorldBoxCapacity};
-    BoxList spikes{kWorldBoxCapacity};
-    BoxList collision{kCollisionBoxCapacity};
-    Vector4 start{0, 0, 0, 1};
-    Vector4 goal{0, 0, 0, 1};
-
-    MapScanCounts Scan(const MapPixels& map)
-    {
-        return ScanMap(map.bytes.data(), map.pitch, blocks, spikes, collision, start, goal);
-    }
-};
+using Lists = ScanLists;
 
 TEST(MapScan, PixelClassesFollowNonZeroChannels)
 {
