@@ -183,7 +183,7 @@ int TranslateSdlEvent(const SDL_Event& event, Uint16 keyMods, TranslatedMessage*
         const bool system = vk == VK_F10 || (alt && !ctrl);
         LPARAM lParam = 1;  // repeat count
         if (alt) lParam |= KF_ALTDOWN_BIT;
-        if (!down) lParam |= KF_REPEAT_BIT;
+        if (!down || event.key.repeat != 0) lParam |= KF_REPEAT_BIT;
         if (!down) lParam |= KF_UP_BIT;
         const UINT message = down ? (system ? WM_SYSKEYDOWN : WM_KEYDOWN) : (system ? WM_SYSKEYUP : WM_KEYUP);
         count = Put(out, count, capacity, {event.key.windowID, message, vk, lParam, false});
