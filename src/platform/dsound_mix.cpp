@@ -81,15 +81,24 @@ void MixVoiceInto(MixVoice& voice, const MixFormat& out, std::int32_t* accum, DW
     VoiceGains(voice.volume, 0, &gainMono, &unused);
     const bool audible = accum != nullptr && !voice.silenced;
 
+    // Wraps a looping voice; a one-shot voice that ran off its end stops and rewinds.
+    auto keepsPlaying = [&](std::uint64_t& pos) {
+        if (pos < end) {
+            return true;
+        }
+        if (!voice.looping) {
+            voice.playing = false;
+            voice.position = 0;
+            return false;
+        }
+        pos %= end;
+        return true;
+    };
+
     std::uint64_t pos = voice.position;
     for (DWORD i = 0; i < frames; ++i) {
-        if (pos >= end) {
-            if (!voice.looping) {
-                voice.playing = false;
-                voice.position = 0;
-                return;
-            }
-            pos %= end;
+        if (!keepsPlaying(pos)) {
+            return;
         }
         if (audible) {
             const BYTE* frame = voice.data + static_cast<std::size_t>(pos >> 32) * align;
@@ -106,15 +115,9 @@ void MixVoiceInto(MixVoice& voice, const MixFormat& out, std::int32_t* accum, DW
         }
         pos += step;
     }
-    if (pos >= end) {
-        if (!voice.looping) {
-            voice.playing = false;
-            voice.position = 0;
-            return;
-        }
-        pos %= end;
+    if (keepsPlaying(pos)) {
+        voice.position = pos;
     }
-    voice.position = pos;
 }
 
 void WriteMixed(const std::int32_t* accum, const MixFormat& out, BYTE* dest, DWORD frames)

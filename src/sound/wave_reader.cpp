@@ -99,17 +99,7 @@ HRESULT WaveReader::Open(const char* name)
         }
     }
 
-    const HRESULT parsed = ParseHeader();
-    if (FAILED(parsed)) {
-        Close();
-        return parsed;
-    }
-    const HRESULT rewound = RewindToData();
-    if (FAILED(rewound)) {
-        return rewound;
-    }
-    size_ = data_.size;
-    return S_OK;
+    return ParseAndRewind();
 }
 
 HRESULT WaveReader::OpenMemory(const void* data, DWORD size)
@@ -124,11 +114,17 @@ HRESULT WaveReader::OpenMemory(const void* data, DWORD size)
     if (FAILED(copied)) {
         return copied;
     }
+    return ParseAndRewind();
+}
+
+HRESULT WaveReader::ParseAndRewind()
+{
     const HRESULT parsed = ParseHeader();
     if (FAILED(parsed)) {
         Close();
         return parsed;
     }
+    // A failed rewind leaves the file open, with no size.
     const HRESULT rewound = RewindToData();
     if (FAILED(rewound)) {
         return rewound;

@@ -44,6 +44,7 @@ private:
 
     bool IsOpen() const { return file_ != nullptr || memory_ != nullptr; }
     HRESULT OpenCopy(const void* data, DWORD size);
+    HRESULT ParseAndRewind();
     void FreeFormat();
     bool Seek(std::uint64_t position);
     DWORD Read(void* dest, DWORD bytes);
