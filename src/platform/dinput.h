@@ -248,3 +248,12 @@ private:
 // for another version, DIERR_NOINTERFACE for another interface, DIERR_INVALIDPARAM without an
 // instance or out pointer, DIERR_GENERIC when SDL cannot start.
 HRESULT DirectInput8Create(HINSTANCE instance, DWORD version, const GUID& interfaceId, void** out, void* outer);
+// The same, typed: no cast at the call.
+inline HRESULT DirectInput8Create(HINSTANCE instance, DWORD version, const GUID& interfaceId, IDirectInput8W** out,
+                                  void* outer)
+{
+    return DirectInput8Create(instance, version, interfaceId, reinterpret_cast<void**>(out), outer);
+}
+
+using LPDIRECTINPUT8W = IDirectInput8W*;
+using LPDIRECTINPUTDEVICE8W = IDirectInputDevice8W*;

@@ -139,8 +139,7 @@ protected:
                                   480, nullptr, nullptr, nullptr, nullptr);
         ASSERT_NE(window_, nullptr);
         ShowWindow(window_, SW_SHOWDEFAULT);
-        ASSERT_EQ(DirectInput8Create(GetModuleHandleW(nullptr), DIRECTINPUT_VERSION, IID_IDirectInput8W,
-                                     reinterpret_cast<void**>(&input_), nullptr),
+        ASSERT_EQ(DirectInput8Create(GetModuleHandleW(nullptr), DIRECTINPUT_VERSION, IID_IDirectInput8W, &input_, nullptr),
                   DI_OK);
         ASSERT_NE(input_, nullptr);
     }
@@ -257,7 +256,7 @@ TEST(DirectInputCreate, RefusesOtherVersionsInterfacesAndMissingArguments)
     EXPECT_EQ(DirectInput8Create(module, 0x0900, IID_IDirectInput8W, &out, nullptr), DIERR_BETADIRECTINPUTVERSION);
     EXPECT_EQ(DirectInput8Create(module, DIRECTINPUT_VERSION, GUID_NULL, &out, nullptr), DIERR_NOINTERFACE);
     EXPECT_EQ(DirectInput8Create(nullptr, DIRECTINPUT_VERSION, IID_IDirectInput8W, &out, nullptr), DIERR_INVALIDPARAM);
-    EXPECT_EQ(DirectInput8Create(module, DIRECTINPUT_VERSION, IID_IDirectInput8W, nullptr, nullptr),
+    EXPECT_EQ(DirectInput8Create(module, DIRECTINPUT_VERSION, IID_IDirectInput8W, static_cast<void**>(nullptr), nullptr),
               DIERR_INVALIDPARAM);
     int outer = 0;
     EXPECT_EQ(DirectInput8Create(module, DIRECTINPUT_VERSION, IID_IDirectInput8W, &out, &outer), DIERR_NOAGGREGATION);
