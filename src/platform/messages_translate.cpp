@@ -28,9 +28,20 @@ constexpr KeyPair kKeys[] = {
     {SDLK_RIGHTBRACKET, VK_OEM_6}, {SDLK_QUOTE, VK_OEM_7},     {SDLK_LESS, VK_OEM_102},
 };
 
-// Keys whose Win32 translation types a control character.
-WPARAM ControlCharacter(WPARAM vk)
+// Keys whose Win32 translation types a control character (SDL's text input leaves these out).
+WPARAM ControlCharacter(WPARAM vk, bool ctrl)
 {
+    if (ctrl) {
+        if (vk >= 0x41 && vk <= 0x5A) {
+            return vk - 0x40;  // Ctrl+A is 0x01 ... Ctrl+Z is 0x1A
+        }
+        switch (vk) {
+        case VK_BACK: return 0x7F;
+        case VK_RETURN: return 0x0A;
+        case VK_ESCAPE: return 0x1B;
+        default: return 0;
+        }
+    }
     switch (vk) {
     case VK_BACK: return 0x08;
     case VK_TAB: return 0x09;
@@ -187,8 +198,9 @@ int TranslateSdlEvent(const SDL_Event& event, Uint16 keyMods, TranslatedMessage*
         if (!down) lParam |= KF_UP_BIT;
         const UINT message = down ? (system ? WM_SYSKEYDOWN : WM_KEYDOWN) : (system ? WM_SYSKEYUP : WM_KEYUP);
         count = Put(out, count, capacity, {event.key.windowID, message, vk, lParam, false});
-        const WPARAM control = ControlCharacter(vk);
-        if (down && control != 0 && !ctrl) {
+        // Ctrl+Alt is AltGr on many layouts: its characters come as text, if at all.
+        const WPARAM control = alt && ctrl ? 0 : ControlCharacter(vk, ctrl);
+        if (down && control != 0) {
             count = Put(out, count, capacity, {event.key.windowID, WM_CHAR, control, lParam, false});
         }
         break;

@@ -158,6 +158,14 @@ TEST(TranslateKeys, OnlyKeysThatTypeControlCharactersAddACharacterThemselves)
     EXPECT_EQ(out[1].wParam, 0x08u);
     // Releases type nothing.
     EXPECT_EQ(Translate(KeyEvent(SDL_KEYUP, SDLK_RETURN, SDL_SCANCODE_RETURN), out), 1);
+
+    // Ctrl with a letter types its control code; Ctrl with an arrow still types nothing.
+    ASSERT_EQ(Translate(KeyEvent(SDL_KEYDOWN, SDLK_c, SDL_SCANCODE_C, KMOD_LCTRL), out), 2);
+    EXPECT_EQ(out[1].wParam, 0x03u);
+    ASSERT_EQ(Translate(KeyEvent(SDL_KEYDOWN, SDLK_RETURN, SDL_SCANCODE_RETURN, KMOD_RCTRL), out), 2);
+    EXPECT_EQ(out[1].wParam, 0x0Au);
+    EXPECT_EQ(Translate(KeyEvent(SDL_KEYDOWN, SDLK_LEFT, SDL_SCANCODE_LEFT, KMOD_LCTRL), out), 1);
+    EXPECT_EQ(Translate(KeyEvent(SDL_KEYDOWN, SDLK_TAB, SDL_SCANCODE_TAB, KMOD_LCTRL), out), 1);
 }
 
 TEST(TranslateKeys, AltCombinationsAndF10AreSystemKeys)
