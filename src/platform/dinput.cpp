@@ -425,12 +425,13 @@ ULONG IDirectInput8W::Release()
 
 HRESULT IDirectInput8W::EnumDevices(DWORD deviceClass, LPDIENUMDEVICESCALLBACKW callback, void* context, DWORD flags)
 {
-    if (callback == nullptr || deviceClass > DI8DEVCLASS_GAMECTRL ||
-        (flags & ~static_cast<DWORD>(DIEDFL_ATTACHEDONLY | 0x100 /* DIEDFL_FORCEFEEDBACK */)) != 0) {
+    constexpr DWORD kKnownFlags = DIEDFL_ATTACHEDONLY | DIEDFL_FORCEFEEDBACK | DIEDFL_INCLUDEALIASES |
+                                  DIEDFL_INCLUDEPHANTOMS | DIEDFL_INCLUDEHIDDEN;
+    if (callback == nullptr || deviceClass > DI8DEVCLASS_GAMECTRL || (flags & ~kKnownFlags) != 0) {
         return DIERR_INVALIDPARAM;
     }
-    if (deviceClass != DI8DEVCLASS_ALL && deviceClass != DI8DEVCLASS_GAMECTRL) {
-        return DI_OK;  // no mice or keyboards are offered here
+    if ((deviceClass != DI8DEVCLASS_ALL && deviceClass != DI8DEVCLASS_GAMECTRL) || (flags & DIEDFL_FORCEFEEDBACK) != 0) {
+        return DI_OK;  // no mice, keyboards or force feedback are offered here
     }
     SDL_GameControllerUpdate();  // notices controllers plugged in since the last look
     for (int index = 0; index < SDL_NumJoysticks(); ++index) {

@@ -46,6 +46,10 @@ constexpr DWORD DI8DEVTYPE_GAMEPAD = 0x15;
 
 constexpr DWORD DIEDFL_ALLDEVICES = 0x0;
 constexpr DWORD DIEDFL_ATTACHEDONLY = 0x1;
+constexpr DWORD DIEDFL_FORCEFEEDBACK = 0x100;
+constexpr DWORD DIEDFL_INCLUDEALIASES = 0x10000;
+constexpr DWORD DIEDFL_INCLUDEPHANTOMS = 0x20000;
+constexpr DWORD DIEDFL_INCLUDEHIDDEN = 0x40000;
 
 constexpr BOOL DIENUM_STOP = 0;
 constexpr BOOL DIENUM_CONTINUE = 1;
@@ -228,7 +232,8 @@ public:
     ULONG Release();
 
     // DI8DEVCLASS_ALL or DI8DEVCLASS_GAMECTRL list the attached game controllers in SDL's
-    // order; other classes list nothing. The callback returns DIENUM_CONTINUE or DIENUM_STOP.
+    // order; other classes list nothing, and so does DIEDFL_FORCEFEEDBACK (no force feedback
+    // is offered). The callback returns DIENUM_CONTINUE or DIENUM_STOP.
     HRESULT EnumDevices(DWORD deviceClass, LPDIENUMDEVICESCALLBACKW callback, void* context, DWORD flags);
     // DIERR_DEVICENOTREG when no attached controller has that instance id.
     HRESULT CreateDevice(const GUID& instance, IDirectInputDevice8W** device, void* outer);

@@ -290,6 +290,10 @@ TEST_F(ControllerTest, EnumerationListsAttachedPadsAndStopsWhenAsked)
     EXPECT_EQ(seen.devices.size(), before + 2);
     EXPECT_EQ(input_->EnumDevices(DI8DEVCLASS_GAMECTRL, nullptr, nullptr, 0), DIERR_INVALIDPARAM);
     EXPECT_EQ(input_->EnumDevices(99, CollectDevice, &seen, 0), DIERR_INVALIDPARAM);
+    EXPECT_EQ(input_->EnumDevices(DI8DEVCLASS_GAMECTRL, CollectDevice, &seen, 0x8), DIERR_INVALIDPARAM);
+    seen.devices.clear();
+    EXPECT_EQ(input_->EnumDevices(DI8DEVCLASS_GAMECTRL, CollectDevice, &seen, DIEDFL_FORCEFEEDBACK), DI_OK);
+    EXPECT_TRUE(seen.devices.empty());
 }
 
 TEST_F(ControllerTest, CreateDeviceNeedsAnAttachedInstance)
