@@ -158,9 +158,14 @@ void GfxGl::ForceDepthConversion(bool on) { DepthConversionForced = on; }
 
 bool GfxGl::VideoUp()
 {
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-        std::fprintf(stderr, "graphics: SDL video does not start: %s\n", SDL_GetError());
-        return false;
+    // Video and the GL library stay loaded for the rest of the process: unloading the GL
+    // library strands the driver's own allocations, and the next device would reload it.
+    if (VideoUsers == 0) {
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+            std::fprintf(stderr, "graphics: SDL video does not start: %s\n", SDL_GetError());
+            return false;
+        }
+        SDL_GL_LoadLibrary(nullptr);
     }
     ++VideoUsers;
     return true;
@@ -168,9 +173,9 @@ bool GfxGl::VideoUp()
 
 void GfxGl::VideoDown()
 {
-    if (VideoUsers > 0) {
+    // Counted only; see VideoUp.
+    if (VideoUsers > 1) {
         --VideoUsers;
-        SDL_QuitSubSystem(SDL_INIT_VIDEO);
     }
 }
 

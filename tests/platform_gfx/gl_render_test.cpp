@@ -437,8 +437,21 @@ TEST_F(GlRender, DeviceCreationRefusesBadWindowsAndSecondDevices)
     back->Release();
     EXPECT_EQ(second->Present(nullptr, nullptr, nullptr, nullptr), S_OK);  // stretched onto the window
     second->Release();
+    // Full screen at the desktop's size, then back to the window when the device goes.
     D3DDISPLAYMODE mode{};
-    EXPECT_EQ(d3d->GetAdapterDisplayMode(0, &mode), S_OK);
+    ASSERT_EQ(d3d->GetAdapterDisplayMode(0, &mode), S_OK);
+    pp = D3DPRESENT_PARAMETERS{};
+    pp.BackBufferWidth = mode.Width;
+    pp.BackBufferHeight = mode.Height;
+    pp.BackBufferFormat = D3DFMT_X8R8G8B8;
+    pp.SwapEffect = D3DSWAPEFFECT_COPY;
+    pp.Windowed = FALSE;
+    pp.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
+    ASSERT_EQ(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, &window, 0, &pp, &second), S_OK);
+    EXPECT_NE(SDL_GetWindowFlags(window.sdl) & SDL_WINDOW_FULLSCREEN_DESKTOP, 0u);
+    EXPECT_EQ(second->Present(nullptr, nullptr, nullptr, nullptr), S_OK);
+    second->Release();
+    EXPECT_EQ(SDL_GetWindowFlags(window.sdl) & SDL_WINDOW_FULLSCREEN, 0u);
     EXPECT_GT(mode.Width, 0u);
     EXPECT_EQ(d3d->GetAdapterDisplayMode(1, &mode), D3DERR_INVALIDCALL);
 }
