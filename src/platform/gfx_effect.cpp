@@ -361,11 +361,7 @@ ULONG GfxEffect::AddRef() { return ++refs_; }
 ULONG GfxEffect::Release()
 {
     const ULONG left = --refs_;
-    if (recorder_ != nullptr) {
-        recorder_->Log("ID3DXEffect::Release", {GfxArgObject(static_cast<IUnknown*>(this))},
-                       static_cast<HRESULT>(left));
-    }
-    if (left == 0) {
+    if (LastRelease("ID3DXEffect::Release", this, left)) {
         delete this;
     }
     return left;

@@ -25,7 +25,7 @@ inline GfxArg GfxArgOf(std::uint32_t v) { return GfxArgOf(static_cast<std::int64
 inline GfxArg GfxArgOf(std::int32_t v) { return GfxArgOf(static_cast<std::int64_t>(v)); }
 inline GfxArg GfxArgOf(float v) { GfxArg a; a.kind = GfxArg::Float; a.f = v; return a; }
 inline GfxArg GfxArgText(const char* s) { GfxArg a; a.kind = GfxArg::Text; a.s = s ? s : "null"; return a; }
-GfxArg GfxArgObject(const void* object);  // knows the ids of layer objects
+GfxArg GfxArgObject(const IUnknown* object);  // knows the ids of layer objects
 inline GfxArg GfxArgPointer(const void* p) { GfxArg a; a.kind = GfxArg::Object; a.p = p; a.s = p ? "ptr" : "null"; return a; }
 
 // Reference counting and the link to the device that made an object. When a device goes
@@ -49,6 +49,11 @@ public:
     GfxChild* nextChild = nullptr;
 
 protected:
+    // Logs the Release of `self` that left `left` references; true when it was the last.
+    bool LastRelease(const char* name, IUnknown* self, ULONG left) const;
+    // GetDevice for every child: the device with a reference added.
+    HRESULT DeviceRef(IDirect3DDevice9** ppDevice) const;
+
     GfxDevice* device_ = nullptr;
     GfxRecorder* recorder_ = nullptr;  // kept past orphaning, so Release still logs
     std::string id_;

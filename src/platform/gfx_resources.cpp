@@ -43,7 +43,25 @@ void GfxChild::Follow(GfxDevice* device)
 
 GfxRecorder* GfxChild::Recorder() const { return recorder_; }
 
-GfxArg GfxArgObject(const void* object)
+bool GfxChild::LastRelease(const char* name, IUnknown* self, ULONG left) const
+{
+    if (recorder_ != nullptr) {
+        recorder_->Log(name, {GfxArgObject(self)}, static_cast<HRESULT>(left));
+    }
+    return left == 0;
+}
+
+HRESULT GfxChild::DeviceRef(IDirect3DDevice9** ppDevice) const
+{
+    if (ppDevice == nullptr || device_ == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    device_->AddRef();
+    *ppDevice = device_;
+    return S_OK;
+}
+
+GfxArg GfxArgObject(const IUnknown* object)
 {
     GfxArg a;
     a.kind = GfxArg::Object;
@@ -53,8 +71,7 @@ GfxArg GfxArgObject(const void* object)
         return a;
     }
     // Layer objects are GfxChild; anything else (a foreign implementation) is "foreign".
-    const auto* unknown = static_cast<const IUnknown*>(object);
-    const auto* child = dynamic_cast<const GfxChild*>(unknown);
+    const auto* child = dynamic_cast<const GfxChild*>(object);
     a.s = child != nullptr ? child->Id() : std::string("foreign");
     return a;
 }
@@ -93,25 +110,13 @@ ULONG GfxVertexBuffer::AddRef() { return ++refs_; }
 ULONG GfxVertexBuffer::Release()
 {
     const ULONG left = --refs_;
-    if (recorder_ != nullptr) {
-        recorder_->Log("IDirect3DVertexBuffer9::Release", {GfxArgObject(static_cast<IUnknown*>(this))},
-                       static_cast<HRESULT>(left));
-    }
-    if (left == 0) {
+    if (LastRelease("IDirect3DVertexBuffer9::Release", this, left)) {
         delete this;
     }
     return left;
 }
 
-HRESULT GfxVertexBuffer::GetDevice(IDirect3DDevice9** ppDevice)
-{
-    if (ppDevice == nullptr || device_ == nullptr) {
-        return D3DERR_INVALIDCALL;
-    }
-    device_->AddRef();
-    *ppDevice = device_;
-    return S_OK;
-}
+HRESULT GfxVertexBuffer::GetDevice(IDirect3DDevice9** ppDevice) { return DeviceRef(ppDevice); }
 
 HRESULT GfxVertexBuffer::Lock(UINT OffsetToLock, UINT SizeToLock, void** ppbData, DWORD Flags)
 {
@@ -212,25 +217,13 @@ ULONG GfxSurface::Release()
         return owner->Release();
     }
     const ULONG left = --refs_;
-    if (recorder_ != nullptr) {
-        recorder_->Log("IDirect3DSurface9::Release", {GfxArgObject(static_cast<IUnknown*>(this))},
-                       static_cast<HRESULT>(left));
-    }
-    if (left == 0) {
+    if (LastRelease("IDirect3DSurface9::Release", this, left)) {
         delete this;
     }
     return left;
 }
 
-HRESULT GfxSurface::GetDevice(IDirect3DDevice9** ppDevice)
-{
-    if (ppDevice == nullptr || device_ == nullptr) {
-        return D3DERR_INVALIDCALL;
-    }
-    device_->AddRef();
-    *ppDevice = device_;
-    return S_OK;
-}
+HRESULT GfxSurface::GetDevice(IDirect3DDevice9** ppDevice) { return DeviceRef(ppDevice); }
 
 HRESULT GfxSurface::GetDesc(D3DSURFACE_DESC* pDesc)
 {
@@ -332,25 +325,13 @@ ULONG GfxTexture::AddRef() { return ++refs_; }
 ULONG GfxTexture::Release()
 {
     const ULONG left = --refs_;
-    if (recorder_ != nullptr) {
-        recorder_->Log("IDirect3DTexture9::Release", {GfxArgObject(static_cast<IUnknown*>(this))},
-                       static_cast<HRESULT>(left));
-    }
-    if (left == 0) {
+    if (LastRelease("IDirect3DTexture9::Release", this, left)) {
         delete this;
     }
     return left;
 }
 
-HRESULT GfxTexture::GetDevice(IDirect3DDevice9** ppDevice)
-{
-    if (ppDevice == nullptr || device_ == nullptr) {
-        return D3DERR_INVALIDCALL;
-    }
-    device_->AddRef();
-    *ppDevice = device_;
-    return S_OK;
-}
+HRESULT GfxTexture::GetDevice(IDirect3DDevice9** ppDevice) { return DeviceRef(ppDevice); }
 
 HRESULT GfxTexture::GetLevelDesc(UINT Level, D3DSURFACE_DESC* pDesc)
 {
