@@ -1,6 +1,7 @@
 // A composed playing frame on the GL backend, checked at a handful of pixels and written as
 // render_composed_frame.png beside the test for a person to look at.
 
+#include <gtest/gtest.h>
 #include <stb_image_write.h>
 
 #include "gl_scene.h"
@@ -104,6 +105,7 @@ TEST_F(GlFrame, ComposedPlayingFrame)
 
 TEST_F(GlFrame, BatchStopsAtTheBufferSize)
 {
+    ClearBatchRestart();
     ResetBatch();
     const Vector4 p{1, 2, 0, 1};
     std::int32_t dropped = 0;

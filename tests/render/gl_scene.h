@@ -16,13 +16,13 @@
 
 #include "creature/creature.h"
 #include "creature/drop_burst.h"
+#include "game_graphics.h"
 #include "math/vertex.h"
 #include "platform/window_handle.h"
 #include "render/camera.h"
 #include "render/draw_batch.h"
 #include "render/number_display.h"
 #include "render/screen_pictures.h"
-#include "render_fixture.h"
 #include "world/level_scan.h"
 #include "world/world.h"
 
@@ -151,7 +151,7 @@ public:
             return "the pictures cannot be made";
         }
         FillSegmentFont();
-        ResetBatchStateForTests();
+        ResetBatch();
         return {};
     }
 
@@ -199,20 +199,34 @@ public:
         return true;
     }
 
-    // The drawing of one playing frame, in the frame driver's order, without the
-    // simulation: from the clears to EndScene.
+    // One playing frame in the frame driver's order, without the simulation.
     void DrawFrame()
+    {
+        if (BeginFrame()) {
+            DrawPlaying();
+            EndFrame();
+        }
+    }
+
+    // The clears, the scene, the camera and the per-frame effect state.
+    bool BeginFrame()
     {
         Device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000u, 1.0f, 0);
         Device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
         if (FAILED(Device->BeginScene())) {
-            return;
+            return false;
         }
         Device->SetStreamSource(0, SharedVertexBuffer, 0, kVertexStride);
         UpdateCamera();
         WorldLightingTechnique = Effect->GetTechniqueByName("WorldLighting");
         Device->SetFVF(kVertexFvf);
         Device->SetStreamSource(0, SharedVertexBuffer, 0, kVertexStride);
+        return true;
+    }
+
+    // Everything a playing frame draws, from the first ResetBatch to the number.
+    void DrawPlaying()
+    {
         ResetBatch();
         DrawSky();
         for (CDropBurst& burst : DropBursts) {
@@ -225,6 +239,10 @@ public:
         ClearBatchRestart();
         const float width = NumberWidth(1, 0.5f);
         DrawNumber(1, Vector4{CameraPoint.x + 0.5f * width + 0.5f, CameraPoint.y + 4.0f, 0.0f, CameraPoint.w}, 0.5f);
+    }
+
+    void EndFrame()
+    {
         Device->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
         Device->SetRenderState(D3DRS_ZFUNC, D3DCMP_ALWAYS);
         Device->EndScene();
