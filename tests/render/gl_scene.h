@@ -224,8 +224,9 @@ public:
         return true;
     }
 
-    // Everything a playing frame draws, from the first ResetBatch to the number.
-    void DrawPlaying()
+    // Everything a playing frame draws, from the first ResetBatch to the number. Leaving
+    // the world out shows what the batch-drawn things cost alone.
+    void DrawPlaying(bool withWorld = true)
     {
         ResetBatch();
         DrawSky();
@@ -234,7 +235,9 @@ public:
         }
         DrawGoalArrow();
         Creature.Draw();
-        World.Draw();
+        if (withWorld) {
+            World.Draw();
+        }
         ResetBatch();
         ClearBatchRestart();
         const float width = NumberWidth(1, 0.5f);
