@@ -12,14 +12,6 @@ protected:
     }
 };
 
-TEST_F(Numbers, FontMasks)
-{
-    const std::int32_t masks[10] = {0x7B, 0x48, 0x3D, 0x6D, 0x4E, 0x67, 0x76, 0x49, 0x7F, 0x4F};
-    for (int i = 0; i < 10; ++i) {
-        EXPECT_EQ(SegmentFont[i], masks[i]) << i;
-    }
-}
-
 TEST_F(Numbers, EachBarHasItsFourCorners)
 {
     // X = 1, Y = 2, s = 1: h = 0.5, t = 0.1.
