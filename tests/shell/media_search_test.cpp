@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/files.h"
+#include "platform/files/files.h"
 #include "shell/media_search.h"
 
 namespace fs = std::filesystem;

@@ -9,8 +9,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/dsound_testing.h"
-#include "platform/resources.h"
+#include "platform/audio/dsound_testing.h"
+#include "platform/files/resources.h"
 #include "sound/music.h"
 #include "sound/sound.h"
 #include "wave_bytes.h"

@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/resources.h"
+#include "platform/files/resources.h"
 #include "wave_bytes.h"
 
 using namespace wavetest;

@@ -10,8 +10,8 @@
 
 #include "creature/creature.h"
 #include "map_text.h"
-#include "platform/files.h"
-#include "platform/gfx_recording.h"
+#include "platform/files/files.h"
+#include "platform/gfx/recording.h"
 #include "shell/graphics_objects.h"
 #include "world/level_scan.h"
 #include "world/world.h"

@@ -17,9 +17,9 @@
 #include <stb_image_write.h>
 
 #include "math/vertex.h"
-#include "platform/d3d9.h"
-#include "platform/d3dx9.h"
-#include "platform/window_handle.h"
+#include "platform/gfx/d3d9.h"
+#include "platform/gfx/d3dx9.h"
+#include "platform/window/internal/window_handle.h"
 
 namespace {
 
