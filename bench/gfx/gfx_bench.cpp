@@ -4,13 +4,12 @@
 #include <cstdlib>
 #include <cstring>
 
-#include <SDL.h>
 #include <benchmark/benchmark.h>
 
 #include "math/vertex.h"
 #include "platform/gfx/d3d9.h"
 #include "platform/gfx/d3dx9.h"
-#include "platform/window/internal/window_handle.h"
+#include "platform/window/hidden_gl_window.h"
 
 namespace {
 
@@ -18,7 +17,6 @@ struct Rig {
     explicit Rig(UINT interval)
     {
         d3d = Direct3DCreate9(D3D_SDK_VERSION);
-        window.sdl = SDL_CreateWindow("bench", 0, 0, 640, 480, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
         D3DPRESENT_PARAMETERS pp{};
         pp.BackBufferCount = 1;
         pp.SwapEffect = D3DSWAPEFFECT_COPY;
@@ -26,8 +24,8 @@ struct Rig {
         pp.EnableAutoDepthStencil = TRUE;
         pp.AutoDepthStencilFormat = D3DFMT_D16;
         pp.PresentationInterval = interval;
-        if (d3d != nullptr && window.sdl != nullptr) {
-            d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, &window, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp,
+        if (d3d != nullptr && window.Handle() != nullptr) {
+            d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window.Handle(), D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp,
                               &device);
         }
         if (device != nullptr) {
@@ -47,9 +45,6 @@ struct Rig {
         if (device != nullptr) {
             device->Release();
         }
-        if (window.sdl != nullptr) {
-            SDL_DestroyWindow(window.sdl);
-        }
         if (d3d != nullptr) {
             d3d->Release();
         }
@@ -57,7 +52,7 @@ struct Rig {
     bool Ready() const { return vb != nullptr; }
 
     IDirect3D9* d3d = nullptr;
-    PlatformWindow window;
+    HiddenGlWindow window{"bench", 640, 480};
     IDirect3DDevice9* device = nullptr;
     IDirect3DVertexBuffer9* vb = nullptr;
 };

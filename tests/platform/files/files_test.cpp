@@ -11,30 +11,21 @@
 
 #include <gtest/gtest.h>
 
-namespace {
+#include "support/temp_folder.h"
 
-std::string Cwd()
-{
-    char buffer[kMaxPath + 1];
-    return getcwd(buffer, sizeof buffer) != nullptr ? std::string(buffer) : std::string();
-}
+namespace {
 
 // A scratch folder of its own, made fresh for each test and entered as the working folder.
 class FilesTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        previous_ = Cwd();
-        char pattern[] = "/tmp/tarnwick_files_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        root_ = pattern;
-        ASSERT_EQ(chdir(root_.c_str()), 0);
+        ASSERT_TRUE(folder_.Enter());
+        root_ = folder_.Path().string();
     }
     void TearDown() override
     {
         SetModuleFileNameForTests(nullptr);
-        ASSERT_EQ(chdir(previous_.c_str()), 0);
-        std::system(("rm -rf '" + root_ + "'").c_str());
     }
     void Touch(const std::string& relative)
     {
@@ -44,7 +35,7 @@ protected:
     }
     void MakeDir(const std::string& relative) { ASSERT_EQ(mkdir((root_ + "/" + relative).c_str(), 0755), 0); }
 
-    std::string previous_;
+    TempFolder folder_{"tarnwick_files"};
     std::string root_;
 };
 

@@ -127,7 +127,7 @@ protected:
     void SetUp() override
     {
         device = GfxCreateRecordingDevice(&recorder);
-        path = WriteFile(ScratchDir() / "my.fx", kEffect);
+        path = WriteFile(ScratchFolder() / "my.fx", kEffect);
         ASSERT_EQ(D3DXCreateEffectFromFileW(device, path.c_str(), nullptr, nullptr, D3DXFX_NOT_CLONEABLE, nullptr,
                                             &effect, nullptr),
                   S_OK);
@@ -232,7 +232,7 @@ TEST(RecordedEffectFiles, BadFilesFailWithAMessage)
 {
     GfxRecorder recorder;
     IDirect3DDevice9* device = GfxCreateRecordingDevice(&recorder);
-    const std::string bad = WriteFile(ScratchDir() / "bad.fx", "float A\nfloat A\n");
+    const std::string bad = WriteFile(ScratchFolder() / "bad.fx", "float A\nfloat A\n");
     ID3DXEffect* effect = reinterpret_cast<ID3DXEffect*>(device);
     ID3DXBuffer* errors = nullptr;
     EXPECT_EQ(D3DXCreateEffectFromFileW(device, bad.c_str(), nullptr, nullptr, 0, nullptr, &effect, &errors),
@@ -243,7 +243,7 @@ TEST(RecordedEffectFiles, BadFilesFailWithAMessage)
     EXPECT_NE(text.find("bad.fx:2: the name 'A' is already used"), std::string::npos) << text;
     EXPECT_EQ(errors->GetBufferSize(), text.size() + 1);
     errors->Release();
-    EXPECT_EQ(D3DXCreateEffectFromFileW(device, (ScratchDir() / "none.fx").string().c_str(), nullptr, nullptr, 0,
+    EXPECT_EQ(D3DXCreateEffectFromFileW(device, (ScratchFolder() / "none.fx").string().c_str(), nullptr, nullptr, 0,
                                         nullptr, &effect, nullptr),
               D3DERR_NOTFOUND);
     device->Release();

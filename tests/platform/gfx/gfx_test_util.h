@@ -8,19 +8,8 @@
 
 #include <gtest/gtest.h>
 
-#include "math/vertex.h"
-#include "platform/gfx/d3d9.h"
-#include "platform/gfx/d3dx9.h"
-
-// A per-test scratch folder under the system temp dir.
-inline std::filesystem::path ScratchDir()
-{
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::filesystem::path dir = std::filesystem::temp_directory_path() / "tarnwick_gfx_tests" /
-                                (std::string(info->test_suite_name()) + "." + info->name());
-    std::filesystem::create_directories(dir);
-    return dir;
-}
+#include "support/gl_device.h"
+#include "support/temp_folder.h"
 
 inline std::string WriteFile(const std::filesystem::path& path, const std::string& bytes)
 {
@@ -66,20 +55,4 @@ inline std::string MakeTga(int width, int height, const std::vector<Bgra>& topFi
         }
     }
     return out;
-}
-
-inline Vertex V(float x, float y, float z, std::uint32_t color, float u = 0.0f, float v = 0.0f)
-{
-    return Vertex{x, y, z, 0.0f, 0.0f, -1.0f, color, u, v};
-}
-
-// Writes vertices into a buffer through one Lock per vertex, as the game does.
-inline void FillBuffer(IDirect3DVertexBuffer9* vb, const std::vector<Vertex>& vertices, UINT firstVertex = 0)
-{
-    for (std::size_t i = 0; i < vertices.size(); ++i) {
-        void* p = nullptr;
-        ASSERT_EQ(vb->Lock(static_cast<UINT>((firstVertex + i) * sizeof(Vertex)), sizeof(Vertex), &p, 0), S_OK);
-        *static_cast<Vertex*>(p) = vertices[i];
-        ASSERT_EQ(vb->Unlock(), S_OK);
-    }
 }

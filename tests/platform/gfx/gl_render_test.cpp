@@ -2,8 +2,11 @@
 #include <cstring>
 #include <numbers>
 
-#include "gl_device.h"
+#include <SDL.h>
+
+#include "gfx_test_util.h"
 #include "platform/gfx/internal/gl.h"
+#include "platform/window/internal/window_handle.h"
 
 namespace {
 
@@ -87,7 +90,7 @@ TEST_F(GlRender, TextureRowZeroIsTheTopAndUIsLeft)
 
     // The same picture from a bottom-up TGA file lands the same way round.
     const std::vector<Bgra> pixels = {{0, 0, 255, 255}, {0, 255, 0, 255}, {255, 0, 0, 255}, {255, 255, 255, 255}};
-    const std::string path = WriteFile(ScratchDir() / "p.tga", MakeTga(2, 2, pixels, 24, false, false));
+    const std::string path = WriteFile(ScratchFolder() / "p.tga", MakeTga(2, 2, pixels, 24, false, false));
     ASSERT_EQ(D3DXCreateTextureFromFileW(device, path.c_str(), &tex), S_OK);
     device->SetTexture(0, tex);
     device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
@@ -237,7 +240,7 @@ TEST_F(GlRender, DefaultCullingDropsCounterClockwiseTriangles)
 
 TEST_F(GlRender, AlphaBlendedTexturedStripThroughAnEffect)
 {
-    const std::string path = WriteFile(ScratchDir() / "blend.fx", kBlendEffect);
+    const std::string path = WriteFile(ScratchFolder() / "blend.fx", kBlendEffect);
     ID3DXEffect* effect = nullptr;
     ID3DXBuffer* errors = nullptr;
     ASSERT_EQ(D3DXCreateEffectFromFileW(device, path.c_str(), nullptr, nullptr, D3DXFX_NOT_CLONEABLE, nullptr, &effect,
@@ -301,7 +304,7 @@ TEST_F(GlRender, ShaderErrorsNameTheFileLineAndGlLog)
     const std::string text = "float A\nvertex V\nvoid main()\n{\n    gl_Position = vec4(A) +;\n}\nend\n"
                              "fragment F\nout vec4 c;\nvoid main() { c = vec4(A); }\nend\n"
                              "technique T\npass V F\nend\n";
-    const std::string path = WriteFile(ScratchDir() / "broken.fx", text);
+    const std::string path = WriteFile(ScratchFolder() / "broken.fx", text);
     ID3DXEffect* effect = nullptr;
     ID3DXBuffer* errors = nullptr;
     EXPECT_EQ(D3DXCreateEffectFromFileW(device, path.c_str(), nullptr, nullptr, 0, nullptr, &effect, &errors),
@@ -392,7 +395,7 @@ TEST_F(GlRender, PresentHoldsSixtyPerSecondWithoutVsync)
     pp.SwapEffect = D3DSWAPEFFECT_COPY;
     pp.Windowed = TRUE;
     pp.PresentationInterval = D3DPRESENT_INTERVAL_DEFAULT;
-    ASSERT_EQ(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, &window, 0, &pp, &device), S_OK);
+    ASSERT_EQ(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window.Handle(), 0, &pp, &device), S_OK);
     ASSERT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), S_OK);
     const auto start = std::chrono::steady_clock::now();
     for (int i = 0; i < 12; ++i) {
@@ -410,7 +413,7 @@ TEST_F(GlRender, DeviceCreationRefusesBadWindowsAndSecondDevices)
     pp.SwapEffect = D3DSWAPEFFECT_COPY;
     pp.Windowed = TRUE;
     IDirect3DDevice9* second = nullptr;
-    EXPECT_EQ(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, &window, 0, &pp, &second), D3DERR_INVALIDCALL);
+    EXPECT_EQ(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window.Handle(), 0, &pp, &second), D3DERR_INVALIDCALL);
     EXPECT_EQ(second, nullptr);
     device->Release();
     device = nullptr;
@@ -423,11 +426,11 @@ TEST_F(GlRender, DeviceCreationRefusesBadWindowsAndSecondDevices)
     EXPECT_EQ(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, &plain, 0, &pp, &second), D3DERR_NOTAVAILABLE);
     SDL_DestroyWindow(plain.sdl);
     pp.Windowed = FALSE;  // full screen needs a size and a format
-    EXPECT_EQ(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, &window, 0, &pp, &second), D3DERR_INVALIDCALL);
+    EXPECT_EQ(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window.Handle(), 0, &pp, &second), D3DERR_INVALIDCALL);
     pp.Windowed = TRUE;
     pp.BackBufferWidth = 32;
     pp.BackBufferHeight = 16;
-    ASSERT_EQ(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, &window, 0, &pp, &second), S_OK);
+    ASSERT_EQ(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window.Handle(), 0, &pp, &second), S_OK);
     IDirect3DSurface9* back = nullptr;
     ASSERT_EQ(second->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back), S_OK);
     D3DSURFACE_DESC desc{};
@@ -447,11 +450,11 @@ TEST_F(GlRender, DeviceCreationRefusesBadWindowsAndSecondDevices)
     pp.SwapEffect = D3DSWAPEFFECT_COPY;
     pp.Windowed = FALSE;
     pp.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
-    ASSERT_EQ(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, &window, 0, &pp, &second), S_OK);
-    EXPECT_NE(SDL_GetWindowFlags(window.sdl) & SDL_WINDOW_FULLSCREEN_DESKTOP, 0u);
+    ASSERT_EQ(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window.Handle(), 0, &pp, &second), S_OK);
+    EXPECT_NE(SDL_GetWindowFlags(window.Handle()->sdl) & SDL_WINDOW_FULLSCREEN_DESKTOP, 0u);
     EXPECT_EQ(second->Present(nullptr, nullptr, nullptr, nullptr), S_OK);
     second->Release();
-    EXPECT_EQ(SDL_GetWindowFlags(window.sdl) & SDL_WINDOW_FULLSCREEN, 0u);
+    EXPECT_EQ(SDL_GetWindowFlags(window.Handle()->sdl) & SDL_WINDOW_FULLSCREEN, 0u);
     EXPECT_GT(mode.Width, 0u);
     EXPECT_EQ(d3d->GetAdapterDisplayMode(1, &mode), D3DERR_INVALIDCALL);
 }

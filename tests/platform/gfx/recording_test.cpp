@@ -99,7 +99,7 @@ TEST_F(Recording, InjectedFailureHonoursSkipAndTimesAndFullNames)
 TEST(RecordingFailures, EveryOperationCanBeMadeToFail)
 {
     constexpr HRESULT kInjected = MakeHresult(0x8876ABCDu);
-    const std::filesystem::path dir = ScratchDir();
+    const std::filesystem::path dir = ScratchFolder();
     const std::vector<Bgra> pixels(4, Bgra{1, 2, 3, 4});
     const std::string tga = WriteFile(dir / "t.tga", MakeTga(2, 2, pixels, 32, true, false));
     const std::string fx = WriteFile(dir / "e.fx", "float F\nvector Vec\nmatrix Mat\ntexture T\nvertex V\nvoid main(){gl_Position=vec4(0.0);}\n"
@@ -531,7 +531,7 @@ TEST(RecordingTextures, FileTexturesDecodeSoLockRectReadsPixels)
 {
     GfxRecorder recorder;
     IDirect3DDevice9* device = GfxCreateRecordingDevice(&recorder);
-    const std::filesystem::path dir = ScratchDir();
+    const std::filesystem::path dir = ScratchFolder();
     // 3 x 2: top row red, green, blue; bottom row white, black, grey with alpha 128.
     const std::vector<Bgra> pixels = {{0, 0, 255, 255},   {0, 255, 0, 255}, {255, 0, 0, 255},
                                       {255, 255, 255, 255}, {0, 0, 0, 255},   {128, 128, 128, 128}};

@@ -1,20 +1,15 @@
-#include <atomic>
-#include <cstdlib>
-#include <new>
-
 #include <SDL.h>
 #include <gtest/gtest.h>
 
-#include "platform/input/dinput.h"
 #include "platform/files/files.h"
+#include "platform/input/dinput.h"
 #include "platform/window/window.h"
-#include "platform/window/internal/window_handle.h"
+#include "platform/window/window_testing.h"
+#include "support/counting_allocator.h"
 
-// Counts every C++ allocation in this test program and every allocation SDL makes, so a
-// pass of the game's loop can be shown to allocate nothing.
+// Counts every C++ allocation in this test program (the counting allocator) and every
+// allocation SDL makes, so a pass of the game's loop can be shown to allocate nothing.
 namespace {
-std::atomic<long> Allocations{0};
-
 SDL_malloc_func RealMalloc = nullptr;
 SDL_calloc_func RealCalloc = nullptr;
 SDL_realloc_func RealRealloc = nullptr;
@@ -22,32 +17,21 @@ SDL_free_func RealFree = nullptr;
 
 void* CountingMalloc(size_t size)
 {
-    ++Allocations;
+    counting_allocator::Add();
     return RealMalloc(size);
 }
 void* CountingCalloc(size_t count, size_t size)
 {
-    ++Allocations;
+    counting_allocator::Add();
     return RealCalloc(count, size);
 }
 void* CountingRealloc(void* memory, size_t size)
 {
-    ++Allocations;
+    counting_allocator::Add();
     return RealRealloc(memory, size);
 }
 void CountingFree(void* memory) { RealFree(memory); }
 }  // namespace
-
-void* operator new(size_t size)
-{
-    ++Allocations;
-    if (void* memory = std::malloc(size == 0 ? 1 : size)) {
-        return memory;
-    }
-    throw std::bad_alloc();
-}
-void operator delete(void* memory) noexcept { std::free(memory); }
-void operator delete(void* memory, size_t) noexcept { std::free(memory); }
 
 namespace {
 
@@ -104,7 +88,7 @@ TEST(Allocation, LoopPassesAllocateNothing)
     ASSERT_EQ(device->SetCooperativeLevel(window, DISCL_EXCLUSIVE | DISCL_FOREGROUND), DI_OK);
 
     // Input of every kind the loop maps, queued before counting starts.
-    const Uint32 id = SDL_GetWindowID(window->sdl);
+    const Uint32 id = WindowEventId(window);
     MSG msg{};
     DIJOYSTATE2 state{};
     auto pass = [&]() {
@@ -146,11 +130,11 @@ TEST(Allocation, LoopPassesAllocateNothing)
         feed(i);
     }
 
-    const long before = Allocations.load();
+    const long before = counting_allocator::Count();
     for (int i = 1; i <= 200; ++i) {
         feed(i);
     }
-    const long during = Allocations.load() - before;
+    const long during = counting_allocator::Count() - before;
     EXPECT_EQ(during, 0);
     EXPECT_NE(state.lX, 0);  // the passes did read the controller
 

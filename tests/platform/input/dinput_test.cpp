@@ -13,10 +13,11 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
-#include "platform/input/internal/dinput_mapping.h"
 #include "platform/files/files.h"
+#include "platform/input/internal/dinput_mapping.h"
 #include "platform/window/window.h"
-#include "platform/window/internal/window_handle.h"
+#include "platform/window/window_testing.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -232,7 +233,7 @@ protected:
     {
         SDL_Event event{};
         event.type = SDL_WINDOWEVENT;
-        event.window.windowID = SDL_GetWindowID(window_->sdl);
+        event.window.windowID = WindowEventId(window_);
         event.window.event = gained ? SDL_WINDOWEVENT_FOCUS_GAINED : SDL_WINDOWEVENT_FOCUS_LOST;
         ASSERT_EQ(SDL_PushEvent(&event), 1);
         MSG msg;
@@ -559,24 +560,20 @@ TEST_F(ControllerTest, ExtraMappingsLoadFromTheDataFolder)
     SDL_JoystickGetGUIDString(SDL_JoystickGetDeviceGUID(index), guid, sizeof guid);
 
     const size_t before = Enumerate().size();
-    char folder[] = "/tmp/tarnwick_pad_XXXXXX";
-    ASSERT_NE(mkdtemp(folder), nullptr);
-    const std::string data = std::string(folder) + "/data";
-    ASSERT_EQ(mkdir(data.c_str(), 0755), 0);
+    IDirectInput8W* second = nullptr;
+    HRESULT created = E_FAIL;
     {
+        TempFolder folder("tarnwick_pad");
+        const std::string data = folder / "data";
+        ASSERT_EQ(mkdir(data.c_str(), 0755), 0);
         FILE* f = std::fopen((data + "/gamecontrollerdb.txt").c_str(), "w");
         ASSERT_NE(f, nullptr);
         std::fprintf(f, "%s,Odd Stick,a:b0,b:b1,leftx:a0,lefty:a1,platform:Linux,\n", guid);
         std::fclose(f);
+        ASSERT_TRUE(folder.Enter());
+        created = DirectInput8Create(GetModuleHandleW(nullptr), DIRECTINPUT_VERSION, IID_IDirectInput8W,
+                                     reinterpret_cast<void**>(&second), nullptr);
     }
-    char previous[kMaxPath];
-    ASSERT_NE(getcwd(previous, sizeof previous), nullptr);
-    ASSERT_EQ(chdir(folder), 0);
-    IDirectInput8W* second = nullptr;
-    const HRESULT created = DirectInput8Create(GetModuleHandleW(nullptr), DIRECTINPUT_VERSION, IID_IDirectInput8W,
-                                               reinterpret_cast<void**>(&second), nullptr);
-    ASSERT_EQ(chdir(previous), 0);
-    std::system((std::string("rm -rf '") + folder + "'").c_str());
     ASSERT_EQ(created, DI_OK);
     EXPECT_EQ(Enumerate().size(), before + 1);
     second->Release();

@@ -1,12 +1,35 @@
 #pragma once
 
 // A GL device on a hidden 64 x 64 window (SDL's offscreen driver in the tests), with helpers
-// to draw vertices and read the back buffer.
+// to draw vertices and read the back buffer. Needs the graphics and window libraries.
 
-#include <SDL.h>
+#include <cstdint>
+#include <cstdio>
+#include <vector>
 
-#include "gfx_test_util.h"
-#include "platform/window/internal/window_handle.h"
+#include <gtest/gtest.h>
+
+#include "math/vertex.h"
+#include "platform/gfx/d3d9.h"
+#include "platform/gfx/d3dx9.h"
+#include "platform/window/hidden_gl_window.h"
+
+inline Vertex V(float x, float y, float z, std::uint32_t color, float u = 0.0f, float v = 0.0f)
+{
+    return Vertex{x, y, z, 0.0f, 0.0f, -1.0f, color, u, v};
+}
+
+// Writes vertices into a buffer through one Lock per vertex, as the game does.
+inline void FillBuffer(IDirect3DVertexBuffer9* vb, const std::vector<Vertex>& vertices, UINT firstVertex = 0)
+{
+    for (std::size_t i = 0; i < vertices.size(); ++i) {
+        void* p = nullptr;
+        ASSERT_EQ(vb->Lock(static_cast<UINT>((firstVertex + i) * sizeof(Vertex)), sizeof(Vertex), &p, 0), S_OK);
+        *static_cast<Vertex*>(p) = vertices[i];
+        ASSERT_EQ(vb->Unlock(), S_OK);
+    }
+}
+
 
 class GlDevice : public ::testing::Test {
 protected:
@@ -15,9 +38,8 @@ protected:
     void SetUp() override
     {
         d3d = Direct3DCreate9(D3D_SDK_VERSION);
-        ASSERT_NE(d3d, nullptr) << "no video: " << SDL_GetError();
-        window.sdl = SDL_CreateWindow("gfx test", 0, 0, kSize, kSize, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-        ASSERT_NE(window.sdl, nullptr) << SDL_GetError();
+        ASSERT_NE(d3d, nullptr) << "no video";
+        ASSERT_NE(window.Handle(), nullptr) << HiddenGlWindow::Error();
         D3DPRESENT_PARAMETERS pp{};
         pp.BackBufferFormat = D3DFMT_UNKNOWN;
         pp.BackBufferCount = 1;
@@ -26,7 +48,7 @@ protected:
         pp.EnableAutoDepthStencil = TRUE;
         pp.AutoDepthStencilFormat = D3DFMT_D16;
         pp.PresentationInterval = presentationInterval;
-        ASSERT_EQ(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, &window, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
+        ASSERT_EQ(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window.Handle(), D3DCREATE_SOFTWARE_VERTEXPROCESSING,
                                     &pp, &device),
                   S_OK);
         ASSERT_EQ(pp.BackBufferWidth, static_cast<UINT>(kSize));
@@ -44,9 +66,6 @@ protected:
         }
         if (device != nullptr) {
             EXPECT_EQ(device->Release(), 0u);
-        }
-        if (window.sdl != nullptr) {
-            SDL_DestroyWindow(window.sdl);
         }
         if (d3d != nullptr) {
             d3d->Release();
@@ -89,7 +108,7 @@ protected:
     }
 
     UINT presentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
-    PlatformWindow window;
+    HiddenGlWindow window{"gfx test", kSize, kSize};
     IDirect3D9* d3d = nullptr;
     IDirect3DDevice9* device = nullptr;
     IDirect3DVertexBuffer9* vb = nullptr;
