@@ -36,10 +36,13 @@ GfxDevice* LayerDevice(IDirect3DDevice9* device) { return dynamic_cast<GfxDevice
 
 HRESULT Injected(GfxDevice* device, const char* name) { return device != nullptr ? device->Inject(name) : S_OK; }
 
-void Log(GfxDevice* device, const char* name, HRESULT hr, std::vector<GfxArg> args)
+GfxRecorder* RecorderOf(const GfxDevice* device) { return device != nullptr ? device->Recorder() : nullptr; }
+
+// The made object closes the logged call's arguments, when there is one.
+void LogMade(GfxCall* call, IUnknown* made)
 {
-    if (device != nullptr && device->Recorder() != nullptr) {
-        device->Record(name, hr, std::move(args));
+    if (call != nullptr && made != nullptr) {
+        call->args.push_back(GfxArgObject(made));
     }
 }
 
@@ -103,15 +106,9 @@ HRESULT D3DXCreateTexture(IDirect3DDevice9* pDevice, UINT Width, UINT Height, UI
     if (ppTexture != nullptr) {
         *ppTexture = texture;
     }
-    std::vector<GfxArg> args;
-    if (device != nullptr && device->Recorder() != nullptr) {
-        args = {GfxArgOf(Width), GfxArgOf(Height), GfxArgOf(MipLevels), GfxArgOf(Usage),
-                GfxArgOf(static_cast<DWORD>(Format)), GfxArgOf(static_cast<DWORD>(Pool))};
-        if (texture != nullptr) {
-            args.push_back(GfxArgObject(static_cast<IUnknown*>(texture)));
-        }
-    }
-    Log(device, kName, hr, std::move(args));
+    LogMade(GFX_RECORD(RecorderOf(device), kName, hr, GfxArgOf(Width), GfxArgOf(Height), GfxArgOf(MipLevels),
+                       GfxArgOf(Usage), GfxArgOf(static_cast<DWORD>(Format)), GfxArgOf(static_cast<DWORD>(Pool))),
+            texture);
     return hr;
 }
 
@@ -146,14 +143,7 @@ HRESULT D3DXCreateTextureFromFileW(IDirect3DDevice9* pDevice, const char* pSrcFi
     if (ppTexture != nullptr) {
         *ppTexture = texture;
     }
-    std::vector<GfxArg> args;
-    if (device != nullptr && device->Recorder() != nullptr) {
-        args = {GfxArgText(pSrcFile)};
-        if (texture != nullptr) {
-            args.push_back(GfxArgObject(static_cast<IUnknown*>(texture)));
-        }
-    }
-    Log(device, kName, hr, std::move(args));
+    LogMade(GFX_RECORD(RecorderOf(device), kName, hr, GfxArgText(pSrcFile)), texture);
     return hr;
 }
 
@@ -207,15 +197,9 @@ HRESULT D3DXCreateEffectFromFileW(IDirect3DDevice9* pDevice, const char* pSrcFil
     if (ppEffect != nullptr) {
         *ppEffect = effect;
     }
-    std::vector<GfxArg> args;
-    if (device != nullptr && device->Recorder() != nullptr) {
-        args = {GfxArgText(pSrcFile), GfxArgPointer(pDefines), GfxArgPointer(pInclude), GfxArgOf(Flags),
-                GfxArgPointer(pPool)};
-        if (effect != nullptr) {
-            args.push_back(GfxArgObject(static_cast<IUnknown*>(static_cast<ID3DXEffect*>(effect))));
-        }
-    }
-    Log(device, kName, hr, std::move(args));
+    LogMade(GFX_RECORD(RecorderOf(device), kName, hr, GfxArgText(pSrcFile), GfxArgPointer(pDefines),
+                       GfxArgPointer(pInclude), GfxArgOf(Flags), GfxArgPointer(pPool)),
+            effect != nullptr ? static_cast<ID3DXEffect*>(effect) : nullptr);
     return hr;
 }
 

@@ -5,7 +5,6 @@
 #include "platform/gfx/internal/objects.h"
 
 // Builds the argument list only when a recorder listens.
-#define GFX_LOG(name, hr, ...) (recorder_ != nullptr ? Record(name, hr, {__VA_ARGS__}) : nullptr)
 
 namespace {
 
@@ -197,19 +196,12 @@ void GfxDevice::Disown(GfxChild* child)
 
 HRESULT GfxDevice::Inject(const char* name) const { return recorder_ != nullptr ? recorder_->Injected(name) : S_OK; }
 
-GfxCall* GfxDevice::Record(const char* name, HRESULT result, std::vector<GfxArg> args) const
-{
-    return recorder_ != nullptr ? &recorder_->Log(name, std::move(args), result) : nullptr;
-}
-
 ULONG GfxDevice::AddRef() { return ++refs_; }
 
 ULONG GfxDevice::Release()
 {
     const ULONG left = --refs_;
-    if (recorder_ != nullptr) {
-        recorder_->Log("IDirect3DDevice9::Release", {}, static_cast<HRESULT>(left));
-    }
+    GFX_RECORD(recorder_, "IDirect3DDevice9::Release", static_cast<HRESULT>(left));
     if (left == 0) {
         if (recorder_ != nullptr) {
             recorder_->ObjectDestroyed();
@@ -236,7 +228,7 @@ HRESULT GfxDevice::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOL
     if (hr == S_OK && gl_ != nullptr) {
         gl_->Clear(Flags, Color, Z);
     }
-    GFX_LOG(kName, hr, GfxArgOf(Count), GfxArgPointer(pRects), GfxArgOf(Flags), GfxArgOf(Color),
+    GFX_RECORD(recorder_, kName, hr, GfxArgOf(Count), GfxArgPointer(pRects), GfxArgOf(Flags), GfxArgOf(Color),
                GfxArgOf(Z), GfxArgOf(Stencil));
     return hr;
 }
@@ -251,7 +243,7 @@ HRESULT GfxDevice::BeginScene()
     if (hr == S_OK) {
         inScene_ = true;
     }
-    GFX_LOG(kName, hr);
+    GFX_RECORD(recorder_, kName, hr);
     return hr;
 }
 
@@ -265,7 +257,7 @@ HRESULT GfxDevice::EndScene()
     if (hr == S_OK) {
         inScene_ = false;
     }
-    GFX_LOG(kName, hr);
+    GFX_RECORD(recorder_, kName, hr);
     return hr;
 }
 
@@ -281,7 +273,7 @@ HRESULT GfxDevice::Present(const RECT* pSourceRect, const RECT* pDestRect, HWND 
     if (hr == S_OK && gl_ != nullptr) {
         gl_->Present(backBuffer_);
     }
-    GFX_LOG(kName, hr, GfxArgPointer(pSourceRect), GfxArgPointer(pDestRect),
+    GFX_RECORD(recorder_, kName, hr, GfxArgPointer(pSourceRect), GfxArgPointer(pDestRect),
                GfxArgPointer(hDestWindowOverride), GfxArgPointer(pDirtyRegion));
     return hr;
 }
@@ -308,7 +300,7 @@ HRESULT GfxDevice::SetStreamSource(UINT StreamNumber, IDirect3DVertexBuffer9* pS
         streamOffset_ = OffsetInBytes;
         streamStride_ = Stride;
     }
-    GFX_LOG(kName, hr, GfxArgOf(StreamNumber), GfxArgObject(pStreamData), GfxArgOf(OffsetInBytes),
+    GFX_RECORD(recorder_, kName, hr, GfxArgOf(StreamNumber), GfxArgObject(pStreamData), GfxArgOf(OffsetInBytes),
                GfxArgOf(Stride));
     return hr;
 }
@@ -320,7 +312,7 @@ HRESULT GfxDevice::SetFVF(DWORD FVF)
     if (hr == S_OK) {
         fvf_ = FVF;
     }
-    GFX_LOG(kName, hr, GfxArgOf(FVF));
+    GFX_RECORD(recorder_, kName, hr, GfxArgOf(FVF));
     return hr;
 }
 
@@ -344,7 +336,7 @@ HRESULT GfxDevice::SetRenderState(D3DRENDERSTATETYPE State, DWORD Value)
     if (hr == S_OK) {
         *slot = Value;
     }
-    GFX_LOG(kName, hr, GfxArgOf(static_cast<DWORD>(State)), GfxArgOf(Value));
+    GFX_RECORD(recorder_, kName, hr, GfxArgOf(static_cast<DWORD>(State)), GfxArgOf(Value));
     return hr;
 }
 
@@ -375,7 +367,7 @@ HRESULT GfxDevice::SetTexture(DWORD Stage, IDirect3DBaseTexture9* pTexture)
         }
         stageTexture_ = texture;
     }
-    GFX_LOG(kName, hr, GfxArgOf(Stage), GfxArgObject(pTexture));
+    GFX_RECORD(recorder_, kName, hr, GfxArgOf(Stage), GfxArgObject(pTexture));
     return hr;
 }
 
@@ -392,7 +384,7 @@ HRESULT GfxDevice::SetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Ty
     if (hr == S_OK) {
         *slot = Value;
     }
-    GFX_LOG(kName, hr, GfxArgOf(Stage), GfxArgOf(static_cast<DWORD>(Type)), GfxArgOf(Value));
+    GFX_RECORD(recorder_, kName, hr, GfxArgOf(Stage), GfxArgOf(static_cast<DWORD>(Type)), GfxArgOf(Value));
     return hr;
 }
 
@@ -419,7 +411,7 @@ HRESULT GfxDevice::SetTransform(D3DTRANSFORMSTATETYPE State, const D3DMATRIX* pM
     if (hr == S_OK) {
         *slot = *pMatrix;
     }
-    GfxCall* call = GFX_LOG(kName, hr, GfxArgOf(static_cast<DWORD>(State)), MatrixArg(pMatrix));
+    GfxCall* call = GFX_RECORD(recorder_, kName, hr, GfxArgOf(static_cast<DWORD>(State)), MatrixArg(pMatrix));
     if (call != nullptr && pMatrix != nullptr) {
         std::memcpy(call->matrix, pMatrix->m, sizeof call->matrix);
     }
@@ -439,7 +431,7 @@ HRESULT GfxDevice::GetTransform(D3DTRANSFORMSTATETYPE State, D3DMATRIX* pMatrix)
     if (hr == S_OK) {
         *pMatrix = *slot;
     }
-    GFX_LOG(kName, hr, GfxArgOf(static_cast<DWORD>(State)));
+    GFX_RECORD(recorder_, kName, hr, GfxArgOf(static_cast<DWORD>(State)));
     return hr;
 }
 
@@ -464,7 +456,7 @@ HRESULT GfxDevice::DrawPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT StartVerte
                    static_cast<UINT>(vertices))) {
         hr = D3DERR_DRIVERINTERNALERROR;
     }
-    GfxCall* call = GFX_LOG(kName, hr, GfxArgOf(static_cast<DWORD>(PrimitiveType)), GfxArgOf(StartVertex),
+    GfxCall* call = GFX_RECORD(recorder_, kName, hr, GfxArgOf(static_cast<DWORD>(PrimitiveType)), GfxArgOf(StartVertex),
                                GfxArgOf(PrimitiveCount));
     if (call != nullptr && hr == S_OK) {
         call->vertices.resize(PrimitiveCount != 0 ? vertices : 0);
@@ -502,7 +494,7 @@ HRESULT GfxDevice::CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF, D3DPO
     if (ppVertexBuffer != nullptr) {
         *ppVertexBuffer = buffer;
     }
-    GfxCall* call = GFX_LOG(kName, hr, GfxArgOf(Length), GfxArgOf(Usage), GfxArgOf(FVF),
+    GfxCall* call = GFX_RECORD(recorder_, kName, hr, GfxArgOf(Length), GfxArgOf(Usage), GfxArgOf(FVF),
                                GfxArgOf(static_cast<DWORD>(Pool)), GfxArgPointer(pSharedHandle));
     if (call != nullptr && buffer != nullptr) {
         call->args.push_back(GfxArgObject(static_cast<IUnknown*>(buffer)));
@@ -553,7 +545,7 @@ HRESULT GfxDevice::CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usa
     if (ppTexture != nullptr) {
         *ppTexture = texture;
     }
-    GfxCall* call = GFX_LOG(kName, hr, GfxArgOf(Width), GfxArgOf(Height), GfxArgOf(Levels), GfxArgOf(Usage),
+    GfxCall* call = GFX_RECORD(recorder_, kName, hr, GfxArgOf(Width), GfxArgOf(Height), GfxArgOf(Levels), GfxArgOf(Usage),
                                GfxArgOf(static_cast<DWORD>(Format)), GfxArgOf(static_cast<DWORD>(Pool)),
                                GfxArgPointer(pSharedHandle));
     if (call != nullptr && texture != nullptr) {
@@ -577,7 +569,7 @@ HRESULT GfxDevice::GetBackBuffer(UINT iSwapChain, UINT iBackBuffer, D3DBACKBUFFE
     } else if (ppBackBuffer != nullptr) {
         *ppBackBuffer = nullptr;
     }
-    GFX_LOG(kName, hr, GfxArgOf(iSwapChain), GfxArgOf(iBackBuffer), GfxArgOf(static_cast<DWORD>(Type)));
+    GFX_RECORD(recorder_, kName, hr, GfxArgOf(iSwapChain), GfxArgOf(iBackBuffer), GfxArgOf(static_cast<DWORD>(Type)));
     return hr;
 }
 
@@ -594,7 +586,7 @@ HRESULT GfxDevice::GetRenderTarget(DWORD RenderTargetIndex, IDirect3DSurface9** 
     } else if (ppRenderTarget != nullptr) {
         *ppRenderTarget = nullptr;
     }
-    GfxCall* call = GFX_LOG(kName, hr, GfxArgOf(RenderTargetIndex));
+    GfxCall* call = GFX_RECORD(recorder_, kName, hr, GfxArgOf(RenderTargetIndex));
     if (call != nullptr && hr == S_OK) {
         call->args.push_back(GfxArgObject(static_cast<IUnknown*>(renderTarget_)));
     }
@@ -618,7 +610,7 @@ HRESULT GfxDevice::SetRenderTarget(DWORD RenderTargetIndex, IDirect3DSurface9* p
             gl_->BindTarget(surface);
         }
     }
-    GFX_LOG(kName, hr, GfxArgOf(RenderTargetIndex), GfxArgObject(pRenderTarget));
+    GFX_RECORD(recorder_, kName, hr, GfxArgOf(RenderTargetIndex), GfxArgObject(pRenderTarget));
     return hr;
 }
 
@@ -654,9 +646,7 @@ ULONG GfxDirect3D::AddRef() { return ++refs_; }
 ULONG GfxDirect3D::Release()
 {
     const ULONG left = --refs_;
-    if (recorder_ != nullptr) {
-        recorder_->Log("IDirect3D9::Release", {}, static_cast<HRESULT>(left));
-    }
+    GFX_RECORD(recorder_, "IDirect3D9::Release", static_cast<HRESULT>(left));
     if (left == 0) {
         delete this;
     }
@@ -725,12 +715,8 @@ HRESULT GfxDirect3D::CreateDevice(UINT Adapter, D3DDEVTYPE DeviceType, HWND hFoc
     if (ppReturnedDeviceInterface != nullptr) {
         *ppReturnedDeviceInterface = device;
     }
-    if (recorder_ != nullptr) {
-        recorder_->Log(kName,
-                       {GfxArgOf(Adapter), GfxArgOf(static_cast<DWORD>(DeviceType)), GfxArgPointer(hFocusWindow),
-                        GfxArgOf(BehaviorFlags), GfxArgPointer(pPresentationParameters)},
-                       hr);
-    }
+    GFX_RECORD(recorder_, kName, hr, GfxArgOf(Adapter), GfxArgOf(static_cast<DWORD>(DeviceType)),
+               GfxArgPointer(hFocusWindow), GfxArgOf(BehaviorFlags), GfxArgPointer(pPresentationParameters));
     (void)BehaviorFlags;  // vertex processing is always ours; the flag has nothing to choose
     return hr;
 }
@@ -749,8 +735,23 @@ HRESULT GfxDirect3D::GetAdapterDisplayMode(UINT Adapter, D3DDISPLAYMODE* pMode)
             hr = D3DERR_NOTAVAILABLE;
         }
     }
-    if (recorder_ != nullptr) {
-        recorder_->Log(kName, {GfxArgOf(Adapter)}, hr);
-    }
+    GFX_RECORD(recorder_, kName, hr, GfxArgOf(Adapter));
     return hr;
+}
+
+// Chooses the backend for everything made from here on: the recorder, when one is set.
+IDirect3D9* Direct3DCreate9(UINT SDKVersion)
+{
+    GfxRecorder* recorder = GfxActiveRecorder();
+    HRESULT hr = recorder != nullptr ? recorder->Injected("Direct3DCreate9") : S_OK;
+    GfxDirect3D* d3d = nullptr;
+    if (hr == S_OK && SDKVersion == D3D_SDK_VERSION) {
+        d3d = new GfxDirect3D(recorder);
+        if (!d3d->Ready()) {
+            delete d3d;
+            d3d = nullptr;
+        }
+    }
+    GFX_RECORD(recorder, "Direct3DCreate9", d3d != nullptr ? S_OK : (hr != S_OK ? hr : E_FAIL), GfxArgOf(SDKVersion));
+    return d3d;
 }

@@ -7,9 +7,6 @@
 
 #include "platform/gfx/internal/gl.h"
 
-#define GFX_RECORD(device, name, hr, ...) \
-    ((device) != nullptr && (device)->Recorder() != nullptr ? (device)->Record(name, hr, {__VA_ARGS__}) : nullptr)
-
 namespace {
 
 const char* const kVertexInputs[] = {"inPosition", "inNormal", "inColor", "inTexCoord"};
@@ -415,7 +412,7 @@ D3DXHANDLE GfxEffect::GetParameterByName(D3DXHANDLE hParameter, const char* pNam
             }
         }
     }
-    GFX_RECORD(device_, kName, found != nullptr ? S_OK : (hr != S_OK ? hr : E_FAIL), GfxArgText(hParameter),
+    GFX_RECORD(CallRecorder(), kName, found != nullptr ? S_OK : (hr != S_OK ? hr : E_FAIL), GfxArgText(hParameter),
                GfxArgText(pName));
     return found;
 }
@@ -432,7 +429,7 @@ D3DXHANDLE GfxEffect::GetTechniqueByName(const char* pName)
             }
         }
     }
-    GFX_RECORD(device_, kName, found != nullptr ? S_OK : (hr != S_OK ? hr : E_FAIL), GfxArgText(pName));
+    GFX_RECORD(CallRecorder(), kName, found != nullptr ? S_OK : (hr != S_OK ? hr : E_FAIL), GfxArgText(pName));
     return found;
 }
 
@@ -446,18 +443,16 @@ HRESULT GfxEffect::SetValue(const char* call, D3DXHANDLE handle, GfxParamType ty
     if (hr == S_OK) {
         std::memcpy(p->value, values, sizeof(float) * static_cast<std::size_t>(count));
     }
-    if (recorder_ != nullptr) {
-        std::vector<GfxArg> args{GfxArgText(p != nullptr ? p->name.c_str() : handle)};
+    if (GfxCall* logged = GFX_RECORD(recorder_, call, hr, GfxArgText(p != nullptr ? p->name.c_str() : handle))) {
         if (type == GfxParamType::Matrix || values == nullptr) {
-            args.push_back(GfxArgPointer(values));
+            logged->args.push_back(GfxArgPointer(values));
         } else {
             for (int i = 0; i < count; ++i) {
-                args.push_back(GfxArgOf(values[i]));
+                logged->args.push_back(GfxArgOf(values[i]));
             }
         }
-        GfxCall& logged = recorder_->Log(call, std::move(args), hr);
         if (type == GfxParamType::Matrix && values != nullptr) {
-            std::memcpy(logged.matrix, values, sizeof logged.matrix);
+            std::memcpy(logged->matrix, values, sizeof logged->matrix);
         }
     }
     return hr;
@@ -542,7 +537,7 @@ HRESULT GfxEffect::SetTexture(D3DXHANDLE hParameter, IDirect3DBaseTexture9* pTex
         }
         p->texture = texture;
     }
-    GFX_RECORD(device_, kName, hr, GfxArgText(p != nullptr ? p->name.c_str() : hParameter), GfxArgObject(pTexture));
+    GFX_RECORD(CallRecorder(), kName, hr, GfxArgText(p != nullptr ? p->name.c_str() : hParameter), GfxArgObject(pTexture));
     return hr;
 }
 
@@ -570,7 +565,7 @@ HRESULT GfxEffect::SetTechnique(D3DXHANDLE hTechnique)
     if (hr == S_OK) {
         technique_ = static_cast<UINT>(index);
     }
-    GFX_RECORD(device_, kName, hr, GfxArgText(index >= 0 ? desc_.techniques[index].name.c_str() : hTechnique));
+    GFX_RECORD(CallRecorder(), kName, hr, GfxArgText(index >= 0 ? desc_.techniques[index].name.c_str() : hTechnique));
     return hr;
 }
 
@@ -591,7 +586,7 @@ HRESULT GfxEffect::Begin(UINT* pPasses, DWORD Flags)
     } else if (pPasses != nullptr) {
         *pPasses = 0;
     }
-    GFX_RECORD(device_, kName, hr, GfxArgOf(Flags));
+    GFX_RECORD(CallRecorder(), kName, hr, GfxArgOf(Flags));
     return hr;
 }
 
@@ -607,7 +602,7 @@ HRESULT GfxEffect::BeginPass(UINT Pass)
         inPass_ = true;
         device_->SetActivePass(this, Pass);
     }
-    GFX_RECORD(device_, kName, hr, GfxArgOf(Pass));
+    GFX_RECORD(CallRecorder(), kName, hr, GfxArgOf(Pass));
     return hr;
 }
 
@@ -618,7 +613,7 @@ HRESULT GfxEffect::CommitChanges()
     if (hr == S_OK && (device_ == nullptr || !inPass_)) {
         hr = D3DERR_INVALIDCALL;
     }
-    GFX_RECORD(device_, kName, hr);
+    GFX_RECORD(CallRecorder(), kName, hr);
     return hr;
 }
 
@@ -633,7 +628,7 @@ HRESULT GfxEffect::EndPass()
         inPass_ = false;
         device_->SetActivePass(nullptr, 0);
     }
-    GFX_RECORD(device_, kName, hr);
+    GFX_RECORD(CallRecorder(), kName, hr);
     return hr;
 }
 
@@ -651,7 +646,7 @@ HRESULT GfxEffect::End()
         }
         begun_ = false;
     }
-    GFX_RECORD(device_, kName, hr);
+    GFX_RECORD(CallRecorder(), kName, hr);
     return hr;
 }
 
@@ -659,7 +654,7 @@ HRESULT GfxEffect::OnLostDevice()
 {
     static constexpr const char* kName = "ID3DXEffect::OnLostDevice";
     const HRESULT hr = device_ != nullptr ? device_->Inject(kName) : S_OK;
-    GFX_RECORD(device_, kName, hr);
+    GFX_RECORD(CallRecorder(), kName, hr);
     return hr;
 }
 
@@ -667,6 +662,6 @@ HRESULT GfxEffect::OnResetDevice()
 {
     static constexpr const char* kName = "ID3DXEffect::OnResetDevice";
     const HRESULT hr = device_ != nullptr ? device_->Inject(kName) : S_OK;
-    GFX_RECORD(device_, kName, hr);
+    GFX_RECORD(CallRecorder(), kName, hr);
     return hr;
 }

@@ -84,7 +84,6 @@ public:
 
     GfxEffectDesc& Desc() { return desc_; }
     const GfxEffectPass& Pass(UINT index) const { return desc_.techniques[technique_].passes[index]; }
-    UINT CurrentTechniqueIndex() const { return technique_; }
 
 private:
     GfxEffectParam* FindParam(D3DXHANDLE handle);

@@ -51,8 +51,6 @@ public:
     bool LinkProgram(const std::string& vertexSource, const std::string& fragmentSource, unsigned* program,
                      std::string* log, bool* vertexFailed);
     void DeleteProgram(unsigned program);
-    GfxFramePacer& Pacer() { return pacer_; }
-    bool VsyncPaced() const { return vsync_; }
 
 private:
     GfxGl() = default;

@@ -19,7 +19,12 @@ class GfxGl;
 class GfxEffect;
 class GfxTexture;
 
-// ---- argument capture for the recorder; costs nothing when no recorder is attached ----
+// The one recording hook: logs a call when `recorder` (a GfxRecorder*, may be null) is set,
+// building its arguments only then. Gives the logged GfxCall*, or null.
+#define GFX_RECORD(recorder, name, hr, ...) \
+    ((recorder) != nullptr ? &(recorder)->Log(name, std::vector<GfxArg>{__VA_ARGS__}, hr) : nullptr)
+
+// ---- argument capture for the recorder ----
 inline GfxArg GfxArgOf(std::int64_t v) { GfxArg a; a.kind = GfxArg::Int; a.i = v; return a; }
 inline GfxArg GfxArgOf(std::uint32_t v) { return GfxArgOf(static_cast<std::int64_t>(v)); }
 inline GfxArg GfxArgOf(std::int32_t v) { return GfxArgOf(static_cast<std::int64_t>(v)); }
@@ -41,7 +46,8 @@ public:
     // Points at the device without joining its list (a texture's level surface).
     void Follow(GfxDevice* device);
     GfxDevice* Device() const { return device_; }
-    GfxRecorder* Recorder() const;
+    // The recorder that logs this object's calls: none once orphaned (its Release still logs).
+    GfxRecorder* CallRecorder() const { return device_ != nullptr ? recorder_ : nullptr; }
     const std::string& Id() const { return id_; }
     void SetId(std::string id) { id_ = std::move(id); }
 
@@ -226,11 +232,9 @@ public:
     void SetActivePass(GfxEffect* effect, UINT pass);
     GfxEffect* ActiveEffect() const { return activeEffect_; }
     UINT ActivePass() const;
-    bool InScene() const { return inScene_; }
 
-    // The recorder hooks used by every object.
+    // The injected failure for this call, if any (S_OK when none or not recording).
     HRESULT Inject(const char* name) const;
-    GfxCall* Record(const char* name, HRESULT result, std::vector<GfxArg> args) const;
 
     const GfxRenderStates& States() const { return states_; }
     const GfxStageStates& Stage() const { return stage_; }
@@ -239,9 +243,6 @@ public:
     const D3DMATRIX& Projection() const { return projection_; }
     GfxTexture* StageTexture() const { return stageTexture_; }
     GfxSurface* RenderTarget() const { return renderTarget_; }
-    GfxSurface* BackBuffer() const { return backBuffer_; }
-    bool HasDepth() const { return hasDepth_; }
-    const D3DPRESENT_PARAMETERS& Params() const { return params_; }
 
 private:
     HRESULT Draw(D3DPRIMITIVETYPE type, UINT start, UINT count, UINT vertexCount);
@@ -286,6 +287,9 @@ private:
     GfxRecorder* recorder_;
     bool ready_ = false;
 };
+
+// The recorder set with GfxUseRecordingBackend, or null for the GL backend.
+GfxRecorder* GfxActiveRecorder();
 
 // The identity as a D3DMATRIX.
 D3DMATRIX GfxIdentity();

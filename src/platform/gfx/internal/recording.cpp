@@ -153,6 +153,8 @@ std::string GfxRecorder::NextId(const char* prefix) { return prefix + std::to_st
 
 void GfxUseRecordingBackend(GfxRecorder* recorder) { ActiveRecorder = recorder; }
 
+GfxRecorder* GfxActiveRecorder() { return ActiveRecorder; }
+
 IDirect3D9* GfxCreateRecordingDirect3D(GfxRecorder* recorder)
 {
     if (recorder == nullptr) {
@@ -182,22 +184,4 @@ IDirect3DDevice9* GfxCreateRecordingDevice(GfxRecorder* recorder, UINT width, UI
         return nullptr;
     }
     return device;
-}
-
-IDirect3D9* Direct3DCreate9(UINT SDKVersion)
-{
-    GfxRecorder* recorder = ActiveRecorder;
-    HRESULT hr = recorder != nullptr ? recorder->Injected("Direct3DCreate9") : S_OK;
-    GfxDirect3D* d3d = nullptr;
-    if (hr == S_OK && SDKVersion == D3D_SDK_VERSION) {
-        d3d = new GfxDirect3D(recorder);
-        if (!d3d->Ready()) {
-            delete d3d;
-            d3d = nullptr;
-        }
-    }
-    if (recorder != nullptr) {
-        recorder->Log("Direct3DCreate9", {GfxArgOf(SDKVersion)}, d3d != nullptr ? S_OK : (hr != S_OK ? hr : E_FAIL));
-    }
-    return d3d;
 }

@@ -4,9 +4,6 @@
 #include "platform/gfx/internal/gl.h"
 #include "platform/gfx/internal/objects.h"
 
-#define GFX_RECORD(device, name, hr, ...) \
-    ((device) != nullptr && (device)->Recorder() != nullptr ? (device)->Record(name, hr, {__VA_ARGS__}) : nullptr)
-
 // ---- GfxChild ----
 
 GfxChild::~GfxChild()
@@ -41,13 +38,9 @@ void GfxChild::Follow(GfxDevice* device)
     recorder_ = device != nullptr ? device->Recorder() : recorder_;
 }
 
-GfxRecorder* GfxChild::Recorder() const { return recorder_; }
-
 bool GfxChild::LastRelease(const char* name, IUnknown* self, ULONG left) const
 {
-    if (recorder_ != nullptr) {
-        recorder_->Log(name, {GfxArgObject(self)}, static_cast<HRESULT>(left));
-    }
+    GFX_RECORD(recorder_, name, static_cast<HRESULT>(left), GfxArgObject(self));
     return left == 0;
 }
 
@@ -138,7 +131,7 @@ HRESULT GfxVertexBuffer::Lock(UINT OffsetToLock, UINT SizeToLock, void** ppbData
     } else if (ppbData != nullptr) {
         *ppbData = nullptr;
     }
-    GFX_RECORD(device_, kName, hr, GfxArgObject(static_cast<IUnknown*>(this)), GfxArgOf(OffsetToLock),
+    GFX_RECORD(CallRecorder(), kName, hr, GfxArgObject(static_cast<IUnknown*>(this)), GfxArgOf(OffsetToLock),
                GfxArgOf(SizeToLock), GfxArgOf(Flags));
     return hr;
 }
@@ -166,7 +159,7 @@ HRESULT GfxVertexBuffer::Unlock()
             highWater = lockEnd > highWater ? lockEnd : highWater;
         }
     }
-    GFX_RECORD(device_, kName, hr, GfxArgObject(static_cast<IUnknown*>(this)));
+    GFX_RECORD(CallRecorder(), kName, hr, GfxArgObject(static_cast<IUnknown*>(this)));
     return hr;
 }
 
@@ -235,7 +228,7 @@ HRESULT GfxSurface::GetDesc(D3DSURFACE_DESC* pDesc)
     if (hr == S_OK) {
         *pDesc = D3DSURFACE_DESC{format, D3DRTYPE_SURFACE, usage, pool, D3DMULTISAMPLE_NONE, 0, width, height};
     }
-    GFX_RECORD(device_, kName, hr, GfxArgObject(static_cast<IUnknown*>(this)));
+    GFX_RECORD(CallRecorder(), kName, hr, GfxArgObject(static_cast<IUnknown*>(this)));
     return hr;
 }
 
@@ -283,7 +276,7 @@ HRESULT GfxSurface::LockRect(D3DLOCKED_RECT* pLockedRect, const RECT* pRect, DWO
     if (FAILED(hr) && pLockedRect != nullptr) {
         *pLockedRect = D3DLOCKED_RECT{0, nullptr};
     }
-    GFX_RECORD(device_, kName, hr, GfxArgObject(static_cast<IUnknown*>(this)), GfxArgPointer(pRect),
+    GFX_RECORD(CallRecorder(), kName, hr, GfxArgObject(static_cast<IUnknown*>(this)), GfxArgPointer(pRect),
                GfxArgOf(Flags));
     return hr;
 }
@@ -295,7 +288,7 @@ HRESULT GfxSurface::UnlockRect()
     if (hr == S_OK) {
         hr = DoUnlock();
     }
-    GFX_RECORD(device_, kName, hr, GfxArgObject(static_cast<IUnknown*>(this)));
+    GFX_RECORD(CallRecorder(), kName, hr, GfxArgObject(static_cast<IUnknown*>(this)));
     return hr;
 }
 
@@ -344,7 +337,7 @@ HRESULT GfxTexture::GetLevelDesc(UINT Level, D3DSURFACE_DESC* pDesc)
         *pDesc = D3DSURFACE_DESC{surface_.format, D3DRTYPE_SURFACE, surface_.usage, surface_.pool, D3DMULTISAMPLE_NONE,
                                  0, surface_.width, surface_.height};
     }
-    GFX_RECORD(device_, kName, hr, GfxArgObject(static_cast<IUnknown*>(this)), GfxArgOf(Level));
+    GFX_RECORD(CallRecorder(), kName, hr, GfxArgObject(static_cast<IUnknown*>(this)), GfxArgOf(Level));
     return hr;
 }
 
@@ -361,7 +354,7 @@ HRESULT GfxTexture::GetSurfaceLevel(UINT Level, IDirect3DSurface9** ppSurfaceLev
     } else if (ppSurfaceLevel != nullptr) {
         *ppSurfaceLevel = nullptr;
     }
-    GFX_RECORD(device_, kName, hr, GfxArgObject(static_cast<IUnknown*>(this)), GfxArgOf(Level));
+    GFX_RECORD(CallRecorder(), kName, hr, GfxArgObject(static_cast<IUnknown*>(this)), GfxArgOf(Level));
     return hr;
 }
 
@@ -375,7 +368,7 @@ HRESULT GfxTexture::LockRect(UINT Level, D3DLOCKED_RECT* pLockedRect, const RECT
     if (FAILED(hr) && pLockedRect != nullptr) {
         *pLockedRect = D3DLOCKED_RECT{0, nullptr};
     }
-    GFX_RECORD(device_, kName, hr, GfxArgObject(static_cast<IUnknown*>(this)), GfxArgOf(Level),
+    GFX_RECORD(CallRecorder(), kName, hr, GfxArgObject(static_cast<IUnknown*>(this)), GfxArgOf(Level),
                GfxArgPointer(pRect), GfxArgOf(Flags));
     return hr;
 }
@@ -387,6 +380,6 @@ HRESULT GfxTexture::UnlockRect(UINT Level)
     if (hr == S_OK) {
         hr = Level != 0 ? D3DERR_INVALIDCALL : surface_.DoUnlock();
     }
-    GFX_RECORD(device_, kName, hr, GfxArgObject(static_cast<IUnknown*>(this)), GfxArgOf(Level));
+    GFX_RECORD(CallRecorder(), kName, hr, GfxArgObject(static_cast<IUnknown*>(this)), GfxArgOf(Level));
     return hr;
 }
