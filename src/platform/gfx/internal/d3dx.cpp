@@ -7,7 +7,7 @@
 #include "platform/gfx/d3dx9.h"
 #include "platform/gfx/internal/effect.h"
 #include "platform/gfx/internal/gl.h"
-#include "platform/gfx/internal/objects.h"
+#include "platform/gfx/internal/device.h"
 #include "platform/gfx/internal/tga.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include "platform/gfx/internal/effect.h"
 #include "platform/gfx/internal/gl.h"
-#include "platform/gfx/internal/objects.h"
+#include "platform/gfx/internal/device.h"
 
 // Builds the argument list only when a recorder listens.
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/gfx/internal/objects.h"
+#include "platform/gfx/internal/device.h"
 
 enum class GfxParamType { Float, Vector, Matrix, Texture };
 

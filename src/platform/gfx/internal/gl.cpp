@@ -340,8 +340,8 @@ bool GfxGl::MakeBackBuffer(GfxSurface* surface, bool depth)
 bool GfxGl::MakeTexture(GfxSurface* surface)
 {
     const bool isFloat = surface->format == D3DFMT_R32F;
-    glGenTextures(1, &surface->glTexture);
-    glBindTexture(GL_TEXTURE_2D, surface->glTexture);
+    glGenTextures(1, &surface->gl.texture);
+    glBindTexture(GL_TEXTURE_2D, surface->gl.texture);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
     if (surface->format == D3DFMT_X8R8G8B8) {
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_A, GL_ONE);
@@ -354,15 +354,15 @@ bool GfxGl::MakeTexture(GfxSurface* surface)
         return false;
     }
     if (surface->IsRenderTarget()) {
-        glGenFramebuffers(1, &surface->glFramebuffer);
-        glBindFramebuffer(GL_FRAMEBUFFER, surface->glFramebuffer);
-        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, surface->glTexture, 0);
+        glGenFramebuffers(1, &surface->gl.framebuffer);
+        glBindFramebuffer(GL_FRAMEBUFFER, surface->gl.framebuffer);
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, surface->gl.texture, 0);
         if (depth_ != 0 && surface->width <= depthWidth_ && surface->height <= depthHeight_) {
             glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, depth_);
-            surface->glDepth = true;
+            surface->gl.depth = true;
         }
         const bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
-        glBindFramebuffer(GL_FRAMEBUFFER, target_ != nullptr ? target_->glFramebuffer : 0);
+        glBindFramebuffer(GL_FRAMEBUFFER, target_ != nullptr ? target_->gl.framebuffer : 0);
         if (!complete) {
             DropSurface(surface);
             return false;
@@ -377,32 +377,32 @@ void GfxGl::DropSurface(GfxSurface* surface)
     if (target_ == surface) {
         target_ = nullptr;
     }
-    if (surface->glFramebuffer != 0) {
-        glDeleteFramebuffers(1, &surface->glFramebuffer);
-        surface->glFramebuffer = 0;
+    if (surface->gl.framebuffer != 0) {
+        glDeleteFramebuffers(1, &surface->gl.framebuffer);
+        surface->gl.framebuffer = 0;
     }
-    if (surface->glTexture != 0) {
-        glDeleteTextures(1, &surface->glTexture);
-        surface->glTexture = 0;
+    if (surface->gl.texture != 0) {
+        glDeleteTextures(1, &surface->gl.texture);
+        surface->gl.texture = 0;
     }
-    surface->glDepth = false;
+    surface->gl.depth = false;
 }
 
 void GfxGl::DropBuffer(GfxVertexBuffer* buffer)
 {
-    if (boundBuffer_ == buffer->glBuffer) {
+    if (boundBuffer_ == buffer->gl.buffer) {
         boundBuffer_ = 0;
         boundOffset_ = ~0u;
     }
-    glDeleteBuffers(1, &buffer->glBuffer);
-    buffer->glBuffer = 0;
-    buffer->glSize = 0;
+    glDeleteBuffers(1, &buffer->gl.buffer);
+    buffer->gl.buffer = 0;
+    buffer->gl.size = 0;
 }
 
 void GfxGl::BindTarget(GfxSurface* target)
 {
     target_ = target;
-    glBindFramebuffer(GL_FRAMEBUFFER, target->glFramebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, target->gl.framebuffer);
     glViewport(0, 0, static_cast<GLsizei>(target->width), static_cast<GLsizei>(target->height));
 }
 
@@ -415,7 +415,7 @@ void GfxGl::Clear(DWORD flags, D3DCOLOR color, float z)
                      static_cast<float>(color & 0xFF) / 255.0f, static_cast<float>((color >> 24) & 0xFF) / 255.0f);
         mask |= GL_COLOR_BUFFER_BIT;
     }
-    if (target_ != nullptr && target_->glDepth) {
+    if (target_ != nullptr && target_->gl.depth) {
         if ((flags & D3DCLEAR_ZBUFFER) != 0) {
             glDepthMask(GL_TRUE);  // Clear ignores the depth-write state, as Direct3D does
             glClearDepth(z);
@@ -433,25 +433,25 @@ void GfxGl::Clear(DWORD flags, D3DCOLOR color, float z)
 
 bool GfxGl::ReadBack(GfxSurface* surface)
 {
-    if (surface->glFramebuffer == 0) {
+    if (surface->gl.framebuffer == 0) {
         return false;
     }
     const bool isFloat = surface->format == D3DFMT_R32F;
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, surface->glFramebuffer);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, surface->gl.framebuffer);
     glReadPixels(0, 0, static_cast<GLsizei>(surface->width), static_cast<GLsizei>(surface->height),
                  isFloat ? GL_RED : GL_BGRA, isFloat ? GL_FLOAT : GL_UNSIGNED_BYTE, surface->pixels);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, target_ != nullptr ? target_->glFramebuffer : 0);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, target_ != nullptr ? target_->gl.framebuffer : 0);
     surface->cpuDirty = false;
     return glGetError() == GL_NO_ERROR;
 }
 
 void GfxGl::UploadTexture(GfxSurface* surface)
 {
-    if (!surface->cpuDirty || surface->glTexture == 0) {
+    if (!surface->cpuDirty || surface->gl.texture == 0) {
         return;
     }
     const bool isFloat = surface->format == D3DFMT_R32F;
-    glBindTexture(GL_TEXTURE_2D, surface->glTexture);
+    glBindTexture(GL_TEXTURE_2D, surface->gl.texture);
     glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, static_cast<GLsizei>(surface->width), static_cast<GLsizei>(surface->height),
                     isFloat ? GL_RED : GL_BGRA, isFloat ? GL_FLOAT : GL_UNSIGNED_BYTE, surface->pixels);
     surface->cpuDirty = false;
@@ -459,13 +459,13 @@ void GfxGl::UploadTexture(GfxSurface* surface)
 
 void GfxGl::UploadBuffer(GfxVertexBuffer* buffer, UINT needed)
 {
-    if (buffer->glBuffer == 0) {
-        glGenBuffers(1, &buffer->glBuffer);
+    if (buffer->gl.buffer == 0) {
+        glGenBuffers(1, &buffer->gl.buffer);
     }
-    glBindBuffer(GL_ARRAY_BUFFER, buffer->glBuffer);
-    if (buffer->glSize < needed) {
+    glBindBuffer(GL_ARRAY_BUFFER, buffer->gl.buffer);
+    if (buffer->gl.size < needed) {
         // Grow to what draws reach, doubling, so a huge buffer costs only what is used.
-        UINT size = buffer->glSize * 2 > 65536u ? buffer->glSize * 2 : 65536u;
+        UINT size = buffer->gl.size * 2 > 65536u ? buffer->gl.size * 2 : 65536u;
         size = size < needed ? needed : size;
         size = size > buffer->length ? buffer->length : size;
         glBufferData(GL_ARRAY_BUFFER, size, nullptr, GL_DYNAMIC_DRAW);
@@ -473,7 +473,7 @@ void GfxGl::UploadBuffer(GfxVertexBuffer* buffer, UINT needed)
         if (valid > 0) {
             glBufferSubData(GL_ARRAY_BUFFER, 0, valid, buffer->data);
         }
-        buffer->glSize = size;
+        buffer->gl.size = size;
         boundOffset_ = ~0u;  // the store changed: attribute pointers must be set again
         if (buffer->dirtyEnd > size) {
             buffer->dirtyBegin = buffer->dirtyBegin > size ? buffer->dirtyBegin : size;
@@ -482,8 +482,8 @@ void GfxGl::UploadBuffer(GfxVertexBuffer* buffer, UINT needed)
         }
         return;
     }
-    if (buffer->dirtyEnd > buffer->dirtyBegin && buffer->dirtyBegin < buffer->glSize) {
-        const UINT end = buffer->dirtyEnd < buffer->glSize ? buffer->dirtyEnd : buffer->glSize;
+    if (buffer->dirtyEnd > buffer->dirtyBegin && buffer->dirtyBegin < buffer->gl.size) {
+        const UINT end = buffer->dirtyEnd < buffer->gl.size ? buffer->dirtyEnd : buffer->gl.size;
         glBufferSubData(GL_ARRAY_BUFFER, buffer->dirtyBegin, end - buffer->dirtyBegin, buffer->data + buffer->dirtyBegin);
         if (buffer->dirtyEnd > end) {
             buffer->dirtyBegin = end;
@@ -496,9 +496,9 @@ void GfxGl::UploadBuffer(GfxVertexBuffer* buffer, UINT needed)
 void GfxGl::BindTextureUnit(int unit, GfxTexture* texture, bool linear, bool wrap)
 {
     glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(unit));
-    if (texture != nullptr && texture->Surface().glTexture != 0) {
+    if (texture != nullptr && texture->Surface().gl.texture != 0) {
         UploadTexture(&texture->Surface());
-        glBindTexture(GL_TEXTURE_2D, texture->Surface().glTexture);
+        glBindTexture(GL_TEXTURE_2D, texture->Surface().gl.texture);
     } else {
         glBindTexture(GL_TEXTURE_2D, white_);
     }
@@ -508,7 +508,7 @@ void GfxGl::BindTextureUnit(int unit, GfxTexture* texture, bool linear, bool wra
 void GfxGl::ApplyStates(const GfxDevice& device)
 {
     const GfxRenderStates& s = device.States();
-    if (target_ != nullptr && target_->glDepth && s.zEnable != D3DZB_FALSE) {
+    if (target_ != nullptr && target_->gl.depth && s.zEnable != D3DZB_FALSE) {
         glEnable(GL_DEPTH_TEST);
         glDepthFunc(CompareFunc(s.zFunc));
         glDepthMask(s.zWriteEnable != FALSE ? GL_TRUE : GL_FALSE);
@@ -602,7 +602,7 @@ bool GfxGl::Draw(const GfxDevice& device, GfxVertexBuffer* buffer, UINT offset, 
     const std::uint64_t needed =
         offset + (static_cast<std::uint64_t>(start) + vertexCount - 1) * stride + kVertexStride;
     UploadBuffer(buffer, static_cast<UINT>(needed));
-    if (boundBuffer_ != buffer->glBuffer || boundOffset_ != offset || boundStride_ != stride) {
+    if (boundBuffer_ != buffer->gl.buffer || boundOffset_ != offset || boundStride_ != stride) {
         const auto at = [offset](UINT field) {
             return reinterpret_cast<const void*>(static_cast<std::uintptr_t>(offset + field));
         };
@@ -611,7 +611,7 @@ bool GfxGl::Draw(const GfxDevice& device, GfxVertexBuffer* buffer, UINT offset, 
         glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, s, at(12));
         glVertexAttribPointer(2, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, s, at(24));
         glVertexAttribPointer(3, 2, GL_FLOAT, GL_FALSE, s, at(28));
-        boundBuffer_ = buffer->glBuffer;
+        boundBuffer_ = buffer->gl.buffer;
         boundOffset_ = offset;
         boundStride_ = stride;
     }
@@ -632,14 +632,14 @@ void GfxGl::Present(GfxSurface* backBuffer)
     int dw = 0;
     int dh = 0;
     SDL_GL_GetDrawableSize(window_->sdl, &dw, &dh);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, backBuffer->glFramebuffer);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, backBuffer->gl.framebuffer);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     const auto w = static_cast<GLint>(backBuffer->width);
     const auto h = static_cast<GLint>(backBuffer->height);
     // The back buffer is stored top row first; the window's first row is its bottom.
     glBlitFramebuffer(0, 0, w, h, 0, dh, dw, 0, GL_COLOR_BUFFER_BIT, (w == dw && h == dh) ? GL_NEAREST : GL_LINEAR);
     SDL_GL_SwapWindow(window_->sdl);
-    glBindFramebuffer(GL_FRAMEBUFFER, target_ != nullptr ? target_->glFramebuffer : 0);
+    glBindFramebuffer(GL_FRAMEBUFFER, target_ != nullptr ? target_->gl.framebuffer : 0);
     GL_CHECK("Present");
     if (paced_ && !vsync_) {
         pacer_.Wait();

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "platform/gfx/internal/frame_pacer.h"
-#include "platform/gfx/internal/objects.h"
+#include "platform/gfx/internal/device.h"
 
 class GfxEffect;
 

@@ -3,7 +3,9 @@
 #include <cinttypes>
 #include <cstdio>
 
-#include "platform/gfx/internal/objects.h"
+#include "platform/gfx/internal/device.h"
+#include "platform/gfx/internal/recording.h"
+#include "platform/gfx/internal/resources.h"
 
 namespace {
 
@@ -66,6 +68,23 @@ const std::string& GfxCall::Text(std::size_t index) const
 {
     static const std::string kNone;
     return index < args.size() ? args[index].s : kNone;
+}
+
+// ---- argument capture ----
+
+GfxArg GfxArgObject(const IUnknown* object)
+{
+    GfxArg a;
+    a.kind = GfxArg::Object;
+    a.p = object;
+    a.s = "null";
+    if (object == nullptr) {
+        return a;
+    }
+    // Layer objects are GfxChild; anything else (a foreign implementation) is "foreign".
+    const auto* child = dynamic_cast<const GfxChild*>(object);
+    a.s = child != nullptr ? child->Id() : std::string("foreign");
+    return a;
 }
 
 // ---- GfxRecorder ----

@@ -1,8 +1,10 @@
+#include "platform/gfx/internal/resources.h"
+
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/gfx/internal/device.h"
 #include "platform/gfx/internal/gl.h"
-#include "platform/gfx/internal/objects.h"
 
 // ---- GfxChild ----
 
@@ -54,21 +56,6 @@ HRESULT GfxChild::DeviceRef(IDirect3DDevice9** ppDevice) const
     return S_OK;
 }
 
-GfxArg GfxArgObject(const IUnknown* object)
-{
-    GfxArg a;
-    a.kind = GfxArg::Object;
-    a.p = object;
-    a.s = "null";
-    if (object == nullptr) {
-        return a;
-    }
-    // Layer objects are GfxChild; anything else (a foreign implementation) is "foreign".
-    const auto* child = dynamic_cast<const GfxChild*>(object);
-    a.s = child != nullptr ? child->Id() : std::string("foreign");
-    return a;
-}
-
 static HRESULT OrphanResult(const GfxChild& child) { return child.Device() == nullptr ? D3DERR_INVALIDCALL : S_OK; }
 
 // ---- vertex buffer ----
@@ -91,11 +78,11 @@ GfxVertexBuffer::~GfxVertexBuffer()
 
 void GfxVertexBuffer::DropGpu()
 {
-    if (device_ != nullptr && device_->Gl() != nullptr && glBuffer != 0) {
+    if (device_ != nullptr && device_->Gl() != nullptr && gl.buffer != 0) {
         device_->Gl()->DropBuffer(this);
     }
-    glBuffer = 0;
-    glSize = 0;
+    gl.buffer = 0;
+    gl.size = 0;
 }
 
 ULONG GfxVertexBuffer::AddRef() { return ++refs_; }
@@ -198,8 +185,8 @@ void GfxSurface::DropGpu()
     if (device_ != nullptr && device_->Gl() != nullptr) {
         device_->Gl()->DropSurface(this);
     }
-    glTexture = 0;
-    glFramebuffer = 0;
+    gl.texture = 0;
+    gl.framebuffer = 0;
 }
 
 ULONG GfxSurface::AddRef() { return owner != nullptr ? owner->AddRef() : ++refs_; }
