@@ -6,7 +6,6 @@
 
 #include "platform/gfx/d3dx9.h"
 #include "platform/gfx/internal/effect.h"
-#include "platform/gfx/internal/gl.h"
 #include "platform/gfx/internal/device.h"
 #include "platform/gfx/internal/tga.h"
 
@@ -62,30 +61,6 @@ bool ReadFile(const char* path, std::vector<std::uint8_t>* bytes)
     }
     std::fclose(file);
     return ok;
-}
-
-// Compiles every pass of the effect; false with the message in *error.
-bool CompileEffect(GfxGl& gl, GfxEffectDesc& desc, const std::string& file, std::string* error)
-{
-    for (auto& technique : desc.techniques) {
-        for (auto& pass : technique.passes) {
-            const GfxEffectShader& vs = desc.shaders[pass.vertexShader];
-            const GfxEffectShader& fs = desc.shaders[pass.fragmentShader];
-            std::string log;
-            bool vertexFailed = false;
-            if (!gl.LinkProgram(GfxShaderSource(desc, vs, gl.DepthToGl()), GfxShaderSource(desc, fs, gl.DepthToGl()),
-                                &pass.program, &log, &vertexFailed)) {
-                const GfxEffectShader& bad = vertexFailed ? vs : fs;
-                *error = file + ":" + std::to_string(bad.firstLine - 1) + ": " + (bad.vertex ? "vertex" : "fragment") +
-                         " shader '" + bad.name + "' of technique '" + technique.name + "' (pass on line " +
-                         std::to_string(pass.line) + ") does not build; GL says (line numbers are the file's):\n" +
-                         log;
-                return false;
-            }
-            pass.locations.assign(desc.params.size(), -1);
-        }
-    }
-    return true;
 }
 
 }  // namespace
@@ -172,21 +147,12 @@ HRESULT D3DXCreateEffectFromFileW(IDirect3DDevice9* pDevice, const char* pSrcFil
     if (hr == S_OK && !GfxParseEffect(std::string(bytes.begin(), bytes.end()), pSrcFile, &desc, &error)) {
         hr = D3DXERR_INVALIDDATA;
     }
-    if (hr == S_OK && device->Gl() != nullptr && !CompileEffect(*device->Gl(), desc, pSrcFile, &error)) {
-        for (auto& t : desc.techniques) {
-            for (auto& pass : t.passes) {
-                device->Gl()->DeleteProgram(pass.program);
-                pass.program = 0;
-            }
-        }
+    if (hr == S_OK && !device->BuildEffect(desc, pSrcFile, &error)) {
         hr = D3DXERR_INVALIDDATA;
     }
     if (hr == S_OK) {
         effect = new GfxEffect(std::move(desc));
         effect->Attach(device, "effect", true);
-        if (device->Gl() != nullptr) {
-            device->Gl()->FindUniforms(*effect);
-        }
     }
     if (!error.empty()) {
         std::fprintf(stderr, "%s\n", error.c_str());

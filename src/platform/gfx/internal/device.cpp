@@ -196,6 +196,41 @@ void GfxDevice::Disown(GfxChild* child)
 
 HRESULT GfxDevice::Inject(const char* name) const { return recorder_ != nullptr ? recorder_->Injected(name) : S_OK; }
 
+bool GfxDevice::BuildEffect(GfxEffectDesc& desc, const std::string& file, std::string* error)
+{
+    return gl_ == nullptr || gl_->BuildEffect(desc, file, error);
+}
+
+void GfxDevice::DropEffect(GfxEffectDesc& desc)
+{
+    if (gl_ != nullptr) {
+        gl_->DropEffect(desc);
+    }
+}
+
+void GfxDevice::DropBuffer(GfxVertexBuffer* buffer)
+{
+    if (gl_ != nullptr) {
+        gl_->DropBuffer(buffer);
+    }
+}
+
+void GfxDevice::DropSurface(GfxSurface* surface)
+{
+    if (gl_ != nullptr) {
+        gl_->DropSurface(surface);
+    }
+}
+
+bool GfxDevice::ReadBackTarget(GfxSurface* surface) { return gl_ == nullptr || gl_->ReadBack(surface); }
+
+void GfxDevice::UploadTarget(GfxSurface* surface)
+{
+    if (gl_ != nullptr) {
+        gl_->UploadTexture(surface);
+    }
+}
+
 ULONG GfxDevice::AddRef() { return ++refs_; }
 
 ULONG GfxDevice::Release()

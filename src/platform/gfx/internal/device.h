@@ -4,6 +4,7 @@
 // Validation, state and CPU copies live here; a device with a GfxGl draws through OpenGL, a
 // device with a GfxRecorder logs every call. A device may have both.
 
+#include <string>
 #include <vector>
 
 #include "platform/gfx/d3d9.h"
@@ -11,6 +12,7 @@
 
 class GfxGl;
 class GfxEffect;
+struct GfxEffectDesc;
 
 // Device states the GL backend turns into GL state at each draw.
 struct GfxRenderStates {
@@ -73,7 +75,6 @@ public:
 
     // ---- for the rest of the layer ----
     GfxRecorder* Recorder() const { return recorder_; }
-    GfxGl* Gl() const { return gl_; }
     void Adopt(GfxChild* child);
     void Disown(GfxChild* child);
     // Makes a texture without logging (D3DX functions log their own call).
@@ -86,6 +87,15 @@ public:
 
     // The injected failure for this call, if any (S_OK when none or not recording).
     HRESULT Inject(const char* name) const;
+
+    // The GL side of the children's calls; each does nothing (and succeeds) without GL.
+    bool BuildEffect(GfxEffectDesc& desc, const std::string& file, std::string* error);
+    void DropEffect(GfxEffectDesc& desc);
+    void DropBuffer(GfxVertexBuffer* buffer);
+    void DropSurface(GfxSurface* surface);
+    // A target's GPU copy is the live one: read it before a lock, write it back after.
+    bool ReadBackTarget(GfxSurface* surface);
+    void UploadTarget(GfxSurface* surface);
 
     const GfxRenderStates& States() const { return states_; }
     const GfxStageStates& Stage() const { return stage_; }

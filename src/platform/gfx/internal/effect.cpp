@@ -5,7 +5,6 @@
 #include <cstring>
 #include <sstream>
 
-#include "platform/gfx/internal/gl.h"
 
 namespace {
 
@@ -343,11 +342,11 @@ GfxEffect::~GfxEffect()
 
 void GfxEffect::DropGpu()
 {
+    if (device_ != nullptr) {
+        device_->DropEffect(desc_);
+    }
     for (auto& t : desc_.techniques) {
         for (auto& pass : t.passes) {
-            if (pass.program != 0 && device_ != nullptr && device_->Gl() != nullptr) {
-                device_->Gl()->DeleteProgram(pass.program);
-            }
             pass.program = 0;
         }
     }

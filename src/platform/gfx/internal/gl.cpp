@@ -534,15 +534,41 @@ void GfxGl::ApplyStates(const GfxDevice& device)
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
 }
 
-void GfxGl::FindUniforms(GfxEffect& effect)
+bool GfxGl::BuildEffect(GfxEffectDesc& desc, const std::string& file, std::string* error)
 {
-    GfxEffectDesc& desc = effect.Desc();
     for (auto& technique : desc.techniques) {
         for (auto& pass : technique.passes) {
+            const GfxEffectShader& vs = desc.shaders[pass.vertexShader];
+            const GfxEffectShader& fs = desc.shaders[pass.fragmentShader];
+            std::string log;
+            bool vertexFailed = false;
+            if (!LinkProgram(GfxShaderSource(desc, vs, !clipControl_), GfxShaderSource(desc, fs, !clipControl_),
+                             &pass.program, &log, &vertexFailed)) {
+                const GfxEffectShader& bad = vertexFailed ? vs : fs;
+                *error = file + ":" + std::to_string(bad.firstLine - 1) + ": " + (bad.vertex ? "vertex" : "fragment") +
+                         " shader '" + bad.name + "' of technique '" + technique.name + "' (pass on line " +
+                         std::to_string(pass.line) + ") does not build; GL says (line numbers are the file's):\n" +
+                         log;
+                DropEffect(desc);
+                return false;
+            }
             pass.locations.assign(desc.params.size(), -1);
             for (std::size_t i = 0; i < desc.params.size(); ++i) {
                 pass.locations[i] = glGetUniformLocation(pass.program, desc.params[i].name.c_str());
             }
+        }
+    }
+    return true;
+}
+
+void GfxGl::DropEffect(GfxEffectDesc& desc)
+{
+    for (auto& technique : desc.techniques) {
+        for (auto& pass : technique.passes) {
+            if (pass.program != 0) {
+                glDeleteProgram(pass.program);
+            }
+            pass.program = 0;
         }
     }
 }
@@ -680,11 +706,4 @@ bool GfxGl::LinkProgram(const std::string& vertexSource, const std::string& frag
     }
     *program = p;
     return true;
-}
-
-void GfxGl::DeleteProgram(unsigned program)
-{
-    if (program != 0) {
-        glDeleteProgram(program);
-    }
 }

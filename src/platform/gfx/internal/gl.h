@@ -10,6 +10,7 @@
 #include "platform/gfx/internal/device.h"
 
 class GfxEffect;
+struct GfxEffectDesc;
 
 class GfxGl {
 public:
@@ -44,16 +45,16 @@ public:
 
     // Puts the CPU copy of a surface on the GPU if it is newer.
     void UploadTexture(GfxSurface* surface);
-    // Looks up each effect parameter in each pass's program.
-    void FindUniforms(GfxEffect& effect);
-    bool DepthToGl() const { return !clipControl_; }
-    // Links a program for an effect pass; false with the GL log in *log.
-    bool LinkProgram(const std::string& vertexSource, const std::string& fragmentSource, unsigned* program,
-                     std::string* log, bool* vertexFailed);
-    void DeleteProgram(unsigned program);
+    // Links a program for every pass of an effect and finds each parameter in it; false with
+    // "file:line: ..." in *error, and no program left behind, when a pass does not build.
+    bool BuildEffect(GfxEffectDesc& desc, const std::string& file, std::string* error);
+    void DropEffect(GfxEffectDesc& desc);
 
 private:
     GfxGl() = default;
+    // Links one program; false with the GL log in *log.
+    bool LinkProgram(const std::string& vertexSource, const std::string& fragmentSource, unsigned* program,
+                     std::string* log, bool* vertexFailed);
     void UploadBuffer(GfxVertexBuffer* buffer, UINT needed);
     void BindTextureUnit(int unit, GfxTexture* texture, bool linear, bool wrap);
     void ApplyStates(const GfxDevice& device);

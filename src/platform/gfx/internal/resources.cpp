@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "platform/gfx/internal/device.h"
-#include "platform/gfx/internal/gl.h"
 
 // ---- GfxChild ----
 
@@ -78,8 +77,8 @@ GfxVertexBuffer::~GfxVertexBuffer()
 
 void GfxVertexBuffer::DropGpu()
 {
-    if (device_ != nullptr && device_->Gl() != nullptr && gl.buffer != 0) {
-        device_->Gl()->DropBuffer(this);
+    if (device_ != nullptr && gl.buffer != 0) {
+        device_->DropBuffer(this);
     }
     gl.buffer = 0;
     gl.size = 0;
@@ -182,8 +181,8 @@ GfxSurface::~GfxSurface()
 
 void GfxSurface::DropGpu()
 {
-    if (device_ != nullptr && device_->Gl() != nullptr) {
-        device_->Gl()->DropSurface(this);
+    if (device_ != nullptr) {
+        device_->DropSurface(this);
     }
     gl.texture = 0;
     gl.framebuffer = 0;
@@ -224,10 +223,8 @@ HRESULT GfxSurface::DoLock(D3DLOCKED_RECT* pLockedRect, const RECT* pRect, DWORD
     if (device_ == nullptr || pLockedRect == nullptr || pRect != nullptr || locked || pixels == nullptr) {
         return D3DERR_INVALIDCALL;
     }
-    if ((IsRenderTarget() || owner == nullptr) && device_->Gl() != nullptr) {
-        if (!device_->Gl()->ReadBack(this)) {
-            return D3DERR_DRIVERINTERNALERROR;
-        }
+    if ((IsRenderTarget() || owner == nullptr) && !device_->ReadBackTarget(this)) {
+        return D3DERR_DRIVERINTERNALERROR;
     }
     locked = true;
     lockReadOnly = (Flags & D3DLOCK_READONLY) != 0;
@@ -246,8 +243,8 @@ HRESULT GfxSurface::DoUnlock()
         cpuDirty = true;
         // A target's GPU copy is the live one: put what was written there now, before
         // anything draws over it.
-        if ((IsRenderTarget() || owner == nullptr) && device_->Gl() != nullptr) {
-            device_->Gl()->UploadTexture(this);
+        if (IsRenderTarget() || owner == nullptr) {
+            device_->UploadTarget(this);
         }
     }
     return S_OK;
