@@ -9,6 +9,7 @@
 #include "math/vertex.h"
 #include "platform/gfx/d3d9.h"
 #include "platform/gfx/d3dx9.h"
+#include "platform/gfx/windowed_device.h"
 #include "platform/window/hidden_gl_window.h"
 
 namespace {
@@ -17,16 +18,8 @@ struct Rig {
     explicit Rig(UINT interval)
     {
         d3d = Direct3DCreate9(D3D_SDK_VERSION);
-        D3DPRESENT_PARAMETERS pp{};
-        pp.BackBufferCount = 1;
-        pp.SwapEffect = D3DSWAPEFFECT_COPY;
-        pp.Windowed = TRUE;
-        pp.EnableAutoDepthStencil = TRUE;
-        pp.AutoDepthStencilFormat = D3DFMT_D16;
-        pp.PresentationInterval = interval;
-        if (d3d != nullptr && window.Handle() != nullptr) {
-            d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window.Handle(), D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp,
-                              &device);
+        if (window.Handle() != nullptr) {
+            GfxCreateWindowedDevice(d3d, window.Handle(), interval, &device);
         }
         if (device != nullptr) {
             // The game's shared buffer: 2,000,000 vertices.

@@ -12,6 +12,7 @@
 #include "math/vertex.h"
 #include "platform/gfx/d3d9.h"
 #include "platform/gfx/d3dx9.h"
+#include "platform/gfx/windowed_device.h"
 #include "platform/window/hidden_gl_window.h"
 
 inline Vertex V(float x, float y, float z, std::uint32_t color, float u = 0.0f, float v = 0.0f)
@@ -30,7 +31,6 @@ inline void FillBuffer(IDirect3DVertexBuffer9* vb, const std::vector<Vertex>& ve
     }
 }
 
-
 class GlDevice : public ::testing::Test {
 protected:
     static constexpr int kSize = 64;
@@ -41,16 +41,7 @@ protected:
         ASSERT_NE(d3d, nullptr) << "no video";
         ASSERT_NE(window.Handle(), nullptr) << HiddenGlWindow::Error();
         D3DPRESENT_PARAMETERS pp{};
-        pp.BackBufferFormat = D3DFMT_UNKNOWN;
-        pp.BackBufferCount = 1;
-        pp.SwapEffect = D3DSWAPEFFECT_COPY;
-        pp.Windowed = TRUE;
-        pp.EnableAutoDepthStencil = TRUE;
-        pp.AutoDepthStencilFormat = D3DFMT_D16;
-        pp.PresentationInterval = presentationInterval;
-        ASSERT_EQ(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window.Handle(), D3DCREATE_SOFTWARE_VERTEXPROCESSING,
-                                    &pp, &device),
-                  S_OK);
+        ASSERT_EQ(GfxCreateWindowedDevice(d3d, window.Handle(), presentationInterval, &device, &pp), S_OK);
         ASSERT_EQ(pp.BackBufferWidth, static_cast<UINT>(kSize));
         ASSERT_EQ(device->CreateVertexBuffer(36 * 4096, 0, 0x42, D3DPOOL_DEFAULT, &vb, nullptr), S_OK);
         device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);

@@ -18,6 +18,7 @@
 #include "math/vertex.h"
 #include "platform/gfx/d3d9.h"
 #include "platform/gfx/d3dx9.h"
+#include "platform/gfx/windowed_device.h"
 #include "platform/window/hidden_gl_window.h"
 
 namespace {
@@ -137,17 +138,9 @@ int Run(const char* outPath, const char* fxPath)
         return 1;
     }
     HiddenGlWindow window("render_scene", kWidth, kHeight);
-    D3DPRESENT_PARAMETERS pp{};
-    pp.BackBufferCount = 1;
-    pp.SwapEffect = D3DSWAPEFFECT_COPY;
-    pp.Windowed = TRUE;
-    pp.EnableAutoDepthStencil = TRUE;
-    pp.AutoDepthStencilFormat = D3DFMT_D16;
-    pp.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
     IDirect3DDevice9* device = nullptr;
     if (window.Handle() == nullptr ||
-        FAILED(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window.Handle(), D3DCREATE_SOFTWARE_VERTEXPROCESSING,
-                                 &pp, &device))) {
+        FAILED(GfxCreateWindowedDevice(d3d, window.Handle(), D3DPRESENT_INTERVAL_IMMEDIATE, &device))) {
         std::fprintf(stderr, "render_scene: no device\n");
         return 1;
     }

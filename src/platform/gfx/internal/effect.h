@@ -1,6 +1,6 @@
 #pragma once
 
-// Private to the graphics layer: effect files (format in effect_format.md) and the effect
+// Private to the graphics layer: effect files (format in src/platform/gfx/effect_format.md) and the effect
 // object made from them.
 
 #include <string>
