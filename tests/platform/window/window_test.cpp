@@ -9,7 +9,9 @@
 #include <gtest/gtest.h>
 
 #include "platform/files/files.h"
+#include "platform/window/hidden_gl_window.h"
 #include "platform/window/internal/window_handle.h"
+#include "platform/window/window_testing.h"
 
 namespace {
 
@@ -482,6 +484,27 @@ TEST(Headless, DriversArriveAndVideoStarts)
     ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
     EXPECT_STREQ(SDL_GetCurrentVideoDriver(), "offscreen");
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+// Tools and tests draw on it: a GL-capable hidden window that the window table, and so the
+// message queue, knows nothing of.
+TEST(HiddenGlWindowTest, IsAHiddenGlWindowOutsideTheWindowTable)
+{
+    HiddenGlWindow hidden("hidden", 32, 24);
+    ASSERT_NE(hidden.Handle(), nullptr) << HiddenGlWindow::Error();
+    SDL_Window* sdl = hidden.Handle()->sdl;
+    ASSERT_NE(sdl, nullptr);
+    const Uint32 flags = SDL_GetWindowFlags(sdl);
+    EXPECT_NE(flags & SDL_WINDOW_OPENGL, 0u);
+    EXPECT_NE(flags & SDL_WINDOW_HIDDEN, 0u);
+    int w = 0;
+    int h = 0;
+    SDL_GetWindowSize(sdl, &w, &h);
+    EXPECT_EQ(w, 32);
+    EXPECT_EQ(h, 24);
+    EXPECT_FALSE(IsWindow(hidden.Handle()));
+    EXPECT_EQ(WindowEventId(hidden.Handle()), SDL_GetWindowID(sdl));
+    EXPECT_EQ(WindowEventId(nullptr), 0u);
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 #include "platform/window/hidden_gl_window.h"
 
 #include "platform/window/internal/window_internal.h"
-#include "platform/window/window_testing.h"
 
 HiddenGlWindow::HiddenGlWindow(const char* title, int width, int height)
 {
@@ -25,5 +24,3 @@ HiddenGlWindow::~HiddenGlWindow()
 }
 
 const char* HiddenGlWindow::Error() { return SDL_GetError(); }
-
-std::uint32_t WindowEventId(HWND window) { return window != nullptr ? window->sdlId : 0u; }

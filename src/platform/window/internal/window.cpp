@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/window/internal/window_internal.h"
+#include "platform/window/window_testing.h"
 
 namespace {
 
@@ -342,3 +343,7 @@ BOOL EnumDisplaySettingsW(const char* deviceName, DWORD modeNumber, DEVMODEW* mo
     mode->dmDisplayFrequency = static_cast<DWORD>(current.refresh_rate);
     return TRUE;
 }
+
+// ---- hooks for tools and tests ----
+
+std::uint32_t WindowEventId(HWND window) { return window != nullptr ? window->sdlId : 0u; }
