@@ -4,13 +4,13 @@
 #include <cstdlib>
 #include <cstring>
 
-#include <SDL.h>
 #include <benchmark/benchmark.h>
 
 #include "math/vertex.h"
-#include "platform/d3d9.h"
-#include "platform/d3dx9.h"
-#include "platform/window_handle.h"
+#include "platform/gfx/d3d9.h"
+#include "platform/gfx/d3dx9.h"
+#include "platform/gfx/windowed_device.h"
+#include "platform/window/hidden_gl_window.h"
 
 namespace {
 
@@ -18,17 +18,8 @@ struct Rig {
     explicit Rig(UINT interval)
     {
         d3d = Direct3DCreate9(D3D_SDK_VERSION);
-        window.sdl = SDL_CreateWindow("bench", 0, 0, 640, 480, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-        D3DPRESENT_PARAMETERS pp{};
-        pp.BackBufferCount = 1;
-        pp.SwapEffect = D3DSWAPEFFECT_COPY;
-        pp.Windowed = TRUE;
-        pp.EnableAutoDepthStencil = TRUE;
-        pp.AutoDepthStencilFormat = D3DFMT_D16;
-        pp.PresentationInterval = interval;
-        if (d3d != nullptr && window.sdl != nullptr) {
-            d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, &window, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp,
-                              &device);
+        if (window.Handle() != nullptr) {
+            GfxCreateWindowedDevice(d3d, window.Handle(), interval, &device);
         }
         if (device != nullptr) {
             // The game's shared buffer: 2,000,000 vertices.
@@ -47,9 +38,6 @@ struct Rig {
         if (device != nullptr) {
             device->Release();
         }
-        if (window.sdl != nullptr) {
-            SDL_DestroyWindow(window.sdl);
-        }
         if (d3d != nullptr) {
             d3d->Release();
         }
@@ -57,7 +45,7 @@ struct Rig {
     bool Ready() const { return vb != nullptr; }
 
     IDirect3D9* d3d = nullptr;
-    PlatformWindow window;
+    HiddenGlWindow window{"bench", 640, 480};
     IDirect3DDevice9* device = nullptr;
     IDirect3DVertexBuffer9* vb = nullptr;
 };

@@ -7,7 +7,7 @@
 
 #include <benchmark/benchmark.h>
 
-#include "counting_new.h"
+#include "support/counting_allocator.h"
 #include "gl_scene.h"
 
 namespace {
@@ -34,13 +34,13 @@ void BM_PlayingFrameDrawing(benchmark::State& state)
     for (auto _ : state) {
         state.PauseTiming();
         scene.BeginFrame();
-        const long before = HeapAllocations();
+        const long before = counting_allocator::Count();
         state.ResumeTiming();
 
         scene.DrawPlaying(state.range(0) != 0);
 
         state.PauseTiming();
-        allocations += HeapAllocations() - before;
+        allocations += counting_allocator::Count() - before;
         ++frames;
         scene.EndFrame();
         scene.Present();

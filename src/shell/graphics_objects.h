@@ -3,8 +3,8 @@
 // The process-wide graphics objects that the game's drawing shares. All start as null;
 // device set-up creates them and Shutdown releases each once and clears it again.
 
-#include "platform/d3d9.h"
-#include "platform/d3dx9.h"
+#include "platform/gfx/d3d9.h"
+#include "platform/gfx/d3dx9.h"
 
 extern IDirect3DDevice9* Device;
 extern ID3DXEffect* Effect;

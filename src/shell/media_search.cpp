@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/files.h"
+#include "platform/files/files.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // The background music: one looping sound, started with the program and restarted by the
 // message loop whenever it has stopped.
 
-#include "platform/dsound.h"
+#include "platform/audio/dsound.h"
 #include "platform/platform_types.h"
 #include "sound/sound.h"
 

@@ -4,7 +4,7 @@
 #include <new>
 
 #include "math/random.h"
-#include "platform/files.h"
+#include "platform/files/files.h"
 
 // --- SoundSystem -----------------------------------------------------------------------
 

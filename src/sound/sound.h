@@ -3,7 +3,7 @@
 // The DirectSound owner and the sounds it makes. A CSound keeps the whole of one wave in
 // each of its buffers, filled once and refilled whenever the system took a buffer away.
 
-#include "platform/dsound.h"
+#include "platform/audio/dsound.h"
 #include "platform/platform_types.h"
 #include "sound/wave_reader.h"
 

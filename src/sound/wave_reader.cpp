@@ -4,8 +4,8 @@
 #include <cstring>
 #include <new>
 
-#include "platform/files.h"
-#include "platform/resources.h"
+#include "platform/files/files.h"
+#include "platform/files/resources.h"
 
 namespace {
 

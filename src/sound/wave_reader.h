@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "platform/dsound.h"
+#include "platform/audio/dsound.h"
 #include "platform/platform_types.h"
 
 class WaveReader {

@@ -2,9 +2,9 @@
 #include <cstring>
 
 #include "creature/creature.h"
-#include "platform/d3d9.h"
-#include "platform/d3dx9.h"
-#include "platform/files.h"
+#include "platform/gfx/d3d9.h"
+#include "platform/gfx/d3dx9.h"
+#include "platform/files/files.h"
 #include "shell/graphics_objects.h"
 #include "shell/media_search.h"
 #include "world/level_scan.h"

@@ -1,5 +1,5 @@
-#include "platform/d3d9.h"
-#include "platform/d3dx9.h"
+#include "platform/gfx/d3d9.h"
+#include "platform/gfx/d3dx9.h"
 #include "shell/graphics_objects.h"
 #include "world/world.h"
 

@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/d3d9.h"
-#include "platform/d3dx9.h"
+#include "platform/gfx/d3d9.h"
+#include "platform/gfx/d3dx9.h"
 #include "shell/graphics_objects.h"
 
 // The game's parameters and a plain textured, vertex-coloured technique.

@@ -5,12 +5,11 @@
 // map held in memory, the creature on its start, and drop bursts in flight. Shared by the
 // composed-frame test and the drawing benchmark.
 
-#include <SDL.h>
-
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -18,7 +17,8 @@
 #include "creature/drop_burst.h"
 #include "game_graphics.h"
 #include "math/vertex.h"
-#include "platform/window_handle.h"
+#include "platform/gfx/windowed_device.h"
+#include "platform/window/hidden_gl_window.h"
 #include "render/camera.h"
 #include "render/draw_batch.h"
 #include "render/number_display.h"
@@ -116,21 +116,13 @@ public:
     {
         d3d_ = Direct3DCreate9(D3D_SDK_VERSION);
         if (d3d_ == nullptr) {
-            return std::string("no video: ") + SDL_GetError();
+            return "no Direct3D object";
         }
-        window_.sdl = SDL_CreateWindow("render test", 0, 0, kSize, kSize, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-        if (window_.sdl == nullptr) {
-            return std::string("no window: ") + SDL_GetError();
+        window_ = std::make_unique<HiddenGlWindow>("render test", kSize, kSize);
+        if (window_->Handle() == nullptr) {
+            return std::string("no window: ") + HiddenGlWindow::Error();
         }
-        D3DPRESENT_PARAMETERS pp{};
-        pp.BackBufferCount = 1;
-        pp.SwapEffect = D3DSWAPEFFECT_COPY;
-        pp.Windowed = TRUE;
-        pp.EnableAutoDepthStencil = TRUE;
-        pp.AutoDepthStencilFormat = D3DFMT_D16;
-        pp.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
-        if (FAILED(d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, &window_, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
-                                      &pp, &Device))) {
+        if (FAILED(GfxCreateWindowedDevice(d3d_, window_->Handle(), D3DPRESENT_INTERVAL_IMMEDIATE, &Device))) {
             return "no device";
         }
         // The fixed-function defaults the game sets up at start.
@@ -160,10 +152,7 @@ public:
         World.ReleaseBuffer();
         World.ClearContents();
         ReleaseGraphicsGlobals();
-        if (window_.sdl != nullptr) {
-            SDL_DestroyWindow(window_.sdl);
-            window_.sdl = nullptr;
-        }
+        window_.reset();
         if (d3d_ != nullptr) {
             d3d_->Release();
             d3d_ = nullptr;
@@ -411,5 +400,5 @@ private:
     }
 
     IDirect3D9* d3d_ = nullptr;
-    PlatformWindow window_;
+    std::unique_ptr<HiddenGlWindow> window_;
 };

@@ -11,7 +11,7 @@
 
 #include "game_graphics.h"
 #include "math/vertex.h"
-#include "platform/gfx_recording.h"
+#include "platform/gfx/recording.h"
 #include "render/draw_batch.h"
 
 class RecordedDrawing : public ::testing::Test {

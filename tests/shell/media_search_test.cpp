@@ -8,8 +8,9 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/files.h"
+#include "platform/files/files.h"
 #include "shell/media_search.h"
+#include "support/temp_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -19,23 +20,19 @@ namespace {
 // restored afterwards.
 class MediaSearch : public ::testing::Test {
 protected:
+    TempFolder folder{"tarnwick-media"};
     fs::path root;
-    fs::path savedCwd;
     char out[kMaxPath] = {};
 
     void SetUp() override
     {
-        savedCwd = fs::current_path();
-        std::string pattern = (fs::temp_directory_path() / "tarnwick-media-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        root = fs::canonical(pattern);
+        ASSERT_TRUE(folder.Enter());
+        root = folder.Path();
     }
 
     void TearDown() override
     {
         SetModuleFileNameForTests(nullptr);
-        fs::current_path(savedCwd);
-        fs::remove_all(root);
     }
 
     fs::path Touch(const std::string& relative)

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "platform/dsound.h"
+#include "platform/audio/dsound.h"
 
 namespace soundtest {
 

@@ -9,10 +9,11 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/dsound_testing.h"
-#include "platform/resources.h"
+#include "platform/audio/dsound_testing.h"
+#include "platform/files/resources.h"
 #include "sound/music.h"
 #include "sound/sound.h"
+#include "support/temp_folder.h"
 #include "wave_bytes.h"
 
 using namespace wavetest;
@@ -33,23 +34,13 @@ class SoundOnDevice : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char cwd[4096];
-        ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-        home_ = cwd;
-        std::string pattern = ::testing::TempDir() + "musicXXXXXX";
-        char* made = mkdtemp(pattern.data());
-        ASSERT_NE(made, nullptr);
-        dir_ = made;
-        ASSERT_EQ(chdir(dir_.c_str()), 0);
+        ASSERT_TRUE(folder_.Enter());
         ClearResources();
     }
     void TearDown() override
     {
         ReleaseMusic();
         ClearResources();
-        EXPECT_EQ(chdir(home_.c_str()), 0);
-        const std::string command = "rm -rf '" + dir_ + "'";
-        EXPECT_EQ(std::system(command.c_str()), 0);
     }
     void WriteMusic(const Bytes& wave)
     {
@@ -80,8 +71,7 @@ protected:
         return out;
     }
 
-    std::string home_;
-    std::string dir_;
+    TempFolder folder_{"music"};
 };
 
 TEST_F(SoundOnDevice, StartMusicLoadsAndLoopsTheMusic)

@@ -9,7 +9,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/resources.h"
+#include "platform/files/resources.h"
+#include "support/temp_folder.h"
 #include "wave_bytes.h"
 
 using namespace wavetest;
@@ -20,17 +21,13 @@ class WaveReaderTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        std::string pattern = ::testing::TempDir() + "wavereaderXXXXXX";
-        char* made = mkdtemp(pattern.data());
-        ASSERT_NE(made, nullptr);
-        dir_ = made;
+        ASSERT_FALSE(folder_.Path().empty());
+        dir_ = folder_.Path().string();
         ClearResources();
     }
     void TearDown() override
     {
         ClearResources();
-        std::string command = "rm -rf '" + dir_ + "'";
-        EXPECT_EQ(std::system(command.c_str()), 0);
     }
     std::string Write(const char* name, const Bytes& bytes)
     {
@@ -39,6 +36,7 @@ protected:
         return path;
     }
 
+    TempFolder folder_{"wavereader"};
     std::string dir_;
 };
 

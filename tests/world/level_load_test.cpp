@@ -10,9 +10,10 @@
 
 #include "creature/creature.h"
 #include "map_text.h"
-#include "platform/files.h"
-#include "platform/gfx_recording.h"
+#include "platform/files/files.h"
+#include "platform/gfx/recording.h"
 #include "shell/graphics_objects.h"
+#include "support/temp_folder.h"
 #include "world/level_scan.h"
 #include "world/world.h"
 
@@ -25,18 +26,15 @@ namespace {
 class LevelLoad : public ::testing::Test {
 protected:
     GfxRecorder recorder;
+    TempFolder folder{"tarnwick-level"};
     fs::path root;
-    fs::path savedCwd;
 
     void SetUp() override
     {
-        savedCwd = fs::current_path();
-        std::string pattern = (fs::temp_directory_path() / "tarnwick-level-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        root = fs::canonical(pattern);
+        ASSERT_TRUE(folder.Enter());
+        root = folder.Path();
         fs::create_directories(root / "data");
         fs::create_directories(root / "bin");
-        fs::current_path(root);
         SetModuleFileNameForTests((root / "bin/tarnwick").c_str());
 
         Device = GfxCreateRecordingDevice(&recorder);
@@ -53,8 +51,6 @@ protected:
         }
         EXPECT_EQ(recorder.LiveObjects(), 0);
         SetModuleFileNameForTests(nullptr);
-        fs::current_path(savedCwd);
-        fs::remove_all(root);
     }
 
     static void ForgetWorld()

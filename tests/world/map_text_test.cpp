@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "map_text.h"
+#include "support/temp_folder.h"
 #include "world/level_scan.h"
 
 namespace fs = std::filesystem;
@@ -16,8 +17,7 @@ namespace {
 
 std::string TempPath(const char* leaf)
 {
-    return (fs::temp_directory_path() / (std::string("tarnwick-map-") + std::to_string(getpid()) + "-" + leaf))
-        .string();
+    return (ScratchFolder() / leaf).string();
 }
 
 TEST(MapText, EveryCellCharacterRoundTrips)

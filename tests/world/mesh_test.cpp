@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "map_pixels.h"
+#include "support/map_pixels.h"
 #include "math/random.h"
 #include "world/world.h"
 

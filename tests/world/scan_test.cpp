@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "map_pixels.h"
+#include "support/map_pixels.h"
 #include "world/level_scan.h"
 
 namespace {

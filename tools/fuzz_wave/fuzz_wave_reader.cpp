@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/resources.h"
+#include "platform/files/resources.h"
 #include "sound/wave_reader.h"
 
 namespace {

@@ -14,11 +14,11 @@
 
 #include <SDL.h>
 
-#include "platform/dinput.h"
-#include "platform/dsound.h"
-#include "platform/files.h"
-#include "platform/window.h"
-#include "platform/window_handle.h"  // the SDL window, to address scripted events to it
+#include "platform/input/dinput.h"
+#include "platform/audio/dsound.h"
+#include "platform/files/files.h"
+#include "platform/window/window.h"
+#include "platform/window/window_testing.h"
 
 namespace {
 
@@ -307,7 +307,7 @@ int main(int argc, char** argv)
     ShowWindow(window, SW_SHOWDEFAULT);
     UpdateWindow(window);
     if (scripted) {
-        PushScriptedInput(SDL_GetWindowID(window->sdl));
+        PushScriptedInput(WindowEventId(window));
     }
 
     bool sawMove = false;

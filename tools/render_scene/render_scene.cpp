@@ -13,13 +13,13 @@
 #include <string>
 #include <vector>
 
-#include <SDL.h>
 #include <stb_image_write.h>
 
 #include "math/vertex.h"
-#include "platform/d3d9.h"
-#include "platform/d3dx9.h"
-#include "platform/window_handle.h"
+#include "platform/gfx/d3d9.h"
+#include "platform/gfx/d3dx9.h"
+#include "platform/gfx/windowed_device.h"
+#include "platform/window/hidden_gl_window.h"
 
 namespace {
 
@@ -134,22 +134,13 @@ int Run(const char* outPath, const char* fxPath)
 {
     IDirect3D9* d3d = Direct3DCreate9(D3D_SDK_VERSION);
     if (d3d == nullptr) {
-        std::fprintf(stderr, "render_scene: no video: %s\n", SDL_GetError());
+        std::fprintf(stderr, "render_scene: no video: %s\n", HiddenGlWindow::Error());
         return 1;
     }
-    PlatformWindow window;
-    window.sdl = SDL_CreateWindow("render_scene", 0, 0, kWidth, kHeight, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-    D3DPRESENT_PARAMETERS pp{};
-    pp.BackBufferCount = 1;
-    pp.SwapEffect = D3DSWAPEFFECT_COPY;
-    pp.Windowed = TRUE;
-    pp.EnableAutoDepthStencil = TRUE;
-    pp.AutoDepthStencilFormat = D3DFMT_D16;
-    pp.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
+    HiddenGlWindow window("render_scene", kWidth, kHeight);
     IDirect3DDevice9* device = nullptr;
-    if (window.sdl == nullptr ||
-        FAILED(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, &window, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp,
-                                 &device))) {
+    if (window.Handle() == nullptr ||
+        FAILED(GfxCreateWindowedDevice(d3d, window.Handle(), D3DPRESENT_INTERVAL_IMMEDIATE, &device))) {
         std::fprintf(stderr, "render_scene: no device\n");
         return 1;
     }
@@ -293,7 +284,6 @@ int Run(const char* outPath, const char* fxPath)
     stone->Release();
     effect->Release();
     device->Release();
-    SDL_DestroyWindow(window.sdl);
     d3d->Release();
     std::filesystem::remove(stonePath);
     if (written == 0) {

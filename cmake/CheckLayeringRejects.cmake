@@ -1,0 +1,32 @@
+# Shows that CheckLayering.cmake has teeth: each case writes one file into a scratch tree at
+# WORK_DIR and runs the check on it, which must reject exactly the cases marked "rejects".
+set(cases
+  "accepts|src/shell/ok.cpp|#include \"platform/gfx/d3d9.h\""
+  "accepts|tests/platform/gfx/ok_test.cpp|#include \"platform/gfx/internal/objects.h\""
+  "rejects|src/shell/bad.cpp|#include \"platform/gfx/internal/objects.h\""
+  "rejects|tests/world/bad_test.cpp|#include \"platform/window/internal/window_handle.h\""
+  "rejects|tools/probe/bad.cpp|  #  include <platform/input/internal/dinput_mapping.h>"
+  "rejects|bench/gfx/bad.cpp|#include \"platform/gfx/internal/gl.h\""
+  "rejects|src/world/bad.cpp|#include <SDL.h>")
+set(failures "")
+foreach(case IN LISTS cases)
+  string(REPLACE "|" ";" parts "${case}")
+  list(GET parts 0 verdict)
+  list(GET parts 1 path)
+  list(GET parts 2 line)
+  file(REMOVE_RECURSE ${WORK_DIR})
+  file(WRITE ${WORK_DIR}/${path} "${line}\n")
+  execute_process(COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${WORK_DIR} -P ${CMAKE_CURRENT_LIST_DIR}/CheckLayering.cmake
+    RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE out)
+  if(verdict STREQUAL "rejects" AND (result EQUAL 0 OR NOT out MATCHES "${path}"))
+    list(APPEND failures "not rejected: ${path}: ${line}")
+  elseif(verdict STREQUAL "accepts" AND NOT result EQUAL 0)
+    list(APPEND failures "rejected: ${path}: ${line}\n${out}")
+  endif()
+endforeach()
+file(REMOVE_RECURSE ${WORK_DIR})
+if(failures)
+  list(JOIN failures "\n  " text)
+  message(FATAL_ERROR "layering check wrong:\n  ${text}")
+endif()
+message(STATUS "layering check rejects what it should")

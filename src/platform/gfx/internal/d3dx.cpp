@@ -1,0 +1,244 @@
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/gfx/d3dx9.h"
+#include "platform/gfx/internal/effect.h"
+#include "platform/gfx/internal/device.h"
+#include "platform/gfx/internal/tga.h"
+
+namespace {
+
+class GfxBuffer final : public ID3DXBuffer {
+public:
+    explicit GfxBuffer(std::string text) : text_(std::move(text)) {}
+    ULONG AddRef() override { return ++refs_; }
+    ULONG Release() override
+    {
+        const ULONG left = --refs_;
+        if (left == 0) {
+            delete this;
+        }
+        return left;
+    }
+    void* GetBufferPointer() override { return text_.data(); }
+    DWORD GetBufferSize() override { return static_cast<DWORD>(text_.size() + 1); }
+
+private:
+    ULONG refs_ = 1;
+    std::string text_;
+};
+
+GfxDevice* LayerDevice(IDirect3DDevice9* device) { return dynamic_cast<GfxDevice*>(device); }
+
+HRESULT Injected(GfxDevice* device, const char* name) { return device != nullptr ? device->Inject(name) : S_OK; }
+
+GfxRecorder* RecorderOf(const GfxDevice* device) { return device != nullptr ? device->Recorder() : nullptr; }
+
+// The made object closes the logged call's arguments, when there is one.
+void LogMade(GfxCall* call, IUnknown* made)
+{
+    if (call != nullptr && made != nullptr) {
+        call->args.push_back(GfxArgObject(made));
+    }
+}
+
+// The whole file, or false when it cannot be opened or read.
+bool ReadFile(const char* path, std::vector<std::uint8_t>* bytes)
+{
+    std::FILE* file = std::fopen(path, "rb");
+    if (file == nullptr) {
+        return false;
+    }
+    bool ok = std::fseek(file, 0, SEEK_END) == 0;
+    const long length = ok ? std::ftell(file) : -1;
+    ok = ok && length >= 0 && std::fseek(file, 0, SEEK_SET) == 0;
+    if (ok) {
+        bytes->resize(static_cast<std::size_t>(length));
+        ok = length == 0 || std::fread(bytes->data(), 1, bytes->size(), file) == bytes->size();
+    }
+    std::fclose(file);
+    return ok;
+}
+
+}  // namespace
+
+HRESULT D3DXCreateTexture(IDirect3DDevice9* pDevice, UINT Width, UINT Height, UINT MipLevels, DWORD Usage,
+                          D3DFORMAT Format, D3DPOOL Pool, IDirect3DTexture9** ppTexture)
+{
+    static constexpr const char* kName = "D3DXCreateTexture";
+    GfxDevice* device = LayerDevice(pDevice);
+    HRESULT hr = Injected(device, kName);
+    GfxTexture* texture = nullptr;
+    if (hr == S_OK) {
+        const UINT levels = (MipLevels == 0 || MipLevels == D3DX_DEFAULT) ? 1 : MipLevels;
+        hr = (device == nullptr || ppTexture == nullptr)
+                 ? D3DERR_INVALIDCALL
+                 : device->MakeTexture(Width, Height, levels, Usage, Format, Pool, &texture);
+    }
+    if (ppTexture != nullptr) {
+        *ppTexture = texture;
+    }
+    LogMade(GFX_RECORD(RecorderOf(device), kName, hr, GfxArgOf(Width), GfxArgOf(Height), GfxArgOf(MipLevels),
+                       GfxArgOf(Usage), GfxArgOf(static_cast<DWORD>(Format)), GfxArgOf(static_cast<DWORD>(Pool))),
+            texture);
+    return hr;
+}
+
+HRESULT D3DXCreateTextureFromFileW(IDirect3DDevice9* pDevice, const char* pSrcFile, IDirect3DTexture9** ppTexture)
+{
+    static constexpr const char* kName = "D3DXCreateTextureFromFileW";
+    GfxDevice* device = LayerDevice(pDevice);
+    HRESULT hr = Injected(device, kName);
+    GfxTexture* texture = nullptr;
+    if (hr == S_OK && (device == nullptr || pSrcFile == nullptr || ppTexture == nullptr)) {
+        hr = D3DERR_INVALIDCALL;
+    }
+    std::vector<std::uint8_t> bytes;
+    if (hr == S_OK && !ReadFile(pSrcFile, &bytes)) {
+        hr = D3DERR_NOTFOUND;
+    }
+    std::vector<std::uint8_t> pixels;
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    std::string why;
+    if (hr == S_OK && !GfxDecodeTga(bytes.data(), bytes.size(), &pixels, &width, &height, &why)) {
+        std::fprintf(stderr, "%s: cannot use as a texture: %s\n", pSrcFile, why.c_str());
+        hr = D3DXERR_INVALIDDATA;
+    }
+    if (hr == S_OK) {
+        hr = device->MakeTexture(width, height, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture);
+    }
+    if (hr == S_OK) {
+        std::memcpy(texture->Surface().pixels, pixels.data(), pixels.size());
+        texture->Surface().cpuDirty = true;
+    }
+    if (ppTexture != nullptr) {
+        *ppTexture = texture;
+    }
+    LogMade(GFX_RECORD(RecorderOf(device), kName, hr, GfxArgText(pSrcFile)), texture);
+    return hr;
+}
+
+HRESULT D3DXCreateEffectFromFileW(IDirect3DDevice9* pDevice, const char* pSrcFile, const D3DXMACRO* pDefines,
+                                  ID3DXInclude* pInclude, DWORD Flags, ID3DXEffectPool* pPool,
+                                  ID3DXEffect** ppEffect, ID3DXBuffer** ppCompilationErrors)
+{
+    static constexpr const char* kName = "D3DXCreateEffectFromFileW";
+    GfxDevice* device = LayerDevice(pDevice);
+    HRESULT hr = Injected(device, kName);
+    GfxEffect* effect = nullptr;
+    std::string error;
+    if (ppCompilationErrors != nullptr) {
+        *ppCompilationErrors = nullptr;
+    }
+    if (hr == S_OK && (device == nullptr || pSrcFile == nullptr || ppEffect == nullptr || pDefines != nullptr ||
+                       pInclude != nullptr || pPool != nullptr)) {
+        hr = D3DERR_INVALIDCALL;
+    }
+    std::vector<std::uint8_t> bytes;
+    if (hr == S_OK && !ReadFile(pSrcFile, &bytes)) {
+        hr = D3DERR_NOTFOUND;
+        error = std::string(pSrcFile) + ": cannot be read";
+    }
+    GfxEffectDesc desc;
+    if (hr == S_OK && !GfxParseEffect(std::string(bytes.begin(), bytes.end()), pSrcFile, &desc, &error)) {
+        hr = D3DXERR_INVALIDDATA;
+    }
+    if (hr == S_OK && !device->BuildEffect(desc, pSrcFile, &error)) {
+        hr = D3DXERR_INVALIDDATA;
+    }
+    if (hr == S_OK) {
+        effect = new GfxEffect(std::move(desc));
+        effect->Attach(device, "effect", true);
+    }
+    if (!error.empty()) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        if (ppCompilationErrors != nullptr) {
+            *ppCompilationErrors = new GfxBuffer(error);
+        }
+    }
+    if (ppEffect != nullptr) {
+        *ppEffect = effect;
+    }
+    LogMade(GFX_RECORD(RecorderOf(device), kName, hr, GfxArgText(pSrcFile), GfxArgPointer(pDefines),
+                       GfxArgPointer(pInclude), GfxArgOf(Flags), GfxArgPointer(pPool)),
+            effect != nullptr ? static_cast<ID3DXEffect*>(effect) : nullptr);
+    return hr;
+}
+
+// ---- matrices: row vectors, left-handed, depth 0..1 ----
+
+D3DXMATRIX* D3DXMatrixIdentity(D3DXMATRIX* pOut)
+{
+    static_cast<D3DMATRIX&>(*pOut) = GfxIdentity();
+    return pOut;
+}
+
+D3DXMATRIX* D3DXMatrixLookAtLH(D3DXMATRIX* pOut, const D3DXVECTOR3* pEye, const D3DXVECTOR3* pAt,
+                               const D3DXVECTOR3* pUp)
+{
+    auto normalize = [](float v[3]) {
+        const float length = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
+        if (length != 0.0f) {
+            v[0] /= length;
+            v[1] /= length;
+            v[2] /= length;
+        }
+    };
+    auto cross = [](const float a[3], const float b[3], float out[3]) {
+        out[0] = a[1] * b[2] - a[2] * b[1];
+        out[1] = a[2] * b[0] - a[0] * b[2];
+        out[2] = a[0] * b[1] - a[1] * b[0];
+    };
+    auto dot = [](const float a[3], const D3DXVECTOR3& b) { return a[0] * b.x + a[1] * b.y + a[2] * b.z; };
+    float z[3] = {pAt->x - pEye->x, pAt->y - pEye->y, pAt->z - pEye->z};
+    normalize(z);
+    const float up[3] = {pUp->x, pUp->y, pUp->z};
+    float x[3];
+    cross(up, z, x);
+    normalize(x);
+    float y[3];
+    cross(z, x, y);
+    D3DXMATRIX& m = *pOut;
+    m._11 = x[0]; m._12 = y[0]; m._13 = z[0]; m._14 = 0.0f;
+    m._21 = x[1]; m._22 = y[1]; m._23 = z[1]; m._24 = 0.0f;
+    m._31 = x[2]; m._32 = y[2]; m._33 = z[2]; m._34 = 0.0f;
+    m._41 = -dot(x, *pEye);
+    m._42 = -dot(y, *pEye);
+    m._43 = -dot(z, *pEye);
+    m._44 = 1.0f;
+    return pOut;
+}
+
+D3DXMATRIX* D3DXMatrixPerspectiveFovLH(D3DXMATRIX* pOut, float fovy, float Aspect, float zn, float zf)
+{
+    const float yScale = 1.0f / std::tan(fovy / 2.0f);
+    const float xScale = yScale / Aspect;
+    D3DXMATRIX& m = *pOut;
+    static_cast<D3DMATRIX&>(m) = D3DMATRIX{};
+    m._11 = xScale;
+    m._22 = yScale;
+    m._33 = zf / (zf - zn);
+    m._34 = 1.0f;
+    m._43 = -zn * zf / (zf - zn);
+    return pOut;
+}
+
+D3DXMATRIX* D3DXMatrixMultiply(D3DXMATRIX* pOut, const D3DXMATRIX* pM1, const D3DXMATRIX* pM2)
+{
+    D3DMATRIX r;
+    for (int i = 0; i < 4; ++i) {
+        for (int j = 0; j < 4; ++j) {
+            float sum = 0.0f;
+            for (int k = 0; k < 4; ++k) {
+                sum += pM1->m[i][k] * pM2->m[k][j];
+            }
+            r.m[i][j] = sum;
+        }
+    }
+    static_cast<D3DMATRIX&>(*pOut) = r;
+    return pOut;
+}

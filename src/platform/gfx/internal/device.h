@@ -1,0 +1,153 @@
+#pragma once
+
+// Private to the graphics layer: the device and the Direct3D object, shared by both backends.
+// Validation, state and CPU copies live here; a device with a GfxGl draws through OpenGL, a
+// device with a GfxRecorder logs every call. A device may have both.
+
+#include <string>
+#include <vector>
+
+#include "platform/gfx/d3d9.h"
+#include "platform/gfx/internal/resources.h"
+
+class GfxGl;
+class GfxEffect;
+struct GfxEffectDesc;
+
+// Device states the GL backend turns into GL state at each draw.
+struct GfxRenderStates {
+    DWORD zEnable = D3DZB_TRUE;
+    DWORD zWriteEnable = TRUE;
+    DWORD zFunc = D3DCMP_LESSEQUAL;
+    DWORD alphaBlendEnable = FALSE;
+    DWORD srcBlend = D3DBLEND_ONE;
+    DWORD destBlend = D3DBLEND_ZERO;
+    DWORD blendOp = D3DBLENDOP_ADD;
+    DWORD cullMode = D3DCULL_CCW;
+    DWORD lighting = TRUE;
+    DWORD others[8] = {};  // the states accepted and remembered but not drawn with
+};
+
+struct GfxStageStates {
+    DWORD colorOp = D3DTOP_MODULATE;
+    DWORD colorArg1 = D3DTA_TEXTURE;
+    DWORD colorArg2 = D3DTA_CURRENT;
+    DWORD alphaOp = D3DTOP_SELECTARG1;
+    DWORD alphaArg1 = D3DTA_TEXTURE;
+    DWORD alphaArg2 = D3DTA_CURRENT;
+};
+
+class GfxDevice final : public IDirect3DDevice9 {
+public:
+    // `gl` may be null (recording only); the device owns it.
+    GfxDevice(GfxRecorder* recorder, GfxGl* gl, const D3DPRESENT_PARAMETERS& params, UINT width, UINT height);
+    ~GfxDevice() override;
+    // False when the back buffer could not be made.
+    bool Ready() const { return backBuffer_ != nullptr; }
+
+    ULONG AddRef() override;
+    ULONG Release() override;
+    HRESULT Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR Color, float Z, DWORD Stencil) override;
+    HRESULT BeginScene() override;
+    HRESULT EndScene() override;
+    HRESULT Present(const RECT* pSourceRect, const RECT* pDestRect, HWND hDestWindowOverride,
+                    const RGNDATA* pDirtyRegion) override;
+    HRESULT SetStreamSource(UINT StreamNumber, IDirect3DVertexBuffer9* pStreamData, UINT OffsetInBytes,
+                            UINT Stride) override;
+    HRESULT SetFVF(DWORD FVF) override;
+    HRESULT GetFVF(DWORD* pFVF) override;
+    HRESULT SetRenderState(D3DRENDERSTATETYPE State, DWORD Value) override;
+    HRESULT GetRenderState(D3DRENDERSTATETYPE State, DWORD* pValue) override;
+    HRESULT SetTexture(DWORD Stage, IDirect3DBaseTexture9* pTexture) override;
+    HRESULT SetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type, DWORD Value) override;
+    HRESULT GetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type, DWORD* pValue) override;
+    HRESULT SetTransform(D3DTRANSFORMSTATETYPE State, const D3DMATRIX* pMatrix) override;
+    HRESULT GetTransform(D3DTRANSFORMSTATETYPE State, D3DMATRIX* pMatrix) override;
+    HRESULT DrawPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT StartVertex, UINT PrimitiveCount) override;
+    HRESULT CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF, D3DPOOL Pool,
+                               IDirect3DVertexBuffer9** ppVertexBuffer, HANDLE* pSharedHandle) override;
+    HRESULT CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
+                          IDirect3DTexture9** ppTexture, HANDLE* pSharedHandle) override;
+    HRESULT GetBackBuffer(UINT iSwapChain, UINT iBackBuffer, D3DBACKBUFFER_TYPE Type,
+                          IDirect3DSurface9** ppBackBuffer) override;
+    HRESULT GetRenderTarget(DWORD RenderTargetIndex, IDirect3DSurface9** ppRenderTarget) override;
+    HRESULT SetRenderTarget(DWORD RenderTargetIndex, IDirect3DSurface9* pRenderTarget) override;
+
+    // ---- for the rest of the layer ----
+    GfxRecorder* Recorder() const { return recorder_; }
+    void Adopt(GfxChild* child);
+    void Disown(GfxChild* child);
+    // Makes a texture without logging (D3DX functions log their own call).
+    HRESULT MakeTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                        GfxTexture** out);
+    // The effect pass that draws until EndPass; null returns to the fixed-function path.
+    void SetActivePass(GfxEffect* effect, UINT pass);
+    GfxEffect* ActiveEffect() const { return activeEffect_; }
+    UINT ActivePass() const;
+
+    // The injected failure for this call, if any (S_OK when none or not recording).
+    HRESULT Inject(const char* name) const;
+
+    // The GL side of the children's calls; each does nothing (and succeeds) without GL.
+    bool BuildEffect(GfxEffectDesc& desc, const std::string& file, std::string* error);
+    void DropEffect(GfxEffectDesc& desc);
+    void DropBuffer(GfxVertexBuffer* buffer);
+    void DropSurface(GfxSurface* surface);
+    // A target's GPU copy is the live one: read it before a lock, write it back after.
+    bool ReadBackTarget(GfxSurface* surface);
+    void UploadTarget(GfxSurface* surface);
+
+    const GfxRenderStates& States() const { return states_; }
+    const GfxStageStates& Stage() const { return stage_; }
+    const D3DMATRIX& World() const { return world_; }
+    const D3DMATRIX& View() const { return view_; }
+    const D3DMATRIX& Projection() const { return projection_; }
+    GfxTexture* StageTexture() const { return stageTexture_; }
+    GfxSurface* RenderTarget() const { return renderTarget_; }
+
+private:
+    HRESULT Draw(D3DPRIMITIVETYPE type, UINT start, UINT count, UINT vertexCount);
+
+    ULONG refs_ = 1;
+    GfxRecorder* recorder_;
+    GfxGl* gl_;
+    D3DPRESENT_PARAMETERS params_;
+    GfxChild* children_ = nullptr;
+    GfxSurface* backBuffer_ = nullptr;
+    GfxSurface* renderTarget_ = nullptr;  // one reference held
+    GfxVertexBuffer* stream_ = nullptr;   // one reference held
+    UINT streamOffset_ = 0;
+    UINT streamStride_ = 0;
+    GfxTexture* stageTexture_ = nullptr;  // one reference held
+    DWORD fvf_ = 0;
+    bool inScene_ = false;
+    bool hasDepth_ = false;
+    GfxRenderStates states_;
+    GfxStageStates stage_;
+    D3DMATRIX world_;
+    D3DMATRIX view_;
+    D3DMATRIX projection_;
+    GfxEffect* activeEffect_ = nullptr;
+    UINT activePass_ = 0;
+};
+
+class GfxDirect3D final : public IDirect3D9 {
+public:
+    explicit GfxDirect3D(GfxRecorder* recorder);
+    ~GfxDirect3D() override;
+    bool Ready() const { return ready_; }
+    ULONG AddRef() override;
+    ULONG Release() override;
+    HRESULT CreateDevice(UINT Adapter, D3DDEVTYPE DeviceType, HWND hFocusWindow, DWORD BehaviorFlags,
+                         D3DPRESENT_PARAMETERS* pPresentationParameters,
+                         IDirect3DDevice9** ppReturnedDeviceInterface) override;
+    HRESULT GetAdapterDisplayMode(UINT Adapter, D3DDISPLAYMODE* pMode) override;
+
+private:
+    ULONG refs_ = 1;
+    GfxRecorder* recorder_;
+    bool ready_ = false;
+};
+
+// The identity as a D3DMATRIX.
+D3DMATRIX GfxIdentity();

@@ -1,0 +1,99 @@
+#pragma once
+
+// Private to the graphics layer: effect files (format in src/platform/gfx/effect_format.md) and the effect
+// object made from them.
+
+#include <string>
+#include <vector>
+
+#include "platform/gfx/internal/device.h"
+
+enum class GfxParamType { Float, Vector, Matrix, Texture };
+
+struct GfxEffectParam {
+    std::string name;
+    GfxParamType type = GfxParamType::Float;
+    float value[16] = {};
+    GfxTexture* texture = nullptr;  // one reference held
+    bool linear = true;
+    bool wrap = true;
+};
+
+struct GfxEffectShader {
+    std::string name;
+    bool vertex = true;
+    std::string source;
+    int firstLine = 0;  // file line of the first source line
+};
+
+struct GfxEffectPass {
+    int vertexShader = -1;  // indices into the shaders
+    int fragmentShader = -1;
+    int line = 0;
+    unsigned program = 0;
+    std::vector<int> locations;  // per parameter; -1 where the program does not read it
+};
+
+struct GfxEffectTechnique {
+    std::string name;
+    std::vector<GfxEffectPass> passes;
+};
+
+struct GfxEffectDesc {
+    std::vector<GfxEffectParam> params;
+    std::vector<GfxEffectShader> shaders;
+    std::vector<GfxEffectTechnique> techniques;
+};
+
+// Parses an effect file's text. On failure returns false with "file:line: message".
+bool GfxParseEffect(const std::string& text, const std::string& fileName, GfxEffectDesc* out, std::string* error);
+
+// The complete GLSL 330 source of one shader: the version line, the vertex inputs, a
+// uniform per parameter, then the file's code under its own line numbers. Vertex shaders
+// get a main that flips y for our top-row-first targets and, with `depthToGl`, maps
+// Direct3D's 0..1 depth to GL's -1..1.
+std::string GfxShaderSource(const GfxEffectDesc& desc, const GfxEffectShader& shader, bool depthToGl);
+
+class GfxEffect final : public ID3DXEffect, public GfxChild {
+public:
+    explicit GfxEffect(GfxEffectDesc desc);
+    ~GfxEffect() override;
+
+    ULONG AddRef() override;
+    ULONG Release() override;
+    D3DXHANDLE GetParameterByName(D3DXHANDLE hParameter, const char* pName) override;
+    D3DXHANDLE GetTechniqueByName(const char* pName) override;
+    HRESULT SetFloat(D3DXHANDLE hParameter, float f) override;
+    HRESULT GetFloat(D3DXHANDLE hParameter, float* pf) override;
+    HRESULT SetVector(D3DXHANDLE hParameter, const D3DXVECTOR4* pVector) override;
+    HRESULT GetVector(D3DXHANDLE hParameter, D3DXVECTOR4* pVector) override;
+    HRESULT SetMatrix(D3DXHANDLE hParameter, const D3DXMATRIX* pMatrix) override;
+    HRESULT GetMatrix(D3DXHANDLE hParameter, D3DXMATRIX* pMatrix) override;
+    HRESULT SetTexture(D3DXHANDLE hParameter, IDirect3DBaseTexture9* pTexture) override;
+    HRESULT GetTexture(D3DXHANDLE hParameter, IDirect3DBaseTexture9** ppTexture) override;
+    HRESULT SetTechnique(D3DXHANDLE hTechnique) override;
+    D3DXHANDLE GetCurrentTechnique() override;
+    HRESULT Begin(UINT* pPasses, DWORD Flags) override;
+    HRESULT BeginPass(UINT Pass) override;
+    HRESULT CommitChanges() override;
+    HRESULT EndPass() override;
+    HRESULT End() override;
+    HRESULT OnLostDevice() override;
+    HRESULT OnResetDevice() override;
+    void DropGpu() override;
+
+    GfxEffectDesc& Desc() { return desc_; }
+    const GfxEffectPass& Pass(UINT index) const { return desc_.techniques[technique_].passes[index]; }
+
+private:
+    GfxEffectParam* FindParam(D3DXHANDLE handle);
+    int FindTechnique(D3DXHANDLE handle) const;
+    HRESULT SetValue(const char* call, D3DXHANDLE handle, GfxParamType type, const float* values, int count);
+    HRESULT GetValue(const char* call, D3DXHANDLE handle, GfxParamType type, float* values, int count);
+
+    ULONG refs_ = 1;
+    GfxEffectDesc desc_;
+    UINT technique_ = 0;
+    bool begun_ = false;
+    bool inPass_ = false;
+};

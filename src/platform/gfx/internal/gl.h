@@ -1,0 +1,81 @@
+#pragma once
+
+// Private to the graphics layer: the OpenGL 3.3 core side of a device. Every target, the
+// back buffer included, is a framebuffer object whose first row is the top of the picture,
+// like Direct3D's memory layout; Present copies the back buffer to the window upside down.
+
+#include <string>
+
+#include "platform/gfx/internal/frame_pacer.h"
+#include "platform/gfx/internal/device.h"
+
+class GfxEffect;
+struct GfxEffectDesc;
+
+class GfxGl {
+public:
+    // Makes a GL 3.3 core context on the window; full screen at the desktop's size when
+    // params.Windowed is FALSE. The back buffer's size comes back in width / height (the
+    // window's drawable size where the parameters say 0). Null with *result set on failure.
+    static GfxGl* Create(PlatformWindow* window, const D3DPRESENT_PARAMETERS& params, UINT* width, UINT* height,
+                         HRESULT* result);
+    ~GfxGl();
+    // SDL's video subsystem, counted: Direct3DCreate9 takes it, the IDirect3D9 gives it back.
+    static bool VideoUp();
+    static void VideoDown();
+    static bool DisplayMode(D3DDISPLAYMODE* mode);
+    // For tests: devices made while this is set convert depth in the shaders, as on a GL
+    // without clip control, instead of using glClipControl.
+    static void ForceDepthConversion(bool on);
+
+    bool MakeBackBuffer(GfxSurface* surface, bool depth);
+    bool MakeTexture(GfxSurface* surface);
+    void DropSurface(GfxSurface* surface);
+    void DropBuffer(GfxVertexBuffer* buffer);
+
+    void BindTarget(GfxSurface* target);
+    void Clear(DWORD flags, D3DCOLOR color, float z);
+    // Copies the GPU contents of a render target into surface->pixels.
+    bool ReadBack(GfxSurface* surface);
+    // Draws `vertexCount` vertices from `start` with the device's states, through the
+    // effect pass the device has active or the fixed-function program.
+    bool Draw(const GfxDevice& device, GfxVertexBuffer* buffer, UINT offset, UINT stride, D3DPRIMITIVETYPE type,
+              UINT start, UINT vertexCount);
+    void Present(GfxSurface* backBuffer);
+
+    // Puts the CPU copy of a surface on the GPU if it is newer.
+    void UploadTexture(GfxSurface* surface);
+    // Links a program for every pass of an effect and finds each parameter in it; false with
+    // "file:line: ..." in *error, and no program left behind, when a pass does not build.
+    bool BuildEffect(GfxEffectDesc& desc, const std::string& file, std::string* error);
+    void DropEffect(GfxEffectDesc& desc);
+
+private:
+    GfxGl() = default;
+    // Links one program; false with the GL log in *log.
+    bool LinkProgram(const std::string& vertexSource, const std::string& fragmentSource, unsigned* program,
+                     std::string* log, bool* vertexFailed);
+    void UploadBuffer(GfxVertexBuffer* buffer, UINT needed);
+    void BindTextureUnit(int unit, GfxTexture* texture, bool linear, bool wrap);
+    void ApplyStates(const GfxDevice& device);
+    void ApplyEffect(GfxEffect& effect, UINT pass);
+    void ApplyFixed(const GfxDevice& device);
+
+    PlatformWindow* window_ = nullptr;
+    void* context_ = nullptr;
+    bool clipControl_ = false;
+    bool vsync_ = false;
+    bool paced_ = true;
+    unsigned vao_ = 0;
+    unsigned depth_ = 0;
+    UINT depthWidth_ = 0, depthHeight_ = 0;
+    unsigned samplers_[4] = {};  // point/linear x wrap/clamp
+    unsigned white_ = 0;         // what an empty texture slot samples
+    unsigned fixedProgram_ = 0;
+    int fixedWorld_ = -1, fixedView_ = -1, fixedProjection_ = -1, fixedOps_ = -1, fixedHasTexture_ = -1,
+        fixedTexture_ = -1;
+    GfxSurface* target_ = nullptr;
+    unsigned boundBuffer_ = 0;
+    UINT boundOffset_ = ~0u, boundStride_ = 0;
+    GfxFramePacer pacer_;
+};

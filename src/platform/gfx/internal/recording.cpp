@@ -1,0 +1,206 @@
+#include "platform/gfx/recording.h"
+
+#include <cinttypes>
+#include <cstdio>
+
+#include "platform/gfx/internal/device.h"
+#include "platform/gfx/internal/recording.h"
+#include "platform/gfx/internal/resources.h"
+
+namespace {
+
+GfxRecorder* ActiveRecorder = nullptr;
+
+// "IDirect3DDevice9::Clear" -> "Clear"
+std::string MethodOf(const std::string& full)
+{
+    const std::size_t colon = full.rfind("::");
+    return colon == std::string::npos ? full : full.substr(colon + 2);
+}
+
+bool NameMatches(const std::string& pattern, const std::string& full)
+{
+    return pattern == full || pattern == MethodOf(full);
+}
+
+}  // namespace
+
+// ---- GfxCall ----
+
+std::string GfxCall::ToString() const
+{
+    std::string s = MethodOf(name) + "(";
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (i != 0) {
+            s += ", ";
+        }
+        const GfxArg& a = args[i];
+        char text[64];
+        switch (a.kind) {
+        case GfxArg::Int:
+            if (a.i > 0xFFFF) {
+                std::snprintf(text, sizeof text, "0x%" PRIx64, static_cast<std::uint64_t>(a.i));
+            } else {
+                std::snprintf(text, sizeof text, "%" PRId64, a.i);
+            }
+            s += text;
+            break;
+        case GfxArg::Float:
+            std::snprintf(text, sizeof text, "%g", static_cast<double>(a.f));
+            s += text;
+            break;
+        case GfxArg::Text:
+            s += "\"" + a.s + "\"";
+            break;
+        case GfxArg::Object:
+            s += a.s;
+            break;
+        }
+    }
+    return s + ")";
+}
+
+std::int64_t GfxCall::Int(std::size_t index) const { return index < args.size() ? args[index].i : 0; }
+
+float GfxCall::Float(std::size_t index) const { return index < args.size() ? args[index].f : 0.0f; }
+
+const std::string& GfxCall::Text(std::size_t index) const
+{
+    static const std::string kNone;
+    return index < args.size() ? args[index].s : kNone;
+}
+
+// ---- argument capture ----
+
+GfxArg GfxArgObject(const IUnknown* object)
+{
+    GfxArg a;
+    a.kind = GfxArg::Object;
+    a.p = object;
+    a.s = "null";
+    if (object == nullptr) {
+        return a;
+    }
+    // Layer objects are GfxChild; anything else (a foreign implementation) is "foreign".
+    const auto* child = dynamic_cast<const GfxChild*>(object);
+    a.s = child != nullptr ? child->Id() : std::string("foreign");
+    return a;
+}
+
+// ---- GfxRecorder ----
+
+GfxRecorder::GfxRecorder() = default;
+
+GfxRecorder::~GfxRecorder()
+{
+    if (ActiveRecorder == this) {
+        ActiveRecorder = nullptr;
+    }
+}
+
+void GfxRecorder::FailCall(const std::string& name, HRESULT result, int times, int skip)
+{
+    failures_.push_back(Failure{name, result, times, skip});
+}
+
+void GfxRecorder::ClearFailures() { failures_.clear(); }
+
+std::vector<std::string> GfxRecorder::CallNames() const
+{
+    std::vector<std::string> names;
+    names.reserve(calls_.size());
+    for (const auto& c : calls_) {
+        names.push_back(MethodOf(c.name));
+    }
+    return names;
+}
+
+std::vector<const GfxCall*> GfxRecorder::Find(const std::string& name) const
+{
+    std::vector<const GfxCall*> found;
+    for (const auto& c : calls_) {
+        if (NameMatches(name, c.name)) {
+            found.push_back(&c);
+        }
+    }
+    return found;
+}
+
+std::size_t GfxRecorder::Count(const std::string& name) const { return Find(name).size(); }
+
+void GfxRecorder::SetWindowSize(UINT width, UINT height)
+{
+    windowWidth_ = width;
+    windowHeight_ = height;
+}
+
+HRESULT GfxRecorder::Injected(const char* fullName)
+{
+    const std::string full(fullName);
+    for (auto& f : failures_) {
+        if (!NameMatches(f.name, full)) {
+            continue;
+        }
+        if (f.skip > 0) {
+            --f.skip;
+            continue;
+        }
+        if (f.times == 0) {
+            continue;
+        }
+        if (f.times > 0) {
+            --f.times;
+        }
+        return f.result;
+    }
+    return S_OK;
+}
+
+GfxCall& GfxRecorder::Log(const char* fullName, std::vector<GfxArg> args, HRESULT result)
+{
+    GfxCall call;
+    call.name = fullName;
+    call.args = std::move(args);
+    call.result = result;
+    calls_.push_back(std::move(call));
+    return calls_.back();
+}
+
+std::string GfxRecorder::NextId(const char* prefix) { return prefix + std::to_string(nextId_++); }
+
+// ---- choosing the backend ----
+
+void GfxUseRecordingBackend(GfxRecorder* recorder) { ActiveRecorder = recorder; }
+
+GfxRecorder* GfxActiveRecorder() { return ActiveRecorder; }
+
+IDirect3D9* GfxCreateRecordingDirect3D(GfxRecorder* recorder)
+{
+    if (recorder == nullptr) {
+        return nullptr;
+    }
+    return new GfxDirect3D(recorder);
+}
+
+IDirect3DDevice9* GfxCreateRecordingDevice(GfxRecorder* recorder, UINT width, UINT height)
+{
+    if (recorder == nullptr) {
+        return nullptr;
+    }
+    D3DPRESENT_PARAMETERS params{};
+    params.BackBufferWidth = width;
+    params.BackBufferHeight = height;
+    params.BackBufferFormat = D3DFMT_X8R8G8B8;
+    params.BackBufferCount = 1;
+    params.SwapEffect = D3DSWAPEFFECT_COPY;
+    params.Windowed = TRUE;
+    params.EnableAutoDepthStencil = TRUE;
+    params.AutoDepthStencilFormat = D3DFMT_D16;
+    recorder->ObjectMade();
+    auto* device = new GfxDevice(recorder, nullptr, params, width, height);
+    if (!device->Ready()) {
+        device->Release();
+        return nullptr;
+    }
+    return device;
+}

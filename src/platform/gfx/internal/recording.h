@@ -1,0 +1,26 @@
+#pragma once
+
+// Private to the graphics layer: how its objects feed the recorder (the public face
+// is platform/gfx/recording.h).
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/gfx/recording.h"
+
+// The one recording hook: logs a call when `recorder` (a GfxRecorder*, may be null) is set,
+// building its arguments only then. Gives the logged GfxCall*, or null.
+#define GFX_RECORD(recorder, name, hr, ...) \
+    ((recorder) != nullptr ? &(recorder)->Log(name, std::vector<GfxArg>{__VA_ARGS__}, hr) : nullptr)
+
+// ---- argument capture for the recorder ----
+inline GfxArg GfxArgOf(std::int64_t v) { GfxArg a; a.kind = GfxArg::Int; a.i = v; return a; }
+inline GfxArg GfxArgOf(std::uint32_t v) { return GfxArgOf(static_cast<std::int64_t>(v)); }
+inline GfxArg GfxArgOf(std::int32_t v) { return GfxArgOf(static_cast<std::int64_t>(v)); }
+inline GfxArg GfxArgOf(float v) { GfxArg a; a.kind = GfxArg::Float; a.f = v; return a; }
+inline GfxArg GfxArgText(const char* s) { GfxArg a; a.kind = GfxArg::Text; a.s = s ? s : "null"; return a; }
+GfxArg GfxArgObject(const IUnknown* object);  // knows the ids of layer objects
+inline GfxArg GfxArgPointer(const void* p) { GfxArg a; a.kind = GfxArg::Object; a.p = p; a.s = p ? "ptr" : "null"; return a; }
+
+// The recorder set with GfxUseRecordingBackend, or null for the GL backend.
+GfxRecorder* GfxActiveRecorder();

@@ -1,0 +1,148 @@
+#pragma once
+
+// Private to the graphics layer: vertex buffers, surfaces and textures, shared by both
+// backends. Each holds its CPU copy and validation; what GL adds is grouped in its `gl` part.
+
+#include <cstddef>
+#include <string>
+#include <utility>
+
+#include "platform/gfx/d3d9.h"
+#include "platform/gfx/internal/recording.h"
+
+class GfxDevice;
+class GfxTexture;
+
+// Reference counting and the link to the device that made an object. When a device goes
+// away before its children, it drops their GPU objects and clears `device_`; such an
+// orphan fails every call with D3DERR_INVALIDCALL but can still be released.
+class GfxChild {
+public:
+    virtual ~GfxChild();
+    virtual void DropGpu() {}
+    // Joins the device's list of children (Adopt) or just points at it (a texture's level).
+    void Attach(GfxDevice* device, const char* idPrefix, bool adopt);
+    void Orphan();
+    // Points at the device without joining its list (a texture's level surface).
+    void Follow(GfxDevice* device);
+    GfxDevice* Device() const { return device_; }
+    // The recorder that logs this object's calls: none once orphaned (its Release still logs).
+    GfxRecorder* CallRecorder() const { return device_ != nullptr ? recorder_ : nullptr; }
+    const std::string& Id() const { return id_; }
+    void SetId(std::string id) { id_ = std::move(id); }
+
+    GfxChild* prevChild = nullptr;
+    GfxChild* nextChild = nullptr;
+
+protected:
+    // Logs the Release of `self` that left `left` references; true when it was the last.
+    bool LastRelease(const char* name, IUnknown* self, ULONG left) const;
+    // GetDevice for every child: the device with a reference added.
+    HRESULT DeviceRef(IDirect3DDevice9** ppDevice) const;
+
+    GfxDevice* device_ = nullptr;
+    GfxRecorder* recorder_ = nullptr;  // kept past orphaning, so Release still logs
+    std::string id_;
+};
+
+class GfxVertexBuffer final : public IDirect3DVertexBuffer9, public GfxChild {
+public:
+    GfxVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool);
+    ~GfxVertexBuffer() override;
+    bool Allocated() const { return data != nullptr; }
+
+    ULONG AddRef() override;
+    ULONG Release() override;
+    HRESULT GetDevice(IDirect3DDevice9** ppDevice) override;
+    D3DRESOURCETYPE GetType() override { return D3DRTYPE_VERTEXBUFFER; }
+    HRESULT Lock(UINT OffsetToLock, UINT SizeToLock, void** ppbData, DWORD Flags) override;
+    HRESULT Unlock() override;
+    HRESULT GetDesc(D3DVERTEXBUFFER_DESC* pDesc) override;
+    void DropGpu() override;
+
+    // The written bytes not yet on the GPU, [dirtyBegin, dirtyEnd), and the end of the
+    // highest byte ever written.
+    std::byte* data = nullptr;  // calloc'd: pages are committed only as they are written
+    UINT length;
+    DWORD usage;
+    DWORD fvf;
+    D3DPOOL pool;
+    bool locked = false;
+    UINT lockBegin = 0, lockEnd = 0;
+    UINT dirtyBegin = 0, dirtyEnd = 0;
+    UINT highWater = 0;
+    // The GL side; stays empty on the recording backend.
+    struct {
+        unsigned buffer = 0;
+        UINT size = 0;
+    } gl;
+
+private:
+    ULONG refs_ = 1;
+};
+
+class GfxSurface final : public IDirect3DSurface9, public GfxChild {
+public:
+    // A level of `owner` (references go to the texture), or a back buffer (owner null).
+    GfxSurface(GfxTexture* owner, D3DFORMAT format, DWORD usage, D3DPOOL pool, UINT width, UINT height);
+    ~GfxSurface() override;
+
+    ULONG AddRef() override;
+    ULONG Release() override;
+    HRESULT GetDevice(IDirect3DDevice9** ppDevice) override;
+    D3DRESOURCETYPE GetType() override { return D3DRTYPE_SURFACE; }
+    HRESULT GetDesc(D3DSURFACE_DESC* pDesc) override;
+    HRESULT LockRect(D3DLOCKED_RECT* pLockedRect, const RECT* pRect, DWORD Flags) override;
+    HRESULT UnlockRect() override;
+    void DropGpu() override;
+
+    // Lock without logging, for the texture's LockRect.
+    HRESULT DoLock(D3DLOCKED_RECT* pLockedRect, const RECT* pRect, DWORD Flags);
+    HRESULT DoUnlock();
+    bool IsRenderTarget() const { return (usage & D3DUSAGE_RENDERTARGET) != 0; }
+    UINT BytesPerPixel() const { return 4; }
+    UINT Pitch() const { return width * BytesPerPixel(); }
+
+    GfxTexture* owner;
+    D3DFORMAT format;
+    DWORD usage;
+    D3DPOOL pool;
+    UINT width, height;
+    std::byte* pixels = nullptr;  // rows top first, B G R A (or one float for R32F)
+    bool locked = false;
+    bool lockReadOnly = false;
+    bool cpuDirty = false;  // CPU copy newer than the GPU texture
+    // The GL side; stays empty on the recording backend.
+    struct {
+        unsigned texture = 0;
+        unsigned framebuffer = 0;  // render targets and the back buffer
+        bool depth = false;        // the device's depth buffer is attached to `framebuffer`
+    } gl;
+
+private:
+    ULONG refs_ = 1;  // used only by back buffers
+};
+
+class GfxTexture final : public IDirect3DTexture9, public GfxChild {
+public:
+    GfxTexture(UINT width, UINT height, DWORD usage, D3DFORMAT format, D3DPOOL pool);
+    ~GfxTexture() override;
+    bool Allocated() const { return surface_.pixels != nullptr; }
+
+    ULONG AddRef() override;
+    ULONG Release() override;
+    HRESULT GetDevice(IDirect3DDevice9** ppDevice) override;
+    D3DRESOURCETYPE GetType() override { return D3DRTYPE_TEXTURE; }
+    DWORD GetLevelCount() override { return 1; }
+    HRESULT GetLevelDesc(UINT Level, D3DSURFACE_DESC* pDesc) override;
+    HRESULT GetSurfaceLevel(UINT Level, IDirect3DSurface9** ppSurfaceLevel) override;
+    HRESULT LockRect(UINT Level, D3DLOCKED_RECT* pLockedRect, const RECT* pRect, DWORD Flags) override;
+    HRESULT UnlockRect(UINT Level) override;
+    void DropGpu() override;
+
+    GfxSurface& Surface() { return surface_; }
+
+private:
+    ULONG refs_ = 1;
+    GfxSurface surface_;
+};

@@ -1,0 +1,517 @@
+#include "platform/input/dinput.h"
+
+#include <cstddef>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include <SDL.h>
+
+#include "platform/input/internal/dinput_mapping.h"
+#include "platform/files/files.h"
+#include "platform/window/internal/window_internal.h"
+
+const GUID DIPROP_RANGE{0x00000004, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
+const GUID IID_IDirectInput8W{0xBF798031, 0x483A, 0x4DA2, {0xAA, 0x99, 0x5D, 0x64, 0xED, 0x36, 0x97, 0x00}};
+const DIDATAFORMAT c_dfDIJoystick2{24, 16, 0x1 /* absolute axes */, sizeof(DIJOYSTATE2), 0, nullptr};
+
+namespace {
+
+// Instance ids carry SDL's joystick instance id in Data1 and this mark in the rest.
+constexpr std::uint16_t kInstanceMark2 = 0x5344;
+constexpr std::uint16_t kInstanceMark3 = 0x4C4A;
+constexpr std::uint8_t kInstanceMark4[8] = {'C', 'T', 'R', 'L', 0, 0, 0, 1};
+
+GUID InstanceGuid(SDL_JoystickID id)
+{
+    GUID guid{static_cast<std::uint32_t>(id), kInstanceMark2, kInstanceMark3, {}};
+    std::memcpy(guid.Data4, kInstanceMark4, sizeof guid.Data4);
+    return guid;
+}
+
+bool ReadInstanceGuid(const GUID& guid, SDL_JoystickID& id)
+{
+    if (guid.Data2 != kInstanceMark2 || guid.Data3 != kInstanceMark3 ||
+        std::memcmp(guid.Data4, kInstanceMark4, sizeof guid.Data4) != 0) {
+        return false;
+    }
+    id = static_cast<SDL_JoystickID>(guid.Data1);
+    return true;
+}
+
+struct ObjectInfo {
+    DWORD type;  // DIDFT_ bits and instance
+    DWORD offset;
+    const char* name;
+};
+
+constexpr DWORD kButtonOffset = offsetof(DIJOYSTATE2, rgbButtons);
+constexpr int kObjectCount = kAxisCount + 1 + kControllerButtonCount;
+
+// Axes in ControllerAxis order, then the POV, then the buttons.
+ObjectInfo ObjectAt(int index)
+{
+    static constexpr ObjectInfo kAxes[kAxisCount] = {
+        {DIDFT_ABSAXIS | DIDFT_MAKEINSTANCE(0), offsetof(DIJOYSTATE2, lX), "X Axis"},
+        {DIDFT_ABSAXIS | DIDFT_MAKEINSTANCE(1), offsetof(DIJOYSTATE2, lY), "Y Axis"},
+        {DIDFT_ABSAXIS | DIDFT_MAKEINSTANCE(2), offsetof(DIJOYSTATE2, lZ), "Z Axis"},
+        {DIDFT_ABSAXIS | DIDFT_MAKEINSTANCE(3), offsetof(DIJOYSTATE2, lRx), "X Rotation"},
+        {DIDFT_ABSAXIS | DIDFT_MAKEINSTANCE(4), offsetof(DIJOYSTATE2, lRy), "Y Rotation"},
+        {DIDFT_ABSAXIS | DIDFT_MAKEINSTANCE(5), offsetof(DIJOYSTATE2, lRz), "Z Rotation"},
+    };
+    if (index < kAxisCount) {
+        return kAxes[index];
+    }
+    if (index == kAxisCount) {
+        return {DIDFT_POV | DIDFT_MAKEINSTANCE(0), offsetof(DIJOYSTATE2, rgdwPOV), "Hat Switch"};
+    }
+    const int button = index - kAxisCount - 1;
+    return {DIDFT_PSHBUTTON | DIDFT_MAKEINSTANCE(static_cast<DWORD>(button)), kButtonOffset + static_cast<DWORD>(button),
+            SDL_GameControllerGetStringForButton(ControllerButtonAt(button))};
+}
+
+void CopyName(char* destination, const char* source)
+{
+    std::snprintf(destination, kDiNameLength, "%s", source != nullptr ? source : "");
+}
+
+// Extra mappings for controllers SDL does not know, kept beside the game's data.
+void LoadExtraMappings()
+{
+    char program[kMaxPath];
+    std::string folder;
+    const DWORD length = GetModuleFileNameW(nullptr, program, kMaxPath);
+    if (length > 0 && length < static_cast<DWORD>(kMaxPath)) {
+        folder = program;
+        const size_t slash = folder.find_last_of("/\\");
+        folder = slash == std::string::npos ? std::string(".") : folder.substr(0, slash);
+    }
+    const std::string candidates[] = {
+        "data/gamecontrollerdb.txt",
+        "gamecontrollerdb.txt",
+        folder + "/data/gamecontrollerdb.txt",
+        folder + "/../data/gamecontrollerdb.txt",
+        folder + "/gamecontrollerdb.txt",
+    };
+    for (const std::string& candidate : candidates) {
+        if (GetFileAttributesW(candidate.c_str()) == FILE_ATTRIBUTE_NORMAL) {
+            SDL_GameControllerAddMappingsFromFile(candidate.c_str());
+            return;
+        }
+    }
+}
+
+bool StartControllers()
+{
+    // Foreground rules are this layer's own (the window layer's focus); SDL must not also drop
+    // input while no SDL window has its keyboard focus, as under headless video.
+    SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
+    if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) {
+        return false;
+    }
+    // Polling reads the devices itself; events would only pile up in SDL's queue.
+    SDL_GameControllerEventState(SDL_IGNORE);
+    SDL_JoystickEventState(SDL_IGNORE);
+    return true;
+}
+
+}  // namespace
+
+// One opened controller with its DirectInput settings.
+class ControllerDevice {
+public:
+    ControllerDevice(SDL_GameController* controller, SDL_JoystickID id) : controller_(controller), id_(id)
+    {
+        for (AxisRange& range : ranges_) {
+            range = kDefaultAxisRange;
+        }
+        for (ControllerDevice*& slot : Devices) {
+            if (slot == nullptr) {
+                slot = this;
+                break;
+            }
+        }
+    }
+    ~ControllerDevice()
+    {
+        for (ControllerDevice*& slot : Devices) {
+            if (slot == this) {
+                slot = nullptr;
+            }
+        }
+        SDL_GameControllerClose(controller_);
+        SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
+    }
+
+    HRESULT SetDataFormat(const DIDATAFORMAT* format)
+    {
+        if (acquired_) {
+            return DIERR_ACQUIRED;
+        }
+        if (format != &c_dfDIJoystick2) {
+            return DIERR_INVALIDPARAM;
+        }
+        formatSet_ = true;
+        return DI_OK;
+    }
+
+    HRESULT SetCooperativeLevel(HWND window, DWORD flags)
+    {
+        const bool exclusive = (flags & DISCL_EXCLUSIVE) != 0;
+        const bool nonExclusive = (flags & DISCL_NONEXCLUSIVE) != 0;
+        const bool foreground = (flags & DISCL_FOREGROUND) != 0;
+        const bool background = (flags & DISCL_BACKGROUND) != 0;
+        if (exclusive == nonExclusive || foreground == background ||
+            (flags & ~(DISCL_EXCLUSIVE | DISCL_NONEXCLUSIVE | DISCL_FOREGROUND | DISCL_BACKGROUND | DISCL_NOWINKEY)) != 0) {
+            return DIERR_INVALIDPARAM;
+        }
+        if ((exclusive || foreground) && !window_internal::IsLive(window)) {
+            return E_HANDLE;
+        }
+        if (acquired_) {
+            return DIERR_ACQUIRED;
+        }
+        exclusive_ = exclusive;
+        foreground_ = foreground;
+        window_ = window;
+        return DI_OK;
+    }
+
+    HRESULT EnumObjects(LPDIENUMDEVICEOBJECTSCALLBACKW callback, void* context, DWORD flags)
+    {
+        if (callback == nullptr) {
+            return DIERR_INVALIDPARAM;
+        }
+        const DWORD wanted = DIDFT_GETTYPE(flags);
+        for (int i = 0; i < kObjectCount; ++i) {
+            const ObjectInfo info = ObjectAt(i);
+            if (wanted != 0 && (DIDFT_GETTYPE(info.type) & wanted) == 0) {
+                continue;
+            }
+            DIDEVICEOBJECTINSTANCEW object{};
+            object.dwSize = sizeof object;
+            object.dwOfs = info.offset;
+            object.dwType = info.type;
+            CopyName(object.tszName, info.name);
+            if (callback(&object, context) == DIENUM_STOP) {
+                break;
+            }
+        }
+        return DI_OK;
+    }
+
+    HRESULT SetProperty(const GUID& property, const DIPROPHEADER* header)
+    {
+        AxisRange* range = nullptr;
+        const HRESULT found = FindRange(property, header, sizeof(DIPROPRANGE), range);
+        if (FAILED(found)) {
+            return found;
+        }
+        if (acquired_) {
+            return DIERR_ACQUIRED;
+        }
+        const auto* request = reinterpret_cast<const DIPROPRANGE*>(header);
+        if (request->lMin >= request->lMax) {
+            return DIERR_INVALIDPARAM;
+        }
+        const AxisRange wanted{request->lMin, request->lMax};
+        if (range != nullptr) {
+            *range = wanted;
+        } else {
+            for (AxisRange& each : ranges_) {
+                each = wanted;
+            }
+        }
+        return DI_OK;
+    }
+
+    HRESULT GetProperty(const GUID& property, DIPROPHEADER* header)
+    {
+        AxisRange* range = nullptr;
+        const HRESULT found = FindRange(property, header, sizeof(DIPROPRANGE), range);
+        if (FAILED(found)) {
+            return found;
+        }
+        if (range == nullptr) {
+            return DIERR_UNSUPPORTED;  // the device as a whole has no single range
+        }
+        auto* answer = reinterpret_cast<DIPROPRANGE*>(header);
+        answer->lMin = range->min;
+        answer->lMax = range->max;
+        return DI_OK;
+    }
+
+    HRESULT Acquire()
+    {
+        if (!formatSet_) {
+            return DIERR_INVALIDPARAM;
+        }
+        if (!SDL_GameControllerGetAttached(controller_)) {
+            acquired_ = false;
+            return DIERR_UNPLUGGED;
+        }
+        if (foreground_ && !window_internal::HasFocus(window_)) {
+            acquired_ = false;
+            return DIERR_OTHERAPPHASPRIO;
+        }
+        if (acquired_) {
+            return S_FALSE;
+        }
+        if (exclusive_) {
+            for (const ControllerDevice* other : Devices) {
+                if (other != nullptr && other != this && other->id_ == id_ && other->acquired_ && other->exclusive_) {
+                    return DIERR_OTHERAPPHASPRIO;
+                }
+            }
+        }
+        acquired_ = true;
+        return DI_OK;
+    }
+
+    HRESULT Unacquire()
+    {
+        if (!acquired_) {
+            return DI_NOEFFECT;
+        }
+        acquired_ = false;
+        return DI_OK;
+    }
+
+    HRESULT Poll()
+    {
+        if (!acquired_) {
+            return DIERR_NOTACQUIRED;
+        }
+        SDL_GameControllerUpdate();
+        return CheckStillHeld();
+    }
+
+    HRESULT GetDeviceState(DWORD size, void* data)
+    {
+        if (data == nullptr || !formatSet_ || size != sizeof(DIJOYSTATE2)) {
+            return DIERR_INVALIDPARAM;
+        }
+        if (!acquired_) {
+            return DIERR_NOTACQUIRED;
+        }
+        const HRESULT held = CheckStillHeld();
+        if (FAILED(held)) {
+            return held;
+        }
+        RawControllerState raw{};
+        for (int axis = 0; axis < SDL_CONTROLLER_AXIS_MAX; ++axis) {
+            raw.axes[axis] = SDL_GameControllerGetAxis(controller_, static_cast<SDL_GameControllerAxis>(axis));
+        }
+        for (int button = 0; button < SDL_CONTROLLER_BUTTON_MAX; ++button) {
+            raw.buttons[button] = SDL_GameControllerGetButton(controller_, static_cast<SDL_GameControllerButton>(button));
+        }
+        MapControllerState(raw, ranges_, static_cast<DIJOYSTATE2*>(data));
+        return DI_OK;
+    }
+
+private:
+    static constexpr int kMaxDevices = 16;
+    static ControllerDevice* Devices[kMaxDevices];
+
+    // Losing the focus (foreground level) or the controller ends the acquisition.
+    HRESULT CheckStillHeld()
+    {
+        if (!SDL_GameControllerGetAttached(controller_) || (foreground_ && !window_internal::HasFocus(window_))) {
+            acquired_ = false;
+            return DIERR_INPUTLOST;
+        }
+        return DI_OK;
+    }
+
+    // Resolves a range property's target: one axis (`range` set) or the device (`range` null).
+    HRESULT FindRange(const GUID& property, const DIPROPHEADER* header, DWORD size, AxisRange*& range)
+    {
+        if (!(property == DIPROP_RANGE)) {
+            return DIERR_UNSUPPORTED;
+        }
+        if (header == nullptr || header->dwSize != size || header->dwHeaderSize != sizeof(DIPROPHEADER)) {
+            return DIERR_INVALIDPARAM;
+        }
+        range = nullptr;
+        switch (header->dwHow) {
+        case DIPH_DEVICE:
+            return header->dwObj == 0 ? DI_OK : DIERR_INVALIDPARAM;
+        case DIPH_BYOFFSET:
+        case DIPH_BYID:
+            for (int i = 0; i < kObjectCount; ++i) {
+                const ObjectInfo info = ObjectAt(i);
+                const bool match = header->dwHow == DIPH_BYOFFSET
+                                       ? info.offset == header->dwObj
+                                       : (DIDFT_GETINSTANCE(info.type) == DIDFT_GETINSTANCE(header->dwObj) &&
+                                          (DIDFT_GETTYPE(info.type) & DIDFT_GETTYPE(header->dwObj)) != 0);
+                if (match) {
+                    if (i >= kAxisCount) {
+                        return DIERR_UNSUPPORTED;  // buttons and the hat have no range
+                    }
+                    range = &ranges_[i];
+                    return DI_OK;
+                }
+            }
+            return DIERR_OBJECTNOTFOUND;
+        default:
+            return DIERR_INVALIDPARAM;
+        }
+    }
+
+    SDL_GameController* controller_;
+    SDL_JoystickID id_;
+    AxisRange ranges_[kAxisCount];
+    HWND window_ = nullptr;
+    bool formatSet_ = false;
+    bool exclusive_ = false;   // DirectInput's default: non-exclusive, background
+    bool foreground_ = false;
+    bool acquired_ = false;
+};
+
+ControllerDevice* ControllerDevice::Devices[ControllerDevice::kMaxDevices] = {};
+
+// --- The device --------------------------------------------------------------------------
+
+IDirectInputDevice8W::IDirectInputDevice8W(ControllerDevice* device) : device_(device) {}
+IDirectInputDevice8W::~IDirectInputDevice8W() { delete device_; }
+
+ULONG IDirectInputDevice8W::AddRef() { return ++references_; }
+
+ULONG IDirectInputDevice8W::Release()
+{
+    const ULONG left = --references_;
+    if (left == 0) {
+        delete this;
+    }
+    return left;
+}
+
+HRESULT IDirectInputDevice8W::SetDataFormat(const DIDATAFORMAT* format) { return device_->SetDataFormat(format); }
+HRESULT IDirectInputDevice8W::SetCooperativeLevel(HWND window, DWORD flags)
+{
+    return device_->SetCooperativeLevel(window, flags);
+}
+HRESULT IDirectInputDevice8W::EnumObjects(LPDIENUMDEVICEOBJECTSCALLBACKW callback, void* context, DWORD flags)
+{
+    return device_->EnumObjects(callback, context, flags);
+}
+HRESULT IDirectInputDevice8W::SetProperty(const GUID& property, const DIPROPHEADER* header)
+{
+    return device_->SetProperty(property, header);
+}
+HRESULT IDirectInputDevice8W::GetProperty(const GUID& property, DIPROPHEADER* header)
+{
+    return device_->GetProperty(property, header);
+}
+HRESULT IDirectInputDevice8W::Acquire() { return device_->Acquire(); }
+HRESULT IDirectInputDevice8W::Unacquire() { return device_->Unacquire(); }
+HRESULT IDirectInputDevice8W::Poll() { return device_->Poll(); }
+HRESULT IDirectInputDevice8W::GetDeviceState(DWORD size, void* data) { return device_->GetDeviceState(size, data); }
+
+// --- The input object --------------------------------------------------------------------
+
+IDirectInput8W::~IDirectInput8W() { SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER); }
+
+ULONG IDirectInput8W::AddRef() { return ++references_; }
+
+ULONG IDirectInput8W::Release()
+{
+    const ULONG left = --references_;
+    if (left == 0) {
+        delete this;
+    }
+    return left;
+}
+
+HRESULT IDirectInput8W::EnumDevices(DWORD deviceClass, LPDIENUMDEVICESCALLBACKW callback, void* context, DWORD flags)
+{
+    constexpr DWORD kKnownFlags = DIEDFL_ATTACHEDONLY | DIEDFL_FORCEFEEDBACK | DIEDFL_INCLUDEALIASES |
+                                  DIEDFL_INCLUDEPHANTOMS | DIEDFL_INCLUDEHIDDEN;
+    if (callback == nullptr || deviceClass > DI8DEVCLASS_GAMECTRL || (flags & ~kKnownFlags) != 0) {
+        return DIERR_INVALIDPARAM;
+    }
+    if ((deviceClass != DI8DEVCLASS_ALL && deviceClass != DI8DEVCLASS_GAMECTRL) || (flags & DIEDFL_FORCEFEEDBACK) != 0) {
+        return DI_OK;  // no mice, keyboards or force feedback are offered here
+    }
+    SDL_GameControllerUpdate();  // notices controllers plugged in since the last look
+    for (int index = 0; index < SDL_NumJoysticks(); ++index) {
+        if (!SDL_IsGameController(index)) {
+            continue;
+        }
+        DIDEVICEINSTANCEW instance{};
+        instance.dwSize = sizeof instance;
+        instance.guidInstance = InstanceGuid(SDL_JoystickGetDeviceInstanceID(index));
+        const SDL_JoystickGUID product = SDL_JoystickGetDeviceGUID(index);
+        static_assert(sizeof product == sizeof instance.guidProduct);
+        std::memcpy(&instance.guidProduct, &product, sizeof product);
+        instance.dwDevType = DI8DEVTYPE_GAMEPAD;
+        CopyName(instance.tszInstanceName, SDL_GameControllerNameForIndex(index));
+        CopyName(instance.tszProductName, SDL_GameControllerNameForIndex(index));
+        instance.wUsagePage = 0x01;  // generic desktop
+        instance.wUsage = 0x05;      // game pad
+        if (callback(&instance, context) == DIENUM_STOP) {
+            break;
+        }
+    }
+    return DI_OK;
+}
+
+HRESULT IDirectInput8W::CreateDevice(const GUID& instance, IDirectInputDevice8W** device, void* outer)
+{
+    if (device == nullptr) {
+        return DIERR_INVALIDPARAM;
+    }
+    *device = nullptr;
+    if (outer != nullptr) {
+        return DIERR_NOAGGREGATION;
+    }
+    SDL_JoystickID id = -1;
+    if (!ReadInstanceGuid(instance, id)) {
+        return DIERR_DEVICENOTREG;
+    }
+    for (int index = 0; index < SDL_NumJoysticks(); ++index) {
+        if (SDL_JoystickGetDeviceInstanceID(index) != id || !SDL_IsGameController(index)) {
+            continue;
+        }
+        if (!StartControllers()) {
+            return DIERR_GENERIC;
+        }
+        SDL_GameController* controller = SDL_GameControllerOpen(index);
+        if (controller == nullptr) {
+            SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
+            return DIERR_DEVICENOTREG;
+        }
+        *device = new IDirectInputDevice8W(new ControllerDevice(controller, id));
+        return DI_OK;
+    }
+    return DIERR_DEVICENOTREG;
+}
+
+HRESULT DirectInput8Create(HINSTANCE instance, DWORD version, const GUID& interfaceId, void** out, void* outer)
+{
+    if (out == nullptr) {
+        return DIERR_INVALIDPARAM;
+    }
+    *out = nullptr;
+    if (instance == nullptr) {
+        return DIERR_INVALIDPARAM;
+    }
+    if (version < DIRECTINPUT_VERSION) {
+        return DIERR_OLDDIRECTINPUTVERSION;
+    }
+    if (version > DIRECTINPUT_VERSION) {
+        return DIERR_BETADIRECTINPUTVERSION;
+    }
+    if (!(interfaceId == IID_IDirectInput8W)) {
+        return DIERR_NOINTERFACE;
+    }
+    if (outer != nullptr) {
+        return DIERR_NOAGGREGATION;
+    }
+    if (!StartControllers()) {
+        return DIERR_GENERIC;
+    }
+    LoadExtraMappings();
+    *out = new IDirectInput8W();
+    return DI_OK;
+}

@@ -1,0 +1,297 @@
+#include <cstring>
+
+#include "platform/window/internal/messages_translate.h"
+#include "platform/window/window.h"
+#include "platform/window/internal/window_internal.h"
+
+namespace {
+
+constexpr int kQueueCapacity = 512;
+constexpr int kMaxTypedChars = 4;
+
+struct QueuedMessage {
+    MSG msg;
+    WPARAM typed[kMaxTypedChars];  // characters the key-down typed, for TranslateMessage
+    int typedCount;
+};
+
+// Oldest first. Removal shifts the tail: the queue is short-lived and small.
+QueuedMessage Queue[kQueueCapacity];
+int QueueCount = 0;
+
+// The key-down PeekMessage removed last, until TranslateMessage turns its characters into
+// WM_CHAR messages.
+QueuedMessage LastKeyDown;
+bool LastKeyDownPending = false;
+
+bool QuitPending = false;
+int QuitCode = 0;
+
+POINT LastCursor{0, 0};
+
+bool IsKeyDown(UINT message) { return message == WM_KEYDOWN || message == WM_SYSKEYDOWN; }
+
+bool SameMessage(const MSG& a, const MSG& b)
+{
+    return a.hwnd == b.hwnd && a.message == b.message && a.wParam == b.wParam && a.lParam == b.lParam &&
+           a.time == b.time;
+}
+
+MSG MakeMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD time)
+{
+    MSG msg{};
+    msg.hwnd = window;
+    msg.message = message;
+    msg.wParam = wParam;
+    msg.lParam = lParam;
+    msg.time = time;
+    msg.pt = LastCursor;
+    return msg;
+}
+
+bool Append(const MSG& msg)
+{
+    if (QueueCount >= kQueueCapacity) {
+        return false;
+    }
+    Queue[QueueCount] = QueuedMessage{msg, {}, 0};
+    ++QueueCount;
+    return true;
+}
+
+void InsertFront(const MSG& msg)
+{
+    if (QueueCount >= kQueueCapacity) {
+        --QueueCount;  // the newest gives way: translation output must not be lost
+    }
+    std::memmove(&Queue[1], &Queue[0], sizeof(QueuedMessage) * static_cast<size_t>(QueueCount));
+    Queue[0] = QueuedMessage{msg, {}, 0};
+    ++QueueCount;
+}
+
+void RemoveAt(int index)
+{
+    std::memmove(&Queue[index], &Queue[index + 1], sizeof(QueuedMessage) * static_cast<size_t>(QueueCount - index - 1));
+    --QueueCount;
+}
+
+bool AddTyped(QueuedMessage& entry, WPARAM character)
+{
+    if (entry.typedCount >= kMaxTypedChars) {
+        return false;
+    }
+    entry.typed[entry.typedCount++] = character;
+    return true;
+}
+
+// A typed character belongs to the key-down that produced it; only when there is none (an
+// input method, say) does it arrive as a WM_CHAR of its own.
+void QueueTypedCharacter(HWND window, WPARAM character, LPARAM lParam, DWORD time)
+{
+    for (int i = QueueCount - 1; i >= 0; --i) {
+        const MSG& msg = Queue[i].msg;
+        if (msg.hwnd == window && (msg.message == WM_KEYUP || msg.message == WM_SYSKEYUP)) {
+            break;
+        }
+        if (msg.hwnd == window && IsKeyDown(msg.message)) {
+            if (AddTyped(Queue[i], character)) {
+                return;
+            }
+            break;
+        }
+    }
+    if (LastKeyDownPending && LastKeyDown.msg.hwnd == window && AddTyped(LastKeyDown, character)) {
+        return;
+    }
+    Append(MakeMessage(window, WM_CHAR, character, lParam, time));
+}
+
+void QueueTranslated(const TranslatedMessage& translated, DWORD time)
+{
+    if (translated.sent) {
+        if (translated.sdlWindowId == 0) {
+            for (int slot = 0; slot < window_internal::kMaxWindows; ++slot) {
+                if (HWND window = window_internal::WindowAt(slot)) {
+                    window_internal::Send(window, translated.message, translated.wParam, translated.lParam);
+                }
+            }
+            return;
+        }
+        HWND window = window_internal::FromSdlId(translated.sdlWindowId);
+        if (window == nullptr) {
+            return;
+        }
+        if (translated.message == WM_SETFOCUS || translated.message == WM_KILLFOCUS) {
+            window_internal::SetFocus(window, translated.message == WM_SETFOCUS);
+            return;
+        }
+        window_internal::Send(window, translated.message, translated.wParam, translated.lParam);
+        return;
+    }
+
+    HWND window = window_internal::FromSdlId(translated.sdlWindowId);
+    if (window == nullptr) {
+        return;  // input with no window of ours to go to
+    }
+    if (translated.message == WM_CHAR) {
+        QueueTypedCharacter(window, translated.wParam, translated.lParam, time);
+        return;
+    }
+    if (translated.message == WM_MOUSEMOVE) {
+        const int x = static_cast<std::int16_t>(translated.lParam & 0xFFFF);
+        const int y = static_cast<std::int16_t>((translated.lParam >> 16) & 0xFFFF);
+        int left = 0;
+        int top = 0;
+        SDL_GetWindowPosition(window->sdl, &left, &top);
+        LastCursor = POINT{left + x, top + y};
+        // Win32 keeps only the newest of consecutive mouse moves.
+        if (QueueCount > 0 && Queue[QueueCount - 1].msg.message == WM_MOUSEMOVE &&
+            Queue[QueueCount - 1].msg.hwnd == window) {
+            Queue[QueueCount - 1].msg = MakeMessage(window, WM_MOUSEMOVE, translated.wParam, translated.lParam, time);
+            return;
+        }
+    }
+    Append(MakeMessage(window, translated.message, translated.wParam, translated.lParam, time));
+}
+
+void PumpSdlEvents()
+{
+    if (SDL_WasInit(SDL_INIT_EVENTS) == 0) {
+        return;
+    }
+    SDL_PumpEvents();
+    SDL_Event event;
+    TranslatedMessage translated[kMaxTranslatedMessages];
+    while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1) {
+        const int count = TranslateSdlEvent(event, static_cast<Uint16>(SDL_GetModState()), translated,
+                                            kMaxTranslatedMessages);
+        for (int i = 0; i < count; ++i) {
+            QueueTranslated(translated[i], event.common.timestamp);
+        }
+    }
+}
+
+bool Matches(const MSG& msg, HWND window, UINT filterMin, UINT filterMax)
+{
+    if (window != nullptr && msg.hwnd != window) {
+        return false;
+    }
+    if (filterMin == 0 && filterMax == 0) {
+        return true;
+    }
+    return msg.message >= filterMin && msg.message <= filterMax;
+}
+
+}  // namespace
+
+namespace window_internal {
+
+void DropQueued(HWND window)
+{
+    int kept = 0;
+    for (int i = 0; i < QueueCount; ++i) {
+        if (Queue[i].msg.hwnd != window) {
+            Queue[kept++] = Queue[i];
+        }
+    }
+    QueueCount = kept;
+    if (LastKeyDownPending && LastKeyDown.msg.hwnd == window) {
+        LastKeyDownPending = false;
+    }
+}
+
+}  // namespace window_internal
+
+BOOL PeekMessageW(MSG* message, HWND window, UINT filterMin, UINT filterMax, UINT removeFlags)
+{
+    if (message == nullptr) {
+        return FALSE;
+    }
+    PumpSdlEvents();
+    for (int i = 0; i < QueueCount; ++i) {
+        if (!Matches(Queue[i].msg, window, filterMin, filterMax)) {
+            continue;
+        }
+        *message = Queue[i].msg;
+        if ((removeFlags & PM_REMOVE) != 0) {
+            if (IsKeyDown(Queue[i].msg.message)) {
+                LastKeyDown = Queue[i];
+                LastKeyDownPending = true;
+            }
+            RemoveAt(i);
+        }
+        return TRUE;
+    }
+    // WM_QUIT ignores the filter range, and waits until nothing else is queued for the caller.
+    if (QuitPending) {
+        *message = MakeMessage(nullptr, WM_QUIT, static_cast<WPARAM>(QuitCode), 0, SDL_GetTicks());
+        if ((removeFlags & PM_REMOVE) != 0) {
+            QuitPending = false;
+        }
+        return TRUE;
+    }
+    return FALSE;
+}
+
+BOOL TranslateMessage(const MSG* message)
+{
+    if (message == nullptr) {
+        return FALSE;
+    }
+    const UINT kind = message->message;
+    if (kind != WM_KEYDOWN && kind != WM_KEYUP && kind != WM_SYSKEYDOWN && kind != WM_SYSKEYUP) {
+        return FALSE;
+    }
+    if (IsKeyDown(kind) && LastKeyDownPending && SameMessage(*message, LastKeyDown.msg)) {
+        LastKeyDownPending = false;
+        const UINT charMessage = kind == WM_SYSKEYDOWN ? WM_SYSCHAR : WM_CHAR;
+        // Inserted in reverse so the characters come out in typing order, ahead of the rest.
+        for (int i = LastKeyDown.typedCount - 1; i >= 0; --i) {
+            InsertFront(MakeMessage(message->hwnd, charMessage, LastKeyDown.typed[i], message->lParam, message->time));
+        }
+    }
+    return TRUE;
+}
+
+LRESULT DispatchMessageW(const MSG* message)
+{
+    if (message == nullptr || message->hwnd == nullptr) {
+        return 0;
+    }
+    return window_internal::Send(message->hwnd, message->message, message->wParam, message->lParam);
+}
+
+LRESULT DefWindowProcW(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CLOSE:
+        DestroyWindow(window);
+        return 0;
+    case WM_SYSKEYDOWN:
+        if (wParam == VK_F4 && (lParam & KF_ALTDOWN_BIT) != 0 && (lParam & KF_REPEAT_BIT) == 0) {
+            window_internal::Send(window, WM_CLOSE, 0, 0);
+        }
+        return 0;
+    default:
+        return 0;
+    }
+}
+
+void PostQuitMessage(int exitCode)
+{
+    QuitPending = true;
+    QuitCode = exitCode;
+}
+
+BOOL PostMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (window != nullptr && !window_internal::IsLive(window)) {
+        return FALSE;
+    }
+    return Append(MakeMessage(window, message, wParam, lParam, SDL_GetTicks())) ? TRUE : FALSE;
+}
+
+LRESULT SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return window_internal::Send(window, message, wParam, lParam);
+}

@@ -1,0 +1,349 @@
+#include "platform/window/window.h"
+
+#include <strings.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "platform/window/internal/window_internal.h"
+#include "platform/window/window_testing.h"
+
+namespace {
+
+constexpr int kMaxClasses = 8;
+constexpr size_t kMaxClassName = 256;
+
+struct WindowClass {
+    bool used = false;
+    char name[kMaxClassName] = {};
+    UINT style = 0;
+    WNDPROC procedure = nullptr;
+    HINSTANCE instance = nullptr;
+};
+
+WindowClass Classes[kMaxClasses];
+PlatformWindow Windows[window_internal::kMaxWindows];
+int NextSlot = 0;  // slots are handed out round-robin so a stale handle is rarely reused soon
+int CursorCounter = 0;
+bool VideoStarted = false;
+
+int FindClass(const char* name)
+{
+    if (name == nullptr) {
+        return -1;
+    }
+    for (int i = 0; i < kMaxClasses; ++i) {
+        if (Classes[i].used && strcasecmp(Classes[i].name, name) == 0) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+void ApplyCursor()
+{
+    if (VideoStarted) {
+        SDL_ShowCursor(CursorCounter >= 0 ? SDL_ENABLE : SDL_DISABLE);
+    }
+}
+
+void ReleaseSlot(PlatformWindow& window)
+{
+    if (window.sdl != nullptr) {
+        SDL_DestroyWindow(window.sdl);
+    }
+    window = PlatformWindow{};
+}
+
+}  // namespace
+
+namespace window_internal {
+
+bool EnsureVideo()
+{
+    if (!VideoStarted) {
+        // Video stays up for the rest of the process, as a desktop session does for Win32.
+        VideoStarted = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+        // Hold the GL library for the whole run as well: unloading it with the last window
+        // strands the GL driver's own allocations, and a later device would reload it anyway.
+        if (VideoStarted) {
+            SDL_GL_LoadLibrary(nullptr);
+        }
+        ApplyCursor();
+    }
+    return VideoStarted;
+}
+
+bool IsLive(HWND window)
+{
+    for (PlatformWindow& slot : Windows) {
+        if (&slot == window) {
+            return slot.live;
+        }
+    }
+    return false;
+}
+
+HWND FromSdlId(Uint32 sdlId)
+{
+    for (PlatformWindow& slot : Windows) {
+        if (slot.live && slot.sdlId == sdlId && sdlId != 0) {
+            return &slot;
+        }
+    }
+    return nullptr;
+}
+
+HWND WindowAt(int slot)
+{
+    if (slot < 0 || slot >= kMaxWindows || !Windows[slot].live) {
+        return nullptr;
+    }
+    return &Windows[slot];
+}
+
+LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (!IsLive(window)) {
+        return 0;
+    }
+    return Classes[window->classIndex].procedure(window, message, wParam, lParam);
+}
+
+void SetFocus(HWND window, bool focused)
+{
+    if (!IsLive(window) || window->focused == focused) {
+        return;
+    }
+    window->focused = focused;
+    Send(window, focused ? WM_SETFOCUS : WM_KILLFOCUS, 0, 0);
+}
+
+bool HasFocus(HWND window) { return IsLive(window) && window->focused; }
+
+}  // namespace window_internal
+
+using namespace window_internal;
+
+ATOM RegisterClassExW(const WNDCLASSEXW* windowClass)
+{
+    if (windowClass == nullptr || windowClass->cbSize != sizeof(WNDCLASSEXW) || windowClass->lpfnWndProc == nullptr ||
+        windowClass->lpszClassName == nullptr || windowClass->lpszClassName[0] == '\0' ||
+        std::strlen(windowClass->lpszClassName) >= kMaxClassName || FindClass(windowClass->lpszClassName) >= 0) {
+        return 0;
+    }
+    for (int i = 0; i < kMaxClasses; ++i) {
+        if (!Classes[i].used) {
+            WindowClass& entry = Classes[i];
+            entry.used = true;
+            std::snprintf(entry.name, sizeof entry.name, "%s", windowClass->lpszClassName);
+            entry.style = windowClass->style;
+            entry.procedure = windowClass->lpfnWndProc;
+            entry.instance = windowClass->hInstance;
+            return static_cast<ATOM>(0xC000 + i);
+        }
+    }
+    return 0;
+}
+
+BOOL UnregisterClassW(const char* className, HINSTANCE /*instance*/)
+{
+    const int index = FindClass(className);
+    if (index < 0) {
+        return FALSE;
+    }
+    for (const PlatformWindow& window : Windows) {
+        if (window.live && window.classIndex == index) {
+            return FALSE;
+        }
+    }
+    Classes[index] = WindowClass{};
+    return TRUE;
+}
+
+HWND CreateWindowExW(DWORD /*exStyle*/, const char* className, const char* windowName, DWORD style, int x, int y,
+                     int width, int height, HWND /*parent*/, HMENU /*menu*/, HINSTANCE /*instance*/, void* /*param*/)
+{
+    const int classIndex = FindClass(className);
+    if (classIndex < 0 || !EnsureVideo()) {
+        return nullptr;
+    }
+    PlatformWindow* window = nullptr;
+    for (int i = 0; i < kMaxWindows && window == nullptr; ++i) {
+        PlatformWindow& slot = Windows[(NextSlot + i) % kMaxWindows];
+        if (!slot.live) {
+            window = &slot;
+            NextSlot = (NextSlot + i + 1) % kMaxWindows;
+        }
+    }
+    if (window == nullptr) {
+        return nullptr;
+    }
+
+    const bool visible = (style & WS_VISIBLE) != 0;
+    Uint32 flags = SDL_WINDOW_OPENGL | (visible ? SDL_WINDOW_SHOWN : SDL_WINDOW_HIDDEN);
+    if ((style & WS_THICKFRAME) != 0) {
+        flags |= SDL_WINDOW_RESIZABLE;
+    }
+    if ((style & WS_POPUP) != 0 && (style & WS_CAPTION) == 0) {
+        flags |= SDL_WINDOW_BORDERLESS;
+    }
+    const int left = x == CW_USEDEFAULT ? static_cast<int>(SDL_WINDOWPOS_UNDEFINED) : x;
+    const int top = y == CW_USEDEFAULT ? static_cast<int>(SDL_WINDOWPOS_UNDEFINED) : y;
+    const int w = width == CW_USEDEFAULT ? 640 : (width < 1 ? 1 : width);
+    const int h = height == CW_USEDEFAULT || width == CW_USEDEFAULT ? 480 : (height < 1 ? 1 : height);
+    const char* title = windowName != nullptr ? windowName : "";
+
+    SDL_Window* sdl = SDL_CreateWindow(title, left, top, w, h, flags);
+    if (sdl == nullptr) {
+        // No GL here (a bare headless machine): the window still works; the graphics device
+        // then reports that it cannot make its context.
+        sdl = SDL_CreateWindow(title, left, top, w, h, flags & ~static_cast<Uint32>(SDL_WINDOW_OPENGL));
+    }
+    if (sdl == nullptr) {
+        return nullptr;
+    }
+    window->sdl = sdl;
+    window->sdlId = SDL_GetWindowID(sdl);
+    window->classIndex = classIndex;
+    window->style = style;
+    window->live = true;
+    window->visible = visible;
+    SDL_StartTextInput();
+
+    if (Send(window, WM_CREATE, 0, 0) == -1) {
+        DestroyWindow(window);
+        return nullptr;
+    }
+    if (visible) {
+        SetFocus(window, true);
+    }
+    return window;
+}
+
+BOOL DestroyWindow(HWND window)
+{
+    if (!IsLive(window) || window->destroying) {
+        return FALSE;
+    }
+    window->destroying = true;
+    Send(window, WM_DESTROY, 0, 0);
+    DropQueued(window);
+    ReleaseSlot(*window);
+    return TRUE;
+}
+
+BOOL IsWindow(HWND window) { return IsLive(window) ? TRUE : FALSE; }
+
+BOOL ShowWindow(HWND window, int command)
+{
+    if (!IsLive(window) || command < SW_HIDE || command > SW_SHOWDEFAULT) {
+        return FALSE;
+    }
+    const bool wasVisible = window->visible;
+    if (command == SW_HIDE) {
+        if (wasVisible) {
+            SDL_HideWindow(window->sdl);
+            window->visible = false;
+            Send(window, WM_SHOWWINDOW, FALSE, 0);
+            SetFocus(window, false);
+        }
+        return wasVisible ? TRUE : FALSE;
+    }
+
+    SDL_ShowWindow(window->sdl);
+    switch (command) {
+    case SW_SHOWMINIMIZED:
+    case SW_MINIMIZE:
+    case SW_SHOWMINNOACTIVE: SDL_MinimizeWindow(window->sdl); break;
+    case SW_SHOWMAXIMIZED: SDL_MaximizeWindow(window->sdl); break;
+    case SW_RESTORE: SDL_RestoreWindow(window->sdl); break;
+    default: break;
+    }
+    if (!wasVisible) {
+        window->visible = true;
+        window->painted = false;
+        Send(window, WM_SHOWWINDOW, TRUE, 0);
+    }
+    const bool activates = command != SW_SHOWNOACTIVATE && command != SW_SHOWNA && command != SW_SHOWMINNOACTIVE &&
+                           command != SW_MINIMIZE;
+    if (activates && IsLive(window)) {
+        SDL_RaiseWindow(window->sdl);
+        SetFocus(window, true);
+    }
+    return wasVisible ? TRUE : FALSE;
+}
+
+BOOL UpdateWindow(HWND window)
+{
+    if (!IsLive(window)) {
+        return FALSE;
+    }
+    if (window->visible && !window->painted) {
+        window->painted = true;
+        Send(window, WM_PAINT, 0, 0);
+    }
+    return TRUE;
+}
+
+int ShowCursor(BOOL show)
+{
+    CursorCounter += show ? 1 : -1;
+    ApplyCursor();
+    return CursorCounter;
+}
+
+BOOL SetWindowFullScreen(HWND window, BOOL fullScreen)
+{
+    if (!IsLive(window)) {
+        return FALSE;
+    }
+    const Uint32 flags = fullScreen ? static_cast<Uint32>(SDL_WINDOW_FULLSCREEN_DESKTOP) : 0u;
+    return SDL_SetWindowFullscreen(window->sdl, flags) == 0 ? TRUE : FALSE;
+}
+
+BOOL EnumDisplaySettingsW(const char* deviceName, DWORD modeNumber, DEVMODEW* mode)
+{
+    if (mode == nullptr || !EnsureVideo()) {
+        return FALSE;
+    }
+    int display = 0;
+    if (deviceName != nullptr) {
+        // Win32's display names: "\\.\DISPLAY1" is the first.
+        unsigned number = 0;
+        char tail = 0;
+        if (std::sscanf(deviceName, "\\\\.\\DISPLAY%u%c", &number, &tail) != 1 || number == 0) {
+            return FALSE;
+        }
+        display = static_cast<int>(number) - 1;
+    }
+    if (display >= SDL_GetNumVideoDisplays()) {
+        return FALSE;
+    }
+    SDL_DisplayMode current{};
+    int result = -1;
+    if (modeNumber == ENUM_CURRENT_SETTINGS) {
+        result = SDL_GetCurrentDisplayMode(display, &current);
+    } else if (modeNumber == ENUM_REGISTRY_SETTINGS) {
+        result = SDL_GetDesktopDisplayMode(display, &current);
+    } else if (modeNumber < static_cast<DWORD>(SDL_GetNumDisplayModes(display))) {
+        result = SDL_GetDisplayMode(display, static_cast<int>(modeNumber), &current);
+    }
+    if (result != 0) {
+        return FALSE;
+    }
+    const WORD size = mode->dmSize;
+    *mode = DEVMODEW{};
+    std::snprintf(mode->dmDeviceName, sizeof mode->dmDeviceName, "\\\\.\\DISPLAY%d", display + 1);
+    mode->dmSize = size != 0 ? size : static_cast<WORD>(sizeof(DEVMODEW));
+    mode->dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT | DM_DISPLAYFREQUENCY;
+    mode->dmBitsPerPel = SDL_BITSPERPIXEL(current.format);
+    mode->dmPelsWidth = static_cast<DWORD>(current.w);
+    mode->dmPelsHeight = static_cast<DWORD>(current.h);
+    mode->dmDisplayFrequency = static_cast<DWORD>(current.refresh_rate);
+    return TRUE;
+}
+
+// ---- hooks for tools and tests ----
+
+std::uint32_t WindowEventId(HWND window) { return window != nullptr ? window->sdlId : 0u; }

@@ -1,0 +1,462 @@
+#include <chrono>
+#include <cstring>
+#include <numbers>
+
+#include <SDL.h>
+
+#include "gfx_test_util.h"
+#include "platform/gfx/internal/gl.h"
+#include "platform/window/internal/window_handle.h"
+
+namespace {
+
+constexpr std::uint32_t kRed = 0xFFFF0000u;
+constexpr std::uint32_t kGreen = 0xFF00FF00u;
+constexpr std::uint32_t kBlue = 0xFF0000FFu;
+
+const char* const kBlendEffect = R"(# the game's kind of effect: textured, coloured, through one matrix
+matrix mWorldViewProjection
+texture RenderTargetTexture point wrap
+float Unused
+
+vertex Vs
+out vec2 uv;
+out vec4 color;
+void main()
+{
+    uv = inTexCoord;
+    color = inColor;
+    gl_Position = mWorldViewProjection * vec4(inPosition, 1.0);
+}
+end
+
+fragment Fs
+in vec2 uv;
+in vec4 color;
+out vec4 fragColor;
+void main() { fragColor = texture(RenderTargetTexture, uv) * color; }
+end
+
+technique WorldLighting
+    pass Vs Fs
+end
+)";
+
+IDirect3DTexture9* MakeTexture(IDirect3DDevice9* device, UINT w, UINT h, const std::vector<std::uint32_t>& argb)
+{
+    IDirect3DTexture9* tex = nullptr;
+    EXPECT_EQ(device->CreateTexture(w, h, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &tex, nullptr), S_OK);
+    D3DLOCKED_RECT rect{};
+    EXPECT_EQ(tex->LockRect(0, &rect, nullptr, 0), S_OK);
+    for (UINT y = 0; y < h; ++y) {
+        std::memcpy(static_cast<std::uint8_t*>(rect.pBits) + y * static_cast<UINT>(rect.Pitch), &argb[y * w], w * 4);
+    }
+    EXPECT_EQ(tex->UnlockRect(0), S_OK);
+    return tex;
+}
+
+using GlRender = GlDevice;
+
+TEST_F(GlRender, ClearFillsTheTarget)
+{
+    ASSERT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF336699u, 1.0f, 0), S_OK);
+    EXPECT_EQ(Pixel(0, 0), 0x336699u);
+    EXPECT_EQ(Pixel(63, 63), 0x336699u);
+    ASSERT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000u, 1.0f, 0), S_OK);
+    EXPECT_EQ(Pixel(31, 17), 0x000000u);
+}
+
+TEST_F(GlRender, VertexColoursKeepTheirChannelOrder)
+{
+    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
+    Draw(D3DPT_TRIANGLESTRIP, Quad(-1, -1, 0, 1, 0.5f, 0xFF112233u), 2);
+    Draw(D3DPT_TRIANGLESTRIP, Quad(0, -1, 1, 1, 0.5f, kBlue), 2);
+    EXPECT_EQ(Pixel(10, 32), 0x112233u);
+    EXPECT_EQ(Pixel(50, 32), 0x0000FFu);
+}
+
+TEST_F(GlRender, TextureRowZeroIsTheTopAndUIsLeft)
+{
+    IDirect3DTexture9* tex = MakeTexture(device, 2, 2, {kRed, kGreen, kBlue, 0xFFFFFFFFu});
+    device->SetTexture(0, tex);
+    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
+    Draw(D3DPT_TRIANGLESTRIP, Quad(-1, -1, 1, 1, 0.5f, 0xFFFFFFFFu), 2);
+    EXPECT_EQ(Pixel(8, 8), 0xFF0000u);
+    EXPECT_EQ(Pixel(56, 8), 0x00FF00u);
+    EXPECT_EQ(Pixel(8, 56), 0x0000FFu);
+    EXPECT_EQ(Pixel(56, 56), 0xFFFFFFu);
+    device->SetTexture(0, nullptr);
+    tex->Release();
+
+    // The same picture from a bottom-up TGA file lands the same way round.
+    const std::vector<Bgra> pixels = {{0, 0, 255, 255}, {0, 255, 0, 255}, {255, 0, 0, 255}, {255, 255, 255, 255}};
+    const std::string path = WriteFile(ScratchFolder() / "p.tga", MakeTga(2, 2, pixels, 24, false, false));
+    ASSERT_EQ(D3DXCreateTextureFromFileW(device, path.c_str(), &tex), S_OK);
+    device->SetTexture(0, tex);
+    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
+    Draw(D3DPT_TRIANGLESTRIP, Quad(-1, -1, 1, 1, 0.5f, 0xFFFFFFFFu), 2);
+    EXPECT_EQ(Pixel(8, 8), 0xFF0000u);
+    EXPECT_EQ(Pixel(56, 56), 0xFFFFFFu);
+    device->SetTexture(0, nullptr);
+    tex->Release();
+}
+
+TEST_F(GlRender, FixedFunctionModulatesAndAddsOntoTheTarget)
+{
+    IDirect3DTexture9* tex = MakeTexture(device, 1, 1, {0xFF804020u});
+    device->SetTexture(0, tex);
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+    device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+    device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
+    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
+    device->SetRenderState(D3DRS_BLENDOP, D3DBLENDOP_ADD);
+    device->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
+    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF102030u, 1.0f, 0);
+    // texture (0x80, 0x40, 0x20) x vertex colour 128/255, added to the clear colour
+    Draw(D3DPT_TRIANGLESTRIP, Quad(-1, -1, 0, 1, 0.5f, 0xFF808080u), 2);
+    EXPECT_TRUE(NearColor(Pixel(16, 32), 0x504040u));
+    EXPECT_EQ(Pixel(48, 32), 0x102030u);
+    // Drawn twice, added twice.
+    Draw(D3DPT_TRIANGLESTRIP, Quad(-1, -1, 0, 1, 0.5f, 0xFF808080u), 2);
+    EXPECT_TRUE(NearColor(Pixel(16, 32), 0x906050u));
+    // Blending off replaces.
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+    Draw(D3DPT_TRIANGLESTRIP, Quad(-1, -1, 0, 1, 0.5f, 0xFFFFFFFFu), 2);
+    EXPECT_EQ(Pixel(16, 32), 0x804020u);
+    device->SetTexture(0, nullptr);
+    tex->Release();
+}
+
+TEST_F(GlRender, StripsJoinedByRepeatedVerticesDrawNothingBetween)
+{
+    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
+    std::vector<Vertex> strip = Quad(-1, -1, -0.5f, 1, 0.5f, kGreen);
+    const std::vector<Vertex> second = Quad(0.5f, -1, 1, 1, 0.5f, kRed);
+    strip.push_back(strip.back());
+    strip.push_back(second.front());
+    strip.insert(strip.end(), second.begin(), second.end());
+    ASSERT_EQ(strip.size(), 10u);
+    Draw(D3DPT_TRIANGLESTRIP, strip, 8);
+    EXPECT_EQ(Pixel(4, 32), 0x00FF00u);
+    EXPECT_EQ(Pixel(60, 32), 0xFF0000u);
+    for (int x = 17; x < 47; ++x) {
+        ASSERT_EQ(Pixel(x, 5), 0u) << x;
+        ASSERT_EQ(Pixel(x, 58), 0u) << x;
+    }
+}
+
+// Depth and projection, both with glClipControl and with the shader conversion used where
+// GL lacks it.
+class GlDepthModes : public GlDevice, public ::testing::WithParamInterface<bool> {
+protected:
+    void SetUp() override
+    {
+        GfxGl::ForceDepthConversion(GetParam());
+        GlDevice::SetUp();
+    }
+    void TearDown() override
+    {
+        GlDevice::TearDown();
+        GfxGl::ForceDepthConversion(false);
+    }
+};
+
+INSTANTIATE_TEST_SUITE_P(ClipControl, GlDepthModes, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "ShaderDepth" : "ClipControl"; });
+
+TEST_P(GlDepthModes, DepthTestAndDepthWritesFollowTheStates)
+{
+    auto frame = [&](DWORD zEnable, DWORD firstWrites, DWORD func) {
+        device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
+        device->SetRenderState(D3DRS_ZENABLE, zEnable);
+        device->SetRenderState(D3DRS_ZFUNC, func);
+        device->SetRenderState(D3DRS_ZWRITEENABLE, firstWrites);
+        Draw(D3DPT_TRIANGLESTRIP, Quad(-1, -1, 1, 1, 0.25f, kRed), 2);  // near
+        device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
+        Draw(D3DPT_TRIANGLESTRIP, Quad(-1, -1, 1, 1, 0.75f, kGreen), 2);  // far, drawn later
+        return Pixel(32, 32);
+    };
+    EXPECT_EQ(frame(D3DZB_TRUE, TRUE, D3DCMP_LESSEQUAL), 0xFF0000u);   // the near quad hides the far one
+    EXPECT_EQ(frame(D3DZB_TRUE, FALSE, D3DCMP_LESSEQUAL), 0x00FF00u);  // it wrote no depth
+    EXPECT_EQ(frame(D3DZB_FALSE, TRUE, D3DCMP_LESSEQUAL), 0x00FF00u);  // no depth test at all
+    EXPECT_EQ(frame(D3DZB_TRUE, TRUE, D3DCMP_ALWAYS), 0x00FF00u);
+
+    // Depth runs 0..1 as in Direct3D: just behind the eye is clipped, just before the far end is not.
+    device->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESSEQUAL);
+    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
+    Draw(D3DPT_TRIANGLESTRIP, Quad(-1, -1, 0, 1, -0.1f, kRed), 2);
+    Draw(D3DPT_TRIANGLESTRIP, Quad(0, -1, 1, 1, 0.99f, kGreen), 2);
+    EXPECT_EQ(Pixel(16, 32), 0u);
+    EXPECT_EQ(Pixel(48, 32), 0x00FF00u);
+    // A depth cleared to 0.5 hides what lies behind it.
+    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 0.5f, 0);
+    Draw(D3DPT_TRIANGLESTRIP, Quad(-1, -1, 0, 1, 0.6f, kRed), 2);
+    Draw(D3DPT_TRIANGLESTRIP, Quad(0, -1, 1, 1, 0.4f, kGreen), 2);
+    EXPECT_EQ(Pixel(16, 32), 0u);
+    EXPECT_EQ(Pixel(48, 32), 0x00FF00u);
+}
+
+TEST_P(GlDepthModes, TheNinetyDegreeViewEndsAtTheScreenEdges)
+{
+    D3DXMATRIX view;
+    D3DXMATRIX projection;
+    const D3DXVECTOR3 eye(0, 0, -8);
+    const D3DXVECTOR3 at(0, 0, 92);
+    const D3DXVECTOR3 up(0, 1, 0);
+    D3DXMatrixLookAtLH(&view, &eye, &at, &up);
+    D3DXMatrixPerspectiveFovLH(&projection, std::numbers::pi_v<float> / 2.0f, 1.0f, 1.0f, 1000.0f);
+    device->SetTransform(D3DTS_VIEW, &view);
+    device->SetTransform(D3DTS_PROJECTION, &projection);
+    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
+    // Bars 0.5 wide straddling the right edge (x = 8) and the top edge (y = 8) of the level plane.
+    Draw(D3DPT_TRIANGLESTRIP, Quad(7.5f, -1, 8.5f, 1, 0.0f, kRed), 2);
+    Draw(D3DPT_TRIANGLESTRIP, Quad(-1, 7.5f, 1, 8.5f, 0.0f, kGreen), 2);
+    EXPECT_EQ(Pixel(63, 32), 0xFF0000u);
+    EXPECT_EQ(Pixel(62, 32), 0xFF0000u);
+    EXPECT_EQ(Pixel(61, 32), 0u);
+    EXPECT_EQ(Pixel(32, 0), 0x00FF00u);  // +y is up: the top rows
+    EXPECT_EQ(Pixel(32, 1), 0x00FF00u);
+    EXPECT_EQ(Pixel(32, 2), 0u);
+    EXPECT_EQ(Pixel(32, 63), 0u);
+}
+
+TEST_F(GlRender, DefaultCullingDropsCounterClockwiseTriangles)
+{
+    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
+    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
+    // Top-left, top-right, bottom-left is clockwise on screen.
+    Draw(D3DPT_TRIANGLELIST, {V(-1, 1, 0.5f, kRed), V(1, 1, 0.5f, kRed), V(-1, -1, 0.5f, kRed)}, 1);
+    EXPECT_EQ(Pixel(8, 8), 0xFF0000u);
+    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
+    Draw(D3DPT_TRIANGLELIST, {V(-1, 1, 0.5f, kRed), V(-1, -1, 0.5f, kRed), V(1, 1, 0.5f, kRed)}, 1);
+    EXPECT_EQ(Pixel(8, 8), 0u);
+    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CW);
+    Draw(D3DPT_TRIANGLELIST, {V(-1, 1, 0.5f, kRed), V(-1, -1, 0.5f, kRed), V(1, 1, 0.5f, kRed)}, 1);
+    EXPECT_EQ(Pixel(8, 8), 0xFF0000u);
+}
+
+TEST_F(GlRender, AlphaBlendedTexturedStripThroughAnEffect)
+{
+    const std::string path = WriteFile(ScratchFolder() / "blend.fx", kBlendEffect);
+    ID3DXEffect* effect = nullptr;
+    ID3DXBuffer* errors = nullptr;
+    ASSERT_EQ(D3DXCreateEffectFromFileW(device, path.c_str(), nullptr, nullptr, D3DXFX_NOT_CLONEABLE, nullptr, &effect,
+                                        &errors),
+              S_OK)
+        << (errors != nullptr ? static_cast<const char*>(errors->GetBufferPointer()) : "");
+    IDirect3DTexture9* tex = MakeTexture(device, 2, 1, {kRed, kGreen});
+    ASSERT_EQ(effect->SetTexture("RenderTargetTexture", tex), S_OK);
+    D3DXMATRIX identity;
+    D3DXMatrixIdentity(&identity);
+    ASSERT_EQ(effect->SetMatrix(effect->GetParameterByName(nullptr, "mWorldViewProjection"), &identity), S_OK);
+
+    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kBlue, 1.0f, 0);
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    // White at alpha 128/255 over blue: red and green halves from the texture.
+    const std::vector<Vertex> quad = Quad(-1, -1, 1, 1, 0.5f, 0x80FFFFFFu);
+    FillBuffer(vb, quad);
+    ASSERT_EQ(device->BeginScene(), S_OK);
+    ASSERT_EQ(effect->SetTechnique(effect->GetTechniqueByName("WorldLighting")), S_OK);
+    UINT passes = 0;
+    ASSERT_EQ(effect->Begin(&passes, 0), S_OK);
+    ASSERT_EQ(passes, 1u);
+    ASSERT_EQ(effect->BeginPass(0), S_OK);
+    EXPECT_EQ(device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2), S_OK);
+    ASSERT_EQ(effect->EndPass(), S_OK);
+    ASSERT_EQ(effect->End(), S_OK);
+    ASSERT_EQ(device->EndScene(), S_OK);
+    EXPECT_TRUE(NearColor(Pixel(16, 32), 0x80007Fu));
+    EXPECT_TRUE(NearColor(Pixel(48, 32), 0x00807Fu));
+
+    // A matrix set on the effect moves what it draws: scale by a half.
+    D3DXMATRIX half;
+    D3DXMatrixIdentity(&half);
+    half._11 = half._22 = 0.5f;
+    effect->SetMatrix("mWorldViewProjection", &half);
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kBlue, 1.0f, 0);
+    ASSERT_EQ(device->BeginScene(), S_OK);
+    effect->Begin(&passes, 0);
+    effect->BeginPass(0);
+    device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2);
+    effect->EndPass();
+    effect->End();
+    // After EndPass, draws fall back to the fixed-function path (untextured white here).
+    device->SetTexture(0, nullptr);
+    FillBuffer(vb, Quad(-1, -1, -0.75f, -0.75f, 0.5f, 0xFFFFFFFFu), 10);
+    EXPECT_EQ(device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 10, 2), S_OK);
+    device->EndScene();
+    EXPECT_EQ(Pixel(20, 32), 0xFF0000u);
+    EXPECT_EQ(Pixel(44, 32), 0x00FF00u);
+    EXPECT_EQ(Pixel(4, 32), 0x0000FFu);
+    EXPECT_EQ(Pixel(2, 62), 0xFFFFFFu);
+    tex->Release();
+    effect->Release();
+}
+
+TEST_F(GlRender, ShaderErrorsNameTheFileLineAndGlLog)
+{
+    const std::string text = "float A\nvertex V\nvoid main()\n{\n    gl_Position = vec4(A) +;\n}\nend\n"
+                             "fragment F\nout vec4 c;\nvoid main() { c = vec4(A); }\nend\n"
+                             "technique T\npass V F\nend\n";
+    const std::string path = WriteFile(ScratchFolder() / "broken.fx", text);
+    ID3DXEffect* effect = nullptr;
+    ID3DXBuffer* errors = nullptr;
+    EXPECT_EQ(D3DXCreateEffectFromFileW(device, path.c_str(), nullptr, nullptr, 0, nullptr, &effect, &errors),
+              D3DXERR_INVALIDDATA);
+    EXPECT_EQ(effect, nullptr);
+    ASSERT_NE(errors, nullptr);
+    const std::string message(static_cast<const char*>(errors->GetBufferPointer()));
+    EXPECT_NE(message.find("broken.fx:2: vertex shader 'V'"), std::string::npos) << message;
+    EXPECT_NE(message.find(":5("), std::string::npos) << message;  // GL's own report, on the file's line 5
+    errors->Release();
+}
+
+TEST_F(GlRender, RenderTargetTexturesClearDrawAndReadBack)
+{
+    IDirect3DTexture9* color = nullptr;
+    ASSERT_EQ(D3DXCreateTexture(device, 64, 64, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &color),
+              S_OK);
+    IDirect3DTexture9* floats = nullptr;
+    ASSERT_EQ(D3DXCreateTexture(device, 64, 64, 1, D3DUSAGE_RENDERTARGET, D3DFMT_R32F, D3DPOOL_DEFAULT, &floats), S_OK);
+    IDirect3DSurface9* back = nullptr;
+    ASSERT_EQ(device->GetRenderTarget(0, &back), S_OK);
+    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kBlue, 1.0f, 0);
+
+    IDirect3DSurface9* colorLevel = nullptr;
+    ASSERT_EQ(color->GetSurfaceLevel(0, &colorLevel), S_OK);
+    ASSERT_EQ(device->SetRenderTarget(0, colorLevel), S_OK);
+    ASSERT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET, 0x80402010u, 1.0f, 0), S_OK);
+    Draw(D3DPT_TRIANGLESTRIP, Quad(-1, 0, 1, 1, 0.5f, kRed), 2);  // the upper half
+    D3DLOCKED_RECT rect{};
+    ASSERT_EQ(color->LockRect(0, &rect, nullptr, D3DLOCK_READONLY), S_OK);
+    EXPECT_EQ(rect.Pitch, 256);
+    const auto* bytes = static_cast<const std::uint8_t*>(rect.pBits);
+    EXPECT_EQ(bytes[2], 255);  // row 0 is the top: red
+    EXPECT_EQ(bytes[3], 255);
+    const std::uint8_t* bottom = bytes + 63 * rect.Pitch;
+    EXPECT_EQ(bottom[0], 0x10);
+    EXPECT_EQ(bottom[1], 0x20);
+    EXPECT_EQ(bottom[2], 0x40);
+    EXPECT_EQ(bottom[3], 0x80);
+    ASSERT_EQ(color->UnlockRect(0), S_OK);
+
+    IDirect3DSurface9* floatLevel = nullptr;
+    ASSERT_EQ(floats->GetSurfaceLevel(0, &floatLevel), S_OK);
+    ASSERT_EQ(device->SetRenderTarget(0, floatLevel), S_OK);
+    ASSERT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF804020u, 1.0f, 0), S_OK);
+    ASSERT_EQ(floatLevel->LockRect(&rect, nullptr, D3DLOCK_READONLY), S_OK);
+    float value = 0.0f;
+    std::memcpy(&value, static_cast<const std::uint8_t*>(rect.pBits) + 10 * rect.Pitch + 40, sizeof value);
+    EXPECT_NEAR(value, 128.0f / 255.0f, 1e-6f);
+    ASSERT_EQ(floatLevel->UnlockRect(), S_OK);
+
+    ASSERT_EQ(device->SetRenderTarget(0, back), S_OK);
+    EXPECT_EQ(Pixel(32, 10), 0x0000FFu);  // the back buffer kept its clear
+    floatLevel->Release();
+    colorLevel->Release();
+    back->Release();
+    floats->Release();
+    color->Release();
+}
+
+TEST_F(GlRender, RewrittenVerticesAndFarRangesReachTheGpu)
+{
+    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
+    Draw(D3DPT_TRIANGLESTRIP, Quad(-1, -1, 1, 1, 0.5f, kRed), 2);
+    EXPECT_EQ(Pixel(32, 32), 0xFF0000u);
+    // Change the colours through one 36-byte lock per vertex, then draw again.
+    Draw(D3DPT_TRIANGLESTRIP, Quad(-1, -1, 1, 1, 0.5f, kGreen), 2);
+    EXPECT_EQ(Pixel(32, 32), 0x00FF00u);
+    // Vertices near the end of the buffer, past what the first draws needed on the GPU.
+    Draw(D3DPT_TRIANGLESTRIP, Quad(-1, -1, 0, 0, 0.5f, kBlue), 2, 4090);
+    EXPECT_EQ(Pixel(16, 48), 0x0000FFu);
+    // Stream offsets shift the vertex window.
+    device->SetStreamSource(0, vb, 36 * 4090, 36);
+    ASSERT_EQ(device->BeginScene(), S_OK);
+    device->SetRenderState(D3DRS_ZFUNC, D3DCMP_ALWAYS);
+    EXPECT_EQ(device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2), S_OK);
+    EXPECT_EQ(device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 4, 2), D3DERR_INVALIDCALL);
+    ASSERT_EQ(device->EndScene(), S_OK);
+}
+
+TEST_F(GlRender, PresentHoldsSixtyPerSecondWithoutVsync)
+{
+    device->Release();
+    device = nullptr;
+    vb->Release();
+    vb = nullptr;
+    D3DPRESENT_PARAMETERS pp{};
+    pp.SwapEffect = D3DSWAPEFFECT_COPY;
+    pp.Windowed = TRUE;
+    pp.PresentationInterval = D3DPRESENT_INTERVAL_DEFAULT;
+    ASSERT_EQ(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window.Handle(), 0, &pp, &device), S_OK);
+    ASSERT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), S_OK);
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < 12; ++i) {
+        device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000u, 1.0f, 0);
+        ASSERT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), S_OK);
+    }
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_GE(seconds, 11.5 / 60.0);  // never faster than 60 per second
+    EXPECT_EQ(device->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 1.0f, 0), D3DERR_INVALIDCALL);  // made without depth
+}
+
+TEST_F(GlRender, DeviceCreationRefusesBadWindowsAndSecondDevices)
+{
+    D3DPRESENT_PARAMETERS pp{};
+    pp.SwapEffect = D3DSWAPEFFECT_COPY;
+    pp.Windowed = TRUE;
+    IDirect3DDevice9* second = nullptr;
+    EXPECT_EQ(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window.Handle(), 0, &pp, &second), D3DERR_INVALIDCALL);
+    EXPECT_EQ(second, nullptr);
+    device->Release();
+    device = nullptr;
+    vb->Release();
+    vb = nullptr;
+    EXPECT_EQ(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr, 0, &pp, &second), D3DERR_INVALIDCALL);
+    PlatformWindow plain;
+    plain.sdl = SDL_CreateWindow("no gl", 0, 0, 32, 32, SDL_WINDOW_HIDDEN);
+    ASSERT_NE(plain.sdl, nullptr);
+    EXPECT_EQ(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, &plain, 0, &pp, &second), D3DERR_NOTAVAILABLE);
+    SDL_DestroyWindow(plain.sdl);
+    pp.Windowed = FALSE;  // full screen needs a size and a format
+    EXPECT_EQ(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window.Handle(), 0, &pp, &second), D3DERR_INVALIDCALL);
+    pp.Windowed = TRUE;
+    pp.BackBufferWidth = 32;
+    pp.BackBufferHeight = 16;
+    ASSERT_EQ(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window.Handle(), 0, &pp, &second), S_OK);
+    IDirect3DSurface9* back = nullptr;
+    ASSERT_EQ(second->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back), S_OK);
+    D3DSURFACE_DESC desc{};
+    ASSERT_EQ(back->GetDesc(&desc), S_OK);
+    EXPECT_EQ(desc.Width, 32u);
+    EXPECT_EQ(desc.Height, 16u);
+    back->Release();
+    EXPECT_EQ(second->Present(nullptr, nullptr, nullptr, nullptr), S_OK);  // stretched onto the window
+    second->Release();
+    // Full screen at the desktop's size, then back to the window when the device goes.
+    D3DDISPLAYMODE mode{};
+    ASSERT_EQ(d3d->GetAdapterDisplayMode(0, &mode), S_OK);
+    pp = D3DPRESENT_PARAMETERS{};
+    pp.BackBufferWidth = mode.Width;
+    pp.BackBufferHeight = mode.Height;
+    pp.BackBufferFormat = D3DFMT_X8R8G8B8;
+    pp.SwapEffect = D3DSWAPEFFECT_COPY;
+    pp.Windowed = FALSE;
+    pp.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
+    ASSERT_EQ(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window.Handle(), 0, &pp, &second), S_OK);
+    EXPECT_NE(SDL_GetWindowFlags(window.Handle()->sdl) & SDL_WINDOW_FULLSCREEN_DESKTOP, 0u);
+    EXPECT_EQ(second->Present(nullptr, nullptr, nullptr, nullptr), S_OK);
+    second->Release();
+    EXPECT_EQ(SDL_GetWindowFlags(window.Handle()->sdl) & SDL_WINDOW_FULLSCREEN, 0u);
+    EXPECT_GT(mode.Width, 0u);
+    EXPECT_EQ(d3d->GetAdapterDisplayMode(1, &mode), D3DERR_INVALIDCALL);
+}
+
+}  // namespace
