@@ -67,6 +67,10 @@ public:
     // not fit.
     HRESULT UploadMesh();
 
+    // The five ranges, each with its picture, through the effect; then the draw batch's
+    // buffer is bound again. Every call blows the wind a little further.
+    void Draw();
+
     // Strictly inside any spike's rectangle; z is not looked at.
     bool HitsSpike(const Vector4& point) const;
 
@@ -94,3 +98,6 @@ private:
 bool IsBlockExposed(const BoxList& blocks, std::int32_t i, std::int32_t n);
 
 extern CWorld World;
+
+// The effect's "WindAmount": 0.1 more per world draw, for the whole run.
+extern float windAmount;
