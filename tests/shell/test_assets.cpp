@@ -37,8 +37,11 @@ bool WriteTestAssets(const std::string& root, std::string& error, int goalCells)
     }
 
     std::ostringstream level;
-    level << "\n\n\n\n..S" << std::string(static_cast<std::size_t>(goalCells), '.') << "G\n"
-          << std::string(static_cast<std::size_t>(goalCells) + 8, '#') << "\n";
+    // The start stands three rows above the floor: the creature's feet hang a unit below it.
+    // In the middle of the map, where the camera is free to follow.
+    const std::string margin(50, '.');
+    level << std::string(60, '\n') << margin << "..S" << std::string(static_cast<std::size_t>(goalCells), '.')
+          << "G\n\n\n" << margin << std::string(static_cast<std::size_t>(goalCells) + 8, '#') << "\n";
     MapImage map;
     if (!TextToMap(level.str(), map, error)) {
         return false;
