@@ -128,28 +128,7 @@ void PlayingStep()
         GameState = Retry;
     }
     DrawGoalArrow();
-    Vector4 toGoal = World.goalPoint;
-    toGoal.Sub(Creature.GetPosition());
-    if (toGoal.LengthSquared() < kGoalReachSquared) {
-        LevelCounter += 1;
-        GameState = LevelUp;
-    }
-    Creature.Update();
-    if (Creature.leftFoot != nullptr && TouchesSpike()) {
-        Creature.alive = false;
-    }
-
-    const bool leftFast = ButtonDown(4);
-    const bool rightFast = ButtonDown(5);
-    const Vector4 left = ShapeStick(ControllerState.lX, ControllerState.lY, leftFast, StickSide::Left, LeftStickRamp);
-    Creature.leftGripHeld = leftFast;
-    Creature.rightGripHeld = rightFast;
-    Creature.SteerLeft(left);
-    SpawnFootDrops(Creature);
-    const Vector4 right =
-        ShapeStick(ControllerState.lRx, ControllerState.lRy, rightFast, StickSide::Right, RightStickRamp);
-    Creature.SteerRight(right);
-
+    PlayingLogic();
     Creature.Draw();
     World.Draw();
     ResetBatch();
@@ -172,6 +151,31 @@ void SetFrameParameters()
 }
 
 }  // namespace
+
+void PlayingLogic()
+{
+    Vector4 toGoal = World.goalPoint;
+    toGoal.Sub(Creature.GetPosition());
+    if (toGoal.LengthSquared() < kGoalReachSquared) {
+        LevelCounter += 1;
+        GameState = LevelUp;
+    }
+    Creature.Update();
+    if (Creature.leftFoot != nullptr && TouchesSpike()) {
+        Creature.alive = false;
+    }
+
+    const bool leftFast = ButtonDown(4);
+    const bool rightFast = ButtonDown(5);
+    const Vector4 left = ShapeStick(ControllerState.lX, ControllerState.lY, leftFast, StickSide::Left, LeftStickRamp);
+    Creature.leftGripHeld = leftFast;
+    Creature.rightGripHeld = rightFast;
+    Creature.SteerLeft(left);
+    SpawnFootDrops(Creature);
+    const Vector4 right =
+        ShapeStick(ControllerState.lRx, ControllerState.lRy, rightFast, StickSide::Right, RightStickRamp);
+    Creature.SteerRight(right);
+}
 
 void DiscardStartupRandoms()
 {

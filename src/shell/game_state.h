@@ -18,6 +18,9 @@ extern std::int32_t RightStickRamp;
 
 // One frame: clear, shared drawing, then one branch of the state machine, then present.
 void RunFrame();
+// The playing step's game logic without its drawing: goal test, creature step, spike test,
+// both sticks into steering with the drop rule between them.
+void PlayingLogic();
 // Fills the number display's digit masks and advances the random stream by 300 draws.
 void ResetGame();
 // The random draws of program start, before anything else runs.

@@ -4,6 +4,7 @@
 #include <SDL.h>
 #include <stb/stb_image_write.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -30,6 +31,7 @@ namespace {
 struct Options {
     bool recording = false;
     bool window = false;
+    bool timing = false;
     std::int32_t startLevel = 0;
     std::string csv;
     std::string events;
@@ -77,6 +79,8 @@ bool ParseOptions(int argc, char** argv, Options& options, std::string& error)
         } else if (arg == "--record" && hasValue) {
             options.record = value();
             options.window = true;
+        } else if (arg == "--timing") {
+            options.timing = true;
         } else if (arg == "--window") {
             options.window = true;
         } else if (arg == "--shot" && hasValue) {
@@ -316,6 +320,7 @@ void ArriveAtLevel(std::int32_t level)
 
 int main(int argc, char** argv)
 {
+    const auto entered = std::chrono::steady_clock::now();
     Options options;
     std::string error;
     if (!ParseOptions(argc, argv, options, error)) {
@@ -416,6 +421,8 @@ int main(int argc, char** argv)
     int result = 0;
     MSG message{};
     std::int64_t frame = 0;
+    std::chrono::steady_clock::time_point firstPresent{};
+    std::chrono::steady_clock::time_point lastPresent{};
     bool inputDelivered = false;
     while (endFrame < 0 || frame < endFrame) {
         if (!inputDelivered) {
@@ -477,6 +484,13 @@ int main(int argc, char** argv)
             recorded = before;
             anyRecorded = true;
         }
+        if (options.timing) {
+            const auto now = std::chrono::steady_clock::now();
+            if (frame == 0) {
+                firstPresent = now;
+            }
+            lastPresent = now;
+        }
         if (csv != nullptr) {
             WriteCsvRow(csv, frame);
         }
@@ -496,6 +510,14 @@ int main(int argc, char** argv)
         }
         ++frame;
         inputDelivered = false;
+    }
+    if (options.timing && frame > 0) {
+        using Ms = std::chrono::duration<double, std::milli>;
+        std::fprintf(stderr, "tarnwick_run: start-up to the first present %.1f ms", Ms(firstPresent - entered).count());
+        if (frame > 1) {
+            std::fprintf(stderr, ", then %.3f ms a frame", Ms(lastPresent - firstPresent).count() / static_cast<double>(frame - 1));
+        }
+        std::fprintf(stderr, "\n");
     }
     if (record != nullptr) {
         std::fprintf(record, "%lld end\n", static_cast<long long>(frame));
