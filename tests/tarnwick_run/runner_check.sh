@@ -30,6 +30,12 @@ expected=$'frame,state,level\n5,2,0\n62,0,0\n64,2,0'
 [ "$(wc -l < rec.csv)" -eq 91 ]
 [ -s shot.png ]
 
+# Arriving at level 2: the first armed click leaves the level-up screen for map index 2.
+printf '0 pad 0 0 0 0 0 0 0 0\n3 click\n6 end\n' > arrive.txt
+"$run" --backend recording --start-level 2 --events arrive.txt.events --csv arrive.csv arrive.txt
+[ "$(tail -n 1 arrive.txt.events)" = "3,2,2" ] || { cat arrive.txt.events >&2; exit 1; }
+[ "$(sed -n 2p arrive.csv | cut -d, -f2,3)" = "1,2" ]
+
 # A recording of the scripted run replays to the same frames once the click is added back.
 cat > pads.txt <<'SCRIPT'
 0 pad 0 0 0 0 0 0 0 0
