@@ -4,7 +4,8 @@
 #   platform area's internal/ folder: everything else sees the public faces alone;
 # - render includes only math, the platform layer, render itself, the shell's graphics globals,
 #   and the creature and world headers it reads the camera target and the goal from;
-# - of render, world and creature include only the draw batch and the texture indices.
+# - of render, world and creature include only the draw batch and the texture indices;
+# - world includes nothing of the shell but its graphics globals, and nothing of the creature.
 file(GLOB_RECURSE sources
   ${SOURCE_DIR}/src/*.h ${SOURCE_DIR}/src/*.cpp ${SOURCE_DIR}/src/*.hpp ${SOURCE_DIR}/src/*.inl
   ${SOURCE_DIR}/tests/*.h ${SOURCE_DIR}/tests/*.cpp
@@ -40,6 +41,10 @@ foreach(f IN LISTS sources)
       endif()
     elseif(rel MATCHES "^src/(world|creature)/")
       if(header MATCHES "^render/" AND NOT header MATCHES "^render/(draw_batch|texture_index)\\.h$")
+        set(allowed FALSE)
+      endif()
+      if(rel MATCHES "^src/world/" AND header MATCHES "^(shell|creature)/" AND
+         NOT header STREQUAL "shell/graphics_objects.h")
         set(allowed FALSE)
       endif()
     endif()

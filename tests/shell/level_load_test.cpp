@@ -13,6 +13,7 @@
 #include "platform/files/files.h"
 #include "platform/gfx/recording.h"
 #include "shell/graphics_objects.h"
+#include "shell/level_load.h"
 #include "support/temp_folder.h"
 #include "world/level_scan.h"
 #include "world/world.h"

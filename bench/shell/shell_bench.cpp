@@ -1,0 +1,126 @@
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include <benchmark/benchmark.h>
+
+#include "creature/creature.h"
+#include "creature/drop_burst.h"
+#include "map_text.h"
+#include "platform/files/files.h"
+#include "platform/gfx/recording.h"
+#include "shell/controller.h"
+#include "shell/game_state.h"
+#include "shell/graphics_objects.h"
+#include "shell/level_load.h"
+#include "world/world.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Checkerboard: as dense as a map can get for the creature's collision, single blocks that
+// never merge, everywhere but a pocket around the start. Platforms: a level-like map, ledges
+// of mixed lengths on every third row, walls and spikes, which merge into long rectangles.
+std::string DenseMap(bool checkerboard)
+{
+    std::string text;
+    for (int y = 0; y < 128; ++y) {
+        for (int x = 0; x < 128; ++x) {
+            const bool pocket = x >= 56 && x < 72 && y >= 56 && y < 72;
+            char cell = (x + y) % 2 == 0 ? '#' : '.';
+            if (!checkerboard) {
+                cell = (y % 3 == 0 && (x * 7 + y) % 11 < 8) || x % 31 == 0 ? '#' : '.';
+                if (cell == '.' && y % 3 == 2 && (x * 5 + y) % 13 == 0) {
+                    cell = '^';
+                }
+            }
+            if (pocket) {
+                cell = y == 71 ? '#' : '.';
+            }
+            if (x == 60 && y == 66) {
+                cell = 'S';
+            }
+            if (x == 70 && y == 58) {
+                cell = 'G';
+            }
+            text += cell;
+        }
+        text += '\n';
+    }
+    return text;
+}
+
+void PlayingFrameLogic(benchmark::State& state)
+{
+    const bool checkerboard = state.range(0) != 0;
+    // A level's own map instead, e.g. the densest: TARNWICK_BENCH_MAP=data/map5.tga.
+    const char* given = std::getenv("TARNWICK_BENCH_MAP");
+    const fs::path level = given != nullptr ? fs::absolute(given) : fs::path();
+    const fs::path saved = fs::current_path();
+    std::string pattern = (fs::temp_directory_path() / "tarnwick-bench-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) {
+        state.SkipWithError("no temporary folder");
+        return;
+    }
+    const fs::path root = pattern;
+    fs::create_directories(root / "data");
+    MapImage map;
+    std::string error;
+    if (!level.empty()) {
+        fs::copy_file(level, root / "data/map1.tga");
+    } else if (!TextToMap(DenseMap(checkerboard), map, error) ||
+               !WriteTga((root / "data/map1.tga").string(), map, error)) {
+        state.SkipWithError(error.c_str());
+        return;
+    }
+    fs::current_path(root);
+    GfxRecorder recorder;
+    Device = GfxCreateRecordingDevice(&recorder);
+    Creature.Reset();
+    StartLevel(0);
+    state.counters["boxes"] = static_cast<double>(Creature.bodySystem.boxes.count);
+    // Both sticks pushed up and out with the grips held: the feet keep touching blocks.
+    ControllerState.lX = -700;
+    ControllerState.lY = -900;
+    ControllerState.lRx = 700;
+    ControllerState.lRy = -900;
+    int frame = 0;
+    int restarts = 0;
+    for (auto _ : state) {
+        if (++frame % 120 == 0) {
+            ControllerState.rgbButtons[4] = ControllerState.rgbButtons[4] != 0 ? 0 : 0x80;
+            ControllerState.rgbButtons[5] = ControllerState.rgbButtons[5] != 0 ? 0 : 0x80;
+        }
+        Creature.alive = true;
+        GameState = Playing;
+        PlayingLogic();
+        for (CDropBurst& burst : DropBursts) {
+            burst.Update();
+        }
+        if (GameState != Playing) {
+            state.PauseTiming();
+            StartLevel(0);
+            ++restarts;
+            state.ResumeTiming();
+        }
+        benchmark::DoNotOptimize(Creature.body->position);
+    }
+    state.counters["restarts"] = restarts;
+    World.ReleaseBuffer();
+    if (mapTexture != nullptr) {
+        mapTexture->Release();
+        mapTexture = nullptr;
+    }
+    Device->Release();
+    Device = nullptr;
+    fs::current_path(saved);
+    fs::remove_all(root);
+}
+BENCHMARK(PlayingFrameLogic)->ArgName("checkerboard")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
