@@ -77,8 +77,13 @@ void main()
     mat2 texPerPixel = mat2(dFdx(uv), dFdy(uv));
     vec2 offset = abs(determinant(screenPerPixel)) > 1e-12 ? texPerPixel * (inverse(screenPerPixel) * shift)
                                                            : vec2(0.0);
-    vec4 c = texture(RenderTargetTexture, uv + offset) * color;
-    float glint = 1.0 + ring * 0.08 * (1.0 - flatness);
+    // Stay inside the picture's own repeat, so neither the shift nor the filter at a sprite's
+    // edge wraps round to its far side.
+    vec2 halfTexel = 0.5 / vec2(textureSize(RenderTargetTexture, 0));
+    vec2 cell = floor(uv);
+    vec2 at = clamp(uv + offset, cell + halfTexel, cell + 1.0 - halfTexel);
+    vec4 c = texture(RenderTargetTexture, at) * color;
+    float glint = 1.0 + (ring * 0.14 + lens * 0.10) * (1.0 - flatness);
     fragColor = vec4(min(c.rgb * light * glint, vec3(1.0)), c.a);
 }
 end

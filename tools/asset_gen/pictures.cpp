@@ -20,6 +20,15 @@ constexpr float kPi = 3.14159265f;
 
 float Frac(float x) { return x - std::floor(x); }
 
+// Textures wrap: the row at v = 1 is filtered into the row at v = 0. Pictures whose top edge
+// is open (tuft tips, spike points) keep their bottom row clear, hidden in the block anyway.
+void ClearEdgeRows(Canvas& c)
+{
+    for (int x = 0; x < c.Width(); ++x) {
+        c.At(x, c.Height() - 1) = Rgba{};
+    }
+}
+
 // ---- the creature's sprites ----
 
 void DrawLeg(Canvas& c, const Font&)
@@ -122,7 +131,7 @@ void DrawGround(Canvas& c, const Font&)
     for (int i = 0; i < 90; ++i) {
         const float px = static_cast<float>(Rand()) / kRandMax * s;
         const float py = static_cast<float>(Rand()) / kRandMax * s;
-        const float r = 3.0f + static_cast<float>(Rand() % 9);
+        const float r = 2.0f + static_cast<float>(Rand() % 6);
         const float squash = 0.6f + static_cast<float>(Rand() % 40) / 100.0f;
         const Rgba stone = Mix(kEarthLight, Rgba{0.62f, 0.55f, 0.62f, 1.0f}, static_cast<float>(Rand() % 100) / 100.0f);
         const int lo = static_cast<int>(-r - 3.0f);
@@ -191,10 +200,10 @@ void DrawGrassTufts(Canvas& c, const Font&)
     struct Blade {
         float root, tip, top, bend, width;
     };
-    const Blade blades[] = {{0.30f, 0.08f, 0.22f, -4.0f, 5.0f}, {0.72f, 0.94f, 0.30f, 4.0f, 5.0f},
+    const Blade blades[] = {{0.30f, 0.12f, 0.22f, -4.0f, 5.0f}, {0.72f, 0.88f, 0.30f, 4.0f, 5.0f},
                             {0.44f, 0.34f, 0.04f, -3.0f, 6.0f}, {0.58f, 0.70f, 0.10f, 3.0f, 6.0f},
-                            {0.50f, 0.52f, 0.34f, 1.0f, 5.5f},  {0.20f, 0.04f, 0.50f, -2.0f, 4.0f},
-                            {0.82f, 0.98f, 0.55f, 2.0f, 4.0f}};
+                            {0.50f, 0.52f, 0.34f, 1.0f, 5.5f},  {0.22f, 0.10f, 0.50f, -2.0f, 4.0f},
+                            {0.80f, 0.90f, 0.55f, 2.0f, 4.0f}};
     for (const Blade& b : blades) {
         c.Layer([&](float u, float v) {
             const float x = u * w;
@@ -210,6 +219,7 @@ void DrawGrassTufts(Canvas& c, const Font&)
         });
     }
     c.BleedEdges(2);
+    ClearEdgeRows(c);
 }
 
 void DrawSpikes(Canvas& c, const Font&)
@@ -232,6 +242,7 @@ void DrawSpikes(Canvas& c, const Font&)
         return WithAlpha(col, cover);
     });
     c.BleedEdges(2);
+    ClearEdgeRows(c);
 }
 
 void DrawGoal(Canvas& c, const Font&)
@@ -353,55 +364,34 @@ void DrawPanel(Canvas& c, float cy, float halfHeight, float alpha)
     });
 }
 
-// The whole creature standing, as in the game: two legs, the head, antennae carrying its eyes.
-void DrawCreature(Canvas& c, float cx, float footY, float unit, float lean)
+// The whole creature standing as the game draws it, in head radii `unit`: legs from under the
+// head out to the knees and down to the feet, antennae carrying the eyes just above the head.
+void DrawCreature(Canvas& c, float cx, float headY, float unit, float lean)
 {
-    const float hipY = footY - unit * 2.2f;
-    const float headY = hipY - unit * 1.2f;
-    struct Leg {
-        float footX, kneeX, kneeY;
-    };
-    const Leg legs[] = {{cx - unit * 1.1f, cx - unit * 1.05f, footY - unit * 1.1f},
-                        {cx + unit * 1.1f, cx + unit * 1.2f + lean, footY - unit * 1.2f}};
-    for (const Leg& leg : legs) {
+    const float w = static_cast<float>(c.Width());
+    const float h = static_cast<float>(c.Height());
+    for (float side : {-1.0f, 1.0f}) {
+        const float topX = cx + side * unit * 0.78f;
+        const float kneeX = cx + side * unit * 2.5f + lean;
+        const float kneeY = headY + unit * 3.0f;
+        const float footX = cx + side * unit * 1.6f + lean;
+        const float footY = headY + unit * 6.6f;
         c.Layer([&](float u, float v) {
-            const float x = u * static_cast<float>(c.Width());
-            const float y = v * static_cast<float>(c.Height());
-            Rgba col = Limb(x, y, cx + (leg.footX - cx) * 0.3f, hipY, leg.kneeX, leg.kneeY, unit * 0.16f);
-            const Rgba lower = Limb(x, y, leg.kneeX, leg.kneeY, leg.footX, footY, unit * 0.16f);
-            if (lower.a > col.a) {
-                col = lower;
-            }
-            const Rgba knee = Joint(x, y, leg.kneeX, leg.kneeY, unit * 0.26f);
-            const Rgba foot = Foot(x, y, leg.footX, footY, unit * 0.30f);
-            Rgba out = col;
-            for (const Rgba& part : {knee, foot}) {
-                out = part.a > 0.0f ? Mix(WithAlpha(out, std::max(out.a, part.a)), WithAlpha(part, std::max(out.a, part.a)),
-                                          part.a)
-                                    : out;
-            }
-            return out;
+            const Rgba upper = Limb(u * w, v * h, topX, headY, kneeX, kneeY, unit * 0.16f);
+            const Rgba lower = Limb(u * w, v * h, kneeX, kneeY, footX, footY, unit * 0.16f);
+            return upper.a > lower.a ? upper : lower;
         });
+        c.Layer([&](float u, float v) { return Joint(u * w, v * h, kneeX, kneeY, unit * 0.31f); });
+        c.Layer([&](float u, float v) { return Foot(u * w, v * h, footX, footY, unit * 0.31f); });
+        const float eyeX = cx + side * unit * 1.15f - lean * 0.3f;
+        const float eyeY = headY - unit * 1.6f + (side > 0.0f ? unit * 0.1f : 0.0f);
+        c.Layer([&](float u, float v) { return Limb(u * w, v * h, topX, headY, eyeX, eyeY, unit * 0.08f); });
     }
-    const float eyes[2][2] = {{cx - unit * 0.9f - lean * 0.3f, headY - unit * 1.9f},
-                              {cx + unit * 0.8f + lean * 0.4f, headY - unit * 2.05f}};
-    for (int i = 0; i < 2; ++i) {
-        const float side = i == 0 ? -1.0f : 1.0f;
-        const float baseX = cx + side * unit * 0.35f;
-        const float baseY = headY - unit * 0.5f;
-        c.Layer([&](float u, float v) {
-            const float x = u * static_cast<float>(c.Width());
-            const float y = v * static_cast<float>(c.Height());
-            return Limb(x, y, baseX, baseY, eyes[i][0], eyes[i][1], unit * 0.08f);
-        });
-    }
-    c.Layer([&](float u, float v) {
-        return Head(u * static_cast<float>(c.Width()), v * static_cast<float>(c.Height()), cx, headY, unit * 0.98f);
-    });
-    for (const auto& eye : eyes) {
-        c.Layer([&](float u, float v) {
-            return Eye(u * static_cast<float>(c.Width()), v * static_cast<float>(c.Height()), eye[0], eye[1], unit * 0.5f);
-        });
+    c.Layer([&](float u, float v) { return Head(u * w, v * h, cx, headY, unit); });
+    for (float side : {-1.0f, 1.0f}) {
+        const float eyeX = cx + side * unit * 1.15f - lean * 0.3f;
+        const float eyeY = headY - unit * 1.6f + (side > 0.0f ? unit * 0.1f : 0.0f);
+        c.Layer([&](float u, float v) { return Eye(u * w, v * h, eyeX, eyeY, unit * 0.55f); });
     }
 }
 
@@ -419,10 +409,10 @@ void DrawSparkle(Canvas& c, float cx, float cy, float r, Rgba colour)
 void DrawTitle(Canvas& c, const Font& font)
 {
     const float s = static_cast<float>(c.Width());
-    DrawPanel(c, s * 0.20f, s * 0.13f, 0.35f);
+    DrawPanel(c, s * 0.185f, s * 0.11f, 0.35f);
     DrawPanel(c, s * 0.885f, s * 0.075f, 0.45f);
-    DrawCreature(c, s * 0.5f, s * 0.72f, s * 0.075f, s * 0.02f);
-    DrawText(c, font, "Tarnwick", s * 0.23f, s * 0.5f, s * 0.27f, kGoldLight, kCoral, s * 0.016f);
+    DrawCreature(c, s * 0.5f, s * 0.44f, s * 0.052f, s * 0.02f);
+    DrawText(c, font, "Tarnwick", s * 0.20f, s * 0.5f, s * 0.25f, kGoldLight, kCoral, s * 0.016f);
     DrawText(c, font, "Click, press a key or A to start", s * 0.055f, s * 0.5f, s * 0.875f, kCream, kCream, s * 0.008f);
     DrawText(c, font, "Sticks move the feet, LB / RB grip", s * 0.040f, s * 0.5f, s * 0.935f, kLeafLight, kLeafLight,
              s * 0.006f);
@@ -461,7 +451,7 @@ void DrawGameEnd(Canvas& c, const Font& font)
         }
     }
     DrawPanel(c, s * 0.22f, s * 0.12f, 0.35f);
-    DrawCreature(c, s * 0.5f, s * 0.74f, s * 0.06f, -s * 0.03f);
+    DrawCreature(c, s * 0.5f, s * 0.52f, s * 0.042f, -s * 0.03f);
     DrawText(c, font, "Congratulations!", s * 0.115f, s * 0.5f, s * 0.25f, kGoldLight, kGold, s * 0.012f);
     DrawText(c, font, "All eight levels climbed", s * 0.058f, s * 0.5f, s * 0.33f, kCream, kCream, s * 0.008f);
     DrawPanel(c, s * 0.895f, s * 0.05f, 0.45f);
