@@ -1,8 +1,17 @@
-# Fails when a file under src/ outside src/platform includes SDL, OpenGL, epoxy or stb headers.
+# Fails when a file under src/ outside src/platform includes SDL, OpenGL, epoxy or stb headers,
+# or when the world reaches up into the shell or the creature.
 file(GLOB_RECURSE sources ${SOURCE_DIR}/*.h ${SOURCE_DIR}/*.cpp ${SOURCE_DIR}/*.hpp ${SOURCE_DIR}/*.inl)
 set(offenders "")
 foreach(f IN LISTS sources)
   file(RELATIVE_PATH rel ${SOURCE_DIR} ${f})
+  if(rel MATCHES "^world/")
+    # The graphics objects are the one shell header every drawing subsystem shares.
+    file(STRINGS ${f} upward REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"](shell/|creature/)")
+    list(FILTER upward EXCLUDE REGEX "shell/graphics_objects\\.h")
+    if(upward)
+      list(APPEND offenders "${rel}: ${upward}")
+    endif()
+  endif()
   if(rel MATCHES "^platform/")
     continue()
   endif()
@@ -13,6 +22,6 @@ foreach(f IN LISTS sources)
 endforeach()
 if(offenders)
   list(JOIN offenders "\n  " text)
-  message(FATAL_ERROR "platform headers included outside src/platform:\n  ${text}")
+  message(FATAL_ERROR "includes across the layers:\n  ${text}")
 endif()
 message(STATUS "layering ok: ${CMAKE_CURRENT_LIST_FILE}")

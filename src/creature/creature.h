@@ -67,6 +67,13 @@ public:
     void LevelHips();
     void AttachLimbs();
     void BendKnees();
+
+    // Thirteen textured quads, feet first and the head last; nothing while dead.
+    void Draw();
+    // A square sprite: halfExtents x and y are its half width and half height.
+    void DrawSprite(const Vector4& centre, const Vector4& halfExtents, int textureIndex);
+    // A strip halfWidth to each side of the line from a to b, with the leg picture.
+    void DrawBone(const Vector4& a, const Vector4& b, float halfWidth);
 };
 
 extern CCreature Creature;

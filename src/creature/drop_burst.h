@@ -12,6 +12,8 @@ struct DropParticle {
     Vector4 velocity{0.0f, 0.0f, 0.0f, 1.0f};  // displacement per frame
 
     void Step();
+    // Flattens the drop onto the level plane and adds it to the batch as a 0.2 square.
+    void EmitQuad(float r, float g, float b, float a);
 };
 
 constexpr int kDropsPerBurst = 20;
@@ -28,6 +30,8 @@ public:
 
     void Spawn(std::int32_t burstKind, const VerletParticle& foot);
     void Update();
+    // One batch of twenty drops at opacity 1 - age; nothing while inactive.
+    void Draw();
 };
 
 // The ring of bursts, reused in turn: a spawn overwrites NextDropSlot whatever it holds.

@@ -67,6 +67,10 @@ public:
     // not fit.
     HRESULT UploadMesh();
 
+    // The five ranges, each with its picture, through the effect; then the draw batch's
+    // buffer is bound again. Every call blows the wind a little further.
+    void Draw();
+
     // Strictly inside any spike's rectangle; z is not looked at.
     bool HitsSpike(const Vector4& point) const;
 
@@ -95,13 +99,5 @@ bool IsBlockExposed(const BoxList& blocks, std::int32_t i, std::int32_t n);
 
 extern CWorld World;
 
-// The current level's map image, held from one load to the next; Shutdown releases it.
-extern IDirect3DTexture9* mapTexture;
-
-// Builds the world for a level. A map that is missing, cannot be decoded or locked, or is
-// not 128 x 128 is reported in one line on stderr naming the file; the result is then that
-// failure, and the previous level is rebuilt whole from its held map image (or, before any
-// level, the world stays empty), so the drawn world and the collision boxes always agree.
-HRESULT LoadLevel(int levelIndex);
-// LoadLevel, then puts the creature on the start point.
-HRESULT StartLevel(int levelIndex);
+// The effect's "WindAmount": 0.1 more per world draw, for the whole run.
+extern float windAmount;

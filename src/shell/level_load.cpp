@@ -6,6 +6,7 @@
 #include "platform/d3dx9.h"
 #include "platform/files.h"
 #include "shell/graphics_objects.h"
+#include "shell/level_load.h"
 #include "shell/media_search.h"
 #include "world/level_scan.h"
 #include "world/world.h"

@@ -13,6 +13,7 @@
 #include "platform/files.h"
 #include "platform/gfx_recording.h"
 #include "shell/graphics_objects.h"
+#include "shell/level_load.h"
 #include "world/level_scan.h"
 #include "world/world.h"
 

@@ -1,0 +1,65 @@
+#include "render/camera.h"
+
+#include <bit>
+#include <cstdint>
+
+#include "creature/creature.h"
+#include "shell/graphics_objects.h"
+
+Vector4 CameraPoint{0.0f, 0.0f, 0.0f, 1.0f};
+
+namespace {
+
+constexpr float kLimitX = 22.0f;
+constexpr float kLimitY = 21.5f;
+constexpr float kFollow = 0.5f;
+constexpr float kEyeZ = -8.0f;
+constexpr float kLookDistance = 100.0f;
+// The effect is told of a viewer ten units behind the real eye.
+constexpr float kEffectCameraZ = -18.0f;
+// A quarter turn, spelled by its bits so every build gets the same float.
+const float kFieldOfView = std::bit_cast<float>(std::uint32_t{0x3FC90FDBu});
+
+float Clamp(float value, float limit)
+{
+    if (value > limit) {
+        value = limit;
+    }
+    if (value < -limit) {
+        value = -limit;
+    }
+    return value;
+}
+
+}  // namespace
+
+void UpdateCamera()
+{
+    const Vector4 target = Creature.GetPosition();
+    const float tx = Clamp(target.x, kLimitX);
+    const float ty = Clamp(target.y, kLimitY);
+    CameraPoint.x = CameraPoint.x + (tx - CameraPoint.x) * kFollow;
+    CameraPoint.y = CameraPoint.y + (ty - CameraPoint.y) * kFollow;
+    CameraPoint.z = kEyeZ;
+
+    if (Device == nullptr || Effect == nullptr) {
+        return;
+    }
+    const D3DXVECTOR4 effectCamera(CameraPoint.x, CameraPoint.y, kEffectCameraZ, 0.0f);
+    Effect->SetVector("CamerPosition", &effectCamera);
+
+    const D3DXVECTOR3 eye(CameraPoint.x, CameraPoint.y, kEyeZ);
+    const D3DXVECTOR3 at(CameraPoint.x, CameraPoint.y, kEyeZ + kLookDistance);
+    const D3DXVECTOR3 up(0.0f, 1.0f, 0.0f);
+    D3DXMATRIX view;
+    D3DXMatrixLookAtLH(&view, &eye, &at, &up);
+    Device->SetTransform(D3DTS_VIEW, &view);
+
+    D3DXMATRIX projection;
+    D3DXMatrixPerspectiveFovLH(&projection, kFieldOfView, 1.0f, 1.0f, 1000.0f);
+    Device->SetTransform(D3DTS_PROJECTION, &projection);
+
+    D3DXMATRIX viewProjection;
+    D3DXMatrixMultiply(&viewProjection, &view, &projection);
+    Effect->SetMatrix(WorldViewProjectionParam, &viewProjection);
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstdint>
+
+#include "math/vector.h"
+
+// Seven-segment digits built from flat bars. Bar bits: 1 top, 2 upper left, 4 middle,
+// 8 upper right, 16 lower left, 32 bottom, 64 lower right.
+extern std::int32_t SegmentFont[10];
+
+// Writes the ten digit masks; the game's reset does it once per game.
+void FillSegmentFont();
+
+// One bar of a digit centred on (x, y, z), `size` wide and twice as high, as one closed
+// strip of the current batch.
+void DrawSegment(std::int32_t bit, float x, float y, float z, float size);
+
+// The decimal digits of n laid out leftwards from origin, the first 1.5 x size to its left;
+// n <= 0 draws nothing. One batch, flushed with the antenna picture.
+void DrawNumber(std::int32_t n, const Vector4& origin, float size);
+
+// (digits of n - 1) x 1.5 x size; -1.5 x size for n <= 0.
+float NumberWidth(std::int32_t n, float size);

@@ -1,0 +1,23 @@
+#pragma once
+
+// The game controller: the first attached one, read once per pass of the message loop. A
+// missing controller is no error; the state then stays all zero (sticks centred, no button).
+
+#include "platform/dinput.h"
+
+extern IDirectInput8W* DirectInput;
+extern IDirectInputDevice8W* Controller;
+extern DIJOYSTATE2 ControllerState;
+// Whether button 0 may count as a key press. Goes from true to false after a failed state
+// read, never back.
+extern bool ControllerPresent;
+
+// Finds and prepares the first controller that can be created; its axes get -1000..1000.
+// The first failing call's result, or 0 (also when no controller is attached).
+HRESULT SetupController(HWND window);
+// Reads the controller into ControllerState; re-acquires instead when Poll fails.
+void PollController();
+// Lets go of the controller objects and puts the state back to how the process starts.
+// The game never calls it (the objects end with the process); tests and tools run set-up
+// more than once.
+void ReleaseController();

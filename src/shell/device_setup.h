@@ -1,0 +1,41 @@
+#pragma once
+
+// The graphics device and everything made with it at start-up, and their release.
+
+#include "platform/d3d9.h"
+#include "platform/d3dx9.h"
+#include "platform/platform_types.h"
+
+extern IDirect3D9* Direct3D;
+extern IDirect3DTexture9* SceneTarget;
+extern IDirect3DSurface9* SceneSurface;
+extern IDirect3DTexture9* ColorTarget64;
+extern IDirect3DSurface9* ColorSurface64;
+extern IDirect3DTexture9* FloatTarget64;
+extern IDirect3DSurface9* FloatSurface64;
+// The back buffer, kept while the targets are cleared and set back afterwards.
+extern IDirect3DSurface9* KeptRenderTarget;
+
+// The one build-time choice: full screen at the desktop's size, or the 640 x 480 window.
+// Each program sets it before start-up.
+extern bool FullScreenPresentation;
+
+constexpr const char* kEffectFile = "data/myshader.fx";
+constexpr UINT kSharedVertexBufferBytes = 72000000;
+
+// Why start-up stopped, for the one line the program prints: what failed ("data/sky.tga not
+// found") and the call's result.
+struct StartupFailure {
+    char what[kMaxPath + 64];
+    HRESULT result;
+};
+extern StartupFailure LastStartupFailure;
+
+// Controller, device, render targets, effect, the seventeen pictures, stage-0 defaults and
+// the first level. 0, or the first stopping failure's result (E_FAIL when no device could
+// be made); what was made stays for Shutdown.
+HRESULT SetupDevice(HWND window);
+// The draw batch's store; whether it could be made is not looked at.
+void CreateSharedVertexBuffer();
+// Releases what exists, once, in a fixed order; safe to call any number of times.
+void Shutdown();

@@ -1,0 +1,225 @@
+#include "creature/creature.h"
+#include "creature/drop_burst.h"
+#include "math/random.h"
+#include "math/vector.h"
+#include "platform/d3d9.h"
+#include "platform/d3dx9.h"
+#include "render/camera.h"
+#include "render/draw_batch.h"
+#include "render/number_display.h"
+#include "render/screen_pictures.h"
+#include "render/texture_index.h"
+#include "shell/controller.h"
+#include "shell/game_state.h"
+#include "shell/graphics_objects.h"
+#include "shell/input_state.h"
+#include "shell/level_load.h"
+#include "shell/stick_shaping.h"
+#include "world/world.h"
+
+std::int32_t GameState = Title;
+std::int32_t LevelCounter = 0;
+bool ClickArmed = false;
+std::int32_t LeftStickRamp = 0;
+std::int32_t RightStickRamp = 0;
+
+namespace {
+
+constexpr int kDiscardedRandoms = 300;
+constexpr D3DCOLOR kOpaqueBlack = 0xFF000000;
+constexpr float kMagicValue = 0.059328f;
+constexpr float kScreenHalfSize = 2.0f;
+constexpr float kGoalReachSquared = 2.0f;
+constexpr std::int32_t kLastLevel = 7;
+const Vector4 kRestPoint{0.0f, -6.0f, 0.0f, 1.0f};
+
+bool ButtonDown(int index) { return ControllerState.rgbButtons[index] != 0; }
+
+// A click counts only if the button was seen up in an earlier screen frame; a key only
+// while the button is up.
+bool AdvanceCondition()
+{
+    if (!ClickHeld) {
+        ClickArmed = true;
+        return KeyPressed;
+    }
+    return ClickArmed;
+}
+
+void HoldCreatureAtRest()
+{
+    Creature.Reset();
+    Creature.Place(kRestPoint);
+}
+
+void DrawPicture(const Vector4& screenPoint, int textureIndex)
+{
+    ResetBatch();
+    AddScreenQuad(screenPoint, kScreenHalfSize);
+    DrawBatch(textureIndex);
+}
+
+void TitleScreen(const Vector4& screenPoint)
+{
+    DrawPicture(screenPoint, kTexTitle);
+    HoldCreatureAtRest();
+    if (AdvanceCondition()) {
+        ClickArmed = false;
+        ResetGame();
+        GameState = Playing;
+        LevelCounter = 0;
+        StartLevel(0);
+    }
+}
+
+void LevelUpScreen(const Vector4& screenPoint)
+{
+    HoldCreatureAtRest();
+    DrawPicture(screenPoint, kTexLevelUp);
+    if (AdvanceCondition()) {
+        ClickArmed = false;
+        GameState = Playing;
+        StartLevel(LevelCounter);
+    }
+}
+
+void RetryScreen(const Vector4& screenPoint)
+{
+    HoldCreatureAtRest();
+    DrawPicture(screenPoint, kTexRetry);
+    if (!ClickHeld) {
+        ClickArmed = true;
+    } else if (!ClickArmed) {
+        return;
+    }
+    if (ButtonDown(1)) {
+        GameState = Title;
+    }
+    if (ClickHeld || KeyPressed) {
+        ClickArmed = false;
+        GameState = Playing;
+        StartLevel(LevelCounter);
+    }
+}
+
+void GameEndScreen(const Vector4& screenPoint)
+{
+    LevelCounter = 0;
+    ResetBatch();
+    AddScreenQuad(screenPoint, kScreenHalfSize);
+    DrawBatchAdditive(kTexGameEnd);
+    DrawBatch(kTexGameEnd);
+    Creature.Reset();
+    if (AdvanceCondition()) {
+        ClickArmed = false;
+        GameState = Title;
+    }
+}
+
+bool TouchesSpike()
+{
+    return World.HitsSpike(Creature.GetPosition()) || World.HitsSpike(Creature.leftFoot->position) ||
+           World.HitsSpike(Creature.rightFoot->position);
+}
+
+void PlayingStep()
+{
+    if (!Creature.alive) {
+        GameState = Retry;
+    }
+    DrawGoalArrow();
+    Vector4 toGoal = World.goalPoint;
+    toGoal.Sub(Creature.GetPosition());
+    if (toGoal.LengthSquared() < kGoalReachSquared) {
+        LevelCounter += 1;
+        GameState = LevelUp;
+    }
+    Creature.Update();
+    if (Creature.leftFoot != nullptr && TouchesSpike()) {
+        Creature.alive = false;
+    }
+
+    const bool leftFast = ButtonDown(4);
+    const bool rightFast = ButtonDown(5);
+    const Vector4 left = ShapeStick(ControllerState.lX, ControllerState.lY, leftFast, StickSide::Left, LeftStickRamp);
+    Creature.leftGripHeld = leftFast;
+    Creature.rightGripHeld = rightFast;
+    Creature.SteerLeft(left);
+    SpawnFootDrops(Creature);
+    const Vector4 right =
+        ShapeStick(ControllerState.lRx, ControllerState.lRy, rightFast, StickSide::Right, RightStickRamp);
+    Creature.SteerRight(right);
+
+    Creature.Draw();
+    World.Draw();
+    ResetBatch();
+    ClearBatchRestart();
+    const float width = NumberWidth(1, 0.5f);
+    const Vector4 origin{CameraPoint.x + 0.5f * width + 0.5f, CameraPoint.y + 4.0f, 0.0f, CameraPoint.w};
+    DrawNumber(1, origin, 0.5f);
+    Device->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
+    Device->SetRenderState(D3DRS_ZFUNC, D3DCMP_ALWAYS);
+}
+
+void SetFrameParameters()
+{
+    Effect->SetFloat("MagicValue", kMagicValue);
+    const D3DXVECTOR4 light{0.0f, 0.0f, 0.0f, 0.0f};
+    Effect->SetVector("LightPosition", &light);
+    Effect->SetFloat("DistortionPosy", -PointerY);
+    Effect->SetFloat("DistortionPosx", PointerX);
+    WorldLightingTechnique = Effect->GetTechniqueByName("WorldLighting");
+}
+
+}  // namespace
+
+void DiscardStartupRandoms()
+{
+    for (int i = 0; i < kDiscardedRandoms; ++i) {
+        Rand();
+    }
+}
+
+void ResetGame()
+{
+    FillSegmentFont();
+    DiscardStartupRandoms();
+}
+
+void RunFrame()
+{
+    if (GameState == Title) {
+        PointerX = 0.0f;
+        PointerY = 0.0f;
+    }
+    Device->Clear(0, nullptr, D3DCLEAR_TARGET, kOpaqueBlack, 1.0f, 0);
+    Device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kOpaqueBlack, 1.0f, 0);
+    if (SUCCEEDED(Device->BeginScene())) {
+        Device->SetStreamSource(0, SharedVertexBuffer, 0, kVertexStride);
+        UpdateCamera();
+        SetFrameParameters();
+        Device->SetFVF(kVertexFvf);
+        Device->SetStreamSource(0, SharedVertexBuffer, 0, kVertexStride);
+        const Vector4 screenPoint{CameraPoint.x, CameraPoint.y, CameraPoint.z + 2.0f, CameraPoint.w};
+        ResetBatch();
+        DrawSky();
+        for (CDropBurst& burst : DropBursts) {
+            burst.Update();
+        }
+        for (CDropBurst& burst : DropBursts) {
+            burst.Draw();
+        }
+        if (LevelCounter > kLastLevel) {
+            GameState = GameEnd;
+        }
+        switch (GameState) {
+        case Title: TitleScreen(screenPoint); break;
+        case LevelUp: LevelUpScreen(screenPoint); break;
+        case Retry: RetryScreen(screenPoint); break;
+        case GameEnd: GameEndScreen(screenPoint); break;
+        default: PlayingStep(); break;
+        }
+        Device->EndScene();
+    }
+    Device->Present(nullptr, nullptr, nullptr, nullptr);
+}

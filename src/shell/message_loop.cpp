@@ -1,0 +1,135 @@
+#include "shell/message_loop.h"
+
+#include <cstdio>
+
+#include "platform/files.h"
+#include "shell/controller.h"
+#include "shell/device_setup.h"
+#include "shell/game_state.h"
+#include "shell/input_state.h"
+#include "sound/music.h"
+
+namespace {
+
+std::int16_t LowWord(LPARAM value) { return static_cast<std::int16_t>(value & 0xFFFF); }
+std::int16_t HighWord(LPARAM value) { return static_cast<std::int16_t>((value >> 16) & 0xFFFF); }
+
+}  // namespace
+
+LRESULT GameWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_DESTROY) {
+        Shutdown();
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+bool MapMessage(const MSG& message)
+{
+    KeyPressed = false;
+    switch (message.message) {
+    case WM_MOUSEMOVE: {
+        const float x = LowWord(message.lParam);
+        const float y = HighWord(message.lParam);
+        PointerY = y * -2.0f / PointerSpan.height + 1.0f;
+        PointerX = 2.0f * x / PointerSpan.width - 1.0f;
+        break;
+    }
+    case WM_LBUTTONDOWN: ClickHeld = 1; break;
+    case WM_LBUTTONUP: ClickHeld = 0; break;
+    default: break;
+    }
+    if (ControllerPresent && ControllerState.rgbButtons[0] != 0) {
+        KeyPressed = true;
+    }
+    if (message.message == WM_KEYDOWN) {
+        KeyPressed = true;
+        if ((message.lParam & KF_REPEAT_BIT) != 0) {
+            return true;
+        }
+        switch (message.wParam & 0xFFFF) {
+        case VK_ESCAPE: return false;
+        case 0x57: GameState = Title; break;  // W
+        default: break;
+        }
+        return true;
+    }
+    return message.message != WM_QUIT;
+}
+
+LoopPass RunLoopPass(MSG& message)
+{
+    LoopPass pass = LoopPass::Dispatched;
+    if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    } else {
+        RunFrame();
+        RestartMusicIfStopped();
+        pass = LoopPass::RanFrame;
+    }
+    PollController();
+    if (!MapMessage(message)) {
+        return LoopPass::Quit;
+    }
+    return pass;
+}
+
+HRESULT StartGame(HWND& window)
+{
+    HINSTANCE module = GetModuleHandleW(nullptr);
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(WNDCLASSEXW);
+    windowClass.style = CS_CLASSDC;
+    windowClass.lpfnWndProc = GameWindowProc;
+    windowClass.hInstance = module;
+    windowClass.lpszClassName = kWindowClassName;
+    RegisterClassExW(&windowClass);
+
+    DEVMODEW desktop{};
+    EnumDisplaySettingsW(nullptr, ENUM_CURRENT_SETTINGS, &desktop);
+    PointerSpan = kWindowedPointerSpan;
+    const int x = static_cast<int>(static_cast<float>(desktop.dmPelsWidth) * 0.5f - 320.0f);
+    const int y = static_cast<int>(static_cast<float>(desktop.dmPelsHeight) * 0.5f - 240.0f);
+    window = CreateWindowExW(0, kWindowClassName, kWindowClassName, WS_OVERLAPPED | WS_SYSMENU, x, y, kWindowWidth,
+                             kWindowHeight, nullptr, nullptr, module, nullptr);
+
+    ResetGame();
+    StartMusic(window);
+    const HRESULT hr = SetupDevice(window);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    ShowCursor(FALSE);
+    CreateSharedVertexBuffer();
+    ShowWindow(window, SW_SHOWDEFAULT);
+    UpdateWindow(window);
+    return hr;
+}
+
+void EndGame()
+{
+    Shutdown();
+    UnregisterClassW(kWindowClassName, GetModuleHandleW(nullptr));
+}
+
+int RunGame()
+{
+    DiscardStartupRandoms();
+    HWND window = nullptr;
+    const HRESULT hr = StartGame(window);
+    if (SUCCEEDED(hr)) {
+        MSG message{};
+        while (RunLoopPass(message) != LoopPass::Quit) {
+        }
+    }
+    EndGame();
+    if (FAILED(hr)) {
+        std::fprintf(stderr, "Tarnwick: cannot start: %s (0x%08X)\n", LastStartupFailure.what,
+                     static_cast<unsigned>(hr));
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,2 @@
+#include <cstdio>
+  #  include "creature/creature.h"

@@ -1,0 +1,1 @@
+#include "shell/level_load.h"

@@ -1,0 +1,131 @@
+#include <SDL.h>
+
+#include <cstring>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "platform/window.h"
+#include "shell/controller.h"
+
+namespace {
+
+// The controller set-up and polls against SDL virtual controllers, in a focused window.
+class ControllerInput : public ::testing::Test {
+protected:
+    HWND window = nullptr;
+    std::vector<SDL_Joystick*> pads;
+
+    void SetUp() override
+    {
+        ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER), 0) << SDL_GetError();
+        WNDCLASSEXW windowClass{};
+        windowClass.cbSize = sizeof windowClass;
+        windowClass.lpfnWndProc = DefWindowProcW;
+        windowClass.lpszClassName = "Controller Input";
+        RegisterClassExW(&windowClass);
+        window = CreateWindowExW(0, "Controller Input", "", WS_OVERLAPPED, 0, 0, 64, 64, nullptr, nullptr, nullptr,
+                                 nullptr);
+        ASSERT_NE(window, nullptr);
+        ShowWindow(window, SW_SHOWDEFAULT);
+        Pump();
+        ReleaseController();
+    }
+
+    void TearDown() override
+    {
+        ReleaseController();
+        for (SDL_Joystick* pad : pads) {
+            SDL_JoystickClose(pad);
+        }
+        for (int i = SDL_NumJoysticks() - 1; i >= 0; --i) {
+            if (SDL_JoystickIsVirtual(i)) {
+                SDL_JoystickDetachVirtual(i);
+            }
+        }
+        DestroyWindow(window);
+        Pump();
+        UnregisterClassW("Controller Input", nullptr);
+        SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
+    }
+
+    static void Pump()
+    {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            DispatchMessageW(&message);
+        }
+    }
+
+    SDL_Joystick* Attach()
+    {
+        SDL_VirtualJoystickDesc desc{};
+        desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+        desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+        desc.naxes = SDL_CONTROLLER_AXIS_MAX;
+        desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
+        desc.name = "test pad";
+        const int index = SDL_JoystickAttachVirtualEx(&desc);
+        SDL_Joystick* pad = index >= 0 ? SDL_JoystickOpen(index) : nullptr;
+        EXPECT_NE(pad, nullptr) << SDL_GetError();
+        pads.push_back(pad);
+        return pad;
+    }
+};
+
+TEST_F(ControllerInput, WithoutAControllerSetUpSucceedsAndTheStateStaysZero)
+{
+    EXPECT_EQ(SetupController(window), S_OK);
+    EXPECT_NE(DirectInput, nullptr);
+    EXPECT_EQ(Controller, nullptr);
+    for (int i = 0; i < 3; ++i) {
+        PollController();
+    }
+    const DIJOYSTATE2 zero{};
+    EXPECT_EQ(std::memcmp(&ControllerState, &zero, sizeof zero), 0);
+    EXPECT_TRUE(ControllerPresent);
+}
+
+TEST_F(ControllerInput, OfTwoControllersTheFirstIsReadInTheGameRange)
+{
+    SDL_Joystick* first = Attach();
+    SDL_Joystick* second = Attach();
+    ASSERT_EQ(SetupController(window), S_OK);
+    ASSERT_NE(Controller, nullptr);
+    SDL_JoystickSetVirtualAxis(first, SDL_CONTROLLER_AXIS_LEFTX, -32768);
+    SDL_JoystickSetVirtualAxis(first, SDL_CONTROLLER_AXIS_RIGHTY, 32767);
+    SDL_JoystickSetVirtualButton(first, SDL_CONTROLLER_BUTTON_LEFTSHOULDER, SDL_PRESSED);
+    SDL_JoystickSetVirtualAxis(second, SDL_CONTROLLER_AXIS_LEFTY, 32767);
+    SDL_JoystickSetVirtualButton(second, SDL_CONTROLLER_BUTTON_A, SDL_PRESSED);
+
+    PollController();  // not yet acquired: acquires and reads nothing
+    EXPECT_EQ(ControllerState.lX, 0);
+    PollController();
+    EXPECT_EQ(ControllerState.lX, -1000);
+    EXPECT_EQ(ControllerState.lRy, 1000);
+    EXPECT_NE(ControllerState.rgbButtons[4], 0);
+    EXPECT_EQ(ControllerState.lY, 0) << "the second controller is not read";
+    EXPECT_EQ(ControllerState.rgbButtons[0], 0);
+}
+
+TEST_F(ControllerInput, AFailedReadKeepsTheLastStateAndReacquires)
+{
+    SDL_Joystick* pad = Attach();
+    ASSERT_EQ(SetupController(window), S_OK);
+    SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_LEFTY, -32768);
+    PollController();
+    PollController();
+    ASSERT_EQ(ControllerState.lY, -1000);
+
+    // Unplugged: the poll fails, the acquire fails, and the state stays as last read.
+    SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_LEFTY, 0);
+    for (int i = SDL_NumJoysticks() - 1; i >= 0; --i) {
+        SDL_JoystickDetachVirtual(i);
+    }
+    PollController();
+    PollController();
+    EXPECT_EQ(ControllerState.lY, -1000);
+    EXPECT_TRUE(ControllerPresent) << "only a failed state read after a good poll clears it";
+}
+
+}  // namespace

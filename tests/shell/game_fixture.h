@@ -1,0 +1,107 @@
+#pragma once
+
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "creature/creature.h"
+#include "creature/drop_burst.h"
+#include "platform/files.h"
+#include "platform/gfx_recording.h"
+#include "platform/window.h"
+#include "shell/controller.h"
+#include "shell/device_setup.h"
+#include "shell/game_state.h"
+#include "shell/input_state.h"
+#include "shell/message_loop.h"
+#include "sound/music.h"
+#include "test_assets.h"
+
+// The game started for real (window, music, controller, device, level 0) on the recording
+// backend, in a private data folder that is also the working folder.
+class GameFixture : public ::testing::Test {
+protected:
+    GfxRecorder recorder;
+    std::filesystem::path root;
+    std::filesystem::path savedCwd;
+    HWND window = nullptr;
+
+    void SetUp() override
+    {
+        namespace fs = std::filesystem;
+        savedCwd = fs::current_path();
+        std::string pattern = (fs::temp_directory_path() / "tarnwick-game-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        root = fs::canonical(pattern);
+        std::string error;
+        ASSERT_TRUE(WriteTestAssets(root.string(), error)) << error;
+        fs::create_directories(root / "bin");
+        fs::current_path(root);
+        SetModuleFileNameForTests((root / "bin/tarnwick").c_str());
+        GfxUseRecordingBackend(&recorder);
+        ResetShellState();
+    }
+
+    void TearDown() override
+    {
+        EndGame();
+        if (window != nullptr && IsWindow(window)) {
+            DestroyWindow(window);
+        }
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        }
+        UnregisterClassW(kWindowClassName, GetModuleHandleW(nullptr));
+        ReleaseController();
+        ReleaseMusic();
+        GfxUseRecordingBackend(nullptr);
+        EXPECT_EQ(recorder.LiveObjects(), 0);
+        ResetShellState();
+        SetModuleFileNameForTests(nullptr);
+        std::filesystem::current_path(savedCwd);
+        std::filesystem::remove_all(root);
+    }
+
+    static void ResetShellState()
+    {
+        GameState = Title;
+        LevelCounter = 0;
+        ClickArmed = false;
+        LeftStickRamp = 0;
+        RightStickRamp = 0;
+        PointerX = 0.0f;
+        PointerY = 0.0f;
+        PointerSpan = kWindowedPointerSpan;
+        ClickHeld = 0;
+        KeyPressed = false;
+        FullScreenPresentation = false;
+        std::memset(&ControllerState, 0, sizeof ControllerState);
+        ControllerPresent = true;
+        for (CDropBurst& burst : DropBursts) {
+            burst.active = false;
+        }
+    }
+
+    HRESULT Start() { return StartGame(window); }
+
+    // A key without a character, seen by the next frame.
+    void PressKey()
+    {
+        ClickHeld = 0;
+        KeyPressed = true;
+    }
+
+    // From the title into the first level, as a key press does it.
+    void StartPlaying()
+    {
+        ASSERT_EQ(Start(), S_OK);
+        PressKey();
+        RunFrame();
+        KeyPressed = false;
+        ASSERT_EQ(GameState, Playing);
+    }
+};

@@ -1,0 +1,282 @@
+#include <functional>
+
+#include "game_fixture.h"
+#include "shell/level_load.h"
+#include "world/world.h"
+
+namespace {
+
+using Frame = GameFixture;
+
+bool AtRest() { return Creature.alive && Creature.body != nullptr; }
+
+// Puts the creature's reference point (two units above its body) on the goal.
+void PlaceAtGoal()
+{
+    Creature.Reset();
+    Creature.Place(Vector4{World.goalPoint.x, World.goalPoint.y - 2.0f, 0.0f, 1.0f});
+}
+
+struct StateRow {
+    const char* name;
+    std::int32_t from;
+    std::int32_t counter;
+    std::function<void()> input;
+    std::int32_t to;
+    std::int32_t counterAfter;
+};
+
+TEST_F(Frame, EveryRowOfTheStateTable)
+{
+    ASSERT_EQ(Start(), S_OK);
+    const auto key = [] {
+        ClickHeld = 0;
+        KeyPressed = true;
+    };
+    const auto nothing = [] {};
+    const StateRow rows[] = {
+        {"title, key", Title, 3, key, Playing, 0},
+        {"title, nothing", Title, 3, nothing, Title, 3},
+        {"level-up, key", LevelUp, 2, key, Playing, 2},
+        {"level-up, nothing", LevelUp, 2, nothing, LevelUp, 2},
+        {"retry, button 1", Retry, 1, [] { ControllerState.rgbButtons[1] = 0x80; }, Title, 1},
+        {"retry, key", Retry, 1, key, Playing, 1},
+        {"game end, key", GameEnd, 0, key, Title, 0},
+        {"game end, nothing", GameEnd, 0, nothing, GameEnd, 0},
+        {"any, counter past the last level", Playing, 8, nothing, GameEnd, 0},
+        {"title, counter past the last level", Title, 9, key, Title, 0},
+        {"playing, creature dead", Playing, 1, [] { Creature.alive = false; }, Retry, 1},
+        {"playing, at the goal", Playing, 1, PlaceAtGoal, LevelUp, 2},
+        {"unknown value plays", 17, 1, [] { Creature.alive = false; }, Retry, 1},
+    };
+    for (const StateRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        ResetShellState();
+        StartLevel(0);
+        GameState = row.from;
+        LevelCounter = row.counter;
+        row.input();
+        RunFrame();
+        EXPECT_EQ(GameState, row.to);
+        EXPECT_EQ(LevelCounter, row.counterAfter);
+    }
+}
+
+TEST_F(Frame, LeavingAScreenForPlayStartsTheLevelOfTheCounter)
+{
+    ASSERT_EQ(Start(), S_OK);
+    GameState = LevelUp;
+    LevelCounter = 2;
+    Creature.Place(Vector4{40.0f, 40.0f, 0.0f, 1.0f});
+    PressKey();
+    RunFrame();
+    ASSERT_EQ(GameState, Playing);
+    // StartLevel put the creature on the level's start: the body lands there.
+    EXPECT_NEAR(Creature.GetPosition().x, World.startPoint.x, 1e-4f);
+    EXPECT_EQ(recorder.Count("D3DXCreateTextureFromFileW"), 17u + 2u);
+}
+
+TEST_F(Frame, ScreensHoldTheCreatureAtRestBelowTheLevel)
+{
+    ASSERT_EQ(Start(), S_OK);
+    for (std::int32_t screen : {Title, LevelUp, Retry}) {
+        GameState = screen;
+        Creature.alive = false;
+        RunFrame();
+        EXPECT_TRUE(AtRest()) << screen;
+        EXPECT_FLOAT_EQ(Creature.body->position.y, -6.0f) << screen;
+    }
+}
+
+TEST_F(Frame, AClickHeldFromTheStartCountsOnlyAfterARelease)
+{
+    ASSERT_EQ(Start(), S_OK);
+    ClickHeld = 1;
+    for (int i = 0; i < 3; ++i) {
+        RunFrame();
+    }
+    EXPECT_EQ(GameState, Title);
+    // A key does not count while the button is down.
+    KeyPressed = true;
+    RunFrame();
+    EXPECT_EQ(GameState, Title);
+    KeyPressed = false;
+    ClickHeld = 0;
+    RunFrame();
+    EXPECT_EQ(GameState, Title);
+    EXPECT_TRUE(ClickArmed);
+    ClickHeld = 1;
+    RunFrame();
+    EXPECT_EQ(GameState, Playing);
+    EXPECT_FALSE(ClickArmed);
+}
+
+TEST_F(Frame, RetryWithButtonOneAloneOrWithAClick)
+{
+    StartPlaying();
+    GameState = Retry;
+    LevelCounter = 3;
+    ControllerState.rgbButtons[1] = 0x80;
+    RunFrame();
+    EXPECT_EQ(GameState, Title);
+
+    GameState = Retry;
+    ClickHeld = 0;
+    RunFrame();  // button 1 still down: back to the title, and the click is armed
+    GameState = Retry;
+    ClickHeld = 1;
+    RunFrame();
+    EXPECT_EQ(GameState, Playing) << "a click overrides button 1 and restarts the lost level";
+    EXPECT_EQ(LevelCounter, 3);
+
+    // An unarmed click does nothing at all, button 1 included.
+    GameState = Retry;
+    ClickArmed = false;
+    RunFrame();
+    EXPECT_EQ(GameState, Retry);
+}
+
+TEST_F(Frame, TheGoalReachedInTheFrameThatFoundTheCreatureDeadCompletesTheLevel)
+{
+    StartPlaying();
+    PlaceAtGoal();
+    Creature.alive = false;
+    RunFrame();
+    EXPECT_EQ(GameState, LevelUp);
+    EXPECT_EQ(LevelCounter, 1);
+}
+
+TEST_F(Frame, AfterTheEighthGoalTheNextFrameShowsTheGameEnd)
+{
+    StartPlaying();
+    LevelCounter = 7;
+    PlaceAtGoal();
+    RunFrame();
+    EXPECT_EQ(GameState, LevelUp);
+    EXPECT_EQ(LevelCounter, 8);
+    RunFrame();
+    EXPECT_EQ(GameState, GameEnd);
+    EXPECT_EQ(LevelCounter, 0);
+    PressKey();
+    RunFrame();
+    EXPECT_EQ(GameState, Title);
+    RunFrame();
+    EXPECT_EQ(GameState, Playing) << "the next start begins again at the first level";
+    EXPECT_EQ(LevelCounter, 0);
+}
+
+struct RampCase {
+    std::int32_t rawY;
+    int frame;
+    float steerY;
+};
+
+TEST_F(Frame, StickRampsReachTheCreatureThroughTheFrame)
+{
+    StartPlaying();
+    ControllerState.lY = -1000;
+    ControllerState.lRy = -1000;
+    const RampCase cases[] = {{-1000, 1, 2.0f}, {-1000, 50, 2.0f}, {-1000, 51, 3.36f}, {-1000, 150, 6.0f},
+                              {-1000, 200, 6.0f}};
+    int frame = 0;
+    for (const RampCase& c : cases) {
+        while (frame < c.frame) {
+            Creature.alive = true;
+            GameState = Playing;
+            RunFrame();
+            ++frame;
+        }
+        EXPECT_NEAR(Creature.leftSteer.y, c.steerY, 1e-5f) << "frame " << c.frame;
+        EXPECT_NEAR(Creature.rightSteer.y, c.steerY, 1e-5f) << "frame " << c.frame;
+    }
+    EXPECT_EQ(LeftStickRamp, 150);
+    EXPECT_EQ(RightStickRamp, 150);
+}
+
+TEST_F(Frame, QuarterTravelIsTheRampThreshold)
+{
+    StartPlaying();
+    for (std::int32_t raw : {-250, -251}) {
+        ControllerState.lY = raw;
+        LeftStickRamp = 0;
+        for (int i = 0; i < 60; ++i) {
+            Creature.alive = true;
+            GameState = Playing;
+            RunFrame();
+        }
+        EXPECT_EQ(LeftStickRamp, raw == -250 ? 0 : 60) << raw;
+    }
+}
+
+TEST_F(Frame, GripButtonsTripleAtOnceAndGrip)
+{
+    StartPlaying();
+    ControllerState.lY = -500;
+    ControllerState.lX = -500;
+    ControllerState.rgbButtons[4] = 0x80;
+    RunFrame();
+    EXPECT_FLOAT_EQ(Creature.leftSteer.y, 3.0f);
+    EXPECT_FLOAT_EQ(Creature.leftSteer.x, -1.5f);
+    EXPECT_FLOAT_EQ(Creature.leftSteer.w, 0.0f);
+    EXPECT_TRUE(Creature.leftGripHeld);
+    EXPECT_FALSE(Creature.rightGripHeld);
+    EXPECT_EQ(LeftStickRamp, 150);
+}
+
+TEST_F(Frame, WithoutAControllerTheCreatureOnlyHangsAndStands)
+{
+    StartPlaying();
+    ASSERT_EQ(Controller, nullptr);
+    for (int i = 0; i < 5; ++i) {
+        RunFrame();
+    }
+    // A centred stick steers (0, 0, 0, 1): the creature's idle pull.
+    EXPECT_FLOAT_EQ(Creature.leftSteer.x, 0.0f);
+    EXPECT_FLOAT_EQ(Creature.leftSteer.y, -0.3f);
+    EXPECT_FLOAT_EQ(Creature.rightSteer.y, -0.3f);
+    EXPECT_EQ(LeftStickRamp, 0);
+}
+
+TEST_F(Frame, AFailedBeginSceneSkipsTheFrameButPresents)
+{
+    ASSERT_EQ(Start(), S_OK);
+    PressKey();
+    recorder.ClearCalls();
+    recorder.FailCall("BeginScene", D3DERR_INVALIDCALL, 1);
+    RunFrame();
+    EXPECT_EQ(GameState, Title);
+    EXPECT_EQ(recorder.Count("EndScene"), 0u);
+    EXPECT_EQ(recorder.Count("DrawPrimitive"), 0u);
+    EXPECT_EQ(recorder.Count("Present"), 1u);
+}
+
+TEST_F(Frame, PlayingFrameSetsTheEffectAndLeavesDepthOff)
+{
+    StartPlaying();
+    PointerX = 0.25f;
+    PointerY = -0.5f;
+    recorder.ClearCalls();
+    RunFrame();
+    const auto names = recorder.CallNames();
+    ASSERT_GE(names.size(), 4u);
+    EXPECT_EQ(names[0], "Clear");
+    EXPECT_EQ(names[1], "Clear");
+    EXPECT_EQ(names[2], "BeginScene");
+    EXPECT_EQ(names.back(), "Present");
+    bool distortionX = false;
+    bool distortionY = false;
+    for (const GfxCall* call : recorder.Find("ID3DXEffect::SetFloat")) {
+        distortionX |= call->Text(0) == "DistortionPosx" && call->Float(1) == 0.25f;
+        distortionY |= call->Text(0) == "DistortionPosy" && call->Float(1) == 0.5f;
+    }
+    EXPECT_TRUE(distortionX);
+    EXPECT_TRUE(distortionY);
+    const auto states = recorder.Find("SetRenderState");
+    ASSERT_GE(states.size(), 2u);
+    EXPECT_EQ(states[states.size() - 2]->Int(0), D3DRS_ZWRITEENABLE);
+    EXPECT_EQ(states[states.size() - 2]->Int(1), 0);
+    EXPECT_EQ(states.back()->Int(0), D3DRS_ZFUNC);
+    EXPECT_EQ(states.back()->Int(1), D3DCMP_ALWAYS);
+}
+
+}  // namespace

@@ -1,0 +1,173 @@
+#include <SDL.h>
+
+#include "platform/window_handle.h"
+
+#include "game_fixture.h"
+
+namespace {
+
+using Loop = GameFixture;
+
+MSG Message(UINT kind, WPARAM wParam = 0, LPARAM lParam = 0)
+{
+    MSG message{};
+    message.message = kind;
+    message.wParam = wParam;
+    message.lParam = lParam;
+    return message;
+}
+
+LPARAM Point(int x, int y) { return static_cast<LPARAM>((static_cast<std::uint32_t>(y & 0xFFFF) << 16) | (x & 0xFFFF)); }
+
+TEST_F(Loop, EscAndWActOnTheFirstKeyDownOnly)
+{
+    GameState = Playing;
+    EXPECT_TRUE(MapMessage(Message(WM_KEYDOWN, 0x57, 1 | KF_REPEAT_BIT)));
+    EXPECT_TRUE(KeyPressed) << "a repeat still counts as a key press";
+    EXPECT_EQ(GameState, Playing);
+    EXPECT_TRUE(MapMessage(Message(WM_KEYDOWN, VK_ESCAPE, 1 | KF_REPEAT_BIT)));
+
+    EXPECT_TRUE(MapMessage(Message(WM_KEYDOWN, 0x57, 1)));
+    EXPECT_EQ(GameState, Title);
+    EXPECT_FALSE(MapMessage(Message(WM_KEYDOWN, VK_ESCAPE, 1)));
+    EXPECT_FALSE(MapMessage(Message(WM_QUIT)));
+    EXPECT_TRUE(MapMessage(Message(WM_KEYUP, VK_ESCAPE, 1 | KF_REPEAT_BIT | KF_UP_BIT)));
+    EXPECT_FALSE(KeyPressed);
+}
+
+TEST_F(Loop, MouseIsNormalisedByTheSpanAndNotClamped)
+{
+    const struct {
+        PointerSize span;
+        int x, y;
+        float px, py;
+    } cases[] = {
+        {kWindowedPointerSpan, 0, 0, -1.0f, 1.0f},
+        {kWindowedPointerSpan, 635, 450, 1.0f, -1.0f},
+        {kWindowedPointerSpan, 1270, 900, 3.0f, -3.0f},
+        {kFullScreenPointerSpan, 1920, 1080, 2.0f * 1920.0f / 1152.0f - 1.0f, 1080.0f * -2.0f / 864.0f + 1.0f},
+        {kWindowedPointerSpan, -10, -20, 2.0f * -10.0f / 635.0f - 1.0f, -20.0f * -2.0f / 450.0f + 1.0f},
+    };
+    for (const auto& c : cases) {
+        PointerSpan = c.span;
+        MapMessage(Message(WM_MOUSEMOVE, 0, Point(c.x, c.y)));
+        EXPECT_FLOAT_EQ(PointerX, c.px) << c.x;
+        EXPECT_FLOAT_EQ(PointerY, c.py) << c.y;
+    }
+    MapMessage(Message(WM_LBUTTONDOWN, MK_LBUTTON, Point(1, 1)));
+    EXPECT_EQ(ClickHeld, 1);
+    MapMessage(Message(WM_LBUTTONUP, 0, Point(1, 1)));
+    EXPECT_EQ(ClickHeld, 0);
+}
+
+TEST_F(Loop, ButtonZeroPressesAKeyInEveryPassWhileTheControllerCounts)
+{
+    ControllerState.rgbButtons[0] = 0x80;
+    for (UINT kind : {WM_NULL, WM_MOUSEMOVE, WM_KEYUP, WM_CHAR}) {
+        MapMessage(Message(kind));
+        EXPECT_TRUE(KeyPressed) << kind;
+    }
+    ControllerPresent = false;
+    MapMessage(Message(WM_NULL));
+    EXPECT_FALSE(KeyPressed);
+}
+
+// Input through the platform: SDL events, translated and queued, then the loop's passes.
+class LoopPlatform : public GameFixture {
+protected:
+    void Push(Uint32 type, SDL_Keycode key)
+    {
+        SDL_Event event{};
+        event.type = type;
+        event.key.windowID = window->sdlId;
+        event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+        event.key.keysym.sym = key;
+        event.key.keysym.scancode = SDL_GetScancodeFromKey(key);
+        ASSERT_EQ(SDL_PushEvent(&event), 1);
+    }
+
+    void PushText(const char* text)
+    {
+        SDL_Event event{};
+        event.type = SDL_TEXTINPUT;
+        event.text.windowID = window->sdlId;
+        std::strncpy(event.text.text, text, sizeof event.text.text - 1);
+        ASSERT_EQ(SDL_PushEvent(&event), 1);
+    }
+
+    // Passes until one runs a frame; how many passes dispatched a message before it.
+    int PassesUntilFrame(MSG& message)
+    {
+        int dispatched = 0;
+        for (int i = 0; i < 100; ++i) {
+            const LoopPass pass = RunLoopPass(message);
+            if (pass == LoopPass::RanFrame) {
+                return dispatched;
+            }
+            EXPECT_NE(pass, LoopPass::Quit);
+            ++dispatched;
+        }
+        return -1;
+    }
+};
+
+TEST_F(LoopPlatform, ACharacterKeyNeverReachesTheScreens)
+{
+    ASSERT_EQ(Start(), S_OK);
+    MSG message{};
+    PassesUntilFrame(message);
+    Push(SDL_KEYDOWN, SDLK_a);
+    PushText("a");
+    EXPECT_EQ(PassesUntilFrame(message), 2) << "the key-down, then its character";
+    EXPECT_EQ(message.message, WM_CHAR);
+    EXPECT_FALSE(KeyPressed);
+    EXPECT_EQ(GameState, Title);
+}
+
+TEST_F(LoopPlatform, AKeyWithoutACharacterStaysPressedUntilTheNextMessage)
+{
+    ASSERT_EQ(Start(), S_OK);
+    MSG message{};
+    PassesUntilFrame(message);
+    RunLoopPass(message);
+    ASSERT_TRUE(ClickArmed || !ClickHeld);
+    Push(SDL_KEYDOWN, SDLK_RIGHT);
+    EXPECT_EQ(PassesUntilFrame(message), 1);
+    EXPECT_TRUE(KeyPressed) << "the key-down is mapped again in the frame's pass";
+    EXPECT_EQ(GameState, Playing) << "the frame after the key-down saw it";
+    Push(SDL_KEYUP, SDLK_RIGHT);
+    PassesUntilFrame(message);
+    EXPECT_FALSE(KeyPressed);
+}
+
+TEST_F(LoopPlatform, EscEndsTheLoopAndAHeldEscDoesNot)
+{
+    ASSERT_EQ(Start(), S_OK);
+    MSG message{};
+    ASSERT_TRUE(PostMessageW(window, WM_KEYDOWN, VK_ESCAPE, 1 | KF_REPEAT_BIT));
+    EXPECT_EQ(RunLoopPass(message), LoopPass::Dispatched);
+    ASSERT_TRUE(PostMessageW(window, WM_KEYDOWN, VK_ESCAPE, 1));
+    EXPECT_EQ(RunLoopPass(message), LoopPass::Quit);
+}
+
+TEST_F(LoopPlatform, ClosingTheWindowShutsDownTwiceAndTheSecondReleasesNothing)
+{
+    ASSERT_EQ(Start(), S_OK);
+    MSG message{};
+    PassesUntilFrame(message);
+    ASSERT_GT(recorder.LiveObjects(), 0);
+    SendMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(recorder.LiveObjects(), 0) << "the window procedure ran Shutdown";
+    LoopPass pass = LoopPass::Dispatched;
+    for (int i = 0; i < 10 && pass != LoopPass::Quit; ++i) {
+        pass = RunLoopPass(message);
+        EXPECT_NE(pass, LoopPass::RanFrame) << "no frame runs on a released device";
+    }
+    EXPECT_EQ(pass, LoopPass::Quit);
+    const std::size_t calls = recorder.Calls().size();
+    EndGame();
+    EXPECT_EQ(recorder.Calls().size(), calls) << "the second Shutdown calls nothing";
+}
+
+}  // namespace

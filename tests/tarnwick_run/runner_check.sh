@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# The runner on both backends gives the same frames; a bad script names its line.
+# usage: runner_check.sh TARNWICK_RUN MAKE_TEST_ASSETS
+set -euo pipefail
+run=$1
+make_assets=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+"$make_assets" "$work"
+cd "$work"
+cat > play.txt <<'SCRIPT'
+0 pad 0 0 0 0 0 0 0 0
+3 mouse 320 240
+5 click                       # title -> level 1
+12 pad -400 -1000 300 -1000 0 0 1 1
+40 pad 1000 0 -1000 0 0 0 0 0
+60 key a                      # types a character: no effect
+62 key w                      # back to the title
+64 keydown right              # a key without a character starts again
+66 keyup right
+70 pad 0 0 0 0 1 0 0 0        # button 0 on the title: nothing while playing
+90 end
+SCRIPT
+"$run" --backend recording --csv rec.csv --events rec.txt play.txt
+"$run" --backend gl --csv gl.csv --events gl.txt --shot 30:shot.png play.txt
+cmp rec.csv gl.csv
+cmp rec.txt gl.txt
+expected=$'frame,state,level\n5,2,0\n62,0,0\n64,2,0'
+[ "$(cat rec.txt)" = "$expected" ] || { echo "events: $(cat rec.txt)" >&2; exit 1; }
+[ "$(wc -l < rec.csv)" -eq 91 ]
+[ -s shot.png ]
+
+printf '0 pad 0 0 0 0 0 0 0 0\n\n7 pad 0 0 0 0 0 0 0 3\n9 end\n' > bad.txt
+code=0
+"$run" --backend recording bad.txt 2> err.txt || code=$?
+[ "$code" -eq 2 ] && grep -q 'bad.txt: line 3: B5 must be' err.txt || { cat err.txt >&2; exit 1; }
+echo "runner: backends agree, events $(tr '\n' ' ' < rec.txt), bad line reported"

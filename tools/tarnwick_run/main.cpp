@@ -1,0 +1,511 @@
+// tarnwick_run: plays the game's own start-up, loop and frames for a scripted number of
+// frames, headless, and writes what happened. See README.md.
+
+#include <SDL.h>
+#include <stb/stb_image_write.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "creature/creature.h"
+#include "platform/dinput_mapping.h"
+#include "platform/gfx_recording.h"
+#include "platform/window.h"
+#include "platform/window_handle.h"
+#include "run_script.h"
+#include "shell/controller.h"
+#include "shell/device_setup.h"
+#include "shell/game_state.h"
+#include "shell/graphics_objects.h"
+#include "shell/message_loop.h"
+#include "shell/stick_shaping.h"
+
+namespace {
+
+struct Options {
+    bool recording = false;
+    bool window = false;
+    std::int32_t startLevel = 0;
+    std::string csv;
+    std::string events;
+    std::string record;
+    std::map<std::int64_t, std::vector<std::string>> shots;
+    std::string script;
+    std::int64_t frames = -1;
+};
+
+int Usage(const char* message)
+{
+    std::fprintf(stderr,
+                 "tarnwick_run: %s\nusage: tarnwick_run [--backend gl|recording] [--start-level N] [--frames N]\n"
+                 "         [--csv FILE] [--events FILE] [--shot FRAME:FILE.png]... [--window] [--record FILE] "
+                 "[SCRIPT]\n",
+                 message);
+    return 2;
+}
+
+bool ParseOptions(int argc, char** argv, Options& options, std::string& error)
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        auto value = [&]() -> std::string { return argv[++i]; };
+        if (arg == "--backend" && hasValue) {
+            const std::string backend = value();
+            if (backend != "gl" && backend != "recording") {
+                error = "--backend is gl or recording";
+                return false;
+            }
+            options.recording = backend == "recording";
+        } else if (arg == "--start-level" && hasValue) {
+            options.startLevel = std::atoi(value().c_str());
+            if (options.startLevel < 0 || options.startLevel > 8) {
+                error = "--start-level is 0 to 8";
+                return false;
+            }
+        } else if (arg == "--frames" && hasValue) {
+            options.frames = std::atoll(value().c_str());
+        } else if (arg == "--csv" && hasValue) {
+            options.csv = value();
+        } else if (arg == "--events" && hasValue) {
+            options.events = value();
+        } else if (arg == "--record" && hasValue) {
+            options.record = value();
+            options.window = true;
+        } else if (arg == "--window") {
+            options.window = true;
+        } else if (arg == "--shot" && hasValue) {
+            const std::string shot = value();
+            const std::size_t colon = shot.find(':');
+            if (colon == std::string::npos || colon == 0 || colon + 1 == shot.size()) {
+                error = "--shot takes FRAME:FILE.png";
+                return false;
+            }
+            options.shots[std::atoll(shot.substr(0, colon).c_str())].push_back(shot.substr(colon + 1));
+        } else if (arg.rfind("--", 0) == 0) {
+            error = "unknown or incomplete option " + arg;
+            return false;
+        } else if (options.script.empty()) {
+            options.script = arg;
+        } else {
+            error = "one script only";
+            return false;
+        }
+    }
+    if (options.script.empty() && options.record.empty()) {
+        error = "no script";
+        return false;
+    }
+    if (options.recording && !options.shots.empty()) {
+        error = "screenshots need --backend gl";
+        return false;
+    }
+    return true;
+}
+
+// A virtual controller in SDL's standard layout, moved so that the controller layer reads
+// exactly the scripted values.
+class ScriptedPad {
+public:
+    bool Attach()
+    {
+        if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) {
+            return false;
+        }
+        SDL_VirtualJoystickDesc desc{};
+        desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+        desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+        desc.naxes = SDL_CONTROLLER_AXIS_MAX;
+        desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
+        desc.name = "tarnwick_run pad";
+        const int index = SDL_JoystickAttachVirtualEx(&desc);
+        joystick_ = index >= 0 ? SDL_JoystickOpen(index) : nullptr;
+        // Each game value from the SDL value that the controller layer turns into it.
+        const AxisRange range{-1000, 1000};
+        for (int v = 32767; v >= -32768; --v) {
+            const LONG scaled = ScaleStickAxis(static_cast<Sint16>(v), range);
+            if (scaled >= -1000 && scaled <= 1000) {
+                preimage_[scaled + 1000] = static_cast<Sint16>(v);
+            }
+        }
+        return joystick_ != nullptr;
+    }
+
+    void Set(const PadState& pad)
+    {
+        if (joystick_ == nullptr) {
+            return;
+        }
+        SDL_JoystickSetVirtualAxis(joystick_, SDL_CONTROLLER_AXIS_LEFTX, Axis(pad.lx));
+        SDL_JoystickSetVirtualAxis(joystick_, SDL_CONTROLLER_AXIS_LEFTY, Axis(pad.ly));
+        SDL_JoystickSetVirtualAxis(joystick_, SDL_CONTROLLER_AXIS_RIGHTX, Axis(pad.rx));
+        SDL_JoystickSetVirtualAxis(joystick_, SDL_CONTROLLER_AXIS_RIGHTY, Axis(pad.ry));
+        const bool buttons[4] = {pad.b0, pad.b1, pad.b4, pad.b5};
+        const int indices[4] = {0, 1, 4, 5};
+        for (int i = 0; i < 4; ++i) {
+            SDL_JoystickSetVirtualButton(joystick_, ControllerButtonAt(indices[i]),
+                                         buttons[i] ? SDL_PRESSED : SDL_RELEASED);
+        }
+    }
+
+private:
+    Sint16 Axis(std::int32_t value) const { return preimage_[value + 1000]; }
+
+    SDL_Joystick* joystick_ = nullptr;
+    Sint16 preimage_[2001] = {};
+};
+
+PadState ReadPad()
+{
+    PadState pad;
+    pad.lx = ControllerState.lX;
+    pad.ly = ControllerState.lY;
+    pad.rx = ControllerState.lRx;
+    pad.ry = ControllerState.lRy;
+    pad.b0 = ControllerState.rgbButtons[0] != 0;
+    pad.b1 = ControllerState.rgbButtons[1] != 0;
+    pad.b4 = ControllerState.rgbButtons[4] != 0;
+    pad.b5 = ControllerState.rgbButtons[5] != 0;
+    return pad;
+}
+
+// Keyboard and mouse input as SDL events, so it reaches the game through the platform's
+// own message translation.
+class ScriptedInput {
+public:
+    explicit ScriptedInput(HWND window) : windowId_(window != nullptr ? window->sdlId : 0) {}
+
+    void Key(ScriptKey key, bool down)
+    {
+        SDL_Event event{};
+        event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+        event.key.windowID = windowId_;
+        event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+        event.key.keysym.sym = Keycode(key);
+        event.key.keysym.scancode = SDL_GetScancodeFromKey(event.key.keysym.sym);
+        SDL_PushEvent(&event);
+        if (down && KeyTypesCharacter(key)) {
+            SDL_Event text{};
+            text.type = SDL_TEXTINPUT;
+            text.text.windowID = windowId_;
+            text.text.text[0] = static_cast<char>(Keycode(key));
+            SDL_PushEvent(&text);
+        }
+    }
+
+    void Move(std::int32_t x, std::int32_t y)
+    {
+        x_ = x;
+        y_ = y;
+        SDL_Event event{};
+        event.type = SDL_MOUSEMOTION;
+        event.motion.windowID = windowId_;
+        event.motion.x = x;
+        event.motion.y = y;
+        event.motion.state = held_ ? SDL_BUTTON_LMASK : 0;
+        SDL_PushEvent(&event);
+    }
+
+    void Button(bool down)
+    {
+        held_ = down;
+        SDL_Event event{};
+        event.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+        event.button.windowID = windowId_;
+        event.button.button = SDL_BUTTON_LEFT;
+        event.button.state = down ? SDL_PRESSED : SDL_RELEASED;
+        event.button.clicks = 1;
+        event.button.x = x_;
+        event.button.y = y_;
+        SDL_PushEvent(&event);
+    }
+
+private:
+    static SDL_Keycode Keycode(ScriptKey key)
+    {
+        switch (key) {
+        case ScriptKey::Escape: return SDLK_ESCAPE;
+        case ScriptKey::W: return SDLK_w;
+        case ScriptKey::Space: return SDLK_SPACE;
+        case ScriptKey::A: return SDLK_a;
+        case ScriptKey::Right: return SDLK_RIGHT;
+        case ScriptKey::F1: return SDLK_F1;
+        }
+        return SDLK_UNKNOWN;
+    }
+
+    Uint32 windowId_;
+    std::int32_t x_ = 0;
+    std::int32_t y_ = 0;
+    bool held_ = false;
+};
+
+void WriteCsvRow(std::FILE* csv, std::int64_t frame)
+{
+    std::fprintf(csv, "%lld,%d,%d,%d", static_cast<long long>(frame), GameState, LevelCounter, Creature.alive ? 1 : 0);
+    for (const CVerletSystem* system : {&Creature.bodySystem, &Creature.limbSystem}) {
+        const int count = system == &Creature.bodySystem ? 5 : 10;
+        for (int i = 0; i < count; ++i) {
+            const Vector4& p = system->particles[i].position;
+            std::fprintf(csv, ",%.9g,%.9g", static_cast<double>(p.x), static_cast<double>(p.y));
+        }
+    }
+    std::fprintf(csv, ",%d,%d\n", Creature.leftGripping ? 1 : 0, Creature.rightGripping ? 1 : 0);
+}
+
+void WriteCsvHeader(std::FILE* csv)
+{
+    std::fprintf(csv, "frame,state,level,alive");
+    for (int i = 0; i < 5; ++i) {
+        std::fprintf(csv, ",body%d_x,body%d_y", i, i);
+    }
+    for (int i = 0; i < 10; ++i) {
+        std::fprintf(csv, ",limb%d_x,limb%d_y", i, i);
+    }
+    std::fprintf(csv, ",leftGripping,rightGripping\n");
+}
+
+bool WriteShot(const std::string& file)
+{
+    IDirect3DSurface9* back = nullptr;
+    if (Device == nullptr || FAILED(Device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back)) || back == nullptr) {
+        return false;
+    }
+    D3DSURFACE_DESC desc{};
+    back->GetDesc(&desc);
+    D3DLOCKED_RECT rect{};
+    bool written = false;
+    if (SUCCEEDED(back->LockRect(&rect, nullptr, D3DLOCK_READONLY))) {
+        std::vector<std::uint8_t> rgba(static_cast<std::size_t>(desc.Width) * desc.Height * 4);
+        for (UINT y = 0; y < desc.Height; ++y) {
+            const auto* row = static_cast<const std::uint8_t*>(rect.pBits) + static_cast<std::ptrdiff_t>(y) * rect.Pitch;
+            for (UINT x = 0; x < desc.Width; ++x) {
+                std::uint8_t* out = &rgba[(static_cast<std::size_t>(y) * desc.Width + x) * 4];
+                out[0] = row[x * 4 + 2];
+                out[1] = row[x * 4 + 1];
+                out[2] = row[x * 4 + 0];
+                out[3] = 255;
+            }
+        }
+        back->UnlockRect();
+        written = stbi_write_png(file.c_str(), static_cast<int>(desc.Width), static_cast<int>(desc.Height), 4,
+                                 rgba.data(), static_cast<int>(desc.Width) * 4) != 0;
+    }
+    back->Release();
+    return written;
+}
+
+// The state a player arriving at level N leaves behind: the level-up screen, and the steering
+// of released sticks from the last playing frame.
+void ArriveAtLevel(std::int32_t level)
+{
+    LevelCounter = level;
+    GameState = LevelUp;
+    std::int32_t leftRamp = 0;
+    std::int32_t rightRamp = 0;
+    Creature.SteerLeft(ShapeStick(0, 0, false, StickSide::Left, leftRamp));
+    Creature.SteerRight(ShapeStick(0, 0, false, StickSide::Right, rightRamp));
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    Options options;
+    std::string error;
+    if (!ParseOptions(argc, argv, options, error)) {
+        return Usage(error.c_str());
+    }
+    Script script;
+    if (!options.script.empty()) {
+        std::ifstream in(options.script);
+        if (!in) {
+            std::fprintf(stderr, "tarnwick_run: cannot open %s\n", options.script.c_str());
+            return 2;
+        }
+        if (!ParseScript(in, script, error)) {
+            std::fprintf(stderr, "tarnwick_run: %s: %s\n", options.script.c_str(), error.c_str());
+            return 2;
+        }
+    }
+    std::int64_t endFrame = options.frames >= 0 ? options.frames : script.endFrame;
+    if (endFrame < 0 && options.record.empty()) {
+        return Usage("the script has no end line and there is no --frames");
+    }
+    if (!options.window) {
+        setenv("SDL_VIDEODRIVER", "offscreen", 0);
+        setenv("SDL_AUDIODRIVER", "dummy", 0);
+    }
+
+    GfxRecorder recorder;
+    if (options.recording) {
+        GfxUseRecordingBackend(&recorder);
+    }
+    ScriptedPad pad;
+    const bool scripted = options.record.empty();
+    if (scripted && !script.noPad && !pad.Attach()) {
+        std::fprintf(stderr, "tarnwick_run: no virtual controller: %s\n", SDL_GetError());
+        return 1;
+    }
+
+    FullScreenPresentation = false;
+    DiscardStartupRandoms();
+    HWND window = nullptr;
+    const HRESULT started = StartGame(window);
+    if (FAILED(started)) {
+        EndGame();
+        std::fprintf(stderr, "tarnwick_run: cannot start: %s (0x%08X)\n", LastStartupFailure.what,
+                     static_cast<unsigned>(started));
+        return 1;
+    }
+    if (options.startLevel >= 1) {
+        ArriveAtLevel(options.startLevel);
+    }
+
+    // The pad state for each frame, and the other input grouped by the frame it precedes.
+    std::size_t next = 0;
+    PadState current;
+    auto padFor = [&](std::int64_t frame) {
+        PadState state = current;
+        for (std::size_t i = next; i < script.commands.size() && script.commands[i].frame <= frame; ++i) {
+            if (script.commands[i].kind == CommandKind::Pad) {
+                state = script.commands[i].pad;
+            }
+        }
+        return state;
+    };
+    // The controller is plugged in and read before the first frame: one poll acquires it,
+    // the next reads it.
+    pad.Set(padFor(0));
+    PollController();
+    PollController();
+
+    std::FILE* csv = options.csv.empty() ? nullptr : std::fopen(options.csv.c_str(), "w");
+    std::FILE* events = options.events.empty() ? nullptr : std::fopen(options.events.c_str(), "w");
+    std::FILE* record = options.record.empty() ? nullptr : std::fopen(options.record.c_str(), "w");
+    if ((!options.csv.empty() && csv == nullptr) || (!options.events.empty() && events == nullptr) ||
+        (!options.record.empty() && record == nullptr)) {
+        std::fprintf(stderr, "tarnwick_run: cannot write an output file\n");
+        EndGame();
+        return 1;
+    }
+    if (csv != nullptr) {
+        WriteCsvHeader(csv);
+    }
+    if (events != nullptr) {
+        std::fprintf(events, "frame,state,level\n");
+    }
+    if (record != nullptr) {
+        std::fprintf(record, "# recorded by tarnwick_run --record\n");
+        if (Controller == nullptr) {
+            std::fprintf(record, "0 nopad\n");
+        }
+    }
+
+    ScriptedInput input(window);
+    bool releasePending = false;  // a click's button-up, due before the next frame
+    std::int32_t lastState = GameState;
+    std::int32_t lastLevel = LevelCounter;
+    PadState recorded;
+    bool anyRecorded = false;
+    int result = 0;
+    MSG message{};
+    std::int64_t frame = 0;
+    bool inputDelivered = false;
+    while (endFrame < 0 || frame < endFrame) {
+        if (!inputDelivered) {
+            if (releasePending) {
+                input.Button(false);
+                releasePending = false;
+            }
+            for (; next < script.commands.size() && script.commands[next].frame <= frame; ++next) {
+                const ScriptCommand& c = script.commands[next];
+                switch (c.kind) {
+                case CommandKind::Pad: current = c.pad; break;
+                case CommandKind::Key:
+                    input.Key(c.key, true);
+                    input.Key(c.key, false);
+                    break;
+                case CommandKind::KeyDown: input.Key(c.key, true); break;
+                case CommandKind::KeyUp: input.Key(c.key, false); break;
+                case CommandKind::Mouse: input.Move(c.x, c.y); break;
+                case CommandKind::Down: input.Button(true); break;
+                case CommandKind::Up: input.Button(false); break;
+                case CommandKind::Click:
+                    input.Button(true);
+                    releasePending = true;
+                    break;
+                default: break;
+                }
+            }
+            inputDelivered = true;
+        }
+        // When nothing waits, this pass runs the frame and its poll already reads for the
+        // next one.
+        MSG peeked;
+        const bool frameNext = scripted && !PeekMessageW(&peeked, nullptr, 0, 0, PM_NOREMOVE);
+        if (frameNext) {
+            pad.Set(padFor(frame + 1));
+        }
+        const PadState before = ReadPad();
+        if (frameNext && !script.noPad && !(before == current)) {
+            std::fprintf(stderr, "tarnwick_run: frame %lld would read %s, not the scripted state\n",
+                         static_cast<long long>(frame), FormatPadLine(frame, before).c_str());
+            result = 1;
+            break;
+        }
+        const LoopPass pass = RunLoopPass(message);
+        if (frameNext && pass != LoopPass::RanFrame) {
+            // Something arrived after all: the frame has yet to run, with this frame's input.
+            pad.Set(current);
+            PollController();
+        }
+        if (pass == LoopPass::Quit) {
+            std::fprintf(stderr, "tarnwick_run: the game quit before frame %lld\n", static_cast<long long>(frame));
+            break;
+        }
+        if (pass != LoopPass::RanFrame) {
+            continue;
+        }
+        if (record != nullptr && Controller != nullptr && (!anyRecorded || !(before == recorded))) {
+            std::fprintf(record, "%s\n", FormatPadLine(frame, before).c_str());
+            recorded = before;
+            anyRecorded = true;
+        }
+        if (csv != nullptr) {
+            WriteCsvRow(csv, frame);
+        }
+        if (events != nullptr && (GameState != lastState || LevelCounter != lastLevel)) {
+            std::fprintf(events, "%lld,%d,%d\n", static_cast<long long>(frame), GameState, LevelCounter);
+        }
+        lastState = GameState;
+        lastLevel = LevelCounter;
+        const auto shots = options.shots.find(frame);
+        if (shots != options.shots.end()) {
+            for (const std::string& file : shots->second) {
+                if (!WriteShot(file)) {
+                    std::fprintf(stderr, "tarnwick_run: cannot write %s\n", file.c_str());
+                    result = 1;
+                }
+            }
+        }
+        ++frame;
+        inputDelivered = false;
+    }
+    if (record != nullptr) {
+        std::fprintf(record, "%lld end\n", static_cast<long long>(frame));
+    }
+    for (std::FILE* file : {csv, events, record}) {
+        if (file != nullptr) {
+            std::fclose(file);
+        }
+    }
+    EndGame();
+    GfxUseRecordingBackend(nullptr);
+    return result;
+}
