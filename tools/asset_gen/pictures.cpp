@@ -128,10 +128,10 @@ void DrawGround(Canvas& c, const Font&)
     const std::uint32_t saved = GetRandState();
     SetRandState(31);
     const float s = static_cast<float>(c.Width());
-    for (int i = 0; i < 90; ++i) {
+    for (int i = 0; i < 110; ++i) {
         const float px = static_cast<float>(Rand()) / kRandMax * s;
         const float py = static_cast<float>(Rand()) / kRandMax * s;
-        const float r = 2.0f + static_cast<float>(Rand() % 6);
+        const float r = 1.5f + static_cast<float>(Rand() % 5);
         const float squash = 0.6f + static_cast<float>(Rand() % 40) / 100.0f;
         const Rgba stone = Mix(kEarthLight, Rgba{0.62f, 0.55f, 0.62f, 1.0f}, static_cast<float>(Rand() % 100) / 100.0f);
         const int lo = static_cast<int>(-r - 3.0f);
