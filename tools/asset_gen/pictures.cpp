@@ -431,6 +431,7 @@ void DrawLevelUp(Canvas& c, const Font& font)
     for (int i = 0; i < 3; ++i) {
         DrawSparkle(c, s * (0.38f + 0.12f * static_cast<float>(i)), s * 0.21f, s * (i == 1 ? 0.05f : 0.035f), kGoldLight);
     }
+    DrawCreature(c, s * 0.5f, s * 0.76f, s * 0.026f, s * 0.01f);
     c.ClearTransparent();
 }
 
@@ -470,6 +471,7 @@ void DrawRetry(Canvas& c, const Font& font)
     DrawText(c, font, "Ouch!", s * 0.16f, s * 0.5f, s * 0.40f, kCoralLight, kCoral, s * 0.014f);
     DrawText(c, font, "Try again: click, a key or A", s * 0.055f, s * 0.5f, s * 0.53f, kCream, kCream, s * 0.008f);
     DrawText(c, font, "B for the title", s * 0.05f, s * 0.5f, s * 0.62f, kLeafLight, kLeafLight, s * 0.007f);
+    DrawCreature(c, s * 0.5f, s * 0.78f, s * 0.024f, -s * 0.03f);
     c.ClearTransparent();
 }
 
