@@ -97,16 +97,20 @@ void DrawSky(Canvas& c, const Font&)
         const float glow = SmoothStep(0.55f, 0.0f, std::hypot((u - 0.68f) * 1.2f, up - 0.30f));
         col = Mix(col, kGoldLight, glow * 0.45f);
         const float band = SmoothStep(0.18f, 0.32f, up) * SmoothStep(0.85f, 0.55f, up);
-        const float puff = SmoothStep(0.52f, 0.80f, clouds.Fractal(u * 6.0f, up * 14.0f, 4)) * band;
-        col = Mix(col, Mix(kCream, kCoralLight, 0.3f), puff * 0.55f);
-        for (int layer = 0; layer < 2; ++layer) {
+        if (band > 0.0f) {
+            const float puff = SmoothStep(0.52f, 0.80f, clouds.Fractal(u * 6.0f, up * 14.0f, 4)) * band;
+            col = Mix(col, Mix(kCream, kCoralLight, 0.3f), puff * 0.55f);
+        }
+        for (int layer = 0; layer < 2 && up < 0.25f; ++layer) {
             const float fl = static_cast<float>(layer);
             const float ridge = 0.10f + 0.05f * fl + 0.06f * hills.Fractal(u * (3.0f + fl * 2.0f) + fl * 3.7f, fl, 3);
             const Rgba far = Mix(Rgba{0.55f, 0.48f, 0.72f, 1.0f}, Rgba{0.36f, 0.32f, 0.56f, 1.0f}, fl);
             col = Mix(col, far, Cover((up - ridge) * 512.0f, 2.0f) * (0.85f - 0.2f * fl));
         }
-        const float stars = SmoothStep(0.82f, 0.97f, clouds.At(u * 240.0f, up * 240.0f)) * SmoothStep(0.7f, 0.95f, up);
-        col = Mix(col, kCream, stars * 0.5f);
+        if (up > 0.7f) {
+            const float stars = SmoothStep(0.82f, 0.97f, clouds.At(u * 240.0f, up * 240.0f)) * SmoothStep(0.7f, 0.95f, up);
+            col = Mix(col, kCream, stars * 0.5f);
+        }
         return WithAlpha(col, 1.0f);
     });
 }
@@ -334,8 +338,14 @@ void DrawText(Canvas& c, const Font& font, const std::string& text, float size, 
     const std::vector<float> field = font.Distance(text, size, centreX, baseline, w, h, reach);
     const float shadowX = std::max(1.0f, outline * 0.45f);
     const float shadowY = std::max(2.0f, outline * 0.7f);
-    for (int y = 0; y < h; ++y) {
-        for (int x = 0; x < w; ++x) {
+    // Glyphs reach at most a text height above the baseline and a third below it.
+    const float half = font.Measure(text, size) * 0.5f + reach + shadowX;
+    const int colLeft = std::max(0, static_cast<int>(centreX - half) - 1);
+    const int colRight = std::min(w, static_cast<int>(centreX + half) + 2);
+    const int rowTop = std::max(0, static_cast<int>(baseline - size - reach) - 1);
+    const int rowBottom = std::min(h, static_cast<int>(baseline + size * 0.35f + reach + shadowY) + 2);
+    for (int y = rowTop; y < rowBottom; ++y) {
+        for (int x = colLeft; x < colRight; ++x) {
             const int sx = static_cast<int>(static_cast<float>(x) - shadowX);
             const int sy = static_cast<int>(static_cast<float>(y) - shadowY);
             if (sx >= 0 && sy >= 0) {
@@ -344,8 +354,8 @@ void DrawText(Canvas& c, const Font& font, const std::string& text, float size, 
             }
         }
     }
-    for (int y = 0; y < h; ++y) {
-        for (int x = 0; x < w; ++x) {
+    for (int y = rowTop; y < rowBottom; ++y) {
+        for (int x = colLeft; x < colRight; ++x) {
             const float d = field[static_cast<std::size_t>(y) * w + x];
             c.Over(x, y, WithAlpha(kInk, Cover(d - outline, 1.2f)));
             const float t = Clamp01((static_cast<float>(y) - (baseline - size * 0.72f)) / (size * 0.75f));
@@ -358,7 +368,7 @@ void DrawText(Canvas& c, const Font& font, const std::string& text, float size, 
 void DrawPanel(Canvas& c, float cy, float halfHeight, float alpha)
 {
     const float s = static_cast<float>(c.Width());
-    c.Layer([&](float u, float v) {
+    c.LayerIn(0.0f, cy - halfHeight - 10.0f, s, cy + halfHeight + 10.0f, [&](float u, float v) {
         const float d = SdRoundBox(u * s, v * s, s * 0.5f, cy, s * 0.46f, halfHeight, halfHeight * 0.8f);
         return WithAlpha(kInk, Cover(d, 14.0f) * alpha);
     });
@@ -370,34 +380,39 @@ void DrawCreature(Canvas& c, float cx, float headY, float unit, float lean)
 {
     const float w = static_cast<float>(c.Width());
     const float h = static_cast<float>(c.Height());
+    // Each part is drawn only inside its own box, padded by `r`.
+    const auto part = [&](float ax, float ay, float bx, float by, float r, auto f) {
+        c.LayerIn(std::min(ax, bx) - r, std::min(ay, by) - r, std::max(ax, bx) + r, std::max(ay, by) + r,
+                  [&](float u, float v) { return f(u * w, v * h); });
+    };
     for (float side : {-1.0f, 1.0f}) {
         const float topX = cx + side * unit * 0.78f;
         const float kneeX = cx + side * unit * 2.5f + lean;
         const float kneeY = headY + unit * 3.0f;
         const float footX = cx + side * unit * 1.6f + lean;
         const float footY = headY + unit * 6.6f;
-        c.Layer([&](float u, float v) {
-            const Rgba upper = Limb(u * w, v * h, topX, headY, kneeX, kneeY, unit * 0.16f);
-            const Rgba lower = Limb(u * w, v * h, kneeX, kneeY, footX, footY, unit * 0.16f);
-            return upper.a > lower.a ? upper : lower;
-        });
-        c.Layer([&](float u, float v) { return Joint(u * w, v * h, kneeX, kneeY, unit * 0.31f); });
-        c.Layer([&](float u, float v) { return Foot(u * w, v * h, footX, footY, unit * 0.31f); });
+        const float limb = unit * 0.16f + 2.0f;
+        part(topX, headY, kneeX, kneeY, limb, [&](float x, float y) { return Limb(x, y, topX, headY, kneeX, kneeY, unit * 0.16f); });
+        part(kneeX, kneeY, footX, footY, limb, [&](float x, float y) { return Limb(x, y, kneeX, kneeY, footX, footY, unit * 0.16f); });
+        const float ball = unit * 0.31f + 2.0f;
+        part(kneeX, kneeY, kneeX, kneeY, ball, [&](float x, float y) { return Joint(x, y, kneeX, kneeY, unit * 0.31f); });
+        part(footX, footY, footX, footY, ball, [&](float x, float y) { return Foot(x, y, footX, footY, unit * 0.31f); });
         const float eyeX = cx + side * unit * 1.15f - lean * 0.3f;
         const float eyeY = headY - unit * 1.6f + (side > 0.0f ? unit * 0.1f : 0.0f);
-        c.Layer([&](float u, float v) { return Limb(u * w, v * h, topX, headY, eyeX, eyeY, unit * 0.08f); });
+        part(topX, headY, eyeX, eyeY, unit * 0.08f + 2.0f,
+             [&](float x, float y) { return Limb(x, y, topX, headY, eyeX, eyeY, unit * 0.08f); });
     }
-    c.Layer([&](float u, float v) { return Head(u * w, v * h, cx, headY, unit); });
+    part(cx, headY, cx, headY, unit * 1.1f, [&](float x, float y) { return Head(x, y, cx, headY, unit); });
     for (float side : {-1.0f, 1.0f}) {
         const float eyeX = cx + side * unit * 1.15f - lean * 0.3f;
         const float eyeY = headY - unit * 1.6f + (side > 0.0f ? unit * 0.1f : 0.0f);
-        c.Layer([&](float u, float v) { return Eye(u * w, v * h, eyeX, eyeY, unit * 0.55f); });
+        part(eyeX, eyeY, eyeX, eyeY, unit * 0.6f + 2.0f, [&](float x, float y) { return Eye(x, y, eyeX, eyeY, unit * 0.55f); });
     }
 }
 
 void DrawSparkle(Canvas& c, float cx, float cy, float r, Rgba colour)
 {
-    c.Layer([&](float u, float v) {
+    c.LayerIn(cx - r - 2.0f, cy - r - 2.0f, cx + r + 2.0f, cy + r + 2.0f, [&](float u, float v) {
         const float x = std::fabs(u * static_cast<float>(c.Width()) - cx);
         const float y = std::fabs(v * static_cast<float>(c.Height()) - cy);
         // A four-pointed twinkle: two thin diamonds crossed.
