@@ -14,14 +14,11 @@
 #include <string>
 #include <vector>
 
-#include <SDL.h>
-#include <stb_image_write.h>
-
 #include "math/random.h"
 #include "math/vertex.h"
 #include "platform/d3d9.h"
 #include "platform/d3dx9.h"
-#include "platform/window_handle.h"
+#include "offscreen.h"
 
 namespace {
 
@@ -241,31 +238,6 @@ void DrawLevel(Scene& s, float camX, float camY)
              2);
 }
 
-bool Save(Scene& s, const std::string& path)
-{
-    IDirect3DSurface9* back = nullptr;
-    s.device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back);
-    D3DLOCKED_RECT rect{};
-    int written = 0;
-    if (back != nullptr && SUCCEEDED(back->LockRect(&rect, nullptr, D3DLOCK_READONLY))) {
-        std::vector<std::uint8_t> rgb(static_cast<std::size_t>(kWidth) * kHeight * 3);
-        for (int y = 0; y < kHeight; ++y) {
-            const auto* row = static_cast<const std::uint8_t*>(rect.pBits) + y * rect.Pitch;
-            for (int x = 0; x < kWidth; ++x) {
-                for (int k = 0; k < 3; ++k) {
-                    rgb[(static_cast<std::size_t>(y) * kWidth + x) * 3 + k] = row[x * 4 + 2 - k];
-                }
-            }
-        }
-        back->UnlockRect();
-        written = stbi_write_png(path.c_str(), kWidth, kHeight, 3, rgb.data(), kWidth * 3);
-    }
-    if (back != nullptr) {
-        back->Release();
-    }
-    return written != 0;
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
@@ -279,22 +251,12 @@ int main(int argc, char** argv)
     const float pointerX = argc == 5 ? std::strtof(argv[3], nullptr) : 5.0f;
     const float pointerY = argc == 5 ? std::strtof(argv[4], nullptr) : 5.0f;
 
-    IDirect3D9* d3d = Direct3DCreate9(D3D_SDK_VERSION);
-    PlatformWindow window;
-    window.sdl = SDL_CreateWindow("preview", 0, 0, kWidth, kHeight, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-    D3DPRESENT_PARAMETERS pp{};
-    pp.BackBufferCount = 1;
-    pp.SwapEffect = D3DSWAPEFFECT_COPY;
-    pp.Windowed = TRUE;
-    pp.EnableAutoDepthStencil = TRUE;
-    pp.AutoDepthStencilFormat = D3DFMT_D16;
-    Scene s;
-    if (d3d == nullptr || window.sdl == nullptr ||
-        FAILED(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, &window, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp,
-                                 &s.device))) {
-        std::fprintf(stderr, "preview_scene: no device\n");
+    OffscreenDevice offscreen;
+    if (!offscreen.Open("preview_scene", kWidth, kHeight)) {
         return 1;
     }
+    Scene s;
+    s.device = offscreen.Device();
     ID3DXBuffer* errors = nullptr;
     if (FAILED(D3DXCreateEffectFromFileW(s.device, (data + "/myshader.fx").c_str(), nullptr, nullptr,
                                          D3DXFX_NOT_CLONEABLE, nullptr, &s.effect, &errors))) {
@@ -369,7 +331,7 @@ int main(int argc, char** argv)
         s.device->EndScene();
         s.device->Present(nullptr, nullptr, nullptr, nullptr);
         const std::string path = prefix + "_" + shot.name + ".png";
-        if (!Save(s, path)) {
+        if (!offscreen.SavePng(path.c_str())) {
             std::fprintf(stderr, "preview_scene: cannot write %s\n", path.c_str());
             ++failures;
         }
@@ -379,8 +341,5 @@ int main(int argc, char** argv)
     }
     s.vb->Release();
     s.effect->Release();
-    s.device->Release();
-    SDL_DestroyWindow(window.sdl);
-    d3d->Release();
     return failures == 0 ? 0 : 1;
 }
