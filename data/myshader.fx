@@ -21,7 +21,8 @@ vertex WorldVs
 out vec2 uv;
 out vec4 color;
 out vec4 clip;
-out float light;
+out vec3 world;
+out float facing;
 out float flatness;
 void main()
 {
@@ -36,16 +37,11 @@ void main()
     }
     uv = inTexCoord;
     color = inColor;
-    // Screen pictures and digits carry the normal (1, 1, 1): drawn flat and nearly undistorted.
+    world = p;
+    // Only faces turned to the viewer, normal (0, 0, -1), are lit. Screen pictures and digits
+    // carry (1, 1, 1): drawn flat and nearly undistorted.
+    facing = inNormal.z < -0.5 ? 1.0 : 0.0;
     flatness = (inNormal.x > 0.5 && inNormal.y > 0.5 && inNormal.z > 0.5) ? 1.0 : 0.0;
-    light = 1.0;
-    if (inNormal.z < -0.5) {
-        // Faces turned to the viewer: a broad lamp up and to the left of the camera, so the
-        // middle of the view is bright and its edges a little dimmer.
-        vec3 lamp = CamerPosition.xyz + vec3(-4.0, 7.0, 0.0) + LightPosition.xyz;
-        float facing = max(dot(inNormal, normalize(lamp - p)), 0.0);
-        light = 0.70 + 0.40 * facing * facing * facing * facing;
-    }
     gl_Position = mWorldViewProjection * vec4(p, 1.0);
     clip = gl_Position;
 }
@@ -55,11 +51,18 @@ fragment WorldFs
 in vec2 uv;
 in vec4 color;
 in vec4 clip;
-in float light;
+in vec3 world;
+in float facing;
 in float flatness;
 out vec4 fragColor;
 void main()
 {
+    // A broad lamp up and to the left of the camera, worked out per pixel (the world's
+    // blocks are large quads): the middle of the view bright, its edges a little dimmer.
+    vec3 lamp = CamerPosition.xyz + vec3(-4.0, 7.0, 0.0) + LightPosition.xyz;
+    float lit = max(normalize(lamp - world).z * -1.0, 0.0);
+    float light = mix(1.0, 0.70 + 0.40 * lit * lit * lit * lit, facing);
+
     vec2 ndc = clip.xy / clip.w;
     float aspect = RenderTargetWidth / max(RenderTargetHeight, 1.0);
     vec2 pointer = vec2(DistortionPosx, -DistortionPosy);
@@ -77,8 +80,13 @@ void main()
     mat2 texPerPixel = mat2(dFdx(uv), dFdy(uv));
     vec2 offset = abs(determinant(screenPerPixel)) > 1e-12 ? texPerPixel * (inverse(screenPerPixel) * shift)
                                                            : vec2(0.0);
-    vec4 c = texture(RenderTargetTexture, uv + offset) * color;
-    float glint = 1.0 + ring * 0.08 * (1.0 - flatness);
+    // Stay inside the picture's own repeat, so neither the shift nor the filter at a sprite's
+    // edge wraps round to its far side.
+    vec2 halfTexel = 0.5 / vec2(textureSize(RenderTargetTexture, 0));
+    vec2 cell = floor(uv);
+    vec2 at = clamp(uv + offset, cell + halfTexel, cell + 1.0 - halfTexel);
+    vec4 c = texture(RenderTargetTexture, at) * color;
+    float glint = 1.0 + (ring * 0.14 + lens * 0.10) * (1.0 - flatness);
     fragColor = vec4(min(c.rgb * light * glint, vec3(1.0)), c.a);
 }
 end

@@ -3,6 +3,8 @@
 // A small floating-point RGBA canvas for drawing the game's pictures: soft shapes made from
 // signed distances, composited with straight alpha.
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -55,8 +57,19 @@ public:
     template <class F>
     void Layer(F f)
     {
-        for (int y = 0; y < height_; ++y) {
-            for (int x = 0; x < width_; ++x) {
+        LayerIn(0.0f, 0.0f, static_cast<float>(width_), static_cast<float>(height_), f);
+    }
+    // The same, only for the pixels whose centres may lie in the box from (x0, y0) to (x1, y1)
+    // (pixels; clipped to the canvas), for shapes that cover a small part of a large picture.
+    template <class F>
+    void LayerIn(float x0, float y0, float x1, float y1, F f)
+    {
+        const int left = std::max(0, static_cast<int>(std::floor(x0)));
+        const int top = std::max(0, static_cast<int>(std::floor(y0)));
+        const int right = std::min(width_, static_cast<int>(std::ceil(x1)) + 1);
+        const int bottom = std::min(height_, static_cast<int>(std::ceil(y1)) + 1);
+        for (int y = top; y < bottom; ++y) {
+            for (int x = left; x < right; ++x) {
                 const float u = (static_cast<float>(x) + 0.5f) / static_cast<float>(width_);
                 const float v = (static_cast<float>(y) + 0.5f) / static_cast<float>(height_);
                 Over(x, y, f(u, v));

@@ -3,12 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#define STBIW_ASSERT(x) ((void)0)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 #include <stb_image_write.h>
-#pragma GCC diagnostic pop
 
 #include "canvas.h"
 #include "palette.h"

@@ -74,9 +74,10 @@ Rgba Head(float x, float y, float cx, float cy, float r)
     for (float side : {-1.0f, 1.0f}) {
         const float cheek = SdEllipse(x, y, cx + side * r * 0.56f, cy + r * 0.26f, r * 0.17f, r * 0.11f);
         c = Mix(c, kBlush, Cover(cheek, r * 0.10f) * 0.8f);
-        // Two small brows above where the eye stalks rise.
-        const float brow = SdArc(x, y, cx + side * r * 0.30f, cy - r * 0.12f, r * 0.16f, -2.5f, -0.64f, r * 0.035f);
-        c = Mix(c, kInk, Cover(brow, 1.2f) * 0.85f);
+        // Short raised brows high on the head, under the eye stalks: they read as brows, not
+        // as a second pair of eyes.
+        const float brow = SdArc(x, y, cx + side * r * 0.30f, cy - r * 0.36f, r * 0.16f, -2.3f, -0.84f, r * 0.032f);
+        c = Mix(c, kInk, Cover(brow, 1.2f) * 0.8f);
         const float nostril = SdEllipse(x, y, cx + side * r * 0.09f, cy + r * 0.16f, r * 0.035f, r * 0.025f);
         c = Mix(c, kInk, Cover(nostril, 1.0f) * 0.8f);
     }

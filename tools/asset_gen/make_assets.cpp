@@ -1,6 +1,6 @@
 // Writes the game's pictures and music into a folder:
-//   make_assets OUT_DIR [--sheet CONTACT_SHEET.png]
-// Every run writes the same bytes.
+//   make_assets OUT_DIR [--sheet CONTACT_SHEET.png | --pictures | --music]
+// Every run writes the same bytes. --pictures or --music makes only those.
 
 #include <cstdio>
 #include <cstring>
@@ -25,8 +25,11 @@ bool Write(const std::string& path, const std::vector<std::uint8_t>& bytes)
 
 int main(int argc, char** argv)
 {
-    if (argc != 2 && !(argc == 4 && std::strcmp(argv[2], "--sheet") == 0)) {
-        std::fprintf(stderr, "usage: make_assets OUT_DIR [--sheet CONTACT_SHEET.png]\n");
+    const std::string option = argc >= 3 ? argv[2] : "";
+    const bool sheet = argc == 4 && option == "--sheet";
+    const bool only = argc == 3 && (option == "--pictures" || option == "--music");
+    if (argc != 2 && !sheet && !only) {
+        std::fprintf(stderr, "usage: make_assets OUT_DIR [--sheet CONTACT_SHEET.png | --pictures | --music]\n");
         return 2;
     }
     const std::string dir = argv[1];
@@ -36,16 +39,19 @@ int main(int argc, char** argv)
         return 1;
     }
     for (const PictureSpec& spec : Pictures()) {
+        if (option == "--music") {
+            break;
+        }
         if (!Write(dir + "/" + spec.file, MakePictureFile(spec, font))) {
             std::fprintf(stderr, "make_assets: cannot write %s/%s\n", dir.c_str(), spec.file);
             return 1;
         }
     }
-    if (!Write(dir + "/" + kMusicFileName, MakeMusicFile())) {
+    if (option != "--pictures" && !Write(dir + "/" + kMusicFileName, MakeMusicFile())) {
         std::fprintf(stderr, "make_assets: cannot write the music\n");
         return 1;
     }
-    if (argc == 4 && !WriteContactSheet(argv[3], font)) {
+    if (sheet && !WriteContactSheet(argv[3], font)) {
         std::fprintf(stderr, "make_assets: cannot write %s\n", argv[3]);
         return 1;
     }

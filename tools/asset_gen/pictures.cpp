@@ -20,6 +20,15 @@ constexpr float kPi = 3.14159265f;
 
 float Frac(float x) { return x - std::floor(x); }
 
+// Textures wrap: the row at v = 1 is filtered into the row at v = 0. Pictures whose top edge
+// is open (tuft tips, spike points) keep their bottom row clear, hidden in the block anyway.
+void ClearEdgeRows(Canvas& c)
+{
+    for (int x = 0; x < c.Width(); ++x) {
+        c.At(x, c.Height() - 1) = Rgba{};
+    }
+}
+
 // ---- the creature's sprites ----
 
 void DrawLeg(Canvas& c, const Font&)
@@ -88,16 +97,20 @@ void DrawSky(Canvas& c, const Font&)
         const float glow = SmoothStep(0.55f, 0.0f, std::hypot((u - 0.68f) * 1.2f, up - 0.30f));
         col = Mix(col, kGoldLight, glow * 0.45f);
         const float band = SmoothStep(0.18f, 0.32f, up) * SmoothStep(0.85f, 0.55f, up);
-        const float puff = SmoothStep(0.52f, 0.80f, clouds.Fractal(u * 6.0f, up * 14.0f, 4)) * band;
-        col = Mix(col, Mix(kCream, kCoralLight, 0.3f), puff * 0.55f);
-        for (int layer = 0; layer < 2; ++layer) {
+        if (band > 0.0f) {
+            const float puff = SmoothStep(0.52f, 0.80f, clouds.Fractal(u * 6.0f, up * 14.0f, 4)) * band;
+            col = Mix(col, Mix(kCream, kCoralLight, 0.3f), puff * 0.55f);
+        }
+        for (int layer = 0; layer < 2 && up < 0.25f; ++layer) {
             const float fl = static_cast<float>(layer);
             const float ridge = 0.10f + 0.05f * fl + 0.06f * hills.Fractal(u * (3.0f + fl * 2.0f) + fl * 3.7f, fl, 3);
             const Rgba far = Mix(Rgba{0.55f, 0.48f, 0.72f, 1.0f}, Rgba{0.36f, 0.32f, 0.56f, 1.0f}, fl);
             col = Mix(col, far, Cover((up - ridge) * 512.0f, 2.0f) * (0.85f - 0.2f * fl));
         }
-        const float stars = SmoothStep(0.82f, 0.97f, clouds.At(u * 240.0f, up * 240.0f)) * SmoothStep(0.7f, 0.95f, up);
-        col = Mix(col, kCream, stars * 0.5f);
+        if (up > 0.7f) {
+            const float stars = SmoothStep(0.82f, 0.97f, clouds.At(u * 240.0f, up * 240.0f)) * SmoothStep(0.7f, 0.95f, up);
+            col = Mix(col, kCream, stars * 0.5f);
+        }
         return WithAlpha(col, 1.0f);
     });
 }
@@ -119,10 +132,10 @@ void DrawGround(Canvas& c, const Font&)
     const std::uint32_t saved = GetRandState();
     SetRandState(31);
     const float s = static_cast<float>(c.Width());
-    for (int i = 0; i < 90; ++i) {
+    for (int i = 0; i < 110; ++i) {
         const float px = static_cast<float>(Rand()) / kRandMax * s;
         const float py = static_cast<float>(Rand()) / kRandMax * s;
-        const float r = 3.0f + static_cast<float>(Rand() % 9);
+        const float r = 1.5f + static_cast<float>(Rand() % 5);
         const float squash = 0.6f + static_cast<float>(Rand() % 40) / 100.0f;
         const Rgba stone = Mix(kEarthLight, Rgba{0.62f, 0.55f, 0.62f, 1.0f}, static_cast<float>(Rand() % 100) / 100.0f);
         const int lo = static_cast<int>(-r - 3.0f);
@@ -191,10 +204,10 @@ void DrawGrassTufts(Canvas& c, const Font&)
     struct Blade {
         float root, tip, top, bend, width;
     };
-    const Blade blades[] = {{0.30f, 0.08f, 0.22f, -4.0f, 5.0f}, {0.72f, 0.94f, 0.30f, 4.0f, 5.0f},
+    const Blade blades[] = {{0.30f, 0.12f, 0.22f, -4.0f, 5.0f}, {0.72f, 0.88f, 0.30f, 4.0f, 5.0f},
                             {0.44f, 0.34f, 0.04f, -3.0f, 6.0f}, {0.58f, 0.70f, 0.10f, 3.0f, 6.0f},
-                            {0.50f, 0.52f, 0.34f, 1.0f, 5.5f},  {0.20f, 0.04f, 0.50f, -2.0f, 4.0f},
-                            {0.82f, 0.98f, 0.55f, 2.0f, 4.0f}};
+                            {0.50f, 0.52f, 0.34f, 1.0f, 5.5f},  {0.22f, 0.10f, 0.50f, -2.0f, 4.0f},
+                            {0.80f, 0.90f, 0.55f, 2.0f, 4.0f}};
     for (const Blade& b : blades) {
         c.Layer([&](float u, float v) {
             const float x = u * w;
@@ -210,6 +223,7 @@ void DrawGrassTufts(Canvas& c, const Font&)
         });
     }
     c.BleedEdges(2);
+    ClearEdgeRows(c);
 }
 
 void DrawSpikes(Canvas& c, const Font&)
@@ -232,6 +246,7 @@ void DrawSpikes(Canvas& c, const Font&)
         return WithAlpha(col, cover);
     });
     c.BleedEdges(2);
+    ClearEdgeRows(c);
 }
 
 void DrawGoal(Canvas& c, const Font&)
@@ -323,8 +338,14 @@ void DrawText(Canvas& c, const Font& font, const std::string& text, float size, 
     const std::vector<float> field = font.Distance(text, size, centreX, baseline, w, h, reach);
     const float shadowX = std::max(1.0f, outline * 0.45f);
     const float shadowY = std::max(2.0f, outline * 0.7f);
-    for (int y = 0; y < h; ++y) {
-        for (int x = 0; x < w; ++x) {
+    // Glyphs reach at most a text height above the baseline and a third below it.
+    const float half = font.Measure(text, size) * 0.5f + reach + shadowX;
+    const int colLeft = std::max(0, static_cast<int>(centreX - half) - 1);
+    const int colRight = std::min(w, static_cast<int>(centreX + half) + 2);
+    const int rowTop = std::max(0, static_cast<int>(baseline - size - reach) - 1);
+    const int rowBottom = std::min(h, static_cast<int>(baseline + size * 0.35f + reach + shadowY) + 2);
+    for (int y = rowTop; y < rowBottom; ++y) {
+        for (int x = colLeft; x < colRight; ++x) {
             const int sx = static_cast<int>(static_cast<float>(x) - shadowX);
             const int sy = static_cast<int>(static_cast<float>(y) - shadowY);
             if (sx >= 0 && sy >= 0) {
@@ -333,8 +354,8 @@ void DrawText(Canvas& c, const Font& font, const std::string& text, float size, 
             }
         }
     }
-    for (int y = 0; y < h; ++y) {
-        for (int x = 0; x < w; ++x) {
+    for (int y = rowTop; y < rowBottom; ++y) {
+        for (int x = colLeft; x < colRight; ++x) {
             const float d = field[static_cast<std::size_t>(y) * w + x];
             c.Over(x, y, WithAlpha(kInk, Cover(d - outline, 1.2f)));
             const float t = Clamp01((static_cast<float>(y) - (baseline - size * 0.72f)) / (size * 0.75f));
@@ -347,67 +368,51 @@ void DrawText(Canvas& c, const Font& font, const std::string& text, float size, 
 void DrawPanel(Canvas& c, float cy, float halfHeight, float alpha)
 {
     const float s = static_cast<float>(c.Width());
-    c.Layer([&](float u, float v) {
+    c.LayerIn(0.0f, cy - halfHeight - 10.0f, s, cy + halfHeight + 10.0f, [&](float u, float v) {
         const float d = SdRoundBox(u * s, v * s, s * 0.5f, cy, s * 0.46f, halfHeight, halfHeight * 0.8f);
         return WithAlpha(kInk, Cover(d, 14.0f) * alpha);
     });
 }
 
-// The whole creature standing, as in the game: two legs, the head, antennae carrying its eyes.
-void DrawCreature(Canvas& c, float cx, float footY, float unit, float lean)
+// The whole creature standing as the game draws it, in head radii `unit`: legs from under the
+// head out to the knees and down to the feet, antennae carrying the eyes just above the head.
+void DrawCreature(Canvas& c, float cx, float headY, float unit, float lean)
 {
-    const float hipY = footY - unit * 2.2f;
-    const float headY = hipY - unit * 1.2f;
-    struct Leg {
-        float footX, kneeX, kneeY;
+    const float w = static_cast<float>(c.Width());
+    const float h = static_cast<float>(c.Height());
+    // Each part is drawn only inside its own box, padded by `r`.
+    const auto part = [&](float ax, float ay, float bx, float by, float r, auto f) {
+        c.LayerIn(std::min(ax, bx) - r, std::min(ay, by) - r, std::max(ax, bx) + r, std::max(ay, by) + r,
+                  [&](float u, float v) { return f(u * w, v * h); });
     };
-    const Leg legs[] = {{cx - unit * 1.1f, cx - unit * 1.05f, footY - unit * 1.1f},
-                        {cx + unit * 1.1f, cx + unit * 1.2f + lean, footY - unit * 1.2f}};
-    for (const Leg& leg : legs) {
-        c.Layer([&](float u, float v) {
-            const float x = u * static_cast<float>(c.Width());
-            const float y = v * static_cast<float>(c.Height());
-            Rgba col = Limb(x, y, cx + (leg.footX - cx) * 0.3f, hipY, leg.kneeX, leg.kneeY, unit * 0.16f);
-            const Rgba lower = Limb(x, y, leg.kneeX, leg.kneeY, leg.footX, footY, unit * 0.16f);
-            if (lower.a > col.a) {
-                col = lower;
-            }
-            const Rgba knee = Joint(x, y, leg.kneeX, leg.kneeY, unit * 0.26f);
-            const Rgba foot = Foot(x, y, leg.footX, footY, unit * 0.30f);
-            Rgba out = col;
-            for (const Rgba& part : {knee, foot}) {
-                out = part.a > 0.0f ? Mix(WithAlpha(out, std::max(out.a, part.a)), WithAlpha(part, std::max(out.a, part.a)),
-                                          part.a)
-                                    : out;
-            }
-            return out;
-        });
+    for (float side : {-1.0f, 1.0f}) {
+        const float topX = cx + side * unit * 0.78f;
+        const float kneeX = cx + side * unit * 2.5f + lean;
+        const float kneeY = headY + unit * 3.0f;
+        const float footX = cx + side * unit * 1.6f + lean;
+        const float footY = headY + unit * 6.6f;
+        const float limb = unit * 0.16f + 2.0f;
+        part(topX, headY, kneeX, kneeY, limb, [&](float x, float y) { return Limb(x, y, topX, headY, kneeX, kneeY, unit * 0.16f); });
+        part(kneeX, kneeY, footX, footY, limb, [&](float x, float y) { return Limb(x, y, kneeX, kneeY, footX, footY, unit * 0.16f); });
+        const float ball = unit * 0.31f + 2.0f;
+        part(kneeX, kneeY, kneeX, kneeY, ball, [&](float x, float y) { return Joint(x, y, kneeX, kneeY, unit * 0.31f); });
+        part(footX, footY, footX, footY, ball, [&](float x, float y) { return Foot(x, y, footX, footY, unit * 0.31f); });
+        const float eyeX = cx + side * unit * 1.15f - lean * 0.3f;
+        const float eyeY = headY - unit * 1.6f + (side > 0.0f ? unit * 0.1f : 0.0f);
+        part(topX, headY, eyeX, eyeY, unit * 0.08f + 2.0f,
+             [&](float x, float y) { return Limb(x, y, topX, headY, eyeX, eyeY, unit * 0.08f); });
     }
-    const float eyes[2][2] = {{cx - unit * 0.9f - lean * 0.3f, headY - unit * 1.9f},
-                              {cx + unit * 0.8f + lean * 0.4f, headY - unit * 2.05f}};
-    for (int i = 0; i < 2; ++i) {
-        const float side = i == 0 ? -1.0f : 1.0f;
-        const float baseX = cx + side * unit * 0.35f;
-        const float baseY = headY - unit * 0.5f;
-        c.Layer([&](float u, float v) {
-            const float x = u * static_cast<float>(c.Width());
-            const float y = v * static_cast<float>(c.Height());
-            return Limb(x, y, baseX, baseY, eyes[i][0], eyes[i][1], unit * 0.08f);
-        });
-    }
-    c.Layer([&](float u, float v) {
-        return Head(u * static_cast<float>(c.Width()), v * static_cast<float>(c.Height()), cx, headY, unit * 0.98f);
-    });
-    for (const auto& eye : eyes) {
-        c.Layer([&](float u, float v) {
-            return Eye(u * static_cast<float>(c.Width()), v * static_cast<float>(c.Height()), eye[0], eye[1], unit * 0.5f);
-        });
+    part(cx, headY, cx, headY, unit * 1.1f, [&](float x, float y) { return Head(x, y, cx, headY, unit); });
+    for (float side : {-1.0f, 1.0f}) {
+        const float eyeX = cx + side * unit * 1.15f - lean * 0.3f;
+        const float eyeY = headY - unit * 1.6f + (side > 0.0f ? unit * 0.1f : 0.0f);
+        part(eyeX, eyeY, eyeX, eyeY, unit * 0.6f + 2.0f, [&](float x, float y) { return Eye(x, y, eyeX, eyeY, unit * 0.55f); });
     }
 }
 
 void DrawSparkle(Canvas& c, float cx, float cy, float r, Rgba colour)
 {
-    c.Layer([&](float u, float v) {
+    c.LayerIn(cx - r - 2.0f, cy - r - 2.0f, cx + r + 2.0f, cy + r + 2.0f, [&](float u, float v) {
         const float x = std::fabs(u * static_cast<float>(c.Width()) - cx);
         const float y = std::fabs(v * static_cast<float>(c.Height()) - cy);
         // A four-pointed twinkle: two thin diamonds crossed.
@@ -419,10 +424,10 @@ void DrawSparkle(Canvas& c, float cx, float cy, float r, Rgba colour)
 void DrawTitle(Canvas& c, const Font& font)
 {
     const float s = static_cast<float>(c.Width());
-    DrawPanel(c, s * 0.20f, s * 0.13f, 0.35f);
+    DrawPanel(c, s * 0.185f, s * 0.11f, 0.35f);
     DrawPanel(c, s * 0.885f, s * 0.075f, 0.45f);
-    DrawCreature(c, s * 0.5f, s * 0.72f, s * 0.075f, s * 0.02f);
-    DrawText(c, font, "Tarnwick", s * 0.23f, s * 0.5f, s * 0.27f, kGoldLight, kCoral, s * 0.016f);
+    DrawCreature(c, s * 0.5f, s * 0.44f, s * 0.052f, s * 0.02f);
+    DrawText(c, font, "Tarnwick", s * 0.20f, s * 0.5f, s * 0.25f, kGoldLight, kCoral, s * 0.016f);
     DrawText(c, font, "Click, press a key or A to start", s * 0.055f, s * 0.5f, s * 0.875f, kCream, kCream, s * 0.008f);
     DrawText(c, font, "Sticks move the feet, LB / RB grip", s * 0.040f, s * 0.5f, s * 0.935f, kLeafLight, kLeafLight,
              s * 0.006f);
@@ -441,6 +446,7 @@ void DrawLevelUp(Canvas& c, const Font& font)
     for (int i = 0; i < 3; ++i) {
         DrawSparkle(c, s * (0.38f + 0.12f * static_cast<float>(i)), s * 0.21f, s * (i == 1 ? 0.05f : 0.035f), kGoldLight);
     }
+    DrawCreature(c, s * 0.5f, s * 0.76f, s * 0.026f, s * 0.01f);
     c.ClearTransparent();
 }
 
@@ -461,7 +467,7 @@ void DrawGameEnd(Canvas& c, const Font& font)
         }
     }
     DrawPanel(c, s * 0.22f, s * 0.12f, 0.35f);
-    DrawCreature(c, s * 0.5f, s * 0.74f, s * 0.06f, -s * 0.03f);
+    DrawCreature(c, s * 0.5f, s * 0.52f, s * 0.042f, -s * 0.03f);
     DrawText(c, font, "Congratulations!", s * 0.115f, s * 0.5f, s * 0.25f, kGoldLight, kGold, s * 0.012f);
     DrawText(c, font, "All eight levels climbed", s * 0.058f, s * 0.5f, s * 0.33f, kCream, kCream, s * 0.008f);
     DrawPanel(c, s * 0.895f, s * 0.05f, 0.45f);
@@ -480,6 +486,7 @@ void DrawRetry(Canvas& c, const Font& font)
     DrawText(c, font, "Ouch!", s * 0.16f, s * 0.5f, s * 0.40f, kCoralLight, kCoral, s * 0.014f);
     DrawText(c, font, "Try again: click, a key or A", s * 0.055f, s * 0.5f, s * 0.53f, kCream, kCream, s * 0.008f);
     DrawText(c, font, "B for the title", s * 0.05f, s * 0.5f, s * 0.62f, kLeafLight, kLeafLight, s * 0.007f);
+    DrawCreature(c, s * 0.5f, s * 0.78f, s * 0.024f, -s * 0.03f);
     c.ClearTransparent();
 }
 

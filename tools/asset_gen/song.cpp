@@ -56,24 +56,56 @@ struct Note {
     float pan;  // -1 left .. 1 right
 };
 
-// Attack, then an exponential fall towards `sustain`, and a release after the note's length.
-float Envelope(float t, float length, float attack, float decay, float sustain, float release)
-{
-    float level = t < attack ? t / attack : sustain + (1.0f - sustain) * std::exp(-(t - attack) / decay);
-    if (t > length) {
-        level *= std::exp(-(t - length) / release);
+// A value that starts at 1 and falls by e every `seconds`, one sample per call.
+class Fall {
+public:
+    explicit Fall(float seconds) : factor_(std::exp(-1.0f / (seconds * static_cast<float>(kSongRate)))) {}
+    float Next()
+    {
+        const float v = value_;
+        value_ *= factor_;
+        return v;
     }
-    return level;
-}
+
+private:
+    float factor_;
+    float value_ = 1.0f;
+};
+
+// Attack, then an exponential fall towards `sustain`, and a release after the note's length;
+// one sample per call.
+class Envelope {
+public:
+    Envelope(float length, float attack, float decay, float sustain, float release)
+        : attack_(attack), length_(length), sustain_(sustain), decay_(decay), release_(release)
+    {
+    }
+    float Next(float t)
+    {
+        float level = t < attack_ ? t / attack_ : sustain_ + (1.0f - sustain_) * decay_.Next();
+        if (t > length_) {
+            level *= release_.Next();
+        }
+        return level;
+    }
+
+private:
+    float attack_;
+    float length_;
+    float sustain_;
+    Fall decay_;
+    Fall release_;
+};
 
 // Seconds of sound a voice makes after its note ends.
 float Tail(Voice v)
 {
     switch (v) {
-    case Voice::Pad: return 2.0f;
-    case Voice::Bell: return 1.2f;
-    case Voice::Lead: return 0.8f;
-    default: return 0.6f;
+    case Voice::Pad: return 1.8f;
+    case Voice::Bell: return 0.6f;
+    case Voice::Lead: return 0.6f;
+    case Voice::Hat: return 0.2f;
+    default: return 0.5f;
     }
 }
 
@@ -94,41 +126,51 @@ public:
         float phase = 0.0f;
         float modPhase = 0.0f;
         float low = 0.0f;
+        Envelope pad(length, 0.45f, 1.0f, 0.8f, 0.7f);
+        Envelope bass(length, 0.008f, 0.35f, 0.35f, 0.08f);
+        Envelope bell(length, 0.004f, 0.30f, 0.0f, 0.2f);
+        Envelope lead(length, 0.03f, 0.4f, 0.7f, 0.15f);
+        Fall index(0.12f);
+        Fall body(0.16f);
+        Fall sweep(0.04f);
+        Fall hiss(0.035f);
+        Fall rattle(0.10f);
+        Fall tone(0.05f);
         for (int i = 0; i < frames; ++i) {
             const float t = static_cast<float>(i) / kSongRate;
             float s = 0.0f;
             switch (n.voice) {
             case Voice::Pad: {
-                const float e = Envelope(t, length, 0.45f, 1.0f, 0.8f, 0.7f);
+                const float e = pad.Next(t);
                 const float vib = 1.0f + 0.003f * sine(t * 5.0f);
                 phase += hz * vib / kSongRate;
                 s = e * (sine(phase) + 0.3f * sine(phase * 2.0f + 0.1f) + 0.12f * sine(phase * 3.0f));
                 break;
             }
             case Voice::Bass: {
-                const float e = Envelope(t, length, 0.008f, 0.35f, 0.35f, 0.08f);
+                const float e = bass.Next(t);
                 phase += hz / kSongRate;
                 s = e * (sine(phase) + 0.25f * sine(phase * 2.0f) + 0.1f * sine(phase * 3.0f));
                 break;
             }
             case Voice::Bell: {
-                const float e = Envelope(t, length, 0.004f, 0.30f, 0.0f, 0.2f);
+                const float e = bell.Next(t);
                 phase += hz / kSongRate;
                 modPhase += hz * 2.0f / kSongRate;
-                const float index = 1.6f * std::exp(-t / 0.12f);
-                s = e * sine(phase + index * sine(modPhase) / (2.0f * kPi));
+                const float depth = 1.6f * index.Next();
+                s = e * sine(phase + depth * sine(modPhase) / (2.0f * kPi));
                 break;
             }
             case Voice::Lead: {
-                const float e = Envelope(t, length, 0.03f, 0.4f, 0.7f, 0.15f);
+                const float e = lead.Next(t);
                 const float vib = 1.0f + 0.006f * sine(t * 5.5f) * std::min(1.0f, t / 0.3f);
                 phase += hz * vib / kSongRate;
                 s = e * (sine(phase) + 0.28f * sine(phase * 3.0f) + 0.1f * sine(phase * 5.0f) + 0.2f * sine(phase * 2.0f));
                 break;
             }
             case Voice::Kick: {
-                const float e = std::exp(-t / 0.16f) * std::min(1.0f, t / 0.002f);
-                phase += (45.0f + 90.0f * std::exp(-t / 0.04f)) / kSongRate;
+                const float e = body.Next() * std::min(1.0f, t / 0.002f);
+                phase += (45.0f + 90.0f * sweep.Next()) / kSongRate;
                 s = e * sine(phase);
                 break;
             }
@@ -136,17 +178,19 @@ public:
                 const float noise = static_cast<float>(Rand()) / kRandMax * 2.0f - 1.0f;
                 const float high = noise - low;  // a first difference keeps the hiss bright
                 low = noise;
-                s = std::exp(-t / 0.035f) * std::min(1.0f, t / 0.001f) * high * 0.5f;
+                s = hiss.Next() * std::min(1.0f, t / 0.001f) * high * 0.5f;
                 break;
             }
             case Voice::Snare: {
                 const float noise = static_cast<float>(Rand()) / kRandMax * 2.0f - 1.0f;
                 low += (noise - low) * 0.45f;
                 phase += 190.0f / kSongRate;
-                s = std::min(1.0f, t / 0.002f) * (std::exp(-t / 0.10f) * low + 0.5f * std::exp(-t / 0.05f) * sine(phase));
+                s = std::min(1.0f, t / 0.002f) * (rattle.Next() * low + 0.5f * tone.Next() * sine(phase));
                 break;
             }
             }
+            // The last 10 ms fade out, so cutting the tail leaves no step.
+            s *= std::min(1.0f, static_cast<float>(frames - i) / (0.01f * kSongRate));
             const int at = (start + i) % kSongFrames;
             left_[static_cast<std::size_t>(at)] += s * gl;
             right_[static_cast<std::size_t>(at)] += s * gr;

@@ -13,13 +13,10 @@
 #include <string>
 #include <vector>
 
-#include <stb_image_write.h>
-
 #include "math/vertex.h"
 #include "platform/gfx/d3d9.h"
 #include "platform/gfx/d3dx9.h"
-#include "platform/gfx/windowed_device.h"
-#include "platform/window/hidden_gl_window.h"
+#include "offscreen.h"
 
 namespace {
 
@@ -132,18 +129,11 @@ void DrawThroughEffect(IDirect3DDevice9* device, ID3DXEffect* effect, D3DPRIMITI
 
 int Run(const char* outPath, const char* fxPath)
 {
-    IDirect3D9* d3d = Direct3DCreate9(D3D_SDK_VERSION);
-    if (d3d == nullptr) {
-        std::fprintf(stderr, "render_scene: no video: %s\n", HiddenGlWindow::Error());
+    OffscreenDevice offscreen;
+    if (!offscreen.Open("render_scene", kWidth, kHeight)) {
         return 1;
     }
-    HiddenGlWindow window("render_scene", kWidth, kHeight);
-    IDirect3DDevice9* device = nullptr;
-    if (window.Handle() == nullptr ||
-        FAILED(GfxCreateWindowedDevice(d3d, window.Handle(), D3DPRESENT_INTERVAL_IMMEDIATE, &device))) {
-        std::fprintf(stderr, "render_scene: no device\n");
-        return 1;
-    }
+    IDirect3DDevice9* device = offscreen.Device();
     ID3DXEffect* effect = nullptr;
     ID3DXBuffer* errors = nullptr;
     if (FAILED(D3DXCreateEffectFromFileW(device, fxPath, nullptr, nullptr, D3DXFX_NOT_CLONEABLE, nullptr, &effect,
@@ -256,37 +246,14 @@ int Run(const char* outPath, const char* fxPath)
     device->EndScene();
     device->Present(nullptr, nullptr, nullptr, nullptr);
 
-    IDirect3DSurface9* back = nullptr;
-    device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back);
-    D3DLOCKED_RECT rect{};
-    int written = 0;
-    if (back != nullptr && SUCCEEDED(back->LockRect(&rect, nullptr, D3DLOCK_READONLY))) {
-        std::vector<std::uint8_t> rgba(static_cast<std::size_t>(kWidth) * kHeight * 4);
-        for (int y = 0; y < kHeight; ++y) {
-            const auto* row = static_cast<const std::uint8_t*>(rect.pBits) + y * rect.Pitch;
-            for (int x = 0; x < kWidth; ++x) {
-                std::uint8_t* out = &rgba[(static_cast<std::size_t>(y) * kWidth + x) * 4];
-                out[0] = row[x * 4 + 2];
-                out[1] = row[x * 4 + 1];
-                out[2] = row[x * 4 + 0];
-                out[3] = 255;
-            }
-        }
-        back->UnlockRect();
-        written = stbi_write_png(outPath, kWidth, kHeight, 4, rgba.data(), kWidth * 4);
-    }
-    if (back != nullptr) {
-        back->Release();
-    }
+    const bool written = offscreen.SavePng(outPath);
     vb->Release();
     white->Release();
     sky->Release();
     stone->Release();
     effect->Release();
-    device->Release();
-    d3d->Release();
     std::filesystem::remove(stonePath);
-    if (written == 0) {
+    if (!written) {
         std::fprintf(stderr, "render_scene: cannot write %s\n", outPath);
         return 1;
     }
