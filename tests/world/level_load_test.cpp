@@ -4,21 +4,16 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <memory>
 #include <string>
 
 #include <gtest/gtest.h>
 
-#include "build_comparison.h"
 #include "creature/creature.h"
-#include "map_recipes.h"
-#include "math/random.h"
 #include "map_text.h"
 #include "platform/files.h"
 #include "platform/gfx_recording.h"
 #include "shell/graphics_objects.h"
 #include "world/level_scan.h"
-#include "world/merge.h"
 #include "world/world.h"
 
 namespace fs = std::filesystem;
@@ -329,53 +324,6 @@ TEST_F(LevelLoad, ReloadingReleasesTheOldBufferAndImage)
     World.ReleaseBuffer();
     World.ReleaseBuffer();
     EXPECT_EQ(World.vertexBuffer, nullptr);
-}
-
-TEST_F(LevelLoad, LoadedWorldMatchesThePairwiseBuild)
-{
-    // The game's load against the scan, build and merge done pairwise from the same pixels
-    // and the same random state: lists, mesh, uploaded buffer and the stream afterwards.
-    const MapBits maps[] = {RandomMap(Recipe::Rectangles, 3), RandomMap(Recipe::Scatter, 2),
-                            RandomMap(Recipe::Axes, 4)};
-    auto reference = std::make_unique<CWorld>();
-    BoxList collision(kCollisionBoxCapacity);
-    const std::uint32_t savedRand = GetRandState();
-    std::uint32_t state = 977;
-    for (const MapBits& bits : maps) {
-        MapImage image;
-        image.bgra = bits.bytes;
-        std::string error;
-        ASSERT_TRUE(WriteTga((root / "data/map1.tga").string(), image, error)) << error;
-        SetRandState(state);
-        ASSERT_EQ(LoadLevel(0), S_OK);
-        const std::uint32_t loadedRand = GetRandState();
-
-        reference->ClearContents();
-        collision.Empty();
-        reference->startPoint = World.startPoint;
-        reference->goalPoint = World.goalPoint;
-        ScanMap(bits.bytes.data(), kMapRowBytes, reference->blocks, reference->spikes, collision,
-                reference->startPoint, reference->goalPoint);
-        SetRandState(state);
-        reference->BuildMeshPairwise();
-        MergeRectanglesPairwise(collision, MergeRule::Collision);
-
-        EXPECT_EQ(loadedRand, GetRandState());
-        EXPECT_GT(World.blocks.count, 0);
-        EXPECT_EQ(CompareBoxLists(World.blocks, reference->blocks, "blocks"), "");
-        EXPECT_EQ(CompareBoxLists(World.spikes, reference->spikes, "spikes"), "");
-        EXPECT_EQ(CompareBoxLists(Creature.bodySystem.boxes, collision, "collision"), "");
-        ASSERT_EQ(World.vertexCount, reference->vertexCount);
-        EXPECT_EQ(World.tuftEnd, reference->tuftEnd);
-        EXPECT_EQ(World.blockEnd, reference->blockEnd);
-        EXPECT_EQ(World.capEnd, reference->capEnd);
-        EXPECT_EQ(World.goalEnd, reference->goalEnd);
-        EXPECT_EQ(std::memcmp(World.mesh, reference->mesh, sizeof(Vertex) * static_cast<std::size_t>(World.vertexCount)),
-                  0);
-        EXPECT_TRUE(BufferMatchesMesh());
-        state += 7;
-    }
-    SetRandState(savedRand);
 }
 
 }  // namespace
