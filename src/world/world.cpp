@@ -38,13 +38,24 @@ bool CWorld::HitsSpike(const Vector4& point) const
     return false;
 }
 
-bool IsBlockExposed(const BoxList& blocks, std::int32_t i, std::int32_t n)
+namespace {
+
+// The centre of the cell above a block, as the exposure test has always rounded it.
+void PointAbove(const Box& b, float& px, float& py)
 {
-    const Box& b = blocks.entries[i];
     const float rise = b.max.y - b.center.y;
     const float twice = 2.0f * rise;
-    const float px = b.center.x;
-    const float py = b.center.y + twice;
+    px = b.center.x;
+    py = b.center.y + twice;
+}
+
+}  // namespace
+
+bool IsBlockExposedPairwise(const BoxList& blocks, std::int32_t i, std::int32_t n)
+{
+    float px = 0.0f;
+    float py = 0.0f;
+    PointAbove(blocks.entries[i], px, py);
     for (std::int32_t j = 0; j < n; ++j) {
         if (j == i) {
             continue;
@@ -57,12 +68,54 @@ bool IsBlockExposed(const BoxList& blocks, std::int32_t i, std::int32_t n)
     return true;
 }
 
-void CWorld::AddGrassTufts()
+BlockExposure::BlockExposure(const BoxList& blocks, std::int32_t n, BoxSearch search) : blocks_(blocks), n_(n)
+{
+    const CellGrid& grid = CellGrid::Get();
+    if (search != BoxSearch::ByCell || !grid.Usable()) {
+        return;
+    }
+    for (std::int32_t j = 0; j < n; ++j) {
+        MapCell cell;
+        if (!grid.CellOf(blocks.entries[j], cell)) {
+            return;
+        }
+        ++occupants_[cell.row][cell.column];
+    }
+    byCell_ = true;
+}
+
+bool BlockExposure::IsBlockExposed(std::int32_t i) const
+{
+    if (!byCell_) {
+        return IsBlockExposedPairwise(blocks_, i, n_);
+    }
+    // A single cell holds the point strictly exactly when it is the cell whose open spans
+    // hold its x and y.
+    const Box& b = blocks_.entries[i];
+    float px = 0.0f;
+    float py = 0.0f;
+    PointAbove(b, px, py);
+    const CellGrid& grid = CellGrid::Get();
+    const int column = grid.ColumnAround(px);
+    const int row = grid.RowAround(py);
+    if (column < 0 || row < 0) {
+        return true;
+    }
+    int cover = occupants_[row][column];
+    MapCell own;
+    if (i >= 0 && i < n_ && grid.CellOf(b, own) && own.column == column && own.row == row) {
+        --cover;  // a block never covers itself
+    }
+    return cover == 0;
+}
+
+void CWorld::AddGrassTufts(BoxSearch search)
 {
     const std::int32_t n = blocks.count;
+    const BlockExposure exposure(blocks, n, search);
     for (std::int32_t i = 0; i < n; ++i) {
         const Box& b = blocks.entries[i];
-        if (b.kind < 0 || !IsBlockExposed(blocks, i, n)) {
+        if (b.kind < 0 || !exposure.IsBlockExposed(i)) {
             continue;
         }
         // One draw per tuft, in block order: the heights are part of the shared stream.
@@ -74,11 +127,13 @@ void CWorld::AddGrassTufts()
     }
 }
 
-void CWorld::AddGrassCaps()
+void CWorld::AddGrassCaps(BoxSearch search)
 {
     const std::int32_t n = blocks.count;
+    // Made before any cap is appended: caps are neither visited nor tested against.
+    const BlockExposure exposure(blocks, n, search);
     for (std::int32_t i = 0; i < n; ++i) {
-        if (!IsBlockExposed(blocks, i, n)) {
+        if (!exposure.IsBlockExposed(i)) {
             continue;
         }
         // Copied first: appending writes into the same array.
@@ -88,7 +143,14 @@ void CWorld::AddGrassCaps()
     }
 }
 
-void CWorld::MergeBlocks() { MergeBlockList(blocks); }
+void CWorld::MergeBlocks(BoxSearch search)
+{
+    if (search == BoxSearch::ByCell) {
+        MergeBlockList(blocks);
+    } else {
+        MergeRectanglesPairwise(blocks, MergeRule::Blocks);
+    }
+}
 
 void CWorld::AppendVertex(const Vector4& position, const float colour[4], const Vector4& normal,
                           const Vector4& texcoord)
@@ -189,13 +251,17 @@ void MiddleAndHalfSize(const Box& b, float halfScale, Vector4& centre, Vector4& 
 
 }  // namespace
 
-void CWorld::BuildMesh()
+void CWorld::BuildMesh() { Build(BoxSearch::ByCell); }
+
+void CWorld::BuildMeshPairwise() { Build(BoxSearch::Pairwise); }
+
+void CWorld::Build(BoxSearch search)
 {
-    AddGrassTufts();
+    AddGrassTufts(search);
     tuftEnd = vertexCount;
 
-    AddGrassCaps();
-    MergeBlocks();
+    AddGrassCaps(search);
+    MergeBlocks(search);
 
     for (std::int32_t i = 0; i < blocks.count; ++i) {
         const Box& b = blocks.entries[i];

@@ -6,6 +6,7 @@
 #include "math/vertex.h"
 #include "platform/platform_types.h"
 #include "world/box.h"
+#include "world/cell_grid.h"
 
 class IDirect3DVertexBuffer9;
 class IDirect3DTexture9;
@@ -63,6 +64,9 @@ public:
 
     // The whole mesh build, into `mesh`; needs no device.
     void BuildMesh();
+    // The same build with every exposure test and the block merge comparing all pairs:
+    // the reference for tests and benchmarks.
+    void BuildMeshPairwise();
     // Copies the built mesh into vertexBuffer, re-creating it larger when the mesh does
     // not fit.
     HRESULT UploadMesh();
@@ -75,9 +79,9 @@ public:
     bool HitsSpike(const Vector4& point) const;
 
     // The steps of the build.
-    void AddGrassTufts();
-    void AddGrassCaps();
-    void MergeBlocks();
+    void AddGrassTufts(BoxSearch search = BoxSearch::ByCell);
+    void AddGrassCaps(BoxSearch search = BoxSearch::ByCell);
+    void MergeBlocks(BoxSearch search = BoxSearch::ByCell);
     void AppendVertex(const Vector4& position, const float colour[4], const Vector4& normal,
                       const Vector4& texcoord);
     void AppendBlockQuad(const Vector4& center, const Vector4& half, float uvScale);
@@ -86,6 +90,8 @@ public:
     void AppendTuftQuad(const Vector4& base, const Vector4& size, float uvScale);
 
 private:
+    void Build(BoxSearch search);
+
     struct Corner {
         float x, y, u, v;
     };
@@ -94,8 +100,27 @@ private:
 };
 
 // Block i is exposed when the centre of the cell above it lies strictly inside none of the
-// blocks 0..n-1 other than i.
-bool IsBlockExposed(const BoxList& blocks, std::int32_t i, std::int32_t n);
+// blocks 0..n-1 other than i. Compares block i with every other block: the reference.
+bool IsBlockExposedPairwise(const BoxList& blocks, std::int32_t i, std::int32_t n);
+
+// The same test against blocks 0..n-1 as they stand when this is made (the list must not
+// change below n while it is in use). When all of them are single map cells (any kind)
+// it counts them per cell and answers each test with one look-up; otherwise, and always
+// with BoxSearch::Pairwise, it asks IsBlockExposedPairwise.
+class BlockExposure {
+public:
+    BlockExposure(const BoxList& blocks, std::int32_t n, BoxSearch search = BoxSearch::ByCell);
+
+    bool IsBlockExposed(std::int32_t i) const;
+    // Whether the per-cell counts are in use.
+    bool ByCell() const { return byCell_; }
+
+private:
+    const BoxList& blocks_;
+    std::int32_t n_;
+    bool byCell_ = false;
+    std::uint16_t occupants_[kMapSize][kMapSize] = {};
+};
 
 extern CWorld World;
 

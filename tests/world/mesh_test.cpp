@@ -126,22 +126,70 @@ TEST_F(WorldMesh, CoveredBlocksGetNoGrass)
 
 TEST(BlockExposure, OnlyOtherBlocksBelowTheLimitCover)
 {
+    // The pairwise reference and the per-cell counts (which fall back to it for boxes
+    // that are not map cells) answer alike.
+    auto exposed = [](const BoxList& list, std::int32_t i, std::int32_t n) {
+        const bool pairwise = IsBlockExposedPairwise(list, i, n);
+        EXPECT_EQ(BlockExposure(list, n).IsBlockExposed(i), pairwise);
+        return pairwise;
+    };
     BoxList list(8);
     list.Append(Vector4{0.25f, 0.25f, 0, 1}, 0.25f, 0.25f, 0);
     list.Append(Vector4{0.25f, 0.75f, 0, 1}, 0.25f, 0.25f, 0);  // directly above entry 0
-    EXPECT_FALSE(IsBlockExposed(list, 0, 2));
-    EXPECT_TRUE(IsBlockExposed(list, 0, 1));
-    EXPECT_TRUE(IsBlockExposed(list, 1, 2));
+    EXPECT_FALSE(exposed(list, 0, 2));
+    EXPECT_TRUE(exposed(list, 0, 1));
+    EXPECT_TRUE(exposed(list, 1, 2));
     // A block never covers itself, and a point on an edge is not inside (strict).
     list[1].Set(Vector4{0.5f, 0.75f, 0, 1}, 0.25f, 0.25f, 0);   // min.x == p.x
-    EXPECT_TRUE(IsBlockExposed(list, 0, 2));
+    EXPECT_TRUE(exposed(list, 0, 2));
     list[1].Set(Vector4{0.25f, 1.0f, 0, 1}, 0.25f, 0.25f, 0);   // min.y == p.y
-    EXPECT_TRUE(IsBlockExposed(list, 0, 2));
+    EXPECT_TRUE(exposed(list, 0, 2));
     list[1].Set(Vector4{0.49f, 0.99f, 0, 1}, 0.25f, 0.25f, 0);  // just inside
-    EXPECT_FALSE(IsBlockExposed(list, 0, 2));
+    EXPECT_FALSE(exposed(list, 0, 2));
     // Any kind covers, caps included.
     list[1].Set(Vector4{0.3f, 0.8f, 0, 1}, 0.1f, 0.1f, kBoxGrassCap);
-    EXPECT_FALSE(IsBlockExposed(list, 0, 2));
+    EXPECT_FALSE(exposed(list, 0, 2));
+}
+
+TEST(BlockExposure, MapCellsAreCountedPerCell)
+{
+    struct Case {
+        const char* name;
+        int column;  // of the second box; the first is always cell (40, 50)
+        int row;
+        std::int32_t kind;
+        bool moveFirstCentreToLine;
+        bool firstExposed;
+    };
+    const Case cases[] = {
+        {"cell above covers", 40, 49, 0, false, false},
+        {"absorbed and cap kinds cover too", 40, 49, kBoxGrassCap, false, false},
+        {"cell above and to the side does not", 41, 49, 0, false, true},
+        {"a second box on the same cell is another block", 40, 50, 0, false, true},
+        {"centre on a line: the point is inside no cell", 40, 49, 0, true, true},
+    };
+    for (const Case& c : cases) {
+        BoxList list(8);
+        list.Append(CellCentre(40, 50), kHalfCell, kHalfCell, 0);
+        list.Append(CellCentre(c.column, c.row), kHalfCell, kHalfCell, c.kind);
+        if (c.moveFirstCentreToLine) {
+            list[0].center.x = list[0].min.x;
+        }
+        const BlockExposure exposure(list, 2);
+        EXPECT_TRUE(exposure.ByCell()) << c.name;
+        EXPECT_EQ(exposure.IsBlockExposed(0), c.firstExposed) << c.name;
+        EXPECT_EQ(IsBlockExposedPairwise(list, 0, 2), c.firstExposed) << c.name;
+        EXPECT_FALSE(BlockExposure(list, 2, BoxSearch::Pairwise).ByCell());
+    }
+    // Two boxes on one cell each cover the cell below; neither covers itself.
+    BoxList twin(8);
+    twin.Append(CellCentre(40, 50), kHalfCell, kHalfCell, 0);
+    twin.Append(CellCentre(40, 49), kHalfCell, kHalfCell, 0);
+    twin.Append(CellCentre(40, 49), kHalfCell, kHalfCell, 0);
+    const BlockExposure exposure(twin, 3);
+    EXPECT_FALSE(exposure.IsBlockExposed(0));
+    EXPECT_TRUE(exposure.IsBlockExposed(1));
+    EXPECT_TRUE(exposure.IsBlockExposed(2));
 }
 
 TEST_F(WorldMesh, RowOfFiveIsOneBlockQuadWithFiveTuftsAndCaps)
