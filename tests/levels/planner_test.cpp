@@ -42,12 +42,12 @@ TEST(PlaySim, RestoredStateReplaysBitForBit)
 {
     PlaySim sim;
     sim.Load(FirstLevel(), 0);
-    const Pad walk{700, -400, 1000, 300, false, true};
+    const Pad walk{700, -400, 1000, 300, false, false, false, true};
     for (int i = 0; i < 40; ++i) {
         sim.Step(walk);
     }
     const PlaySnapshot mid = sim.Save();
-    const Pad other{-1000, -1000, 0, 1000, true, false};
+    const Pad other{-1000, -1000, 0, 1000, false, false, true, false};
     for (int i = 0; i < 60; ++i) {
         sim.Step(other);
     }
@@ -75,7 +75,7 @@ TEST(PlaySim, LaterLevelsStartFromReleasedSteeringAndKeepItBetweenLevels)
     EXPECT_EQ(Creature.leftSteer.y, 0.0f);
     sim.Load(FirstLevel(), 3);
     EXPECT_EQ(Creature.leftSteer.y, -0.3f);
-    sim.Step(Pad{0, -1000, 0, 0, false, false});
+    sim.Step(Pad{0, -1000, 0, 0, false, false, false, false});
     EXPECT_EQ(sim.leftRamp, 1);
     sim.LoadNext(FirstLevel());
     EXPECT_EQ(sim.leftRamp, 1);
@@ -130,7 +130,6 @@ TEST(FlowField, DistanceGrowsAwayFromTheGoalAndSpikesBlock)
 TEST(ReplayScript, RoundTripsPadsClicksAndEnd)
 {
     const std::string text =
-        "# a comment\n"
         "1 click\n"
         "2 pad 100 -200 300 -400 0 0 1 0\n"
         "7 down\n"
@@ -142,8 +141,8 @@ TEST(ReplayScript, RoundTripsPadsClicksAndEnd)
     ASSERT_TRUE(ReadReplay(WriteTemp("round.replay", text), script, error)) << error;
     EXPECT_EQ(script.end, 20);
     ASSERT_EQ(script.pads.size(), 2u);
-    EXPECT_EQ(script.pads[2], (Pad{100, -200, 300, -400, true, false}));
-    EXPECT_TRUE(script.pads[12].rightGrip);
+    EXPECT_EQ(script.pads[2], (Pad{100, -200, 300, -400, false, false, true, false}));
+    EXPECT_TRUE(script.pads[12].b5);
     EXPECT_EQ(script.mouse[7], "down");
     EXPECT_EQ(FormatReplay(script), text);
 }
@@ -155,8 +154,8 @@ TEST(ReplayScript, RejectsBrokenLines)
         const char* message;
     };
     const Case cases[] = {
-        {"2 pad 1 2 3 4 0 0 1\n5 end\n", "pad needs 8 values"},
-        {"2 jump\n5 end\n", "unknown command"},
+        {"2 pad 1 2 3 4 0 0 1\n5 end\n", "line 1: pad takes 8"},
+        {"2 jump\n5 end\n", "line 1: unknown command"},
         {"2 pad 0 0 0 0 0 0 0 0\n", "no end line"},
     };
     for (const Case& c : cases) {

@@ -32,18 +32,18 @@ Pad RandomPad(const Pad& previous, bool grips)
     if (pick != 1) {
         p.lx = RandomAxis();
         p.ly = RandomAxis();
-        p.leftGrip = Rand() % 3 == 0;
+        p.b4 = Rand() % 3 == 0;
     }
     if (pick != 0) {
         p.rx = RandomAxis();
         p.ry = RandomAxis();
-        p.rightGrip = Rand() % 3 == 0;
+        p.b5 = Rand() % 3 == 0;
     }
     if (Rand() % 8 == 0) {
         p = Pad{};
     }
-    p.leftGrip = p.leftGrip && grips;
-    p.rightGrip = p.rightGrip && grips;
+    p.b4 = p.b4 && grips;
+    p.b5 = p.b5 && grips;
     return p;
 }
 

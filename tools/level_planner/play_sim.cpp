@@ -65,11 +65,11 @@ StepResult PlaySim::Step(const Pad& pad)
         World.HitsSpike(Creature.rightFoot->position)) {
         Creature.alive = false;
     }
-    const Vector4 left = ShapeStick(pad.lx, pad.ly, pad.leftGrip, StickSide::Left, leftRamp);
-    Creature.leftGripHeld = pad.leftGrip;
-    Creature.rightGripHeld = pad.rightGrip;
+    const Vector4 left = ShapeStick(pad.lx, pad.ly, pad.b4, StickSide::Left, leftRamp);
+    Creature.leftGripHeld = pad.b4;
+    Creature.rightGripHeld = pad.b5;
     Creature.SteerLeft(left);
-    const Vector4 right = ShapeStick(pad.rx, pad.ry, pad.rightGrip, StickSide::Right, rightRamp);
+    const Vector4 right = ShapeStick(pad.rx, pad.ry, pad.b5, StickSide::Right, rightRamp);
     Creature.SteerRight(right);
     return goal ? StepResult::Goal : dead ? StepResult::Dead : StepResult::Running;
 }

@@ -6,21 +6,12 @@
 
 #include "creature/verlet.h"
 #include "math/vector.h"
+#include "run_script.h"
 
 struct MapImage;
 
-// One controller state as the headless runner's `pad` line gives it: raw axes -1000..1000
-// with y down, and the two grip buttons (4 and 5).
-struct Pad {
-    std::int32_t lx = 0;
-    std::int32_t ly = 0;
-    std::int32_t rx = 0;
-    std::int32_t ry = 0;
-    bool leftGrip = false;
-    bool rightGrip = false;
-
-    bool operator==(const Pad&) const = default;
-};
+// One controller state, exactly as the runner's script gives it (b4 and b5: the grips).
+using Pad = PadState;
 
 // Everything a playing frame changes: both skeletons, the grips, the steering and the
 // stick ramps. The collision boxes and spikes do not change while a level is played.

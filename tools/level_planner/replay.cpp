@@ -42,45 +42,36 @@ bool ReadReplay(const std::string& path, ReplayScript& script, std::string& erro
         error = "cannot open " + path;
         return false;
     }
-    std::string line;
-    int number = 0;
-    while (std::getline(in, line)) {
-        ++number;
-        const std::size_t hash = line.find('#');
-        if (hash != std::string::npos) {
-            script.comments.push_back(line.substr(hash));
-            line.erase(hash);
-        }
-        std::istringstream fields(line);
-        std::int32_t frame = 0;
-        std::string command;
-        if (!(fields >> frame)) {
-            continue;
-        }
-        fields >> command;
-        if (command == "pad") {
-            Pad p;
-            int b0 = 0, b1 = 0, b4 = 0, b5 = 0;
-            if (!(fields >> p.lx >> p.ly >> p.rx >> p.ry >> b0 >> b1 >> b4 >> b5)) {
-                error = path + ":" + std::to_string(number) + ": pad needs 8 values";
-                return false;
-            }
-            p.leftGrip = b4 != 0;
-            p.rightGrip = b5 != 0;
-            script.pads[frame] = p;
-        } else if (command == "click" || command == "down" || command == "up") {
-            script.mouse[frame] = command;
-        } else if (command == "end") {
-            script.end = frame;
-        } else if (command != "key" && command != "mouse") {
-            error = path + ":" + std::to_string(number) + ": unknown command '" + command + "'";
-            return false;
+    // The runner's own parser, so a replay means here exactly what it means to the game.
+    Script parsed;
+    if (!ParseScript(in, parsed, error)) {
+        error = path + ":" + error;
+        return false;
+    }
+    for (const ScriptCommand& c : parsed.commands) {
+        const auto frame = static_cast<std::int32_t>(c.frame);
+        switch (c.kind) {
+        case CommandKind::Pad:
+            script.pads[frame] = c.pad;
+            break;
+        case CommandKind::Click:
+            script.mouse[frame] = "click";
+            break;
+        case CommandKind::Down:
+            script.mouse[frame] = "down";
+            break;
+        case CommandKind::Up:
+            script.mouse[frame] = "up";
+            break;
+        default:
+            break;
         }
     }
-    if (script.end <= 0) {
+    if (parsed.endFrame <= 0) {
         error = path + ": no end line";
         return false;
     }
+    script.end = static_cast<std::int32_t>(parsed.endFrame);
     return true;
 }
 
@@ -97,9 +88,7 @@ std::string FormatReplay(const ReplayScript& script)
             out << mouse->first << " " << mouse->second << "\n";
             ++mouse;
         } else {
-            const Pad& p = pad->second;
-            out << pad->first << " pad " << p.lx << " " << p.ly << " " << p.rx << " " << p.ry << " 0 0 "
-                << (p.leftGrip ? 1 : 0) << " " << (p.rightGrip ? 1 : 0) << "\n";
+            out << FormatPadLine(pad->first, pad->second) << "\n";
             ++pad;
         }
     }

@@ -10,14 +10,13 @@
 #include "math/vector.h"
 #include "play_sim.h"
 
-// An input script of the headless runner: `FRAME pad LX LY RX RY B0 B1 B4 B5`,
-// `FRAME click`, `FRAME down`, `FRAME up`, `FRAME end`; other commands (keys, mouse
-// moves) are kept as text and play no part in the levels.
+// An input script of the headless runner, read with the runner's parser: the pads, the
+// mouse button and the end. Keys and mouse moves play no part in the levels and are dropped.
 struct ReplayScript {
     std::map<std::int32_t, Pad> pads;
     std::map<std::int32_t, std::string> mouse;  // frame -> "click", "down" or "up"
     std::int32_t end = 0;
-    std::vector<std::string> comments;
+    std::vector<std::string> comments;  // written at the top, '#' included
 };
 
 bool ReadReplay(const std::string& path, ReplayScript& script, std::string& error);
