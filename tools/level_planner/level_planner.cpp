@@ -164,6 +164,18 @@ void PrintRun(const RunRecord& run)
     std::printf("\n");
 }
 
+// A recording without a goal proves nothing, so it never passes.
+int Judge(const RunRecord& recorded, const RunRecord& run, const char* matches, const char* diverged)
+{
+    const std::string diff = recorded.goals.empty() ? "the recording has no goal" : CompareRecords(recorded, run);
+    if (!diff.empty()) {
+        std::printf("%s: %s\n", diverged, diff.c_str());
+        return 1;
+    }
+    std::printf("%s: %zu goals, %zu checkpoints\n", matches, run.goals.size(), run.checkpoints.size());
+    return 0;
+}
+
 // record and verify: play the script; write or compare the checkpoints.
 int RecordOrVerify(const std::vector<std::string>& args, bool record)
 {
@@ -187,18 +199,7 @@ int RecordOrVerify(const std::vector<std::string>& args, bool record)
         std::fprintf(stderr, "level_planner: %s\n", error.c_str());
         return 1;
     }
-    if (recorded.goals.empty()) {
-        std::fprintf(stderr, "level_planner: %s records no goal\n", args[2].c_str());
-        return 1;
-    }
-    const std::string diff = CompareRecords(recorded, run);
-    if (!diff.empty()) {
-        std::printf("REPLAY DIVERGED: %s\n", diff.c_str());
-        return 1;
-    }
-    std::printf("replay matches its recording: %zu goals, %zu checkpoints\n", run.goals.size(),
-                run.checkpoints.size());
-    return 0;
+    return Judge(recorded, run, "replay matches its recording", "REPLAY DIVERGED");
 }
 
 // Compares what the headless runner wrote for a replay with the replay's recording.
@@ -216,14 +217,7 @@ int CheckRun(const std::vector<std::string>& args)
         return 1;
     }
     PrintRun(run);
-    const std::string diff = CompareRecords(recorded, run);
-    if (recorded.goals.empty() || !diff.empty()) {
-        std::printf("REPLAY DIVERGED in the game: %s\n", diff.empty() ? "nothing recorded" : diff.c_str());
-        return 1;
-    }
-    std::printf("the game's run matches the recording: %zu goals, %zu checkpoints\n", run.goals.size(),
-                run.checkpoints.size());
-    return 0;
+    return Judge(recorded, run, "the game's run matches its recording", "REPLAY DIVERGED in the game");
 }
 
 // Chains the eight level replays: each level's click two frames after the previous goal.
