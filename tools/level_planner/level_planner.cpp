@@ -149,6 +149,18 @@ int Plan_(const std::vector<std::string>& args)
     return 0;
 }
 
+// The eight maps from DATA and the replay script, or a message on stderr.
+bool LoadRun(const std::string& dataDir, const std::string& scriptPath, std::vector<MapImage>& maps,
+             ReplayScript& script)
+{
+    std::string error;
+    if (!LoadLevelMaps(dataDir, maps, error) || !ReadReplay(scriptPath, script, error)) {
+        std::fprintf(stderr, "level_planner: %s\n", error.c_str());
+        return false;
+    }
+    return true;
+}
+
 void PrintRun(const RunRecord& run)
 {
     for (const auto& [level, frame] : run.goals) {
@@ -183,10 +195,8 @@ int RecordOrVerify(const std::vector<std::string>& args, bool record)
         return Usage();
     }
     std::vector<MapImage> maps;
-    std::string error;
     ReplayScript script;
-    if (!LoadLevelMaps(args[0], maps, error) || !ReadReplay(args[1], script, error)) {
-        std::fprintf(stderr, "level_planner: %s\n", error.c_str());
+    if (!LoadRun(args[0], args[1], maps, script)) {
         return 1;
     }
     const RunRecord run = PlayReplay(maps, script, Option(args, "--start-level", 0), 50);
@@ -195,6 +205,7 @@ int RecordOrVerify(const std::vector<std::string>& args, bool record)
         return WriteText(args[2], FormatRecord(run)) ? 0 : 1;
     }
     RunRecord recorded;
+    std::string error;
     if (!ReadRecord(args[2], recorded, error)) {
         std::fprintf(stderr, "level_planner: %s\n", error.c_str());
         return 1;
@@ -283,7 +294,7 @@ int Overview(const std::vector<std::string>& args)
         return args.size() < 2 ? Usage() : 1;
     }
     const MapView view = ViewOf(map, 6);
-    Canvas canvas(view.columns * view.scale, view.rows * view.scale);
+    PixelCanvas canvas(view.columns * view.scale, view.rows * view.scale);
     DrawMap(canvas, view, map);
     Creature.Reset();
     World.ClearContents();
@@ -301,10 +312,8 @@ int Strip(const std::vector<std::string>& args)
         return Usage();
     }
     std::vector<MapImage> maps;
-    std::string error;
     ReplayScript script;
-    if (!LoadLevelMaps(args[0], maps, error) || !ReadReplay(args[1], script, error)) {
-        std::fprintf(stderr, "level_planner: %s\n", error.c_str());
+    if (!LoadRun(args[0], args[1], maps, script)) {
         return 1;
     }
     const int startLevel = Option(args, "--start-level", 0);
@@ -312,7 +321,7 @@ int Strip(const std::vector<std::string>& args)
     const MapImage& map = maps[static_cast<std::size_t>(startLevel)];
     MapView view = ViewOf(map, 3);
     const int panelWidth = view.columns * view.scale + 4;
-    Canvas canvas(panelWidth * panels, view.rows * view.scale);
+    PixelCanvas canvas(panelWidth * panels, view.rows * view.scale);
     const std::int32_t last = script.end - 3;  // the goal frame
     std::int32_t panel = 0;
     PlayReplay(maps, script, startLevel, 0, [&](std::int32_t frame, std::int32_t level) {

@@ -1,65 +1,10 @@
 #include "picture.h"
 
-#include <stb/stb_image_write.h>
-
 #include <algorithm>
 #include <cmath>
 
 #include "creature/creature.h"
 #include "world/level_scan.h"
-
-Canvas::Canvas(int w, int h) : width(w), height(h), pixels(static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * 3, 0)
-{
-}
-
-void Canvas::Put(int x, int y, std::uint32_t rgb)
-{
-    if (x < 0 || y < 0 || x >= width || y >= height) {
-        return;
-    }
-    const std::size_t i = (static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)) * 3;
-    pixels[i] = static_cast<unsigned char>(rgb >> 16);
-    pixels[i + 1] = static_cast<unsigned char>(rgb >> 8);
-    pixels[i + 2] = static_cast<unsigned char>(rgb);
-}
-
-void Canvas::Fill(int x0, int y0, int x1, int y1, std::uint32_t rgb)
-{
-    for (int y = y0; y < y1; ++y) {
-        for (int x = x0; x < x1; ++x) {
-            Put(x, y, rgb);
-        }
-    }
-}
-
-void Canvas::Disc(float cx, float cy, float r, std::uint32_t rgb)
-{
-    for (int y = static_cast<int>(cy - r); y <= static_cast<int>(cy + r); ++y) {
-        for (int x = static_cast<int>(cx - r); x <= static_cast<int>(cx + r); ++x) {
-            const float dx = static_cast<float>(x) - cx;
-            const float dy = static_cast<float>(y) - cy;
-            if (dx * dx + dy * dy <= r * r) {
-                Put(x, y, rgb);
-            }
-        }
-    }
-}
-
-void Canvas::Line(float x0, float y0, float x1, float y1, std::uint32_t rgb)
-{
-    const int n = static_cast<int>(std::max(std::fabs(x1 - x0), std::fabs(y1 - y0))) + 1;
-    for (int i = 0; i <= n; ++i) {
-        const float t = static_cast<float>(i) / static_cast<float>(n);
-        for (int w = 0; w < 2; ++w) {
-            Put(static_cast<int>(x0 + (x1 - x0) * t) + w, static_cast<int>(y0 + (y1 - y0) * t), rgb);
-        }
-    }
-}
-
-bool Canvas::WritePng(const std::string& path) const
-{
-    return stbi_write_png(path.c_str(), width, height, 3, pixels.data(), width * 3) != 0;
-}
 
 float MapView::X(float worldX) const
 {
@@ -105,7 +50,7 @@ MapView ViewOf(const MapImage& map, int scale)
     return view;
 }
 
-void DrawMap(Canvas& canvas, const MapView& view, const MapImage& map)
+void DrawMap(PixelCanvas& canvas, const MapView& view, const MapImage& map)
 {
     const int s = view.scale;
     canvas.Fill(view.originX, 0, view.originX + view.columns * s, view.rows * s, 0x1b2a3a);
@@ -153,10 +98,10 @@ void DrawMap(Canvas& canvas, const MapView& view, const MapImage& map)
                 const float cx = static_cast<float>(x) + 0.5f * static_cast<float>(s);
                 const float cy = static_cast<float>(y) + 0.5f * static_cast<float>(s);
                 const float h = 2.0f / kCellSize * static_cast<float>(s);
-                canvas.Line(cx - h, cy - h, cx + h, cy - h, 0xfacc15);
-                canvas.Line(cx - h, cy + h, cx + h, cy + h, 0xfacc15);
-                canvas.Line(cx - h, cy - h, cx - h, cy + h, 0xfacc15);
-                canvas.Line(cx + h, cy - h, cx + h, cy + h, 0xfacc15);
+                canvas.Line(cx - h, cy - h, cx + h, cy - h, 0xfacc15, 2);
+                canvas.Line(cx - h, cy + h, cx + h, cy + h, 0xfacc15, 2);
+                canvas.Line(cx - h, cy - h, cx - h, cy + h, 0xfacc15, 2);
+                canvas.Line(cx + h, cy - h, cx + h, cy + h, 0xfacc15, 2);
                 canvas.Disc(cx, cy, static_cast<float>(s), 0xfacc15);
                 break;
             }
@@ -167,10 +112,11 @@ void DrawMap(Canvas& canvas, const MapView& view, const MapImage& map)
     }
 }
 
-void DrawCreature(Canvas& canvas, const MapView& view)
+void DrawCreature(PixelCanvas& canvas, const MapView& view)
 {
     auto line = [&](const VerletParticle* a, const VerletParticle* b, std::uint32_t rgb) {
-        canvas.Line(view.X(a->position.x), view.Y(a->position.y), view.X(b->position.x), view.Y(b->position.y), rgb);
+        canvas.Line(view.X(a->position.x), view.Y(a->position.y), view.X(b->position.x), view.Y(b->position.y), rgb,
+                    2);
     };
     const CCreature& c = Creature;
     line(c.leftFoot, c.leftKnee, 0xf5f5f4);
