@@ -1,5 +1,6 @@
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -55,6 +56,9 @@ std::string DenseMap(bool checkerboard)
 void PlayingFrameLogic(benchmark::State& state)
 {
     const bool checkerboard = state.range(0) != 0;
+    // A level's own map instead, e.g. the densest: TARNWICK_BENCH_MAP=data/map5.tga.
+    const char* given = std::getenv("TARNWICK_BENCH_MAP");
+    const fs::path level = given != nullptr ? fs::absolute(given) : fs::path();
     const fs::path saved = fs::current_path();
     std::string pattern = (fs::temp_directory_path() / "tarnwick-bench-XXXXXX").string();
     if (mkdtemp(pattern.data()) == nullptr) {
@@ -65,7 +69,10 @@ void PlayingFrameLogic(benchmark::State& state)
     fs::create_directories(root / "data");
     MapImage map;
     std::string error;
-    if (!TextToMap(DenseMap(checkerboard), map, error) || !WriteTga((root / "data/map1.tga").string(), map, error)) {
+    if (!level.empty()) {
+        fs::copy_file(level, root / "data/map1.tga");
+    } else if (!TextToMap(DenseMap(checkerboard), map, error) ||
+               !WriteTga((root / "data/map1.tga").string(), map, error)) {
         state.SkipWithError(error.c_str());
         return;
     }
@@ -81,6 +88,7 @@ void PlayingFrameLogic(benchmark::State& state)
     ControllerState.lRx = 700;
     ControllerState.lRy = -900;
     int frame = 0;
+    int restarts = 0;
     for (auto _ : state) {
         if (++frame % 120 == 0) {
             ControllerState.rgbButtons[4] = ControllerState.rgbButtons[4] != 0 ? 0 : 0x80;
@@ -93,10 +101,14 @@ void PlayingFrameLogic(benchmark::State& state)
             burst.Update();
         }
         if (GameState != Playing) {
+            state.PauseTiming();
             StartLevel(0);
+            ++restarts;
+            state.ResumeTiming();
         }
         benchmark::DoNotOptimize(Creature.body->position);
     }
+    state.counters["restarts"] = restarts;
     World.ReleaseBuffer();
     if (mapTexture != nullptr) {
         mapTexture->Release();

@@ -1,63 +1,6 @@
-// Its own test program: global operator new is replaced here to count allocations.
-#include <atomic>
-#include <cstdlib>
-#include <new>
-
+// Its own test program: counting_new.cpp replaces global operator new to count allocations.
+#include "counting_new.h"
 #include "gl_device.h"
-
-namespace {
-std::atomic<long> Allocations{0};
-}
-
-// Every form is replaced, so no allocation slips past the count and no block is freed by a
-// different family than the one that made it.
-void* operator new(std::size_t size)
-{
-    Allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size == 0 ? 1 : size)) {
-        return p;
-    }
-    throw std::bad_alloc();
-}
-void* operator new(std::size_t size, std::align_val_t align)
-{
-    Allocations.fetch_add(1, std::memory_order_relaxed);
-    const std::size_t a = static_cast<std::size_t>(align);
-    if (void* p = std::aligned_alloc(a, ((size == 0 ? 1 : size) + a - 1) / a * a)) {
-        return p;
-    }
-    throw std::bad_alloc();
-}
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept
-{
-    Allocations.fetch_add(1, std::memory_order_relaxed);
-    return std::malloc(size == 0 ? 1 : size);
-}
-void* operator new(std::size_t size, std::align_val_t align, const std::nothrow_t&) noexcept
-{
-    Allocations.fetch_add(1, std::memory_order_relaxed);
-    const std::size_t a = static_cast<std::size_t>(align);
-    return std::aligned_alloc(a, ((size == 0 ? 1 : size) + a - 1) / a * a);
-}
-void* operator new[](std::size_t size) { return operator new(size); }
-void* operator new[](std::size_t size, std::align_val_t align) { return operator new(size, align); }
-void* operator new[](std::size_t size, const std::nothrow_t& t) noexcept { return operator new(size, t); }
-void* operator new[](std::size_t size, std::align_val_t align, const std::nothrow_t& t) noexcept
-{
-    return operator new(size, align, t);
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
-void operator delete(void* p, std::align_val_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::align_val_t) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t, std::align_val_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t, std::align_val_t) noexcept { std::free(p); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
-void operator delete(void* p, std::align_val_t, const std::nothrow_t&) noexcept { std::free(p); }
-void operator delete[](void* p, std::align_val_t, const std::nothrow_t&) noexcept { std::free(p); }
 
 namespace {
 
@@ -144,16 +87,16 @@ TEST_F(GlAllocation, AWarmFrameAllocatesNothing)
     for (int n = 0; n < 5; ++n) {
         frame(n);
     }
-    const long before = Allocations.load();
+    const long before = HeapAllocations();
     for (int n = 5; n < 65; ++n) {
         frame(n);
     }
-    EXPECT_EQ(Allocations.load() - before, 0);
+    EXPECT_EQ(HeapAllocations() - before, 0);
     // The counter sees this layer's allocations at all: making a texture allocates.
     IDirect3DTexture9* extra = nullptr;
-    const long beforeExtra = Allocations.load();
+    const long beforeExtra = HeapAllocations();
     ASSERT_EQ(device->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &extra, nullptr), S_OK);
-    EXPECT_GT(Allocations.load(), beforeExtra);
+    EXPECT_GT(HeapAllocations(), beforeExtra);
     extra->Release();
     device->SetTexture(0, nullptr);
     tex->Release();

@@ -56,6 +56,7 @@ TEST_F(DeviceSetup, EachStoppingStepEndsSetUpWithItsResultAndNothingAfterIt)
         EXPECT_EQ(SharedVertexBuffer, nullptr);
         EXPECT_EQ(mapTexture, nullptr);
         EndGame();
+        ReleaseController();
         EXPECT_EQ(recorder.LiveObjects(), 0);
         const std::size_t calls = recorder.Calls().size();
         Shutdown();
@@ -72,6 +73,7 @@ TEST_F(DeviceSetup, AMissingFileStopsAtThatFileWithTheSearchResult)
         EXPECT_EQ(Start(), kMediaNotFound);
         EXPECT_EQ(std::string(LastStartupFailure.what), std::string(file) + " not found");
         EndGame();
+        ReleaseController();
         EXPECT_EQ(recorder.LiveObjects(), 0);
         std::filesystem::rename(root / "moved", root / file);
     }

@@ -2,6 +2,8 @@
 
 #include "platform/window_handle.h"
 
+#include <fstream>
+
 #include "game_fixture.h"
 
 namespace {
@@ -168,6 +170,55 @@ TEST_F(LoopPlatform, ClosingTheWindowShutsDownTwiceAndTheSecondReleasesNothing)
     const std::size_t calls = recorder.Calls().size();
     EndGame();
     EXPECT_EQ(recorder.Calls().size(), calls) << "the second Shutdown calls nothing";
+}
+
+}  // namespace
+
+namespace {
+
+// A tenth of a second of 16-bit mono silence as the game's music.
+void WriteMusic(const std::filesystem::path& file)
+{
+    const std::uint32_t samples = 2205;
+    const std::uint32_t dataBytes = samples * 2;
+    std::string wav = "RIFF";
+    auto put32 = [&wav](std::uint32_t v) {
+        for (int i = 0; i < 4; ++i) wav += static_cast<char>((v >> (8 * i)) & 0xFF);
+    };
+    auto put16 = [&wav](std::uint16_t v) {
+        wav += static_cast<char>(v & 0xFF);
+        wav += static_cast<char>(v >> 8);
+    };
+    put32(36 + dataBytes);
+    wav += "WAVEfmt ";
+    put32(16);
+    put16(1);
+    put16(1);
+    put32(22050);
+    put32(44100);
+    put16(2);
+    put16(16);
+    wav += "data";
+    put32(dataBytes);
+    wav += std::string(dataBytes, '\0');
+    std::ofstream(file, std::ios::binary) << wav;
+}
+
+TEST_F(LoopPlatform, StoppedMusicRestartsOnlyInPassesThatRunAFrame)
+{
+    WriteMusic(root / "data/VelmoraMusic.wav");
+    ASSERT_EQ(Start(), S_OK);
+    ASSERT_NE(Music, nullptr);
+    ASSERT_TRUE(Music->IsPlaying());
+    MSG message{};
+    PassesUntilFrame(message);
+    ASSERT_EQ(Music->Buffer(0)->Stop(), S_OK);
+    ASSERT_FALSE(Music->IsPlaying());
+    ASSERT_TRUE(PostMessageW(window, WM_NULL, 0, 0));
+    EXPECT_EQ(RunLoopPass(message), LoopPass::Dispatched);
+    EXPECT_FALSE(Music->IsPlaying()) << "a pass that dispatched a message leaves the music alone";
+    EXPECT_EQ(RunLoopPass(message), LoopPass::RanFrame);
+    EXPECT_TRUE(Music->IsPlaying());
 }
 
 }  // namespace

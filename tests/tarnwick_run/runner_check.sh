@@ -30,8 +30,29 @@ expected=$'frame,state,level\n5,2,0\n62,0,0\n64,2,0'
 [ "$(wc -l < rec.csv)" -eq 91 ]
 [ -s shot.png ]
 
+# Arriving at level 2: the first armed click leaves the level-up screen for map index 2.
+printf '0 pad 0 0 0 0 0 0 0 0\n3 click\n6 end\n' > arrive.txt
+"$run" --backend recording --start-level 2 --events arrive.txt.events --csv arrive.csv arrive.txt
+[ "$(tail -n 1 arrive.txt.events)" = "3,2,2" ] || { cat arrive.txt.events >&2; exit 1; }
+[ "$(sed -n 2p arrive.csv | cut -d, -f2,3)" = "1,2" ]
+
+# A recording of the scripted run replays to the same frames once the click is added back.
+cat > pads.txt <<'SCRIPT'
+0 pad 0 0 0 0 0 0 0 0
+5 click
+20 pad -300 -1000 800 -900 0 0 1 0
+60 pad 1000 17 -3 -1000 0 1 0 1
+100 pad 0 0 0 0 0 0 0 0
+120 end
+SCRIPT
+"$run" --backend recording --csv first.csv --record recorded.txt pads.txt
+[ "$(grep -c ' pad ' recorded.txt)" -eq 4 ]
+{ grep -v '^#' recorded.txt; echo '5 click'; } | sort -n -s -k1,1 > replay.txt
+"$run" --backend recording --csv replayed.csv replay.txt
+cmp first.csv replayed.csv
+
 printf '0 pad 0 0 0 0 0 0 0 0\n\n7 pad 0 0 0 0 0 0 0 3\n9 end\n' > bad.txt
 code=0
 "$run" --backend recording bad.txt 2> err.txt || code=$?
 [ "$code" -eq 2 ] && grep -q 'bad.txt: line 3: B5 must be' err.txt || { cat err.txt >&2; exit 1; }
-echo "runner: backends agree, events $(tr '\n' ' ' < rec.txt), bad line reported"
+echo "runner: backends agree, a recording replays, events $(tr '\n' ' ' < rec.txt), bad line reported"

@@ -78,7 +78,6 @@ bool ParseOptions(int argc, char** argv, Options& options, std::string& error)
             options.events = value();
         } else if (arg == "--record" && hasValue) {
             options.record = value();
-            options.window = true;
         } else if (arg == "--timing") {
             options.timing = true;
         } else if (arg == "--window") {
@@ -104,6 +103,10 @@ bool ParseOptions(int argc, char** argv, Options& options, std::string& error)
     if (options.script.empty() && options.record.empty()) {
         error = "no script";
         return false;
+    }
+    // Recording without a script is a player at a real window.
+    if (options.script.empty()) {
+        options.window = true;
     }
     if (options.recording && !options.shots.empty()) {
         error = "screenshots need --backend gl";
@@ -352,7 +355,7 @@ int main(int argc, char** argv)
         GfxUseRecordingBackend(&recorder);
     }
     ScriptedPad pad;
-    const bool scripted = options.record.empty();
+    const bool scripted = !options.script.empty();
     if (scripted && !script.noPad && !pad.Attach()) {
         std::fprintf(stderr, "tarnwick_run: no virtual controller: %s\n", SDL_GetError());
         return 1;

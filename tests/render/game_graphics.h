@@ -1,0 +1,81 @@
+#pragma once
+
+// The game's graphics globals as tests and benchmarks set them up: a test effect with the
+// game's parameters, and the release of everything again.
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "platform/d3d9.h"
+#include "platform/d3dx9.h"
+#include "shell/graphics_objects.h"
+
+// The game's parameters and a plain textured, vertex-coloured technique.
+inline const char* const kTestEffect = R"(matrix mWorldViewProjection
+texture RenderTargetTexture linear wrap
+float WindAmount
+vector CamerPosition
+vertex Vs
+out vec2 uv;
+out vec4 color;
+void main() { uv = inTexCoord; color = inColor; gl_Position = mWorldViewProjection * vec4(inPosition, 1.0); }
+end
+fragment Fs
+in vec2 uv;
+in vec4 color;
+out vec4 fragColor;
+void main() { fragColor = texture(RenderTargetTexture, uv) * color; }
+end
+technique WorldLighting
+pass Vs Fs
+end
+)";
+
+inline std::string WriteTestEffect(const char* fileName)
+{
+    const std::filesystem::path path = std::filesystem::temp_directory_path() / fileName;
+    if (std::FILE* f = std::fopen(path.string().c_str(), "wb")) {
+        std::fputs(kTestEffect, f);
+        std::fclose(f);
+    }
+    return path.string();
+}
+
+// Creates the effect and looks up its handles as start-up and the frame driver do.
+inline bool CreateGameEffect(IDirect3DDevice9* device, const char* fileName)
+{
+    const std::string path = WriteTestEffect(fileName);
+    const HRESULT hr = D3DXCreateEffectFromFileW(device, path.c_str(), nullptr, nullptr, 0, nullptr, &Effect, nullptr);
+    std::filesystem::remove(path);
+    if (FAILED(hr) || Effect == nullptr) {
+        return false;
+    }
+    WorldViewProjectionParam = Effect->GetParameterByName(nullptr, "mWorldViewProjection");
+    WorldLightingTechnique = Effect->GetTechniqueByName("WorldLighting");
+    return true;
+}
+
+inline void ReleaseGraphicsGlobals()
+{
+    for (const TextureFile& file : kTextureFiles) {
+        if (*file.texture != nullptr) {
+            (*file.texture)->Release();
+            *file.texture = nullptr;
+        }
+    }
+    if (SharedVertexBuffer != nullptr) {
+        SharedVertexBuffer->Release();
+        SharedVertexBuffer = nullptr;
+    }
+    if (Effect != nullptr) {
+        Effect->Release();
+        Effect = nullptr;
+    }
+    WorldViewProjectionParam = nullptr;
+    WorldLightingTechnique = nullptr;
+    if (Device != nullptr) {
+        Device->Release();
+        Device = nullptr;
+    }
+}

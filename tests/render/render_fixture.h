@@ -1,0 +1,69 @@
+#pragma once
+
+// The game's graphics globals on the recording device: a small shared vertex buffer, a test
+// effect with the game's parameters, and seventeen distinct 1 x 1 textures. The batch
+// starts as in a fresh process and the call log starts empty.
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "game_graphics.h"
+#include "math/vertex.h"
+#include "platform/gfx_recording.h"
+#include "render/draw_batch.h"
+
+class RecordedDrawing : public ::testing::Test {
+protected:
+    static constexpr UINT kBufferVertices = 4096;
+
+    void SetUp() override
+    {
+        Device = GfxCreateRecordingDevice(&recorder);
+        ASSERT_NE(Device, nullptr);
+        ASSERT_EQ(Device->CreateVertexBuffer(kBufferVertices * kVertexStride, 0, kVertexFvf, D3DPOOL_DEFAULT,
+                                             &SharedVertexBuffer, nullptr),
+                  S_OK);
+        ASSERT_TRUE(CreateGameEffect(Device, "tarnwick_render_recorded.fx"));
+        for (const TextureFile& file : kTextureFiles) {
+            ASSERT_EQ(Device->CreateTexture(1, 1, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, file.texture, nullptr), S_OK);
+        }
+        // As the frame driver leaves things before any batch of a frame.
+        ASSERT_EQ(Device->BeginScene(), S_OK);
+        Device->SetStreamSource(0, SharedVertexBuffer, 0, kVertexStride);
+        Device->SetFVF(kVertexFvf);
+        ResetBatchStateForTests();
+        recorder.ClearCalls();
+    }
+
+    void TearDown() override
+    {
+        if (Device != nullptr) {
+            Device->EndScene();
+        }
+        ReleaseGraphicsGlobals();
+        ResetBatchStateForTests();
+        EXPECT_EQ(recorder.LiveObjects(), 0);
+    }
+
+    const GfxCall* LastDraw() const
+    {
+        const auto draws = recorder.Find("DrawPrimitive");
+        return draws.empty() ? nullptr : draws.back();
+    }
+
+    // The (state, value) pairs of every SetRenderState logged, in order.
+    std::vector<std::pair<std::int64_t, std::int64_t>> RenderStates() const
+    {
+        std::vector<std::pair<std::int64_t, std::int64_t>> out;
+        for (const GfxCall* c : recorder.Find("SetRenderState")) {
+            out.emplace_back(c->Int(0), c->Int(1));
+        }
+        return out;
+    }
+
+    GfxRecorder recorder;
+};
+
+inline const IUnknown* AsObject(IDirect3DTexture9* texture) { return texture; }

@@ -1,0 +1,90 @@
+#include "render_fixture.h"
+#include "world/world.h"
+
+namespace {
+
+class WorldDrawing : public RecordedDrawing {
+protected:
+    void SetUp() override
+    {
+        RecordedDrawing::SetUp();
+        ASSERT_EQ(World.Reset(), S_OK);
+        recorder.ClearCalls();
+    }
+
+    void TearDown() override
+    {
+        World.ReleaseBuffer();
+        World.ClearContents();
+        World.tuftEnd = World.blockEnd = World.capEnd = World.goalEnd = World.spikeEnd = 0;
+        RecordedDrawing::TearDown();
+    }
+
+    static void Ranges(std::int32_t tuft, std::int32_t block, std::int32_t cap, std::int32_t goal, std::int32_t spike)
+    {
+        World.tuftEnd = tuft;
+        World.blockEnd = block;
+        World.capEnd = cap;
+        World.goalEnd = goal;
+        World.spikeEnd = spike;
+        World.vertexCount = spike;
+    }
+};
+
+TEST_F(WorldDrawing, FiveRangesEachWithItsPictureThenTheBatchBufferAgain)
+{
+    // No spikes in this level: the last range is empty.
+    Ranges(12, 30, 36, 42, 42);
+    World.Draw();
+
+    const auto streams = recorder.Find("SetStreamSource");
+    ASSERT_EQ(streams.size(), 2u);
+    EXPECT_EQ(streams[0]->args[1].p, static_cast<const IUnknown*>(World.vertexBuffer));
+    EXPECT_EQ(streams.back()->args[1].p, static_cast<const IUnknown*>(SharedVertexBuffer));
+    EXPECT_EQ(streams.back()->Int(3), 36);
+    EXPECT_EQ(recorder.CallNames().back(), "SetStreamSource");
+
+    const auto pictures = recorder.Find("ID3DXEffect::SetTexture");
+    const std::vector<const void*> expected = {AsObject(Grass2Texture), AsObject(GroundTexture),
+                                               AsObject(GrassTexture), AsObject(EndTexture), AsObject(SpikesTexture)};
+    ASSERT_EQ(pictures.size(), 5u);
+    for (std::size_t i = 0; i < 5; ++i) {
+        EXPECT_EQ(pictures[i]->Text(0), "RenderTargetTexture");
+        EXPECT_EQ(pictures[i]->args[1].p, expected[i]) << i;
+    }
+    EXPECT_EQ(recorder.Count("Begin"), 5u);
+    EXPECT_EQ(recorder.Count("EndPass"), 5u);
+    EXPECT_EQ(recorder.Count("End"), 5u);
+
+    const auto draws = recorder.Find("DrawPrimitive");
+    const std::int64_t starts[4][2] = {{0, 4}, {12, 6}, {30, 2}, {36, 2}};
+    ASSERT_EQ(draws.size(), 4u);
+    for (std::size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(draws[i]->Int(0), D3DPT_TRIANGLELIST);
+        EXPECT_EQ(draws[i]->Int(1), starts[i][0]);
+        EXPECT_EQ(draws[i]->Int(2), starts[i][1]);
+    }
+}
+
+TEST_F(WorldDrawing, WindGrowsByATenthPerDrawAcrossLevelLoads)
+{
+    Ranges(0, 0, 0, 0, 0);
+    float expected = windAmount;
+    for (int i = 0; i < 25; ++i) {
+        if (i == 10) {
+            // A level load re-creates the buffer and empties the world but leaves the wind.
+            ASSERT_EQ(World.Reset(), S_OK);
+        }
+        World.Draw();
+        expected = static_cast<float>(static_cast<double>(expected) + static_cast<double>(0.1f));
+        EXPECT_EQ(windAmount, expected);
+    }
+    const auto floats = recorder.Find("SetFloat");
+    ASSERT_EQ(floats.size(), 25u);
+    EXPECT_EQ(floats.back()->Text(0), "WindAmount");
+    EXPECT_EQ(floats.back()->Float(1), windAmount);
+    EXPECT_NEAR(floats.back()->Float(1) - floats[0]->Float(1), 2.4f, 1e-4f);
+    EXPECT_EQ(recorder.Count("DrawPrimitive"), 0u);
+}
+
+}  // namespace
