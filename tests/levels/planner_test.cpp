@@ -245,3 +245,86 @@ TEST(RunRecordFile, RoundTripsThroughText)
 }
 
 }  // namespace
+
+namespace {
+
+// Cells reachable from the start through anything but solid blocks (side neighbours only:
+// blocks that meet at a corner leave no gap).
+std::vector<bool> ReachableFromStart(const MapImage& map, int startColumn, int startRow)
+{
+    std::vector<bool> seen(kMapSize * kMapSize, false);
+    std::vector<int> open{startRow * kMapSize + startColumn};
+    seen[static_cast<std::size_t>(open[0])] = true;
+    while (!open.empty()) {
+        const int at = open.back();
+        open.pop_back();
+        const int r = at / kMapSize;
+        const int c = at % kMapSize;
+        const int next[4][2] = {{c + 1, r}, {c - 1, r}, {c, r + 1}, {c, r - 1}};
+        for (const auto& n : next) {
+            if (n[0] < 0 || n[0] >= kMapSize || n[1] < 0 || n[1] >= kMapSize) {
+                continue;
+            }
+            const int i = n[1] * kMapSize + n[0];
+            const std::uint8_t* px = &map.bgra[static_cast<std::size_t>(n[1] * kMapRowBytes + n[0] * kMapPixelBytes)];
+            if (!seen[static_cast<std::size_t>(i)] && ClassifyPixel(px[2], px[1], px[0]) != PixelClass::Solid) {
+                seen[static_cast<std::size_t>(i)] = true;
+                open.push_back(i);
+            }
+        }
+    }
+    return seen;
+}
+
+TEST(LevelMaps, ReachFollowsOpenCellsOnly)
+{
+    // A room with a gap in its right wall leaks to the map's edge; a closed one does not.
+    const std::vector<bool> leaking = ReachableFromStart(Picture("####\n#S..\n####\n"), 1, 1);
+    EXPECT_TRUE(leaking[1 * kMapSize + 127]);
+    const std::vector<bool> closed = ReachableFromStart(Picture("####\n#S.#\n####\n"), 1, 1);
+    EXPECT_FALSE(closed[1 * kMapSize + 127]);
+    EXPECT_TRUE(closed[1 * kMapSize + 2]);
+    // Blocks meeting at a corner leave no way through.
+    const std::vector<bool> corner = ReachableFromStart(Picture("###\n#S#\n##.\n"), 1, 1);
+    EXPECT_FALSE(corner[2 * kMapSize + 2]);
+}
+
+TEST(LevelMaps, EachHasOneStartOneGoalSceneryAndAClosedBoundary)
+{
+    for (int level = 0; level < 8; ++level) {
+        const std::string name = LevelMapName(level);
+        MapImage map;
+        std::string error;
+        ASSERT_TRUE(ReadMapImage(kSource + "/" + name, map, error)) << error;
+        int starts = 0, goals = 0, scenery = 0, startColumn = 0, startRow = 0, goalIndex = 0;
+        for (int r = 0; r < kMapSize; ++r) {
+            for (int c = 0; c < kMapSize; ++c) {
+                const std::uint8_t* px = &map.bgra[static_cast<std::size_t>(r * kMapRowBytes + c * kMapPixelBytes)];
+                const PixelClass k = ClassifyPixel(px[2], px[1], px[0]);
+                starts += k == PixelClass::Start ? 1 : 0;
+                goals += k == PixelClass::Goal ? 1 : 0;
+                scenery += k == PixelClass::Scenery ? 1 : 0;
+                if (k == PixelClass::Start) {
+                    startColumn = c;
+                    startRow = r;
+                } else if (k == PixelClass::Goal) {
+                    goalIndex = r * kMapSize + c;
+                }
+            }
+        }
+        EXPECT_EQ(starts, 1) << name;
+        EXPECT_EQ(goals, 1) << name;
+        EXPECT_GT(scenery, 20) << name << ": decorations";
+        const std::vector<bool> reach = ReachableFromStart(map, startColumn, startRow);
+        EXPECT_TRUE(reach[static_cast<std::size_t>(goalIndex)]) << name << ": goal walled off";
+        for (int i = 0; i < kMapSize; ++i) {
+            // Nothing reachable on the map's edge: the creature cannot leave the world.
+            EXPECT_FALSE(reach[static_cast<std::size_t>(i)] || reach[static_cast<std::size_t>(127 * kMapSize + i)] ||
+                         reach[static_cast<std::size_t>(i * kMapSize)] ||
+                         reach[static_cast<std::size_t>(i * kMapSize + 127)])
+                << name << ": open to the edge near " << i;
+        }
+    }
+}
+
+}  // namespace
