@@ -377,29 +377,25 @@ int main(int argc, char** argv)
     }
     const std::string command = argv[1];
     const std::vector<std::string> args(argv + 2, argv + argc);
-    if (command == "plan") {
-        return Plan_(args);
-    }
-    if (command == "record" || command == "verify") {
-        return RecordOrVerify(args, command == "record");
-    }
-    if (command == "checkrun") {
-        return CheckRun(args);
-    }
-    if (command == "fullrun") {
-        return FullRun(args);
-    }
-    if (command == "mapcheck") {
-        return MapCheck(args);
-    }
-    if (command == "overview") {
-        return Overview(args);
-    }
-    if (command == "strip") {
-        return Strip(args);
-    }
-    if (command == "stats") {
-        return Stats(args);
+    struct Command {
+        const char* name;
+        int (*run)(const std::vector<std::string>&);
+    };
+    static const Command kCommands[] = {
+        {"plan", Plan_},
+        {"record", [](const std::vector<std::string>& a) { return RecordOrVerify(a, true); }},
+        {"verify", [](const std::vector<std::string>& a) { return RecordOrVerify(a, false); }},
+        {"checkrun", CheckRun},
+        {"fullrun", FullRun},
+        {"mapcheck", MapCheck},
+        {"overview", Overview},
+        {"strip", Strip},
+        {"stats", Stats},
+    };
+    for (const Command& c : kCommands) {
+        if (command == c.name) {
+            return c.run(args);
+        }
     }
     return Usage();
 }
