@@ -12,8 +12,6 @@
 // rightGrip", frames inclusive, steering already shaped (about -3..3), grips 0 or 1.
 // Frames outside every range are idle with both grips released; later lines win.
 
-#include <stb/stb_image_write.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -24,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "canvas.h"
 #include "creature/creature.h"
 #include "creature/drop_burst.h"
 #include "world/box.h"
@@ -163,58 +162,7 @@ struct Pose {
     bool rightGripping = false;
 };
 
-class Image {
-public:
-    Image(int w, int h) : width(w), height(h), pixels(static_cast<std::size_t>(w * h * 3), 0) {}
-
-    void Put(int x, int y, std::uint32_t rgb)
-    {
-        if (x < 0 || y < 0 || x >= width || y >= height) {
-            return;
-        }
-        const std::size_t i = static_cast<std::size_t>((y * width + x) * 3);
-        pixels[i] = static_cast<unsigned char>(rgb >> 16);
-        pixels[i + 1] = static_cast<unsigned char>(rgb >> 8);
-        pixels[i + 2] = static_cast<unsigned char>(rgb);
-    }
-
-    void Fill(int x0, int y0, int x1, int y1, std::uint32_t rgb)
-    {
-        for (int y = y0; y < y1; ++y) {
-            for (int x = x0; x < x1; ++x) {
-                Put(x, y, rgb);
-            }
-        }
-    }
-
-    void Line(float x0, float y0, float x1, float y1, std::uint32_t rgb)
-    {
-        const int n = static_cast<int>(std::max(std::fabs(x1 - x0), std::fabs(y1 - y0))) + 1;
-        for (int i = 0; i <= n; ++i) {
-            const float t = static_cast<float>(i) / static_cast<float>(n);
-            Put(static_cast<int>(x0 + (x1 - x0) * t), static_cast<int>(y0 + (y1 - y0) * t), rgb);
-        }
-    }
-
-    void Disc(float cx, float cy, float r, std::uint32_t rgb)
-    {
-        for (int y = static_cast<int>(cy - r); y <= static_cast<int>(cy + r); ++y) {
-            for (int x = static_cast<int>(cx - r); x <= static_cast<int>(cx + r); ++x) {
-                const float dx = static_cast<float>(x) - cx;
-                const float dy = static_cast<float>(y) - cy;
-                if (dx * dx + dy * dy <= r * r) {
-                    Put(x, y, rgb);
-                }
-            }
-        }
-    }
-
-    int width;
-    int height;
-    std::vector<unsigned char> pixels;
-};
-
-void DrawPanel(Image& image, int panelX, const Room& room, const BoxList& boxes, const Pose& pose, int scale)
+void DrawPanel(PixelCanvas& image, int panelX, const Room& room, const BoxList& boxes, const Pose& pose, int scale)
 {
     const int panelW = room.width * scale;
     const int panelH = static_cast<int>(room.rows.size()) * scale;
@@ -378,12 +326,12 @@ int main(int argc, char** argv)
 
     const int panelW = room.width * scale;
     const int panelH = static_cast<int>(room.rows.size()) * scale;
-    Image image(panelW * static_cast<int>(poses.size()), panelH);
+    PixelCanvas image(panelW * static_cast<int>(poses.size()), panelH);
     for (std::size_t i = 0; i < poses.size(); ++i) {
         DrawPanel(image, static_cast<int>(i) * panelW, room, Creature.bodySystem.boxes, poses[i], scale);
     }
     const std::string png = prefix + ".png";
-    if (stbi_write_png(png.c_str(), image.width, image.height, 3, image.pixels.data(), image.width * 3) == 0) {
+    if (!image.WritePng(png)) {
         std::fprintf(stderr, "cannot write %s\n", png.c_str());
         return 1;
     }

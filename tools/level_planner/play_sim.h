@@ -1,0 +1,76 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "creature/verlet.h"
+#include "math/vector.h"
+#include "run_script.h"
+
+struct MapImage;
+
+// One controller state, exactly as the runner's script gives it (b4 and b5: the grips).
+using Pad = PadState;
+
+// Everything a playing frame changes: both skeletons, the grips, the steering and the
+// stick ramps. The collision boxes and spikes do not change while a level is played.
+struct PlaySnapshot {
+    VerletParticle body[5];
+    VerletParticle limbs[10];
+    float bodyStickLengths[5] = {};
+    bool alive = false;
+    Vector4 leftGripPoint;
+    Vector4 rightGripPoint;
+    bool leftGripHeld = false;
+    bool leftGripping = false;
+    bool rightGripHeld = false;
+    bool rightGripping = false;
+    Vector4 leftSteer;
+    Vector4 rightSteer;
+    std::int32_t leftRamp = 0;
+    std::int32_t rightRamp = 0;
+    std::int32_t frame = 0;
+};
+
+enum class StepResult { Running, Goal, Dead };
+
+// The playing branch of the frame, on the global creature and world, without drawing:
+// goal test, creature step, spike test, stick shaping and steering, in the game's order.
+// The drops are left out: they draw random numbers but never touch the body.
+class PlaySim {
+public:
+    // Scans the map into the world's spikes and the creature's merged collision boxes and
+    // puts the creature on the start. Level 0 begins with the steering a fresh program has;
+    // later levels with what a released pad leaves behind at the previous goal.
+    void Load(const MapImage& map, int levelIndex);
+    // Continues the run into the next level: the creature is reset and placed as the
+    // screens between levels do, steering and ramps carry over.
+    void LoadNext(const MapImage& map);
+
+    // Goal wins over death in the same frame, as the game's branch order has it.
+    StepResult Step(const Pad& pad);
+
+    PlaySnapshot Save() const;
+    void Restore(const PlaySnapshot& s);
+
+    Vector4 Position() const;
+    std::int32_t frame = 0;  // playing frames stepped since the level started
+    std::int32_t leftRamp = 0;
+    std::int32_t rightRamp = 0;
+};
+
+// Per-cell walking distance to the goal through open cells (spikes and their reach count
+// as walls), the planner's measure of progress.
+class FlowField {
+public:
+    void Build(const MapImage& map);
+    // Distance of the cell holding the point; open neighbours stand in for a blocked cell.
+    float At(const Vector4& p) const;
+
+private:
+    std::vector<float> distance;
+};
+
+// Column and row of the map cell holding a world point, clamped to the map.
+void CellOf(const Vector4& p, int& column, int& row);

@@ -1,0 +1,355 @@
+#include "replay.h"
+
+#include <cmath>
+#include <cstdio>
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+
+#include "creature/creature.h"
+#include "world/world.h"
+
+namespace {
+
+enum class State { Title = 0, LevelUp = 1, Playing = 2, GameEnd = 3, Retry = 4 };
+
+const char* StateName(State s)
+{
+    switch (s) {
+    case State::Title:
+        return "title";
+    case State::LevelUp:
+        return "levelup";
+    case State::GameEnd:
+        return "gameend";
+    case State::Retry:
+        return "retry";
+    default:
+        return "playing";
+    }
+}
+
+// Positions are written with 9 significant digits, so any change in the float arithmetic
+// of the step shows, while the text stays readable.
+constexpr float kSameTolerance = 1.0e-5f;
+
+}  // namespace
+
+bool ReadReplay(const std::string& path, ReplayScript& script, std::string& error)
+{
+    std::ifstream in(path);
+    if (!in) {
+        error = "cannot open " + path;
+        return false;
+    }
+    // The runner's own parser, so a replay means here exactly what it means to the game.
+    Script parsed;
+    if (!ParseScript(in, parsed, error)) {
+        error = path + ":" + error;
+        return false;
+    }
+    for (const ScriptCommand& c : parsed.commands) {
+        const auto frame = static_cast<std::int32_t>(c.frame);
+        switch (c.kind) {
+        case CommandKind::Pad:
+            script.pads[frame] = c.pad;
+            break;
+        case CommandKind::Click:
+            script.mouse[frame] = "click";
+            break;
+        case CommandKind::Down:
+            script.mouse[frame] = "down";
+            break;
+        case CommandKind::Up:
+            script.mouse[frame] = "up";
+            break;
+        default:
+            break;
+        }
+    }
+    if (parsed.endFrame <= 0) {
+        error = path + ": no end line";
+        return false;
+    }
+    script.end = static_cast<std::int32_t>(parsed.endFrame);
+    return true;
+}
+
+std::string FormatReplay(const ReplayScript& script)
+{
+    std::ostringstream out;
+    for (const std::string& c : script.comments) {
+        out << c << "\n";
+    }
+    auto pad = script.pads.begin();
+    auto mouse = script.mouse.begin();
+    while (pad != script.pads.end() || mouse != script.mouse.end()) {
+        if (mouse != script.mouse.end() && (pad == script.pads.end() || mouse->first <= pad->first)) {
+            out << mouse->first << " " << mouse->second << "\n";
+            ++mouse;
+        } else {
+            out << FormatPadLine(pad->first, pad->second) << "\n";
+            ++pad;
+        }
+    }
+    out << script.end << " end\n";
+    return out.str();
+}
+
+bool LoadLevelMaps(const std::string& dataDir, std::vector<MapImage>& maps, std::string& error)
+{
+    maps.assign(8, MapImage{});
+    for (int level = 0; level < 8; ++level) {
+        if (!ReadMapImage(dataDir + "/" + std::string(LevelMapName(level)).substr(5), maps[static_cast<std::size_t>(level)],
+                          error)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+RunRecord PlayReplay(const std::vector<MapImage>& maps, const ReplayScript& script, std::int32_t startLevel,
+                     std::int32_t checkpointEvery,
+                     const std::function<void(std::int32_t frame, std::int32_t level)>& onFrame)
+{
+    RunRecord record;
+    PlaySim sim;
+    State state = startLevel == 0 ? State::Title : State::LevelUp;
+    std::int32_t levelCounter = startLevel;
+    bool clickHeld = false;
+    bool clickArmed = false;
+    Pad pad;
+    std::int32_t levelStart = 0;
+    // A fresh program steers with (0, 0, 0, 1); a later level inherits a released pad.
+    Creature.Reset();
+    Creature.leftSteer = Creature.rightSteer =
+        startLevel == 0 ? Vector4{0.0f, 0.0f, 0.0f, 1.0f} : Vector4{0.0f, -0.3f, 0.0f, 1.0f};
+    auto enter = [&](State s, std::int32_t frame) {
+        state = s;
+        record.states.push_back(std::to_string(frame) + " " + StateName(s));
+    };
+    auto start = [&](std::int32_t frame) {
+        sim.LoadNext(maps[static_cast<std::size_t>(std::clamp(levelCounter, 0, 7))]);
+        levelStart = frame;
+    };
+    record.states.push_back(std::string("0 ") + StateName(state));
+
+    for (std::int32_t frame = 0; frame < script.end; ++frame) {
+        if (auto p = script.pads.find(frame); p != script.pads.end()) {
+            pad = p->second;
+        }
+        if (auto m = script.mouse.find(frame); m != script.mouse.end()) {
+            clickHeld = m->second != "up";
+        } else if (auto previous = script.mouse.find(frame - 1);
+                   previous != script.mouse.end() && previous->second == "click") {
+            clickHeld = false;
+        }
+        if (levelCounter > 7 && state != State::GameEnd) {
+            enter(State::GameEnd, frame);
+        }
+        bool advance = false;
+        if (!clickHeld) {
+            clickArmed = true;
+        } else {
+            advance = clickArmed;
+        }
+        switch (state) {
+        case State::Title:
+            Creature.Reset();
+            if (advance) {
+                clickArmed = false;
+                levelCounter = 0;
+                enter(State::Playing, frame);
+                start(frame);
+            }
+            break;
+        case State::LevelUp:
+            Creature.Reset();
+            if (advance) {
+                clickArmed = false;
+                enter(State::Playing, frame);
+                start(frame);
+            }
+            break;
+        case State::GameEnd:
+            levelCounter = 0;
+            Creature.Reset();
+            if (advance) {
+                clickArmed = false;
+                enter(State::Title, frame);
+            }
+            break;
+        case State::Retry:
+            Creature.Reset();
+            if (clickHeld && clickArmed) {
+                clickArmed = false;
+                enter(State::Playing, frame);
+                start(frame);
+            }
+            break;
+        case State::Playing: {
+            const std::int32_t level = levelCounter;
+            const StepResult r = sim.Step(pad);
+            if (r == StepResult::Dead) {
+                record.deaths.push_back("level " + std::to_string(level) + " died by frame " + std::to_string(frame));
+                enter(State::Retry, frame);
+            }
+            if (r == StepResult::Goal) {
+                record.goals.push_back({level, frame});
+                levelCounter += 1;
+                enter(State::LevelUp, frame);
+            }
+            const Vector4 at = Creature.GetPosition();
+            if (r == StepResult::Goal || (checkpointEvery > 0 && (frame - levelStart) % checkpointEvery == 0)) {
+                record.checkpoints.push_back({level, frame, at.x, at.y});
+            }
+            if (onFrame) {
+                onFrame(frame, level);
+            }
+            break;
+        }
+        }
+    }
+    return record;
+}
+
+std::string FormatRecord(const RunRecord& record)
+{
+    std::ostringstream out;
+    out << "# Recorded by level_planner: goal frames and creature positions of this replay.\n";
+    for (const auto& [level, frame] : record.goals) {
+        out << "goal " << level << " " << frame << "\n";
+    }
+    for (const std::string& s : record.states) {
+        out << "state " << s << "\n";
+    }
+    char buffer[96];
+    for (const Checkpoint& c : record.checkpoints) {
+        std::snprintf(buffer, sizeof buffer, "pos %d %d %.9g %.9g\n", c.level, c.frame, static_cast<double>(c.x),
+                      static_cast<double>(c.y));
+        out << buffer;
+    }
+    return out.str();
+}
+
+bool ReadRecord(const std::string& path, RunRecord& record, std::string& error)
+{
+    std::ifstream in(path);
+    if (!in) {
+        error = "cannot open " + path;
+        return false;
+    }
+    std::string line;
+    while (std::getline(in, line)) {
+        std::istringstream fields(line);
+        std::string kind;
+        fields >> kind;
+        if (kind == "goal") {
+            std::int32_t level = 0, frame = 0;
+            fields >> level >> frame;
+            record.goals.push_back({level, frame});
+        } else if (kind == "state") {
+            std::string frame, name;
+            fields >> frame >> name;
+            record.states.push_back(frame + " " + name);
+        } else if (kind == "pos") {
+            Checkpoint c;
+            fields >> c.level >> c.frame >> c.x >> c.y;
+            record.checkpoints.push_back(c);
+        }
+        if (!kind.empty() && kind[0] != '#' && !fields) {
+            error = path + ": bad line '" + line + "'";
+            return false;
+        }
+    }
+    return true;
+}
+
+bool RecordFromRunner(const std::string& csvPath, const std::string& eventsPath, std::int32_t startLevel,
+                      const RunRecord& recorded, RunRecord& record, std::string& error)
+{
+    std::ifstream csv(csvPath);
+    std::ifstream events(eventsPath);
+    if (!csv || !events) {
+        error = "cannot open " + csvPath + " or " + eventsPath;
+        return false;
+    }
+    // frame,state,level,alive,body_x,body_y,...: the creature's position is 2 above the body.
+    std::map<std::int32_t, std::pair<float, float>> bodies;
+    std::string line;
+    std::getline(csv, line);
+    while (std::getline(csv, line)) {
+        std::int32_t frame = 0, state = 0, level = 0, alive = 0;
+        float x = 0.0f, y = 0.0f;
+        if (std::sscanf(line.c_str(), "%d,%d,%d,%d,%f,%f", &frame, &state, &level, &alive, &x, &y) == 6) {
+            bodies[frame] = {x, y};
+        }
+    }
+    for (const Checkpoint& want : recorded.checkpoints) {
+        const auto at = bodies.find(want.frame);
+        if (at == bodies.end()) {
+            break;
+        }
+        record.checkpoints.push_back({want.level, want.frame, at->second.first, at->second.second + 2.0f});
+    }
+    static const char* const kNames[] = {"title", "levelup", "playing", "gameend", "retry"};
+    auto name = [](std::int32_t state) { return kNames[state >= 0 && state <= 4 ? state : 2]; };
+    std::int32_t state = startLevel == 0 ? 0 : 1;
+    std::int32_t level = startLevel;
+    record.states.push_back(std::string("0 ") + name(state));
+    std::getline(events, line);
+    while (std::getline(events, line)) {
+        std::int32_t frame = 0, newState = 0, newLevel = 0;
+        if (std::sscanf(line.c_str(), "%d,%d,%d", &frame, &newState, &newLevel) != 3) {
+            continue;
+        }
+        if (newLevel == level + 1) {
+            record.goals.push_back({level, frame});
+        }
+        if (newState != state) {
+            record.states.push_back(std::to_string(frame) + " " + name(newState));
+        }
+        state = newState;
+        level = newLevel;
+    }
+    return true;
+}
+
+std::string CompareRecords(const RunRecord& recorded, const RunRecord& now)
+{
+    auto levelName = [](std::int32_t level) {
+        return "level " + std::to_string(level + 1) + " (" + std::string(LevelMapName(level)) + ")";
+    };
+    // Positions first: they show where the run left the recorded path, before any goal moved.
+    for (std::size_t i = 0; i < recorded.checkpoints.size(); ++i) {
+        const Checkpoint& want = recorded.checkpoints[i];
+        if (i >= now.checkpoints.size() || now.checkpoints[i].frame != want.frame ||
+            now.checkpoints[i].level != want.level) {
+            return levelName(want.level) + ": the run never reached the recorded frame " + std::to_string(want.frame) +
+                   " of this level";
+        }
+        const Checkpoint& got = now.checkpoints[i];
+        if (std::fabs(got.x - want.x) > kSameTolerance || std::fabs(got.y - want.y) > kSameTolerance) {
+            char buffer[256];
+            std::snprintf(buffer, sizeof buffer, ": diverged by frame %d: recorded (%.6g, %.6g), now (%.6g, %.6g)",
+                          want.frame, static_cast<double>(want.x), static_cast<double>(want.y),
+                          static_cast<double>(got.x), static_cast<double>(got.y));
+            return levelName(want.level) + buffer;
+        }
+    }
+    if (recorded.goals != now.goals) {
+        std::string line = "goal frames differ: recorded";
+        for (const auto& [level, frame] : recorded.goals) {
+            line += " " + std::to_string(level + 1) + "@" + std::to_string(frame);
+        }
+        line += ", now";
+        for (const auto& [level, frame] : now.goals) {
+            line += " " + std::to_string(level + 1) + "@" + std::to_string(frame);
+        }
+        return line;
+    }
+    if (recorded.states != now.states) {
+        return "state sequence differs from the recorded one";
+    }
+    return {};
+}
