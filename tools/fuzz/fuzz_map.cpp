@@ -44,8 +44,8 @@ std::vector<std::uint8_t> BaselineMap()
     for (int column = 10; column < 60; ++column) {
         pixel(column, 70, 255, 255, 255);
     }
-    pixel(12, 69, 0, 0, 255);
-    pixel(50, 69, 0, 255, 0);
+    pixel(12, 69, 255, 0, 0);  // start
+    pixel(50, 69, 0, 0, 255);  // goal
     return tga;
 }
 
@@ -114,7 +114,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (folder.empty()) {
         folder = FuzzFolder();
         FuzzCheck(std::system(("mkdir -p '" + folder + "/data'").c_str()) == 0);
-        FuzzCheck(chdir(folder.c_str()) == 0);
         SetModuleFileNameForTests((folder + "/tarnwick").c_str());
         Device = GfxCreateRecordingDevice(&recorder);
         FuzzCheck(Device != nullptr);
