@@ -1,4 +1,4 @@
-// Every malformed asset goes through the path the game loads it by and must give one line
+// Every malformed asset (picture, level map, music, effect file) goes through the path the game loads it by and must give one line
 // on stderr naming the file and saying what is wrong, with no crash, no allocation beyond
 // what a valid file of its kind needs, and whatever was loaded before left as it was.
 
@@ -88,7 +88,9 @@ Bytes Wave(std::uint16_t tag, std::uint16_t channels, std::uint32_t rate, std::u
     return wavetest::Riff({wavetest::Chunk("fmt ", fmt), wavetest::Chunk("data", Bytes(64, 1))});
 }
 
-enum class Kind { Picture, Map, Music };
+Bytes Text(const char* text) { return Bytes(text, text + std::strlen(text)); }
+
+enum class Kind { Picture, Map, Music, Effect };
 
 struct BadAsset {
     const char* name;
@@ -175,6 +177,11 @@ const BadAsset kBadAssets[] = {
     {"10-channel wave", Kind::Music, [] { return Wave(1, 10, 22050, 16); }, "10 channels are not supported"},
     {"rate 0 wave", Kind::Music, [] { return Wave(1, 1, 0, 16); }, "a sample rate of 0 Hz"},
     {"wave folder", Kind::Music, Folder, "is a folder"},
+    // The effect file.
+    {"effect folder", Kind::Effect, Folder, "is a folder, not a file"},
+    {"effect missing", Kind::Effect, Missing, "cannot be opened"},
+    {"effect shader never ended", Kind::Effect, [] { return Text("vertex V\nvoid main() {}\n"); }, "bad.fx:"},
+    {"effect not text", Kind::Effect, [] { return Bytes{0xFF, 0xFE, 0, 0, 7, 0}; }, "bad.fx:1:"},
 };
 
 void PrintTo(const BadAsset& asset, std::ostream* out) { *out << asset.name; }
@@ -308,6 +315,19 @@ TEST_P(BadAssets, OneLineNamingTheFileAndNothingElseChanges)
         EXPECT_EQ(std::memcmp(&World.startPoint, &startPoint, sizeof startPoint), 0);
         EXPECT_EQ(std::memcmp(&World.goalPoint, &goalPoint, sizeof goalPoint), 0);
         EXPECT_EQ(mapTexture, image);
+    } else if (asset.kind == Kind::Effect) {
+        const int live = recorder.LiveObjects();
+        file = (root / "data/bad.fx").string();
+        Place(asset, file);
+        ID3DXEffect* effect = reinterpret_cast<ID3DXEffect*>(&recorder);
+        const long rss = PeakRssKb();
+        ::testing::internal::CaptureStderr();
+        const HRESULT hr = D3DXCreateEffectFromFileW(Device, file.c_str(), nullptr, nullptr, 0, nullptr, &effect, nullptr);
+        message = ::testing::internal::GetCapturedStderr();
+        grewKb = PeakRssKb() - rss;
+        EXPECT_TRUE(hr == D3DXERR_INVALIDDATA || hr == D3DERR_NOTFOUND) << std::hex << hr;
+        EXPECT_EQ(effect, nullptr);
+        EXPECT_EQ(recorder.LiveObjects(), live);
     } else {
         file = kMusicFile;
         Place(asset, root / file);

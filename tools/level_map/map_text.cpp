@@ -122,6 +122,9 @@ bool WriteTga(const std::string& path, const MapImage& map, std::string& error)
 
 bool ReadMapImage(const std::string& path, MapImage& map)
 {
+    IDirect3DDevice9* const savedDevice = Device;
+    IDirect3DTexture9* const savedMap = mapTexture;
+    mapTexture = nullptr;
     GfxRecorder recorder;
     Device = GfxCreateRecordingDevice(&recorder);
     bool ok = Device != nullptr && SUCCEEDED(LoadLevelFile(path.c_str()));
@@ -142,7 +145,8 @@ bool ReadMapImage(const std::string& path, MapImage& map)
     World.ReleaseBuffer();
     if (Device != nullptr) {
         Device->Release();
-        Device = nullptr;
     }
+    Device = savedDevice;
+    mapTexture = savedMap;
     return ok;
 }

@@ -33,5 +33,6 @@ bool WriteTga(const std::string& path, const MapImage& map, std::string& error);
 
 // Loads the file exactly as the game loads a level, through the recording device, and
 // copies out its pixels: the same checks, and on failure the loader's one line on stderr.
-// Uses and then clears the game's Device, World and map image; not for use inside the game.
+// Borrows the game's Device and map image slots and gives them back; the World is left
+// empty of buffers and, after a success, holds this map.
 bool ReadMapImage(const std::string& path, MapImage& map);
