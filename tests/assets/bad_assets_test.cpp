@@ -1,6 +1,6 @@
-// Every malformed asset (picture, level map, music, effect file) goes through the path the game loads it by and must give one line
-// on stderr naming the file and saying what is wrong, with no crash, no allocation beyond
-// what a valid file of its kind needs, and whatever was loaded before left as it was.
+// Every malformed asset (picture, level map, music, effect file) goes through the path the game loads it by and must
+// give one line on stderr naming the file and saying what is wrong, with no crash, no allocation beyond what a valid
+// file of its kind needs, and whatever was loaded before left as it was.
 
 #include <sys/resource.h>
 #include <unistd.h>
@@ -41,16 +41,16 @@ Bytes operator+(Bytes a, const Bytes& b)
 
 // A TGA header; the pixels follow.
 Bytes Tga(std::uint8_t type, std::uint16_t width, std::uint16_t height, std::uint8_t bits, std::uint8_t mapType = 0,
-          std::uint16_t mapLength = 0, std::uint8_t mapBits = 0)
+    std::uint16_t mapLength = 0, std::uint8_t mapBits = 0)
 {
-    Bytes b = {0, mapType, type, 0, 0};
+    Bytes b = { 0, mapType, type, 0, 0 };
     wavetest::Put16(b, mapLength);
     b.push_back(mapBits);
     wavetest::Put32(b, 0);
     wavetest::Put16(b, width);
     wavetest::Put16(b, height);
     b.push_back(bits);
-    b.push_back(0x20);  // top row first
+    b.push_back(0x20); // top row first
     return b;
 }
 
@@ -61,7 +61,10 @@ Bytes WithPixels(Bytes header, std::size_t bytes, std::uint8_t value = 0)
 }
 
 // A 128 x 128 map cut short after `rows` rows.
-Bytes MapRows(int rows) { return WithPixels(Tga(2, 128, 128, 24), static_cast<std::size_t>(rows) * 128 * 3); }
+Bytes MapRows(int rows)
+{
+    return WithPixels(Tga(2, 128, 128, 24), static_cast<std::size_t>(rows) * 128 * 3);
+}
 
 // 4096 x 4096 grey in RLE packets of 128 equal pixels: 256 KB on disc, 16 M pixels decoded.
 Bytes HugeRleMap()
@@ -76,7 +79,8 @@ Bytes HugeRleMap()
 
 Bytes Png()
 {
-    return Bytes{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13, 'I', 'H', 'D', 'R', 0, 0, 0, 128, 0, 0, 0, 128};
+    return Bytes { 0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13, 'I', 'H', 'D', 'R', 0, 0, 0, 128, 0, 0, 0,
+        128 };
 }
 
 Bytes Wave(std::uint16_t tag, std::uint16_t channels, std::uint32_t rate, std::uint16_t bits, bool cbSize = false)
@@ -85,106 +89,129 @@ Bytes Wave(std::uint16_t tag, std::uint16_t channels, std::uint32_t rate, std::u
     if (cbSize) {
         wavetest::Put16(fmt, 0);
     }
-    return wavetest::Riff({wavetest::Chunk("fmt ", fmt), wavetest::Chunk("data", Bytes(64, 1))});
+    return wavetest::Riff({ wavetest::Chunk("fmt ", fmt), wavetest::Chunk("data", Bytes(64, 1)) });
 }
 
-Bytes Text(const char* text) { return Bytes(text, text + std::strlen(text)); }
+Bytes Text(const char* text)
+{
+    return Bytes(text, text + std::strlen(text));
+}
 
 enum class Kind { Picture, Map, Music, Effect };
 
 struct BadAsset {
     const char* name;
     Kind kind;
-    std::function<Bytes()> bytes;  // null: see below
+    std::function<Bytes()> bytes; // null: see below
     const char* reason;
 };
 
 // Stand-ins for `bytes`: a folder where the file should be, or nothing there at all.
-Bytes Folder() { return {}; }
-Bytes Missing() { return {}; }
+Bytes Folder()
+{
+    return {};
+}
+Bytes Missing()
+{
+    return {};
+}
 
 const BadAsset kBadAssets[] = {
     // Pictures, as textures.
-    {"empty picture", Kind::Picture, [] { return Bytes{}; }, "shorter than a TGA header"},
-    {"header only", Kind::Picture, [] { return Tga(2, 2, 2, 24); }, "ends before the last pixel"},
-    {"cut short", Kind::Picture, [] { return WithPixels(Tga(2, 4, 4, 32), 40); }, "ends before the last pixel"},
-    {"23170 x 23170 grey", Kind::Picture, [] { return Tga(3, 23170, 23170, 8); }, "picture size outside 1..4096"},
-    {"zero width", Kind::Picture, [] { return WithPixels(Tga(2, 0, 4, 24), 48); }, "picture size outside"},
-    {"RLE run past the end", Kind::Picture, [] { return Bytes(Tga(10, 8, 8, 24)) + Bytes{0x7F, 1, 2, 3}; },
-     "the file ends before the last pixel"},
-    {"16-bit palette indices", Kind::Picture, [] { return WithPixels(Tga(1, 2, 2, 16, 1, 2, 24), 6 + 8); },
-     "unsupported bits per pixel"},
-    {"palette type without a palette", Kind::Picture, [] { return WithPixels(Tga(1, 2, 2, 8), 4); },
-     "colour map does not match"},
-    {"empty palette", Kind::Picture, [] { return WithPixels(Tga(1, 2, 2, 8, 1, 0, 24), 4); },
-     "unsupported bits per pixel"},
-    {"palette on a true-colour picture", Kind::Picture, [] { return WithPixels(Tga(2, 2, 2, 24, 1, 2, 24), 18); },
-     "colour map does not match"},
-    {"12 bits per pixel", Kind::Picture, [] { return WithPixels(Tga(2, 2, 2, 12), 8); }, "unsupported bits per pixel"},
-    {"unknown picture type", Kind::Picture, [] { return WithPixels(Tga(32, 2, 2, 24), 12); },
-     "not a TGA picture type we read"},
-    {"PNG renamed", Kind::Picture, Png, "not a TGA picture type we read"},
-    {"picture folder", Kind::Picture, Folder, "is a folder, not a file"},
-    {"missing picture", Kind::Picture, Missing, "cannot be opened"},
+    { "empty picture", Kind::Picture, [] { return Bytes {}; }, "shorter than a TGA header" },
+    { "header only", Kind::Picture, [] { return Tga(2, 2, 2, 24); }, "ends before the last pixel" },
+    { "cut short", Kind::Picture, [] { return WithPixels(Tga(2, 4, 4, 32), 40); }, "ends before the last pixel" },
+    { "23170 x 23170 grey", Kind::Picture, [] { return Tga(3, 23170, 23170, 8); }, "picture size outside 1..4096" },
+    { "zero width", Kind::Picture, [] { return WithPixels(Tga(2, 0, 4, 24), 48); }, "picture size outside" },
+    { "RLE run past the end", Kind::Picture,
+        [] {
+            return Bytes(Tga(10, 8, 8, 24)) + Bytes { 0x7F, 1, 2, 3 };
+        },
+        "the file ends before the last pixel" },
+    { "16-bit palette indices", Kind::Picture, [] { return WithPixels(Tga(1, 2, 2, 16, 1, 2, 24), 6 + 8); },
+        "unsupported bits per pixel" },
+    { "palette type without a palette", Kind::Picture, [] { return WithPixels(Tga(1, 2, 2, 8), 4); },
+        "colour map does not match" },
+    { "empty palette", Kind::Picture, [] { return WithPixels(Tga(1, 2, 2, 8, 1, 0, 24), 4); },
+        "unsupported bits per pixel" },
+    { "palette on a true-colour picture", Kind::Picture, [] { return WithPixels(Tga(2, 2, 2, 24, 1, 2, 24), 18); },
+        "colour map does not match" },
+    { "12 bits per pixel", Kind::Picture, [] { return WithPixels(Tga(2, 2, 2, 12), 8); },
+        "unsupported bits per pixel" },
+    { "unknown picture type", Kind::Picture, [] { return WithPixels(Tga(32, 2, 2, 24), 12); },
+        "not a TGA picture type we read" },
+    { "PNG renamed", Kind::Picture, Png, "not a TGA picture type we read" },
+    { "picture folder", Kind::Picture, Folder, "is a folder, not a file" },
+    { "missing picture", Kind::Picture, Missing, "cannot be opened" },
     // Level maps, through the level loader.
-    {"map folder", Kind::Map, Folder, "is a folder, not a file"},
-    {"empty map", Kind::Map, [] { return Bytes{}; }, "shorter than a TGA header"},
-    {"map header only", Kind::Map, [] { return MapRows(0); }, "ends before the last pixel"},
-    {"map cut short", Kind::Map, [] { return MapRows(127); }, "ends before the last pixel"},
-    {"map claiming 23170 x 23170", Kind::Map, [] { return Tga(3, 23170, 23170, 8); }, "picture size outside"},
-    {"map of 4096 x 4096 in RLE", Kind::Map, HugeRleMap, "is 4096 x 4096 pixels, not 128 x 128"},
-    {"map of 64 x 64", Kind::Map, [] { return WithPixels(Tga(2, 64, 64, 24), 64 * 64 * 3); }, "is 64 x 64 pixels"},
-    {"map RLE cut short", Kind::Map, [] { return Bytes(Tga(10, 128, 128, 24)) + Bytes{0xFF, 1, 1, 1}; },
-     "RLE data ends"},
-    {"map with 16-bit palette indices", Kind::Map, [] { return WithPixels(Tga(1, 128, 128, 16, 1, 2, 24), 6 + 32768); },
-     "unsupported bits per pixel"},
-    {"map PNG renamed", Kind::Map, Png, "not a TGA picture type"},
-    {"map missing", Kind::Map, Missing, "not found"},
+    { "map folder", Kind::Map, Folder, "is a folder, not a file" },
+    { "empty map", Kind::Map, [] { return Bytes {}; }, "shorter than a TGA header" },
+    { "map header only", Kind::Map, [] { return MapRows(0); }, "ends before the last pixel" },
+    { "map cut short", Kind::Map, [] { return MapRows(127); }, "ends before the last pixel" },
+    { "map claiming 23170 x 23170", Kind::Map, [] { return Tga(3, 23170, 23170, 8); }, "picture size outside" },
+    { "map of 4096 x 4096 in RLE", Kind::Map, HugeRleMap, "is 4096 x 4096 pixels, not 128 x 128" },
+    { "map of 64 x 64", Kind::Map, [] { return WithPixels(Tga(2, 64, 64, 24), 64 * 64 * 3); }, "is 64 x 64 pixels" },
+    { "map RLE cut short", Kind::Map,
+        [] {
+            return Bytes(Tga(10, 128, 128, 24)) + Bytes { 0xFF, 1, 1, 1 };
+        },
+        "RLE data ends" },
+    { "map with 16-bit palette indices", Kind::Map,
+        [] { return WithPixels(Tga(1, 128, 128, 16, 1, 2, 24), 6 + 32768); }, "unsupported bits per pixel" },
+    { "map PNG renamed", Kind::Map, Png, "not a TGA picture type" },
+    { "map missing", Kind::Map, Missing, "not found" },
     // The music, through StartMusic.
-    {"empty wave", Kind::Music, [] { return Bytes{}; }, "not a wave file we can read"},
-    {"fmt size 0", Kind::Music,
-     [] { return wavetest::Riff({wavetest::Chunk("fmt ", Bytes{}), wavetest::Chunk("data", Bytes(8, 1))}); },
-     "not a wave file we can read"},
-    {"data size 0xFFFFFFFF", Kind::Music,
-     [] {
-         return wavetest::Riff({wavetest::Chunk("fmt ", wavetest::FmtBody(1, 1, 22050, 16)),
-                                wavetest::Chunk("data", Bytes(8, 1), 0xFFFFFFFF)});
-     },
-     "not a wave file we can read"},
-    {"chunk size wrapping past the end", Kind::Music,
-     [] {
-         return wavetest::Riff({wavetest::Chunk("LIST", Bytes(4, 0), 0xFFFFFFF8),
-                                wavetest::Chunk("fmt ", wavetest::FmtBody(1, 1, 22050, 16)),
-                                wavetest::Chunk("data", Bytes(8, 1))});
-     },
-     "not a wave file we can read"},
-    {"odd chunk without its pad byte", Kind::Music,
-     [] {
-         return wavetest::Riff({wavetest::Chunk("LIST", Bytes(3, 0), -1, false),
-                                wavetest::Chunk("fmt ", wavetest::FmtBody(1, 1, 22050, 16)),
-                                wavetest::Chunk("data", Bytes(8, 1))});
-     },
-     "not a wave file we can read"},
-    {"RIFF longer than the file", Kind::Music,
-     [] {
-         return wavetest::Riff({wavetest::Chunk("fmt ", wavetest::FmtBody(1, 1, 22050, 16)),
-                                wavetest::Chunk("data", Bytes(8, 1))},
-                               100000);
-     },
-     "not a wave file we can read"},
-    {"32-bit float wave", Kind::Music, [] { return Wave(kWaveFormatIeeeFloat, 2, 44100, 32, true); },
-     "32-bit float samples are not supported"},
-    {"10-channel wave", Kind::Music, [] { return Wave(1, 10, 22050, 16); }, "10 channels are not supported"},
-    {"rate 0 wave", Kind::Music, [] { return Wave(1, 1, 0, 16); }, "a sample rate of 0 Hz"},
-    {"wave folder", Kind::Music, Folder, "is a folder"},
+    { "empty wave", Kind::Music, [] { return Bytes {}; }, "not a wave file we can read" },
+    { "fmt size 0", Kind::Music,
+        [] {
+            return wavetest::Riff({ wavetest::Chunk("fmt ", Bytes {}), wavetest::Chunk("data", Bytes(8, 1)) });
+        },
+        "not a wave file we can read" },
+    { "data size 0xFFFFFFFF", Kind::Music,
+        [] {
+            return wavetest::Riff({ wavetest::Chunk("fmt ", wavetest::FmtBody(1, 1, 22050, 16)),
+                wavetest::Chunk("data", Bytes(8, 1), 0xFFFFFFFF) });
+        },
+        "not a wave file we can read" },
+    { "chunk size wrapping past the end", Kind::Music,
+        [] {
+            return wavetest::Riff({ wavetest::Chunk("LIST", Bytes(4, 0), 0xFFFFFFF8),
+                wavetest::Chunk("fmt ", wavetest::FmtBody(1, 1, 22050, 16)), wavetest::Chunk("data", Bytes(8, 1)) });
+        },
+        "not a wave file we can read" },
+    { "odd chunk without its pad byte", Kind::Music,
+        [] {
+            return wavetest::Riff({ wavetest::Chunk("LIST", Bytes(3, 0), -1, false),
+                wavetest::Chunk("fmt ", wavetest::FmtBody(1, 1, 22050, 16)), wavetest::Chunk("data", Bytes(8, 1)) });
+        },
+        "not a wave file we can read" },
+    { "RIFF longer than the file", Kind::Music,
+        [] {
+            return wavetest::Riff(
+                { wavetest::Chunk("fmt ", wavetest::FmtBody(1, 1, 22050, 16)), wavetest::Chunk("data", Bytes(8, 1)) },
+                100000);
+        },
+        "not a wave file we can read" },
+    { "32-bit float wave", Kind::Music, [] { return Wave(kWaveFormatIeeeFloat, 2, 44100, 32, true); },
+        "32-bit float samples are not supported" },
+    { "10-channel wave", Kind::Music, [] { return Wave(1, 10, 22050, 16); }, "10 channels are not supported" },
+    { "rate 0 wave", Kind::Music, [] { return Wave(1, 1, 0, 16); }, "a sample rate of 0 Hz" },
+    { "wave folder", Kind::Music, Folder, "is a folder" },
     // The effect file.
-    {"effect folder", Kind::Effect, Folder, "is a folder, not a file"},
-    {"effect missing", Kind::Effect, Missing, "cannot be opened"},
-    {"effect shader never ended", Kind::Effect, [] { return Text("vertex V\nvoid main() {}\n"); }, "bad.fx:"},
-    {"effect not text", Kind::Effect, [] { return Bytes{0xFF, 0xFE, 0, 0, 7, 0}; }, "bad.fx:1:"},
+    { "effect folder", Kind::Effect, Folder, "is a folder, not a file" },
+    { "effect missing", Kind::Effect, Missing, "cannot be opened" },
+    { "effect shader never ended", Kind::Effect, [] { return Text("vertex V\nvoid main() {}\n"); }, "bad.fx:" },
+    { "effect not text", Kind::Effect,
+        [] {
+            return Bytes { 0xFF, 0xFE, 0, 0, 7, 0 };
+        },
+        "bad.fx:1:" },
 };
 
-void PrintTo(const BadAsset& asset, std::ostream* out) { *out << asset.name; }
+void PrintTo(const BadAsset& asset, std::ostream* out)
+{
+    *out << asset.name;
+}
 
 bool Is(const BadAsset& asset, Bytes (*standIn)())
 {
@@ -194,9 +221,20 @@ bool Is(const BadAsset& asset, Bytes (*standIn)())
 
 long PeakRssKb()
 {
-    rusage usage{};
+    rusage usage {};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss;
+}
+
+// Runs one load with stderr captured, and measures how much it raised the peak memory.
+template <typename Load> HRESULT Watch(Load load, std::string& message, long& grewKb)
+{
+    const long before = PeakRssKb();
+    ::testing::internal::CaptureStderr();
+    const HRESULT hr = load();
+    message = ::testing::internal::GetCapturedStderr();
+    grewKb = PeakRssKb() - before;
+    return hr;
 }
 
 class BadAssets : public ::testing::TestWithParam<BadAsset> {
@@ -265,15 +303,12 @@ TEST_P(BadAssets, OneLineNamingTheFileAndNothingElseChanges)
         file = (root / "data/bad.tga").string();
         Place(asset, file);
         IDirect3DTexture9* texture = reinterpret_cast<IDirect3DTexture9*>(&recorder);
-        const long rss = PeakRssKb();
-        ::testing::internal::CaptureStderr();
-        const HRESULT hr = D3DXCreateTextureFromFileW(Device, file.c_str(), &texture);
-        message = ::testing::internal::GetCapturedStderr();
-        grewKb = PeakRssKb() - rss;
+        const HRESULT hr
+            = Watch([&] { return D3DXCreateTextureFromFileW(Device, file.c_str(), &texture); }, message, grewKb);
         EXPECT_TRUE(hr == D3DXERR_INVALIDDATA || hr == D3DERR_NOTFOUND) << std::hex << hr;
         EXPECT_EQ(texture, nullptr);
         EXPECT_EQ(recorder.LiveObjects(), live);
-        D3DLOCKED_RECT locked{};
+        D3DLOCKED_RECT locked {};
         ASSERT_EQ(before->LockRect(0, &locked, nullptr, D3DLOCK_READONLY), S_OK);
         EXPECT_EQ(static_cast<const std::uint8_t*>(locked.pBits)[0], 7);
         before->UnlockRect(0);
@@ -301,13 +336,9 @@ TEST_P(BadAssets, OneLineNamingTheFileAndNothingElseChanges)
         IDirect3DTexture9* image = mapTexture;
         ASSERT_GT(blocks, 0);
 
-        file = "data/map1.tga";  // the media search finds it under the working folder
+        file = "data/map1.tga"; // the media search finds it under the working folder
         Place(asset, root / file);
-        const long rss = PeakRssKb();
-        ::testing::internal::CaptureStderr();
-        const HRESULT hr = LoadLevel(0);
-        message = ::testing::internal::GetCapturedStderr();
-        grewKb = PeakRssKb() - rss;
+        const HRESULT hr = Watch([&] { return LoadLevel(0); }, message, grewKb);
         EXPECT_TRUE(FAILED(hr));
         EXPECT_EQ(World.blocks.count, blocks);
         EXPECT_EQ(World.vertexCount, vertices);
@@ -320,22 +351,23 @@ TEST_P(BadAssets, OneLineNamingTheFileAndNothingElseChanges)
         file = (root / "data/bad.fx").string();
         Place(asset, file);
         ID3DXEffect* effect = reinterpret_cast<ID3DXEffect*>(&recorder);
-        const long rss = PeakRssKb();
-        ::testing::internal::CaptureStderr();
-        const HRESULT hr = D3DXCreateEffectFromFileW(Device, file.c_str(), nullptr, nullptr, 0, nullptr, &effect, nullptr);
-        message = ::testing::internal::GetCapturedStderr();
-        grewKb = PeakRssKb() - rss;
+        const HRESULT hr = Watch(
+            [&] {
+                return D3DXCreateEffectFromFileW(Device, file.c_str(), nullptr, nullptr, 0, nullptr, &effect, nullptr);
+            },
+            message, grewKb);
         EXPECT_TRUE(hr == D3DXERR_INVALIDDATA || hr == D3DERR_NOTFOUND) << std::hex << hr;
         EXPECT_EQ(effect, nullptr);
         EXPECT_EQ(recorder.LiveObjects(), live);
     } else {
         file = kMusicFile;
         Place(asset, root / file);
-        const long rss = PeakRssKb();
-        ::testing::internal::CaptureStderr();
-        StartMusic(nullptr);
-        message = ::testing::internal::GetCapturedStderr();
-        grewKb = PeakRssKb() - rss;
+        Watch(
+            [&] {
+                StartMusic(nullptr);
+                return S_OK;
+            },
+            message, grewKb);
         EXPECT_EQ(Music, nullptr);
         RestartMusicIfStopped();
     }
@@ -349,13 +381,13 @@ TEST_P(BadAssets, OneLineNamingTheFileAndNothingElseChanges)
     EXPECT_LT(grewKb, 32 * 1024) << "peak memory grew by " << grewKb << " KB";
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, BadAssets, ::testing::ValuesIn(kBadAssets),
-                         [](const ::testing::TestParamInfo<BadAsset>& info) {
-                             std::string name;
-                             for (const char* c = info.param.name; *c != '\0'; ++c) {
-                                 name += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
-                             }
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Table, BadAssets, ::testing::ValuesIn(kBadAssets), [](const ::testing::TestParamInfo<BadAsset>& info) {
+        std::string name;
+        for (const char* c = info.param.name; *c != '\0'; ++c) {
+            name += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
+        }
+        return name;
+    });
 
-}  // namespace
+} // namespace

@@ -5,30 +5,17 @@
 #include <cstdint>
 #include <string>
 
-#include "fuzz_input.h"
+#include "fuzz_device.h"
 #include "platform/d3dx9.h"
 #include "platform/gfx_effect.h"
-#include "platform/gfx_recording.h"
-
-namespace {
-
-GfxRecorder recorder;
-IDirect3DDevice9* device = nullptr;
-int liveWithDevice = 0;
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     if (size > (1u << 16)) {
         return 0;
     }
-    if (device == nullptr) {
-        device = GfxCreateRecordingDevice(&recorder);
-        FuzzCheck(device != nullptr);
-        liveWithDevice = recorder.LiveObjects();
-    }
-    recorder.ClearCalls();
+    FuzzDevice& fuzz = TheFuzzDevice();
+    IDirect3DDevice9* const device = fuzz.device;
     const std::string text(reinterpret_cast<const char*>(data), size);
     GfxEffectDesc desc;
     std::string error;
@@ -64,6 +51,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (errors != nullptr) {
         errors->Release();
     }
-    FuzzCheck(recorder.LiveObjects() == liveWithDevice);
+    FuzzCheck(fuzz.NothingLeft());
     return 0;
 }

@@ -34,7 +34,7 @@ std::vector<std::uint8_t> BaselineMap()
     tga[12] = kMapSize;
     tga[14] = kMapSize;
     tga[16] = 24;
-    tga[17] = 0x20;  // top row first
+    tga[17] = 0x20; // top row first
     auto pixel = [&](int column, int row, std::uint8_t r, std::uint8_t g, std::uint8_t b) {
         std::uint8_t* p = &tga[18 + (static_cast<std::size_t>(row) * kMapSize + column) * 3];
         p[0] = b;
@@ -44,8 +44,8 @@ std::vector<std::uint8_t> BaselineMap()
     for (int column = 10; column < 60; ++column) {
         pixel(column, 70, 255, 255, 255);
     }
-    pixel(12, 69, 255, 0, 0);  // start
-    pixel(50, 69, 0, 0, 255);  // goal
+    pixel(12, 69, 255, 0, 0); // start
+    pixel(50, 69, 0, 0, 255); // goal
     return tga;
 }
 
@@ -72,8 +72,8 @@ struct Snapshot {
     }
     bool operator==(const Snapshot& o) const
     {
-        return blocks == o.blocks && spikes == o.spikes && collision == o.collision && vertices == o.vertices &&
-               std::memcmp(start, o.start, sizeof start) == 0 && std::memcmp(goal, o.goal, sizeof goal) == 0;
+        return blocks == o.blocks && spikes == o.spikes && collision == o.collision && vertices == o.vertices
+            && std::memcmp(start, o.start, sizeof start) == 0 && std::memcmp(goal, o.goal, sizeof goal) == 0;
     }
 };
 
@@ -104,7 +104,7 @@ bool TooManyCells(const std::uint8_t* data, std::size_t size)
     return filled > kMaxFilledCells;
 }
 
-}  // namespace
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

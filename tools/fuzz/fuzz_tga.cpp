@@ -6,31 +6,23 @@
 #include <cstdint>
 #include <string>
 
-#include "fuzz_input.h"
+#include "fuzz_device.h"
 #include "platform/d3dx9.h"
-#include "platform/gfx_recording.h"
 #include "platform/gfx_tga.h"
 
 namespace {
 
-GfxRecorder recorder;
-IDirect3DDevice9* device = nullptr;
-int liveWithDevice = 0;
-volatile unsigned sink = 0;  // keeps the row reads
+volatile unsigned sink = 0; // keeps the row reads
 
-}  // namespace
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     if (size > (1u << 20)) {
         return 0;
     }
-    if (device == nullptr) {
-        device = GfxCreateRecordingDevice(&recorder);
-        FuzzCheck(device != nullptr);
-        liveWithDevice = recorder.LiveObjects();
-    }
-    recorder.ClearCalls();
+    FuzzDevice& fuzz = TheFuzzDevice();
+    IDirect3DDevice9* const device = fuzz.device;
     const std::string path = FuzzFolder() + "/picture.tga";
     FuzzWriteFile(path, data, size);
 
@@ -43,20 +35,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const HRESULT hr = D3DXCreateTextureFromFileW(device, path.c_str(), &texture);
     FuzzCheck(SUCCEEDED(hr) == (texture != nullptr));
     if (texture == nullptr) {
-        FuzzCheck(hr == D3DXERR_INVALIDDATA && recorder.LiveObjects() == liveWithDevice);
+        FuzzCheck(hr == D3DXERR_INVALIDDATA && fuzz.NothingLeft());
         return 0;
     }
     FuzzCheck(headerOk);
-    D3DSURFACE_DESC desc{};
+    D3DSURFACE_DESC desc {};
     FuzzCheck(texture->GetLevelDesc(0, &desc) == S_OK);
     FuzzCheck(desc.Width == width && desc.Height == height && desc.Format == D3DFMT_A8R8G8B8);
 
-    D3DLOCKED_RECT locked{};
+    D3DLOCKED_RECT locked {};
     FuzzCheck(texture->LockRect(0, &locked, nullptr, D3DLOCK_READONLY) == S_OK);
     FuzzCheck(locked.pBits != nullptr && locked.Pitch >= static_cast<INT>(width * 4));
     unsigned sum = 0;
     for (std::uint32_t row = 0; row < height; ++row) {
-        const auto* bytes = static_cast<const std::uint8_t*>(locked.pBits) + static_cast<std::size_t>(row) * locked.Pitch;
+        const auto* bytes
+            = static_cast<const std::uint8_t*>(locked.pBits) + static_cast<std::size_t>(row) * locked.Pitch;
         for (std::uint32_t i = 0; i < width * 4; ++i) {
             sum += bytes[i];
         }
@@ -64,6 +57,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FuzzCheck(texture->UnlockRect(0) == S_OK);
     texture->Release();
     sink = sum;
-    FuzzCheck(recorder.LiveObjects() == liveWithDevice);
+    FuzzCheck(fuzz.NothingLeft());
     return 0;
 }
