@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <ostream>
 #include <string>
@@ -389,5 +390,65 @@ INSTANTIATE_TEST_SUITE_P(
         }
         return name;
     });
+
+} // namespace
+
+namespace {
+
+// A file longer than any picture can need is refused from its length, never read: this one
+// is sparse, 100 MB long and all zeros.
+TEST(BadAssetFiles, OversizedPictureIsRefusedBeforeReading)
+{
+    const fs::path path = fs::temp_directory_path() / ("tarnwick-huge-" + std::to_string(getpid()) + ".tga");
+    {
+        std::ofstream create(path, std::ios::binary);
+    }
+    fs::resize_file(path, 100u << 20);
+    GfxRecorder recorder;
+    IDirect3DDevice9* device = GfxCreateRecordingDevice(&recorder);
+    ASSERT_NE(device, nullptr);
+
+    D3DXIMAGE_INFO info {};
+    ID3DXBuffer* why = nullptr;
+    std::string message;
+    long grewKb = 0;
+    EXPECT_EQ(
+        Watch([&] { return D3DXGetImageInfoFromFileW(path.c_str(), &info, &why); }, message, grewKb), D3DERR_NOTFOUND);
+    EXPECT_EQ(message, ""); // the info call is quiet; the reason comes back in the buffer
+    ASSERT_NE(why, nullptr);
+    EXPECT_NE(std::string(static_cast<const char*>(why->GetBufferPointer())).find("more than any such file can need"),
+        std::string::npos);
+    why->Release();
+
+    IDirect3DTexture9* texture = nullptr;
+    EXPECT_EQ(Watch([&] { return D3DXCreateTextureFromFileW(device, path.c_str(), &texture); }, message, grewKb),
+        D3DERR_NOTFOUND);
+    EXPECT_EQ(texture, nullptr);
+    EXPECT_EQ(
+        message, path.string() + ": cannot use as a texture: is 104857600 bytes, more than any such file can need\n");
+    EXPECT_LT(grewKb, 4 * 1024);
+    device->Release();
+    fs::remove(path);
+}
+
+// What the info call reports for a picture it accepts.
+TEST(BadAssetFiles, ImageInfoComesFromTheHeader)
+{
+    const fs::path path = fs::temp_directory_path() / ("tarnwick-info-" + std::to_string(getpid()) + ".tga");
+    ASSERT_TRUE(wavetest::WriteFile(path.string(),
+        Bytes(Tga(10, 300, 2, 8 * 3))
+            + Bytes { 0xFF, 1, 2, 3, 0xFF, 1, 2, 3, 0xFF, 1, 2, 3, 0xFF, 1, 2, 3, 0xD7, 4, 5, 6 }));
+    D3DXIMAGE_INFO info {};
+    ASSERT_EQ(D3DXGetImageInfoFromFileW(path.c_str(), &info), S_OK);
+    EXPECT_EQ(info.Width, 300u);
+    EXPECT_EQ(info.Height, 2u);
+    EXPECT_EQ(info.Depth, 1u);
+    EXPECT_EQ(info.MipLevels, 1u);
+    EXPECT_EQ(info.Format, D3DFMT_A8R8G8B8);
+    EXPECT_EQ(info.ResourceType, D3DRTYPE_TEXTURE);
+    EXPECT_EQ(info.ImageFileFormat, D3DXIFF_TGA);
+    EXPECT_EQ(D3DXGetImageInfoFromFileW(path.c_str(), nullptr), D3DERR_INVALIDCALL);
+    fs::remove(path);
+}
 
 } // namespace
