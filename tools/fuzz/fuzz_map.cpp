@@ -21,7 +21,7 @@
 
 namespace {
 
-constexpr int kMaxFilledCells = 1500;
+constexpr int kMaxFilledCells = 300;
 
 GfxRecorder recorder;
 std::string folder;
