@@ -10,7 +10,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 inline void FuzzCheck(bool condition)
 {
@@ -19,16 +21,25 @@ inline void FuzzCheck(bool condition)
     }
 }
 
-// A private folder under the temporary folder, made once per process.
+// A private folder under the temporary folder, made once per process and removed with
+// what it holds when the process exits normally.
 inline const std::string& FuzzFolder()
 {
-    static const std::string folder = [] {
+    struct Folder {
+        std::string path;
+        ~Folder()
+        {
+            std::error_code ignored;
+            std::filesystem::remove_all(path, ignored);
+        }
+    };
+    static const Folder folder{[] {
         const char* tmp = std::getenv("TMPDIR");
         std::string pattern = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/tarnwick-fuzz-XXXXXX";
         FuzzCheck(mkdtemp(pattern.data()) != nullptr);
         return pattern;
-    }();
-    return folder;
+    }()};
+    return folder.path;
 }
 
 inline void FuzzWriteFile(const std::string& path, const std::uint8_t* data, std::size_t size)
