@@ -1,12 +1,15 @@
 #include "map_text.h"
 
-#include <stb_image.h>
-
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 
+#include "platform/gfx/d3dx9.h"
+#include "platform/gfx/recording.h"
+#include "shell/graphics_objects.h"
+#include "shell/level_load.h"
 #include "world/level_scan.h"
+#include "world/world.h"
 
 namespace {
 
@@ -118,29 +121,33 @@ bool WriteTga(const std::string& path, const MapImage& map, std::string& error)
     return true;
 }
 
-bool ReadMapImage(const std::string& path, MapImage& map, std::string& error)
+bool ReadMapImage(const std::string& path, MapImage& map)
 {
-    int width = 0;
-    int height = 0;
-    int channels = 0;
-    stbi_uc* rgba = stbi_load(path.c_str(), &width, &height, &channels, 4);
-    if (rgba == nullptr) {
-        const char* reason = stbi_failure_reason();
-        error = path + ": cannot be decoded (" + (reason != nullptr ? reason : "unknown") + ")";
-        return false;
+    IDirect3DDevice9* const savedDevice = Device;
+    IDirect3DTexture9* const savedMap = mapTexture;
+    mapTexture = nullptr;
+    GfxRecorder recorder;
+    Device = GfxCreateRecordingDevice(&recorder);
+    bool ok = Device != nullptr && SUCCEEDED(LoadLevelFile(path.c_str()));
+    D3DLOCKED_RECT locked{};
+    ok = ok && SUCCEEDED(mapTexture->LockRect(0, &locked, nullptr, D3DLOCK_READONLY));
+    if (ok) {
+        for (int row = 0; row < kMapSize; ++row) {
+            std::memcpy(map.bgra.data() + static_cast<std::size_t>(row) * kMapRowBytes,
+                        static_cast<const std::uint8_t*>(locked.pBits) + static_cast<std::size_t>(row) * locked.Pitch,
+                        kMapRowBytes);
+        }
+        mapTexture->UnlockRect(0);
     }
-    if (width != kMapSize || height != kMapSize) {
-        error = path + ": is " + std::to_string(width) + " x " + std::to_string(height) + " pixels, not 128 x 128";
-        stbi_image_free(rgba);
-        return false;
+    if (mapTexture != nullptr) {
+        mapTexture->Release();
+        mapTexture = nullptr;
     }
-    map = MapImage{};
-    for (std::size_t i = 0; i < static_cast<std::size_t>(kMapSize) * kMapSize; ++i) {
-        map.bgra[i * 4 + 0] = rgba[i * 4 + 2];
-        map.bgra[i * 4 + 1] = rgba[i * 4 + 1];
-        map.bgra[i * 4 + 2] = rgba[i * 4 + 0];
-        map.bgra[i * 4 + 3] = rgba[i * 4 + 3];
+    World.ReleaseBuffer();
+    if (Device != nullptr) {
+        Device->Release();
     }
-    stbi_image_free(rgba);
-    return true;
+    Device = savedDevice;
+    mapTexture = savedMap;
+    return ok;
 }

@@ -31,6 +31,8 @@ bool TextToMap(const std::string& text, MapImage& map, std::string& error);
 std::vector<std::uint8_t> EncodeTga(const MapImage& map);
 bool WriteTga(const std::string& path, const MapImage& map, std::string& error);
 
-// Any TGA that stb can decode (uncompressed or RLE, 24 or 32 bit, either origin). Fails
-// with a message for a file that is missing, undecodable or not 128 x 128.
-bool ReadMapImage(const std::string& path, MapImage& map, std::string& error);
+// Loads the file exactly as the game loads a level, through the recording device, and
+// copies out its pixels: the same checks, and on failure the loader's one line on stderr.
+// Borrows the game's Device and map image slots and gives them back; the World is left
+// empty of buffers and, after a success, holds this map.
+bool ReadMapImage(const std::string& path, MapImage& map);

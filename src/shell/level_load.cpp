@@ -55,6 +55,14 @@ void Report(const char* file, const char* what, HRESULT hr)
     std::fprintf(stderr, "Level map \"%s\": %s (0x%08X)\n", file, what, static_cast<unsigned>(hr));
 }
 
+HRESULT ReportSize(const char* file, UINT width, UINT height)
+{
+    char what[96];
+    std::snprintf(what, sizeof what, "is %u x %u pixels, not 128 x 128", width, height);
+    Report(file, what, D3DXERR_INVALIDDATA);
+    return D3DXERR_INVALIDDATA;
+}
+
 // Everything that can go wrong with a map image is checked here, before the world is touched.
 HRESULT CheckMap(IDirect3DTexture9* image, const char* file)
 {
@@ -65,10 +73,7 @@ HRESULT CheckMap(IDirect3DTexture9* image, const char* file)
         return hr;
     }
     if (desc.Width != static_cast<UINT>(kMapSize) || desc.Height != static_cast<UINT>(kMapSize)) {
-        char what[96];
-        std::snprintf(what, sizeof what, "is %u x %u pixels, not 128 x 128", desc.Width, desc.Height);
-        Report(file, what, D3DXERR_INVALIDDATA);
-        return D3DXERR_INVALIDDATA;
+        return ReportSize(file, desc.Width, desc.Height);
     }
     if (desc.Format != D3DFMT_A8R8G8B8 && desc.Format != D3DFMT_X8R8G8B8) {
         Report(file, "does not decode to 8-bit colour channels", D3DXERR_INVALIDDATA);
@@ -151,22 +156,55 @@ HRESULT CWorld::UploadMesh()
     return vertexBuffer->Unlock();
 }
 
+namespace {
+HRESULT LoadFoundMap(const char* path, HRESULT found);
+}  // namespace
+
 HRESULT LoadLevel(int levelIndex)
 {
     const char* file = LevelMapName(levelIndex);
     char path[kMaxPath];
-    HRESULT hr = FindMediaFile(path, kMaxPath, file);
-    if (FAILED(hr)) {
-        Report(file, "not found", hr);
+    const HRESULT found = FindMediaFile(path, kMaxPath, file);
+    if (FAILED(found)) {
+        Report(file, "not found", found);
+    }
+    return LoadFoundMap(path, found);
+}
+
+HRESULT LoadLevelFile(const char* path) { return LoadFoundMap(path, path != nullptr ? S_OK : E_INVALIDARG); }
+
+namespace {
+
+// `found` is the media search's result; a failure only brings the previous level back.
+HRESULT LoadFoundMap(const char* path, HRESULT found)
+{
+    HRESULT hr = found;
+    // Judged from the header first: a map is always 128 x 128, so a bigger picture is
+    // refused before it is decoded.
+    if (SUCCEEDED(hr)) {
+        D3DXIMAGE_INFO info{};
+        ID3DXBuffer* why = nullptr;
+        hr = D3DXGetImageInfoFromFileW(path, &info, &why);
+        if (FAILED(hr)) {
+            Report(path, why != nullptr ? static_cast<const char*>(why->GetBufferPointer()) : "cannot be read", hr);
+        } else if (info.Width != static_cast<UINT>(kMapSize) || info.Height != static_cast<UINT>(kMapSize)) {
+            hr = ReportSize(path, info.Width, info.Height);
+        }
+        if (why != nullptr) {
+            why->Release();
+        }
     }
 
     IDirect3DTexture9* image = nullptr;
     if (SUCCEEDED(hr)) {
         hr = Device != nullptr ? D3DXCreateTextureFromFileW(Device, path, &image) : E_FAIL;
         if (FAILED(hr) || image == nullptr) {
+            // The graphics layer has already named the file for a bad picture.
+            if (hr != D3DXERR_INVALIDDATA && hr != D3DERR_NOTFOUND) {
+                Report(path, "cannot be made into a texture", FAILED(hr) ? hr : E_FAIL);
+            }
             hr = FAILED(hr) ? hr : E_FAIL;
             image = nullptr;
-            Report(path, "cannot be decoded as a TGA picture", hr);
         }
     }
     if (SUCCEEDED(hr)) {
@@ -197,6 +235,8 @@ HRESULT LoadLevel(int levelIndex)
     }
     return hr;
 }
+
+}  // namespace
 
 HRESULT StartLevel(int levelIndex)
 {

@@ -15,5 +15,8 @@ extern IDirect3DTexture9* mapTexture;
 // failure, and the previous level is rebuilt whole from its held map image (or, before any
 // level, the world stays empty), so the drawn world and the collision boxes always agree.
 HRESULT LoadLevel(int levelIndex);
+// The same for a map file named directly (the level tool); on failure the previous level
+// stays, as for LoadLevel.
+HRESULT LoadLevelFile(const char* path);
 // LoadLevel, then puts the creature on the start point.
 HRESULT StartLevel(int levelIndex);

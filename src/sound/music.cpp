@@ -1,9 +1,66 @@
 #include "sound/music.h"
 
+#include <cstdio>
 #include <new>
+#include <string>
+
+#include "platform/files/files.h"
 
 SoundSystem* GameSoundSystem = nullptr;
 CSound* Music = nullptr;
+
+std::string MusicProblem(const char* file, HRESULT createResult)
+{
+    const DWORD attributes = GetFileAttributesW(file);
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        return "not found";
+    }
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return "is a folder, not a wave file";
+    }
+    WaveReader wave;
+    if (FAILED(wave.Open(file)) || wave.format == nullptr) {
+        return "not a wave file we can read (damaged, cut short or another format)";
+    }
+    const WAVEFORMATEX& f = *wave.format;
+    const std::string bits = std::to_string(f.wBitsPerSample) + "-bit";
+    if (f.wFormatTag == kWaveFormatIeeeFloat) {
+        return bits + " float samples are not supported";
+    }
+    if (f.wBitsPerSample != 8 && f.wBitsPerSample != 16) {
+        return bits + " samples are not supported";
+    }
+    if (f.wFormatTag != WAVE_FORMAT_PCM) {
+        char tag[16];
+        std::snprintf(tag, sizeof tag, "0x%04X", static_cast<unsigned>(f.wFormatTag));
+        return std::string("sample format ") + tag + " is not supported (only plain PCM)";
+    }
+    if (f.nChannels != 1 && f.nChannels != 2) {
+        return std::to_string(f.nChannels) + " channels are not supported";
+    }
+    if (f.nSamplesPerSec < DSBFREQUENCY_MIN || f.nSamplesPerSec > DSBFREQUENCY_MAX) {
+        return "a sample rate of " + std::to_string(f.nSamplesPerSec) + " Hz is not supported";
+    }
+    if (f.nBlockAlign != f.nChannels * (f.wBitsPerSample / 8) ||
+        f.nAvgBytesPerSec != f.nSamplesPerSec * f.nBlockAlign) {
+        return "its block size or byte rate does not match its format";
+    }
+    if (wave.GetSize() == 0) {
+        return "holds no samples";
+    }
+    char code[16];
+    std::snprintf(code, sizeof code, "0x%08X", static_cast<unsigned>(createResult));
+    return std::string("the sound output refused it (") + code + ")";
+}
+
+namespace {
+
+void SayNoMusic(const std::string& why)
+{
+    std::fprintf(stderr, "Tarnwick: music %s: %s; playing without music\n", kMusicFile, why.c_str());
+}
+
+}  // namespace
 
 void StartMusic(HWND window)
 {
@@ -15,12 +72,20 @@ void StartMusic(HWND window)
     if (GameSoundSystem == nullptr) {
         return;
     }
-    GameSoundSystem->Initialize(window, kMusicCooperativeLevel);
-    GameSoundSystem->SetPrimaryFormat(kPrimaryChannels, kPrimarySamplesPerSecond, kPrimaryBitsPerSample);
-    GameSoundSystem->CreateSound(&Music, kMusicFile, kMusicCreationFlags, GUID_NULL, kMusicBufferCount);
-    if (Music != nullptr) {
-        Music->Play(kMusicPriority, kMusicPlayFlags, kMusicVolume, kMusicFrequency, kMusicPan);
+    // Sound never stops the game, but a silent game says once why it is silent.
+    if (FAILED(GameSoundSystem->Initialize(window, kMusicCooperativeLevel))) {
+        SayNoMusic("no audio device could be opened");
+        return;
     }
+    // The design asks for a primary format the output refuses; the mix converts anyway.
+    GameSoundSystem->SetPrimaryFormat(kPrimaryChannels, kPrimarySamplesPerSecond, kPrimaryBitsPerSample);
+    const HRESULT created =
+        GameSoundSystem->CreateSound(&Music, kMusicFile, kMusicCreationFlags, GUID_NULL, kMusicBufferCount);
+    if (Music == nullptr) {
+        SayNoMusic(MusicProblem(kMusicFile, created));
+        return;
+    }
+    Music->Play(kMusicPriority, kMusicPlayFlags, kMusicVolume, kMusicFrequency, kMusicPan);
 }
 
 void RestartMusicIfStopped()

@@ -3,6 +3,8 @@
 // The background music: one looping sound, started with the program and restarted by the
 // message loop whenever it has stopped.
 
+#include <string>
+
 #include "platform/audio/dsound.h"
 #include "platform/platform_types.h"
 #include "sound/sound.h"
@@ -25,8 +27,15 @@ constexpr LONG kMusicPan = 0;
 extern SoundSystem* GameSoundSystem;
 extern CSound* Music;
 
-// Creates the sound system and the music and starts it looping. Results are not reported.
+constexpr WORD kWaveFormatIeeeFloat = 3;
+
+// Creates the sound system and the music and starts it looping. Failures never stop the
+// game; when there is no music, one line on stderr names the file and the reason.
 void StartMusic(HWND window);
+
+// Why the music file could not become a sound: missing, a folder, unreadable, or the format
+// the output cannot play, in words. `createResult` is CreateSound's answer, for the rest.
+std::string MusicProblem(const char* file, HRESULT createResult);
 
 // One status query per call: plays the music again when it is not playing.
 void RestartMusicIfStopped();

@@ -19,15 +19,14 @@ MapImage Picture(const std::string& text)
 {
     MapImage map;
     std::string error;
-    EXPECT_TRUE(TextToMap(text, map, error)) << error;
+    EXPECT_TRUE(TextToMap(text, map, error));
     return map;
 }
 
 MapImage FirstLevel()
 {
     MapImage map;
-    std::string error;
-    EXPECT_TRUE(ReadMapImage(kSource + "/data/map1.tga", map, error)) << error;
+    EXPECT_TRUE(ReadMapImage(kSource + "/data/map1.tga", map));
     return map;
 }
 
@@ -138,7 +137,7 @@ TEST(ReplayScript, RoundTripsPadsClicksAndEnd)
         "20 end\n";
     ReplayScript script;
     std::string error;
-    ASSERT_TRUE(ReadReplay(WriteTemp("round.replay", text), script, error)) << error;
+    ASSERT_TRUE(ReadReplay(WriteTemp("round.replay", text), script, error));
     EXPECT_EQ(script.end, 20);
     ASSERT_EQ(script.pads.size(), 2u);
     EXPECT_EQ(script.pads[2], (Pad{100, -200, 300, -400, false, false, true, false}));
@@ -235,7 +234,7 @@ TEST(RunRecordFile, RoundTripsThroughText)
     record.checkpoints = {{2, 51, -11.953125f, -3.76846886f}};
     RunRecord back;
     std::string error;
-    ASSERT_TRUE(ReadRecord(WriteTemp("record.check", FormatRecord(record)), back, error)) << error;
+    ASSERT_TRUE(ReadRecord(WriteTemp("record.check", FormatRecord(record)), back, error));
     EXPECT_EQ(back.goals, record.goals);
     EXPECT_EQ(back.states, record.states);
     ASSERT_EQ(back.checkpoints.size(), 1u);
@@ -294,8 +293,7 @@ TEST(LevelMaps, EachHasOneStartOneGoalSceneryAndAClosedBoundary)
     for (int level = 0; level < 8; ++level) {
         const std::string name = LevelMapName(level);
         MapImage map;
-        std::string error;
-        ASSERT_TRUE(ReadMapImage(kSource + "/" + name, map, error)) << error;
+        ASSERT_TRUE(ReadMapImage(kSource + "/" + name, map));
         int starts = 0, goals = 0, scenery = 0, startColumn = 0, startRow = 0, goalIndex = 0;
         for (int r = 0; r < kMapSize; ++r) {
             for (int c = 0; c < kMapSize; ++c) {

@@ -140,7 +140,12 @@ TEST_F(DeviceSetup, TheProgramReportsAFailedStartInOneLineAndExitsOne)
     std::filesystem::remove(root / "data/sky.tga");
     testing::internal::CaptureStderr();
     const int code = RunGame();
-    const std::string err = testing::internal::GetCapturedStderr();
+    std::string err = testing::internal::GetCapturedStderr();
+    // The test data has no music, which the game reports in a line of its own and plays on.
+    const std::string music = "Tarnwick: music data/VelmoraMusic.wav: not found; playing without music\n";
+    if (err.rfind(music, 0) == 0) {
+        err.erase(0, music.size());
+    }
     EXPECT_EQ(code, 1);
     EXPECT_EQ(err, "Tarnwick: cannot start: data/sky.tga not found (0x80040903)\n");
     EXPECT_EQ(recorder.LiveObjects(), 0);

@@ -64,7 +64,8 @@ rm data/sky.tga
 code=0
 SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy "$game" 2> err.txt || code=$?
 expected='Tarnwick: cannot start: data/sky.tga not found (0x80040903)'
-if [ "$code" -ne 1 ] || [ "$(cat err.txt)" != "$expected" ]; then
+# The test data has no music: the game says so in a line of its own and plays on.
+if [ "$code" -ne 1 ] || [ "$(grep -v '^Tarnwick: music ' err.txt)" != "$expected" ]; then
   echo "end_to_end: missing picture gave exit $code and: $(cat err.txt)" >&2
   exit 1
 fi

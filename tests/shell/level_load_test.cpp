@@ -239,6 +239,29 @@ TEST_F(LevelLoad, BadMapsKeepThePreviousLevelWhole)
     EXPECT_NE(::testing::internal::GetCapturedStderr().find("64 x 64"), std::string::npos);
 }
 
+// The level tool reads maps through the loader: the same bad file, the same one line.
+TEST_F(LevelLoad, TheLevelToolRefusesExactlyAsTheLoaderDoes)
+{
+    const std::string bad[] = {std::string(18, '\0'), std::string("\0\0\x03\0\0\0\0\0\0\0\0\0\x80\0\x80\0\x08\0", 18),
+                               "not a picture at all"};
+    for (const std::string& bytes : bad) {
+        WriteBytes("data/map1.tga", bytes);
+        ::testing::internal::CaptureStderr();
+        EXPECT_TRUE(FAILED(LoadLevel(0)));
+        const std::string loader = ::testing::internal::GetCapturedStderr();
+        MapImage map;
+        ::testing::internal::CaptureStderr();
+        EXPECT_FALSE(ReadMapImage("data/map1.tga", map));
+        const std::string tool = ::testing::internal::GetCapturedStderr();
+        EXPECT_EQ(tool, loader);
+        EXPECT_NE(loader.find("data/map1.tga"), std::string::npos) << loader;
+    }
+    fs::create_directories(root / "data/map3.tga");
+    ::testing::internal::CaptureStderr();
+    EXPECT_TRUE(FAILED(LoadLevel(1)));
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("is a folder, not a file"), std::string::npos);
+}
+
 TEST_F(LevelLoad, FirstLoadFailingLeavesAnEmptyWorld)
 {
     ::testing::internal::CaptureStderr();

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -146,7 +147,10 @@ TEST_F(SoundOnDevice, NoAudioDeviceLeavesNoMusic)
     const char* old = std::getenv("SDL_AUDIODRIVER");
     const std::string saved = old != nullptr ? old : "";
     setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    ::testing::internal::CaptureStderr();
     StartMusic(nullptr);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "Tarnwick: music data/VelmoraMusic.wav: no audio device could be opened; playing without music\n");
     if (old != nullptr) {
         setenv("SDL_AUDIODRIVER", saved.c_str(), 1);
     } else {
@@ -160,6 +164,62 @@ TEST_F(SoundOnDevice, NoAudioDeviceLeavesNoMusic)
     EXPECT_EQ(GameSoundSystem->CreateSound(&sound, kMusicFile, kMusicCreationFlags, GUID_NULL, 1),
               CO_E_NOTINITIALIZED);
     EXPECT_EQ(GameSoundSystem->SetPrimaryFormat(2, 44100, 16), CO_E_NOTINITIALIZED);
+}
+
+// Every way the music can be missing or unplayable gives one line naming the file and the
+// reason, and the game goes on without music.
+TEST_F(SoundOnDevice, UnplayableMusicIsExplainedInOneLine)
+{
+    const Bytes samples = Pcm16Samples(MusicSamples());
+    Bytes floatFmt = FmtBody(kWaveFormatIeeeFloat, 1, 22050, 32);
+    Put16(floatFmt, 0);
+    Bytes extensible = FmtBody(0xFFFE, 2, 44100, 24);
+    Put16(extensible, 0);
+    struct Case {
+        const char* name;
+        Bytes wave;  // empty: no file; {'/'}: a folder in its place
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"missing", {}, "not found"},
+        {"folder", {'/'}, "is a folder"},
+        {"not a wave", Bytes{'n', 'o', 't', ' ', 'a', ' ', 'w', 'a', 'v', 'e', 0, 0}, "not a wave file we can read"},
+        {"cut short", Riff({Chunk("fmt ", FmtBody(1, 1, 22050, 16)), Chunk("data", samples, 100000)}),
+         "not a wave file we can read"},
+        {"32-bit float", Riff({Chunk("fmt ", floatFmt), Chunk("data", samples)}), "32-bit float samples"},
+        {"24-bit", SimpleWave(1, 22050, 24, Bytes(300, 1)), "24-bit samples are not supported"},
+        {"extensible 24-bit", Riff({Chunk("fmt ", extensible), Chunk("data", Bytes(600, 1))}), "24-bit samples"},
+        {"ten channels", SimpleWave(10, 22050, 16, Bytes(400, 1)), "10 channels are not supported"},
+        {"rate 0", SimpleWave(1, 0, 16, samples), "sample rate of 0 Hz"},
+        {"no samples", SimpleWave(1, 22050, 16, Bytes{}), "holds no samples"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_EQ(std::system("rm -rf data"), 0);
+        if (c.wave.size() == 1 && c.wave[0] == '/') {
+            ASSERT_EQ(system("mkdir -p data/VelmoraMusic.wav"), 0);
+        } else if (!c.wave.empty()) {
+            WriteMusic(c.wave);
+        }
+        ::testing::internal::CaptureStderr();
+        StartMusic(nullptr);
+        const std::string message = ::testing::internal::GetCapturedStderr();
+        EXPECT_EQ(Music, nullptr);
+        EXPECT_EQ(message.find("Tarnwick: music data/VelmoraMusic.wav: "), 0u) << message;
+        EXPECT_NE(message.find(c.reason), std::string::npos) << message;
+        EXPECT_NE(message.find("playing without music\n"), std::string::npos) << message;
+        EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1) << message;
+        ReleaseMusic();
+    }
+}
+
+TEST_F(SoundOnDevice, PlayableMusicSaysNothing)
+{
+    WriteMusic(SimpleWave(2, 44100, 8, Bytes(400, 128)));
+    ::testing::internal::CaptureStderr();
+    StartMusic(nullptr);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    EXPECT_NE(Music, nullptr);
 }
 
 TEST_F(SoundOnDevice, ALostMusicBufferIsRestoredReloadedAndRestarted)

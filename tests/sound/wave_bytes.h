@@ -99,7 +99,7 @@ inline bool WriteFile(const std::string& path, const Bytes& bytes)
     if (f == nullptr) {
         return false;
     }
-    const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    const bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
     return std::fclose(f) == 0 && ok;
 }
 

@@ -35,9 +35,7 @@ std::int32_t Live(const BoxList& list, std::int32_t kind)
 int Show(const std::string& path)
 {
     MapImage map;
-    std::string error;
-    if (!ReadMapImage(path, map, error)) {
-        std::fprintf(stderr, "level_map: %s\n", error.c_str());
+    if (!ReadMapImage(path, map)) {
         return 1;
     }
     std::fputs(MapToText(map).c_str(), stdout);

@@ -77,7 +77,7 @@ bool LoadMap(const std::string& path, MapImage& map)
         std::string text;
         ok = ReadText(path, text) && TextToMap(text, map, error);
     } else {
-        ok = ReadMapImage(path, map, error);
+        ok = ReadMapImage(path, map);
     }
     if (!ok) {
         std::fprintf(stderr, "level_planner: %s: %s\n", path.c_str(), error.empty() ? "cannot read" : error.c_str());

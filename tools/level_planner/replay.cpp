@@ -100,8 +100,9 @@ bool LoadLevelMaps(const std::string& dataDir, std::vector<MapImage>& maps, std:
 {
     maps.assign(8, MapImage{});
     for (int level = 0; level < 8; ++level) {
-        if (!ReadMapImage(dataDir + "/" + std::string(LevelMapName(level)).substr(5), maps[static_cast<std::size_t>(level)],
-                          error)) {
+        const std::string path = dataDir + "/" + std::string(LevelMapName(level)).substr(5);
+        if (!ReadMapImage(path, maps[static_cast<std::size_t>(level)])) {
+            error = path + ": the game refuses this map";
             return false;
         }
     }

@@ -87,6 +87,18 @@ public:
     virtual HRESULT OnResetDevice() = 0;
 };
 
+enum D3DXIMAGE_FILEFORMAT : DWORD { D3DXIFF_TGA = 2 };
+
+struct D3DXIMAGE_INFO {
+    UINT Width;
+    UINT Height;
+    UINT Depth;
+    UINT MipLevels;
+    D3DFORMAT Format;
+    D3DRESOURCETYPE ResourceType;
+    D3DXIMAGE_FILEFORMAT ImageFileFormat;
+};
+
 // One level, D3DPOOL_DEFAULT only for render targets; see IDirect3DDevice9::CreateTexture.
 HRESULT D3DXCreateTexture(IDirect3DDevice9* pDevice, UINT Width, UINT Height, UINT MipLevels, DWORD Usage,
                           D3DFORMAT Format, D3DPOOL Pool, IDirect3DTexture9** ppTexture);
@@ -94,7 +106,14 @@ HRESULT D3DXCreateTexture(IDirect3DDevice9* pDevice, UINT Width, UINT Height, UI
 // A TGA file (uncompressed or RLE, 24 or 32 bit, either origin) as one A8R8G8B8 level.
 // D3DERR_NOTFOUND when the file cannot be opened; D3DXERR_INVALIDDATA when it is not a TGA
 // we can read, is shorter than its header promises, or is larger than 4096 on a side.
+// A folder, a file that cannot be read or one too large for any picture is D3DERR_NOTFOUND.
+// Failures print one line naming the file and the reason on stderr.
 HRESULT D3DXCreateTextureFromFileW(IDirect3DDevice9* pDevice, const char* pSrcFile, IDirect3DTexture9** ppTexture);
+
+// What D3DXCreateTextureFromFileW would make of the file, judged from its header and its
+// length without decoding: one level, D3DFMT_A8R8G8B8. The same checks and results as the
+// texture call; quiet, with the reason in *ppErrors when that is not null.
+HRESULT D3DXGetImageInfoFromFileW(const char* pSrcFile, D3DXIMAGE_INFO* pSrcInfo, ID3DXBuffer** ppErrors = nullptr);
 
 // D3DERR_NOTFOUND when the file cannot be opened; D3DXERR_INVALIDDATA on a parse or shader
 // compile error, with the message (file:line: ... and the GL log) in *ppCompilationErrors

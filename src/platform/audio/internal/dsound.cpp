@@ -2,7 +2,11 @@
 
 #include <SDL.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <atomic>
+#include <cstdio>
 #include <cstring>
 #include <new>
 
@@ -162,6 +166,40 @@ private:
 
 // --- SoundDevice ---------------------------------------------------------------------
 
+namespace {
+
+// With no sound card the audio back ends (ALSA above all) print their own errors straight to
+// stderr; the game says in one line of its own what that means, so hush them meanwhile.
+class QuietStderr {
+public:
+    QuietStderr()
+    {
+        std::fflush(stderr);
+        saved_ = dup(STDERR_FILENO);
+        const int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (saved_ >= 0 && null >= 0) {
+            dup2(null, STDERR_FILENO);
+        }
+        if (null >= 0) {
+            close(null);
+        }
+    }
+    ~QuietStderr()
+    {
+        if (saved_ >= 0) {
+            dup2(saved_, STDERR_FILENO);
+            close(saved_);
+        }
+    }
+    QuietStderr(const QuietStderr&) = delete;
+    QuietStderr& operator=(const QuietStderr&) = delete;
+
+private:
+    int saved_ = -1;
+};
+
+}  // namespace
+
 HRESULT SoundDevice::Create(SoundDevice** out)
 {
     *out = nullptr;
@@ -174,12 +212,17 @@ HRESULT SoundDevice::Create(SoundDevice** out)
         device->Release();
         return DSERR_OUTOFMEMORY;
     }
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+    bool opened = false;
+    {
+        const QuietStderr quiet;
+        device->audioInitialized_ = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+        opened = device->audioInitialized_ && device->Open(kDefaultPrimaryFormat);
+    }
+    if (!device->audioInitialized_) {
         device->Release();
         return DSERR_NODRIVER;
     }
-    device->audioInitialized_ = true;
-    if (!device->Open(kDefaultPrimaryFormat)) {
+    if (!opened) {
         device->Release();
         return DSERR_NODRIVER;
     }

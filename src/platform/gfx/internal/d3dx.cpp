@@ -1,3 +1,6 @@
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -45,19 +48,35 @@ void LogMade(GfxCall* call, IUnknown* made)
     }
 }
 
-// The whole file, or false when it cannot be opened or read.
-bool ReadFile(const char* path, std::vector<std::uint8_t>* bytes)
+// Largest file any picture we read can need: a 4096 x 4096 RLE picture of one-pixel
+// packets at 4 bytes a pixel, with the longest ID and colour map.
+constexpr std::uint64_t kMaxPictureFileBytes = 5ull * kGfxMaxTextureSide * kGfxMaxTextureSide + 18 + 255 + 65535 * 4;
+// Effect files are text a few kilobytes long.
+constexpr std::uint64_t kMaxEffectFileBytes = 1u << 22;
+
+// The whole file, or false with the reason. Only a regular file of at most maxBytes is
+// read: a folder opens fine on Linux but reports a length of 2^63 - 1.
+bool ReadFile(const char* path, std::uint64_t maxBytes, std::vector<std::uint8_t>* bytes, std::string* why)
 {
     std::FILE* file = std::fopen(path, "rb");
     if (file == nullptr) {
+        *why = std::string("cannot be opened: ") + std::strerror(errno);
         return false;
     }
-    bool ok = std::fseek(file, 0, SEEK_END) == 0;
-    const long length = ok ? std::ftell(file) : -1;
-    ok = ok && length >= 0 && std::fseek(file, 0, SEEK_SET) == 0;
-    if (ok) {
-        bytes->resize(static_cast<std::size_t>(length));
-        ok = length == 0 || std::fread(bytes->data(), 1, bytes->size(), file) == bytes->size();
+    struct stat info {};
+    bool ok = fstat(fileno(file), &info) == 0;
+    if (!ok || !S_ISREG(info.st_mode)) {
+        *why = ok && S_ISDIR(info.st_mode) ? "is a folder, not a file" : "is not a regular file";
+        ok = false;
+    } else if (static_cast<std::uint64_t>(info.st_size) > maxBytes) {
+        *why = "is " + std::to_string(info.st_size) + " bytes, more than any such file can need";
+        ok = false;
+    } else {
+        bytes->resize(static_cast<std::size_t>(info.st_size));
+        ok = bytes->empty() || std::fread(bytes->data(), 1, bytes->size(), file) == bytes->size();
+        if (!ok) {
+            *why = "cannot be read";
+        }
     }
     std::fclose(file);
     return ok;
@@ -97,16 +116,18 @@ HRESULT D3DXCreateTextureFromFileW(IDirect3DDevice9* pDevice, const char* pSrcFi
         hr = D3DERR_INVALIDCALL;
     }
     std::vector<std::uint8_t> bytes;
-    if (hr == S_OK && !ReadFile(pSrcFile, &bytes)) {
+    std::string why;
+    if (hr == S_OK && !ReadFile(pSrcFile, kMaxPictureFileBytes, &bytes, &why)) {
         hr = D3DERR_NOTFOUND;
     }
     std::vector<std::uint8_t> pixels;
     std::uint32_t width = 0;
     std::uint32_t height = 0;
-    std::string why;
     if (hr == S_OK && !GfxDecodeTga(bytes.data(), bytes.size(), &pixels, &width, &height, &why)) {
-        std::fprintf(stderr, "%s: cannot use as a texture: %s\n", pSrcFile, why.c_str());
         hr = D3DXERR_INVALIDDATA;
+    }
+    if (!why.empty()) {
+        std::fprintf(stderr, "%s: cannot use as a texture: %s\n", pSrcFile, why.c_str());
     }
     if (hr == S_OK) {
         hr = device->MakeTexture(width, height, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture);
@@ -120,6 +141,34 @@ HRESULT D3DXCreateTextureFromFileW(IDirect3DDevice9* pDevice, const char* pSrcFi
     }
     LogMade(GFX_RECORD(RecorderOf(device), kName, hr, GfxArgText(pSrcFile)), texture);
     return hr;
+}
+
+HRESULT D3DXGetImageInfoFromFileW(const char* pSrcFile, D3DXIMAGE_INFO* pSrcInfo, ID3DXBuffer** ppErrors)
+{
+    if (ppErrors != nullptr) {
+        *ppErrors = nullptr;
+    }
+    if (pSrcFile == nullptr || pSrcInfo == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    std::vector<std::uint8_t> bytes;
+    std::string why;
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    HRESULT hr = S_OK;
+    if (!ReadFile(pSrcFile, kMaxPictureFileBytes, &bytes, &why)) {
+        hr = D3DERR_NOTFOUND;
+    } else if (!GfxCheckTga(bytes.data(), bytes.size(), &width, &height, &why)) {
+        hr = D3DXERR_INVALIDDATA;
+    }
+    if (FAILED(hr)) {
+        if (ppErrors != nullptr) {
+            *ppErrors = new GfxBuffer(why);
+        }
+        return hr;
+    }
+    *pSrcInfo = D3DXIMAGE_INFO{width, height, 1, 1, D3DFMT_A8R8G8B8, D3DRTYPE_TEXTURE, D3DXIFF_TGA};
+    return S_OK;
 }
 
 HRESULT D3DXCreateEffectFromFileW(IDirect3DDevice9* pDevice, const char* pSrcFile, const D3DXMACRO* pDefines,
@@ -139,9 +188,10 @@ HRESULT D3DXCreateEffectFromFileW(IDirect3DDevice9* pDevice, const char* pSrcFil
         hr = D3DERR_INVALIDCALL;
     }
     std::vector<std::uint8_t> bytes;
-    if (hr == S_OK && !ReadFile(pSrcFile, &bytes)) {
+    std::string why;
+    if (hr == S_OK && !ReadFile(pSrcFile, kMaxEffectFileBytes, &bytes, &why)) {
         hr = D3DERR_NOTFOUND;
-        error = std::string(pSrcFile) + ": cannot be read";
+        error = std::string(pSrcFile) + ": " + why;
     }
     GfxEffectDesc desc;
     if (hr == S_OK && !GfxParseEffect(std::string(bytes.begin(), bytes.end()), pSrcFile, &desc, &error)) {
