@@ -48,7 +48,7 @@ public:
 
     void Empty() { count = 0; }
 
-    // Rectangle merge of the collision boxes (defined with the level loader).
+    // Rectangle merge of the collision boxes (world/merge.cpp).
     void MergeBoxes();
 
     // Bounds and box-edge collision of one particle, and the head's push away from
