@@ -9,7 +9,7 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 mkdir -p "$scratch/data"
-cp "$root"/data/* "$scratch/data/"
+find "$root/data" -maxdepth 1 -type f -exec cp {} "$scratch/data/" \;
 if [ ! -f "$scratch/data/map1.tga" ]; then
   "$build/tools/level_map/level_map" make "$root/tools/asset_gen/screenshot_level.txt" "$scratch/data/map1.tga" >/dev/null
   for i in 2 3 4 5 6 7 8; do cp "$scratch/data/map1.tga" "$scratch/data/map$i.tga"; done
