@@ -26,6 +26,7 @@
 #include "platform/gfx/recording.h"
 #include "shell/graphics_objects.h"
 #include "shell/level_load.h"
+#include "support/loaded_level.h"
 #include "sound/music.h"
 #include "world/level_scan.h"
 #include "world/world.h"
@@ -261,13 +262,7 @@ protected:
     void TearDown() override
     {
         ReleaseMusic();
-        World.ReleaseBuffer();
-        if (mapTexture != nullptr) {
-            mapTexture->Release();
-            mapTexture = nullptr;
-        }
-        World.ClearContents();
-        Creature.bodySystem.boxes.Empty();
+        ForgetLoadedLevel();
         Device->Release();
         Device = nullptr;
         EXPECT_EQ(recorder.LiveObjects(), 0);

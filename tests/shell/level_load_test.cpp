@@ -14,6 +14,7 @@
 #include "platform/gfx/recording.h"
 #include "shell/graphics_objects.h"
 #include "shell/level_load.h"
+#include "support/loaded_level.h"
 #include "support/temp_folder.h"
 #include "world/level_scan.h"
 #include "world/world.h"
@@ -40,31 +41,18 @@ protected:
 
         Device = GfxCreateRecordingDevice(&recorder);
         ASSERT_NE(Device, nullptr);
-        ForgetWorld();
+        ForgetLoadedLevel();
     }
 
     void TearDown() override
     {
-        ForgetWorld();
+        ForgetLoadedLevel();
         if (Device != nullptr) {
             Device->Release();
             Device = nullptr;
         }
         EXPECT_EQ(recorder.LiveObjects(), 0);
         SetModuleFileNameForTests(nullptr);
-    }
-
-    static void ForgetWorld()
-    {
-        World.ReleaseBuffer();
-        if (mapTexture != nullptr) {
-            mapTexture->Release();
-            mapTexture = nullptr;
-        }
-        World.ClearContents();
-        World.startPoint = Vector4{0, 0, 0, 1};
-        World.goalPoint = Vector4{0, 0, 0, 1};
-        Creature.bodySystem.boxes.Empty();
     }
 
     void WriteMap(const char* file, const std::string& picture)

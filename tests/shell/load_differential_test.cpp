@@ -20,6 +20,7 @@
 #include "platform/gfx/recording.h"
 #include "shell/graphics_objects.h"
 #include "shell/level_load.h"
+#include "support/loaded_level.h"
 #include "world/merge.h"
 #include "world/world.h"
 
@@ -88,15 +89,7 @@ TEST(LoadDifferential, LoadedWorldMatchesThePairwiseBuild)
     }
 
     SetRandState(savedRand);
-    World.ReleaseBuffer();
-    if (mapTexture != nullptr) {
-        mapTexture->Release();
-        mapTexture = nullptr;
-    }
-    World.ClearContents();
-    World.startPoint = Vector4{0, 0, 0, 1};
-    World.goalPoint = Vector4{0, 0, 0, 1};
-    Creature.bodySystem.boxes.Empty();
+    ForgetLoadedLevel();
     Device->Release();
     Device = nullptr;
     EXPECT_EQ(recorder.LiveObjects(), 0);
