@@ -8,6 +8,7 @@
 #include "map_text.h"
 #include "play_sim.h"
 #include "replay.h"
+#include "support/temp_folder.h"
 #include "world/level_scan.h"
 #include "world/world.h"
 
@@ -32,7 +33,7 @@ MapImage FirstLevel()
 
 std::string WriteTemp(const std::string& name, const std::string& text)
 {
-    const std::string path = ::testing::TempDir() + name;
+    const std::string path = (ScratchFolder() / name).string();
     std::ofstream(path) << text;
     return path;
 }

@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <string>
 
+#include <unistd.h>
+
 #include "platform/gfx/d3d9.h"
 #include "platform/gfx/d3dx9.h"
 #include "shell/graphics_objects.h"
@@ -32,9 +34,12 @@ pass Vs Fs
 end
 )";
 
+// The process id keeps test processes that ctest runs side by side off each other's file:
+// one removing it while another reads it made the other's set-up fail.
 inline std::string WriteTestEffect(const char* fileName)
 {
-    const std::filesystem::path path = std::filesystem::temp_directory_path() / fileName;
+    const std::filesystem::path path =
+        std::filesystem::temp_directory_path() / (std::to_string(getpid()) + "-" + fileName);
     if (std::FILE* f = std::fopen(path.string().c_str(), "wb")) {
         std::fputs(kTestEffect, f);
         std::fclose(f);
