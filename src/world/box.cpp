@@ -23,6 +23,7 @@ bool BoxList::Append(const Vector4& c, float halfWidth, float halfHeight, std::i
     if (count < 0 || count >= capacity_) {
         return false;
     }
+    index_.Clear();
     entries[count].Set(c, halfWidth, halfHeight, boxKind);
     ++count;
     return true;

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "math/vector.h"
+#include "world/box_index.h"
 
 struct VerletParticle;
 
@@ -46,10 +47,17 @@ public:
     // write past the array.
     bool Append(const Vector4& c, float halfWidth, float halfHeight, std::int32_t boxKind);
 
-    void Empty() { count = 0; }
+    void Empty()
+    {
+        count = 0;
+        index_.Clear();
+    }
 
-    // Rectangle merge of the collision boxes (world/merge.cpp).
+    // Rectangle merge of the collision boxes (world/merge.cpp), then the index that lets the
+    // collision tests below visit only nearby boxes. Append and Empty drop the index; entries
+    // written directly after a merge need MergeBoxes again.
     void MergeBoxes();
+    bool Indexed() const { return index_.BuiltFor(count); }
 
     // Bounds and box-edge collision of one particle, and the head's push away from
     // the box centres (defined with the creature's simulation).
@@ -58,4 +66,5 @@ public:
 
 private:
     std::int32_t capacity_;
+    BoxIndex index_;
 };

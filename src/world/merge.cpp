@@ -206,4 +206,9 @@ bool MergeRectangles(BoxList& list, MergeRule rule)
 
 void MergeBlockList(BoxList& blocks) { MergeRectangles(blocks, MergeRule::Blocks); }
 
-void BoxList::MergeBoxes() { MergeRectangles(*this, MergeRule::Collision); }
+void BoxList::MergeBoxes()
+{
+    index_.Clear();
+    MergeRectangles(*this, MergeRule::Collision);
+    index_.Build(entries, count);
+}
