@@ -1,5 +1,11 @@
 #include "world/box.h"
 
+#include <memory>
+#include <new>
+#include <type_traits>
+
+#include "platform/large_block.h"
+
 void Box::Set(const Vector4& c, float halfWidth, float halfHeight, std::int32_t boxKind)
 {
     center = c;
@@ -13,10 +19,20 @@ void Box::Set(const Vector4& c, float halfWidth, float halfHeight, std::int32_t 
 }
 
 // The arrays are allocated once, when the owning global is constructed; they are large
-// (up to 1.6 MB) so they live on the heap rather than in every object that embeds a list.
-BoxList::BoxList(std::int32_t capacity) : entries(new Box[static_cast<std::size_t>(capacity)]), capacity_(capacity) {}
+// (up to 1.6 MB) so they live in large blocks rather than in every object that embeds a list.
+static_assert(std::is_trivially_destructible_v<Box>, "entries are freed without destructor calls");
 
-BoxList::~BoxList() { delete[] entries; }
+BoxList::BoxList(std::int32_t capacity)
+    : entries(static_cast<Box*>(AllocateLargeBlock(sizeof(Box) * static_cast<std::size_t>(capacity)))),
+      capacity_(capacity)
+{
+    if (entries == nullptr) {
+        throw std::bad_alloc();
+    }
+    std::uninitialized_default_construct_n(entries, capacity);
+}
+
+BoxList::~BoxList() { FreeLargeBlock(entries, sizeof(Box) * static_cast<std::size_t>(capacity_)); }
 
 bool BoxList::Append(const Vector4& c, float halfWidth, float halfHeight, std::int32_t boxKind)
 {

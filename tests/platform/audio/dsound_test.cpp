@@ -4,6 +4,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -242,6 +243,26 @@ TEST_F(DirectSoundTest, LockWrapsIntoTwoRegions)
     EXPECT_EQ(b->Unlock(base + 90, 20, nullptr, 0), DSERR_INVALIDPARAM);
     EXPECT_EQ(b->Unlock(base, 4, nullptr, 0), DSERR_INVALIDCALL);
     EXPECT_EQ(b->Release(), 0u);
+}
+
+// Small buffers come from the heap and large ones from their own mapping; either way the
+// whole buffer is new silence and every byte of it can be written.
+TEST_F(DirectSoundTest, BuffersOfEverySizeStartSilentAndHoldTheirLength)
+{
+    for (const DWORD bytes : {DWORD{4}, DWORD{(1u << 20) - 2}, DWORD{1u << 20}, DWORD{(2u << 20) + 2}, DWORD{5u << 20}}) {
+        SCOPED_TRACE(bytes);
+        IDirectSoundBuffer* b = MakeBuffer(0, bytes, Pcm(1, 22050, 16));
+        ASSERT_NE(b, nullptr);
+        void* p = nullptr;
+        DWORD n = 0;
+        ASSERT_EQ(b->Lock(0, 0, &p, &n, nullptr, nullptr, DSBLOCK_ENTIREBUFFER), DS_OK);
+        ASSERT_EQ(n, bytes);
+        auto* data = static_cast<BYTE*>(p);
+        EXPECT_EQ(std::count(data, data + n, BYTE{0}), static_cast<std::ptrdiff_t>(n));
+        std::memset(data, 0x5A, n);
+        ASSERT_EQ(b->Unlock(p, n, nullptr, 0), DS_OK);
+        EXPECT_EQ(b->Release(), 0u);
+    }
 }
 
 TEST_F(DirectSoundTest, ControlsNeedTheirCreationFlagsAndRanges)

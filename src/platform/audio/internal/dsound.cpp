@@ -11,6 +11,7 @@
 #include <new>
 
 #include "platform/audio/internal/dsound_mix.h"
+#include "platform/large_block.h"
 #include "platform/audio/dsound_testing.h"
 
 namespace {
@@ -330,13 +331,13 @@ HRESULT SoundDevice::CreateSoundBuffer(const DSBUFFERDESC* desc, IDirectSoundBuf
         return DSERR_CONTROLUNAVAIL;
     }
 
-    BYTE* data = new (std::nothrow) BYTE[desc->dwBufferBytes]();
+    auto* data = static_cast<BYTE*>(AllocateLargeBlock(desc->dwBufferBytes));
     if (data == nullptr) {
         return DSERR_OUTOFMEMORY;
     }
     auto* created = new (std::nothrow) SoundBuffer(this, flags, desc->lpwfxFormat, data, desc->dwBufferBytes);
     if (created == nullptr) {
-        delete[] data;
+        FreeLargeBlock(data, desc->dwBufferBytes);
         return DSERR_OUTOFMEMORY;
     }
     Link(created);
@@ -474,7 +475,7 @@ SoundBuffer::~SoundBuffer()
     } else {
         device_->Unlink(this);
     }
-    delete[] data_;
+    FreeLargeBlock(data_, size_);
     device_->Release();
 }
 

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <sys/mman.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+
+// Large, long-lived, zero-filled blocks: sound buffers, box arrays. Every fresh page faults
+// when it is first written, and on virtual machines a fault can cost milliseconds per
+// megabyte; blocks of 1 MB or more are mapped in whole 2 MB pages, on 2 MB boundaries, and
+// offered huge pages, so they fault a handful of times instead of hundreds. Smaller blocks
+// come from calloc. Free with the same byte count.
+
+constexpr std::size_t kLargeBlockPage = std::size_t{2} << 20;
+constexpr std::size_t kLargeBlockMinimum = std::size_t{1} << 20;
+
+inline std::size_t LargeBlockMapped(std::size_t bytes) { return (bytes + kLargeBlockPage - 1) & ~(kLargeBlockPage - 1); }
+
+inline void* AllocateLargeBlock(std::size_t bytes)
+{
+    if (bytes < kLargeBlockMinimum || bytes > (std::size_t{1} << 40)) {
+        return bytes == 0 ? nullptr : std::calloc(bytes, 1);
+    }
+    const std::size_t mapped = LargeBlockMapped(bytes);
+    void* raw = mmap(nullptr, mapped + kLargeBlockPage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (raw == MAP_FAILED) {
+        return nullptr;
+    }
+    // Trim to an aligned run so whole 2 MB pages fit.
+    const auto start = reinterpret_cast<std::uintptr_t>(raw);
+    const std::uintptr_t aligned = (start + kLargeBlockPage - 1) & ~(std::uintptr_t{kLargeBlockPage} - 1);
+    if (aligned > start) {
+        munmap(raw, aligned - start);
+    }
+    const std::uintptr_t end = start + mapped + kLargeBlockPage;
+    if (end > aligned + mapped) {
+        munmap(reinterpret_cast<void*>(aligned + mapped), end - (aligned + mapped));
+    }
+    void* block = reinterpret_cast<void*>(aligned);
+    madvise(block, mapped, MADV_HUGEPAGE);  // advice only: a refusal leaves normal pages
+    return block;
+}
+
+inline void FreeLargeBlock(void* block, std::size_t bytes)
+{
+    if (block == nullptr) {
+        return;
+    }
+    if (bytes < kLargeBlockMinimum || bytes > (std::size_t{1} << 40)) {
+        std::free(block);
+        return;
+    }
+    munmap(block, LargeBlockMapped(bytes));
+}
