@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "platform/gfx/prefetch.h"
 #include "platform/window/window.h"
 #include "shell/controller.h"
 #include "shell/graphics_objects.h"
@@ -162,6 +163,18 @@ HRESULT LoadTextures()
 }
 
 }  // namespace
+
+void PrefetchTextures()
+{
+    char paths[kTextureFileCount][kMaxPath];
+    const char* found[kTextureFileCount] = {};
+    for (int i = 0; i < kTextureFileCount; ++i) {
+        if (SUCCEEDED(FindMediaFile(paths[i], kMaxPath, kTextureFiles[i].file))) {
+            found[i] = paths[i];
+        }
+    }
+    GfxPrefetchPictures(found, kTextureFileCount);
+}
 
 HRESULT SetupDevice(HWND window)
 {

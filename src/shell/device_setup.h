@@ -31,6 +31,10 @@ struct StartupFailure {
 };
 extern StartupFailure LastStartupFailure;
 
+// Starts reading the seventeen pictures in the background, so that SetupDevice finds them
+// decoded; called before the window is made. Changes no result of SetupDevice.
+void PrefetchTextures();
+
 // Controller, device, render targets, effect, the seventeen pictures, stage-0 defaults and
 // the first level. 0, or the first stopping failure's result (E_FAIL when no device could
 // be made); what was made stays for Shutdown.

@@ -79,6 +79,8 @@ LoopPass RunLoopPass(MSG& message)
 
 HRESULT StartGame(HWND& window)
 {
+    // The pictures decode on a second core while the window and the device start.
+    PrefetchTextures();
     HINSTANCE module = GetModuleHandleW(nullptr);
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof(WNDCLASSEXW);

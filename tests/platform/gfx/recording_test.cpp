@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "gfx_test_util.h"
+#include "platform/gfx/prefetch.h"
 #include "platform/gfx/recording.h"
 
 namespace {
@@ -569,6 +570,72 @@ TEST(RecordingTextures, FileTexturesDecodeSoLockRectReadsPixels)
     const std::string bad = WriteFile(dir / "bad.tga", "not a picture at all");
     EXPECT_EQ(D3DXCreateTextureFromFileW(device, bad.c_str(), &tex), D3DXERR_INVALIDDATA);
     EXPECT_EQ(tex, nullptr);
+    device->Release();
+    EXPECT_EQ(recorder.LiveObjects(), 0);
+}
+
+// A prefetched picture must load exactly as its file does, failures included, and only once.
+TEST(RecordingTextures, PrefetchedPicturesLoadAsTheirFilesDo)
+{
+    GfxRecorder recorder;
+    IDirect3DDevice9* device = GfxCreateRecordingDevice(&recorder);
+    const std::filesystem::path dir = ScratchFolder();
+    const std::vector<Bgra> pixels = {{0, 0, 255, 255},   {0, 255, 0, 128}, {255, 0, 0, 255},
+                                      {255, 255, 255, 255}, {0, 0, 0, 255},   {128, 128, 128, 128}};
+    const std::string good = MakeTga(3, 2, pixels, 32, false, true);
+    const std::vector<std::string> paths = {
+        WriteFile(dir / "rle.tga", good),
+        WriteFile(dir / "raw.tga", MakeTga(3, 2, pixels, 24, true, false)),
+        WriteFile(dir / "cut.tga", good.substr(0, good.size() - 3)),
+        WriteFile(dir / "text.tga", "not a picture at all"),
+        (dir / "missing.tga").string(),
+    };
+    struct Loaded {
+        HRESULT hr;
+        std::string bytes;
+    };
+    auto load = [&](const std::string& path) {
+        IDirect3DTexture9* tex = nullptr;
+        Loaded out{D3DXCreateTextureFromFileW(device, path.c_str(), &tex), ""};
+        D3DLOCKED_RECT rect{};
+        D3DSURFACE_DESC desc{};
+        if (tex != nullptr && tex->GetLevelDesc(0, &desc) == S_OK &&
+            tex->LockRect(0, &rect, nullptr, D3DLOCK_READONLY) == S_OK) {
+            out.bytes.assign(static_cast<const char*>(rect.pBits), std::size_t{desc.Width} * desc.Height * 4);
+            tex->UnlockRect(0);
+        }
+        if (tex != nullptr) {
+            tex->Release();
+        }
+        return out;
+    };
+    std::vector<Loaded> plain;
+    for (const std::string& path : paths) {
+        plain.push_back(load(path));
+    }
+    EXPECT_EQ(plain[0].hr, S_OK);
+    EXPECT_EQ(plain[2].hr, D3DXERR_INVALIDDATA);
+    EXPECT_EQ(plain[4].hr, D3DERR_NOTFOUND);
+
+    std::vector<const char*> names;
+    for (const std::string& path : paths) {
+        names.push_back(path.c_str());
+    }
+    GfxPrefetchPictures(names.data(), names.size());
+    // Taking the second waits for the first too (one worker, in order); the first's file then
+    // changes, and its texture must still be what was prefetched.
+    const Loaded second = load(paths[1]);
+    WriteFile(paths[0], MakeTga(1, 1, {{9, 9, 9, 9}}, 32, true, false));
+    EXPECT_EQ(load(paths[0]).bytes, plain[0].bytes) << "the first picture was read again, not prefetched";
+    EXPECT_EQ(second.hr, plain[1].hr);
+    EXPECT_EQ(second.bytes, plain[1].bytes);
+    for (std::size_t i = 2; i < paths.size(); ++i) {
+        const Loaded again = load(paths[i]);
+        EXPECT_EQ(again.hr, plain[i].hr) << paths[i];
+    }
+    // Taken once: a second load reads the file as it now is.
+    EXPECT_EQ(load(paths[0]).bytes, std::string("\x09\x09\x09\x09", 4));
+    GfxPrefetchPictures(nullptr, 0);
     device->Release();
     EXPECT_EQ(recorder.LiveObjects(), 0);
 }

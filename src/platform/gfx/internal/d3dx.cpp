@@ -1,15 +1,18 @@
-#include <sys/stat.h>
 
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/gfx/d3dx9.h"
 #include "platform/gfx/internal/effect.h"
 #include "platform/gfx/internal/device.h"
+#include "platform/gfx/internal/picture_prefetch.h"
+#include "platform/gfx/internal/read_file.h"
 #include "platform/gfx/internal/tga.h"
 
 namespace {
@@ -48,39 +51,8 @@ void LogMade(GfxCall* call, IUnknown* made)
     }
 }
 
-// Largest file any picture we read can need: a 4096 x 4096 RLE picture of one-pixel
-// packets at 4 bytes a pixel, with the longest ID and colour map.
-constexpr std::uint64_t kMaxPictureFileBytes = 5ull * kGfxMaxTextureSide * kGfxMaxTextureSide + 18 + 255 + 65535 * 4;
 // Effect files are text a few kilobytes long.
 constexpr std::uint64_t kMaxEffectFileBytes = 1u << 22;
-
-// The whole file, or false with the reason. Only a regular file of at most maxBytes is
-// read: a folder opens fine on Linux but reports a length of 2^63 - 1.
-bool ReadFile(const char* path, std::uint64_t maxBytes, std::vector<std::uint8_t>* bytes, std::string* why)
-{
-    std::FILE* file = std::fopen(path, "rb");
-    if (file == nullptr) {
-        *why = std::string("cannot be opened: ") + std::strerror(errno);
-        return false;
-    }
-    struct stat info {};
-    bool ok = fstat(fileno(file), &info) == 0;
-    if (!ok || !S_ISREG(info.st_mode)) {
-        *why = ok && S_ISDIR(info.st_mode) ? "is a folder, not a file" : "is not a regular file";
-        ok = false;
-    } else if (static_cast<std::uint64_t>(info.st_size) > maxBytes) {
-        *why = "is " + std::to_string(info.st_size) + " bytes, more than any such file can need";
-        ok = false;
-    } else {
-        bytes->resize(static_cast<std::size_t>(info.st_size));
-        ok = bytes->empty() || std::fread(bytes->data(), 1, bytes->size(), file) == bytes->size();
-        if (!ok) {
-            *why = "cannot be read";
-        }
-    }
-    std::fclose(file);
-    return ok;
-}
 
 }  // namespace
 
@@ -115,25 +87,47 @@ HRESULT D3DXCreateTextureFromFileW(IDirect3DDevice9* pDevice, const char* pSrcFi
     if (hr == S_OK && (device == nullptr || pSrcFile == nullptr || ppTexture == nullptr)) {
         hr = D3DERR_INVALIDCALL;
     }
+    GfxPrefetchedPicture ready;
+    if (hr == S_OK && GfxTakePrefetchedPicture(pSrcFile, &ready)) {
+        hr = device->MakeTexture(ready.width, ready.height, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture);
+        if (hr == S_OK) {
+            // Same size, same allocator: the texture adopts the decoded pixels.
+            std::swap(texture->Surface().pixels, ready.pixels);
+            texture->Surface().cpuDirty = true;
+        }
+        std::free(ready.pixels);
+        if (ppTexture != nullptr) {
+            *ppTexture = texture;
+        }
+        LogMade(GFX_RECORD(RecorderOf(device), kName, hr, GfxArgText(pSrcFile)), texture);
+        return hr;
+    }
     std::vector<std::uint8_t> bytes;
     std::string why;
-    if (hr == S_OK && !ReadFile(pSrcFile, kMaxPictureFileBytes, &bytes, &why)) {
+    if (hr == S_OK && !GfxReadFile(pSrcFile, kMaxPictureFileBytes, &bytes, &why)) {
         hr = D3DERR_NOTFOUND;
     }
-    std::vector<std::uint8_t> pixels;
     std::uint32_t width = 0;
     std::uint32_t height = 0;
-    if (hr == S_OK && !GfxDecodeTga(bytes.data(), bytes.size(), &pixels, &width, &height, &why)) {
+    if (hr == S_OK && !GfxCheckTga(bytes.data(), bytes.size(), &width, &height, &why)) {
+        hr = D3DXERR_INVALIDDATA;
+    }
+    if (hr == S_OK) {
+        hr = device->MakeTexture(width, height, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture);
+    }
+    // Decoded straight into the texture's own pixels; a picture that fails to decode takes
+    // its texture with it.
+    if (hr == S_OK &&
+        !GfxDecodeTgaInto(bytes.data(), bytes.size(), width, height,
+                          reinterpret_cast<std::uint8_t*>(texture->Surface().pixels), &why)) {
+        texture->Release();
+        texture = nullptr;
         hr = D3DXERR_INVALIDDATA;
     }
     if (!why.empty()) {
         std::fprintf(stderr, "%s: cannot use as a texture: %s\n", pSrcFile, why.c_str());
     }
     if (hr == S_OK) {
-        hr = device->MakeTexture(width, height, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture);
-    }
-    if (hr == S_OK) {
-        std::memcpy(texture->Surface().pixels, pixels.data(), pixels.size());
         texture->Surface().cpuDirty = true;
     }
     if (ppTexture != nullptr) {
@@ -156,7 +150,7 @@ HRESULT D3DXGetImageInfoFromFileW(const char* pSrcFile, D3DXIMAGE_INFO* pSrcInfo
     std::uint32_t width = 0;
     std::uint32_t height = 0;
     HRESULT hr = S_OK;
-    if (!ReadFile(pSrcFile, kMaxPictureFileBytes, &bytes, &why)) {
+    if (!GfxReadFile(pSrcFile, kMaxPictureFileBytes, &bytes, &why)) {
         hr = D3DERR_NOTFOUND;
     } else if (!GfxCheckTga(bytes.data(), bytes.size(), &width, &height, &why)) {
         hr = D3DXERR_INVALIDDATA;
@@ -189,7 +183,7 @@ HRESULT D3DXCreateEffectFromFileW(IDirect3DDevice9* pDevice, const char* pSrcFil
     }
     std::vector<std::uint8_t> bytes;
     std::string why;
-    if (hr == S_OK && !ReadFile(pSrcFile, kMaxEffectFileBytes, &bytes, &why)) {
+    if (hr == S_OK && !GfxReadFile(pSrcFile, kMaxEffectFileBytes, &bytes, &why)) {
         hr = D3DERR_NOTFOUND;
         error = std::string(pSrcFile) + ": " + why;
     }

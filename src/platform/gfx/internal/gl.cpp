@@ -346,9 +346,13 @@ bool GfxGl::MakeTexture(GfxSurface* surface)
     if (surface->format == D3DFMT_X8R8G8B8) {
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_A, GL_ONE);
     }
+    // A picture's pixels go up at its first use, once they hold the picture; sending the
+    // fresh zeros now as well would copy every texture twice at start-up.
+    const bool later = !surface->IsRenderTarget();
     glTexImage2D(GL_TEXTURE_2D, 0, isFloat ? GL_R32F : GL_RGBA8, static_cast<GLsizei>(surface->width),
                  static_cast<GLsizei>(surface->height), 0, isFloat ? GL_RED : GL_BGRA,
-                 isFloat ? GL_FLOAT : GL_UNSIGNED_BYTE, surface->pixels);
+                 isFloat ? GL_FLOAT : GL_UNSIGNED_BYTE, later ? nullptr : surface->pixels);
+    surface->cpuDirty = surface->cpuDirty || later;
     if (glGetError() == GL_OUT_OF_MEMORY) {
         DropSurface(surface);
         return false;

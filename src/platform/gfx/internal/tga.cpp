@@ -83,14 +83,9 @@ bool GfxCheckTga(const std::uint8_t* data, std::size_t size, std::uint32_t* widt
     return true;
 }
 
-bool GfxDecodeTga(const std::uint8_t* data, std::size_t size, std::vector<std::uint8_t>* bgra, std::uint32_t* width,
-                  std::uint32_t* height, std::string* why)
+bool GfxDecodeTgaInto(const std::uint8_t* data, std::size_t size, std::uint32_t width, std::uint32_t height,
+                      std::uint8_t* bgra, std::string* why)
 {
-    std::uint32_t w = 0;
-    std::uint32_t h = 0;
-    if (!GfxCheckTga(data, size, &w, &h, why)) {
-        return false;
-    }
     int x = 0;
     int y = 0;
     int channels = 0;
@@ -100,20 +95,35 @@ bool GfxDecodeTga(const std::uint8_t* data, std::size_t size, std::vector<std::u
         *why = reason != nullptr ? reason : "undecodable";
         return false;
     }
-    if (static_cast<std::uint32_t>(x) != w || static_cast<std::uint32_t>(y) != h) {
+    if (static_cast<std::uint32_t>(x) != width || static_cast<std::uint32_t>(y) != height) {
         stbi_image_free(rgba);
         *why = "decoded size differs from the header";
         return false;
     }
-    const std::size_t count = static_cast<std::size_t>(w) * h;
-    bgra->resize(count * 4);
+    const std::size_t count = static_cast<std::size_t>(width) * height;
     for (std::size_t i = 0; i < count; ++i) {
-        (*bgra)[i * 4 + 0] = rgba[i * 4 + 2];
-        (*bgra)[i * 4 + 1] = rgba[i * 4 + 1];
-        (*bgra)[i * 4 + 2] = rgba[i * 4 + 0];
-        (*bgra)[i * 4 + 3] = rgba[i * 4 + 3];
+        bgra[i * 4 + 0] = rgba[i * 4 + 2];
+        bgra[i * 4 + 1] = rgba[i * 4 + 1];
+        bgra[i * 4 + 2] = rgba[i * 4 + 0];
+        bgra[i * 4 + 3] = rgba[i * 4 + 3];
     }
     stbi_image_free(rgba);
+    return true;
+}
+
+bool GfxDecodeTga(const std::uint8_t* data, std::size_t size, std::vector<std::uint8_t>* bgra, std::uint32_t* width,
+                  std::uint32_t* height, std::string* why)
+{
+    std::uint32_t w = 0;
+    std::uint32_t h = 0;
+    if (!GfxCheckTga(data, size, &w, &h, why)) {
+        return false;
+    }
+    bgra->resize(static_cast<std::size_t>(w) * h * 4);
+    if (!GfxDecodeTgaInto(data, size, w, h, bgra->data(), why)) {
+        bgra->clear();
+        return false;
+    }
     *width = w;
     *height = h;
     return true;

@@ -1,0 +1,122 @@
+#include "platform/gfx/internal/picture_prefetch.h"
+
+#include <condition_variable>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <string>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+#include "platform/gfx/internal/read_file.h"
+#include "platform/gfx/internal/tga.h"
+#include "platform/gfx/prefetch.h"
+
+namespace {
+
+struct Slot {
+    std::string path;
+    bool done = false;
+    bool ok = false;
+    bool taken = false;
+    GfxPrefetchedPicture picture;
+};
+
+struct Prefetch {
+    std::mutex mutex;
+    std::condition_variable ready;
+    std::vector<Slot> slots;  // sized before the worker starts; only the flags change
+    std::thread worker;
+
+    ~Prefetch() { Finish(); }
+
+    void Finish()
+    {
+        if (worker.joinable()) {
+            worker.join();
+        }
+        for (Slot& slot : slots) {
+            std::free(slot.picture.pixels);
+        }
+        slots.clear();
+    }
+
+    void Run()
+    {
+        std::vector<std::uint8_t> bytes;
+        std::string why;
+        for (Slot& slot : slots) {
+            GfxPrefetchedPicture picture;
+            bool ok = GfxReadFile(slot.path.c_str(), kMaxPictureFileBytes, &bytes, &why) &&
+                      GfxCheckTga(bytes.data(), bytes.size(), &picture.width, &picture.height, &why);
+            if (ok) {
+                picture.pixels = static_cast<std::byte*>(
+                    std::calloc(static_cast<std::size_t>(picture.width) * picture.height, 4));
+                ok = picture.pixels != nullptr &&
+                     GfxDecodeTgaInto(bytes.data(), bytes.size(), picture.width, picture.height,
+                                      reinterpret_cast<std::uint8_t*>(picture.pixels), &why);
+            }
+            if (!ok) {
+                std::free(picture.pixels);
+                picture = GfxPrefetchedPicture{};
+            }
+            const std::lock_guard<std::mutex> lock(mutex);
+            slot.picture = picture;
+            slot.ok = ok;
+            slot.done = true;
+            ready.notify_all();
+        }
+    }
+};
+
+Prefetch& State()
+{
+    static Prefetch state;
+    return state;
+}
+
+}  // namespace
+
+void GfxPrefetchPictures(const char* const* paths, std::size_t count)
+{
+    Prefetch& state = State();
+    state.Finish();
+    if (paths == nullptr || count == 0) {
+        return;
+    }
+    for (std::size_t i = 0; i < count; ++i) {
+        if (paths[i] != nullptr) {
+            state.slots.emplace_back();
+            state.slots.back().path = paths[i];
+        }
+    }
+    try {
+        state.worker = std::thread([&state] { state.Run(); });
+    } catch (const std::system_error&) {
+        state.slots.clear();  // no thread: every picture loads in its own call
+    }
+}
+
+bool GfxTakePrefetchedPicture(const char* path, GfxPrefetchedPicture* out)
+{
+    Prefetch& state = State();
+    if (path == nullptr || out == nullptr) {
+        return false;
+    }
+    std::unique_lock<std::mutex> lock(state.mutex);
+    for (Slot& slot : state.slots) {
+        if (slot.taken || slot.path != path) {
+            continue;
+        }
+        state.ready.wait(lock, [&slot] { return slot.done; });
+        slot.taken = true;
+        if (!slot.ok) {
+            return false;
+        }
+        *out = slot.picture;
+        slot.picture = GfxPrefetchedPicture{};
+        return true;
+    }
+    return false;
+}

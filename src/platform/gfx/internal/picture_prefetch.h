@@ -1,0 +1,16 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// One prefetched picture handed over: its pixels, calloc'd width x height x 4 bytes in the
+// texture layout (rows top first, B G R A), now owned by the taker.
+struct GfxPrefetchedPicture {
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    std::byte* pixels = nullptr;
+};
+
+// Waits for the picture prefetched under exactly this path and takes it. False when there
+// is none, it was taken already, or it failed to load (the caller then loads it itself).
+bool GfxTakePrefetchedPicture(const char* path, GfxPrefetchedPicture* out);
