@@ -2,14 +2,17 @@
 // frames, headless, and writes what happened. See README.md.
 
 #include <SDL.h>
+#include <unistd.h>
 #include <stb/stb_image_write.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <fstream>
 #include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -285,6 +288,33 @@ void ArriveAtLevel(std::int32_t level)
     Creature.SteerRight(ShapeStick(0, 0, false, StickSide::Right, rightRamp));
 }
 
+// How long before `at` the kernel started this process (loading libraries and the static
+// constructors included), from /proc's start time in clock ticks; -1 when unknown.
+double ProcessAgeMs(std::chrono::steady_clock::time_point at)
+{
+    std::ifstream stat("/proc/self/stat");
+    std::string line;
+    std::getline(stat, line);
+    const std::size_t close = line.rfind(')');
+    if (close == std::string::npos) {
+        return -1.0;
+    }
+    std::istringstream fields(line.substr(close + 2));
+    std::string field;
+    // Fields from the state (the third) on; the start time is the twenty-second.
+    for (int i = 3; i <= 22 && fields >> field; ++i) {
+    }
+    timespec boot{};
+    const long ticks = sysconf(_SC_CLK_TCK);
+    if (field.empty() || ticks <= 0 || clock_gettime(CLOCK_BOOTTIME, &boot) != 0) {
+        return -1.0;
+    }
+    const double nowMs = static_cast<double>(boot.tv_sec) * 1e3 + static_cast<double>(boot.tv_nsec) / 1e6;
+    const double startMs = std::stod(field) * 1e3 / static_cast<double>(ticks);
+    const double sinceAt = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - at).count();
+    return nowMs - sinceAt - startMs;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -483,6 +513,10 @@ int main(int argc, char** argv)
     if (options.timing && frame > 0) {
         using Ms = std::chrono::duration<double, std::milli>;
         std::fprintf(stderr, "tarnwick_run: start-up to the first present %.1f ms", Ms(firstPresent - entered).count());
+        const double sinceStart = ProcessAgeMs(firstPresent);
+        if (sinceStart >= 0.0) {
+            std::fprintf(stderr, " (%.0f ms from the process's start, to 10 ms)", sinceStart);
+        }
         if (frame > 1) {
             std::fprintf(stderr, ", then %.3f ms a frame", Ms(lastPresent - firstPresent).count() / static_cast<double>(frame - 1));
         }
