@@ -346,12 +346,20 @@ bool GfxGl::MakeTexture(GfxSurface* surface)
     if (surface->format == D3DFMT_X8R8G8B8) {
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_A, GL_ONE);
     }
-    // A picture's pixels go up at its first use, once they hold the picture; sending the
-    // fresh zeros now as well would copy every texture twice at start-up.
+    if (surface->pool == D3DPOOL_MANAGED && !surface->IsRenderTarget()) {
+        // As D3D's managed pool: the picture lives in system memory and reaches the GPU at
+        // its first use, so pictures the first frames never draw cost nothing at start-up.
+        surface->cpuDirty = true;
+        GL_CHECK("texture creation");
+        return true;
+    }
+    // Pixels other than a render target's go up at first use too, once they hold something;
+    // sending the fresh zeros now as well would copy them twice.
     const bool later = !surface->IsRenderTarget();
     glTexImage2D(GL_TEXTURE_2D, 0, isFloat ? GL_R32F : GL_RGBA8, static_cast<GLsizei>(surface->width),
                  static_cast<GLsizei>(surface->height), 0, isFloat ? GL_RED : GL_BGRA,
                  isFloat ? GL_FLOAT : GL_UNSIGNED_BYTE, later ? nullptr : surface->pixels);
+    surface->gl.stored = true;
     surface->cpuDirty = surface->cpuDirty || later;
     if (glGetError() == GL_OUT_OF_MEMORY) {
         DropSurface(surface);
@@ -390,6 +398,7 @@ void GfxGl::DropSurface(GfxSurface* surface)
         surface->gl.texture = 0;
     }
     surface->gl.depth = false;
+    surface->gl.stored = false;
 }
 
 void GfxGl::DropBuffer(GfxVertexBuffer* buffer)
@@ -456,6 +465,16 @@ void GfxGl::UploadTexture(GfxSurface* surface)
     }
     const bool isFloat = surface->format == D3DFMT_R32F;
     glBindTexture(GL_TEXTURE_2D, surface->gl.texture);
+    if (!surface->gl.stored) {
+        glTexImage2D(GL_TEXTURE_2D, 0, isFloat ? GL_R32F : GL_RGBA8, static_cast<GLsizei>(surface->width),
+                     static_cast<GLsizei>(surface->height), 0, isFloat ? GL_RED : GL_BGRA,
+                     isFloat ? GL_FLOAT : GL_UNSIGNED_BYTE, surface->pixels);
+        // Out of memory here leaves the texture unusable; it is tried again at the next use
+        // rather than drawn from storage that does not exist.
+        surface->gl.stored = glGetError() != GL_OUT_OF_MEMORY;
+        surface->cpuDirty = !surface->gl.stored;
+        return;
+    }
     glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, static_cast<GLsizei>(surface->width), static_cast<GLsizei>(surface->height),
                     isFloat ? GL_RED : GL_BGRA, isFloat ? GL_FLOAT : GL_UNSIGNED_BYTE, surface->pixels);
     surface->cpuDirty = false;

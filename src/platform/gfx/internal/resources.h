@@ -117,6 +117,7 @@ public:
         unsigned texture = 0;
         unsigned framebuffer = 0;  // render targets and the back buffer
         bool depth = false;        // the device's depth buffer is attached to `framebuffer`
+        bool stored = false;       // GL holds storage for the pixels (managed ones: from first use)
     } gl;
 
 private:
