@@ -87,49 +87,27 @@ HRESULT D3DXCreateTextureFromFileW(IDirect3DDevice9* pDevice, const char* pSrcFi
     if (hr == S_OK && (device == nullptr || pSrcFile == nullptr || ppTexture == nullptr)) {
         hr = D3DERR_INVALIDCALL;
     }
-    GfxPrefetchedPicture ready;
-    if (hr == S_OK && GfxTakePrefetchedPicture(pSrcFile, &ready)) {
-        hr = device->MakeTexture(ready.width, ready.height, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture);
-        if (hr == S_OK) {
-            // Same size, same allocator: the texture adopts the decoded pixels.
-            std::swap(texture->Surface().pixels, ready.pixels);
-            texture->Surface().cpuDirty = true;
-        }
-        std::free(ready.pixels);
-        if (ppTexture != nullptr) {
-            *ppTexture = texture;
-        }
-        LogMade(GFX_RECORD(RecorderOf(device), kName, hr, GfxArgText(pSrcFile)), texture);
-        return hr;
-    }
-    std::vector<std::uint8_t> bytes;
+    // Decoded ahead by the start-up worker, or now.
+    GfxPrefetchedPicture picture;
     std::string why;
-    if (hr == S_OK && !GfxReadFile(pSrcFile, kMaxPictureFileBytes, &bytes, &why)) {
-        hr = D3DERR_NOTFOUND;
-    }
-    std::uint32_t width = 0;
-    std::uint32_t height = 0;
-    if (hr == S_OK && !GfxCheckTga(bytes.data(), bytes.size(), &width, &height, &why)) {
-        hr = D3DXERR_INVALIDDATA;
-    }
-    if (hr == S_OK) {
-        hr = device->MakeTexture(width, height, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture);
-    }
-    // Decoded straight into the texture's own pixels; a picture that fails to decode takes
-    // its texture with it.
-    if (hr == S_OK &&
-        !GfxDecodeTgaInto(bytes.data(), bytes.size(), width, height,
-                          reinterpret_cast<std::uint8_t*>(texture->Surface().pixels), &why)) {
-        texture->Release();
-        texture = nullptr;
-        hr = D3DXERR_INVALIDDATA;
+    if (hr == S_OK && !GfxTakePrefetchedPicture(pSrcFile, &picture)) {
+        const GfxPictureFailure failure = GfxLoadPicture(pSrcFile, &picture, &why);
+        hr = failure == GfxPictureFailure::Unreadable    ? D3DERR_NOTFOUND
+             : failure == GfxPictureFailure::Undecodable ? D3DXERR_INVALIDDATA
+                                                         : S_OK;
     }
     if (!why.empty()) {
         std::fprintf(stderr, "%s: cannot use as a texture: %s\n", pSrcFile, why.c_str());
     }
     if (hr == S_OK) {
+        hr = device->MakeTexture(picture.width, picture.height, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture);
+    }
+    if (hr == S_OK) {
+        // Same size, same allocator: the texture adopts the decoded pixels.
+        std::swap(texture->Surface().pixels, picture.pixels);
         texture->Surface().cpuDirty = true;
     }
+    std::free(picture.pixels);
     if (ppTexture != nullptr) {
         *ppTexture = texture;
     }

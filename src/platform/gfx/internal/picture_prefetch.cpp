@@ -2,7 +2,6 @@
 
 #include <condition_variable>
 #include <cstdlib>
-#include <cstring>
 #include <mutex>
 #include <string>
 #include <system_error>
@@ -44,23 +43,10 @@ struct Prefetch {
 
     void Run()
     {
-        std::vector<std::uint8_t> bytes;
         std::string why;
         for (Slot& slot : slots) {
             GfxPrefetchedPicture picture;
-            bool ok = GfxReadFile(slot.path.c_str(), kMaxPictureFileBytes, &bytes, &why) &&
-                      GfxCheckTga(bytes.data(), bytes.size(), &picture.width, &picture.height, &why);
-            if (ok) {
-                picture.pixels = static_cast<std::byte*>(
-                    std::calloc(static_cast<std::size_t>(picture.width) * picture.height, 4));
-                ok = picture.pixels != nullptr &&
-                     GfxDecodeTgaInto(bytes.data(), bytes.size(), picture.width, picture.height,
-                                      reinterpret_cast<std::uint8_t*>(picture.pixels), &why);
-            }
-            if (!ok) {
-                std::free(picture.pixels);
-                picture = GfxPrefetchedPicture{};
-            }
+            const bool ok = GfxLoadPicture(slot.path.c_str(), &picture, &why) == GfxPictureFailure::None;
             const std::lock_guard<std::mutex> lock(mutex);
             slot.picture = picture;
             slot.ok = ok;
@@ -77,6 +63,31 @@ Prefetch& State()
 }
 
 }  // namespace
+
+GfxPictureFailure GfxLoadPicture(const char* path, GfxPrefetchedPicture* out, std::string* why)
+{
+    std::vector<std::uint8_t> bytes;
+    if (!GfxReadFile(path, kMaxPictureFileBytes, &bytes, why)) {
+        return GfxPictureFailure::Unreadable;
+    }
+    GfxPrefetchedPicture picture;
+    if (!GfxCheckTga(bytes.data(), bytes.size(), &picture.width, &picture.height, why)) {
+        return GfxPictureFailure::Undecodable;
+    }
+    picture.pixels =
+        static_cast<std::byte*>(std::calloc(static_cast<std::size_t>(picture.width) * picture.height, 4));
+    if (picture.pixels == nullptr) {
+        *why = "too large to hold";
+        return GfxPictureFailure::Undecodable;
+    }
+    if (!GfxDecodeTgaInto(bytes.data(), bytes.size(), picture.width, picture.height,
+                          reinterpret_cast<std::uint8_t*>(picture.pixels), why)) {
+        std::free(picture.pixels);
+        return GfxPictureFailure::Undecodable;
+    }
+    *out = picture;
+    return GfxPictureFailure::None;
+}
 
 void GfxPrefetchPictures(const char* const* paths, std::size_t count)
 {

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 // One prefetched picture handed over: its pixels, calloc'd width x height x 4 bytes in the
 // texture layout (rows top first, B G R A), now owned by the taker.
@@ -10,6 +11,16 @@ struct GfxPrefetchedPicture {
     std::uint32_t height = 0;
     std::byte* pixels = nullptr;
 };
+
+enum class GfxPictureFailure {
+    None,
+    Unreadable,   // missing, a folder, too long, a read error
+    Undecodable,  // not a TGA we read, or cut short
+};
+
+// Reads and decodes a TGA file now, into freshly calloc'd pixels the caller frees. On
+// failure nothing is kept and *why says what was wrong.
+GfxPictureFailure GfxLoadPicture(const char* path, GfxPrefetchedPicture* out, std::string* why);
 
 // Waits for the picture prefetched under exactly this path and takes it. False when there
 // is none, it was taken already, or it failed to load (the caller then loads it itself).
