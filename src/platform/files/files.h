@@ -3,6 +3,10 @@
 // Kernel-shaped file and module calls over POSIX. Strings are UTF-8; the W names stay so the
 // game's calls read as they were written. Both '/' and '\' are accepted as separators.
 
+#include <cstdint>
+#include <string>
+#include <vector>
+
 #include "platform/platform_types.h"
 
 constexpr DWORD INVALID_FILE_ATTRIBUTES = 0xFFFFFFFFu;
@@ -29,6 +33,9 @@ DWORD GetFileAttributesW(const char* path);
 DWORD GetFullPathNameW(const char* path, DWORD bufferLength, char* buffer, char** filePart);
 
 void Sleep(DWORD milliseconds);
+
+// The whole file if it is a regular file of at most maxBytes, opened without blocking; else false with a one-line reason such as "PATH is not a regular file".
+bool ReadRegularFile(const char* path, std::uint64_t maxBytes, std::vector<std::uint8_t>* bytes, std::string* why);
 
 // Pretends the program lives at `path` (tests of the media search); nullptr restores the truth.
 void SetModuleFileNameForTests(const char* path);

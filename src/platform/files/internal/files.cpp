@@ -1,8 +1,10 @@
 #include "platform/files/files.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <string>
@@ -164,4 +166,47 @@ void SetModuleFileNameForTests(const char* path)
 {
     ModuleOverridden = path != nullptr;
     ModuleOverride = path != nullptr ? path : "";
+}
+
+bool ReadRegularFile(const char* path, std::uint64_t maxBytes, std::vector<std::uint8_t>* bytes, std::string* why)
+{
+    const std::string name = path != nullptr ? path : "";
+    auto fail = [&](const std::string& reason) {
+        if (why != nullptr) {
+            *why = reason;
+        }
+        return false;
+    };
+    if (name.empty() || bytes == nullptr) {
+        return fail("no file named");
+    }
+    // Non-blocking, so a FIFO or a device in the file's place cannot hang the reader.
+    const int fd = open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return fail(name + ": " + std::strerror(errno));
+    }
+    struct stat info {};
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        close(fd);
+        return fail(name + " is not a regular file");
+    }
+    if (static_cast<std::uint64_t>(info.st_size) > maxBytes) {
+        close(fd);
+        return fail(name + " is larger than " + std::to_string(maxBytes) + " bytes");
+    }
+    bytes->assign(static_cast<std::size_t>(info.st_size), 0);
+    std::size_t done = 0;
+    while (done < bytes->size()) {
+        const ssize_t n = read(fd, bytes->data() + done, bytes->size() - done);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            close(fd);
+            return fail(name + ": cannot read" + (n < 0 ? std::string(": ") + std::strerror(errno) : std::string()));
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    close(fd);
+    return true;
 }

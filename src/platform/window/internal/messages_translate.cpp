@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "platform/window/keys.h"
+
 namespace {
 
 struct KeyPair {
@@ -193,6 +195,10 @@ int TranslateSdlEvent(const SDL_Event& event, Uint16 keyMods, TranslatedMessage*
         // Win32 routes Alt combinations and F10 to the system key messages.
         const bool system = vk == VK_F10 || (alt && !ctrl);
         LPARAM lParam = 1;  // repeat count
+        // Where Win32 keeps the scan code: the key's position, whatever the layout.
+        if (keysym.scancode > 0 && keysym.scancode < kKeyPositionCount) {
+            lParam |= static_cast<LPARAM>(keysym.scancode) << kKeyPositionShift;
+        }
         if (alt) lParam |= KF_ALTDOWN_BIT;
         if (!down || event.key.repeat != 0) lParam |= KF_REPEAT_BIT;
         if (!down) lParam |= KF_UP_BIT;
