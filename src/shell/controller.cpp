@@ -8,6 +8,7 @@ IDirectInput8W* DirectInput = nullptr;
 IDirectInputDevice8W* Controller = nullptr;
 DIJOYSTATE2 ControllerState{};
 bool ControllerPresent = true;
+char ControllerName[kDiNameLength] = {};
 
 namespace {
 
@@ -16,6 +17,12 @@ constexpr LONG kAxisMax = 1000;
 // Acquire is asked again while input is lost, but a device that keeps saying so must not
 // hang the loop: the next pass tries again anyway.
 constexpr int kAcquireAttempts = 100;
+// Passes between looks for a controller plugged in later: a few a second at any frame rate
+// the game runs at, and listing the controllers costs little.
+constexpr int kPassesBetweenLooks = 30;
+
+HWND ControllerWindow = nullptr;
+int PassesUntilLook = 0;
 
 BOOL TakeFirstController(const DIDEVICEINSTANCEW* instance, void*)
 {
@@ -23,6 +30,8 @@ BOOL TakeFirstController(const DIDEVICEINSTANCEW* instance, void*)
         Controller = nullptr;
         return DIENUM_CONTINUE;
     }
+    std::memcpy(ControllerName, instance->tszProductName, sizeof ControllerName);
+    ControllerName[sizeof ControllerName - 1] = '\0';
     return DIENUM_STOP;
 }
 
@@ -41,10 +50,56 @@ BOOL SetAxisRange(const DIDEVICEOBJECTINSTANCEW* object, void*)
     return FAILED(Controller->SetProperty(DIPROP_RANGE, &range.diph)) ? DIENUM_STOP : DIENUM_CONTINUE;
 }
 
+HRESULT PrepareController(HWND window)
+{
+    HRESULT hr = Controller->SetDataFormat(&c_dfDIJoystick2);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    hr = Controller->SetCooperativeLevel(window, DISCL_EXCLUSIVE | DISCL_FOREGROUND);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    hr = Controller->EnumObjects(SetAxisRange, window, DIDFT_ALL);
+    return FAILED(hr) ? hr : S_OK;
+}
+
+// The controller went away: its last state must not keep steering.
+void DropController()
+{
+    Controller->Release();
+    Controller = nullptr;
+    ControllerName[0] = '\0';
+    std::memset(&ControllerState, 0, sizeof ControllerState);
+    PassesUntilLook = 0;
+}
+
+// A controller plugged in after start-up is taken up as the first one was, and as a new
+// device its button 0 counts again.
+void LookForController()
+{
+    if (DirectInput == nullptr || ControllerWindow == nullptr || --PassesUntilLook > 0) {
+        return;
+    }
+    PassesUntilLook = kPassesBetweenLooks;
+    if (FAILED(DirectInput->EnumDevices(DI8DEVCLASS_GAMECTRL, TakeFirstController, nullptr, DIEDFL_ATTACHEDONLY)) ||
+        Controller == nullptr) {
+        return;
+    }
+    if (FAILED(PrepareController(ControllerWindow))) {
+        DropController();
+        PassesUntilLook = kPassesBetweenLooks;
+        return;
+    }
+    ControllerPresent = true;
+}
+
 }  // namespace
 
 HRESULT SetupController(HWND window)
 {
+    ControllerWindow = window;
+    PassesUntilLook = kPassesBetweenLooks;
     HRESULT hr = DirectInput8Create(GetModuleHandleW(nullptr), DIRECTINPUT_VERSION, IID_IDirectInput8W, &DirectInput,
                                     nullptr);
     if (FAILED(hr)) {
@@ -58,25 +113,22 @@ HRESULT SetupController(HWND window)
     if (Controller == nullptr) {
         return S_OK;
     }
-    hr = Controller->SetDataFormat(&c_dfDIJoystick2);
-    if (FAILED(hr)) {
-        return hr;
-    }
-    hr = Controller->SetCooperativeLevel(window, DISCL_EXCLUSIVE | DISCL_FOREGROUND);
-    if (FAILED(hr)) {
-        return hr;
-    }
-    hr = Controller->EnumObjects(SetAxisRange, window, DIDFT_ALL);
-    return FAILED(hr) ? hr : S_OK;
+    return PrepareController(window);
 }
 
 void PollController()
 {
     if (Controller == nullptr) {
+        LookForController();
         return;
     }
     if (FAILED(Controller->Poll())) {
-        for (int attempt = 0; attempt < kAcquireAttempts && Controller->Acquire() == DIERR_INPUTLOST; ++attempt) {
+        HRESULT acquired = Controller->Acquire();
+        for (int attempt = 1; attempt < kAcquireAttempts && acquired == DIERR_INPUTLOST; ++attempt) {
+            acquired = Controller->Acquire();
+        }
+        if (acquired == DIERR_UNPLUGGED) {
+            DropController();
         }
         return;
     }
@@ -98,4 +150,7 @@ void ReleaseController()
     }
     std::memset(&ControllerState, 0, sizeof ControllerState);
     ControllerPresent = true;
+    ControllerName[0] = '\0';
+    ControllerWindow = nullptr;
+    PassesUntilLook = 0;
 }

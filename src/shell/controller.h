@@ -11,11 +11,15 @@ extern DIJOYSTATE2 ControllerState;
 // Whether button 0 may count as a key press. Goes from true to false after a failed state
 // read, never back.
 extern bool ControllerPresent;
+// The product name of the controller in use; "" while there is none.
+extern char ControllerName[kDiNameLength];
 
 // Finds and prepares the first controller that can be created; its axes get -1000..1000.
 // The first failing call's result, or 0 (also when no controller is attached).
 HRESULT SetupController(HWND window);
-// Reads the controller into ControllerState; re-acquires instead when Poll fails.
+// Reads the controller into ControllerState; re-acquires instead when Poll fails. One that
+// was unplugged is let go (its state reads all zero again); while there is none, every
+// thirtieth pass looks for one plugged in since and prepares it as set-up does.
 void PollController();
 // Lets go of the controller objects and puts the state back to how the process starts.
 // The game never calls it (the objects end with the process); tests and tools run set-up

@@ -13,6 +13,7 @@
 #include "shell/game_state.h"
 #include "shell/graphics_objects.h"
 #include "shell/input_state.h"
+#include "shell/key_input.h"
 #include "shell/level_load.h"
 #include "shell/stick_shaping.h"
 #include "world/world.h"
@@ -35,13 +36,18 @@ const Vector4 kRestPoint{0.0f, -6.0f, 0.0f, 1.0f};
 
 bool ButtonDown(int index) { return ControllerState.rgbButtons[index] != 0; }
 
+// A press kept since the last frame: a key that advances, or a click whose button was seen
+// up in an earlier screen frame (so one held since before the screen still waits).
+bool Tapped(bool armedBefore) { return KeyTapped || (ClickTapped && armedBefore); }
+
 // A click counts only if the button was seen up in an earlier screen frame; a key only
 // while the button is up.
 bool AdvanceCondition()
 {
     if (!ClickHeld) {
+        const bool armedBefore = ClickArmed;
         ClickArmed = true;
-        return KeyPressed;
+        return KeyPressed || Tapped(armedBefore);
     }
     return ClickArmed;
 }
@@ -87,6 +93,7 @@ void RetryScreen(const Vector4& screenPoint)
 {
     HoldCreatureAtRest();
     DrawPicture(screenPoint, kTexRetry);
+    const bool armedBefore = ClickArmed;
     if (!ClickHeld) {
         ClickArmed = true;
     } else if (!ClickArmed) {
@@ -95,7 +102,7 @@ void RetryScreen(const Vector4& screenPoint)
     if (ButtonDown(1)) {
         GameState = Title;
     }
-    if (ClickHeld || KeyPressed) {
+    if (ClickHeld || KeyPressed || Tapped(armedBefore)) {
         ClickArmed = false;
         GameState = Playing;
         StartLevel(LevelCounter);
@@ -165,15 +172,16 @@ void PlayingLogic()
         Creature.alive = false;
     }
 
-    const bool leftFast = ButtonDown(4);
-    const bool rightFast = ButtonDown(5);
-    const Vector4 left = ShapeStick(ControllerState.lX, ControllerState.lY, leftFast, StickSide::Left, LeftStickRamp);
+    // The controller and the keys; with no key held, exactly the controller.
+    const SteeringInput steer = ReadSteering();
+    const bool leftFast = steer.leftGrip;
+    const bool rightFast = steer.rightGrip;
+    const Vector4 left = ShapeStick(steer.lx, steer.ly, leftFast, StickSide::Left, LeftStickRamp);
     Creature.leftGripHeld = leftFast;
     Creature.rightGripHeld = rightFast;
     Creature.SteerLeft(left);
     SpawnFootDrops(Creature);
-    const Vector4 right =
-        ShapeStick(ControllerState.lRx, ControllerState.lRy, rightFast, StickSide::Right, RightStickRamp);
+    const Vector4 right = ShapeStick(steer.rx, steer.ry, rightFast, StickSide::Right, RightStickRamp);
     Creature.SteerRight(right);
 }
 

@@ -7,6 +7,7 @@
 #include "shell/device_setup.h"
 #include "shell/game_state.h"
 #include "shell/input_state.h"
+#include "shell/key_input.h"
 #include "sound/music.h"
 
 namespace {
@@ -65,8 +66,10 @@ LoopPass RunLoopPass(MSG& message)
     if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         TranslateMessage(&message);
         DispatchMessageW(&message);
+        NoteNewMessage(message);
     } else {
         RunFrame();
+        ForgetTaps();
         RestartMusicIfStopped();
         pass = LoopPass::RanFrame;
     }
@@ -120,9 +123,12 @@ void EndGame()
 int RunGame()
 {
     DiscardStartupRandoms();
+    LoadKeyBindings();
     HWND window = nullptr;
     const HRESULT hr = StartGame(window);
     if (SUCCEEDED(hr)) {
+        std::printf("%s\n", ControlsLine(Controller != nullptr ? ControllerName : nullptr).c_str());
+        std::fflush(stdout);
         MSG message{};
         while (RunLoopPass(message) != LoopPass::Quit) {
         }

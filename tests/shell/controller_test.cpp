@@ -71,6 +71,30 @@ protected:
         pads.push_back(pad);
         return pad;
     }
+
+    void DetachAll()
+    {
+        for (SDL_Joystick* pad : pads) {
+            SDL_JoystickClose(pad);
+        }
+        pads.clear();
+        for (int i = SDL_NumJoysticks() - 1; i >= 0; --i) {
+            SDL_JoystickDetachVirtual(i);
+        }
+    }
+
+    // Polls until `seen` holds; how many polls that took (-1: not in 100).
+    template <typename Seen>
+    static int PassesUntil(Seen seen)
+    {
+        for (int pass = 1; pass <= 100; ++pass) {
+            PollController();
+            if (seen()) {
+                return pass;
+            }
+        }
+        return -1;
+    }
 };
 
 TEST_F(ControllerInput, WithoutAControllerSetUpSucceedsAndTheStateStaysZero)
@@ -108,7 +132,7 @@ TEST_F(ControllerInput, OfTwoControllersTheFirstIsReadInTheGameRange)
     EXPECT_EQ(ControllerState.rgbButtons[0], 0);
 }
 
-TEST_F(ControllerInput, AFailedReadKeepsTheLastStateAndReacquires)
+TEST_F(ControllerInput, AnUnpluggedControllerIsLetGoAndALaterOneIsTakenUp)
 {
     SDL_Joystick* pad = Attach();
     ASSERT_EQ(SetupController(window), S_OK);
@@ -116,16 +140,37 @@ TEST_F(ControllerInput, AFailedReadKeepsTheLastStateAndReacquires)
     PollController();
     PollController();
     ASSERT_EQ(ControllerState.lY, -1000);
+    EXPECT_STREQ(ControllerName, "test pad");
 
-    // Unplugged: the poll fails, the acquire fails, and the state stays as last read.
-    SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_LEFTY, 0);
-    for (int i = SDL_NumJoysticks() - 1; i >= 0; --i) {
-        SDL_JoystickDetachVirtual(i);
+    // Unplugged while pushed: the push must not go on steering.
+    DetachAll();
+    PollController();
+    EXPECT_EQ(Controller, nullptr);
+    EXPECT_EQ(ControllerState.lY, 0);
+    EXPECT_STREQ(ControllerName, "");
+
+    SDL_Joystick* again = Attach();
+    SDL_JoystickSetVirtualAxis(again, SDL_CONTROLLER_AXIS_RIGHTX, 32767);
+    const int passes = PassesUntil([] { return ControllerState.lRx == 1000; });
+    EXPECT_GE(passes, 1) << "read in the game's range";
+    EXPECT_LE(passes, 3) << "looked for at once after the unplugging";
+    EXPECT_TRUE(ControllerPresent);
+}
+
+TEST_F(ControllerInput, AControllerPluggedInAfterStartUpIsTakenUpAndItsButtonZeroCounts)
+{
+    ASSERT_EQ(SetupController(window), S_OK);
+    ASSERT_EQ(Controller, nullptr);
+    for (int i = 0; i < 40; ++i) {
+        PollController();
     }
-    PollController();
-    PollController();
-    EXPECT_EQ(ControllerState.lY, -1000);
-    EXPECT_TRUE(ControllerPresent) << "only a failed state read after a good poll clears it";
+    ControllerPresent = false;  // as after a failed read of an earlier device
+    SDL_Joystick* pad = Attach();
+    SDL_JoystickSetVirtualButton(pad, SDL_CONTROLLER_BUTTON_A, SDL_PRESSED);
+    const int passes = PassesUntil([] { return ControllerState.rgbButtons[0] != 0; });
+    EXPECT_GE(passes, 1);
+    EXPECT_LE(passes, 32) << "looked for every thirtieth pass";
+    EXPECT_TRUE(ControllerPresent) << "a new device's button 0 counts";
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include "shell/device_setup.h"
 #include "shell/game_state.h"
 #include "shell/input_state.h"
+#include "shell/key_input.h"
 #include "shell/message_loop.h"
 #include "sound/music.h"
 #include "test_assets.h"
@@ -78,6 +79,7 @@ protected:
         PointerSpan = kWindowedPointerSpan;
         ClickHeld = 0;
         KeyPressed = false;
+        ResetKeyInput();
         FullScreenPresentation = false;
         std::memset(&ControllerState, 0, sizeof ControllerState);
         ControllerPresent = true;

@@ -135,6 +135,7 @@ int Plan_(const std::vector<std::string>& args)
     options.maxFrames = Option(args, "--max-frames", options.maxFrames);
     options.seed = static_cast<std::uint32_t>(Option(args, "--seed", static_cast<int>(options.seed)));
     options.grips = Option(args, "--grips", 1) != 0;
+    options.keys = Option(args, "--keys", 0) != 0;
     const Plan plan = PlanLevel(map, level, options);
     if (!plan.found) {
         std::fprintf(stderr, "level_planner: no plan found; nearest %.1f cells from the goal\n",

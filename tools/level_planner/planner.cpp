@@ -24,19 +24,26 @@ std::int32_t RandomAxis()
     return kAxisSteps[Rand() % static_cast<int>(std::size(kAxisSteps))];
 }
 
-Pad RandomPad(const Pad& previous, bool grips)
+// A held key pushes its axis fully; opposite keys cancel.
+std::int32_t RandomKeyAxis()
 {
+    return (Rand() % 3 - 1) * 1000;
+}
+
+Pad RandomPad(const Pad& previous, bool grips, bool keys)
+{
+    auto axis = keys ? RandomKeyAxis : RandomAxis;
     // Often keep one foot's input and change the other: walking and climbing alternate feet.
     Pad p = previous;
     const int pick = Rand() % 4;
     if (pick != 1) {
-        p.lx = RandomAxis();
-        p.ly = RandomAxis();
+        p.lx = axis();
+        p.ly = axis();
         p.b4 = Rand() % 3 == 0;
     }
     if (pick != 0) {
-        p.rx = RandomAxis();
-        p.ry = RandomAxis();
+        p.rx = axis();
+        p.ry = axis();
         p.b5 = Rand() % 3 == 0;
     }
     if (Rand() % 8 == 0) {
@@ -81,7 +88,7 @@ Plan PlanLevel(const MapImage& map, std::int32_t levelIndex, const PlanOptions& 
         for (std::size_t b = 0; b < beam.size(); ++b) {
             const std::int32_t parent = beam[b];
             for (std::int32_t e = 0; e < options.expansions && goalNode < 0; ++e) {
-                const Pad pad = RandomPad(nodes[static_cast<std::size_t>(parent)].pad, options.grips);
+                const Pad pad = RandomPad(nodes[static_cast<std::size_t>(parent)].pad, options.grips, options.keys);
                 sim.Restore(beamStates[b]);
                 StepResult result = StepResult::Running;
                 std::int32_t f = 0;

@@ -13,6 +13,7 @@ struct PlanOptions {
     std::int32_t maxFrames = 4000;  // give up beyond this
     std::uint32_t seed = 1;
     bool grips = true;  // off: prove a level needs the grip buttons
+    bool keys = false;  // only what the keyboard makes: each axis full or centred
 };
 
 struct Plan {

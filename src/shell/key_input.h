@@ -1,0 +1,42 @@
+#pragma once
+
+// What the loop keeps of each message it retrieves, beside the input state it maps in every
+// pass: the keys held down (by position) for steering, and the presses that must not be
+// lost when a press and its release both arrive between two frames.
+
+#include <string>
+
+#include "platform/window/window.h"
+#include "shell/key_steering.h"
+
+// Key positions held down now.
+extern bool KeyHeld[kKeyPositionCount];
+// The keys that steer; the defaults unless a bindings file changed them.
+extern KeyBindings ActiveKeyBindings;
+// Since the last frame: the left button went down, or a key that advances the screens did
+// (one without a character, or Space or Enter; never W or Esc). Kept until a frame has run.
+extern bool ClickTapped;
+extern bool KeyTapped;
+
+// Takes one newly retrieved message into the key state and the kept presses. Called once
+// per message, where MapMessage maps the last message again in every pass.
+void NoteNewMessage(const MSG& message);
+// A frame has seen the kept presses.
+void ForgetTaps();
+// Everything up, no press kept, default keys (tests and tools run the game more than once).
+void ResetKeyInput();
+
+// The sticks and grips a playing frame reads: the controller's and the keys' combined by
+// CombineSteering.
+SteeringInput ReadSteering();
+
+// $XDG_CONFIG_HOME/tarnwick/keys.txt, or ~/.config/tarnwick/keys.txt; "" when neither
+// variable is set.
+std::string KeyBindingsPath();
+// Reads the bindings file if there is one. A bad one leaves the defaults in place and is
+// reported in one line on stderr naming the file, the line and the problem.
+void LoadKeyBindings();
+
+// One line for the player: the controller found (or none, and the keyboard steers) and the
+// steering keys as the player's keyboard labels them.
+std::string ControlsLine(const char* controllerName);
