@@ -57,7 +57,8 @@ TEST(RunScript, ErrorsNameTheLine)
         {"\n\n1 nopad\n", "line 3: nopad belongs at frame 0, before any pad line"},
         {"0 pad 0 0 0 0 0 0 0 0\n0 nopad\n", "line 2: nopad belongs at frame 0, before any pad line"},
         {"0 nopad\n1 pad 0 0 0 0 0 0 0 0\n", "line 2: pad after nopad"},
-        {"0 key enter\n", "line 1: unknown key \"enter\" (escape, w, space, a, right, f1)"},
+        {"0 key return\n", "line 1: unknown key \"return\" (escape, w, space, a, right, f1, enter, t, f, g, h, up, "
+                          "down, left, rctrl, rshift)"},
         {"0 jump\n", "line 1: unknown command \"jump\""},
         {"x click\n", "line 1: the frame must be a whole number from 0 to 2147483647, not \"x\""},
         {"-1 click\n", "line 1: the frame must be a whole number from 0 to 2147483647, not \"-1\""},

@@ -3,10 +3,11 @@
 // checkpoints, and draws level overviews and replay strips.
 //
 //   level_planner plan MAP LEVEL OUT.replay [--beam N] [--expand N] [--hold N] [--seed N] [--max-frames N] [--grips 0]
+//                 [--keys 1]
 //   level_planner record DATA SCRIPT CHECKS [--start-level N]
 //   level_planner verify DATA SCRIPT CHECKS [--start-level N]
 //   level_planner checkrun CHECKS RUN.csv RUN.events [--start-level N]
-//   level_planner fullrun DATA REPLAY_DIR OUT.replay
+//   level_planner fullrun DATA REPLAY_DIR OUT.replay [--keys 1]
 //   level_planner mapcheck PICTURE.txt MAP.tga
 //   level_planner overview MAP OUT.png
 //   level_planner strip DATA SCRIPT OUT.png [--start-level N] [--panels K]
@@ -15,6 +16,9 @@
 // MAP is a map TGA or its text picture; DATA the folder of map1.tga ... map8.tga; LEVEL
 // the play index (0 to 7). Replays are the headless runner's input scripts: the level-up
 // screen (or the title, level 0) at frame 0, a click at frame 1, play from frame 2.
+// With --keys the plan uses only what the keyboard makes (each axis full or centred) and
+// is written as keydown/keyup lines of the default keys with nopad, the level started by
+// a tap of Space; fullrun --keys chains the levelN.keys.replay files.
 
 #include <chrono>
 #include <cstdio>
@@ -92,12 +96,28 @@ bool WriteText(const std::string& path, const std::string& text)
     return static_cast<bool>(out);
 }
 
+// A keyboard replay: the pads' changes as key presses and releases, Space to start.
+void UseKeys(ReplayScript& script)
+{
+    script.noPad = true;
+    script.mouse.clear();
+    script.keys.emplace(1, "key space");
+    Pad held;
+    for (const auto& [frame, pad] : script.pads) {
+        for (const std::string& line : KeyChanges(held, pad)) {
+            script.keys.emplace(frame, line);
+        }
+        held = pad;
+    }
+}
+
 // The frames of a level's replay: play index i at frame i + 1 (the click is at frame 1).
-ReplayScript ScriptFromPlan(const Plan& plan, int level)
+ReplayScript ScriptFromPlan(const Plan& plan, int level, bool keys)
 {
     ReplayScript script;
-    script.comments.push_back("# level " + std::to_string(level + 1) + " (" + LevelMapName(level) +
-                              "): planned by level_planner; goal at frame " + std::to_string(plan.goalFrame + 1));
+    script.comments.push_back("# level " + std::to_string(level + 1) + " (" + LevelMapName(level) + "): planned by " +
+                              (keys ? "level_planner --keys" : "level_planner") + "; goal at frame " +
+                              std::to_string(plan.goalFrame + 1));
     script.mouse[1] = "click";
     for (std::size_t i = 0; i < plan.pads.size(); ++i) {
         const auto frame = static_cast<std::int32_t>(i) + 2;
@@ -115,6 +135,9 @@ ReplayScript ScriptFromPlan(const Plan& plan, int level)
     }
     script.pads[goalFrame - 1] = Pad{};
     script.end = goalFrame + 3;
+    if (keys) {
+        UseKeys(script);
+    }
     return script;
 }
 
@@ -142,7 +165,7 @@ int Plan_(const std::vector<std::string>& args)
                      static_cast<double>(plan.bestDistance));
         return 1;
     }
-    if (!WriteText(args[2], FormatReplay(ScriptFromPlan(plan, level)))) {
+    if (!WriteText(args[2], FormatReplay(ScriptFromPlan(plan, level, options.keys)))) {
         std::fprintf(stderr, "level_planner: cannot write %s\n", args[2].c_str());
         return 1;
     }
@@ -238,29 +261,45 @@ int FullRun(const std::vector<std::string>& args)
     if (args.size() < 3) {
         return Usage();
     }
+    const bool keys = Option(args, "--keys", 0) != 0;
     ReplayScript full;
+    full.noPad = keys;
     full.comments.push_back("# Full run: title, the eight levels with the screens between, game end, title.");
-    full.comments.push_back("# Made by level_planner fullrun from the level replays.");
+    full.comments.push_back(std::string("# Made by level_planner fullrun from the level") + (keys ? " keyboard" : "") +
+                            " replays.");
+    // A click starts each level, or with the keyboard a tap of Space.
+    auto start = [&](std::int32_t frame) {
+        if (keys) {
+            full.keys.emplace(frame, "key space");
+        } else {
+            full.mouse[frame] = "click";
+        }
+    };
+    const std::string suffix = keys ? ".keys" : "";
     std::int32_t startFrame = 1;  // the frame whose click starts the level
     for (int level = 0; level < 8; ++level) {
-        const std::string path = args[1] + "/level" + std::to_string(level + 1) + ".replay";
+        const std::string stem = args[1] + "/level" + std::to_string(level + 1) + suffix;
         ReplayScript one;
         std::string error;
         RunRecord checks;
-        if (!ReadReplay(path, one, error) ||
-            !ReadRecord(args[1] + "/level" + std::to_string(level + 1) + ".check", checks, error) ||
+        if (!ReadReplay(stem + ".replay", one, error) || !ReadRecord(stem + ".check", checks, error) ||
             checks.goals.empty()) {
             std::fprintf(stderr, "level_planner: %s\n", error.empty() ? "no recorded goal" : error.c_str());
             return 1;
         }
         const std::int32_t shift = startFrame - 1;
-        full.mouse[startFrame] = "click";
+        start(startFrame);
         for (const auto& [frame, pad] : one.pads) {
             full.pads[frame + shift] = pad;
         }
+        for (const auto& [frame, line] : one.keys) {
+            if (frame > 1) {  // the level's own start is the run's
+                full.keys.emplace(frame + shift, line);
+            }
+        }
         startFrame = checks.goals.front().second + shift + 2;
     }
-    full.mouse[startFrame] = "click";  // leaves the game-end screen for the title
+    start(startFrame);  // leaves the game-end screen for the title
     full.end = startFrame + 2;
     return WriteText(args[2], FormatReplay(full)) ? 0 : 1;
 }

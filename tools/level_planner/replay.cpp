@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "creature/creature.h"
+#include "shell/key_steering.h"
 #include "world/world.h"
 
 namespace {
@@ -48,12 +49,42 @@ bool ReadReplay(const std::string& path, ReplayScript& script, std::string& erro
         error = path + ":" + error;
         return false;
     }
+    const KeyBindings bindings = DefaultKeyBindings();
+    bool held[kKeyPositionCount] = {};
+    Pad controller;
+    // The pad a frame reads: the controller's and the held keys' combined as the game does.
+    auto combined = [&]() {
+        SteeringInput pad{controller.lx, controller.ly, controller.rx, controller.ry, controller.b4, controller.b5};
+        const SteeringInput s = CombineSteering(pad, SteeringFromKeys(held, bindings));
+        return Pad{s.lx, s.ly, s.rx, s.ry, controller.b0, controller.b1, s.leftGrip, s.rightGrip};
+    };
+    script.noPad = parsed.noPad;
     for (const ScriptCommand& c : parsed.commands) {
         const auto frame = static_cast<std::int32_t>(c.frame);
         switch (c.kind) {
         case CommandKind::Pad:
-            script.pads[frame] = c.pad;
+            controller = c.pad;
+            script.pads[frame] = combined();
             break;
+        case CommandKind::Key:
+        case CommandKind::KeyDown:
+        case CommandKind::KeyUp: {
+            const char* verb = c.kind == CommandKind::Key ? "key" : (c.kind == CommandKind::KeyDown ? "keydown" : "keyup");
+            script.keys.emplace(frame, std::string(verb) + " " + KeyName(c.key));
+            if (c.kind == CommandKind::KeyDown) {
+                held[KeyPosition(c.key)] = true;
+            } else if (c.kind == CommandKind::KeyUp) {
+                held[KeyPosition(c.key)] = false;
+            }
+            // Keys without a character, Space and Enter advance the screens; W and Esc act alone.
+            const bool advances = c.key != ScriptKey::Escape && c.key != ScriptKey::W &&
+                                  (!KeyTypesCharacter(c.key) || c.key == ScriptKey::Space);
+            if (c.kind != CommandKind::KeyUp && advances) {
+                script.taps.insert(frame);
+            }
+            script.pads[frame] = combined();
+            break;
+        }
         case CommandKind::Click:
             script.mouse[frame] = "click";
             break;
@@ -81,19 +112,54 @@ std::string FormatReplay(const ReplayScript& script)
     for (const std::string& c : script.comments) {
         out << c << "\n";
     }
-    auto pad = script.pads.begin();
-    auto mouse = script.mouse.begin();
-    while (pad != script.pads.end() || mouse != script.mouse.end()) {
-        if (mouse != script.mouse.end() && (pad == script.pads.end() || mouse->first <= pad->first)) {
-            out << mouse->first << " " << mouse->second << "\n";
-            ++mouse;
-        } else {
-            out << FormatPadLine(pad->first, pad->second) << "\n";
-            ++pad;
+    // Mouse, then keys, then the pad, frame by frame; with nopad the pads are the keys'.
+    std::multimap<std::int32_t, std::string> lines;
+    if (script.noPad) {
+        lines.emplace(0, "0 nopad");
+    }
+    for (const auto& [frame, what] : script.mouse) {
+        lines.emplace(frame, std::to_string(frame) + " " + what);
+    }
+    for (const auto& [frame, what] : script.keys) {
+        lines.emplace(frame, std::to_string(frame) + " " + what);
+    }
+    if (!script.noPad) {
+        for (const auto& [frame, pad] : script.pads) {
+            lines.emplace(frame, FormatPadLine(frame, pad));
         }
+    }
+    for (const auto& [frame, line] : lines) {
+        out << line << "\n";
     }
     out << script.end << " end\n";
     return out.str();
+}
+
+std::vector<std::string> KeyChanges(const Pad& from, const Pad& to)
+{
+    // Each steering key with the part of a pad that holds it.
+    const struct {
+        const char* name;
+        bool (*wanted)(const Pad&);
+    } kSteeringKeys[] = {
+        {"t", [](const Pad& p) { return p.ly < 0; }},  {"g", [](const Pad& p) { return p.ly > 0; }},
+        {"f", [](const Pad& p) { return p.lx < 0; }},  {"h", [](const Pad& p) { return p.lx > 0; }},
+        {"space", [](const Pad& p) { return p.b4; }},  {"up", [](const Pad& p) { return p.ry < 0; }},
+        {"down", [](const Pad& p) { return p.ry > 0; }}, {"left", [](const Pad& p) { return p.rx < 0; }},
+        {"right", [](const Pad& p) { return p.rx > 0; }}, {"rctrl", [](const Pad& p) { return p.b5; }},
+    };
+    std::vector<std::string> lines;
+    for (const auto& key : kSteeringKeys) {
+        if (key.wanted(from) && !key.wanted(to)) {
+            lines.push_back(std::string("keyup ") + key.name);
+        }
+    }
+    for (const auto& key : kSteeringKeys) {
+        if (!key.wanted(from) && key.wanted(to)) {
+            lines.push_back(std::string("keydown ") + key.name);
+        }
+    }
+    return lines;
 }
 
 bool LoadLevelMaps(const std::string& dataDir, std::vector<MapImage>& maps, std::string& error)
@@ -148,8 +214,12 @@ RunRecord PlayReplay(const std::vector<MapImage>& maps, const ReplayScript& scri
         if (levelCounter > 7 && state != State::GameEnd) {
             enter(State::GameEnd, frame);
         }
+        // The screens' rule: a held click once armed; with the button up, a key that
+        // advances pressed since the last frame.
+        const bool tapped = script.taps.count(frame) != 0;
         bool advance = false;
         if (!clickHeld) {
+            advance = tapped;
             clickArmed = true;
         } else {
             advance = clickArmed;
@@ -182,7 +252,7 @@ RunRecord PlayReplay(const std::vector<MapImage>& maps, const ReplayScript& scri
             break;
         case State::Retry:
             Creature.Reset();
-            if (clickHeld && clickArmed) {
+            if ((clickHeld && clickArmed) || (!clickHeld && tapped)) {
                 clickArmed = false;
                 enter(State::Playing, frame);
                 start(frame);

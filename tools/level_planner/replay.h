@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -11,13 +12,23 @@
 #include "play_sim.h"
 
 // An input script of the headless runner, read with the runner's parser: the pads, the
-// mouse button and the end. Keys and mouse moves play no part in the levels and are dropped.
+// steering keys, the presses that advance the screens and the end. Mouse moves play no part
+// in the levels and are dropped.
 struct ReplayScript {
+    // What the playing frames read from this frame on: the pad and the held keys combined
+    // as the game combines them (the keys alone with nopad).
     std::map<std::int32_t, Pad> pads;
     std::map<std::int32_t, std::string> mouse;  // frame -> "click", "down" or "up"
+    std::multimap<std::int32_t, std::string> keys;  // frame -> "keydown t", in file order
+    std::set<std::int32_t> taps;  // frames before which a key that advances the screens went down
+    bool noPad = false;
     std::int32_t end = 0;
     std::vector<std::string> comments;  // written at the top, '#' included
 };
+
+// The key lines that take the keyboard from holding what makes `from` to what makes `to`
+// with the default keys (steering axes are full or centred).
+std::vector<std::string> KeyChanges(const Pad& from, const Pad& to);
 
 bool ReadReplay(const std::string& path, ReplayScript& script, std::string& error);
 std::string FormatReplay(const ReplayScript& script);

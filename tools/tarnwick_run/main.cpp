@@ -163,7 +163,7 @@ public:
         event.key.windowID = windowId_;
         event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
         event.key.keysym.sym = Keycode(key);
-        event.key.keysym.scancode = SDL_GetScancodeFromKey(event.key.keysym.sym);
+        event.key.keysym.scancode = static_cast<SDL_Scancode>(KeyPosition(key));
         SDL_PushEvent(&event);
         if (down && KeyTypesCharacter(key)) {
             SDL_Event text{};
@@ -211,6 +211,16 @@ private:
         case ScriptKey::A: return SDLK_a;
         case ScriptKey::Right: return SDLK_RIGHT;
         case ScriptKey::F1: return SDLK_F1;
+        case ScriptKey::Enter: return SDLK_RETURN;
+        case ScriptKey::T: return SDLK_t;
+        case ScriptKey::F: return SDLK_f;
+        case ScriptKey::G: return SDLK_g;
+        case ScriptKey::H: return SDLK_h;
+        case ScriptKey::Up: return SDLK_UP;
+        case ScriptKey::Down: return SDLK_DOWN;
+        case ScriptKey::Left: return SDLK_LEFT;
+        case ScriptKey::RightCtrl: return SDLK_RCTRL;
+        case ScriptKey::RightShift: return SDLK_RSHIFT;
         }
         return SDLK_UNKNOWN;
     }

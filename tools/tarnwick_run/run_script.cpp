@@ -9,12 +9,28 @@ struct KeyEntry {
     const char* name;
     ScriptKey key;
     bool character;
+    int position;  // USB HID usage id
 };
 
 constexpr KeyEntry kKeys[] = {
-    {"escape", ScriptKey::Escape, false}, {"w", ScriptKey::W, true},         {"space", ScriptKey::Space, true},
-    {"a", ScriptKey::A, true},            {"right", ScriptKey::Right, false}, {"f1", ScriptKey::F1, false},
+    {"escape", ScriptKey::Escape, false, 41}, {"w", ScriptKey::W, true, 26},
+    {"space", ScriptKey::Space, true, 44},    {"a", ScriptKey::A, true, 4},
+    {"right", ScriptKey::Right, false, 79},   {"f1", ScriptKey::F1, false, 58},
+    {"enter", ScriptKey::Enter, false, 40},   {"t", ScriptKey::T, true, 23},
+    {"f", ScriptKey::F, true, 9},             {"g", ScriptKey::G, true, 10},
+    {"h", ScriptKey::H, true, 11},            {"up", ScriptKey::Up, false, 82},
+    {"down", ScriptKey::Down, false, 81},     {"left", ScriptKey::Left, false, 80},
+    {"rctrl", ScriptKey::RightCtrl, false, 228}, {"rshift", ScriptKey::RightShift, false, 229},
 };
+
+std::string KeyNames()
+{
+    std::string names;
+    for (const KeyEntry& entry : kKeys) {
+        names += (names.empty() ? "" : ", ") + std::string(entry.name);
+    }
+    return names;
+}
 
 bool ParseInt(const std::string& word, std::int64_t low, std::int64_t high, std::int64_t& value)
 {
@@ -50,7 +66,7 @@ public:
                 return true;
             }
         }
-        return Fail("unknown key \"" + word + "\" (escape, w, space, a, right, f1)");
+        return Fail("unknown key \"" + word + "\" (" + KeyNames() + ")");
     }
 
 private:
@@ -88,6 +104,27 @@ bool KeyTypesCharacter(ScriptKey key)
     for (const KeyEntry& entry : kKeys) {
         if (entry.key == key) {
             return entry.character;
+        }
+    }
+    return false;
+}
+
+int KeyPosition(ScriptKey key)
+{
+    for (const KeyEntry& entry : kKeys) {
+        if (entry.key == key) {
+            return entry.position;
+        }
+    }
+    return 0;
+}
+
+bool ScriptKeyAt(int position, ScriptKey& key)
+{
+    for (const KeyEntry& entry : kKeys) {
+        if (entry.position == position) {
+            key = entry.key;
+            return true;
         }
     }
     return false;

@@ -23,7 +23,7 @@ struct PadState {
     bool operator==(const PadState&) const = default;
 };
 
-enum class ScriptKey { Escape, W, Space, A, Right, F1 };
+enum class ScriptKey { Escape, W, Space, A, Right, F1, Enter, T, F, G, H, Up, Down, Left, RightCtrl, RightShift };
 
 enum class CommandKind {
     Pad,      // the controller state from this frame on
@@ -57,9 +57,13 @@ struct Script {
 // false with "LINE: message" in `error` for the first bad line.
 bool ParseScript(std::istream& in, Script& script, std::string& error);
 
-// The key's name in scripts, and whether it types a character.
+// The key's name in scripts, and whether it types a character (Enter's comes from the
+// platform's own translation, so it is not counted here).
 const char* KeyName(ScriptKey key);
 bool KeyTypesCharacter(ScriptKey key);
+// The key's position on the keyboard (its USB HID usage id) and the script key there.
+int KeyPosition(ScriptKey key);
+bool ScriptKeyAt(int position, ScriptKey& key);
 
 // "FRAME pad LX LY RX RY B0 B1 B4 B5"
 std::string FormatPadLine(std::int64_t frame, const PadState& pad);
