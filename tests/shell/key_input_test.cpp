@@ -1,0 +1,293 @@
+#include <SDL.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+
+#include "game_fixture.h"
+#include "platform/window/window_testing.h"
+#include "shell/key_input.h"
+
+namespace {
+
+// Keys and the mouse as SDL events, so they reach the game through the platform's
+// translation, the loop and its message record.
+class KeyInput : public GameFixture {
+public:
+    void Key(bool down, SDL_Scancode position, SDL_Keycode shown, const char* text = nullptr)
+    {
+        SDL_Event event{};
+        event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+        event.key.windowID = WindowEventId(window);
+        event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+        event.key.keysym.scancode = position;
+        event.key.keysym.sym = shown;
+        ASSERT_EQ(SDL_PushEvent(&event), 1);
+        if (down && text != nullptr) {
+            SDL_Event typed{};
+            typed.type = SDL_TEXTINPUT;
+            typed.text.windowID = WindowEventId(window);
+            std::strncpy(typed.text.text, text, sizeof typed.text.text - 1);
+            ASSERT_EQ(SDL_PushEvent(&typed), 1);
+        }
+    }
+    void Down(SDL_Scancode position, SDL_Keycode shown, const char* text = nullptr) { Key(true, position, shown, text); }
+    void Up(SDL_Scancode position, SDL_Keycode shown) { Key(false, position, shown); }
+    void Tap(SDL_Scancode position, SDL_Keycode shown, const char* text = nullptr)
+    {
+        Down(position, shown, text);
+        Up(position, shown);
+    }
+
+    void Button(bool down)
+    {
+        SDL_Event event{};
+        event.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+        event.button.windowID = WindowEventId(window);
+        event.button.button = SDL_BUTTON_LEFT;
+        event.button.state = down ? SDL_PRESSED : SDL_RELEASED;
+        ASSERT_EQ(SDL_PushEvent(&event), 1);
+    }
+
+    // Loop passes until one has run a frame (all waiting messages dispatched before it).
+    LoopPass Frame()
+    {
+        for (int i = 0; i < 100; ++i) {
+            const LoopPass pass = RunLoopPass(message);
+            if (pass != LoopPass::Dispatched) {
+                return pass;
+            }
+        }
+        ADD_FAILURE() << "no frame ran";
+        return LoopPass::Quit;
+    }
+
+    void StartAndShowTheTitle()
+    {
+        ASSERT_EQ(Start(), S_OK);
+        ASSERT_EQ(Frame(), LoopPass::RanFrame);
+        ASSERT_EQ(GameState, Title);
+    }
+
+    MSG message{};
+};
+
+TEST_F(KeyInput, BothFeetAndBothGripsSteerThroughTheLoop)
+{
+    StartAndShowTheTitle();
+    Tap(SDL_SCANCODE_SPACE, SDLK_SPACE, " ");
+    Frame();
+    ASSERT_EQ(GameState, Playing);
+    Down(SDL_SCANCODE_T, SDLK_t, "t");
+    Down(SDL_SCANCODE_H, SDLK_h, "h");
+    Down(SDL_SCANCODE_LEFT, SDLK_LEFT);
+    Down(SDL_SCANCODE_UP, SDLK_UP);
+    Down(SDL_SCANCODE_SPACE, SDLK_SPACE, " ");
+    Down(SDL_SCANCODE_RCTRL, SDLK_RCTRL);
+    Frame();
+    EXPECT_EQ(ReadSteering(), (SteeringInput{1000, -1000, -1000, -1000, true, true}));
+    EXPECT_TRUE(Creature.leftGripHeld);
+    EXPECT_TRUE(Creature.rightGripHeld);
+    // Grips give the fast steering: the upward part tripled at once, the ramp full.
+    EXPECT_FLOAT_EQ(Creature.leftSteer.x, 2.0f);
+    EXPECT_FLOAT_EQ(Creature.leftSteer.y, 6.0f);
+    EXPECT_FLOAT_EQ(Creature.rightSteer.x, -2.0f);
+    EXPECT_FLOAT_EQ(Creature.rightSteer.y, 6.0f);
+    EXPECT_EQ(LeftStickRamp, 150);
+    EXPECT_EQ(GameState, Playing) << "the arrows' key-downs do not leave play";
+
+    for (SDL_Scancode position : {SDL_SCANCODE_T, SDL_SCANCODE_H, SDL_SCANCODE_LEFT, SDL_SCANCODE_UP,
+                                  SDL_SCANCODE_SPACE, SDL_SCANCODE_RCTRL}) {
+        Up(position, SDLK_UNKNOWN);
+    }
+    Frame();
+    EXPECT_EQ(ReadSteering(), SteeringInput{});
+    EXPECT_FALSE(Creature.leftGripHeld);
+    EXPECT_FLOAT_EQ(Creature.leftSteer.y, -0.3f) << "released keys leave the idle pull";
+}
+
+TEST_F(KeyInput, KeysAreReadByPositionWhateverTheLayoutTypes)
+{
+    StartAndShowTheTitle();
+    GameState = Playing;
+    // A French keyboard: the US "Q" position types "a", the US "W" position "z"; a Dvorak one
+    // types "y" at the US "T" position. Steering follows positions, W follows the letter.
+    Down(SDL_SCANCODE_T, SDLK_y, "y");
+    Down(SDL_SCANCODE_W, SDLK_z, "z");
+    Frame();
+    EXPECT_EQ(ReadSteering().ly, -1000);
+    EXPECT_EQ(GameState, Playing) << "the key at W's US position is no W here";
+    Down(SDL_SCANCODE_Z, SDLK_w, "w");
+    Frame();
+    EXPECT_EQ(GameState, Title) << "the key that types W returns to the title";
+}
+
+TEST_F(KeyInput, KeysAndAControllerCombineInTheFrame)
+{
+    StartAndShowTheTitle();
+    GameState = Playing;
+    ControllerState.lX = -400;
+    ControllerState.lY = 700;
+    ControllerState.rgbButtons[5] = 0x80;
+    Down(SDL_SCANCODE_T, SDLK_t, "t");
+    Frame();
+    EXPECT_EQ(ReadSteering(), (SteeringInput{-400, -1000, 0, 0, false, true}));
+    EXPECT_TRUE(Creature.rightGripHeld);
+    EXPECT_FLOAT_EQ(Creature.leftSteer.x, -0.8f);
+    EXPECT_FLOAT_EQ(Creature.leftSteer.y, 2.0f);
+}
+
+TEST_F(KeyInput, WhatAdvancesTheScreens)
+{
+    struct Case {
+        const char* name;
+        std::int32_t screen;
+        std::function<void(KeyInput&)> input;
+        std::int32_t after;
+    };
+    const Case cases[] = {
+        {"Space", Title, [](KeyInput& t) { t.Tap(SDL_SCANCODE_SPACE, SDLK_SPACE, " "); }, Playing},
+        {"Enter", LevelUp, [](KeyInput& t) { t.Tap(SDL_SCANCODE_RETURN, SDLK_RETURN); }, Playing},
+        {"Enter held", GameEnd, [](KeyInput& t) { t.Down(SDL_SCANCODE_RETURN, SDLK_RETURN); }, Title},
+        {"a tapped", Title, [](KeyInput& t) { t.Tap(SDL_SCANCODE_A, SDLK_a, "a"); }, Title},
+        {"a held", LevelUp, [](KeyInput& t) { t.Down(SDL_SCANCODE_A, SDLK_a, "a"); }, LevelUp},
+        {"t (steering) held", Title, [](KeyInput& t) { t.Down(SDL_SCANCODE_T, SDLK_t, "t"); }, Title},
+        {"an arrow tapped between frames", Retry, [](KeyInput& t) { t.Tap(SDL_SCANCODE_RIGHT, SDLK_RIGHT); }, Playing},
+        {"F1 then a, both between frames", Title,
+         [](KeyInput& t) {
+             t.Tap(SDL_SCANCODE_F1, SDLK_F1);
+             t.Tap(SDL_SCANCODE_A, SDLK_a, "a");
+         },
+         Playing},
+        {"a click between frames", Title,
+         [](KeyInput& t) {
+             t.Button(true);
+             t.Button(false);
+         },
+         Playing},
+        {"a click between frames on the retry screen", Retry,
+         [](KeyInput& t) {
+             t.Button(true);
+             t.Button(false);
+         },
+         Playing},
+        {"W", LevelUp, [](KeyInput& t) { t.Tap(SDL_SCANCODE_W, SDLK_w, "w"); }, Title},
+    };
+    StartAndShowTheTitle();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        GameState = c.screen;
+        LevelCounter = 1;
+        ASSERT_EQ(Frame(), LoopPass::RanFrame);  // the screen has been seen with the button up
+        ASSERT_EQ(GameState, c.screen);
+        c.input(*this);
+        ASSERT_EQ(Frame(), LoopPass::RanFrame);
+        EXPECT_EQ(GameState, c.after);
+        // The kept press was used up by that frame: a screen shown next waits.
+        GameState = LevelUp;
+        Frame();
+        EXPECT_EQ(GameState, LevelUp) << "advanced twice";
+        for (SDL_Scancode position : {SDL_SCANCODE_RETURN, SDL_SCANCODE_A, SDL_SCANCODE_T}) {
+            Up(position, SDLK_UNKNOWN);
+        }
+        Frame();
+    }
+}
+
+TEST_F(KeyInput, EscQuitsAndAClickHeldFromTheStartWaitsForItsRelease)
+{
+    ASSERT_EQ(Start(), S_OK);
+    Button(true);  // down before the first frame
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_EQ(Frame(), LoopPass::RanFrame);
+    }
+    EXPECT_EQ(GameState, Title);
+    Button(false);
+    Frame();
+    EXPECT_EQ(GameState, Title) << "the release alone does not start";
+    Button(true);
+    Button(false);
+    Frame();
+    EXPECT_EQ(GameState, Playing);
+    Down(SDL_SCANCODE_ESCAPE, SDLK_ESCAPE);
+    EXPECT_EQ(Frame(), LoopPass::Quit);
+}
+
+// The bindings file in a private config folder.
+class Bindings : public KeyInput {
+protected:
+    void SetUp() override
+    {
+        KeyInput::SetUp();
+        const char* old = std::getenv("XDG_CONFIG_HOME");
+        saved = old != nullptr ? old : "";
+        hadConfig = old != nullptr;
+        setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
+        std::filesystem::create_directories(root / "config/tarnwick");
+    }
+    void TearDown() override
+    {
+        if (hadConfig) {
+            setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
+        } else {
+            unsetenv("XDG_CONFIG_HOME");
+        }
+        KeyInput::TearDown();
+    }
+    std::string saved;
+    bool hadConfig = false;
+};
+
+TEST_F(Bindings, ABadFileGivesOneLineAndTheDefaults)
+{
+    const std::filesystem::path file = root / "config/tarnwick/keys.txt";
+    const struct {
+        const char* name;
+        const char* text;  // null: a folder in the file's place
+        std::string line;
+    } cases[] = {
+        {"unknown key", "left-foot-up = Nokey\n", file.string() + ": line 1: unknown key \"Nokey\""},
+        {"duplicate", "left-grip = Up\n", file.string() + ": line 1: one key for both left-grip and right-foot-up"},
+        {"garbage", "# mine\n\x01\x02garbage\n", file.string() + ": line 2: expected \"ACTION = KEY\""},
+        {"folder", nullptr, file.string() + " is not a regular file"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove_all(file);
+        if (c.text != nullptr) {
+            std::ofstream(file) << c.text;
+        } else {
+            std::filesystem::create_directories(file);
+        }
+        ActiveKeyBindings.keys[0][0] = 0;
+        testing::internal::CaptureStderr();
+        LoadKeyBindings();
+        const std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(said.find("Tarnwick: " + c.line), 0u) << said;
+        EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+        EXPECT_NE(said.find("using the default keys"), std::string::npos);
+        EXPECT_EQ(ActiveKeyBindings, DefaultKeyBindings());
+    }
+}
+
+TEST_F(Bindings, AGoodFileSteersTheGameAndNoFileSaysNothing)
+{
+    std::ofstream(root / "config/tarnwick/keys.txt") << "# mine\nleft-foot-up = I\nleft-grip = Left Shift\n";
+    LoadKeyBindings();
+    StartAndShowTheTitle();
+    GameState = Playing;
+    Down(SDL_SCANCODE_I, SDLK_i, "i");
+    Down(SDL_SCANCODE_LSHIFT, SDLK_LSHIFT);
+    Frame();
+    EXPECT_EQ(ReadSteering(), (SteeringInput{0, -1000, 0, 0, true, false}));
+    EXPECT_NE(ControlsLine(nullptr).find("left foot I F G H, grip Left Shift"), std::string::npos)
+        << ControlsLine(nullptr);
+
+    std::filesystem::remove(root / "config/tarnwick/keys.txt");
+    testing::internal::CaptureStderr();
+    LoadKeyBindings();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(ActiveKeyBindings, DefaultKeyBindings());
+}
+
+}  // namespace
