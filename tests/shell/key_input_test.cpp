@@ -213,6 +213,99 @@ TEST_F(KeyInput, EscQuitsAndAClickHeldFromTheStartWaitsForItsRelease)
     EXPECT_EQ(Frame(), LoopPass::Quit);
 }
 
+// SDL virtual controllers plugged in and out while the game runs.
+class HotPlug : public KeyInput {
+public:
+    void SetUp() override
+    {
+        KeyInput::SetUp();
+        ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER), 0) << SDL_GetError();
+    }
+
+    void TearDown() override
+    {
+        Unplug();
+        KeyInput::TearDown();
+        SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
+    }
+
+    SDL_Joystick* Plug()
+    {
+        SDL_VirtualJoystickDesc desc{};
+        desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+        desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+        desc.naxes = SDL_CONTROLLER_AXIS_MAX;
+        desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
+        desc.name = "late pad";
+        const int index = SDL_JoystickAttachVirtualEx(&desc);
+        pad = index >= 0 ? SDL_JoystickOpen(index) : nullptr;
+        EXPECT_NE(pad, nullptr) << SDL_GetError();
+        return pad;
+    }
+
+    void Unplug()
+    {
+        if (pad != nullptr) {
+            SDL_JoystickClose(pad);
+            pad = nullptr;
+        }
+        for (int i = SDL_NumJoysticks() - 1; i >= 0; --i) {
+            if (SDL_JoystickIsVirtual(i)) {
+                SDL_JoystickDetachVirtual(i);
+            }
+        }
+    }
+
+    // Frames until `seen` holds; -1 when not within 100.
+    template <typename Seen>
+    int FramesUntil(Seen seen)
+    {
+        for (int frame = 1; frame <= 100; ++frame) {
+            Frame();
+            if (seen()) {
+                return frame;
+            }
+        }
+        return -1;
+    }
+
+    SDL_Joystick* pad = nullptr;
+};
+
+TEST_F(HotPlug, APadPluggedInDuringPlaySteersAndOnePulledOutLeavesTheKeys)
+{
+    StartAndShowTheTitle();
+    ASSERT_EQ(Controller, nullptr);
+    Tap(SDL_SCANCODE_SPACE, SDLK_SPACE, " ");
+    Frame();
+    ASSERT_EQ(GameState, Playing);
+
+    SDL_JoystickSetVirtualAxis(Plug(), SDL_CONTROLLER_AXIS_LEFTX, 32767);
+    const int found = FramesUntil([] { return ControllerState.lX == 1000; });
+    EXPECT_GE(found, 1);
+    EXPECT_LE(found, 32) << "taken up within thirty passes";
+    Frame();
+    EXPECT_FLOAT_EQ(Creature.leftSteer.x, 2.0f) << "the late pad steers";
+
+    // Pulled out while pushed: the push ends, the keys steer alone.
+    Unplug();
+    Frame();
+    EXPECT_EQ(Controller, nullptr);
+    EXPECT_EQ(ControllerState.lX, 0);
+    Down(SDL_SCANCODE_F, SDLK_f, "f");
+    Frame();
+    EXPECT_FLOAT_EQ(Creature.leftSteer.x, -2.0f);
+    Up(SDL_SCANCODE_F, SDLK_f);
+    Frame();
+    EXPECT_FLOAT_EQ(Creature.leftSteer.x, 0.0f);
+
+    SDL_JoystickSetVirtualAxis(Plug(), SDL_CONTROLLER_AXIS_RIGHTX, 32767);
+    EXPECT_GE(FramesUntil([] { return ControllerState.lRx == 1000; }), 1) << "plugged in again, it is read";
+    Frame();
+    EXPECT_FLOAT_EQ(Creature.rightSteer.x, 2.0f);
+    EXPECT_EQ(GameState, Playing);
+}
+
 // The bindings file in a private config folder.
 class Bindings : public KeyInput {
 protected:
