@@ -424,15 +424,32 @@ void DrawSparkle(Canvas& c, float cx, float cy, float r, Rgba colour)
 void DrawTitle(Canvas& c, const Font& font)
 {
     const float s = static_cast<float>(c.Width());
-    DrawPanel(c, s * 0.185f, s * 0.11f, 0.35f);
-    DrawPanel(c, s * 0.885f, s * 0.075f, 0.45f);
-    DrawCreature(c, s * 0.5f, s * 0.44f, s * 0.052f, s * 0.02f);
-    DrawText(c, font, "Tarnwick", s * 0.20f, s * 0.5f, s * 0.25f, kGoldLight, kCoral, s * 0.016f);
-    DrawText(c, font, "Click, press a key or A to start", s * 0.055f, s * 0.5f, s * 0.875f, kCream, kCream, s * 0.008f);
-    DrawText(c, font, "Sticks move the feet, LB / RB grip", s * 0.040f, s * 0.5f, s * 0.935f, kLeafLight, kLeafLight,
-             s * 0.006f);
-    DrawSparkle(c, s * 0.14f, s * 0.10f, s * 0.035f, kGoldLight);
-    DrawSparkle(c, s * 0.87f, s * 0.31f, s * 0.028f, kCream);
+    DrawPanel(c, s * 0.135f, s * 0.095f, 0.35f);
+    DrawCreature(c, s * 0.5f, s * 0.315f, s * 0.026f, s * 0.01f);
+    DrawText(c, font, "Tarnwick", s * 0.17f, s * 0.5f, s * 0.19f, kGoldLight, kCoral, s * 0.014f);
+    // The two ways to play side by side, each foot and grip named.
+    DrawPanel(c, s * 0.69f, s * 0.16f, 0.45f);
+    const struct {
+        float x;
+        const char* heading;
+        const char* rows[3];
+    } columns[] = {
+        {0.27f, "Keyboard", {"Left foot: T F G H", "Right foot: arrows", "Grips: Space, R-Ctrl"}},
+        {0.73f, "Controller", {"Left foot: left stick", "Right foot: right stick", "Grips: LB, RB"}},
+    };
+    for (const auto& column : columns) {
+        DrawText(c, font, column.heading, s * 0.052f, s * column.x, s * 0.605f, kGoldLight, kGold, s * 0.006f);
+        for (int row = 0; row < 3; ++row) {
+            DrawText(c, font, column.rows[row], s * 0.034f, s * column.x, s * (0.665f + 0.055f * static_cast<float>(row)),
+                     kCream, kCream, s * 0.005f);
+        }
+    }
+    DrawText(c, font, "W: title    Esc: quit", s * 0.032f, s * 0.5f, s * 0.83f, kLeafLight, kLeafLight, s * 0.005f);
+    DrawPanel(c, s * 0.925f, s * 0.05f, 0.45f);
+    DrawText(c, font, "Space, Enter, click or A to start", s * 0.05f, s * 0.5f, s * 0.945f, kCream, kCream,
+             s * 0.007f);
+    DrawSparkle(c, s * 0.12f, s * 0.07f, s * 0.03f, kGoldLight);
+    DrawSparkle(c, s * 0.88f, s * 0.24f, s * 0.024f, kCream);
     c.ClearTransparent();
 }
 
