@@ -147,6 +147,41 @@ TEST(ReplayScript, RoundTripsPadsClicksAndEnd)
     EXPECT_EQ(FormatReplay(script), text);
 }
 
+TEST(ReplayScript, KeyboardReplaysReadAsThePadsTheirKeysMake)
+{
+    // Key changes for a run of keyboard pads, read back: the same pads, frame by frame.
+    const Pad pads[] = {
+        {0, 1000, -1000, 0, false, false, false, true},
+        {1000, -1000, 0, -1000, false, false, true, true},
+        {-1000, 0, 1000, 1000, false, false, true, false},
+        {},
+    };
+    std::string text = "0 nopad\n1 key space\n";
+    Pad held;
+    for (int i = 0; i < 4; ++i) {
+        for (const std::string& line : KeyChanges(held, pads[i])) {
+            text += std::to_string(2 + 10 * i) + " " + line + "\n";
+        }
+        held = pads[i];
+    }
+    text += "50 end\n";
+    ReplayScript script;
+    std::string error;
+    ASSERT_TRUE(ReadReplay(WriteTemp("keys.replay", text), script, error)) << error;
+    EXPECT_TRUE(script.noPad);
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(script.pads[2 + 10 * i], pads[i]) << i << "\n" << text;
+    }
+    EXPECT_EQ(script.taps.count(1), 1u) << "Space starts the level";
+    EXPECT_EQ(FormatReplay(script), text);
+
+    // Played: the tap of Space leaves the title in its own frame.
+    const std::vector<MapImage> maps(8, FirstLevel());
+    const RunRecord run = PlayReplay(maps, script, 0, 0);
+    ASSERT_EQ(run.states.size(), 2u);
+    EXPECT_EQ(run.states[1], "1 playing");
+}
+
 TEST(ReplayScript, RejectsBrokenLines)
 {
     struct Case {
