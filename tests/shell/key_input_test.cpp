@@ -1,4 +1,5 @@
 #include <SDL.h>
+#include <sys/stat.h>
 
 #include <cstdlib>
 #include <fstream>
@@ -336,21 +337,24 @@ TEST_F(Bindings, ABadFileGivesOneLineAndTheDefaults)
     const std::filesystem::path file = root / "config/tarnwick/keys.txt";
     const struct {
         const char* name;
-        const char* text;  // null: a folder in the file's place
+        const char* text;  // "folder", "fifo": that in the file's place
         std::string line;
     } cases[] = {
         {"unknown key", "left-foot-up = Nokey\n", file.string() + ": line 1: unknown key \"Nokey\""},
         {"duplicate", "left-grip = Up\n", file.string() + ": line 1: one key for both left-grip and right-foot-up"},
         {"garbage", "# mine\n\x01\x02garbage\n", file.string() + ": line 2: expected \"ACTION = KEY\""},
-        {"folder", nullptr, file.string() + " is not a regular file"},
+        {"folder", "folder", file.string() + " is not a regular file"},
+        {"a pipe nobody writes (must not hang)", "fifo", file.string() + " is not a regular file"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         std::filesystem::remove_all(file);
-        if (c.text != nullptr) {
-            std::ofstream(file) << c.text;
-        } else {
+        if (std::string(c.text) == "folder") {
             std::filesystem::create_directories(file);
+        } else if (std::string(c.text) == "fifo") {
+            ASSERT_EQ(mkfifo(file.c_str(), 0600), 0);
+        } else {
+            std::ofstream(file) << c.text;
         }
         ActiveKeyBindings.keys[0][0] = 0;
         testing::internal::CaptureStderr();
