@@ -1,4 +1,5 @@
 #include "platform/window/internal/messages_translate.h"
+#include "platform/window/keys.h"
 
 #include <cstring>
 
@@ -128,6 +129,7 @@ TEST(TranslateKeys, KeyDownCarriesTheRepeatBitOnlyOnAutoRepeat)
     EXPECT_EQ(out[0].lParam & KF_REPEAT_BIT, 0);
     EXPECT_EQ(out[0].lParam & 0xFFFF, 1);  // repeat count
     EXPECT_EQ(out[0].lParam & KF_UP_BIT, 0);
+    EXPECT_EQ(KeyPositionOf(out[0].lParam), SDL_SCANCODE_W) << "the key's place, whatever its layout";
 
     ASSERT_EQ(Translate(KeyEvent(SDL_KEYDOWN, SDLK_w, SDL_SCANCODE_W, KMOD_NONE, 1), out), 1);
     EXPECT_EQ(out[0].message, WM_KEYDOWN);
