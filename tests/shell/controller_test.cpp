@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/window/window.h"
+#include "platform/window/window_testing.h"
 #include "shell/controller.h"
 
 namespace {
@@ -72,6 +73,16 @@ protected:
         return pad;
     }
 
+    void Focus(bool gained)
+    {
+        SDL_Event event{};
+        event.type = SDL_WINDOWEVENT;
+        event.window.windowID = WindowEventId(window);
+        event.window.event = gained ? SDL_WINDOWEVENT_FOCUS_GAINED : SDL_WINDOWEVENT_FOCUS_LOST;
+        ASSERT_EQ(SDL_PushEvent(&event), 1);
+        Pump();
+    }
+
     void DetachAll()
     {
         for (SDL_Joystick* pad : pads) {
@@ -130,6 +141,29 @@ TEST_F(ControllerInput, OfTwoControllersTheFirstIsReadInTheGameRange)
     EXPECT_NE(ControllerState.rgbButtons[4], 0);
     EXPECT_EQ(ControllerState.lY, 0) << "the second controller is not read";
     EXPECT_EQ(ControllerState.rgbButtons[0], 0);
+}
+
+TEST_F(ControllerInput, LosingTheFocusKeepsTheLastStateAndReacquiresOnReturn)
+{
+    SDL_Joystick* pad = Attach();
+    ASSERT_EQ(SetupController(window), S_OK);
+    SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_LEFTY, -32768);
+    PollController();
+    PollController();
+    ASSERT_EQ(ControllerState.lY, -1000);
+
+    Focus(false);
+    SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_LEFTY, 0);
+    PollController();
+    PollController();
+    EXPECT_EQ(ControllerState.lY, -1000) << "a failed poll re-acquires and reads nothing";
+    EXPECT_NE(Controller, nullptr) << "still plugged in: kept";
+    EXPECT_TRUE(ControllerPresent) << "only a failed state read after a good poll clears it";
+
+    Focus(true);
+    PollController();
+    PollController();
+    EXPECT_EQ(ControllerState.lY, 0);
 }
 
 TEST_F(ControllerInput, AnUnpluggedControllerIsLetGoAndALaterOneIsTakenUp)
