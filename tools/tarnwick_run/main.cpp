@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "creature/creature.h"
+#include "platform/files/files.h"
 #include "platform/input/virtual_controller.h"
 #include "platform/gfx/recording.h"
 #include "platform/window/window.h"
@@ -30,6 +31,8 @@
 #include "shell/stick_shaping.h"
 
 namespace {
+
+constexpr std::uint64_t kMaxScriptBytes = 256u << 20;
 
 struct Options {
     bool recording = false;
@@ -327,11 +330,12 @@ int main(int argc, char** argv)
     }
     Script script;
     if (!options.script.empty()) {
-        std::ifstream in(options.script);
-        if (!in) {
-            std::fprintf(stderr, "tarnwick_run: cannot open %s\n", options.script.c_str());
+        std::vector<std::uint8_t> bytes;
+        if (!ReadRegularFile(options.script.c_str(), kMaxScriptBytes, &bytes, &error)) {
+            std::fprintf(stderr, "tarnwick_run: %s\n", error.c_str());
             return 2;
         }
+        std::istringstream in(std::string(bytes.begin(), bytes.end()));
         if (!ParseScript(in, script, error)) {
             std::fprintf(stderr, "tarnwick_run: %s: %s\n", options.script.c_str(), error.c_str());
             return 2;

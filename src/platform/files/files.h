@@ -3,6 +3,11 @@
 // Kernel-shaped file and module calls over POSIX. Strings are UTF-8; the W names stay so the
 // game's calls read as they were written. Both '/' and '\' are accepted as separators.
 
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
 #include "platform/platform_types.h"
 
 constexpr DWORD INVALID_FILE_ATTRIBUTES = 0xFFFFFFFFu;
@@ -32,3 +37,10 @@ void Sleep(DWORD milliseconds);
 
 // Pretends the program lives at `path` (tests of the media search); nullptr restores the truth.
 void SetModuleFileNameForTests(const char* path);
+
+// The whole file if it is a regular file of at most maxBytes, opened without blocking; else false with a one-line reason such as "PATH is not a regular file".
+bool ReadRegularFile(const char* path, std::uint64_t maxBytes, std::vector<std::uint8_t>* bytes, std::string* why);
+
+// The same open and check for a reader that streams: the file open for reading, its length
+// in *length; else null and the one-line reason. A FIFO, socket or device never blocks here.
+std::FILE* OpenRegularFile(const char* path, std::uint64_t* length, std::string* why);

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <string>
@@ -90,7 +91,8 @@ DWORD GetFileAttributesW(const char* path)
     const std::string native = WithSlashes(path);
     struct stat info {};
     if (stat(native.c_str(), &info) != 0) {
-        return INVALID_FILE_ATTRIBUTES;
+        // A loop of links is there all the same: whoever opens it learns what is wrong.
+        return errno == ELOOP && lstat(native.c_str(), &info) == 0 ? FILE_ATTRIBUTE_NORMAL : INVALID_FILE_ATTRIBUTES;
     }
     return S_ISDIR(info.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
 }
