@@ -46,6 +46,16 @@ bool AdvanceCondition()
     return ClickArmed;
 }
 
+// A map that became unusable since start-up (changed on disk) is never played, nor its
+// level counted as done: the loader has named it, and the game goes back to the title.
+void EnterLevel(std::int32_t levelIndex)
+{
+    StartLevel(levelIndex);
+    if (LevelMapRefused()) {
+        GameState = Title;
+    }
+}
+
 void HoldCreatureAtRest()
 {
     Creature.Reset();
@@ -68,7 +78,7 @@ void TitleScreen(const Vector4& screenPoint)
         ResetGame();
         GameState = Playing;
         LevelCounter = 0;
-        StartLevel(0);
+        EnterLevel(0);
     }
 }
 
@@ -79,7 +89,7 @@ void LevelUpScreen(const Vector4& screenPoint)
     if (AdvanceCondition()) {
         ClickArmed = false;
         GameState = Playing;
-        StartLevel(LevelCounter);
+        EnterLevel(LevelCounter);
     }
 }
 
@@ -98,7 +108,7 @@ void RetryScreen(const Vector4& screenPoint)
     if (ClickHeld || KeyPressed) {
         ClickArmed = false;
         GameState = Playing;
-        StartLevel(LevelCounter);
+        EnterLevel(LevelCounter);
     }
 }
 
