@@ -12,6 +12,7 @@
 #include <ctime>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -23,6 +24,7 @@
 #include "platform/window/window.h"
 #include "platform/window/window_testing.h"
 #include "run_script.h"
+#include "soak.h"
 #include "shell/controller.h"
 #include "shell/device_setup.h"
 #include "shell/game_state.h"
@@ -45,6 +47,7 @@ struct Options {
     std::map<std::int64_t, std::vector<std::string>> shots;
     std::string script;
     std::int64_t frames = -1;
+    SoakOptions soak;
 };
 
 int Usage(const char* message)
@@ -52,7 +55,8 @@ int Usage(const char* message)
     std::fprintf(stderr,
                  "tarnwick_run: %s\nusage: tarnwick_run [--backend gl|recording] [--start-level N] [--frames N]\n"
                  "         [--csv FILE] [--events FILE] [--shot FRAME:FILE.png]... [--window] [--record FILE] "
-                 "[SCRIPT]\n",
+                 "[SCRIPT]\n"
+                 "       tarnwick_run --soak N [--seed S] [--max-rss-growth MB] [--soak-inject-nan FRAME]\n",
                  message);
     return 2;
 }
@@ -76,6 +80,18 @@ bool ParseOptions(int argc, char** argv, Options& options, std::string& error)
                 error = "--start-level is 0 to 8";
                 return false;
             }
+        } else if (arg == "--soak" && hasValue) {
+            options.soak.frames = std::atoll(value().c_str());
+            if (options.soak.frames <= 0) {
+                error = "--soak takes a number of frames";
+                return false;
+            }
+        } else if (arg == "--seed" && hasValue) {
+            options.soak.seed = static_cast<std::uint32_t>(std::strtoul(value().c_str(), nullptr, 10));
+        } else if (arg == "--soak-inject-nan" && hasValue) {
+            options.soak.injectNanAt = std::atoll(value().c_str());
+        } else if (arg == "--max-rss-growth" && hasValue) {
+            options.soak.maxRssGrowthMb = std::atof(value().c_str());
         } else if (arg == "--frames" && hasValue) {
             options.frames = std::atoll(value().c_str());
         } else if (arg == "--csv" && hasValue) {
@@ -105,6 +121,14 @@ bool ParseOptions(int argc, char** argv, Options& options, std::string& error)
             error = "one script only";
             return false;
         }
+    }
+    if (options.soak.frames > 0) {
+        if (!options.script.empty() || !options.record.empty() || options.window || !options.shots.empty()) {
+            error = "--soak makes its own input on the recording backend: no script, --record, --window or --shot";
+            return false;
+        }
+        options.recording = true;
+        return true;
     }
     if (options.script.empty() && options.record.empty()) {
         error = "no script";
@@ -341,6 +365,9 @@ int main(int argc, char** argv)
             return 2;
         }
     }
+    if (options.soak.frames > 0) {
+        script = MakeSoakScript(options.soak);
+    }
     std::int64_t endFrame = options.frames >= 0 ? options.frames : script.endFrame;
     if (endFrame < 0 && options.record.empty()) {
         return Usage("the script has no end line and there is no --frames");
@@ -355,7 +382,7 @@ int main(int argc, char** argv)
         GfxUseRecordingBackend(&recorder);
     }
     ScriptedPad pad;
-    const bool scripted = !options.script.empty();
+    const bool scripted = !options.script.empty() || options.soak.frames > 0;
     if (scripted && !script.noPad && !pad.Attach()) {
         std::fprintf(stderr, "tarnwick_run: no virtual controller: %s\n", SDL_GetError());
         return 1;
@@ -416,6 +443,11 @@ int main(int argc, char** argv)
     }
 
     ScriptedInput input(window);
+    std::optional<Soak> soak;
+    if (options.soak.frames > 0) {
+        soak.emplace(options.soak);
+        soak->Begin();
+    }
     bool releasePending = false;  // a click's button-up, due before the next frame
     std::int32_t lastState = GameState;
     std::int32_t lastLevel = LevelCounter;
@@ -482,6 +514,16 @@ int main(int argc, char** argv)
         if (pass != LoopPass::RanFrame) {
             continue;
         }
+        // The frame's calls are not looked at again: the log holds one frame at a time.
+        if (options.recording) {
+            recorder.ClearCalls();
+        }
+        if (soak && !soak->AfterFrame(frame)) {
+            std::fprintf(stderr, "tarnwick_run: soak: %s\n", soak->Problem().c_str());
+            result = 1;
+            ++frame;
+            break;
+        }
         if (record != nullptr && Controller != nullptr && (!anyRecorded || !(before == recorded))) {
             std::fprintf(record, "%s\n", FormatPadLine(frame, before).c_str());
             recorded = before;
@@ -525,6 +567,9 @@ int main(int argc, char** argv)
             std::fprintf(stderr, ", then %.3f ms a frame", Ms(lastPresent - firstPresent).count() / static_cast<double>(frame - 1));
         }
         std::fprintf(stderr, "\n");
+    }
+    if (soak && !soak->Report(frame)) {
+        result = 1;
     }
     if (record != nullptr) {
         std::fprintf(record, "%lld end\n", static_cast<long long>(frame));
