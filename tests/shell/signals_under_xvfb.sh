@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The real windowed program under Xvfb ends within a second of SIGTERM, SIGINT or SIGHUP at
-# any moment: on the title screen, during play, and during start-up (with good data: exit 0;
+# any moment: on the title screen, during play, and during start-up from the moment it catches
+# signals (with good data: exit 0;
 # with a FIFO where a picture should be: the one start-up line and exit 1, never a hang).
 # usage: signals_under_xvfb.sh GAME MAKE_TEST_ASSETS
 set -euo pipefail
@@ -22,6 +23,17 @@ cat > inner.sh <<INNER
 set -uo pipefail
 fail() { echo "signals: \$*" >&2; exit 1; }
 now() { date +%s%N; }
+# Waits until process \$1 catches SIGTERM: the program's first step. Before it the process is
+# still being loaded, and no program can act on a signal then.
+caught() {
+  local mask i
+  for i in \$(seq 1000); do
+    mask=\$(awk '/^SigCgt/ { print \$2 }' /proc/\$1/status 2>/dev/null)
+    if [ -n "\$mask" ] && [ \$(( 0x\$mask & 0x4000 )) -ne 0 ]; then return 0; fi
+    sleep 0.002
+  done
+  fail "process \$1 never caught SIGTERM"
+}
 # Starts the game, runs the set-up steps in "\$3", sends signal \$2, and checks the exit.
 # \$1 names the moment; \$4 is the exit code expected.
 one() {
@@ -52,8 +64,8 @@ one "title screen" TERM "\$window" 0
 one play TERM "\$play" 0
 one play INT "\$play" 0
 one play HUP "\$play" 0
-one start-up TERM "sleep 0.05" 0
+one start-up TERM 'caught \$pid' 0
 mv data/sky.tga sky.tga && mkfifo data/sky.tga
-one "start-up, FIFO for a picture" TERM "sleep 0.05" 1
+one "start-up, FIFO for a picture" TERM 'caught \$pid' 1
 INNER
 xvfb-run -a -s "-screen 0 1024x768x24" bash inner.sh
