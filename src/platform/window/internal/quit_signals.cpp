@@ -9,10 +9,11 @@
 
 namespace {
 
+// Arrivals counted, so that a signal after the first is acted on too.
 volatile std::sig_atomic_t Signalled = 0;
-volatile std::sig_atomic_t Delivered = 0;
+std::sig_atomic_t Delivered = 0;
 
-extern "C" void OnQuitSignal(int) { Signalled = 1; }
+extern "C" void OnQuitSignal(int) { Signalled = Signalled + 1; }
 
 }  // namespace
 
@@ -34,10 +35,11 @@ namespace window_internal {
 
 bool TakeQuitSignal()
 {
-    if (Signalled == 0 || Delivered != 0) {
+    const std::sig_atomic_t arrived = Signalled;
+    if (arrived == Delivered) {
         return false;
     }
-    Delivered = 1;
+    Delivered = arrived;
     return true;
 }
 

@@ -2,7 +2,7 @@
 
 namespace window_internal {
 
-// True once, the first time it is asked after a quit signal arrived.
+// True once for each time it is asked after one or more quit signals arrived.
 bool TakeQuitSignal();
 
 }  // namespace window_internal
