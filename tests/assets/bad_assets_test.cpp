@@ -19,6 +19,7 @@
 #include <fstream>
 #include <functional>
 #include <future>
+#include <thread>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -281,13 +282,19 @@ template <typename Load> HRESULT Watch(Load load, std::string& message, long& gr
 {
     const long before = PeakRssKb();
     ::testing::internal::CaptureStderr();
-    std::future<HRESULT> running = std::async(std::launch::async, load);
-    if (running.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
-        std::fprintf(stdout, "the load still waits after 5 s: a file blocked it\n");
-        std::fflush(stdout);
-        std::_Exit(1);
-    }
-    const HRESULT hr = running.get();
+    // The load runs here (the sound and graphics layers keep per-thread state); a watchdog
+    // ends the process if it does not come back.
+    std::promise<void> finished;
+    std::thread watchdog([done = finished.get_future()] {
+        if (done.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+            std::fprintf(stdout, "the load still waits after 5 s: a file blocked it\n");
+            std::fflush(stdout);
+            std::_Exit(1);
+        }
+    });
+    const HRESULT hr = load();
+    finished.set_value();
+    watchdog.join();
     message = ::testing::internal::GetCapturedStderr();
     grewKb = PeakRssKb() - before;
     return hr;
