@@ -48,11 +48,16 @@ bool AdvanceCondition()
 
 // A map that became unusable since start-up (changed on disk) is never played, nor its
 // level counted as done: the loader has named it, and the game goes back to the title.
+// Set by such a refusal until the key, button and click that asked are all let go: a held
+// button must not retry the map, and print its line, every frame.
+bool TitleWaitsForRelease = false;
+
 void EnterLevel(std::int32_t levelIndex)
 {
     StartLevel(levelIndex);
     if (LevelMapRefused()) {
         GameState = Title;
+        TitleWaitsForRelease = true;
     }
 }
 
@@ -73,6 +78,10 @@ void TitleScreen(const Vector4& screenPoint)
 {
     DrawPicture(screenPoint, kTexTitle);
     HoldCreatureAtRest();
+    if (TitleWaitsForRelease) {
+        TitleWaitsForRelease = KeyPressed || ClickHeld != 0;
+        return;
+    }
     if (AdvanceCondition()) {
         ClickArmed = false;
         ResetGame();
