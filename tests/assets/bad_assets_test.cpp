@@ -531,6 +531,30 @@ TEST(BadAssetFiles, OversizedPictureIsRefusedBeforeReading)
     fs::remove(path);
 }
 
+// A picture whose read never ends (held in the open by the test hook, as a stuck network
+// file would be) must not hold the program's exit: the worker reading it is left behind.
+void NeverEndingOpen(const char* path)
+{
+    if (std::strstr(path, "stuck.tga") != nullptr) {
+        std::this_thread::sleep_for(std::chrono::seconds(30));
+    }
+}
+
+TEST(BadAssetFiles, ExitDoesNotWaitForAPictureStillBeingRead)
+{
+    const auto began = std::chrono::steady_clock::now();
+    EXPECT_EXIT(
+        {
+            SetBeforeOpenHookForTests(NeverEndingOpen);
+            const char* paths[] = { "data/stuck.tga" };
+            GfxPrefetchPictures(paths, 1);
+            std::this_thread::sleep_for(std::chrono::milliseconds(100)); // the worker is in the open
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(0), "");
+    EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::seconds(10));
+}
+
 // What the info call reports for a picture it accepts.
 TEST(BadAssetFiles, ImageInfoComesFromTheHeader)
 {
