@@ -1,8 +1,10 @@
 #include "shell/device_setup.h"
 
 #include <cstdio>
+#include <string>
 
 #include "platform/gfx/prefetch.h"
+#include "platform/gfx/problems.h"
 #include "platform/window/window.h"
 #include "shell/controller.h"
 #include "shell/graphics_objects.h"
@@ -67,6 +69,33 @@ void FillPresentation(D3DPRESENT_PARAMETERS& pp)
     }
 }
 
+// The graphics layer's own line when it gave one (it names the file and says what is
+// wrong), so that a refused file makes one line, not two.
+HRESULT FailNaming(HRESULT result, const GfxProblemCapture& problem, const char* path, const char* otherwise)
+{
+    if (problem.Line().empty()) {
+        std::snprintf(LastStartupFailure.what, sizeof LastStartupFailure.what, "%s %s", path, otherwise);
+    } else {
+        std::snprintf(LastStartupFailure.what, sizeof LastStartupFailure.what, "%s", problem.Line().c_str());
+    }
+    LastStartupFailure.result = result;
+    return result;
+}
+
+// Every level's map, before anything is played: a map the game cannot play stops start-up
+// as a bad picture does, rather than letting its level be skipped later.
+HRESULT CheckLevelMaps()
+{
+    for (int level = 0; level < kLevelCount; ++level) {
+        std::string why;
+        const HRESULT hr = CheckLevelMap(level, &why);
+        if (FAILED(hr)) {
+            return Fail(hr, "%s", why.c_str());
+        }
+    }
+    return S_OK;
+}
+
 HRESULT CreateTargets(UINT width, UINT height)
 {
     HRESULT hr = D3DXCreateTexture(Device, width, height, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT,
@@ -125,10 +154,11 @@ HRESULT CreateEffect()
     if (FAILED(hr)) {
         return Fail(hr, "%s not found", kEffectFile);
     }
+    GfxProblemCapture problem;
     hr = D3DXCreateEffectFromFileW(Device, path, nullptr, nullptr, D3DXFX_NOT_CLONEABLE, nullptr, &Effect, nullptr);
     if (FAILED(hr)) {
         Effect = nullptr;
-        return Fail(hr, "%s could not be compiled", path);
+        return FailNaming(hr, problem, path, "could not be compiled");
     }
     hr = Effect->SetTexture("RenderTargetTexture", SceneTarget);
     if (FAILED(hr)) {
@@ -153,10 +183,11 @@ HRESULT LoadTextures()
         if (FAILED(hr)) {
             return Fail(hr, "%s not found", picture.file);
         }
+        GfxProblemCapture problem;
         hr = D3DXCreateTextureFromFileW(Device, path, picture.texture);
         if (FAILED(hr)) {
             *picture.texture = nullptr;
-            return Fail(hr, "%s could not be read as a TGA picture", path);
+            return FailNaming(hr, problem, path, "could not be read as a TGA picture");
         }
     }
     return S_OK;
@@ -212,6 +243,9 @@ HRESULT SetupDevice(HWND window)
     }
     if (SUCCEEDED(hr)) {
         hr = LoadTextures();
+    }
+    if (SUCCEEDED(hr)) {
+        hr = CheckLevelMaps();
     }
     if (FAILED(hr)) {
         return hr;

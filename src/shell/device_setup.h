@@ -35,8 +35,8 @@ extern StartupFailure LastStartupFailure;
 // decoded; called before the window is made. Changes no result of SetupDevice.
 void PrefetchTextures();
 
-// Controller, device, render targets, effect, the seventeen pictures, stage-0 defaults and
-// the first level. 0, or the first stopping failure's result (E_FAIL when no device could
+// Controller, device, render targets, effect, the seventeen pictures, every level's map
+// checked (CheckLevelMap), stage-0 defaults and the first level. 0, or the first stopping failure's result (E_FAIL when no device could
 // be made); what was made stays for Shutdown.
 HRESULT SetupDevice(HWND window);
 // The draw batch's store; whether it could be made is not looked at.

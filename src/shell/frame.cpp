@@ -52,6 +52,21 @@ bool AdvanceCondition()
     return ClickArmed;
 }
 
+// A map that became unusable since start-up (changed on disk) is never played, nor its
+// level counted as done: the loader has named it, and the game goes back to the title.
+// Set by such a refusal until the key, button and click that asked are all let go: a held
+// button must not retry the map, and print its line, every frame.
+bool TitleWaitsForRelease = false;
+
+void EnterLevel(std::int32_t levelIndex)
+{
+    StartLevel(levelIndex);
+    if (LevelMapRefused()) {
+        GameState = Title;
+        TitleWaitsForRelease = true;
+    }
+}
+
 void HoldCreatureAtRest()
 {
     Creature.Reset();
@@ -69,12 +84,16 @@ void TitleScreen(const Vector4& screenPoint)
 {
     DrawPicture(screenPoint, kTexTitle);
     HoldCreatureAtRest();
+    if (TitleWaitsForRelease) {
+        TitleWaitsForRelease = KeyPressed || ClickHeld != 0;
+        return;
+    }
     if (AdvanceCondition()) {
         ClickArmed = false;
         ResetGame();
         GameState = Playing;
         LevelCounter = 0;
-        StartLevel(0);
+        EnterLevel(0);
     }
 }
 
@@ -85,7 +104,7 @@ void LevelUpScreen(const Vector4& screenPoint)
     if (AdvanceCondition()) {
         ClickArmed = false;
         GameState = Playing;
-        StartLevel(LevelCounter);
+        EnterLevel(LevelCounter);
     }
 }
 
@@ -105,7 +124,7 @@ void RetryScreen(const Vector4& screenPoint)
     if (ClickHeld || KeyPressed || Tapped(armedBefore)) {
         ClickArmed = false;
         GameState = Playing;
-        StartLevel(LevelCounter);
+        EnterLevel(LevelCounter);
     }
 }
 

@@ -1,10 +1,13 @@
 #include <cstdio>
+#include <cstddef>
 #include <cstring>
+#include <string>
 
 #include "creature/creature.h"
 #include "platform/gfx/d3d9.h"
 #include "platform/gfx/d3dx9.h"
 #include "platform/files/files.h"
+#include "platform/gfx/problems.h"
 #include "shell/graphics_objects.h"
 #include "shell/level_load.h"
 #include "shell/media_search.h"
@@ -50,9 +53,18 @@ HRESULT LockMap(IDirect3DTexture9* image, D3DLOCKED_RECT& locked)
     return hr;
 }
 
+// Set while CheckLevelMap runs: the first line goes there instead of stderr.
+std::string* ReportInto = nullptr;
+bool Refused = false;
+
 void Report(const char* file, const char* what, HRESULT hr)
 {
-    std::fprintf(stderr, "Level map \"%s\": %s (0x%08X)\n", file, what, static_cast<unsigned>(hr));
+    if (ReportInto == nullptr) {
+        std::fprintf(stderr, "Level map \"%s\": %s (0x%08X)\n", file, what, static_cast<unsigned>(hr));
+    } else if (ReportInto->empty()) {
+        // The caller's own line gives the result.
+        *ReportInto = std::string("level map ") + file + ": " + what;
+    }
 }
 
 HRESULT ReportSize(const char* file, UINT width, UINT height)
@@ -82,12 +94,26 @@ HRESULT CheckMap(IDirect3DTexture9* image, const char* file)
     return S_OK;
 }
 
-// Rebuilds the whole world from a map image that has passed CheckMap. `built` tells whether
-// the world was touched: a refused lock leaves it as it was.
-HRESULT BuildFromImage(IDirect3DTexture9* image, const char* file, bool& built)
+// A level needs somewhere to begin and somewhere to end; without either it could only be
+// skipped or never left. Null when both are there, else what is missing.
+const char* MissingMarks(const std::uint8_t* bits, std::int32_t pitch)
 {
-    built = false;
-    D3DLOCKED_RECT locked{};
+    bool start = false;
+    bool goal = false;
+    for (int row = 0; row < kMapSize; ++row) {
+        const std::uint8_t* p = bits + static_cast<std::ptrdiff_t>(row) * pitch;
+        for (int column = 0; column < kMapSize; ++column, p += kMapPixelBytes) {
+            const PixelClass kind = ClassifyPixel(p[2], p[1], p[0]);
+            start = start || kind == PixelClass::Start;
+            goal = goal || kind == PixelClass::Goal;
+        }
+    }
+    return start && goal ? nullptr : !start && !goal ? "has no start and no goal" : !start ? "has no start" : "has no goal";
+}
+
+// Locks a map image that passed CheckMap; `requireMarks` also asks for a start and a goal.
+HRESULT LockForScan(IDirect3DTexture9* image, const char* file, bool requireMarks, D3DLOCKED_RECT& locked)
+{
     const HRESULT lockResult = LockMap(image, locked);
     if (FAILED(lockResult) || locked.pBits == nullptr || locked.Pitch < kMapRowBytes) {
         if (SUCCEEDED(lockResult)) {
@@ -95,6 +121,25 @@ HRESULT BuildFromImage(IDirect3DTexture9* image, const char* file, bool& built)
         }
         Report(file, "cannot be read", FAILED(lockResult) ? lockResult : E_FAIL);
         return FAILED(lockResult) ? lockResult : E_FAIL;
+    }
+    const char* missing = requireMarks ? MissingMarks(static_cast<const std::uint8_t*>(locked.pBits), locked.Pitch) : nullptr;
+    if (missing != nullptr) {
+        image->UnlockRect(0);
+        Report(file, missing, D3DXERR_INVALIDDATA);
+        return D3DXERR_INVALIDDATA;
+    }
+    return S_OK;
+}
+
+// Rebuilds the whole world from a map image that has passed CheckMap. `built` tells whether
+// the world was touched: a refused lock leaves it as it was.
+HRESULT BuildFromImage(IDirect3DTexture9* image, const char* file, bool& built, bool requireMarks = false)
+{
+    built = false;
+    D3DLOCKED_RECT locked{};
+    const HRESULT lockResult = LockForScan(image, file, requireMarks, locked);
+    if (FAILED(lockResult)) {
+        return lockResult;
     }
 
     built = true;
@@ -157,8 +202,42 @@ HRESULT CWorld::UploadMesh()
 }
 
 namespace {
-HRESULT LoadFoundMap(const char* path, HRESULT found);
+HRESULT LoadFoundMap(const char* path, HRESULT found, bool requireMarks);
+HRESULT OpenMap(const char* path, IDirect3DTexture9** opened);
 }  // namespace
+
+bool LevelMapRefused() { return Refused; }
+
+HRESULT CheckLevelMap(int levelIndex, std::string* why)
+{
+    const char* file = LevelMapName(levelIndex);
+    std::string line;
+    ReportInto = &line;
+    GfxProblemCapture problem;
+    char path[kMaxPath];
+    HRESULT hr = FindMediaFile(path, kMaxPath, file);
+    IDirect3DTexture9* image = nullptr;
+    if (FAILED(hr)) {
+        Report(file, "not found", hr);
+    } else {
+        hr = OpenMap(path, &image);
+    }
+    D3DLOCKED_RECT locked{};
+    if (SUCCEEDED(hr)) {
+        hr = LockForScan(image, path, true, locked);
+    }
+    if (SUCCEEDED(hr)) {
+        image->UnlockRect(0);
+    }
+    if (image != nullptr) {
+        image->Release();
+    }
+    ReportInto = nullptr;
+    if (FAILED(hr)) {
+        *why = !line.empty() ? line : problem.Line();
+    }
+    return hr;
+}
 
 HRESULT LoadLevel(int levelIndex)
 {
@@ -168,17 +247,19 @@ HRESULT LoadLevel(int levelIndex)
     if (FAILED(found)) {
         Report(file, "not found", found);
     }
-    return LoadFoundMap(path, found);
+    return LoadFoundMap(path, found, true);
 }
 
-HRESULT LoadLevelFile(const char* path) { return LoadFoundMap(path, path != nullptr ? S_OK : E_INVALIDARG); }
+// The level tool reads maps still being drawn: a start or goal may be missing yet.
+HRESULT LoadLevelFile(const char* path) { return LoadFoundMap(path, path != nullptr ? S_OK : E_INVALIDARG, false); }
 
 namespace {
 
-// `found` is the media search's result; a failure only brings the previous level back.
-HRESULT LoadFoundMap(const char* path, HRESULT found)
+// The map picture, judged and decoded: S_OK with *opened set, or the failure reported.
+HRESULT OpenMap(const char* path, IDirect3DTexture9** opened)
 {
-    HRESULT hr = found;
+    *opened = nullptr;
+    HRESULT hr = S_OK;
     // Judged from the header first: a map is always 128 x 128, so a bigger picture is
     // refused before it is decoded.
     if (SUCCEEDED(hr)) {
@@ -210,9 +291,26 @@ HRESULT LoadFoundMap(const char* path, HRESULT found)
     if (SUCCEEDED(hr)) {
         hr = CheckMap(image, path);
     }
+    if (FAILED(hr) && image != nullptr) {
+        image->Release();
+        image = nullptr;
+    }
+    *opened = image;
+    return hr;
+}
+
+// `found` is the media search's result; a failure only brings the previous level back.
+HRESULT LoadFoundMap(const char* path, HRESULT found, bool requireMarks)
+{
+    Refused = true;
+    HRESULT hr = found;
+    IDirect3DTexture9* image = nullptr;
+    if (SUCCEEDED(hr)) {
+        hr = OpenMap(path, &image);
+    }
     if (SUCCEEDED(hr)) {
         bool built = false;
-        hr = BuildFromImage(image, path, built);
+        hr = BuildFromImage(image, path, built, requireMarks);
         if (built) {
             // Lists and mesh are whole even if the vertex buffer failed: the new image
             // replaces the old.
@@ -220,6 +318,7 @@ HRESULT LoadFoundMap(const char* path, HRESULT found)
                 mapTexture->Release();
             }
             mapTexture = image;
+            Refused = false;
             return hr;
         }
     }

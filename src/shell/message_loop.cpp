@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "platform/files/files.h"
+#include "platform/window/quit_signals.h"
 #include "shell/controller.h"
 #include "shell/device_setup.h"
 #include "shell/game_state.h"
@@ -82,6 +83,7 @@ LoopPass RunLoopPass(MSG& message)
 
 HRESULT StartGame(HWND& window)
 {
+    InstallQuitSignals();
     // The pictures decode on a second core while the window and the device start.
     PrefetchTextures();
     HINSTANCE module = GetModuleHandleW(nullptr);

@@ -21,8 +21,8 @@ enum class LoopPass { Dispatched, RanFrame, Quit };
 // poll the controller, map the message record.
 LoopPass RunLoopPass(MSG& message);
 
-// Start-up up to the loop: class, hidden window, reset, music, device, cursor, vertex
-// buffer, window shown. `window` is the window made (null if none); the result is
+// Start-up up to the loop: quit signals caught, class, hidden window, reset, music, device,
+// cursor, vertex buffer, window shown. `window` is the window made (null if none); the result is
 // SetupDevice's, and on failure the window stays hidden.
 HRESULT StartGame(HWND& window);
 // The end of every run: Shutdown, then the class goes.

@@ -1,6 +1,7 @@
 #include "sound/music.h"
 
 #include <cstdio>
+#include <cstring>
 #include <new>
 #include <string>
 
@@ -17,6 +18,14 @@ std::string MusicProblem(const char* file, HRESULT createResult)
     }
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         return "is a folder, not a wave file";
+    }
+    std::uint64_t length = 0;
+    std::string why;
+    if (std::FILE* probe = OpenRegularFile(file, &length, &why)) {
+        std::fclose(probe);
+    } else {
+        const std::size_t named = std::strlen(file) + 1;
+        return why.size() > named ? why.substr(named) : why;
     }
     WaveReader wave;
     if (FAILED(wave.Open(file)) || wave.format == nullptr) {

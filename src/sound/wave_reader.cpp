@@ -3,6 +3,7 @@
 #include <climits>
 #include <cstring>
 #include <new>
+#include <string>
 
 #include "platform/files/files.h"
 #include "platform/files/resources.h"
@@ -62,21 +63,14 @@ HRESULT WaveReader::Open(const char* name)
     Close();
     size_ = 0;
 
-    // Only a file counts: a folder of that name falls through to the resources.
+    // Only a regular file counts: a folder, FIFO or device of that name falls through to the
+    // resources, and is never waited on.
     const DWORD attributes = GetFileAttributesW(name);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-        file_ = std::fopen(name, "rb");
+        std::string why;
+        file_ = OpenRegularFile(name, &length_, &why);
     }
     if (file_ != nullptr) {
-        long end = -1;
-        if (std::fseek(file_, 0, SEEK_END) == 0) {
-            end = std::ftell(file_);
-        }
-        if (end < 0 || std::fseek(file_, 0, SEEK_SET) != 0) {
-            Close();
-            return E_FAIL;
-        }
-        length_ = static_cast<std::uint64_t>(end);
         position_ = 0;
     } else {
         HMODULE module = GetModuleHandleW(nullptr);

@@ -3,16 +3,23 @@
 // file of its kind needs, and whatever was loaded before left as it was.
 
 #include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
+#include <cstdio>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <future>
+#include <thread>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -23,6 +30,8 @@
 #include "creature/creature.h"
 #include "platform/gfx/d3dx9.h"
 #include "platform/files/files.h"
+#include "platform/files/files_testing.h"
+#include "platform/gfx/prefetch.h"
 #include "platform/gfx/recording.h"
 #include "shell/graphics_objects.h"
 #include "shell/level_load.h"
@@ -100,7 +109,8 @@ Bytes Text(const char* text)
     return Bytes(text, text + std::strlen(text));
 }
 
-enum class Kind { Picture, Map, Music, Effect };
+// PrefetchedPicture: the start-up worker reads it first, then the texture call.
+enum class Kind { Picture, PrefetchedPicture, Map, Music, Effect };
 
 struct BadAsset {
     const char* name;
@@ -118,6 +128,37 @@ Bytes Missing()
 {
     return {};
 }
+// Files that are no files: each must be refused at once, never waited on.
+Bytes Fifo()
+{
+    return {};
+}
+Bytes Socket()
+{
+    return {};
+}
+Bytes LinkToDevZero()
+{
+    return {};
+}
+Bytes LinkLoop()
+{
+    return {};
+}
+// A regular file when the search finds it, a FIFO when it is opened.
+Bytes SwappedForFifo()
+{
+    return {};
+}
+
+#define SPECIAL_FILES(label, kind)                                                                                    \
+    { label " FIFO", kind, Fifo, "is not a regular file" },                                                          \
+        { label " socket", kind, Socket, "is not a regular file" },                                                  \
+        { label " link to /dev/zero", kind, LinkToDevZero, "is not a regular file" },                                \
+        { label " link loop", kind, LinkLoop, "is not a regular file (a loop of symbolic links)" },                  \
+    {                                                                                                                  \
+        label " swapped for a FIFO", kind, SwappedForFifo, "is not a regular file"                                   \
+    }
 
 const BadAsset kBadAssets[] = {
     // Pictures, as textures.
@@ -146,6 +187,9 @@ const BadAsset kBadAssets[] = {
     { "PNG renamed", Kind::Picture, Png, "not a TGA picture type we read" },
     { "picture folder", Kind::Picture, Folder, "is a folder, not a file" },
     { "missing picture", Kind::Picture, Missing, "cannot be opened" },
+    SPECIAL_FILES("picture", Kind::Picture),
+    SPECIAL_FILES("prefetched picture", Kind::PrefetchedPicture),
+    { "prefetched picture folder", Kind::PrefetchedPicture, Folder, "is a folder, not a file" },
     // Level maps, through the level loader.
     { "map folder", Kind::Map, Folder, "is a folder, not a file" },
     { "empty map", Kind::Map, [] { return Bytes {}; }, "shorter than a TGA header" },
@@ -163,6 +207,7 @@ const BadAsset kBadAssets[] = {
         [] { return WithPixels(Tga(1, 128, 128, 16, 1, 2, 24), 6 + 32768); }, "unsupported bits per pixel" },
     { "map PNG renamed", Kind::Map, Png, "not a TGA picture type" },
     { "map missing", Kind::Map, Missing, "not found" },
+    SPECIAL_FILES("map", Kind::Map),
     // The music, through StartMusic.
     { "empty wave", Kind::Music, [] { return Bytes {}; }, "not a wave file we can read" },
     { "fmt size 0", Kind::Music,
@@ -200,9 +245,11 @@ const BadAsset kBadAssets[] = {
     { "10-channel wave", Kind::Music, [] { return Wave(1, 10, 22050, 16); }, "10 channels are not supported" },
     { "rate 0 wave", Kind::Music, [] { return Wave(1, 1, 0, 16); }, "a sample rate of 0 Hz" },
     { "wave folder", Kind::Music, Folder, "is a folder" },
+    SPECIAL_FILES("wave", Kind::Music),
     // The effect file.
     { "effect folder", Kind::Effect, Folder, "is a folder, not a file" },
     { "effect missing", Kind::Effect, Missing, "cannot be opened" },
+    SPECIAL_FILES("effect", Kind::Effect),
     { "effect shader never ended", Kind::Effect, [] { return Text("vertex V\nvoid main() {}\n"); }, "bad.fx:" },
     { "effect not text", Kind::Effect,
         [] {
@@ -229,12 +276,25 @@ long PeakRssKb()
     return usage.ru_maxrss;
 }
 
-// Runs one load with stderr captured, and measures how much it raised the peak memory.
+// Runs one load with stderr captured, and measures how much it raised the peak memory. A
+// load still waiting after a few seconds is waiting on a file for ever: the process ends.
 template <typename Load> HRESULT Watch(Load load, std::string& message, long& grewKb)
 {
     const long before = PeakRssKb();
     ::testing::internal::CaptureStderr();
+    // The load runs here (the sound and graphics layers keep per-thread state); a watchdog
+    // ends the process if it does not come back.
+    std::promise<void> finished;
+    std::thread watchdog([done = finished.get_future()] {
+        if (done.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+            std::fprintf(stdout, "the load still waits after 5 s: a file blocked it\n");
+            std::fflush(stdout);
+            std::_Exit(1);
+        }
+    });
     const HRESULT hr = load();
+    finished.set_value();
+    watchdog.join();
     message = ::testing::internal::GetCapturedStderr();
     grewKb = PeakRssKb() - before;
     return hr;
@@ -261,6 +321,8 @@ protected:
 
     void TearDown() override
     {
+        SetBeforeOpenHookForTests(nullptr);
+        GfxPrefetchPictures(nullptr, 0);
         ReleaseMusic();
         ForgetLoadedLevel();
         Device->Release();
@@ -276,8 +338,43 @@ protected:
     {
         if (Is(asset, Folder)) {
             fs::create_directories(path);
+        } else if (Is(asset, Fifo)) {
+            ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+        } else if (Is(asset, Socket)) {
+            const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+            sockaddr_un address {};
+            address.sun_family = AF_UNIX;
+            ASSERT_LT(path.string().size(), sizeof address.sun_path);
+            std::strcpy(address.sun_path, path.c_str());
+            ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+            close(fd); // the name stays
+        } else if (Is(asset, LinkToDevZero)) {
+            fs::create_symlink("/dev/zero", path);
+        } else if (Is(asset, LinkLoop)) {
+            fs::create_symlink(path.filename().string() + ".other", path);
+            fs::create_symlink(path.filename(), path.string() + ".other");
+        } else if (Is(asset, SwappedForFifo)) {
+            ASSERT_TRUE(wavetest::WriteFile(path.string(), Text("a file for now")));
+            SwapPath() = path.filename().string();
+            SetBeforeOpenHookForTests(SwapForFifo);
         } else if (!Is(asset, Missing)) {
             ASSERT_TRUE(wavetest::WriteFile(path.string(), asset.bytes()));
+        }
+    }
+
+    static std::string& SwapPath()
+    {
+        static std::string name;
+        return name;
+    }
+
+    // Another process's move, between the search and the open.
+    static void SwapForFifo(const char* path)
+    {
+        const fs::path opened(path);
+        if (opened.filename() == SwapPath() && fs::is_regular_file(opened)) {
+            fs::remove(opened);
+            mkfifo(path, 0600);
         }
     }
 };
@@ -289,7 +386,7 @@ TEST_P(BadAssets, OneLineNamingTheFileAndNothingElseChanges)
     std::string message;
     long grewKb = 0;
 
-    if (asset.kind == Kind::Picture) {
+    if (asset.kind == Kind::Picture || asset.kind == Kind::PrefetchedPicture) {
         // A texture made before must survive the failure untouched.
         const fs::path good = root / "data/good.tga";
         ASSERT_TRUE(wavetest::WriteFile(good.string(), WithPixels(Tga(2, 2, 2, 24), 12, 7)));
@@ -300,8 +397,15 @@ TEST_P(BadAssets, OneLineNamingTheFileAndNothingElseChanges)
         file = (root / "data/bad.tga").string();
         Place(asset, file);
         IDirect3DTexture9* texture = reinterpret_cast<IDirect3DTexture9*>(&recorder);
-        const HRESULT hr
-            = Watch([&] { return D3DXCreateTextureFromFileW(Device, file.c_str(), &texture); }, message, grewKb);
+        const HRESULT hr = Watch(
+            [&] {
+                if (asset.kind == Kind::PrefetchedPicture) {
+                    const char* paths[] = { file.c_str() };
+                    GfxPrefetchPictures(paths, 1);
+                }
+                return D3DXCreateTextureFromFileW(Device, file.c_str(), &texture);
+            },
+            message, grewKb);
         EXPECT_TRUE(hr == D3DXERR_INVALIDDATA || hr == D3DERR_NOTFOUND) << std::hex << hr;
         EXPECT_EQ(texture, nullptr);
         EXPECT_EQ(recorder.LiveObjects(), live);
@@ -425,6 +529,30 @@ TEST(BadAssetFiles, OversizedPictureIsRefusedBeforeReading)
     EXPECT_LT(grewKb, 4 * 1024);
     device->Release();
     fs::remove(path);
+}
+
+// A picture whose read never ends (held in the open by the test hook, as a stuck network
+// file would be) must not hold the program's exit: the worker reading it is left behind.
+void NeverEndingOpen(const char* path)
+{
+    if (std::strstr(path, "stuck.tga") != nullptr) {
+        std::this_thread::sleep_for(std::chrono::seconds(30));
+    }
+}
+
+TEST(BadAssetFiles, ExitDoesNotWaitForAPictureStillBeingRead)
+{
+    const auto began = std::chrono::steady_clock::now();
+    EXPECT_EXIT(
+        {
+            SetBeforeOpenHookForTests(NeverEndingOpen);
+            const char* paths[] = { "data/stuck.tga" };
+            GfxPrefetchPictures(paths, 1);
+            std::this_thread::sleep_for(std::chrono::milliseconds(100)); // the worker is in the open
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(0), "");
+    EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::seconds(10));
 }
 
 // What the info call reports for a picture it accepts.

@@ -86,11 +86,15 @@ TEST_F(DeviceSetup, ASuccessfulSetUpMakesEverythingInOrder)
     const auto created = recorder.Find("IDirect3D9::CreateDevice");
     ASSERT_EQ(created.size(), 1u);
     const auto loads = recorder.Find("D3DXCreateTextureFromFileW");
-    ASSERT_EQ(loads.size(), 18u) << "seventeen pictures and the first map";
+    ASSERT_EQ(loads.size(), 26u) << "seventeen pictures, every level's map checked, the first map";
     for (int i = 0; i < kTextureFileCount; ++i) {
         const std::string& path = loads[static_cast<std::size_t>(i)]->Text(0);
         EXPECT_EQ(path.substr(path.size() - std::strlen(kTextureFiles[i].file)), kTextureFiles[i].file);
         EXPECT_NE(*kTextureFiles[i].texture, nullptr);
+    }
+    for (int level = 0; level < kLevelCount; ++level) {
+        const std::string& path = loads[static_cast<std::size_t>(kTextureFileCount + level)]->Text(0);
+        EXPECT_NE(path.find(LevelMapName(level)), std::string::npos) << path;
     }
     EXPECT_NE(loads.back()->Text(0).find("data/map1.tga"), std::string::npos);
     float width = 0.0f;

@@ -343,7 +343,7 @@ TEST_F(Bindings, ABadFileGivesOneLineAndTheDefaults)
         {"unknown key", "left-foot-up = Nokey\n", file.string() + ": line 1: unknown key \"Nokey\""},
         {"duplicate", "left-grip = Up\n", file.string() + ": line 1: one key for both left-grip and right-foot-up"},
         {"garbage", "# mine\n\x01\x02garbage\n", file.string() + ": line 2: expected \"ACTION = KEY\""},
-        {"folder", "folder", file.string() + " is not a regular file"},
+        {"folder", "folder", file.string() + " is a folder, not a file"},
         {"a pipe nobody writes (must not hang)", "fifo", file.string() + " is not a regular file"},
     };
     for (const auto& c : cases) {

@@ -150,7 +150,7 @@ TEST_F(LevelLoad, EveryPixelClassEndToEnd)
 
 TEST_F(LevelLoad, StartLevelPlacesTheCreatureOnTheStart)
 {
-    WriteMap("data/map3.tga", "\n\n.....S\n######\n");
+    WriteMap("data/map3.tga", "G\n\n.....S\n######\n");
     Creature.Reset();
     Creature.Place(Vector4{0, 0, 0, 1});
     const Vector4 atOrigin = Creature.body->position;
@@ -164,7 +164,7 @@ TEST_F(LevelLoad, StartLevelPlacesTheCreatureOnTheStart)
 
 TEST_F(LevelLoad, IndicesOutsideTheTableLoadMapFive)
 {
-    WriteMap("data/map5.tga", "G\n");
+    WriteMap("data/map5.tga", "GS\n");
     for (int index : {7, 8, -1}) {
         World.goalPoint = Vector4{9, 9, 0, 1};
         EXPECT_EQ(LoadLevel(index), S_OK) << index;
@@ -284,7 +284,7 @@ TEST_F(LevelLoad, DenseMapGetsABufferSizedFromItsCounts)
     std::string picture;
     for (int r = 0; r < kMapSize; ++r) {
         for (int c = 0; c < kMapSize; ++c) {
-            picture += (r < 43 && (c + r) % 2 == 0) ? '#' : '^';
+            picture += r == kMapSize - 1 && c < 2 ? "SG"[c] : (r < 43 && (c + r) % 2 == 0) ? '#' : '^';
         }
         picture += '\n';
     }
@@ -322,12 +322,19 @@ TEST_F(LevelLoad, ReloadingReleasesTheOldBufferAndImage)
     ASSERT_EQ(LoadLevel(0), S_OK);
     EXPECT_EQ(recorder.LiveObjects(), live);
 
-    // A level without a goal keeps the previous goal.
+    // A level without a goal could never be left: refused in one line, the previous level
+    // stays, and its image is still the one held.
     WriteMap("data/map3.tga", "S\n#\n");
     const Vector4 goal = World.goalPoint;
-    ASSERT_EQ(LoadLevel(1), S_OK);
+    IDirect3DTexture9* held = mapTexture;
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(LoadLevel(1), D3DXERR_INVALIDDATA);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Level map \"data/map3.tga\": has no goal (0x88760B59)\n");
+    EXPECT_TRUE(LevelMapRefused());
     EXPECT_EQ(World.goalPoint.x, goal.x);
     EXPECT_EQ(World.goalPoint.y, goal.y);
+    EXPECT_EQ(mapTexture, held);
+    EXPECT_EQ(recorder.LiveObjects(), live);
 
     World.ReleaseBuffer();
     World.ReleaseBuffer();

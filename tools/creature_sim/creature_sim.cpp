@@ -25,9 +25,22 @@
 #include "canvas.h"
 #include "creature/creature.h"
 #include "creature/drop_burst.h"
+#include "platform/files/files.h"
 #include "world/box.h"
 
 namespace {
+
+// A tool's input is read whole, and only if it is a regular file: a FIFO or device given by
+// mistake is refused at once instead of waited on.
+bool OpenText(const std::string& path, std::istringstream& in, std::string& why)
+{
+    std::vector<std::uint8_t> bytes;
+    if (!ReadRegularFile(path.c_str(), 1ull << 30, &bytes, &why)) {
+        return false;
+    }
+    in.str(std::string(bytes.begin(), bytes.end()));
+    return true;
+}
 
 constexpr int kMapCells = 128;
 constexpr float kCell = 0.46875f;
@@ -62,9 +75,10 @@ Vector4 CellCentre(int column, int row)
 
 bool ReadRoom(const char* path, Room& room)
 {
-    std::ifstream in(path);
-    if (!in) {
-        std::fprintf(stderr, "cannot open room %s\n", path);
+    std::istringstream in;
+    std::string why;
+    if (!OpenText(path, in, why)) {
+        std::fprintf(stderr, "creature_sim: room %s\n", why.c_str());
         return false;
     }
     std::string line;
@@ -111,9 +125,10 @@ void FillBoxes(Room& room, BoxList& boxes)
 
 bool ReadScript(const char* path, std::vector<ScriptLine>& script)
 {
-    std::ifstream in(path);
-    if (!in) {
-        std::fprintf(stderr, "cannot open script %s\n", path);
+    std::istringstream in;
+    std::string why;
+    if (!OpenText(path, in, why)) {
+        std::fprintf(stderr, "creature_sim: script %s\n", why.c_str());
         return false;
     }
     std::string line;

@@ -23,6 +23,9 @@
 namespace {
 
 constexpr int kMaxFilledCells = 300;
+// Pictures of another size are refused from the header, but keep one input fast whatever
+// the loader does.
+constexpr std::uint64_t kMaxPixels = 512 * 512;
 
 GfxRecorder recorder;
 std::string folder;
@@ -90,7 +93,13 @@ void LoadBaseline()
 bool TooManyCells(const std::string& path)
 {
     D3DXIMAGE_INFO info {};
-    if (FAILED(D3DXGetImageInfoFromFileW(path.c_str(), &info)) || info.Width != kMapSize || info.Height != kMapSize) {
+    if (FAILED(D3DXGetImageInfoFromFileW(path.c_str(), &info))) {
+        return false;
+    }
+    if (std::uint64_t{info.Width} * info.Height > kMaxPixels) {
+        return true;
+    }
+    if (info.Width != kMapSize || info.Height != kMapSize) {
         return false;
     }
     IDirect3DTexture9* image = nullptr;

@@ -7,8 +7,10 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "map_text.h"
+#include "platform/files/files.h"
 #include "world/level_scan.h"
 #include "world/world.h"
 
@@ -82,12 +84,13 @@ int Make(const std::string& picturePath, const std::string& mapPath)
     if (picturePath == "-") {
         text << std::cin.rdbuf();
     } else {
-        std::ifstream in(picturePath, std::ios::binary);
-        if (!in) {
-            std::fprintf(stderr, "level_map: %s: cannot be opened\n", picturePath.c_str());
+        std::vector<std::uint8_t> bytes;
+        std::string why;
+        if (!ReadRegularFile(picturePath.c_str(), 1u << 24, &bytes, &why)) {
+            std::fprintf(stderr, "level_map: %s\n", why.c_str());
             return 1;
         }
-        text << in.rdbuf();
+        text << std::string(bytes.begin(), bytes.end());
     }
     MapImage map;
     std::string error;

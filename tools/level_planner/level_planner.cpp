@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "creature/creature.h"
+#include "platform/files/files.h"
 #include "map_text.h"
 #include "picture.h"
 #include "planner.h"
@@ -61,15 +62,16 @@ bool EndsWith(const std::string& s, const char* tail)
     return s.size() >= t.size() && s.compare(s.size() - t.size(), t.size(), t) == 0;
 }
 
+// Only a regular file is read: a FIFO or device given by mistake is refused at once.
 bool ReadText(const std::string& path, std::string& text)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    std::vector<std::uint8_t> bytes;
+    std::string why;
+    if (!ReadRegularFile(path.c_str(), 1ull << 30, &bytes, &why)) {
+        std::fprintf(stderr, "level_planner: %s\n", why.c_str());
         return false;
     }
-    std::ostringstream s;
-    s << in.rdbuf();
-    text = s.str();
+    text.assign(bytes.begin(), bytes.end());
     return true;
 }
 

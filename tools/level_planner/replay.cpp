@@ -5,12 +5,26 @@
 #include <algorithm>
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 #include "creature/creature.h"
+#include "platform/files/files.h"
 #include "shell/key_steering.h"
 #include "world/world.h"
 
 namespace {
+
+// A tool's input is read whole, and only if it is a regular file: a FIFO or device given by
+// mistake is refused at once instead of waited on.
+bool OpenText(const std::string& path, std::istringstream& in, std::string& why)
+{
+    std::vector<std::uint8_t> bytes;
+    if (!ReadRegularFile(path.c_str(), 1ull << 30, &bytes, &why)) {
+        return false;
+    }
+    in.str(std::string(bytes.begin(), bytes.end()));
+    return true;
+}
 
 enum class State { Title = 0, LevelUp = 1, Playing = 2, GameEnd = 3, Retry = 4 };
 
@@ -38,9 +52,8 @@ constexpr float kSameTolerance = 1.0e-5f;
 
 bool ReadReplay(const std::string& path, ReplayScript& script, std::string& error)
 {
-    std::ifstream in(path);
-    if (!in) {
-        error = "cannot open " + path;
+    std::istringstream in;
+    if (!OpenText(path, in, error)) {
         return false;
     }
     // The runner's own parser, so a replay means here exactly what it means to the game.
@@ -305,9 +318,8 @@ std::string FormatRecord(const RunRecord& record)
 
 bool ReadRecord(const std::string& path, RunRecord& record, std::string& error)
 {
-    std::ifstream in(path);
-    if (!in) {
-        error = "cannot open " + path;
+    std::istringstream in;
+    if (!OpenText(path, in, error)) {
         return false;
     }
     std::string line;
@@ -339,10 +351,9 @@ bool ReadRecord(const std::string& path, RunRecord& record, std::string& error)
 bool RecordFromRunner(const std::string& csvPath, const std::string& eventsPath, std::int32_t startLevel,
                       const RunRecord& recorded, RunRecord& record, std::string& error)
 {
-    std::ifstream csv(csvPath);
-    std::ifstream events(eventsPath);
-    if (!csv || !events) {
-        error = "cannot open " + csvPath + " or " + eventsPath;
+    std::istringstream csv;
+    std::istringstream events;
+    if (!OpenText(csvPath, csv, error) || !OpenText(eventsPath, events, error)) {
         return false;
     }
     // frame,state,level,alive,body_x,body_y,...: the creature's position is 2 above the body.

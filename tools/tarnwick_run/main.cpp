@@ -12,16 +12,19 @@
 #include <ctime>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "creature/creature.h"
+#include "platform/files/files.h"
 #include "platform/input/virtual_controller.h"
 #include "platform/gfx/recording.h"
 #include "platform/window/window.h"
 #include "platform/window/window_testing.h"
 #include "run_script.h"
+#include "soak.h"
 #include "shell/controller.h"
 #include "shell/device_setup.h"
 #include "shell/game_state.h"
@@ -30,6 +33,8 @@
 #include "shell/stick_shaping.h"
 
 namespace {
+
+constexpr std::uint64_t kMaxScriptBytes = 256u << 20;
 
 struct Options {
     bool recording = false;
@@ -42,6 +47,7 @@ struct Options {
     std::map<std::int64_t, std::vector<std::string>> shots;
     std::string script;
     std::int64_t frames = -1;
+    SoakOptions soak;
 };
 
 int Usage(const char* message)
@@ -49,7 +55,8 @@ int Usage(const char* message)
     std::fprintf(stderr,
                  "tarnwick_run: %s\nusage: tarnwick_run [--backend gl|recording] [--start-level N] [--frames N]\n"
                  "         [--csv FILE] [--events FILE] [--shot FRAME:FILE.png]... [--window] [--record FILE] "
-                 "[SCRIPT]\n",
+                 "[SCRIPT]\n"
+                 "       tarnwick_run --soak N [--seed S] [--max-rss-growth MB] [--soak-inject-nan FRAME]\n",
                  message);
     return 2;
 }
@@ -73,6 +80,18 @@ bool ParseOptions(int argc, char** argv, Options& options, std::string& error)
                 error = "--start-level is 0 to 8";
                 return false;
             }
+        } else if (arg == "--soak" && hasValue) {
+            options.soak.frames = std::atoll(value().c_str());
+            if (options.soak.frames <= 0) {
+                error = "--soak takes a number of frames";
+                return false;
+            }
+        } else if (arg == "--seed" && hasValue) {
+            options.soak.seed = static_cast<std::uint32_t>(std::strtoul(value().c_str(), nullptr, 10));
+        } else if (arg == "--soak-inject-nan" && hasValue) {
+            options.soak.injectNanAt = std::atoll(value().c_str());
+        } else if (arg == "--max-rss-growth" && hasValue) {
+            options.soak.maxRssGrowthMb = std::atof(value().c_str());
         } else if (arg == "--frames" && hasValue) {
             options.frames = std::atoll(value().c_str());
         } else if (arg == "--csv" && hasValue) {
@@ -102,6 +121,14 @@ bool ParseOptions(int argc, char** argv, Options& options, std::string& error)
             error = "one script only";
             return false;
         }
+    }
+    if (options.soak.frames > 0) {
+        if (!options.script.empty() || !options.record.empty() || options.window || !options.shots.empty()) {
+            error = "--soak makes its own input on the recording backend: no script, --record, --window or --shot";
+            return false;
+        }
+        options.recording = true;
+        return true;
     }
     if (options.script.empty() && options.record.empty()) {
         error = "no script";
@@ -337,15 +364,19 @@ int main(int argc, char** argv)
     }
     Script script;
     if (!options.script.empty()) {
-        std::ifstream in(options.script);
-        if (!in) {
-            std::fprintf(stderr, "tarnwick_run: cannot open %s\n", options.script.c_str());
+        std::vector<std::uint8_t> bytes;
+        if (!ReadRegularFile(options.script.c_str(), kMaxScriptBytes, &bytes, &error)) {
+            std::fprintf(stderr, "tarnwick_run: %s\n", error.c_str());
             return 2;
         }
+        std::istringstream in(std::string(bytes.begin(), bytes.end()));
         if (!ParseScript(in, script, error)) {
             std::fprintf(stderr, "tarnwick_run: %s: %s\n", options.script.c_str(), error.c_str());
             return 2;
         }
+    }
+    if (options.soak.frames > 0) {
+        script = MakeSoakScript(options.soak);
     }
     std::int64_t endFrame = options.frames >= 0 ? options.frames : script.endFrame;
     if (endFrame < 0 && options.record.empty()) {
@@ -361,7 +392,7 @@ int main(int argc, char** argv)
         GfxUseRecordingBackend(&recorder);
     }
     ScriptedPad pad;
-    const bool scripted = !options.script.empty();
+    const bool scripted = !options.script.empty() || options.soak.frames > 0;
     if (scripted && !script.noPad && !pad.Attach()) {
         std::fprintf(stderr, "tarnwick_run: no virtual controller: %s\n", SDL_GetError());
         return 1;
@@ -422,6 +453,11 @@ int main(int argc, char** argv)
     }
 
     ScriptedInput input(window);
+    std::optional<Soak> soak;
+    if (options.soak.frames > 0) {
+        soak.emplace(options.soak);
+        soak->Begin();
+    }
     bool releasePending = false;  // a click's button-up, due before the next frame
     std::int32_t lastState = GameState;
     std::int32_t lastLevel = LevelCounter;
@@ -488,6 +524,16 @@ int main(int argc, char** argv)
         if (pass != LoopPass::RanFrame) {
             continue;
         }
+        // The frame's calls are not looked at again: the log holds one frame at a time.
+        if (options.recording) {
+            recorder.ClearCalls();
+        }
+        if (soak && !soak->AfterFrame(frame)) {
+            std::fprintf(stderr, "tarnwick_run: soak: %s\n", soak->Problem().c_str());
+            result = 1;
+            ++frame;
+            break;
+        }
         if (record != nullptr && Controller != nullptr && (!anyRecorded || !(before == recorded))) {
             std::fprintf(record, "%s\n", FormatPadLine(frame, before).c_str());
             recorded = before;
@@ -531,6 +577,9 @@ int main(int argc, char** argv)
             std::fprintf(stderr, ", then %.3f ms a frame", Ms(lastPresent - firstPresent).count() / static_cast<double>(frame - 1));
         }
         std::fprintf(stderr, "\n");
+    }
+    if (soak && !soak->Report(frame)) {
+        result = 1;
     }
     if (record != nullptr) {
         std::fprintf(record, "%lld end\n", static_cast<long long>(frame));

@@ -4,6 +4,7 @@
 // game's calls read as they were written. Both '/' and '\' are accepted as separators.
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -34,8 +35,12 @@ DWORD GetFullPathNameW(const char* path, DWORD bufferLength, char* buffer, char*
 
 void Sleep(DWORD milliseconds);
 
+// Pretends the program lives at `path` (tests of the media search); nullptr restores the truth.
+void SetModuleFileNameForTests(const char* path);
+
 // The whole file if it is a regular file of at most maxBytes, opened without blocking; else false with a one-line reason such as "PATH is not a regular file".
 bool ReadRegularFile(const char* path, std::uint64_t maxBytes, std::vector<std::uint8_t>* bytes, std::string* why);
 
-// Pretends the program lives at `path` (tests of the media search); nullptr restores the truth.
-void SetModuleFileNameForTests(const char* path);
+// The same open and check for a reader that streams: the file open for reading, its length
+// in *length; else null and the one-line reason. A FIFO, socket or device never blocks here.
+std::FILE* OpenRegularFile(const char* path, std::uint64_t* length, std::string* why);

@@ -1,5 +1,6 @@
 #include "platform/window/window.h"
 
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -10,6 +11,7 @@
 
 #include "platform/files/files.h"
 #include "platform/window/hidden_gl_window.h"
+#include "platform/window/quit_signals.h"
 #include "platform/window/internal/window_handle.h"
 #include "platform/window/window_testing.h"
 
@@ -344,6 +346,30 @@ TEST_F(WindowTest, CloseDestroysTheWindowAndTheQuitMessageFollows)
     EXPECT_EQ(DispatchMessageW(&msg), 0);
     EXPECT_FALSE(PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE));  // only once
     EXPECT_FALSE(DestroyWindow(window_));
+}
+
+// Each quit signal closes every window at the next look at the queue, and the quit follows.
+TEST_F(WindowTest, QuitSignalsCloseTheWindowAndTheQuitFollows)
+{
+    InstallQuitSignals();
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        if (!IsWindow(window_)) {
+            window_ = CreateWindowExW(0, "Test Window", "signal", WS_OVERLAPPED, 0, 0, 64, 64, nullptr, nullptr,
+                                      GetModuleHandleW(nullptr), nullptr);
+            ASSERT_NE(window_, nullptr);
+        }
+        Log.clear();
+        ASSERT_EQ(std::raise(signal), 0);
+        EXPECT_TRUE(QuitSignalled());
+        EXPECT_TRUE(IsWindow(window_)) << "nothing happens inside the handler";
+        MSG msg{};
+        ASSERT_TRUE(Next(msg)) << signal;
+        EXPECT_TRUE(Logged(WM_CLOSE)) << signal;
+        EXPECT_FALSE(IsWindow(window_)) << signal;
+        EXPECT_EQ(msg.message, WM_QUIT) << signal;
+        EXPECT_EQ(msg.wParam, 0u) << signal;
+        EXPECT_FALSE(PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) << "acted on once";
+    }
 }
 
 TEST_F(WindowTest, AltF4ClosesThroughTheDefaultProcedure)

@@ -92,7 +92,8 @@ DWORD GetFileAttributesW(const char* path)
     const std::string native = WithSlashes(path);
     struct stat info {};
     if (stat(native.c_str(), &info) != 0) {
-        return INVALID_FILE_ATTRIBUTES;
+        // A loop of links is there all the same: whoever opens it learns what is wrong.
+        return errno == ELOOP && lstat(native.c_str(), &info) == 0 ? FILE_ATTRIBUTE_NORMAL : INVALID_FILE_ATTRIBUTES;
     }
     return S_ISDIR(info.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
 }
@@ -168,45 +169,3 @@ void SetModuleFileNameForTests(const char* path)
     ModuleOverride = path != nullptr ? path : "";
 }
 
-bool ReadRegularFile(const char* path, std::uint64_t maxBytes, std::vector<std::uint8_t>* bytes, std::string* why)
-{
-    const std::string name = path != nullptr ? path : "";
-    auto fail = [&](const std::string& reason) {
-        if (why != nullptr) {
-            *why = reason;
-        }
-        return false;
-    };
-    if (name.empty() || bytes == nullptr) {
-        return fail("no file named");
-    }
-    // Non-blocking, so a FIFO or a device in the file's place cannot hang the reader.
-    const int fd = open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        return fail(name + ": " + std::strerror(errno));
-    }
-    struct stat info {};
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        close(fd);
-        return fail(name + " is not a regular file");
-    }
-    if (static_cast<std::uint64_t>(info.st_size) > maxBytes) {
-        close(fd);
-        return fail(name + " is larger than " + std::to_string(maxBytes) + " bytes");
-    }
-    bytes->assign(static_cast<std::size_t>(info.st_size), 0);
-    std::size_t done = 0;
-    while (done < bytes->size()) {
-        const ssize_t n = read(fd, bytes->data() + done, bytes->size() - done);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            close(fd);
-            return fail(name + ": cannot read" + (n < 0 ? std::string(": ") + std::strerror(errno) : std::string()));
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    close(fd);
-    return true;
-}

@@ -14,6 +14,7 @@
 #include "platform/gfx/internal/picture_prefetch.h"
 #include "platform/gfx/internal/read_file.h"
 #include "platform/gfx/internal/tga.h"
+#include "platform/gfx/problems.h"
 
 namespace {
 
@@ -97,7 +98,7 @@ HRESULT D3DXCreateTextureFromFileW(IDirect3DDevice9* pDevice, const char* pSrcFi
                                                          : S_OK;
     }
     if (!why.empty()) {
-        std::fprintf(stderr, "%s: cannot use as a texture: %s\n", pSrcFile, why.c_str());
+        GfxReportProblem(std::string(pSrcFile) + ": cannot use as a texture: " + why);
     }
     if (hr == S_OK) {
         hr = device->MakeTexture(picture.width, picture.height, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture);
@@ -177,7 +178,7 @@ HRESULT D3DXCreateEffectFromFileW(IDirect3DDevice9* pDevice, const char* pSrcFil
         effect->Attach(device, "effect", true);
     }
     if (!error.empty()) {
-        std::fprintf(stderr, "%s\n", error.c_str());
+        GfxReportProblem(error);
         if (ppCompilationErrors != nullptr) {
             *ppCompilationErrors = new GfxBuffer(error);
         }

@@ -56,10 +56,12 @@ struct Prefetch {
     }
 };
 
+// Never destroyed: the program's exit must not wait on a worker still reading (a new
+// prefetch does wait for the old one).
 Prefetch& State()
 {
-    static Prefetch state;
-    return state;
+    static Prefetch* state = new Prefetch();
+    return *state;
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <cstring>
 
 #include "platform/window/internal/messages_translate.h"
+#include "platform/window/internal/quit_signals_internal.h"
 #include "platform/window/window.h"
 #include "platform/window/internal/window_internal.h"
 
@@ -208,6 +209,11 @@ BOOL PeekMessageW(MSG* message, HWND window, UINT filterMin, UINT filterMax, UIN
         return FALSE;
     }
     PumpSdlEvents();
+    if (window_internal::TakeQuitSignal()) {
+        // As SDL's own quit event, and the loop ends even where no window is left to close.
+        QueueTranslated(TranslatedMessage{0, WM_CLOSE, 0, 0, true}, SDL_GetTicks());
+        PostQuitMessage(0);
+    }
     for (int i = 0; i < QueueCount; ++i) {
         if (!Matches(Queue[i].msg, window, filterMin, filterMax)) {
             continue;
