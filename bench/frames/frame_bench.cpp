@@ -2,6 +2,7 @@
 // really presents (run it on a display: Xvfb or a desktop at 1920 x 1080 or larger).
 //
 //   bench_frames [--rounds R] [--frames N] [--sizes small,full] [--scenes play,title] [--paced]
+//                [--game TARNWICK_RUN]
 //
 // From the project root. Each case (a scene at a size) runs the game (`tarnwick_run`: the
 // level-8 replay, or the title) and the minimal program (`frame_floor`) in turn, R rounds,
@@ -10,7 +11,8 @@
 // skips its first frames and reports CPU (all its threads) and wall time per frame; the
 // medians over the rounds are printed with their ratio, then start-up to the first present
 // (from the moment the process was spawned). --paced leaves the game's own pacing on and
-// paces the minimal program by sleeping to absolute 60 Hz deadlines.
+// paces the minimal program by sleeping to absolute 60 Hz deadlines. --game runs another build
+// of tarnwick_run (an older one, say, from a folder holding its data/ and the replay).
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -149,6 +151,7 @@ int main(int argc, char** argv)
     bool paced = false;
     std::vector<std::string> sizes{"small", "full"};
     std::vector<std::string> scenes{"play", "title"};
+    std::string runner = TARNWICK_RUN;
     for (int i = 1; i < argc; ++i) {
         const bool hasValue = i + 1 < argc;
         const std::string arg = argv[i];
@@ -162,10 +165,12 @@ int main(int argc, char** argv)
             scenes = Split(argv[++i]);
         } else if (arg == "--paced") {
             paced = true;
+        } else if (arg == "--game" && hasValue) {
+            runner = argv[++i];
         } else {
             std::fprintf(stderr,
                          "usage: bench_frames [--rounds R] [--frames N] [--sizes small,full] [--scenes play,title] "
-                         "[--paced]\n");
+                         "[--paced] [--game TARNWICK_RUN]\n");
             return 2;
         }
     }
@@ -201,7 +206,7 @@ int main(int argc, char** argv)
     int result = 0;
     for (const std::string& size : sizes) {
         for (const std::string& scene : scenes) {
-            std::vector<std::string> game{TARNWICK_RUN, "--timing", "--timed-from", from, "--frames", count};
+            std::vector<std::string> game{runner, "--timing", "--timed-from", from, "--frames", count};
             std::vector<std::string> floor{FRAME_FLOOR, "--frames", count, "--timed-from", from};
             game.push_back(size == "full" ? "--full-screen" : "--window");
             if (size == "full") {
