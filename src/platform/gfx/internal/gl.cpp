@@ -212,10 +212,6 @@ GfxGl* GfxGl::Create(PlatformWindow* window, const D3DPRESENT_PARAMETERS& params
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    // The window's own depth-stencil store matches the targets', so the back buffer can be
-    // drawn in the window itself.
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
-    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
     SDL_GLContext context = SDL_GL_CreateContext(window->sdl);
     if (context == nullptr) {
         std::fprintf(stderr, "graphics: no OpenGL 3.3 core context: %s\n", SDL_GetError());
