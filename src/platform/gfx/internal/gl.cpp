@@ -704,7 +704,7 @@ const GfxGl::FixedVariant* GfxGl::FixedFor(const int (&ops)[6], bool hasTexture)
 {
     for (const FixedVariant& variant : fixedVariants_) {
         if (variant.hasTexture == hasTexture && std::equal(ops, ops + 6, variant.ops)) {
-            return &variant;
+            return variant.program != 0 ? &variant : nullptr;
         }
     }
     std::string head = "#version 330 core\nconst int uOps[6] = int[6](";
@@ -718,7 +718,8 @@ const GfxGl::FixedVariant* GfxGl::FixedFor(const int (&ops)[6], bool hasTexture)
     std::string log;
     bool vertexFailed = false;
     if (!LinkProgram(fixedVertex_, head + kFixedFragment, &variant.program, &log, &vertexFailed)) {
-        return nullptr;  // the general program draws it
+        fixedVariants_.push_back(variant);  // kept without a program, so it is not tried again
+        return nullptr;                     // the general program draws it
     }
     variant.world = glGetUniformLocation(variant.program, "uWorld");
     variant.view = glGetUniformLocation(variant.program, "uView");

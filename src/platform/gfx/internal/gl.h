@@ -64,7 +64,7 @@ private:
     void ApplyEffect(GfxEffect& effect, UINT pass);
     void ApplyFixed(const GfxDevice& device);
     // The fixed-function stage as one program per combination of operations, made at its
-    // first use; null (draw with the general program) if one does not build.
+    // first use; null (draw with the general program) where one does not build.
     struct FixedVariant {
         int ops[6] = {};
         bool hasTexture = false;
