@@ -21,7 +21,7 @@ vertex WorldVs
 out vec2 uv;
 out vec4 color;
 out vec4 clip;
-out vec3 world;
+out vec3 toLamp;
 out float facing;
 out float flatness;
 void main()
@@ -37,7 +37,10 @@ void main()
     }
     uv = inTexCoord;
     color = inColor;
-    world = p;
+    // A broad lamp up and to the left of the camera. The way to it is linear across a face,
+    // so it is interpolated; its length and the light are worked out per pixel, since the
+    // world's blocks are large quads.
+    toLamp = CamerPosition.xyz + vec3(-4.0, 7.0, 0.0) + LightPosition.xyz - p;
     // Only faces turned to the viewer, normal (0, 0, -1), are lit. Screen pictures and digits
     // carry (1, 1, 1): drawn flat and nearly undistorted.
     facing = inNormal.z < -0.5 ? 1.0 : 0.0;
@@ -51,35 +54,39 @@ fragment WorldFs
 in vec2 uv;
 in vec4 color;
 in vec4 clip;
-in vec3 world;
+in vec3 toLamp;
 in float facing;
 in float flatness;
 out vec4 fragColor;
 void main()
 {
-    // A broad lamp up and to the left of the camera, worked out per pixel (the world's
-    // blocks are large quads): the middle of the view bright, its edges a little dimmer.
-    vec3 lamp = CamerPosition.xyz + vec3(-4.0, 7.0, 0.0) + LightPosition.xyz;
-    float lit = max(normalize(lamp - world).z * -1.0, 0.0);
-    float light = mix(1.0, 0.70 + 0.40 * lit * lit * lit * lit, facing);
+    // The middle of the view bright, its edges a little dimmer: the fourth power of the
+    // lamp direction's depth part, without a square root.
+    float towards = max(-toLamp.z, 0.0);
+    float lit2 = towards * towards / dot(toLamp, toLamp);
+    float light = mix(1.0, 0.70 + 0.40 * lit2 * lit2, facing);
 
+    // The pointer, as a ratio-correct distance in the view.
     vec2 ndc = clip.xy / clip.w;
-    float aspect = RenderTargetWidth / max(RenderTargetHeight, 1.0);
-    vec2 pointer = vec2(DistortionPosx, -DistortionPosy);
-    vec2 d = (ndc - pointer) * vec2(aspect, 1.0);
-    float r = length(d);
-    float strength = MagicValue * (1.0 - 0.8 * flatness);
+    vec2 fromPointer = ndc - vec2(DistortionPosx, -DistortionPosy);
+    vec2 d = fromPointer * vec2(RenderTargetWidth / max(RenderTargetHeight, 1.0), 1.0);
+    float r2 = dot(d, d);
+    float r = sqrt(r2);
     // Rings drifting outwards (they move while the world is drawn), and a gentle swelling lens.
-    float ring = sin(r * 38.0 - WindAmount * 0.8) * exp(-r * 5.0);
-    float lens = exp(-r * r * 30.0);
-    vec2 away = r > 0.0001 ? d / r : vec2(0.0);
-    vec2 shift = (away * ring * 0.18 - d * lens * 5.0) * strength / vec2(aspect, 1.0);
-    // Turn the screen-space shift into texture space through the derivatives, so the ripple
-    // looks the same on every surface whatever its texture scale.
-    mat2 screenPerPixel = mat2(dFdx(ndc), dFdy(ndc));
-    mat2 texPerPixel = mat2(dFdx(uv), dFdy(uv));
-    vec2 offset = abs(determinant(screenPerPixel)) > 1e-12 ? texPerPixel * (inverse(screenPerPixel) * shift)
-                                                           : vec2(0.0);
+    // The ring's sine is a parabola with one correction (within 0.001 of it) and the fades
+    // are powers of two: every pixel pays for them, and sin() and exp() cost several times more.
+    float y = 2.0 * fract((r * 38.0 - WindAmount * 0.8) * 0.15915494) - 1.0;
+    float arch = 4.0 * y * (1.0 - abs(y));
+    float ring = -arch * (0.775 + 0.225 * abs(arch)) * exp2(r * -7.2134752);
+    float lens = exp2(r2 * -43.280851);
+    // Outwards by the ring, inwards by the lens, in the view's own units.
+    float pull = (r > 0.0001 ? ring * 0.18 / r : 0.0) - lens * 5.0;
+    vec2 shift = fromPointer * (pull * MagicValue * (1.0 - 0.8 * flatness));
+    // The shift in pixels, then in texture space through the picture's own slope, so the
+    // ripple looks the same on every surface whatever its texture scale. A view position
+    // moves along x only across a row and along y only down a column.
+    vec2 pixels = shift / vec2(dFdx(ndc.x), dFdy(ndc.y));
+    vec2 offset = dFdx(uv) * pixels.x + dFdy(uv) * pixels.y;
     // Stay inside the picture's own repeat, so neither the shift nor the filter at a sprite's
     // edge wraps round to its far side.
     vec2 halfTexel = 0.5 / vec2(textureSize(RenderTargetTexture, 0));

@@ -22,6 +22,7 @@ IDirect3DTexture9* FloatTarget64 = nullptr;
 IDirect3DSurface9* FloatSurface64 = nullptr;
 IDirect3DSurface9* KeptRenderTarget = nullptr;
 bool FullScreenPresentation = false;
+bool ImmediatePresentation = false;
 StartupFailure LastStartupFailure{};
 
 namespace {
@@ -66,6 +67,9 @@ void FillPresentation(D3DPRESENT_PARAMETERS& pp)
         pp.BackBufferFormat = D3DFMT_UNKNOWN;
         pp.Windowed = TRUE;
         pp.PresentationInterval = D3DPRESENT_INTERVAL_DEFAULT;
+    }
+    if (ImmediatePresentation) {
+        pp.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
     }
 }
 

@@ -19,6 +19,8 @@ extern IDirect3DSurface9* KeptRenderTarget;
 // The one build-time choice: full screen at the desktop's size, or the 640 x 480 window.
 // Each program sets it before start-up.
 extern bool FullScreenPresentation;
+// Presents as fast as frames come, unpaced; for the frame benchmark only.
+extern bool ImmediatePresentation;
 
 constexpr const char* kEffectFile = "data/myshader.fx";
 constexpr UINT kSharedVertexBufferBytes = 72000000;

@@ -51,6 +51,13 @@ SCRIPT
 "$run" --backend recording --csv replayed.csv replay.txt
 cmp first.csv replayed.csv
 
+# The benchmark's timing line counts the frames after the skipped ones; a bad skip is refused.
+"$run" --unpaced --timing --timed-from 4 --frames 9 arrive.txt 2> timing.txt
+grep -Eq '^timing first_present_ns=[0-9]+ frames=5 wall_ms=[0-9.]+ cpu_ms=[0-9.]+$' timing.txt || { cat timing.txt >&2; exit 1; }
+code=0
+"$run" --timed-from 0 --frames 9 arrive.txt 2> err.txt || code=$?
+[ "$code" -eq 2 ] || { cat err.txt >&2; exit 1; }
+
 printf '0 pad 0 0 0 0 0 0 0 0\n\n7 pad 0 0 0 0 0 0 0 3\n9 end\n' > bad.txt
 code=0
 "$run" --backend recording bad.txt 2> err.txt || code=$?

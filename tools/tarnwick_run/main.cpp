@@ -40,6 +40,9 @@ struct Options {
     bool recording = false;
     bool window = false;
     bool timing = false;
+    bool fullScreen = false;
+    bool unpaced = false;
+    std::int64_t timedFrom = 1;
     std::int32_t startLevel = 0;
     std::string csv;
     std::string events;
@@ -55,7 +58,7 @@ int Usage(const char* message)
     std::fprintf(stderr,
                  "tarnwick_run: %s\nusage: tarnwick_run [--backend gl|recording] [--start-level N] [--frames N]\n"
                  "         [--csv FILE] [--events FILE] [--shot FRAME:FILE.png]... [--window] [--record FILE] "
-                 "[SCRIPT]\n"
+                 "[SCRIPT]\n         [--timing [--timed-from N]] [--full-screen] [--unpaced]\n"
                  "       tarnwick_run --soak N [--seed S] [--max-rss-growth MB] [--soak-inject-nan FRAME]\n",
                  message);
     return 2;
@@ -102,8 +105,19 @@ bool ParseOptions(int argc, char** argv, Options& options, std::string& error)
             options.record = value();
         } else if (arg == "--timing") {
             options.timing = true;
+        } else if (arg == "--timed-from" && hasValue) {
+            options.timedFrom = std::atoll(value().c_str());
+            if (options.timedFrom < 1) {
+                error = "--timed-from is 1 or more";
+                return false;
+            }
         } else if (arg == "--window") {
             options.window = true;
+        } else if (arg == "--full-screen") {
+            options.fullScreen = true;
+            options.window = true;
+        } else if (arg == "--unpaced") {
+            options.unpaced = true;
         } else if (arg == "--shot" && hasValue) {
             const std::string shot = value();
             const std::size_t colon = shot.find(':');
@@ -327,6 +341,29 @@ void ArriveAtLevel(std::int32_t level)
 
 // How long before `at` the kernel started this process (loading libraries and the static
 // constructors included), from /proc's start time in clock ticks; -1 when unknown.
+// Without a window manager (Xvfb) a full-screen window keeps its windowed size, and the
+// desktop-sized back buffer would be squeezed into it (SDL still reports the desktop's size);
+// do what a window manager would.
+void CoverTheDesktop(HWND window)
+{
+    SDL_Window* sdl = SDL_GetWindowFromID(WindowEventId(window));
+    SDL_DisplayMode desktop{};
+    if (sdl == nullptr || SDL_GetDesktopDisplayMode(0, &desktop) != 0) {
+        return;
+    }
+    SDL_SetWindowFullscreen(sdl, 0);
+    SDL_SetWindowBordered(sdl, SDL_FALSE);
+    SDL_SetWindowPosition(sdl, 0, 0);
+    SDL_SetWindowSize(sdl, desktop.w, desktop.h);
+}
+
+double ProcessCpuMs()
+{
+    timespec cpu{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &cpu);
+    return static_cast<double>(cpu.tv_sec) * 1e3 + static_cast<double>(cpu.tv_nsec) / 1e6;
+}
+
 double ProcessAgeMs(std::chrono::steady_clock::time_point at)
 {
     std::ifstream stat("/proc/self/stat");
@@ -398,7 +435,8 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    FullScreenPresentation = false;
+    FullScreenPresentation = options.fullScreen;
+    ImmediatePresentation = options.unpaced;
     DiscardStartupRandoms();
     HWND window = nullptr;
     const HRESULT started = StartGame(window);
@@ -407,6 +445,9 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "tarnwick_run: cannot start: %s (0x%08X)\n", LastStartupFailure.what,
                      static_cast<unsigned>(started));
         return 1;
+    }
+    if (options.fullScreen) {
+        CoverTheDesktop(window);
     }
     if (options.startLevel >= 1) {
         ArriveAtLevel(options.startLevel);
@@ -468,6 +509,9 @@ int main(int argc, char** argv)
     std::int64_t frame = 0;
     std::chrono::steady_clock::time_point firstPresent{};
     std::chrono::steady_clock::time_point lastPresent{};
+    std::chrono::steady_clock::time_point timedStart{};
+    double timedStartCpuMs = 0.0;
+    double lastCpuMs = 0.0;
     bool inputDelivered = false;
     while (endFrame < 0 || frame < endFrame) {
         if (!inputDelivered) {
@@ -544,7 +588,12 @@ int main(int argc, char** argv)
             if (frame == 0) {
                 firstPresent = now;
             }
+            if (frame == options.timedFrom - 1) {
+                timedStart = now;
+                timedStartCpuMs = ProcessCpuMs();
+            }
             lastPresent = now;
+            lastCpuMs = ProcessCpuMs();
         }
         if (csv != nullptr) {
             WriteCsvRow(csv, frame);
@@ -577,6 +626,17 @@ int main(int argc, char** argv)
             std::fprintf(stderr, ", then %.3f ms a frame", Ms(lastPresent - firstPresent).count() / static_cast<double>(frame - 1));
         }
         std::fprintf(stderr, "\n");
+        // One line for the frame benchmark to read: the first present on the steady clock
+        // (comparable between processes), then wall and CPU time of the timed frames.
+        const std::int64_t timed = frame - options.timedFrom;
+        if (timed > 0) {
+            std::fprintf(stderr, "timing first_present_ns=%lld frames=%lld wall_ms=%.3f cpu_ms=%.3f\n",
+                         static_cast<long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                                    firstPresent.time_since_epoch())
+                                                    .count()),
+                         static_cast<long long>(timed), Ms(lastPresent - timedStart).count(),
+                         lastCpuMs - timedStartCpuMs);
+        }
     }
     if (soak && !soak->Report(frame)) {
         result = 1;

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <numbers>
@@ -244,6 +245,20 @@ TEST(FramePacer, AStallRestartsTheScheduleInsteadOfBursting)
     const std::int64_t late = 500'000'000;
     EXPECT_EQ(pacer.Schedule(late), 0);
     EXPECT_EQ(pacer.Schedule(late + 1000), GfxFramePacer::Due(1) - 1000);
+}
+
+TEST(FramePacer, SleepsToAbsoluteDeadlinesOnTheClockItReads)
+{
+    // Never wakes before the deadline, and a deadline already past returns at once.
+    // (The upper bound only catches a wrong unit or clock, as a loaded machine may be slow.)
+    for (const std::int64_t ahead : {3'000'000LL, 0LL, -5'000'000LL}) {
+        const std::int64_t start = GfxFramePacer::NowNs();
+        const std::int64_t deadline = start + ahead;
+        GfxFramePacer::SleepUntil(deadline);
+        const std::int64_t woke = GfxFramePacer::NowNs();
+        EXPECT_GE(woke, deadline) << ahead;
+        EXPECT_LT(woke - std::max(deadline, start), 500'000'000) << ahead;
+    }
 }
 
 }  // namespace

@@ -365,6 +365,25 @@ TEST_F(GlRender, RenderTargetTexturesClearDrawAndReadBack)
     color->Release();
 }
 
+// The back buffer fills the test window, so it is drawn in the window itself; when the window
+// changes size it moves into a texture of its own, and frames draw and read back as before.
+TEST_F(GlRender, BackBufferKeepsItsPictureWhenItLeavesAResizedWindow)
+{
+    for (int pass = 0; pass < 2; ++pass) {
+        device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, pass == 0 ? kBlue : kGreen, 1.0f, 0);
+        Draw(D3DPT_TRIANGLESTRIP, Quad(-1, 0, 1, 1, 0.5f, kRed), 2);  // the upper half
+        EXPECT_EQ(Pixel(32, 10), 0xFF0000u) << pass;
+        EXPECT_EQ(Pixel(32, 54), pass == 0 ? 0x0000FFu : 0x00FF00u) << pass;
+        ASSERT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), S_OK);
+        // Presenting changes nothing in the back buffer (a copy swap effect).
+        EXPECT_EQ(Pixel(32, 10), 0xFF0000u) << pass;
+        if (pass == 0) {
+            SDL_SetWindowSize(window.Handle()->sdl, 2 * kSize, kSize);
+            ASSERT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), S_OK);  // notices the new size
+        }
+    }
+}
+
 TEST_F(GlRender, RewrittenVerticesAndFarRangesReachTheGpu)
 {
     device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);

@@ -171,6 +171,9 @@ namespace {
 
 // With no sound card the audio back ends (ALSA above all) print their own errors straight to
 // stderr; the game says in one line of its own what that means, so hush them meanwhile.
+// Audio kept up after a device failed to open; see SoundDevice::Create.
+bool AudioLeftUp = false;
+
 class QuietStderr {
 public:
     QuietStderr()
@@ -213,6 +216,10 @@ HRESULT SoundDevice::Create(SoundDevice** out)
         device->Release();
         return DSERR_OUTOFMEMORY;
     }
+    if (AudioLeftUp) {
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        AudioLeftUp = false;
+    }
     bool opened = false;
     {
         const QuietStderr quiet;
@@ -224,6 +231,11 @@ HRESULT SoundDevice::Create(SoundDevice** out)
         return DSERR_NODRIVER;
     }
     if (!opened) {
+        // Letting audio go now would wait for SDL's device-watching thread, which sleeps a
+        // tenth of a second at a time: a start-up without sound would stand still for it.
+        // It goes at the next attempt, or with the process.
+        AudioLeftUp = true;
+        device->audioInitialized_ = false;
         device->Release();
         return DSERR_NODRIVER;
     }

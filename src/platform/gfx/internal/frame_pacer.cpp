@@ -1,12 +1,15 @@
 #include "platform/gfx/internal/frame_pacer.h"
 
-#include <chrono>
-#include <thread>
+#include <time.h>
+
+#include <cerrno>
 
 std::int64_t GfxFramePacer::NowNs()
 {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
-        .count();
+    // The clock SleepUntil waits on (and std::chrono::steady_clock's).
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<std::int64_t>(now.tv_sec) * kNanosPerSecond + now.tv_nsec;
 }
 
 std::int64_t GfxFramePacer::Schedule(std::int64_t nowNs)
@@ -31,16 +34,18 @@ void GfxFramePacer::Wait()
 {
     const std::int64_t start = NowNs();
     const std::int64_t wait = Schedule(start);
-    if (wait <= 0) {
-        return;
+    if (wait > 0) {
+        SleepUntil(start + wait);
     }
-    const std::int64_t until = start + wait;
-    // The scheduler may oversleep by a millisecond or more; sleep short, spin the rest.
-    constexpr std::int64_t kSpinNs = 2000000;
-    if (wait > kSpinNs) {
-        std::this_thread::sleep_for(std::chrono::nanoseconds(wait - kSpinNs));
-    }
-    while (NowNs() < until) {
-        std::this_thread::yield();
+}
+
+void GfxFramePacer::SleepUntil(std::int64_t deadlineNs)
+{
+    // An absolute deadline on the steady clock's own clock: the kernel wakes us at it (plus
+    // its timer slack, some 50 us), with no time spent spinning and no drift from early
+    // or late wake-ups.
+    const timespec until{static_cast<time_t>(deadlineNs / kNanosPerSecond),
+                         static_cast<long>(deadlineNs % kNanosPerSecond)};
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) == EINTR) {
     }
 }

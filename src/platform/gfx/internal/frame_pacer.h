@@ -14,8 +14,10 @@ public:
     // it (0 when it is due). A present more than one period late restarts the schedule
     // from `nowNs`, so a stall is not followed by a burst of catch-up frames.
     std::int64_t Schedule(std::int64_t nowNs);
-    // Schedule against the steady clock, then sleep and spin out the wait.
+    // Schedule against the steady clock, then sleep to the deadline.
     void Wait();
+    // Sleeps until the steady clock reads `deadlineNs`.
+    static void SleepUntil(std::int64_t deadlineNs);
     void Reset() { started_ = false; }
 
     static std::int64_t NowNs();

@@ -1,5 +1,6 @@
 #include "platform/gfx/internal/gl.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include <SDL.h>
@@ -44,10 +45,15 @@ void main()
     gl_Position.y = -gl_Position.y;
 )";
 
-const char* const kFixedFragment = R"(#version 330 core
-uniform sampler2D uTexture;
+// The stage's operations are uniforms in the program that checks the set-up, and constants in
+// the variants drawn with, so a software renderer runs only the operations in use.
+const char* const kFixedOpsUniform = R"(
 uniform int uOps[6];
 uniform int uHasTexture;
+)";
+
+const char* const kFixedFragment = R"(
+uniform sampler2D uTexture;
 in vec4 vColor;
 in vec2 vTexCoord;
 out vec4 fragColor;
@@ -286,7 +292,9 @@ GfxGl* GfxGl::Create(PlatformWindow* window, const D3DPRESENT_PARAMETERS& params
                          (gl->clipControl_ ? "}\n" : "    gl_Position.z = 2.0 * gl_Position.z - gl_Position.w;\n}\n");
     std::string log;
     bool vertexFailed = false;
-    if (!gl->LinkProgram(vertex, kFixedFragment, &gl->fixedProgram_, &log, &vertexFailed)) {
+    gl->fixedVertex_ = vertex;
+    if (!gl->LinkProgram(vertex, std::string("#version 330 core\n") + kFixedOpsUniform + kFixedFragment,
+                         &gl->fixedProgram_, &log, &vertexFailed)) {
         std::fprintf(stderr, "graphics: the fixed-function program does not build:\n%s\n", log.c_str());
         delete gl;
         return nullptr;
@@ -304,6 +312,9 @@ GfxGl* GfxGl::Create(PlatformWindow* window, const D3DPRESENT_PARAMETERS& params
 
 GfxGl::~GfxGl()
 {
+    for (const FixedVariant& variant : fixedVariants_) {
+        glDeleteProgram(variant.program);
+    }
     if (fixedProgram_ != 0) {
         glDeleteProgram(fixedProgram_);
     }
@@ -325,6 +336,19 @@ GfxGl::~GfxGl()
 
 bool GfxGl::MakeBackBuffer(GfxSurface* surface, bool depth)
 {
+    // Drawn straight into the window where it fills it exactly: presenting is then only the
+    // swap, not a copy of every pixel. Needs the origin switch of clip control to keep the
+    // top row first for the reader, and the window's depth store where one is asked for.
+    int dw = 0;
+    int dh = 0;
+    SDL_GL_GetDrawableSize(window_->sdl, &dw, &dh);
+    int windowDepth = 0;
+    int windowStencil = 0;
+    SDL_GL_GetAttribute(SDL_GL_DEPTH_SIZE, &windowDepth);
+    SDL_GL_GetAttribute(SDL_GL_STENCIL_SIZE, &windowStencil);
+    const bool inWindow = clipControl_ && static_cast<UINT>(dw) == surface->width &&
+                          static_cast<UINT>(dh) == surface->height &&
+                          (!depth || (windowDepth >= 24 && windowStencil >= 8));
     if (depth) {
         glGenRenderbuffers(1, &depth_);
         glBindRenderbuffer(GL_RENDERBUFFER, depth_);
@@ -334,7 +358,28 @@ bool GfxGl::MakeBackBuffer(GfxSurface* surface, bool depth)
         depthWidth_ = surface->width;
         depthHeight_ = surface->height;
     }
+    if (inWindow) {
+        surface->gl.window = true;
+        surface->gl.depth = depth;
+        surface->gl.stored = true;
+        return true;
+    }
     return MakeTexture(surface);
+}
+
+bool GfxGl::LeaveWindow(GfxSurface* surface)
+{
+    surface->gl.window = false;
+    surface->gl.depth = false;
+    surface->gl.stored = false;
+    if (!MakeTexture(surface)) {
+        return false;
+    }
+    if (target_ == surface) {
+        target_ = nullptr;  // so the origin is switched back too
+        BindTarget(surface);
+    }
+    return true;
 }
 
 bool GfxGl::MakeTexture(GfxSurface* surface)
@@ -414,9 +459,20 @@ void GfxGl::DropBuffer(GfxVertexBuffer* buffer)
 
 void GfxGl::BindTarget(GfxSurface* target)
 {
+    if (clipControl_ && (target_ == nullptr || target_->gl.window != target->gl.window)) {
+        // Shaders mirror y for targets stored top row first; the window's origin is
+        // mirrored with them, so its top row is the picture's too.
+        glClipControl(target->gl.window ? GL_UPPER_LEFT : GL_LOWER_LEFT, GL_ZERO_TO_ONE);
+    }
     target_ = target;
     glBindFramebuffer(GL_FRAMEBUFFER, target->gl.framebuffer);
     glViewport(0, 0, static_cast<GLsizei>(target->width), static_cast<GLsizei>(target->height));
+    if (sharedDepthClear_ && !target->gl.window && target->gl.depth) {
+        glDepthMask(GL_TRUE);
+        glClearDepth(sharedDepthZ_);
+        glClear(GL_DEPTH_BUFFER_BIT);
+        sharedDepthClear_ = false;
+    }
 }
 
 void GfxGl::Clear(DWORD flags, D3DCOLOR color, float z)
@@ -441,18 +497,32 @@ void GfxGl::Clear(DWORD flags, D3DCOLOR color, float z)
     if (mask != 0) {
         glClear(mask);
     }
+    if ((mask & GL_DEPTH_BUFFER_BIT) != 0) {
+        // Direct3D has one depth buffer for every target; the window keeps its own, so a
+        // clear made there reaches the other targets' store when one is next drawn in.
+        sharedDepthClear_ = target_->gl.window;
+        sharedDepthZ_ = z;
+    }
     GL_CHECK("Clear");
 }
 
 bool GfxGl::ReadBack(GfxSurface* surface)
 {
-    if (surface->gl.framebuffer == 0) {
+    if (surface->gl.framebuffer == 0 && !surface->gl.window) {
         return false;
     }
     const bool isFloat = surface->format == D3DFMT_R32F;
     glBindFramebuffer(GL_READ_FRAMEBUFFER, surface->gl.framebuffer);
     glReadPixels(0, 0, static_cast<GLsizei>(surface->width), static_cast<GLsizei>(surface->height),
                  isFloat ? GL_RED : GL_BGRA, isFloat ? GL_FLOAT : GL_UNSIGNED_BYTE, surface->pixels);
+    if (surface->gl.window) {
+        // The window reads bottom row first.
+        const std::size_t pitch = static_cast<std::size_t>(surface->width) * 4;
+        for (UINT y = 0; y < surface->height / 2; ++y) {
+            std::swap_ranges(surface->pixels + y * pitch, surface->pixels + (y + 1) * pitch,
+                             surface->pixels + (surface->height - 1 - y) * pitch);
+        }
+    }
     glBindFramebuffer(GL_READ_FRAMEBUFFER, target_ != nullptr ? target_->gl.framebuffer : 0);
     surface->cpuDirty = false;
     return glGetError() == GL_NO_ERROR;
@@ -552,6 +622,7 @@ void GfxGl::ApplyStates(const GfxDevice& device)
     } else {
         glEnable(GL_CULL_FACE);
         glCullFace(GL_BACK);
+        // Clip control's upper-left origin, used for the window, keeps this the same there.
         glFrontFace(s.cullMode == D3DCULL_CCW ? GL_CCW : GL_CW);
     }
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
@@ -629,18 +700,57 @@ void GfxGl::ApplyEffect(GfxEffect& effect, UINT pass)
     }
 }
 
+const GfxGl::FixedVariant* GfxGl::FixedFor(const int (&ops)[6], bool hasTexture)
+{
+    for (const FixedVariant& variant : fixedVariants_) {
+        if (variant.hasTexture == hasTexture && std::equal(ops, ops + 6, variant.ops)) {
+            return variant.program != 0 ? &variant : nullptr;
+        }
+    }
+    std::string head = "#version 330 core\nconst int uOps[6] = int[6](";
+    for (int i = 0; i < 6; ++i) {
+        head += std::to_string(ops[i]) + (i < 5 ? ", " : ");\n");
+    }
+    head += std::string("const int uHasTexture = ") + (hasTexture ? "1" : "0") + ";\n";
+    FixedVariant variant;
+    std::copy(ops, ops + 6, variant.ops);
+    variant.hasTexture = hasTexture;
+    std::string log;
+    bool vertexFailed = false;
+    if (!LinkProgram(fixedVertex_, head + kFixedFragment, &variant.program, &log, &vertexFailed)) {
+        fixedVariants_.push_back(variant);  // kept without a program, so it is not tried again
+        return nullptr;                     // the general program draws it
+    }
+    variant.world = glGetUniformLocation(variant.program, "uWorld");
+    variant.view = glGetUniformLocation(variant.program, "uView");
+    variant.projection = glGetUniformLocation(variant.program, "uProjection");
+    variant.texture = glGetUniformLocation(variant.program, "uTexture");
+    fixedVariants_.push_back(variant);
+    return &fixedVariants_.back();
+}
+
 void GfxGl::ApplyFixed(const GfxDevice& device)
 {
+    const GfxStageStates& st = device.Stage();
+    const int ops[6] = {static_cast<int>(st.colorOp),   static_cast<int>(st.colorArg1), static_cast<int>(st.colorArg2),
+                        static_cast<int>(st.alphaOp),   static_cast<int>(st.alphaArg1), static_cast<int>(st.alphaArg2)};
+    const bool hasTexture = device.StageTexture() != nullptr;
+    const FixedVariant* variant = FixedFor(ops, hasTexture);
+    if (variant != nullptr) {
+        glUseProgram(variant->program);
+        glUniformMatrix4fv(variant->world, 1, GL_FALSE, &device.World().m[0][0]);
+        glUniformMatrix4fv(variant->view, 1, GL_FALSE, &device.View().m[0][0]);
+        glUniformMatrix4fv(variant->projection, 1, GL_FALSE, &device.Projection().m[0][0]);
+        BindTextureUnit(0, device.StageTexture(), false, true);
+        glUniform1i(variant->texture, 0);
+        return;
+    }
     glUseProgram(fixedProgram_);
     glUniformMatrix4fv(fixedWorld_, 1, GL_FALSE, &device.World().m[0][0]);
     glUniformMatrix4fv(fixedView_, 1, GL_FALSE, &device.View().m[0][0]);
     glUniformMatrix4fv(fixedProjection_, 1, GL_FALSE, &device.Projection().m[0][0]);
-    const GfxStageStates& st = device.Stage();
-    const GLint ops[6] = {static_cast<GLint>(st.colorOp),   static_cast<GLint>(st.colorArg1),
-                          static_cast<GLint>(st.colorArg2), static_cast<GLint>(st.alphaOp),
-                          static_cast<GLint>(st.alphaArg1), static_cast<GLint>(st.alphaArg2)};
     glUniform1iv(fixedOps_, 6, ops);
-    glUniform1i(fixedHasTexture_, device.StageTexture() != nullptr ? 1 : 0);
+    glUniform1i(fixedHasTexture_, hasTexture ? 1 : 0);
     BindTextureUnit(0, device.StageTexture(), false, true);
     glUniform1i(fixedTexture_, 0);
 }
@@ -681,6 +791,20 @@ void GfxGl::Present(GfxSurface* backBuffer)
     int dw = 0;
     int dh = 0;
     SDL_GL_GetDrawableSize(window_->sdl, &dw, &dh);
+    if (backBuffer->gl.window) {
+        SDL_GL_SwapWindow(window_->sdl);
+        // A window that changed size no longer holds the back buffer: draw in a texture
+        // from the next frame on and copy it over.
+        if ((static_cast<UINT>(dw) != backBuffer->width || static_cast<UINT>(dh) != backBuffer->height) &&
+            !LeaveWindow(backBuffer)) {
+            std::fprintf(stderr, "graphics: the back buffer cannot leave the window\n");
+        }
+        GL_CHECK("Present");
+        if (paced_ && !vsync_) {
+            pacer_.Wait();
+        }
+        return;
+    }
     glBindFramebuffer(GL_READ_FRAMEBUFFER, backBuffer->gl.framebuffer);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     const auto w = static_cast<GLint>(backBuffer->width);

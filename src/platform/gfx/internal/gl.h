@@ -5,6 +5,7 @@
 // like Direct3D's memory layout; Present copies the back buffer to the window upside down.
 
 #include <string>
+#include <vector>
 
 #include "platform/gfx/internal/frame_pacer.h"
 #include "platform/gfx/internal/device.h"
@@ -32,6 +33,8 @@ public:
     bool MakeTexture(GfxSurface* surface);
     void DropSurface(GfxSurface* surface);
     void DropBuffer(GfxVertexBuffer* buffer);
+    // Moves a back buffer drawn in the window into a texture of its own.
+    bool LeaveWindow(GfxSurface* surface);
 
     void BindTarget(GfxSurface* target);
     void Clear(DWORD flags, D3DCOLOR color, float z);
@@ -60,6 +63,15 @@ private:
     void ApplyStates(const GfxDevice& device);
     void ApplyEffect(GfxEffect& effect, UINT pass);
     void ApplyFixed(const GfxDevice& device);
+    // The fixed-function stage as one program per combination of operations, made at its
+    // first use; null (draw with the general program) where one does not build.
+    struct FixedVariant {
+        int ops[6] = {};
+        bool hasTexture = false;
+        unsigned program = 0;
+        int world = -1, view = -1, projection = -1, texture = -1;
+    };
+    const FixedVariant* FixedFor(const int (&ops)[6], bool hasTexture);
 
     PlatformWindow* window_ = nullptr;
     void* context_ = nullptr;
@@ -74,7 +86,11 @@ private:
     unsigned fixedProgram_ = 0;
     int fixedWorld_ = -1, fixedView_ = -1, fixedProjection_ = -1, fixedOps_ = -1, fixedHasTexture_ = -1,
         fixedTexture_ = -1;
+    std::string fixedVertex_;
+    std::vector<FixedVariant> fixedVariants_;
     GfxSurface* target_ = nullptr;
+    bool sharedDepthClear_ = false;  // the window's depth was cleared; the shared store not yet
+    float sharedDepthZ_ = 1.0f;
     unsigned boundBuffer_ = 0;
     UINT boundOffset_ = ~0u, boundStride_ = 0;
     GfxFramePacer pacer_;

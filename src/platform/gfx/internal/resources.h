@@ -118,6 +118,7 @@ public:
         unsigned framebuffer = 0;  // render targets and the back buffer
         bool depth = false;        // the device's depth buffer is attached to `framebuffer`
         bool stored = false;       // GL holds storage for the pixels (managed ones: from first use)
+        bool window = false;       // a back buffer drawn straight into the window (framebuffer 0)
     } gl;
 
 private:

@@ -68,6 +68,11 @@ bool EnsureVideo()
         // strands the GL driver's own allocations, and a later device would reload it anyway.
         if (VideoStarted) {
             SDL_GL_LoadLibrary(nullptr);
+            // A window's GL surface is chosen when the window is made: give it the depth-
+            // stencil store a graphics device draws with, so its back buffer can be drawn in
+            // the window itself.
+            SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+            SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
         }
         ApplyCursor();
     }
