@@ -196,6 +196,11 @@ int ShowCursor(BOOL show);
 // set-up's presentation choice). FALSE if not a window or SDL refuses.
 BOOL SetWindowFullScreen(HWND window, BOOL fullScreen);
 
+// Starts the video for the desktop the environment names (DISPLAY: X11, WAYLAND_DISPLAY:
+// Wayland) and nothing else: unless SDL_VIDEODRIVER names a back end, SDL is not allowed to
+// fall back to one that shows nothing. FALSE when no desktop could be opened.
+BOOL StartDesktopVideo();
+
 // --- Messages ----------------------------------------------------------------------------
 
 // Takes SDL's pending events into the queue, then looks for a message (for `window`, or any

@@ -302,6 +302,19 @@ BOOL SetWindowFullScreen(HWND window, BOOL fullScreen)
     return SDL_SetWindowFullscreen(window->sdl, flags) == 0 ? TRUE : FALSE;
 }
 
+BOOL StartDesktopVideo()
+{
+    const char* chosen = SDL_getenv("SDL_VIDEODRIVER");
+    if (!VideoStarted && (chosen == nullptr || chosen[0] == '\0')) {
+        const char* x11 = SDL_getenv("DISPLAY");
+        const char* wayland = SDL_getenv("WAYLAND_DISPLAY");
+        const bool hasX11 = x11 != nullptr && x11[0] != '\0';
+        const bool hasWayland = wayland != nullptr && wayland[0] != '\0';
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, hasX11 && hasWayland ? "x11,wayland" : (hasX11 ? "x11" : "wayland"));
+    }
+    return EnsureVideo() ? TRUE : FALSE;
+}
+
 BOOL EnumDisplaySettingsW(const char* deviceName, DWORD modeNumber, DEVMODEW* mode)
 {
     if (mode == nullptr || !EnsureVideo()) {
