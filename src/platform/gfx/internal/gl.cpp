@@ -6,7 +6,9 @@
 #include <epoxy/gl.h>
 
 #include "platform/gfx/internal/effect.h"
+#include "platform/gfx/internal/letterbox.h"
 #include "platform/window/internal/window_handle.h"
+#include "platform/window/internal/window_internal.h"
 
 namespace {
 
@@ -222,8 +224,9 @@ GfxGl* GfxGl::Create(PlatformWindow* window, const D3DPRESENT_PARAMETERS& params
     gl->context_ = context;
     ++LiveContexts;
 
+    SDL_GetWindowSize(window->sdl, &gl->pictureWidth_, &gl->pictureHeight_);
     if (params.Windowed == FALSE) {
-        SDL_SetWindowFullscreen(window->sdl, SDL_WINDOW_FULLSCREEN_DESKTOP);
+        window_internal::SwitchFullScreen(window, true);
     }
     int w = static_cast<int>(params.BackBufferWidth);
     int h = static_cast<int>(params.BackBufferHeight);
@@ -319,7 +322,7 @@ GfxGl::~GfxGl()
         --LiveContexts;
     }
     if (window_ != nullptr && (SDL_GetWindowFlags(window_->sdl) & SDL_WINDOW_FULLSCREEN) != 0) {
-        SDL_SetWindowFullscreen(window_->sdl, 0);
+        window_internal::SwitchFullScreen(window_, false);
     }
 }
 
@@ -685,8 +688,16 @@ void GfxGl::Present(GfxSurface* backBuffer)
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     const auto w = static_cast<GLint>(backBuffer->width);
     const auto h = static_cast<GLint>(backBuffer->height);
+    const GfxViewRect view = GfxLetterbox(dw, dh, pictureWidth_, pictureHeight_);
+    if (view.width != dw || view.height != dh) {
+        glDisable(GL_SCISSOR_TEST);
+        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+        glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);  // the bars
+    }
     // The back buffer is stored top row first; the window's first row is its bottom.
-    glBlitFramebuffer(0, 0, w, h, 0, dh, dw, 0, GL_COLOR_BUFFER_BIT, (w == dw && h == dh) ? GL_NEAREST : GL_LINEAR);
+    glBlitFramebuffer(0, 0, w, h, view.x, view.y + view.height, view.x + view.width, view.y, GL_COLOR_BUFFER_BIT,
+                      (w == view.width && h == view.height) ? GL_NEAREST : GL_LINEAR);
     SDL_GL_SwapWindow(window_->sdl);
     glBindFramebuffer(GL_FRAMEBUFFER, target_ != nullptr ? target_->gl.framebuffer : 0);
     GL_CHECK("Present");

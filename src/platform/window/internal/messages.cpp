@@ -233,6 +233,19 @@ BOOL PeekMessageW(MSG* message, HWND window, UINT filterMin, UINT filterMax, UIN
     return FALSE;
 }
 
+BOOL WaitMessage()
+{
+    MSG waiting;
+    while (PeekMessageW(&waiting, nullptr, 0, 0, PM_NOREMOVE) == FALSE) {
+        if (SDL_WasInit(SDL_INIT_EVENTS) == 0) {
+            return FALSE;  // nothing could ever arrive
+        }
+        // Blocks in the display connection; the timeout only bounds a missed wake-up.
+        SDL_WaitEventTimeout(nullptr, 250);
+    }
+    return TRUE;
+}
+
 BOOL TranslateMessage(const MSG* message)
 {
     if (message == nullptr) {
@@ -267,6 +280,7 @@ LRESULT DefWindowProcW(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_CLOSE:
         DestroyWindow(window);
         return 0;
+    case WM_SETICON: return window_internal::SetIcon(window, static_cast<HICON>(reinterpret_cast<void*>(lParam)));
     case WM_SYSKEYDOWN:
         if (wParam == VK_F4 && (lParam & KF_ALTDOWN_BIT) != 0 && (lParam & KF_REPEAT_BIT) == 0) {
             window_internal::Send(window, WM_CLOSE, 0, 0);
