@@ -33,12 +33,12 @@ The music, data/VelmoraMusic.wav, comes from the working folder if it is
 there, otherwise from ../share/tarnwick/.
 
 Environment:
-  DISPLAY, WAYLAND_DISPLAY   the desktop to open; with neither set the game does not start
-  SDL_VIDEODRIVER            x11 or wayland to choose; offscreen runs with no display at all
+  DISPLAY, WAYLAND_DISPLAY   the desktop to open; without either there is none
+  SDL_VIDEODRIVER            x11 or wayland, or offscreen for no window
   SDL_AUDIODRIVER            pulseaudio, pipewire, alsa, or dummy for silence
   SDL_GAMECONTROLLERCONFIG   extra controller mappings, in SDL's mapping format
-  LIBGL_ALWAYS_SOFTWARE=1    Mesa's software renderer, where the graphics driver has no
-                             OpenGL 3.3
+  LIBGL_ALWAYS_SOFTWARE=1    Mesa's software renderer, for a graphics driver
+                             without OpenGL 3.3
 )";
     text += program;
     text += " reads no other option and writes no file.\n"

@@ -4,6 +4,7 @@
 
 #include "platform/files/files.h"
 #include "shell/controller.h"
+#include "shell/desktop.h"
 #include "shell/device_setup.h"
 #include "shell/game_state.h"
 #include "shell/input_state.h"
@@ -21,6 +22,9 @@ LRESULT GameWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     if (message == WM_DESTROY) {
         Shutdown();
         PostQuitMessage(0);
+        return 0;
+    }
+    if (HandleDesktopKey(window, message, wParam, lParam)) {
         return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);
@@ -44,7 +48,7 @@ bool MapMessage(const MSG& message)
     if (ControllerPresent && ControllerState.rgbButtons[0] != 0) {
         KeyPressed = true;
     }
-    if (message.message == WM_KEYDOWN) {
+    if (message.message == WM_KEYDOWN && !IsDesktopKey(message)) {
         KeyPressed = true;
         if ((message.lParam & KF_REPEAT_BIT) != 0) {
             return true;
@@ -95,8 +99,9 @@ HRESULT StartGame(HWND& window)
     PointerSpan = kWindowedPointerSpan;
     const int x = static_cast<int>(static_cast<float>(desktop.dmPelsWidth) * 0.5f - 320.0f);
     const int y = static_cast<int>(static_cast<float>(desktop.dmPelsHeight) * 0.5f - 240.0f);
-    window = CreateWindowExW(0, kWindowClassName, kWindowClassName, WS_OVERLAPPED | WS_SYSMENU, x, y, kWindowWidth,
-                             kWindowHeight, nullptr, nullptr, module, nullptr);
+    window = CreateWindowExW(0, kWindowClassName, kWindowTitle, kWindowStyle, x, y, kWindowWidth, kWindowHeight,
+                             nullptr, nullptr, module, nullptr);
+    SetGameIcon(window);
 
     ResetGame();
     StartMusic(window);
@@ -115,6 +120,7 @@ void EndGame()
 {
     Shutdown();
     UnregisterClassW(kWindowClassName, GetModuleHandleW(nullptr));
+    ReleaseGameIcon();
 }
 
 int RunGame()
@@ -124,7 +130,7 @@ int RunGame()
     const HRESULT hr = StartGame(window);
     if (SUCCEEDED(hr)) {
         MSG message{};
-        while (RunLoopPass(message) != LoopPass::Quit) {
+        while (RunProgramPass(window, message) != LoopPass::Quit) {
         }
     }
     EndGame();

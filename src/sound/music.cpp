@@ -88,12 +88,32 @@ void StartMusic(HWND window)
     Music->Play(kMusicPriority, kMusicPlayFlags, kMusicVolume, kMusicFrequency, kMusicPan);
 }
 
+namespace {
+
+bool Muted = false;
+
+LONG MusicVolume() { return Muted ? DSBVOLUME_MIN : kMusicVolume; }
+
+}  // namespace
+
 void RestartMusicIfStopped()
 {
     if (Music != nullptr && !Music->IsPlaying()) {
-        Music->Play(kMusicPriority, kMusicPlayFlags, kMusicVolume, kMusicFrequency, kMusicPan);
+        Music->Play(kMusicPriority, kMusicPlayFlags, MusicVolume(), kMusicFrequency, kMusicPan);
     }
 }
+
+void SetMusicMuted(bool muted)
+{
+    Muted = muted;
+    for (DWORD i = 0; Music != nullptr && i < Music->BufferCount(); ++i) {
+        if (IDirectSoundBuffer* buffer = Music->Buffer(i)) {
+            buffer->SetVolume(MusicVolume());
+        }
+    }
+}
+
+bool MusicMuted() { return Muted; }
 
 void ReleaseMusic()
 {

@@ -40,5 +40,9 @@ std::string MusicProblem(const char* file, HRESULT createResult);
 // One status query per call: plays the music again when it is not playing.
 void RestartMusicIfStopped();
 
+// M's switch: a muted music plays on at the lowest volume, so unmuting finds it in step.
+void SetMusicMuted(bool muted);
+bool MusicMuted();
+
 // Destroys the music and the sound system so that StartMusic can run again (tests).
 void ReleaseMusic();
