@@ -8,6 +8,7 @@
 #include "shell/device_setup.h"
 #include "shell/game_state.h"
 #include "shell/input_state.h"
+#include "shell/media_search.h"
 #include "sound/music.h"
 
 namespace {
@@ -104,7 +105,10 @@ HRESULT StartGame(HWND& window)
     SetGameIcon(window);
 
     ResetGame();
-    StartMusic(window);
+    // Not through the media search: the music is the working folder's, or an installed copy's.
+    char music[kMaxPath];
+    FindWorkingOrInstalledFile(music, kMaxPath, kMusicFile);
+    StartMusic(window, music);
     const HRESULT hr = SetupDevice(window);
     if (FAILED(hr)) {
         return hr;
