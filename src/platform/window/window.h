@@ -205,7 +205,8 @@ BOOL IsWindowFullScreen(HWND window);
 HWND GetActiveWindow();
 // The window is minimised.
 BOOL IsIconic(HWND window);
-// Sleeps until a message is waiting (one already waiting returns at once).
+// Sleeps until a message is waiting (one already waiting returns at once) or an event was
+// sent to a procedure (the focus came back, say).
 BOOL WaitMessage();
 
 // Starts the video for the desktop the environment names (DISPLAY: X11, WAYLAND_DISPLAY:

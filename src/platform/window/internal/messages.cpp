@@ -29,6 +29,10 @@ int QuitCode = 0;
 
 POINT LastCursor{0, 0};
 
+// Messages SDL's events delivered straight to a procedure (focus, size, close): they end a
+// WaitMessage as a queued message does.
+unsigned SentFromEvents = 0;
+
 bool IsKeyDown(UINT message) { return message == WM_KEYDOWN || message == WM_SYSKEYDOWN; }
 
 bool SameMessage(const MSG& a, const MSG& b)
@@ -109,6 +113,7 @@ void QueueTypedCharacter(HWND window, WPARAM character, LPARAM lParam, DWORD tim
 void QueueTranslated(const TranslatedMessage& translated, DWORD time)
 {
     if (translated.sent) {
+        ++SentFromEvents;
         if (translated.sdlWindowId == 0) {
             for (int slot = 0; slot < window_internal::kMaxWindows; ++slot) {
                 if (HWND window = window_internal::WindowAt(slot)) {
@@ -236,7 +241,8 @@ BOOL PeekMessageW(MSG* message, HWND window, UINT filterMin, UINT filterMax, UIN
 BOOL WaitMessage()
 {
     MSG waiting;
-    while (PeekMessageW(&waiting, nullptr, 0, 0, PM_NOREMOVE) == FALSE) {
+    const unsigned sent = SentFromEvents;
+    while (PeekMessageW(&waiting, nullptr, 0, 0, PM_NOREMOVE) == FALSE && SentFromEvents == sent) {
         if (SDL_WasInit(SDL_INIT_EVENTS) == 0) {
             return FALSE;  // nothing could ever arrive
         }
