@@ -107,7 +107,7 @@ wid=\$(window) || fail "the installed program shows no window"
 [ "\$(xdotool getwindowname "\$wid")" = Tarnwick ] || fail "title \$(xdotool getwindowname "\$wid")"
 xprop -id "\$wid" _NET_WM_NAME | grep -q '"Tarnwick"' || fail "_NET_WM_NAME: \$(xprop -id "\$wid" _NET_WM_NAME)"
 xprop -id "\$wid" _NET_WM_ICON | grep -q 'Icon (64 x 64)' || fail "no 64 x 64 icon on the window"
-sleep 1
+sleep 1.5
 import -window "\$wid" installed.png
 dark=\$(convert installed.png -alpha off -colorspace gray -threshold 4% -negate -format '%[fx:mean]' info:)
 awk "BEGIN { exit !(\$dark < 0.05) }" || fail "the title screen is \$dark black"

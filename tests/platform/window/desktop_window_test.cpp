@@ -148,6 +148,18 @@ TEST_F(DesktopWindow, WaitMessageReturnsOnceAMessageWaits)
     EXPECT_TRUE(WaitMessage());
     ASSERT_TRUE(PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE));
     EXPECT_EQ(message.message, static_cast<UINT>(WM_MOUSEMOVE));
+
+    // So does the focus coming back, which queues nothing.
+    ShowWindow(window, SW_SHOWDEFAULT);
+    PushFocus(false);
+    event = SDL_Event{};
+    event.type = SDL_WINDOWEVENT;
+    event.window.windowID = WindowEventId(window);
+    event.window.event = SDL_WINDOWEVENT_FOCUS_GAINED;
+    ASSERT_EQ(SDL_PushEvent(&event), 1);
+    EXPECT_TRUE(WaitMessage());
+    EXPECT_EQ(GetActiveWindow(), window);
+    EXPECT_FALSE(PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE));
 }
 
 }  // namespace

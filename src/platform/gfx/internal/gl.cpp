@@ -690,7 +690,6 @@ void GfxGl::Present(GfxSurface* backBuffer)
     const auto h = static_cast<GLint>(backBuffer->height);
     const GfxViewRect view = GfxLetterbox(dw, dh, pictureWidth_, pictureHeight_);
     if (view.width != dw || view.height != dh) {
-        glDisable(GL_SCISSOR_TEST);
         glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
         glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT);  // the bars
