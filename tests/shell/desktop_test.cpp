@@ -115,12 +115,16 @@ TEST_F(Desktop, TheWindowIsNamedAndCarriesTheIconWhenThereIsOne)
         EXPECT_EQ(h, 480);
         // Setting none answers with the icon the window had.
         EXPECT_EQ(SendMessageW(window, WM_SETICON, ICON_BIG, 0) != 0, withIcon);
+        // As the fixture ends a game, so the second start is a fresh one.
         EndGame();
         DestroyWindow(window);
         window = nullptr;
         MSG message;
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         }
+        UnregisterClassW(kWindowClassName, GetModuleHandleW(nullptr));
+        ReleaseController();
+        ReleaseMusic();
     }
 }
 
