@@ -23,6 +23,7 @@ MSG Key(UINT kind, WPARAM key, LPARAM lParam)
 TEST_F(Desktop, KeysForTheDesktopActOnceAndNeverAdvanceAScreen)
 {
     ASSERT_EQ(Start(), S_OK);
+    ASSERT_NE(window, nullptr);
     const struct {
         MSG message;
         bool mutes;        // flips the music's mute
@@ -56,6 +57,7 @@ TEST_F(Desktop, KeysForTheDesktopActOnceAndNeverAdvanceAScreen)
 TEST_F(Desktop, NoFrameRunsWhileThePlayerIsAway)
 {
     StartPlaying();
+    ASSERT_NE(window, nullptr);
     MSG message{};
     const std::size_t before = recorder.Count("IDirect3DDevice9::Present");
     ASSERT_EQ(RunProgramPass(window, message), LoopPass::RanFrame);
