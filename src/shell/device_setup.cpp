@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "platform/gfx/device_problem.h"
 #include "platform/gfx/prefetch.h"
 #include "platform/window/window.h"
 #include "shell/controller.h"
@@ -191,7 +192,9 @@ HRESULT SetupDevice(HWND window)
     if (FAILED(Direct3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
                                       &pp, &Device))) {
         Device = nullptr;
-        return Fail(E_FAIL, "the graphics device could not be created");
+        return GfxDeviceProblem()[0] != '\0'
+                   ? Fail(E_FAIL, "the graphics device could not be created: %s", GfxDeviceProblem())
+                   : Fail(E_FAIL, "the graphics device could not be created");
     }
     Device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
     Device->SetRenderState(D3DRS_LIGHTING, FALSE);

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The programs on a desktop: no display, the command line, an install into a temporary
-# prefix (entry and metainfo validated, the installed program run from an unrelated folder),
-# the Debian package, and under Xvfb at 1920 x 1080 without a window manager: the title and
-# icon read through X, the full-screen picture at 4:3 with bars, a resized window, Alt+Enter
-# and F11, and no frames while another window has the focus.
+# prefix (entry and metainfo validated, the installed program run from an unrelated folder,
+# and without OpenGL 3.3), the Debian package, and under Xvfb at 1920 x 1080 without a window
+# manager: the title and icon read through X, the full-screen picture at 4:3 with bars, a
+# resized window, Alt+Enter and F11, and no frames while another window has the focus.
 # usage: desktop.sh BUILD_DIR MAKE_TEST_ASSETS
 set -euo pipefail
 build=$(cd "$1" && pwd)
@@ -57,6 +57,15 @@ for program in $(sed -n 's/^Exec=//p' "$entry"); do
 done
 [ -f "$share/tarnwick/data/myshader.fx" ] && [ -f "$share/tarnwick/data/map8.tga" ] || fail "no data installed"
 echo "install: entry, metainfo, icons, programs and data: ok"
+
+# --- no OpenGL 3.3 (Mesa told to offer 3.1): one line, exit 1 -----------------------------
+code=0
+(cd "$work" && SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy MESA_GL_VERSION_OVERRIDE=3.1 \
+  timeout 20 "$work/root/usr/bin/TarnwickWindowed") >"$work/out.txt" 2>&1 || code=$?
+[ "$code" -eq 1 ] && [ "$(wc -l <"$work/out.txt")" -eq 1 ] &&
+  grep -q '^Tarnwick: cannot start: .*OpenGL 3.3' "$work/out.txt" ||
+  fail "without OpenGL 3.3: exit $code and: $(cat "$work/out.txt")"
+echo "no OpenGL 3.3: exit 1, $(cat "$work/out.txt")"
 
 # --- the Debian package ---------------------------------------------------------------------
 cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/pkg" >/dev/null

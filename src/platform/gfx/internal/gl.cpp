@@ -5,6 +5,7 @@
 #include <SDL.h>
 #include <epoxy/gl.h>
 
+#include "platform/gfx/device_problem.h"
 #include "platform/gfx/internal/effect.h"
 #include "platform/gfx/internal/letterbox.h"
 #include "platform/window/internal/window_handle.h"
@@ -154,9 +155,13 @@ bool CompileShader(GLenum kind, const std::string& source, GLuint* shader, std::
     return false;
 }
 
+std::string DeviceProblem;
+
 }  // namespace
 
 void GfxGl::ForceDepthConversion(bool on) { DepthConversionForced = on; }
+
+const char* GfxDeviceProblem() { return DeviceProblem.c_str(); }
 
 bool GfxGl::VideoUp()
 {
@@ -208,13 +213,15 @@ GfxGl* GfxGl::Create(PlatformWindow* window, const D3DPRESENT_PARAMETERS& params
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    DeviceProblem.clear();
     SDL_GLContext context = SDL_GL_CreateContext(window->sdl);
     if (context == nullptr) {
-        std::fprintf(stderr, "graphics: no OpenGL 3.3 core context: %s\n", SDL_GetError());
+        // Said once, by the program, in its line.
+        DeviceProblem = std::string("no OpenGL 3.3 core context (") + SDL_GetError() + ")";
         return nullptr;
     }
     if (SDL_GL_MakeCurrent(window->sdl, context) != 0 || epoxy_gl_version() < 33) {
-        std::fprintf(stderr, "graphics: OpenGL 3.3 is not available\n");
+        DeviceProblem = "OpenGL 3.3 is not available";
         SDL_GL_DeleteContext(context);
         return nullptr;
     }
