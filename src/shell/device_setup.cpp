@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/gfx/device_problem.h"
 #include "platform/gfx/prefetch.h"
 #include "platform/gfx/problems.h"
 #include "platform/window/window.h"
@@ -226,7 +227,9 @@ HRESULT SetupDevice(HWND window)
     if (FAILED(Direct3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
                                       &pp, &Device))) {
         Device = nullptr;
-        return Fail(E_FAIL, "the graphics device could not be created");
+        return GfxDeviceProblem()[0] != '\0'
+                   ? Fail(E_FAIL, "the graphics device could not be created: %s", GfxDeviceProblem())
+                   : Fail(E_FAIL, "the graphics device could not be created");
     }
     Device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
     Device->SetRenderState(D3DRS_LIGHTING, FALSE);

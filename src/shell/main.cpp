@@ -1,9 +1,54 @@
+#include <cstdio>
+
+#include "platform/window/window.h"
+#include "shell/command_line.h"
 #include "shell/device_setup.h"
 #include "shell/message_loop.h"
 
-// The program reads no command line; the presentation is chosen when building.
-int main()
+#if TARNWICK_FULL_SCREEN
+constexpr const char* kProgramName = "Tarnwick";
+#else
+constexpr const char* kProgramName = "TarnwickWindowed";
+#endif
+
+namespace {
+
+// Early and cheap: without a display SDL would try one back end after another, warn about
+// unrelated things and may go on invisibly.
+bool DisplayReady()
 {
+    const DisplayEnvironment environment = ReadDisplayEnvironment();
+    std::string line = NoDisplayLine(environment);
+    if (line.empty() && StartDesktopVideo() == FALSE) {
+        const bool x11 = environment.display != nullptr && environment.display[0] != '\0';
+        line = std::string("Tarnwick: cannot start: no display (") +
+               (x11 ? std::string("DISPLAY=") + environment.display
+                    : std::string("WAYLAND_DISPLAY=") +
+                          (environment.waylandDisplay != nullptr ? environment.waylandDisplay : "")) +
+               " cannot be opened)\n";
+    }
+    if (!line.empty()) {
+        std::fputs(line.c_str(), stderr);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+// The presentation is chosen when building; the command line only offers help and version.
+int main(int argc, char** argv)
+{
+    const CommandLineResult command = ParseCommandLine(argc, argv, kProgramName, TARNWICK_VERSION);
+    switch (command.action) {
+    case CommandLineAction::Help:
+    case CommandLineAction::Version: std::fputs(command.text.c_str(), stdout); return 0;
+    case CommandLineAction::Refuse: std::fputs(command.text.c_str(), stderr); return 2;
+    case CommandLineAction::Play: break;
+    }
+    if (!DisplayReady()) {
+        return 1;
+    }
     FullScreenPresentation = TARNWICK_FULL_SCREEN != 0;
     return RunGame();
 }

@@ -71,6 +71,13 @@ bool NearSearch(char* destination, int capacity, const ProgramLocation& where, c
     return false;
 }
 
+// Where `cmake --install` puts the data: <prefix>/share/tarnwick beside <prefix>/bin.
+bool InstalledSearch(char* destination, int capacity, const ProgramLocation& where, const char* leaf)
+{
+    const int written = std::snprintf(destination, capacity, "%s/../%s/%s", where.folder, kInstalledDataFolder, leaf);
+    return Fits(written, capacity) && Exists(destination);
+}
+
 bool UpwardSearch(char* destination, int capacity, const char* start, const char* leaf)
 {
     char full[kMaxPath];
@@ -101,6 +108,25 @@ bool UpwardSearch(char* destination, int capacity, const char* start, const char
 
 }  // namespace
 
+bool FindWorkingOrInstalledFile(char* destination, int capacity, const char* name)
+{
+    if (name == nullptr || destination == nullptr || capacity < kMediaMinCapacity) {
+        return false;
+    }
+    char leaf[kMaxPath];
+    CopyBounded(leaf, kMaxPath, name);
+    if (Exists(leaf)) {
+        return CopyBounded(destination, capacity, leaf);
+    }
+    ProgramLocation where;
+    LocateProgram(where);
+    if (InstalledSearch(destination, capacity, where, leaf)) {
+        return true;
+    }
+    CopyBounded(destination, capacity, leaf);
+    return false;
+}
+
 HRESULT FindMediaFile(char* destination, int capacity, const char* name)
 {
     if (name == nullptr || name[0] == '\0' || destination == nullptr || capacity < kMediaMinCapacity) {
@@ -120,6 +146,9 @@ HRESULT FindMediaFile(char* destination, int capacity, const char* name)
         return S_OK;
     }
     if (mediaFits && NearSearch(destination, capacity, where, mediaLeaf)) {
+        return S_OK;
+    }
+    if (InstalledSearch(destination, capacity, where, leaf)) {
         return S_OK;
     }
     if (UpwardSearch(destination, capacity, ".", leaf) || UpwardSearch(destination, capacity, where.folder, leaf)) {

@@ -5,10 +5,12 @@
 #include "platform/files/files.h"
 #include "platform/window/quit_signals.h"
 #include "shell/controller.h"
+#include "shell/desktop.h"
 #include "shell/device_setup.h"
 #include "shell/game_state.h"
 #include "shell/input_state.h"
 #include "shell/key_input.h"
+#include "shell/media_search.h"
 #include "sound/music.h"
 
 namespace {
@@ -23,6 +25,9 @@ LRESULT GameWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     if (message == WM_DESTROY) {
         Shutdown();
         PostQuitMessage(0);
+        return 0;
+    }
+    if (HandleDesktopKey(window, message, wParam, lParam)) {
         return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);
@@ -46,7 +51,7 @@ bool MapMessage(const MSG& message)
     if (ControllerPresent && ControllerState.rgbButtons[0] != 0) {
         KeyPressed = true;
     }
-    if (message.message == WM_KEYDOWN) {
+    if (message.message == WM_KEYDOWN && !IsDesktopKey(message)) {
         KeyPressed = true;
         if ((message.lParam & KF_REPEAT_BIT) != 0) {
             return true;
@@ -100,11 +105,15 @@ HRESULT StartGame(HWND& window)
     PointerSpan = kWindowedPointerSpan;
     const int x = static_cast<int>(static_cast<float>(desktop.dmPelsWidth) * 0.5f - 320.0f);
     const int y = static_cast<int>(static_cast<float>(desktop.dmPelsHeight) * 0.5f - 240.0f);
-    window = CreateWindowExW(0, kWindowClassName, kWindowClassName, WS_OVERLAPPED | WS_SYSMENU, x, y, kWindowWidth,
-                             kWindowHeight, nullptr, nullptr, module, nullptr);
+    window = CreateWindowExW(0, kWindowClassName, kWindowTitle, kWindowStyle, x, y, kWindowWidth, kWindowHeight,
+                             nullptr, nullptr, module, nullptr);
+    SetGameIcon(window);
 
     ResetGame();
-    StartMusic(window);
+    // Not through the media search: the music is the working folder's, or an installed copy's.
+    char music[kMaxPath];
+    FindWorkingOrInstalledFile(music, kMaxPath, kMusicFile);
+    StartMusic(window, music);
     const HRESULT hr = SetupDevice(window);
     if (FAILED(hr)) {
         return hr;
@@ -120,6 +129,7 @@ void EndGame()
 {
     Shutdown();
     UnregisterClassW(kWindowClassName, GetModuleHandleW(nullptr));
+    ReleaseGameIcon();
 }
 
 int RunGame()
@@ -132,7 +142,7 @@ int RunGame()
         std::printf("%s\n", ControlsLine(Controller != nullptr ? ControllerName : nullptr).c_str());
         std::fflush(stdout);
         MSG message{};
-        while (RunLoopPass(message) != LoopPass::Quit) {
+        while (RunProgramPass(window, message) != LoopPass::Quit) {
         }
     }
     EndGame();

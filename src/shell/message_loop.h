@@ -16,7 +16,7 @@ LRESULT GameWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // again). Returns false when the loop must end: Esc pressed (not a repeat), or WM_QUIT.
 bool MapMessage(const MSG& message);
 
-enum class LoopPass { Dispatched, RanFrame, Quit };
+enum class LoopPass { Dispatched, RanFrame, Quit, Waited };
 // One pass: dispatch a waiting message or run a frame (restarting the music if it stopped),
 // poll the controller, map the message record.
 LoopPass RunLoopPass(MSG& message);

@@ -64,14 +64,14 @@ std::string MusicProblem(const char* file, HRESULT createResult)
 
 namespace {
 
-void SayNoMusic(const std::string& why)
+void SayNoMusic(const char* file, const std::string& why)
 {
-    std::fprintf(stderr, "Tarnwick: music %s: %s; playing without music\n", kMusicFile, why.c_str());
+    std::fprintf(stderr, "Tarnwick: music %s: %s; playing without music\n", file, why.c_str());
 }
 
 }  // namespace
 
-void StartMusic(HWND window)
+void StartMusic(HWND window, const char* file)
 {
     // A second start would orphan the first device; keep the one that runs.
     if (GameSoundSystem != nullptr) {
@@ -83,26 +83,46 @@ void StartMusic(HWND window)
     }
     // Sound never stops the game, but a silent game says once why it is silent.
     if (FAILED(GameSoundSystem->Initialize(window, kMusicCooperativeLevel))) {
-        SayNoMusic("no audio device could be opened");
+        SayNoMusic(file, "no audio device could be opened");
         return;
     }
     // The design asks for a primary format the output refuses; the mix converts anyway.
     GameSoundSystem->SetPrimaryFormat(kPrimaryChannels, kPrimarySamplesPerSecond, kPrimaryBitsPerSample);
     const HRESULT created =
-        GameSoundSystem->CreateSound(&Music, kMusicFile, kMusicCreationFlags, GUID_NULL, kMusicBufferCount);
+        GameSoundSystem->CreateSound(&Music, file, kMusicCreationFlags, GUID_NULL, kMusicBufferCount);
     if (Music == nullptr) {
-        SayNoMusic(MusicProblem(kMusicFile, created));
+        SayNoMusic(file, MusicProblem(file, created));
         return;
     }
     Music->Play(kMusicPriority, kMusicPlayFlags, kMusicVolume, kMusicFrequency, kMusicPan);
 }
 
+namespace {
+
+bool Muted = false;
+
+LONG MusicVolume() { return Muted ? DSBVOLUME_MIN : kMusicVolume; }
+
+}  // namespace
+
 void RestartMusicIfStopped()
 {
     if (Music != nullptr && !Music->IsPlaying()) {
-        Music->Play(kMusicPriority, kMusicPlayFlags, kMusicVolume, kMusicFrequency, kMusicPan);
+        Music->Play(kMusicPriority, kMusicPlayFlags, MusicVolume(), kMusicFrequency, kMusicPan);
     }
 }
+
+void SetMusicMuted(bool muted)
+{
+    Muted = muted;
+    for (DWORD i = 0; Music != nullptr && i < Music->BufferCount(); ++i) {
+        if (IDirectSoundBuffer* buffer = Music->Buffer(i)) {
+            buffer->SetVolume(MusicVolume());
+        }
+    }
+}
+
+bool MusicMuted() { return Muted; }
 
 void ReleaseMusic()
 {

@@ -31,7 +31,9 @@ constexpr WORD kWaveFormatIeeeFloat = 3;
 
 // Creates the sound system and the music and starts it looping. Failures never stop the
 // game; when there is no music, one line on stderr names the file and the reason.
-void StartMusic(HWND window);
+// `file` is where the music was found (the working folder's data/ unless the program says
+// otherwise).
+void StartMusic(HWND window, const char* file = kMusicFile);
 
 // Why the music file could not become a sound: missing, a folder, unreadable, or the format
 // the output cannot play, in words. `createResult` is CreateSound's answer, for the rest.
@@ -39,6 +41,10 @@ std::string MusicProblem(const char* file, HRESULT createResult);
 
 // One status query per call: plays the music again when it is not playing.
 void RestartMusicIfStopped();
+
+// M's switch: a muted music plays on at the lowest volume, so unmuting finds it in step.
+void SetMusicMuted(bool muted);
+bool MusicMuted();
 
 // Destroys the music and the sound system so that StartMusic can run again (tests).
 void ReleaseMusic();

@@ -1,4 +1,4 @@
-# cmake -DGENERATOR=make_assets -DPART=pictures|music -DDATA=data -DOUT=scratch -P CompareGenerated.cmake
+# cmake -DGENERATOR=make_assets -DPART=pictures|music|icons -DDATA=data -DOUT=scratch -P CompareGenerated.cmake
 file(REMOVE_RECURSE ${OUT})
 file(MAKE_DIRECTORY ${OUT})
 execute_process(COMMAND ${GENERATOR} ${OUT} --${PART} RESULT_VARIABLE result)
@@ -7,7 +7,8 @@ if(NOT result EQUAL 0)
 endif()
 file(GLOB made RELATIVE ${OUT} ${OUT}/*)
 list(LENGTH made count)
-if((PART STREQUAL "pictures" AND NOT count EQUAL 17) OR (PART STREQUAL "music" AND NOT count EQUAL 1))
+if((PART STREQUAL "pictures" AND NOT count EQUAL 17) OR (PART STREQUAL "music" AND NOT count EQUAL 1) OR
+   (PART STREQUAL "icons" AND NOT count EQUAL 2))
   message(FATAL_ERROR "the generator wrote ${count} files for the ${PART}: ${made}")
 endif()
 set(stale "")

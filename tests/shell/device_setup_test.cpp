@@ -56,6 +56,7 @@ TEST_F(DeviceSetup, EachStoppingStepEndsSetUpWithItsResultAndNothingAfterIt)
         EXPECT_EQ(SharedVertexBuffer, nullptr);
         EXPECT_EQ(mapTexture, nullptr);
         EndGame();
+        DestroyWindow(window);  // the window table is small: each start makes a window
         ReleaseController();
         EXPECT_EQ(recorder.LiveObjects(), 0);
         const std::size_t calls = recorder.Calls().size();
@@ -73,6 +74,7 @@ TEST_F(DeviceSetup, AMissingFileStopsAtThatFileWithTheSearchResult)
         EXPECT_EQ(Start(), kMediaNotFound);
         EXPECT_EQ(std::string(LastStartupFailure.what), std::string(file) + " not found");
         EndGame();
+        DestroyWindow(window);  // the window table is small: each start makes a window
         ReleaseController();
         EXPECT_EQ(recorder.LiveObjects(), 0);
         std::filesystem::rename(root / "moved", root / file);

@@ -49,7 +49,7 @@ place() {
 }
 SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy "$game" > out.txt &
 pid=\$!
-wid=\$(timeout 20 xdotool search --sync --onlyvisible --name '^Zubo Proto\$' | head -n 1) || fail "no game window"
+wid=\$(timeout 20 xdotool search --sync --onlyvisible --name '^Tarnwick\$' | head -n 1) || fail "no game window"
 sleep 1.5
 import -window "\$wid" title.png
 t=\$(share title.png "$title_colour")

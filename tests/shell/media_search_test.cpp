@@ -207,3 +207,46 @@ TEST_F(MediaSearch, DestinationMayBeTheName)
 }
 
 }  // namespace
+
+namespace {
+
+// An installed copy: <prefix>/bin/Tarnwick, its data in <prefix>/share/tarnwick, started
+// from some unrelated folder.
+TEST_F(MediaSearch, InstalledDataBesideTheProgramsFolder)
+{
+    Program("usr/bin/Tarnwick");
+    WorkIn("home/player");
+    Touch("usr/share/tarnwick/data/x.tga");
+    Touch("usr/share/tarnwick/data/VelmoraMusic.wav");
+    const struct {
+        const char* name;
+        bool media;                 // FindMediaFile finds it
+        std::string mediaPath;
+        bool music;                 // FindWorkingOrInstalledFile finds it
+        std::string musicPath;
+    } cases[] = {
+        {"data/x.tga", true, R("usr/bin") + "/../share/tarnwick/data/x.tga", true,
+         R("usr/bin") + "/../share/tarnwick/data/x.tga"},
+        {"data/VelmoraMusic.wav", true, R("usr/bin") + "/../share/tarnwick/data/VelmoraMusic.wav", true,
+         R("usr/bin") + "/../share/tarnwick/data/VelmoraMusic.wav"},
+        {"data/none.tga", false, "data/none.tga", false, "data/none.tga"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Find(c.name), c.media ? S_OK : kMediaNotFound) << c.name;
+        EXPECT_EQ(std::string(out), c.mediaPath);
+        EXPECT_EQ(FindWorkingOrInstalledFile(out, kMaxPath, c.name), c.music) << c.name;
+        EXPECT_EQ(std::string(out), c.musicPath);
+    }
+    // The working folder's own copy comes first for both.
+    Touch("home/player/data/VelmoraMusic.wav");
+    Touch("home/player/data/x.tga");
+    for (const char* name : {"data/x.tga", "data/VelmoraMusic.wav"}) {
+        EXPECT_EQ(Find(name), S_OK);
+        EXPECT_STREQ(out, name);
+        EXPECT_TRUE(FindWorkingOrInstalledFile(out, kMaxPath, name));
+        EXPECT_STREQ(out, name);
+    }
+    EXPECT_FALSE(FindWorkingOrInstalledFile(out, 9, "data/x.tga"));
+}
+
+}  // namespace

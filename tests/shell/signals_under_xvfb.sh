@@ -65,7 +65,7 @@ one() {
   fi
   echo "SIG\$signal (\$moment): exit \$code after \$took ms"
 }
-window='wid=\$(timeout 20 xdotool search --sync --onlyvisible --name "^Zubo Proto\\\$" | head -n 1) || fail "no window"; sleep 0.5'
+window='wid=\$(timeout 20 xdotool search --sync --onlyvisible --name "^Tarnwick\\\$" | head -n 1) || fail "no window"; sleep 0.5'
 play="\$window; xdotool mousemove --window \\\$wid 320 240 mousedown 1; sleep 0.3; xdotool mouseup 1; sleep 1"
 one "title screen" TERM "\$window" 0
 one play TERM "\$play" 0

@@ -1,6 +1,6 @@
 // Writes the game's pictures and music into a folder:
-//   make_assets OUT_DIR [--sheet CONTACT_SHEET.png | --pictures | --music]
-// Every run writes the same bytes. --pictures or --music makes only those.
+//   make_assets OUT_DIR [--sheet CONTACT_SHEET.png | --pictures | --music | --icons]
+// Every run writes the same bytes. --pictures, --music or --icons makes only those.
 
 #include <cstdio>
 #include <cstring>
@@ -8,6 +8,7 @@
 #include <string>
 
 #include "contact_sheet.h"
+#include "icon.h"
 #include "song.h"
 #include "pictures.h"
 #include "text.h"
@@ -27,9 +28,9 @@ int main(int argc, char** argv)
 {
     const std::string option = argc >= 3 ? argv[2] : "";
     const bool sheet = argc == 4 && option == "--sheet";
-    const bool only = argc == 3 && (option == "--pictures" || option == "--music");
+    const bool only = argc == 3 && (option == "--pictures" || option == "--music" || option == "--icons");
     if (argc != 2 && !sheet && !only) {
-        std::fprintf(stderr, "usage: make_assets OUT_DIR [--sheet CONTACT_SHEET.png | --pictures | --music]\n");
+        std::fprintf(stderr, "usage: make_assets OUT_DIR [--sheet CONTACT_SHEET.png | --pictures | --music | --icons]\n");
         return 2;
     }
     const std::string dir = argv[1];
@@ -39,7 +40,7 @@ int main(int argc, char** argv)
         return 1;
     }
     for (const PictureSpec& spec : Pictures()) {
-        if (option == "--music") {
+        if (option == "--music" || option == "--icons") {
             break;
         }
         if (!Write(dir + "/" + spec.file, MakePictureFile(spec, font))) {
@@ -47,7 +48,15 @@ int main(int argc, char** argv)
             return 1;
         }
     }
-    if (option != "--pictures" && !Write(dir + "/" + kMusicFileName, MakeMusicFile())) {
+    for (const IconSpec& icon : Icons()) {
+        if ((option.empty() || option == "--sheet" || option == "--icons") &&
+            !Write(dir + "/" + icon.file, MakeIconFile(icon.size))) {
+            std::fprintf(stderr, "make_assets: cannot write %s/%s\n", dir.c_str(), icon.file);
+            return 1;
+        }
+    }
+    if ((option.empty() || option == "--sheet" || option == "--music") &&
+        !Write(dir + "/" + kMusicFileName, MakeMusicFile())) {
         std::fprintf(stderr, "make_assets: cannot write the music\n");
         return 1;
     }

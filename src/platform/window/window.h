@@ -54,6 +54,7 @@ constexpr UINT WM_PAINT = 0x000F;
 constexpr UINT WM_CLOSE = 0x0010;
 constexpr UINT WM_QUIT = 0x0012;
 constexpr UINT WM_SHOWWINDOW = 0x0018;
+constexpr UINT WM_SETICON = 0x0080;
 constexpr UINT WM_KEYDOWN = 0x0100;
 constexpr UINT WM_KEYUP = 0x0101;
 constexpr UINT WM_CHAR = 0x0102;
@@ -118,6 +119,7 @@ constexpr WPARAM VK_DIVIDE = 0x6F;
 constexpr WPARAM VK_F1 = 0x70;
 constexpr WPARAM VK_F4 = 0x73;
 constexpr WPARAM VK_F10 = 0x79;
+constexpr WPARAM VK_F11 = 0x7A;
 constexpr WPARAM VK_F12 = 0x7B;
 constexpr WPARAM VK_NUMLOCK = 0x90;
 constexpr WPARAM VK_SCROLL = 0x91;
@@ -193,8 +195,24 @@ BOOL UpdateWindow(HWND window);
 // The display counter: the cursor shows while it is 0 or more. Starts at 0.
 int ShowCursor(BOOL show);
 // Switches between the desktop-sized full-screen mode and the window's own size (the device
-// set-up's presentation choice). FALSE if not a window or SDL refuses.
+// set-up's presentation choice, and the players' toggle). The window is first laid over the
+// whole display, so it covers it even where no window manager answers the request; leaving
+// puts back the size and place it had. FALSE if not a window or SDL refuses.
 BOOL SetWindowFullScreen(HWND window, BOOL fullScreen);
+BOOL IsWindowFullScreen(HWND window);
+// Win32's active window: ours that has the keyboard focus, or null when the player is in
+// another program's window.
+HWND GetActiveWindow();
+// The window is minimised.
+BOOL IsIconic(HWND window);
+// Sleeps until a message is waiting (one already waiting returns at once) or an event was
+// sent to a procedure (the focus came back, say).
+BOOL WaitMessage();
+
+// Starts the video for the desktop the environment names (DISPLAY: X11, WAYLAND_DISPLAY:
+// Wayland) and nothing else: unless SDL_VIDEODRIVER names a back end, SDL is not allowed to
+// fall back to one that shows nothing. FALSE when no desktop could be opened.
+BOOL StartDesktopVideo();
 
 // --- Messages ----------------------------------------------------------------------------
 
@@ -212,6 +230,21 @@ void PostQuitMessage(int exitCode);
 // FALSE when the window is dead or the queue is full. A null window posts a thread message.
 BOOL PostMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// --- Icons -------------------------------------------------------------------------------
+
+// WM_SETICON's wParam. DefWindowProcW sets the icon the desktop shows for the window (both
+// sizes are one picture here) and returns the previous one.
+constexpr WPARAM ICON_SMALL = 0;
+constexpr WPARAM ICON_BIG = 1;
+constexpr UINT IMAGE_ICON = 1;
+constexpr UINT LR_LOADFROMFILE = 0x0010;
+
+// IMAGE_ICON with LR_LOADFROMFILE only: a PNG or TGA picture file becomes an icon (cx, cy
+// are ignored: the picture keeps its size). Null when the file cannot be read as a picture.
+void* LoadImageW(HINSTANCE instance, const char* name, UINT type, int cx, int cy, UINT flags);
+// FALSE for a null icon. An icon still set on a window must not be destroyed.
+BOOL DestroyIcon(HICON icon);
 
 // --- Display modes -----------------------------------------------------------------------
 

@@ -6,8 +6,11 @@
 #include <SDL.h>
 #include <epoxy/gl.h>
 
+#include "platform/gfx/device_problem.h"
 #include "platform/gfx/internal/effect.h"
+#include "platform/gfx/internal/letterbox.h"
 #include "platform/window/internal/window_handle.h"
+#include "platform/window/internal/window_internal.h"
 
 namespace {
 
@@ -158,9 +161,13 @@ bool CompileShader(GLenum kind, const std::string& source, GLuint* shader, std::
     return false;
 }
 
+std::string DeviceProblem;
+
 }  // namespace
 
 void GfxGl::ForceDepthConversion(bool on) { DepthConversionForced = on; }
+
+const char* GfxDeviceProblem() { return DeviceProblem.c_str(); }
 
 bool GfxGl::VideoUp()
 {
@@ -212,13 +219,15 @@ GfxGl* GfxGl::Create(PlatformWindow* window, const D3DPRESENT_PARAMETERS& params
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    DeviceProblem.clear();
     SDL_GLContext context = SDL_GL_CreateContext(window->sdl);
     if (context == nullptr) {
-        std::fprintf(stderr, "graphics: no OpenGL 3.3 core context: %s\n", SDL_GetError());
+        // Said once, by the program, in its line.
+        DeviceProblem = std::string("no OpenGL 3.3 core context (") + SDL_GetError() + ")";
         return nullptr;
     }
     if (SDL_GL_MakeCurrent(window->sdl, context) != 0 || epoxy_gl_version() < 33) {
-        std::fprintf(stderr, "graphics: OpenGL 3.3 is not available\n");
+        DeviceProblem = "OpenGL 3.3 is not available";
         SDL_GL_DeleteContext(context);
         return nullptr;
     }
@@ -228,8 +237,9 @@ GfxGl* GfxGl::Create(PlatformWindow* window, const D3DPRESENT_PARAMETERS& params
     gl->context_ = context;
     ++LiveContexts;
 
+    SDL_GetWindowSize(window->sdl, &gl->pictureWidth_, &gl->pictureHeight_);
     if (params.Windowed == FALSE) {
-        SDL_SetWindowFullscreen(window->sdl, SDL_WINDOW_FULLSCREEN_DESKTOP);
+        window_internal::SwitchFullScreen(window, true);
     }
     int w = static_cast<int>(params.BackBufferWidth);
     int h = static_cast<int>(params.BackBufferHeight);
@@ -330,7 +340,7 @@ GfxGl::~GfxGl()
         --LiveContexts;
     }
     if (window_ != nullptr && (SDL_GetWindowFlags(window_->sdl) & SDL_WINDOW_FULLSCREEN) != 0) {
-        SDL_SetWindowFullscreen(window_->sdl, 0);
+        window_internal::SwitchFullScreen(window_, false);
     }
 }
 
@@ -346,8 +356,9 @@ bool GfxGl::MakeBackBuffer(GfxSurface* surface, bool depth)
     int windowStencil = 0;
     SDL_GL_GetAttribute(SDL_GL_DEPTH_SIZE, &windowDepth);
     SDL_GL_GetAttribute(SDL_GL_STENCIL_SIZE, &windowStencil);
+    const GfxViewRect view = GfxLetterbox(dw, dh, pictureWidth_, pictureHeight_);
     const bool inWindow = clipControl_ && static_cast<UINT>(dw) == surface->width &&
-                          static_cast<UINT>(dh) == surface->height &&
+                          static_cast<UINT>(dh) == surface->height && view.width == dw && view.height == dh &&
                           (!depth || (windowDepth >= 24 && windowStencil >= 8));
     if (depth) {
         glGenRenderbuffers(1, &depth_);
@@ -793,9 +804,11 @@ void GfxGl::Present(GfxSurface* backBuffer)
     SDL_GL_GetDrawableSize(window_->sdl, &dw, &dh);
     if (backBuffer->gl.window) {
         SDL_GL_SwapWindow(window_->sdl);
-        // A window that changed size no longer holds the back buffer: draw in a texture
+        // A window that changed size (or now needs bars) no longer holds the back buffer: draw in a texture
         // from the next frame on and copy it over.
-        if ((static_cast<UINT>(dw) != backBuffer->width || static_cast<UINT>(dh) != backBuffer->height) &&
+        const GfxViewRect view = GfxLetterbox(dw, dh, pictureWidth_, pictureHeight_);
+        if ((static_cast<UINT>(dw) != backBuffer->width || static_cast<UINT>(dh) != backBuffer->height ||
+             view.width != dw || view.height != dh) &&
             !LeaveWindow(backBuffer)) {
             std::fprintf(stderr, "graphics: the back buffer cannot leave the window\n");
         }
@@ -809,8 +822,15 @@ void GfxGl::Present(GfxSurface* backBuffer)
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     const auto w = static_cast<GLint>(backBuffer->width);
     const auto h = static_cast<GLint>(backBuffer->height);
+    const GfxViewRect view = GfxLetterbox(dw, dh, pictureWidth_, pictureHeight_);
+    if (view.width != dw || view.height != dh) {
+        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+        glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);  // the bars
+    }
     // The back buffer is stored top row first; the window's first row is its bottom.
-    glBlitFramebuffer(0, 0, w, h, 0, dh, dw, 0, GL_COLOR_BUFFER_BIT, (w == dw && h == dh) ? GL_NEAREST : GL_LINEAR);
+    glBlitFramebuffer(0, 0, w, h, view.x, view.y + view.height, view.x + view.width, view.y, GL_COLOR_BUFFER_BIT,
+                      (w == view.width && h == view.height) ? GL_NEAREST : GL_LINEAR);
     SDL_GL_SwapWindow(window_->sdl);
     glBindFramebuffer(GL_FRAMEBUFFER, target_ != nullptr ? target_->gl.framebuffer : 0);
     GL_CHECK("Present");

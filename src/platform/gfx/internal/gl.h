@@ -94,4 +94,6 @@ private:
     unsigned boundBuffer_ = 0;
     UINT boundOffset_ = ~0u, boundStride_ = 0;
     GfxFramePacer pacer_;
+    // The window's size when the device was made: the proportion the picture keeps on screen.
+    int pictureWidth_ = 0, pictureHeight_ = 0;
 };

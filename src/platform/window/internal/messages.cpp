@@ -30,6 +30,10 @@ int QuitCode = 0;
 
 POINT LastCursor{0, 0};
 
+// Messages SDL's events delivered straight to a procedure (focus, size, close): they end a
+// WaitMessage as a queued message does.
+unsigned SentFromEvents = 0;
+
 bool IsKeyDown(UINT message) { return message == WM_KEYDOWN || message == WM_SYSKEYDOWN; }
 
 bool SameMessage(const MSG& a, const MSG& b)
@@ -110,6 +114,7 @@ void QueueTypedCharacter(HWND window, WPARAM character, LPARAM lParam, DWORD tim
 void QueueTranslated(const TranslatedMessage& translated, DWORD time)
 {
     if (translated.sent) {
+        ++SentFromEvents;
         if (translated.sdlWindowId == 0) {
             for (int slot = 0; slot < window_internal::kMaxWindows; ++slot) {
                 if (HWND window = window_internal::WindowAt(slot)) {
@@ -239,6 +244,20 @@ BOOL PeekMessageW(MSG* message, HWND window, UINT filterMin, UINT filterMax, UIN
     return FALSE;
 }
 
+BOOL WaitMessage()
+{
+    MSG waiting;
+    const unsigned sent = SentFromEvents;
+    while (PeekMessageW(&waiting, nullptr, 0, 0, PM_NOREMOVE) == FALSE && SentFromEvents == sent) {
+        if (SDL_WasInit(SDL_INIT_EVENTS) == 0) {
+            return FALSE;  // nothing could ever arrive
+        }
+        // Blocks in the display connection; the timeout only bounds a missed wake-up.
+        SDL_WaitEventTimeout(nullptr, 250);
+    }
+    return TRUE;
+}
+
 BOOL TranslateMessage(const MSG* message)
 {
     if (message == nullptr) {
@@ -273,6 +292,7 @@ LRESULT DefWindowProcW(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_CLOSE:
         DestroyWindow(window);
         return 0;
+    case WM_SETICON: return window_internal::SetIcon(window, static_cast<HICON>(reinterpret_cast<void*>(lParam)));
     case WM_SYSKEYDOWN:
         if (wParam == VK_F4 && (lParam & KF_ALTDOWN_BIT) != 0 && (lParam & KF_REPEAT_BIT) == 0) {
             window_internal::Send(window, WM_CLOSE, 0, 0);

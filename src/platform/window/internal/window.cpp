@@ -298,13 +298,71 @@ int ShowCursor(BOOL show)
     return CursorCounter;
 }
 
+bool window_internal::SwitchFullScreen(PlatformWindow* window, bool fullScreen)
+{
+    SDL_Window* sdl = window->sdl;
+    const bool already = (SDL_GetWindowFlags(sdl) & SDL_WINDOW_FULLSCREEN) != 0;
+    if (fullScreen) {
+        if (!already) {
+            SDL_GetWindowPosition(sdl, &window->windowed.x, &window->windowed.y);
+            SDL_GetWindowSize(sdl, &window->windowed.w, &window->windowed.h);
+            window->windowedSaved = true;
+        }
+        // The request goes to the window manager; with none, the window would stay as it is.
+        SDL_Rect bounds{};
+        const int display = SDL_GetWindowDisplayIndex(sdl);
+        if (!already && SDL_GetDisplayBounds(display >= 0 ? display : 0, &bounds) == 0) {
+            SDL_SetWindowPosition(sdl, bounds.x, bounds.y);
+            SDL_SetWindowSize(sdl, bounds.w, bounds.h);
+        }
+        return SDL_SetWindowFullscreen(sdl, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0;
+    }
+    if (SDL_SetWindowFullscreen(sdl, 0) != 0) {
+        return false;
+    }
+    if (already && window->windowedSaved) {
+        SDL_SetWindowSize(sdl, window->windowed.w, window->windowed.h);
+        SDL_SetWindowPosition(sdl, window->windowed.x, window->windowed.y);
+    }
+    return true;
+}
+
 BOOL SetWindowFullScreen(HWND window, BOOL fullScreen)
 {
-    if (!IsLive(window)) {
-        return FALSE;
+    return IsLive(window) && SwitchFullScreen(window, fullScreen != FALSE) ? TRUE : FALSE;
+}
+
+BOOL IsWindowFullScreen(HWND window)
+{
+    return IsLive(window) && (SDL_GetWindowFlags(window->sdl) & SDL_WINDOW_FULLSCREEN) != 0 ? TRUE : FALSE;
+}
+
+HWND GetActiveWindow()
+{
+    for (PlatformWindow& slot : Windows) {
+        if (slot.live && slot.focused) {
+            return &slot;
+        }
     }
-    const Uint32 flags = fullScreen ? static_cast<Uint32>(SDL_WINDOW_FULLSCREEN_DESKTOP) : 0u;
-    return SDL_SetWindowFullscreen(window->sdl, flags) == 0 ? TRUE : FALSE;
+    return nullptr;
+}
+
+BOOL IsIconic(HWND window)
+{
+    return IsLive(window) && (SDL_GetWindowFlags(window->sdl) & SDL_WINDOW_MINIMIZED) != 0 ? TRUE : FALSE;
+}
+
+BOOL StartDesktopVideo()
+{
+    const char* chosen = SDL_getenv("SDL_VIDEODRIVER");
+    if (!VideoStarted && (chosen == nullptr || chosen[0] == '\0')) {
+        const char* x11 = SDL_getenv("DISPLAY");
+        const char* wayland = SDL_getenv("WAYLAND_DISPLAY");
+        const bool hasX11 = x11 != nullptr && x11[0] != '\0';
+        const bool hasWayland = wayland != nullptr && wayland[0] != '\0';
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, hasX11 && hasWayland ? "x11,wayland" : (hasX11 ? "x11" : "wayland"));
+    }
+    return EnsureVideo() ? TRUE : FALSE;
 }
 
 BOOL EnumDisplaySettingsW(const char* deviceName, DWORD modeNumber, DEVMODEW* mode)

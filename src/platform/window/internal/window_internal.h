@@ -27,6 +27,12 @@ LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 void SetFocus(HWND window, bool focused);
 bool HasFocus(HWND window);
 
+// SetWindowFullScreen for any of the layer's windows, the graphics device's included.
+bool SwitchFullScreen(PlatformWindow* window, bool fullScreen);
+
+// WM_SETICON's default: shows `icon` for the window; returns the previous icon.
+LRESULT SetIcon(HWND window, HICON icon);
+
 // Drops the messages queued for a window that is going away.
 void DropQueued(HWND window);
 
