@@ -8,18 +8,7 @@ game=$1
 make_assets=$2
 shots=${3:-}
 
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-"$make_assets" "$work"
-here=$(cd "$(dirname "$0")" && pwd)
-# A copy outside the source tree: the asset search also looks around the program's folder,
-# and must find only the generated data.
-mkdir "$work/bin"
-cp "$game" "$work/bin/"
-game="$work/bin/$(basename "$game")"
-cd "$work"
-# Only matters in the sanitizer build: a desktop session's D-Bus library keeps a buffer.
-export LSAN_OPTIONS="suppressions=$here/x11_leaks.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
+source "$(dirname "$0")/game_in_scratch.sh"
 
 # Generated picture colours (see test_assets.cpp): the title and the sky.
 title_colour='#808088'

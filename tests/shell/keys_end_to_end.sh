@@ -8,15 +8,7 @@ game=$1
 make_assets=$2
 shots=${3:-}
 
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-"$make_assets" "$work"
-here=$(cd "$(dirname "$0")" && pwd)
-mkdir "$work/bin"
-cp "$game" "$work/bin/"
-game="$work/bin/$(basename "$game")"
-cd "$work"
-export LSAN_OPTIONS="suppressions=$here/x11_leaks.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
+source "$(dirname "$0")/game_in_scratch.sh"
 # No bindings file of the developer's may change the keys.
 export XDG_CONFIG_HOME="$work/config"
 
