@@ -66,6 +66,14 @@ void main()
     float lit2 = towards * towards / dot(toLamp, toLamp);
     float light = mix(1.0, 0.70 + 0.40 * lit2 * lit2, facing);
 
+#ifdef GFX_OUTSIDE_FOCUS
+    // Far from the pointer the rings shift by under a tenth of a pixel and brighten by under
+    // a step of colour: only the light and the picture.
+    vec2 halfTexel = 0.5 / vec2(textureSize(RenderTargetTexture, 0));
+    vec2 cell = floor(uv);
+    vec4 c = texture(RenderTargetTexture, clamp(uv, cell + halfTexel, cell + 1.0 - halfTexel)) * color;
+    fragColor = vec4(min(c.rgb * light, vec3(1.0)), c.a);
+#else
     // The pointer, as a ratio-correct distance in the view.
     vec2 ndc = clip.xy / clip.w;
     vec2 fromPointer = ndc - vec2(DistortionPosx, -DistortionPosy);
@@ -95,9 +103,12 @@ void main()
     vec4 c = texture(RenderTargetTexture, at) * color;
     float glint = 1.0 + (ring * 0.14 + lens * 0.10) * (1.0 - flatness);
     fragColor = vec4(min(c.rgb * light * glint, vec3(1.0)), c.a);
+#endif
 }
 end
 
+# The lens and rings fade with the distance from the pointer: beyond 0.8 half heights the
+# shader's cheaper build draws.
 technique WorldLighting
-    pass WorldVs WorldFs
+    pass WorldVs WorldFs focus DistortionPosx DistortionPosy 0.8
 end

@@ -92,6 +92,16 @@ TEST(EffectParser, ErrorsNameTheFileAndLine)
         {"float gl_Thing\n", "f.fx:1: 'float' needs a name"},
         {"vertex V\nend\nfragment F\nend\ntechnique T\npass V F\nend\ntechnique T\npass V F\nend\n",
          "f.fx:8: technique 'T' is defined twice"},
+        {"float X\nvertex V\nend\nfragment F\nend\ntechnique T\npass V F focus X Y 1\nend\n",
+         "f.fx:7: the focus needs a float parameter named 'Y'"},
+        {"float X\nvector Y\nvertex V\nend\nfragment F\nend\ntechnique T\npass V F focus X Y 1\nend\n",
+         "f.fx:8: the focus needs a float parameter named 'Y'"},
+        {"float X\nvertex V\nend\nfragment F\nend\ntechnique T\npass V F focus X X 0\nend\n",
+         "f.fx:7: the focus radius '0' is not a positive number"},
+        {"float X\nvertex V\nend\nfragment F\nend\ntechnique T\npass V F focus X X 1x\nend\n",
+         "f.fx:7: the focus radius '1x' is not a positive number"},
+        {"float X\nvertex V\nend\nfragment F\nend\ntechnique T\npass V F near X X 1\nend\n",
+         "f.fx:7: expected 'pass <vertex shader> <fragment shader> [focus"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);

@@ -299,6 +299,94 @@ TEST_F(GlRender, AlphaBlendedTexturedStripThroughAnEffect)
     effect->Release();
 }
 
+TEST_F(GlRender, AFocusedPassDrawsItsFullShaderOnlyInTheSquareRoundItsPointOnLargeTargets)
+{
+    // Green where the full shader draws, red where the one for outside the focus does.
+    const std::string path = WriteFile(ScratchFolder() / "focus.fx", R"(float PointX
+float PointY
+vertex Vs
+void main() { gl_Position = vec4(inPosition, 1.0); }
+end
+fragment Fs
+out vec4 fragColor;
+#ifdef GFX_OUTSIDE_FOCUS
+void main() { fragColor = vec4(1.0, 0.0, 0.0, 1.0); }
+#else
+void main() { fragColor = vec4(0.0, 1.0, 0.0, 1.0); }
+#endif
+end
+technique T
+    pass Vs Fs focus PointX PointY 0.25
+end
+)");
+    ID3DXEffect* effect = nullptr;
+    ID3DXBuffer* errors = nullptr;
+    ASSERT_EQ(D3DXCreateEffectFromFileW(device, path.c_str(), nullptr, nullptr, 0, nullptr, &effect, &errors), S_OK)
+        << (errors != nullptr ? static_cast<const char*>(errors->GetBufferPointer()) : "");
+    FillBuffer(vb, Quad(-1, -1, 1, 1, 0.5f, 0xFFFFFFFFu));
+    device->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
+    const auto draw = [&](float x, float y) {
+        effect->SetFloat("PointX", x);
+        effect->SetFloat("PointY", y);
+        device->Clear(0, nullptr, D3DCLEAR_TARGET, kBlue, 1.0f, 0);
+        ASSERT_EQ(device->BeginScene(), S_OK);
+        UINT passes = 0;
+        effect->Begin(&passes, 0);
+        effect->BeginPass(0);
+        EXPECT_EQ(device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2), S_OK);
+        effect->EndPass();
+        effect->End();
+        device->EndScene();
+    };
+    // A small target is not worth the extra draws: the full shader draws all of it.
+    draw(0.5f, -0.5f);
+    EXPECT_EQ(Pixel(48, 16), 0x00FF00u);
+    EXPECT_EQ(Pixel(2, 60), 0x00FF00u);
+
+    // On a large texture target the full shader keeps to the square: a radius of a quarter
+    // half height is 128 pixels each way, cut at the edges; rows count from the top.
+    IDirect3DTexture9* large = nullptr;
+    ASSERT_EQ(D3DXCreateTexture(device, 1024, 1024, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &large),
+              S_OK);
+    IDirect3DSurface9* back = nullptr;
+    IDirect3DSurface9* level = nullptr;
+    ASSERT_EQ(device->GetRenderTarget(0, &back), S_OK);
+    ASSERT_EQ(large->GetSurfaceLevel(0, &level), S_OK);
+    ASSERT_EQ(device->SetRenderTarget(0, level), S_OK);
+    struct Case {
+        float x, y;           // the focus, -1..1, y downwards
+        int left, top, size;  // the square it covers in pixels
+    };
+    const Case cases[] = {{0.5f, -0.5f, 640, 128, 256}, {-1.0f, 1.0f, 0, 896, 128}, {0.0f, 0.0f, 384, 384, 256}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.x);
+        draw(c.x, c.y);
+        D3DLOCKED_RECT rect{};
+        ASSERT_EQ(large->LockRect(0, &rect, nullptr, D3DLOCK_READONLY), S_OK);
+        int wrong = 0;
+        for (int y = 0; y < 1024; ++y) {
+            const auto* row = static_cast<const std::uint8_t*>(rect.pBits) + y * rect.Pitch;
+            for (int x = 0; x < 1024; ++x) {
+                const bool inside = x >= c.left && x < c.left + c.size && y >= c.top && y < c.top + c.size;
+                const std::uint8_t* p = row + x * 4;  // B, G, R, A
+                wrong += (inside ? p[1] == 255 && p[2] == 0 : p[1] == 0 && p[2] == 255) && p[0] == 0 ? 0 : 1;
+            }
+        }
+        EXPECT_EQ(wrong, 0);
+        ASSERT_EQ(large->UnlockRect(0), S_OK);
+    }
+    ASSERT_EQ(device->SetRenderTarget(0, back), S_OK);
+    level->Release();
+    back->Release();
+    large->Release();
+
+    // The scissor is off again: a clear reaches every pixel.
+    device->Clear(0, nullptr, D3DCLEAR_TARGET, kBlue, 1.0f, 0);
+    EXPECT_EQ(Pixel(0, 0), 0x0000FFu);
+    EXPECT_EQ(Pixel(63, 63), 0x0000FFu);
+    effect->Release();
+}
+
 TEST_F(GlRender, ShaderErrorsNameTheFileLineAndGlLog)
 {
     const std::string text = "float A\nvertex V\nvoid main()\n{\n    gl_Position = vec4(A) +;\n}\nend\n"

@@ -216,6 +216,28 @@ private:
         return -1;
     }
 
+    bool Focus(const std::vector<std::string>& p, GfxEffectPass* pass)
+    {
+        for (int k = 0; k < 2; ++k) {
+            int& index = k == 0 ? pass->focusX : pass->focusY;
+            for (std::size_t i = 0; i < out_->params.size(); ++i) {
+                if (out_->params[i].name == p[4 + k] && out_->params[i].type == GfxParamType::Float) {
+                    index = static_cast<int>(i);
+                }
+            }
+            if (index < 0) {
+                return Fail("the focus needs a float parameter named '" + p[4 + k] + "' above this line");
+            }
+        }
+        char* end = nullptr;
+        pass->focusRadius = std::strtof(p[6].c_str(), &end);
+        if (end == p[6].c_str() || *end != '\0' || !(pass->focusRadius > 0.0f) || pass->focusRadius > 1e6f) {
+            pass->focusX = pass->focusY = -1;
+            return Fail("the focus radius '" + p[6] + "' is not a positive number");
+        }
+        return true;
+    }
+
     bool Technique(const std::vector<std::string>& w)
     {
         if (w.size() != 2 || !IsIdentifier(w[1])) {
@@ -241,8 +263,8 @@ private:
                 out_->techniques.push_back(std::move(t));
                 return true;
             }
-            if (p[0] != "pass" || p.size() != 3) {
-                return Fail("expected 'pass <vertex shader> <fragment shader>' or 'end'");
+            if (p[0] != "pass" || (p.size() != 3 && (p.size() != 7 || p[3] != "focus"))) {
+                return Fail("expected 'pass <vertex shader> <fragment shader> [focus <x> <y> <radius>]' or 'end'");
             }
             GfxEffectPass pass;
             pass.vertexShader = FindShader(p[1], true);
@@ -253,6 +275,9 @@ private:
             }
             if (pass.fragmentShader < 0) {
                 return Fail("no fragment shader named '" + p[2] + "' above this line");
+            }
+            if (p.size() == 7 && !Focus(p, &pass)) {
+                return false;
             }
             t.passes.push_back(std::move(pass));
         }
@@ -287,9 +312,13 @@ bool GfxParseEffect(const std::string& text, const std::string& fileName, GfxEff
     return parser.Run(error);
 }
 
-std::string GfxShaderSource(const GfxEffectDesc& desc, const GfxEffectShader& shader, bool depthToGl)
+std::string GfxShaderSource(const GfxEffectDesc& desc, const GfxEffectShader& shader, bool depthToGl,
+                            bool outsideFocus)
 {
     std::string s = "#version 330 core\n";
+    if (outsideFocus) {
+        s += "#define GFX_OUTSIDE_FOCUS 1\n";
+    }
     if (shader.vertex) {
         s += "layout(location = 0) in vec3 inPosition;\n"
              "layout(location = 1) in vec3 inNormal;\n"
@@ -348,6 +377,7 @@ void GfxEffect::DropGpu()
     for (auto& t : desc_.techniques) {
         for (auto& pass : t.passes) {
             pass.program = 0;
+            pass.outsideProgram = 0;
         }
     }
 }

@@ -32,6 +32,13 @@ struct GfxEffectPass {
     int line = 0;
     unsigned program = 0;
     std::vector<int> locations;  // per parameter; -1 where the program does not read it
+    // `focus X Y RADIUS`: the fragment shader's full work is needed only within RADIUS (in
+    // half view heights) of the point held by float parameters X and Y (-1..1, x rightwards,
+    // y downwards). Elsewhere the same shader built with GFX_OUTSIDE_FOCUS defined draws.
+    int focusX = -1, focusY = -1;  // parameter indices; -1 without a focus
+    float focusRadius = 0.0f;
+    unsigned outsideProgram = 0;
+    std::vector<int> outsideLocations;
 };
 
 struct GfxEffectTechnique {
@@ -51,8 +58,9 @@ bool GfxParseEffect(const std::string& text, const std::string& fileName, GfxEff
 // The complete GLSL 330 source of one shader: the version line, the vertex inputs, a
 // uniform per parameter, then the file's code under its own line numbers. Vertex shaders
 // get a main that flips y for our top-row-first targets and, with `depthToGl`, maps
-// Direct3D's 0..1 depth to GL's -1..1.
-std::string GfxShaderSource(const GfxEffectDesc& desc, const GfxEffectShader& shader, bool depthToGl);
+// Direct3D's 0..1 depth to GL's -1..1. `outsideFocus` defines GFX_OUTSIDE_FOCUS.
+std::string GfxShaderSource(const GfxEffectDesc& desc, const GfxEffectShader& shader, bool depthToGl,
+                            bool outsideFocus = false);
 
 class GfxEffect final : public ID3DXEffect, public GfxChild {
 public:

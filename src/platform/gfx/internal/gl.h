@@ -61,7 +61,12 @@ private:
     void UploadBuffer(GfxVertexBuffer* buffer, UINT needed);
     void BindTextureUnit(int unit, GfxTexture* texture, bool linear, bool wrap);
     void ApplyStates(const GfxDevice& device);
-    void ApplyEffect(GfxEffect& effect, UINT pass);
+    // Sets the pass's program (or, with `outside`, its program for outside its focus) and
+    // the effect's parameters.
+    void ApplyEffect(GfxEffect& effect, UINT pass, bool outside);
+    // Draws an effect pass with a focus: the full program in the square round the focus (or
+    // in that square's full-height column), the other one in scissored bands round it.
+    void DrawFocused(GfxEffect& effect, UINT pass, unsigned mode, int start, int count);
     void ApplyFixed(const GfxDevice& device);
     // The fixed-function stage as one program per combination of operations, made at its
     // first use; null (draw with the general program) where one does not build.
