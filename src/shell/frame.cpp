@@ -15,14 +15,13 @@
 #include "shell/input_state.h"
 #include "shell/key_input.h"
 #include "shell/level_load.h"
-#include "shell/stick_shaping.h"
+#include "shell/playing_step.h"
 #include "world/world.h"
 
 std::int32_t GameState = Title;
 std::int32_t LevelCounter = 0;
 bool ClickArmed = false;
-std::int32_t LeftStickRamp = 0;
-std::int32_t RightStickRamp = 0;
+StickRamps StickRamp;
 
 namespace {
 
@@ -30,7 +29,6 @@ constexpr int kDiscardedRandoms = 300;
 constexpr D3DCOLOR kOpaqueBlack = 0xFF000000;
 constexpr float kMagicValue = 0.059328f;
 constexpr float kScreenHalfSize = 2.0f;
-constexpr float kGoalReachSquared = 2.0f;
 constexpr std::int32_t kLastLevel = 7;
 const Vector4 kRestPoint{0.0f, -6.0f, 0.0f, 1.0f};
 
@@ -142,13 +140,18 @@ void GameEndScreen(const Vector4& screenPoint)
     }
 }
 
-bool TouchesSpike()
+// The goal counts the level and shows the level-up screen.
+void PlayingLogic()
 {
-    return World.HitsSpike(Creature.GetPosition()) || World.HitsSpike(Creature.leftFoot->position) ||
-           World.HitsSpike(Creature.rightFoot->position);
+    // The controller and the keys; with no key held, exactly the controller.
+    const PlayOutcome outcome = PlayingStep(Creature, World, ReadSteering(), StickRamp, true);
+    if (outcome.reachedGoal) {
+        LevelCounter += 1;
+        GameState = LevelUp;
+    }
 }
 
-void PlayingStep()
+void PlayingFrame()
 {
     if (!Creature.alive) {
         GameState = Retry;
@@ -177,32 +180,6 @@ void SetFrameParameters()
 }
 
 }  // namespace
-
-void PlayingLogic()
-{
-    Vector4 toGoal = World.goalPoint;
-    toGoal.Sub(Creature.GetPosition());
-    if (toGoal.LengthSquared() < kGoalReachSquared) {
-        LevelCounter += 1;
-        GameState = LevelUp;
-    }
-    Creature.Update();
-    if (Creature.leftFoot != nullptr && TouchesSpike()) {
-        Creature.alive = false;
-    }
-
-    // The controller and the keys; with no key held, exactly the controller.
-    const SteeringInput steer = ReadSteering();
-    const bool leftFast = steer.leftGrip;
-    const bool rightFast = steer.rightGrip;
-    const Vector4 left = ShapeStick(steer.lx, steer.ly, leftFast, StickSide::Left, LeftStickRamp);
-    Creature.leftGripHeld = leftFast;
-    Creature.rightGripHeld = rightFast;
-    Creature.SteerLeft(left);
-    SpawnFootDrops(Creature);
-    const Vector4 right = ShapeStick(steer.rx, steer.ry, rightFast, StickSide::Right, RightStickRamp);
-    Creature.SteerRight(right);
-}
 
 void DiscardStartupRandoms()
 {
@@ -248,7 +225,7 @@ void RunFrame()
         case LevelUp: LevelUpScreen(screenPoint); break;
         case Retry: RetryScreen(screenPoint); break;
         case GameEnd: GameEndScreen(screenPoint); break;
-        default: PlayingStep(); break;
+        default: PlayingFrame(); break;
         }
         Device->EndScene();
     }

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "shell/playing_step.h"
+
 enum : std::int32_t { Title = 0, LevelUp = 1, Playing = 2, GameEnd = 3, Retry = 4 };
 
 // Any value other than the named screens plays.
@@ -12,15 +14,11 @@ extern std::int32_t GameState;
 extern std::int32_t LevelCounter;
 // Set in every screen frame with the mouse button up; a held click counts only while set.
 extern bool ClickArmed;
-// Frames (up to 150) for which each stick has been pushed up past half its scaled travel.
-extern std::int32_t LeftStickRamp;
-extern std::int32_t RightStickRamp;
+// The sticks' build-up, carried from one playing frame to the next.
+extern StickRamps StickRamp;
 
 // One frame: clear, shared drawing, then one branch of the state machine, then present.
 void RunFrame();
-// The playing step's game logic without its drawing: goal test, creature step, spike test,
-// both sticks into steering with the drop rule between them.
-void PlayingLogic();
 // Fills the number display's digit masks and advances the random stream by 300 draws.
 void ResetGame();
 // The random draws of program start, before anything else runs.

@@ -72,8 +72,8 @@ protected:
         GameState = Title;
         LevelCounter = 0;
         ClickArmed = false;
-        LeftStickRamp = 0;
-        RightStickRamp = 0;
+        StickRamp.left = 0;
+        StickRamp.right = 0;
         PointerX = 0.0f;
         PointerY = 0.0f;
         PointerSpan = kWindowedPointerSpan;

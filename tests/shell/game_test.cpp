@@ -190,8 +190,8 @@ TEST_F(Frame, StickRampsReachTheCreatureThroughTheFrame)
         EXPECT_NEAR(Creature.leftSteer.y, c.steerY, 1e-5f) << "frame " << c.frame;
         EXPECT_NEAR(Creature.rightSteer.y, c.steerY, 1e-5f) << "frame " << c.frame;
     }
-    EXPECT_EQ(LeftStickRamp, 150);
-    EXPECT_EQ(RightStickRamp, 150);
+    EXPECT_EQ(StickRamp.left, 150);
+    EXPECT_EQ(StickRamp.right, 150);
 }
 
 TEST_F(Frame, QuarterTravelIsTheRampThreshold)
@@ -199,13 +199,13 @@ TEST_F(Frame, QuarterTravelIsTheRampThreshold)
     StartPlaying();
     for (std::int32_t raw : {-250, -251}) {
         ControllerState.lY = raw;
-        LeftStickRamp = 0;
+        StickRamp.left = 0;
         for (int i = 0; i < 60; ++i) {
             Creature.alive = true;
             GameState = Playing;
             RunFrame();
         }
-        EXPECT_EQ(LeftStickRamp, raw == -250 ? 0 : 60) << raw;
+        EXPECT_EQ(StickRamp.left, raw == -250 ? 0 : 60) << raw;
     }
 }
 
@@ -221,7 +221,7 @@ TEST_F(Frame, GripButtonsTripleAtOnceAndGrip)
     EXPECT_FLOAT_EQ(Creature.leftSteer.w, 0.0f);
     EXPECT_TRUE(Creature.leftGripHeld);
     EXPECT_FALSE(Creature.rightGripHeld);
-    EXPECT_EQ(LeftStickRamp, 150);
+    EXPECT_EQ(StickRamp.left, 150);
 }
 
 TEST_F(Frame, WithoutAControllerTheCreatureOnlyHangsAndStands)
@@ -235,7 +235,7 @@ TEST_F(Frame, WithoutAControllerTheCreatureOnlyHangsAndStands)
     EXPECT_FLOAT_EQ(Creature.leftSteer.x, 0.0f);
     EXPECT_FLOAT_EQ(Creature.leftSteer.y, -0.3f);
     EXPECT_FLOAT_EQ(Creature.rightSteer.y, -0.3f);
-    EXPECT_EQ(LeftStickRamp, 0);
+    EXPECT_EQ(StickRamp.left, 0);
 }
 
 TEST_F(Frame, AFailedBeginSceneSkipsTheFrameButPresents)

@@ -94,7 +94,7 @@ TEST_F(KeyInput, BothFeetAndBothGripsSteerThroughTheLoop)
     EXPECT_FLOAT_EQ(Creature.leftSteer.y, 6.0f);
     EXPECT_FLOAT_EQ(Creature.rightSteer.x, -2.0f);
     EXPECT_FLOAT_EQ(Creature.rightSteer.y, 6.0f);
-    EXPECT_EQ(LeftStickRamp, 150);
+    EXPECT_EQ(StickRamp.left, 150);
     EXPECT_EQ(GameState, Playing) << "the arrows' key-downs do not leave play";
 
     for (SDL_Scancode position : {SDL_SCANCODE_T, SDL_SCANCODE_H, SDL_SCANCODE_LEFT, SDL_SCANCODE_UP,

@@ -26,6 +26,7 @@
 #include "creature/creature.h"
 #include "creature/drop_burst.h"
 #include "platform/files/files.h"
+#include "shell/playing_step.h"
 #include "world/box.h"
 
 namespace {
@@ -306,13 +307,9 @@ int main(int argc, char** argv)
         }
         Creature.Update();
         const ScriptLine input = InputFor(script, frame);
-        Creature.leftGripHeld = input.leftGrip;
-        Creature.rightGripHeld = input.rightGrip;
-        Creature.SteerLeft(input.left);
         const std::int32_t slot = NextDropSlot;
-        SpawnFootDrops(Creature);
+        SteerCreature(Creature, FootSteering{input.left, input.right, input.leftGrip, input.rightGrip}, true);
         bursts += (NextDropSlot - slot + kDropBurstSlots) % kDropBurstSlots;
-        Creature.SteerRight(input.right);
 
         Pose pose;
         pose.frame = frame;
