@@ -12,7 +12,7 @@
 #include "platform/files/files.h"
 #include "platform/gfx/recording.h"
 #include "shell/playing_step.h"
-#include "shell/graphics_objects.h"
+#include "render/gpu/graphics_objects.h"
 #include "shell/level_load.h"
 #include "world/world.h"
 

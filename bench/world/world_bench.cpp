@@ -21,7 +21,7 @@
 #include "platform/gfx/d3dx9.h"
 #include "platform/files/files.h"
 #include "platform/gfx/recording.h"
-#include "shell/graphics_objects.h"
+#include "render/gpu/graphics_objects.h"
 #include "shell/level_load.h"
 #include "shell/media_search.h"
 #include "world/merge.h"

@@ -6,7 +6,7 @@
 
 #include "platform/gfx/d3dx9.h"
 #include "platform/gfx/recording.h"
-#include "shell/graphics_objects.h"
+#include "render/gpu/graphics_objects.h"
 #include "shell/level_load.h"
 #include "world/level_scan.h"
 #include "world/world.h"

@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "creature/creature.h"
-#include "shell/graphics_objects.h"
+#include "render/gpu/graphics_objects.h"
 
 Vector4 CameraPoint{0.0f, 0.0f, 0.0f, 1.0f};
 

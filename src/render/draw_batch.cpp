@@ -4,7 +4,7 @@
 
 #include "math/vertex.h"
 #include "render/texture_index.h"
-#include "shell/graphics_objects.h"
+#include "render/gpu/graphics_objects.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include "render/camera.h"
 #include "render/draw_batch.h"
 #include "render/texture_index.h"
-#include "shell/graphics_objects.h"
+#include "render/gpu/graphics_objects.h"
 #include "world/world.h"
 
 namespace {

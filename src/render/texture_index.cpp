@@ -1,6 +1,6 @@
 #include "render/texture_index.h"
 
-#include "shell/graphics_objects.h"
+#include "render/gpu/graphics_objects.h"
 
 namespace {
 

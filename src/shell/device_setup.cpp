@@ -8,7 +8,7 @@
 #include "platform/gfx/problems.h"
 #include "platform/window/window.h"
 #include "shell/controller.h"
-#include "shell/graphics_objects.h"
+#include "render/gpu/graphics_objects.h"
 #include "shell/input_state.h"
 #include "shell/level_load.h"
 #include "shell/media_search.h"

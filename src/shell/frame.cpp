@@ -11,7 +11,7 @@
 #include "render/texture_index.h"
 #include "shell/controller.h"
 #include "shell/game_state.h"
-#include "shell/graphics_objects.h"
+#include "render/gpu/graphics_objects.h"
 #include "shell/input_state.h"
 #include "shell/key_input.h"
 #include "shell/level_load.h"

@@ -33,7 +33,7 @@
 #include "platform/files/files_testing.h"
 #include "platform/gfx/prefetch.h"
 #include "platform/gfx/recording.h"
-#include "shell/graphics_objects.h"
+#include "render/gpu/graphics_objects.h"
 #include "shell/level_load.h"
 #include "support/loaded_level.h"
 #include "sound/music.h"

@@ -11,7 +11,7 @@
 
 #include "platform/gfx/d3d9.h"
 #include "platform/gfx/d3dx9.h"
-#include "shell/graphics_objects.h"
+#include "render/gpu/graphics_objects.h"
 
 // The game's parameters and a plain textured, vertex-coloured technique.
 inline const char* const kTestEffect = R"(matrix mWorldViewProjection

@@ -1,5 +1,5 @@
 #include "game_fixture.h"
-#include "shell/graphics_objects.h"
+#include "render/gpu/graphics_objects.h"
 #include "shell/level_load.h"
 #include "shell/media_search.h"
 #include "world/world.h"

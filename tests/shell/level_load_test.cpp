@@ -12,7 +12,7 @@
 #include "map_text.h"
 #include "platform/files/files.h"
 #include "platform/gfx/recording.h"
-#include "shell/graphics_objects.h"
+#include "render/gpu/graphics_objects.h"
 #include "shell/level_load.h"
 #include "support/loaded_level.h"
 #include "support/temp_folder.h"

@@ -18,7 +18,7 @@
 #include "platform/gfx/d3d9.h"
 #include "platform/files/files.h"
 #include "platform/gfx/recording.h"
-#include "shell/graphics_objects.h"
+#include "render/gpu/graphics_objects.h"
 #include "shell/level_load.h"
 #include "support/loaded_level.h"
 #include "world/merge.h"

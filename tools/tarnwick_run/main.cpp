@@ -28,7 +28,7 @@
 #include "shell/controller.h"
 #include "shell/device_setup.h"
 #include "shell/game_state.h"
-#include "shell/graphics_objects.h"
+#include "render/gpu/graphics_objects.h"
 #include "shell/message_loop.h"
 #include "shell/stick_shaping.h"
 

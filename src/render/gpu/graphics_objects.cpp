@@ -1,4 +1,4 @@
-#include "shell/graphics_objects.h"
+#include "render/gpu/graphics_objects.h"
 
 IDirect3DDevice9* Device = nullptr;
 ID3DXEffect* Effect = nullptr;

@@ -1,6 +1,6 @@
 #include "platform/gfx/d3d9.h"
 #include "platform/gfx/d3dx9.h"
-#include "shell/graphics_objects.h"
+#include "render/gpu/graphics_objects.h"
 #include "world/world.h"
 
 float windAmount = 0.0f;
