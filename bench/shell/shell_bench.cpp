@@ -93,7 +93,7 @@ void PlayingFrameLogic(benchmark::State& state)
         }
         Creature.alive = true;
         const PlayOutcome outcome = PlayingStep(Creature, World, steer, ramps, true);
-        for (CDropBurst& burst : DropBursts) {
+        for (CDropBurst& burst : Drops.bursts) {
             burst.Update();
         }
         if (outcome.reachedGoal) {
@@ -106,9 +106,9 @@ void PlayingFrameLogic(benchmark::State& state)
     }
     state.counters["restarts"] = restarts;
     World.ReleaseBuffer();
-    if (mapTexture != nullptr) {
-        mapTexture->Release();
-        mapTexture = nullptr;
+    if (MapTexture != nullptr) {
+        MapTexture->Release();
+        MapTexture = nullptr;
     }
     Device->Release();
     Device = nullptr;

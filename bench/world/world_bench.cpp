@@ -58,7 +58,7 @@ bool Install(const BenchMap& map)
 bool ReadBack(MapBits& bits)
 {
     D3DLOCKED_RECT locked{};
-    if (mapTexture == nullptr || FAILED(mapTexture->LockRect(0, &locked, nullptr, D3DLOCK_READONLY))) {
+    if (MapTexture == nullptr || FAILED(MapTexture->LockRect(0, &locked, nullptr, D3DLOCK_READONLY))) {
         return false;
     }
     for (int r = 0; r < kMapSize; ++r) {
@@ -66,7 +66,7 @@ bool ReadBack(MapBits& bits)
                     static_cast<const std::uint8_t*>(locked.pBits) + static_cast<std::ptrdiff_t>(r) * locked.Pitch,
                     kMapRowBytes);
     }
-    mapTexture->UnlockRect(0);
+    MapTexture->UnlockRect(0);
     return true;
 }
 
@@ -88,10 +88,10 @@ void LoadLevelPairwise()
     World.BuildMeshPairwise();
     World.UploadMesh();
     MergeRectanglesPairwise(collision, MergeRule::Collision);
-    if (mapTexture != nullptr) {
-        mapTexture->Release();
+    if (MapTexture != nullptr) {
+        MapTexture->Release();
     }
-    mapTexture = image;
+    MapTexture = image;
 }
 
 struct Lists {
@@ -234,9 +234,9 @@ int main(int argc, char** argv)
     benchmark::Shutdown();
 
     World.ReleaseBuffer();
-    if (mapTexture != nullptr) {
-        mapTexture->Release();
-        mapTexture = nullptr;
+    if (MapTexture != nullptr) {
+        MapTexture->Release();
+        MapTexture = nullptr;
     }
     Device->Release();
     Device = nullptr;

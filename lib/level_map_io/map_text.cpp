@@ -124,30 +124,30 @@ bool WriteTga(const std::string& path, const MapImage& map, std::string& error)
 bool ReadMapImage(const std::string& path, MapImage& map)
 {
     IDirect3DDevice9* const savedDevice = Device;
-    IDirect3DTexture9* const savedMap = mapTexture;
-    mapTexture = nullptr;
+    IDirect3DTexture9* const savedMap = MapTexture;
+    MapTexture = nullptr;
     GfxRecorder recorder;
     Device = GfxCreateRecordingDevice(&recorder);
     bool ok = Device != nullptr && SUCCEEDED(LoadLevelFile(path.c_str()));
     D3DLOCKED_RECT locked{};
-    ok = ok && SUCCEEDED(mapTexture->LockRect(0, &locked, nullptr, D3DLOCK_READONLY));
+    ok = ok && SUCCEEDED(MapTexture->LockRect(0, &locked, nullptr, D3DLOCK_READONLY));
     if (ok) {
         for (int row = 0; row < kMapSize; ++row) {
             std::memcpy(map.bgra.data() + static_cast<std::size_t>(row) * kMapRowBytes,
                         static_cast<const std::uint8_t*>(locked.pBits) + static_cast<std::size_t>(row) * locked.Pitch,
                         kMapRowBytes);
         }
-        mapTexture->UnlockRect(0);
+        MapTexture->UnlockRect(0);
     }
-    if (mapTexture != nullptr) {
-        mapTexture->Release();
-        mapTexture = nullptr;
+    if (MapTexture != nullptr) {
+        MapTexture->Release();
+        MapTexture = nullptr;
     }
     World.ReleaseBuffer();
     if (Device != nullptr) {
         Device->Release();
     }
     Device = savedDevice;
-    mapTexture = savedMap;
+    MapTexture = savedMap;
     return ok;
 }

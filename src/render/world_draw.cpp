@@ -3,7 +3,7 @@
 #include "render/gpu/graphics_objects.h"
 #include "world/world.h"
 
-float windAmount = 0.0f;
+float WindAmount = 0.0f;
 
 namespace {
 
@@ -18,8 +18,8 @@ void CWorld::Draw()
         return;
     }
     Device->SetStreamSource(0, vertexBuffer, 0, kVertexStride);
-    windAmount = static_cast<float>(static_cast<double>(windAmount) + kWindStep);
-    Effect->SetFloat("WindAmount", windAmount);
+    WindAmount = static_cast<float>(static_cast<double>(WindAmount) + kWindStep);
+    Effect->SetFloat("WindAmount", WindAmount);
 
     struct Range {
         IDirect3DTexture9* texture;

@@ -215,7 +215,7 @@ void PrefetchTextures()
 HRESULT SetupDevice(HWND window)
 {
     LastStartupFailure = StartupFailure{};
-    mapTexture = nullptr;
+    MapTexture = nullptr;
     SetupController(window);
 
     Direct3D = Direct3DCreate9(D3D_SDK_VERSION);
@@ -286,7 +286,7 @@ void Shutdown()
     for (const TextureFile& picture : kTextureFiles) {
         ReleaseOnce(*picture.texture);
         if (picture.texture == &GameTitleTexture) {
-            ReleaseOnce(mapTexture);
+            ReleaseOnce(MapTexture);
         }
     }
     if (Effect != nullptr) {

@@ -18,10 +18,7 @@
 #include "shell/playing_step.h"
 #include "world/world.h"
 
-std::int32_t GameState = Title;
-std::int32_t LevelCounter = 0;
-bool ClickArmed = false;
-StickRamps StickRamp;
+GameSession Session;
 
 namespace {
 
@@ -43,25 +40,22 @@ bool Tapped(bool armedBefore) { return KeyTapped || (ClickTapped && armedBefore)
 bool AdvanceCondition()
 {
     if (!ClickHeld) {
-        const bool armedBefore = ClickArmed;
-        ClickArmed = true;
+        const bool armedBefore = Session.clickArmed;
+        Session.clickArmed = true;
         return KeyPressed || Tapped(armedBefore);
     }
-    return ClickArmed;
+    return Session.clickArmed;
 }
 
 // A map that became unusable since start-up (changed on disk) is never played, nor its
 // level counted as done: the loader has named it, and the game goes back to the title.
-// Set by such a refusal until the key, button and click that asked are all let go: a held
-// button must not retry the map, and print its line, every frame.
-bool TitleWaitsForRelease = false;
 
 void EnterLevel(std::int32_t levelIndex)
 {
     StartLevel(levelIndex);
     if (LevelMapRefused()) {
-        GameState = Title;
-        TitleWaitsForRelease = true;
+        Session.screen = Screen::Title;
+        Session.titleWaitsForRelease = true;
     }
 }
 
@@ -82,15 +76,15 @@ void TitleScreen(const Vector4& screenPoint)
 {
     DrawPicture(screenPoint, kTexTitle);
     HoldCreatureAtRest();
-    if (TitleWaitsForRelease) {
-        TitleWaitsForRelease = KeyPressed || ClickHeld != 0;
+    if (Session.titleWaitsForRelease) {
+        Session.titleWaitsForRelease = KeyPressed || ClickHeld != 0;
         return;
     }
     if (AdvanceCondition()) {
-        ClickArmed = false;
+        Session.clickArmed = false;
         ResetGame();
-        GameState = Playing;
-        LevelCounter = 0;
+        Session.screen = Screen::Playing;
+        Session.levelCounter = 0;
         EnterLevel(0);
     }
 }
@@ -100,9 +94,9 @@ void LevelUpScreen(const Vector4& screenPoint)
     HoldCreatureAtRest();
     DrawPicture(screenPoint, kTexLevelUp);
     if (AdvanceCondition()) {
-        ClickArmed = false;
-        GameState = Playing;
-        EnterLevel(LevelCounter);
+        Session.clickArmed = false;
+        Session.screen = Screen::Playing;
+        EnterLevel(Session.levelCounter);
     }
 }
 
@@ -110,33 +104,33 @@ void RetryScreen(const Vector4& screenPoint)
 {
     HoldCreatureAtRest();
     DrawPicture(screenPoint, kTexRetry);
-    const bool armedBefore = ClickArmed;
+    const bool armedBefore = Session.clickArmed;
     if (!ClickHeld) {
-        ClickArmed = true;
-    } else if (!ClickArmed) {
+        Session.clickArmed = true;
+    } else if (!Session.clickArmed) {
         return;
     }
     if (ButtonDown(1)) {
-        GameState = Title;
+        Session.screen = Screen::Title;
     }
     if (ClickHeld || KeyPressed || Tapped(armedBefore)) {
-        ClickArmed = false;
-        GameState = Playing;
-        EnterLevel(LevelCounter);
+        Session.clickArmed = false;
+        Session.screen = Screen::Playing;
+        EnterLevel(Session.levelCounter);
     }
 }
 
 void GameEndScreen(const Vector4& screenPoint)
 {
-    LevelCounter = 0;
+    Session.levelCounter = 0;
     ResetBatch();
     AddScreenQuad(screenPoint, kScreenHalfSize);
     DrawBatchAdditive(kTexGameEnd);
     DrawBatch(kTexGameEnd);
     Creature.Reset();
     if (AdvanceCondition()) {
-        ClickArmed = false;
-        GameState = Title;
+        Session.clickArmed = false;
+        Session.screen = Screen::Title;
     }
 }
 
@@ -144,17 +138,17 @@ void GameEndScreen(const Vector4& screenPoint)
 void PlayingLogic()
 {
     // The controller and the keys; with no key held, exactly the controller.
-    const PlayOutcome outcome = PlayingStep(Creature, World, ReadSteering(), StickRamp, true);
+    const PlayOutcome outcome = PlayingStep(Creature, World, ReadSteering(), Session.stickRamps, true);
     if (outcome.reachedGoal) {
-        LevelCounter += 1;
-        GameState = LevelUp;
+        Session.levelCounter += 1;
+        Session.screen = Screen::LevelUp;
     }
 }
 
 void PlayingFrame()
 {
     if (!Creature.alive) {
-        GameState = Retry;
+        Session.screen = Screen::Retry;
     }
     DrawGoalArrow();
     PlayingLogic();
@@ -174,8 +168,8 @@ void SetFrameParameters()
     Effect->SetFloat("MagicValue", kMagicValue);
     const D3DXVECTOR4 light{0.0f, 0.0f, 0.0f, 0.0f};
     Effect->SetVector("LightPosition", &light);
-    Effect->SetFloat("DistortionPosy", -PointerY);
-    Effect->SetFloat("DistortionPosx", PointerX);
+    Effect->SetFloat("DistortionPosy", -Session.pointerY);
+    Effect->SetFloat("DistortionPosx", Session.pointerX);
     WorldLightingTechnique = Effect->GetTechniqueByName("WorldLighting");
 }
 
@@ -196,9 +190,9 @@ void ResetGame()
 
 void RunFrame()
 {
-    if (GameState == Title) {
-        PointerX = 0.0f;
-        PointerY = 0.0f;
+    if (Session.screen == Screen::Title) {
+        Session.pointerX = 0.0f;
+        Session.pointerY = 0.0f;
     }
     Device->Clear(0, nullptr, D3DCLEAR_TARGET, kOpaqueBlack, 1.0f, 0);
     Device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kOpaqueBlack, 1.0f, 0);
@@ -211,20 +205,20 @@ void RunFrame()
         const Vector4 screenPoint{CameraPoint.x, CameraPoint.y, CameraPoint.z + 2.0f, CameraPoint.w};
         ResetBatch();
         DrawSky();
-        for (CDropBurst& burst : DropBursts) {
+        for (CDropBurst& burst : Drops.bursts) {
             burst.Update();
         }
-        for (CDropBurst& burst : DropBursts) {
+        for (CDropBurst& burst : Drops.bursts) {
             burst.Draw();
         }
-        if (LevelCounter > kLastLevel) {
-            GameState = GameEnd;
+        if (Session.levelCounter > kLastLevel) {
+            Session.screen = Screen::GameEnd;
         }
-        switch (GameState) {
-        case Title: TitleScreen(screenPoint); break;
-        case LevelUp: LevelUpScreen(screenPoint); break;
-        case Retry: RetryScreen(screenPoint); break;
-        case GameEnd: GameEndScreen(screenPoint); break;
+        switch (Session.screen) {
+        case Screen::Title: TitleScreen(screenPoint); break;
+        case Screen::LevelUp: LevelUpScreen(screenPoint); break;
+        case Screen::Retry: RetryScreen(screenPoint); break;
+        case Screen::GameEnd: GameEndScreen(screenPoint); break;
         default: PlayingFrame(); break;
         }
         Device->EndScene();

@@ -9,9 +9,6 @@ struct PointerSize {
     float height;
 };
 
-// The mouse mapped to about -1..1 (y upwards) by PointerSpan; not clamped.
-extern float PointerX;
-extern float PointerY;
 // 635 x 450 in the windowed program; the full-screen set-up makes it 1152 x 864.
 extern PointerSize PointerSpan;
 constexpr PointerSize kWindowedPointerSpan{635.0f, 450.0f};

@@ -14,7 +14,7 @@
 #include "world/level_scan.h"
 #include "world/world.h"
 
-IDirect3DTexture9* mapTexture = nullptr;
+IDirect3DTexture9* MapTexture = nullptr;
 
 namespace {
 
@@ -314,10 +314,10 @@ HRESULT LoadFoundMap(const char* path, HRESULT found, bool requireMarks)
         if (built) {
             // Lists and mesh are whole even if the vertex buffer failed: the new image
             // replaces the old.
-            if (mapTexture != nullptr) {
-                mapTexture->Release();
+            if (MapTexture != nullptr) {
+                MapTexture->Release();
             }
-            mapTexture = image;
+            MapTexture = image;
             Refused = false;
             return hr;
         }
@@ -328,9 +328,9 @@ HRESULT LoadFoundMap(const char* path, HRESULT found, bool requireMarks)
     }
     // The world itself is untouched, but the creature's collision boxes are emptied between
     // levels: bring back the previous level whole so both agree.
-    if (mapTexture != nullptr) {
+    if (MapTexture != nullptr) {
         bool rebuilt = false;
-        BuildFromImage(mapTexture, "the previous level", rebuilt);
+        BuildFromImage(MapTexture, "the previous level", rebuilt);
     }
     return hr;
 }

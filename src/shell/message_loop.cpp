@@ -40,8 +40,8 @@ bool MapMessage(const MSG& message)
     case WM_MOUSEMOVE: {
         const float x = LowWord(message.lParam);
         const float y = HighWord(message.lParam);
-        PointerY = y * -2.0f / PointerSpan.height + 1.0f;
-        PointerX = 2.0f * x / PointerSpan.width - 1.0f;
+        Session.pointerY = y * -2.0f / PointerSpan.height + 1.0f;
+        Session.pointerX = 2.0f * x / PointerSpan.width - 1.0f;
         break;
     }
     case WM_LBUTTONDOWN: ClickHeld = 1; break;
@@ -58,7 +58,7 @@ bool MapMessage(const MSG& message)
         }
         switch (message.wParam & 0xFFFF) {
         case VK_ESCAPE: return false;
-        case 0x57: GameState = Title; break;  // W
+        case 0x57: Session.screen = Screen::Title; break;  // W
         default: break;
         }
         return true;

@@ -434,7 +434,7 @@ TEST_P(BadAssets, OneLineNamingTheFileAndNothingElseChanges)
         const int collision = Creature.bodySystem.boxes.count;
         const Vector4 startPoint = World.startPoint;
         const Vector4 goalPoint = World.goalPoint;
-        IDirect3DTexture9* image = mapTexture;
+        IDirect3DTexture9* image = MapTexture;
         ASSERT_GT(blocks, 0);
 
         file = "data/map1.tga"; // the media search finds it under the working folder
@@ -446,7 +446,7 @@ TEST_P(BadAssets, OneLineNamingTheFileAndNothingElseChanges)
         EXPECT_EQ(Creature.bodySystem.boxes.count, collision);
         EXPECT_EQ(std::memcmp(&World.startPoint, &startPoint, sizeof startPoint), 0);
         EXPECT_EQ(std::memcmp(&World.goalPoint, &goalPoint, sizeof goalPoint), 0);
-        EXPECT_EQ(mapTexture, image);
+        EXPECT_EQ(MapTexture, image);
     } else if (asset.kind == Kind::Effect) {
         const int live = recorder.LiveObjects();
         file = (root / "data/bad.fx").string();

@@ -128,7 +128,7 @@ class DropDrawing : public RecordedDrawing {
 protected:
     void TearDown() override
     {
-        for (CDropBurst& burst : DropBursts) {
+        for (CDropBurst& burst : Drops.bursts) {
             burst = CDropBurst{};
         }
         RecordedDrawing::TearDown();
@@ -137,7 +137,7 @@ protected:
 
 TEST_F(DropDrawing, ActiveBurstIsOneBatchOfTwentyFadingSquares)
 {
-    CDropBurst& burst = DropBursts[0];
+    CDropBurst& burst = Drops.bursts[0];
     EXPECT_EQ(recorder.Count("DrawPrimitive"), 0u);
     burst.Draw();
     EXPECT_TRUE(recorder.Calls().empty()) << "an inactive burst draws nothing";

@@ -29,7 +29,7 @@ TEST(FrameAllocation, AWarmPlayingFrameAllocatesNothing)
     EXPECT_GT(counting_allocator::Count(), beforeTexture);
     texture->Release();
     scene.Close();
-    for (CDropBurst& burst : DropBursts) {
+    for (CDropBurst& burst : Drops.bursts) {
         burst = CDropBurst{};
     }
 }

@@ -173,15 +173,15 @@ public:
             UpdateCamera();
         }
         for (int i = 0; i < kDropBurstSlots; ++i) {
-            DropBursts[i] = CDropBurst{};
+            Drops.bursts[i] = CDropBurst{};
         }
         for (int i = 0; i < bursts; ++i) {
             VerletParticle foot = (i % 2 == 0) ? *Creature.leftFoot : *Creature.rightFoot;
             foot.position.x = foot.position.x + static_cast<float>(i / 2) * 1.5f;
-            DropBursts[i].Spawn(0, foot);
+            Drops.bursts[i].Spawn(0, foot);
         }
         for (int step = 0; step < age; ++step) {
-            for (CDropBurst& burst : DropBursts) {
+            for (CDropBurst& burst : Drops.bursts) {
                 burst.Update();
             }
         }
@@ -219,7 +219,7 @@ public:
     {
         ResetBatch();
         DrawSky();
-        for (CDropBurst& burst : DropBursts) {
+        for (CDropBurst& burst : Drops.bursts) {
             burst.Draw();
         }
         DrawGoalArrow();

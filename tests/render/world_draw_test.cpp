@@ -69,7 +69,7 @@ TEST_F(WorldDrawing, FiveRangesEachWithItsPictureThenTheBatchBufferAgain)
 TEST_F(WorldDrawing, WindGrowsByATenthPerDrawAcrossLevelLoads)
 {
     Ranges(0, 0, 0, 0, 0);
-    float expected = windAmount;
+    float expected = WindAmount;
     for (int i = 0; i < 25; ++i) {
         if (i == 10) {
             // A level load re-creates the buffer and empties the world but leaves the wind.
@@ -77,12 +77,12 @@ TEST_F(WorldDrawing, WindGrowsByATenthPerDrawAcrossLevelLoads)
         }
         World.Draw();
         expected = static_cast<float>(static_cast<double>(expected) + static_cast<double>(0.1f));
-        EXPECT_EQ(windAmount, expected);
+        EXPECT_EQ(WindAmount, expected);
     }
     const auto floats = recorder.Find("SetFloat");
     ASSERT_EQ(floats.size(), 25u);
     EXPECT_EQ(floats.back()->Text(0), "WindAmount");
-    EXPECT_EQ(floats.back()->Float(1), windAmount);
+    EXPECT_EQ(floats.back()->Float(1), WindAmount);
     EXPECT_NEAR(floats.back()->Float(1) - floats[0]->Float(1), 2.4f, 1e-4f);
     EXPECT_EQ(recorder.Count("DrawPrimitive"), 0u);
 }

@@ -54,7 +54,7 @@ TEST_F(DeviceSetup, EachStoppingStepEndsSetUpWithItsResultAndNothingAfterIt)
         EXPECT_NE(last.name.find(step.call), std::string::npos) << last.name;
         EXPECT_EQ(last.result, step.injected);
         EXPECT_EQ(SharedVertexBuffer, nullptr);
-        EXPECT_EQ(mapTexture, nullptr);
+        EXPECT_EQ(MapTexture, nullptr);
         EndGame();
         DestroyWindow(window);  // the window table is small: each start makes a window
         ReleaseController();
@@ -112,7 +112,7 @@ TEST_F(DeviceSetup, ASuccessfulSetUpMakesEverythingInOrder)
     EXPECT_NE(SharedVertexBuffer, nullptr);
     EXPECT_NE(World.vertexBuffer, nullptr);
     EXPECT_EQ(PointerSpan.width, 635.0f);
-    EXPECT_EQ(GameState, Title);
+    EXPECT_EQ(Session.screen, Screen::Title);
 
     recorder.ClearCalls();
     Shutdown();

@@ -69,13 +69,7 @@ protected:
 
     static void ResetShellState()
     {
-        GameState = Title;
-        LevelCounter = 0;
-        ClickArmed = false;
-        StickRamp.left = 0;
-        StickRamp.right = 0;
-        PointerX = 0.0f;
-        PointerY = 0.0f;
+        Session.Reset();
         PointerSpan = kWindowedPointerSpan;
         ClickHeld = 0;
         KeyPressed = false;
@@ -83,9 +77,7 @@ protected:
         FullScreenPresentation = false;
         std::memset(&ControllerState, 0, sizeof ControllerState);
         ControllerPresent = true;
-        for (CDropBurst& burst : DropBursts) {
-            burst.active = false;
-        }
+        Drops.Reset();
     }
 
     HRESULT Start() { return StartGame(window); }
@@ -104,6 +96,6 @@ protected:
         PressKey();
         RunFrame();
         KeyPressed = false;
-        ASSERT_EQ(GameState, Playing);
+        ASSERT_EQ(Session.screen, Screen::Playing);
     }
 };

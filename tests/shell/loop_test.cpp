@@ -23,14 +23,14 @@ LPARAM Point(int x, int y) { return static_cast<LPARAM>((static_cast<std::uint32
 
 TEST_F(Loop, EscAndWActOnTheFirstKeyDownOnly)
 {
-    GameState = Playing;
+    Session.screen = Screen::Playing;
     EXPECT_TRUE(MapMessage(Message(WM_KEYDOWN, 0x57, 1 | KF_REPEAT_BIT)));
     EXPECT_TRUE(KeyPressed) << "a repeat still counts as a key press";
-    EXPECT_EQ(GameState, Playing);
+    EXPECT_EQ(Session.screen, Screen::Playing);
     EXPECT_TRUE(MapMessage(Message(WM_KEYDOWN, VK_ESCAPE, 1 | KF_REPEAT_BIT)));
 
     EXPECT_TRUE(MapMessage(Message(WM_KEYDOWN, 0x57, 1)));
-    EXPECT_EQ(GameState, Title);
+    EXPECT_EQ(Session.screen, Screen::Title);
     EXPECT_FALSE(MapMessage(Message(WM_KEYDOWN, VK_ESCAPE, 1)));
     EXPECT_FALSE(MapMessage(Message(WM_QUIT)));
     EXPECT_TRUE(MapMessage(Message(WM_KEYUP, VK_ESCAPE, 1 | KF_REPEAT_BIT | KF_UP_BIT)));
@@ -53,8 +53,8 @@ TEST_F(Loop, MouseIsNormalisedByTheSpanAndNotClamped)
     for (const auto& c : cases) {
         PointerSpan = c.span;
         MapMessage(Message(WM_MOUSEMOVE, 0, Point(c.x, c.y)));
-        EXPECT_FLOAT_EQ(PointerX, c.px) << c.x;
-        EXPECT_FLOAT_EQ(PointerY, c.py) << c.y;
+        EXPECT_FLOAT_EQ(Session.pointerX, c.px) << c.x;
+        EXPECT_FLOAT_EQ(Session.pointerY, c.py) << c.y;
     }
     MapMessage(Message(WM_LBUTTONDOWN, MK_LBUTTON, Point(1, 1)));
     EXPECT_EQ(ClickHeld, 1);
@@ -123,7 +123,7 @@ TEST_F(LoopPlatform, ACharacterKeyNeverReachesTheScreens)
     EXPECT_EQ(PassesUntilFrame(message), 2) << "the key-down, then its character";
     EXPECT_EQ(message.message, WM_CHAR);
     EXPECT_FALSE(KeyPressed);
-    EXPECT_EQ(GameState, Title);
+    EXPECT_EQ(Session.screen, Screen::Title);
 }
 
 TEST_F(LoopPlatform, AKeyWithoutACharacterStaysPressedUntilTheNextMessage)
@@ -132,11 +132,11 @@ TEST_F(LoopPlatform, AKeyWithoutACharacterStaysPressedUntilTheNextMessage)
     MSG message{};
     PassesUntilFrame(message);
     RunLoopPass(message);
-    ASSERT_TRUE(ClickArmed || !ClickHeld);
+    ASSERT_TRUE(Session.clickArmed || !ClickHeld);
     Push(SDL_KEYDOWN, SDLK_RIGHT);
     EXPECT_EQ(PassesUntilFrame(message), 1);
     EXPECT_TRUE(KeyPressed) << "the key-down is mapped again in the frame's pass";
-    EXPECT_EQ(GameState, Playing) << "the frame after the key-down saw it";
+    EXPECT_EQ(Session.screen, Screen::Playing) << "the frame after the key-down saw it";
     Push(SDL_KEYUP, SDLK_RIGHT);
     PassesUntilFrame(message);
     EXPECT_FALSE(KeyPressed);

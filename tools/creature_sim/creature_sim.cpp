@@ -302,14 +302,14 @@ int main(int argc, char** argv)
     const int every = std::max(1, frames / panels);
     int bursts = 0;
     for (int frame = 0; frame < frames; ++frame) {
-        for (CDropBurst& burst : DropBursts) {
+        for (CDropBurst& burst : Drops.bursts) {
             burst.Update();
         }
         Creature.Update();
         const ScriptLine input = InputFor(script, frame);
-        const std::int32_t slot = NextDropSlot;
+        const std::int32_t slot = Drops.nextSlot;
         SteerCreature(Creature, FootSteering{input.left, input.right, input.leftGrip, input.rightGrip}, true);
-        bursts += (NextDropSlot - slot + kDropBurstSlots) % kDropBurstSlots;
+        bursts += (Drops.nextSlot - slot + kDropBurstSlots) % kDropBurstSlots;
 
         Pose pose;
         pose.frame = frame;

@@ -274,7 +274,7 @@ private:
 
 void WriteCsvRow(std::FILE* csv, std::int64_t frame)
 {
-    std::fprintf(csv, "%lld,%d,%d,%d", static_cast<long long>(frame), GameState, LevelCounter, Creature.alive ? 1 : 0);
+    std::fprintf(csv, "%lld,%d,%d,%d", static_cast<long long>(frame), static_cast<int>(Session.screen), Session.levelCounter, Creature.alive ? 1 : 0);
     for (const CVerletSystem* system : {&Creature.bodySystem, &Creature.limbSystem}) {
         const int count = system == &Creature.bodySystem ? 5 : 10;
         for (int i = 0; i < count; ++i) {
@@ -331,8 +331,8 @@ bool WriteShot(const std::string& file)
 // of released sticks from the last playing frame.
 void ArriveAtLevel(std::int32_t level)
 {
-    LevelCounter = level;
-    GameState = LevelUp;
+    Session.levelCounter = level;
+    Session.screen = Screen::LevelUp;
     std::int32_t leftRamp = 0;
     std::int32_t rightRamp = 0;
     Creature.SteerLeft(ShapeStick(0, 0, false, StickSide::Left, leftRamp));
@@ -500,8 +500,8 @@ int main(int argc, char** argv)
         soak->Begin();
     }
     bool releasePending = false;  // a click's button-up, due before the next frame
-    std::int32_t lastState = GameState;
-    std::int32_t lastLevel = LevelCounter;
+    Screen lastState = Session.screen;
+    std::int32_t lastLevel = Session.levelCounter;
     PadState recorded;
     bool anyRecorded = false;
     int result = 0;
@@ -598,11 +598,11 @@ int main(int argc, char** argv)
         if (csv != nullptr) {
             WriteCsvRow(csv, frame);
         }
-        if (events != nullptr && (GameState != lastState || LevelCounter != lastLevel)) {
-            std::fprintf(events, "%lld,%d,%d\n", static_cast<long long>(frame), GameState, LevelCounter);
+        if (events != nullptr && (Session.screen != lastState || Session.levelCounter != lastLevel)) {
+            std::fprintf(events, "%lld,%d,%d\n", static_cast<long long>(frame), static_cast<int>(Session.screen), Session.levelCounter);
         }
-        lastState = GameState;
-        lastLevel = LevelCounter;
+        lastState = Session.screen;
+        lastLevel = Session.levelCounter;
         const auto shots = options.shots.find(frame);
         if (shots != options.shots.end()) {
             for (const std::string& file : shots->second) {
