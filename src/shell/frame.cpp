@@ -29,7 +29,7 @@ constexpr float kScreenHalfSize = 2.0f;
 constexpr std::int32_t kLastLevel = 7;
 const Vector4 kRestPoint{0.0f, -6.0f, 0.0f, 1.0f};
 
-bool ButtonDown(int index) { return ControllerState.rgbButtons[index] != 0; }
+bool ButtonDown(int index) { return GamePad.state.rgbButtons[index] != 0; }
 
 // A press kept since the last frame: a key that advances, or a click whose button was seen
 // up in an earlier screen frame (so one held since before the screen still waits).

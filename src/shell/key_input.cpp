@@ -94,12 +94,12 @@ void ResetKeyInput()
 SteeringInput ReadSteering()
 {
     SteeringInput controller;
-    controller.lx = ControllerState.lX;
-    controller.ly = ControllerState.lY;
-    controller.rx = ControllerState.lRx;
-    controller.ry = ControllerState.lRy;
-    controller.leftGrip = ControllerState.rgbButtons[4] != 0;
-    controller.rightGrip = ControllerState.rgbButtons[5] != 0;
+    controller.lx = GamePad.state.lX;
+    controller.ly = GamePad.state.lY;
+    controller.rx = GamePad.state.lRx;
+    controller.ry = GamePad.state.lRy;
+    controller.leftGrip = GamePad.state.rgbButtons[4] != 0;
+    controller.rightGrip = GamePad.state.rgbButtons[5] != 0;
     return CombineSteering(controller, SteeringFromKeys(KeyHeld, ActiveKeyBindings));
 }
 

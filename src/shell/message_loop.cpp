@@ -48,7 +48,7 @@ bool MapMessage(const MSG& message)
     case WM_LBUTTONUP: ClickHeld = 0; break;
     default: break;
     }
-    if (ControllerPresent && ControllerState.rgbButtons[0] != 0) {
+    if (GamePad.present && GamePad.state.rgbButtons[0] != 0) {
         KeyPressed = true;
     }
     if (message.message == WM_KEYDOWN && !IsDesktopKey(message)) {
@@ -139,7 +139,7 @@ int RunGame()
     HWND window = nullptr;
     const HRESULT hr = StartGame(window);
     if (SUCCEEDED(hr)) {
-        std::printf("%s\n", ControlsLine(Controller != nullptr ? ControllerName : nullptr).c_str());
+        std::printf("%s\n", ControlsLine(GamePad.device != nullptr ? GamePad.name : nullptr).c_str());
         std::fflush(stdout);
         MSG message{};
         while (RunProgramPass(window, message) != LoopPass::Quit) {

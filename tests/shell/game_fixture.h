@@ -75,8 +75,8 @@ protected:
         KeyPressed = false;
         ResetKeyInput();
         FullScreenPresentation = false;
-        std::memset(&ControllerState, 0, sizeof ControllerState);
-        ControllerPresent = true;
+        std::memset(&GamePad.state, 0, sizeof GamePad.state);
+        GamePad.present = true;
         Drops.Reset();
     }
 

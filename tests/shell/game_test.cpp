@@ -39,7 +39,7 @@ TEST_F(Frame, EveryRowOfTheStateTable)
         {"title, nothing", Screen::Title, 3, nothing, Screen::Title, 3},
         {"level-up, key", Screen::LevelUp, 2, key, Screen::Playing, 2},
         {"level-up, nothing", Screen::LevelUp, 2, nothing, Screen::LevelUp, 2},
-        {"retry, button 1", Screen::Retry, 1, [] { ControllerState.rgbButtons[1] = 0x80; }, Screen::Title, 1},
+        {"retry, button 1", Screen::Retry, 1, [] { GamePad.state.rgbButtons[1] = 0x80; }, Screen::Title, 1},
         {"retry, key", Screen::Retry, 1, key, Screen::Playing, 1},
         {"game end, key", Screen::GameEnd, 0, key, Screen::Title, 0},
         {"game end, nothing", Screen::GameEnd, 0, nothing, Screen::GameEnd, 0},
@@ -117,7 +117,7 @@ TEST_F(Frame, RetryWithButtonOneAloneOrWithAClick)
     StartPlaying();
     Session.screen = Screen::Retry;
     Session.levelCounter = 3;
-    ControllerState.rgbButtons[1] = 0x80;
+    GamePad.state.rgbButtons[1] = 0x80;
     RunFrame();
     EXPECT_EQ(Session.screen, Screen::Title);
 
@@ -175,8 +175,8 @@ struct RampCase {
 TEST_F(Frame, StickRampsReachTheCreatureThroughTheFrame)
 {
     StartPlaying();
-    ControllerState.lY = -1000;
-    ControllerState.lRy = -1000;
+    GamePad.state.lY = -1000;
+    GamePad.state.lRy = -1000;
     const RampCase cases[] = {{-1000, 1, 2.0f}, {-1000, 50, 2.0f}, {-1000, 51, 3.36f}, {-1000, 150, 6.0f},
                               {-1000, 200, 6.0f}};
     int frame = 0;
@@ -198,7 +198,7 @@ TEST_F(Frame, QuarterTravelIsTheRampThreshold)
 {
     StartPlaying();
     for (std::int32_t raw : {-250, -251}) {
-        ControllerState.lY = raw;
+        GamePad.state.lY = raw;
         Session.stickRamps.left = 0;
         for (int i = 0; i < 60; ++i) {
             Creature.alive = true;
@@ -212,9 +212,9 @@ TEST_F(Frame, QuarterTravelIsTheRampThreshold)
 TEST_F(Frame, GripButtonsTripleAtOnceAndGrip)
 {
     StartPlaying();
-    ControllerState.lY = -500;
-    ControllerState.lX = -500;
-    ControllerState.rgbButtons[4] = 0x80;
+    GamePad.state.lY = -500;
+    GamePad.state.lX = -500;
+    GamePad.state.rgbButtons[4] = 0x80;
     RunFrame();
     EXPECT_FLOAT_EQ(Creature.leftSteer.y, 3.0f);
     EXPECT_FLOAT_EQ(Creature.leftSteer.x, -1.5f);
@@ -227,7 +227,7 @@ TEST_F(Frame, GripButtonsTripleAtOnceAndGrip)
 TEST_F(Frame, WithoutAControllerTheCreatureOnlyHangsAndStands)
 {
     StartPlaying();
-    ASSERT_EQ(Controller, nullptr);
+    ASSERT_EQ(GamePad.device, nullptr);
     for (int i = 0; i < 5; ++i) {
         RunFrame();
     }

@@ -127,9 +127,9 @@ TEST_F(KeyInput, KeysAndAControllerCombineInTheFrame)
 {
     StartAndShowTheTitle();
     Session.screen = Screen::Playing;
-    ControllerState.lX = -400;
-    ControllerState.lY = 700;
-    ControllerState.rgbButtons[5] = 0x80;
+    GamePad.state.lX = -400;
+    GamePad.state.lY = 700;
+    GamePad.state.rgbButtons[5] = 0x80;
     Down(SDL_SCANCODE_T, SDLK_t, "t");
     Frame();
     EXPECT_EQ(ReadSteering(), (SteeringInput{-400, -1000, 0, 0, false, true}));
@@ -276,13 +276,13 @@ public:
 TEST_F(HotPlug, APadPluggedInDuringPlaySteersAndOnePulledOutLeavesTheKeys)
 {
     StartAndShowTheTitle();
-    ASSERT_EQ(Controller, nullptr);
+    ASSERT_EQ(GamePad.device, nullptr);
     Tap(SDL_SCANCODE_SPACE, SDLK_SPACE, " ");
     Frame();
     ASSERT_EQ(Session.screen, Screen::Playing);
 
     SDL_JoystickSetVirtualAxis(Plug(), SDL_CONTROLLER_AXIS_LEFTX, 32767);
-    const int found = FramesUntil([] { return ControllerState.lX == 1000; });
+    const int found = FramesUntil([] { return GamePad.state.lX == 1000; });
     EXPECT_GE(found, 1);
     EXPECT_LE(found, 32) << "taken up within thirty passes";
     Frame();
@@ -291,8 +291,8 @@ TEST_F(HotPlug, APadPluggedInDuringPlaySteersAndOnePulledOutLeavesTheKeys)
     // Pulled out while pushed: the push ends, the keys steer alone.
     Unplug();
     Frame();
-    EXPECT_EQ(Controller, nullptr);
-    EXPECT_EQ(ControllerState.lX, 0);
+    EXPECT_EQ(GamePad.device, nullptr);
+    EXPECT_EQ(GamePad.state.lX, 0);
     Down(SDL_SCANCODE_F, SDLK_f, "f");
     Frame();
     EXPECT_FLOAT_EQ(Creature.leftSteer.x, -2.0f);
@@ -301,7 +301,7 @@ TEST_F(HotPlug, APadPluggedInDuringPlaySteersAndOnePulledOutLeavesTheKeys)
     EXPECT_FLOAT_EQ(Creature.leftSteer.x, 0.0f);
 
     SDL_JoystickSetVirtualAxis(Plug(), SDL_CONTROLLER_AXIS_RIGHTX, 32767);
-    EXPECT_GE(FramesUntil([] { return ControllerState.lRx == 1000; }), 1) << "plugged in again, it is read";
+    EXPECT_GE(FramesUntil([] { return GamePad.state.lRx == 1000; }), 1) << "plugged in again, it is read";
     Frame();
     EXPECT_FLOAT_EQ(Creature.rightSteer.x, 2.0f);
     EXPECT_EQ(Session.screen, Screen::Playing);

@@ -64,12 +64,12 @@ TEST_F(Loop, MouseIsNormalisedByTheSpanAndNotClamped)
 
 TEST_F(Loop, ButtonZeroPressesAKeyInEveryPassWhileTheControllerCounts)
 {
-    ControllerState.rgbButtons[0] = 0x80;
+    GamePad.state.rgbButtons[0] = 0x80;
     for (UINT kind : {WM_NULL, WM_MOUSEMOVE, WM_KEYUP, WM_CHAR}) {
         MapMessage(Message(kind));
         EXPECT_TRUE(KeyPressed) << kind;
     }
-    ControllerPresent = false;
+    GamePad.present = false;
     MapMessage(Message(WM_NULL));
     EXPECT_FALSE(KeyPressed);
 }

@@ -180,14 +180,14 @@ private:
 PadState ReadPad()
 {
     PadState pad;
-    pad.lx = ControllerState.lX;
-    pad.ly = ControllerState.lY;
-    pad.rx = ControllerState.lRx;
-    pad.ry = ControllerState.lRy;
-    pad.b0 = ControllerState.rgbButtons[0] != 0;
-    pad.b1 = ControllerState.rgbButtons[1] != 0;
-    pad.b4 = ControllerState.rgbButtons[4] != 0;
-    pad.b5 = ControllerState.rgbButtons[5] != 0;
+    pad.lx = GamePad.state.lX;
+    pad.ly = GamePad.state.lY;
+    pad.rx = GamePad.state.lRx;
+    pad.ry = GamePad.state.lRy;
+    pad.b0 = GamePad.state.rgbButtons[0] != 0;
+    pad.b1 = GamePad.state.rgbButtons[1] != 0;
+    pad.b4 = GamePad.state.rgbButtons[4] != 0;
+    pad.b5 = GamePad.state.rgbButtons[5] != 0;
     return pad;
 }
 
@@ -488,7 +488,7 @@ int main(int argc, char** argv)
     }
     if (record != nullptr) {
         std::fprintf(record, "# recorded by tarnwick_run --record\n");
-        if (Controller == nullptr) {
+        if (GamePad.device == nullptr) {
             std::fprintf(record, "0 nopad\n");
         }
     }
@@ -578,7 +578,7 @@ int main(int argc, char** argv)
             ++frame;
             break;
         }
-        if (record != nullptr && Controller != nullptr && (!anyRecorded || !(before == recorded))) {
+        if (record != nullptr && GamePad.device != nullptr && (!anyRecorded || !(before == recorded))) {
             std::fprintf(record, "%s\n", FormatPadLine(frame, before).c_str());
             recorded = before;
             anyRecorded = true;
