@@ -77,7 +77,7 @@ void PlayingFrameLogic(benchmark::State& state)
     }
     fs::current_path(root);
     GfxRecorder recorder;
-    Device = GfxCreateRecordingDevice(&recorder);
+    Gpu.device = GfxCreateRecordingDevice(&recorder);
     Creature.Reset();
     StartLevel(0);
     state.counters["boxes"] = static_cast<double>(Creature.bodySystem.boxes.count);
@@ -106,12 +106,12 @@ void PlayingFrameLogic(benchmark::State& state)
     }
     state.counters["restarts"] = restarts;
     World.ReleaseBuffer();
-    if (MapTexture != nullptr) {
-        MapTexture->Release();
-        MapTexture = nullptr;
+    if (Gpu.mapTexture != nullptr) {
+        Gpu.mapTexture->Release();
+        Gpu.mapTexture = nullptr;
     }
-    Device->Release();
-    Device = nullptr;
+    Gpu.device->Release();
+    Gpu.device = nullptr;
     fs::current_path(saved);
     fs::remove_all(root);
 }

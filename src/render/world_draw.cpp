@@ -14,36 +14,36 @@ constexpr double kWindStep = static_cast<double>(0.1f);
 
 void CWorld::Draw()
 {
-    if (Device == nullptr || Effect == nullptr) {
+    if (Gpu.device == nullptr || Gpu.effect == nullptr) {
         return;
     }
-    Device->SetStreamSource(0, vertexBuffer, 0, kVertexStride);
+    Gpu.device->SetStreamSource(0, vertexBuffer, 0, kVertexStride);
     WindAmount = static_cast<float>(static_cast<double>(WindAmount) + kWindStep);
-    Effect->SetFloat("WindAmount", WindAmount);
+    Gpu.effect->SetFloat("WindAmount", WindAmount);
 
     struct Range {
         IDirect3DTexture9* texture;
         std::int32_t end;
     };
     const Range ranges[5] = {
-        {Grass2Texture, tuftEnd}, {GroundTexture, blockEnd}, {GrassTexture, capEnd},
-        {EndTexture, goalEnd},    {SpikesTexture, spikeEnd},
+        {Gpu.textures[kPicGrass2], tuftEnd}, {Gpu.textures[kPicGround], blockEnd}, {Gpu.textures[kPicGrass], capEnd},
+        {Gpu.textures[kPicEnd], goalEnd},    {Gpu.textures[kPicSpikes], spikeEnd},
     };
     std::int32_t start = 0;
     for (const Range& range : ranges) {
-        Effect->SetTexture("RenderTargetTexture", range.texture);
-        Effect->SetTechnique(WorldLightingTechnique);
+        Gpu.effect->SetTexture("RenderTargetTexture", range.texture);
+        Gpu.effect->SetTechnique(Gpu.worldLightingTechnique);
         UINT passes = 0;
-        Effect->Begin(&passes, 0);
-        Effect->BeginPass(0);
+        Gpu.effect->Begin(&passes, 0);
+        Gpu.effect->BeginPass(0);
         // An empty range (a level without spikes) draws nothing.
         if (range.end > start) {
-            Device->DrawPrimitive(D3DPT_TRIANGLELIST, static_cast<UINT>(start),
+            Gpu.device->DrawPrimitive(D3DPT_TRIANGLELIST, static_cast<UINT>(start),
                                   static_cast<UINT>((range.end - start) / 3));
         }
-        Effect->EndPass();
-        Effect->End();
+        Gpu.effect->EndPass();
+        Gpu.effect->End();
         start = range.end;
     }
-    Device->SetStreamSource(0, SharedVertexBuffer, 0, kVertexStride);
+    Gpu.device->SetStreamSource(0, Gpu.sharedVertexBuffer, 0, kVertexStride);
 }

@@ -159,18 +159,18 @@ void PlayingFrame()
     const float width = NumberWidth(1, 0.5f);
     const Vector4 origin{CameraPoint.x + 0.5f * width + 0.5f, CameraPoint.y + 4.0f, 0.0f, CameraPoint.w};
     DrawNumber(1, origin, 0.5f);
-    Device->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
-    Device->SetRenderState(D3DRS_ZFUNC, D3DCMP_ALWAYS);
+    Gpu.device->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
+    Gpu.device->SetRenderState(D3DRS_ZFUNC, D3DCMP_ALWAYS);
 }
 
 void SetFrameParameters()
 {
-    Effect->SetFloat("MagicValue", kMagicValue);
+    Gpu.effect->SetFloat("MagicValue", kMagicValue);
     const D3DXVECTOR4 light{0.0f, 0.0f, 0.0f, 0.0f};
-    Effect->SetVector("LightPosition", &light);
-    Effect->SetFloat("DistortionPosy", -Session.pointerY);
-    Effect->SetFloat("DistortionPosx", Session.pointerX);
-    WorldLightingTechnique = Effect->GetTechniqueByName("WorldLighting");
+    Gpu.effect->SetVector("LightPosition", &light);
+    Gpu.effect->SetFloat("DistortionPosy", -Session.pointerY);
+    Gpu.effect->SetFloat("DistortionPosx", Session.pointerX);
+    Gpu.worldLightingTechnique = Gpu.effect->GetTechniqueByName("WorldLighting");
 }
 
 }  // namespace
@@ -194,14 +194,14 @@ void RunFrame()
         Session.pointerX = 0.0f;
         Session.pointerY = 0.0f;
     }
-    Device->Clear(0, nullptr, D3DCLEAR_TARGET, kOpaqueBlack, 1.0f, 0);
-    Device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kOpaqueBlack, 1.0f, 0);
-    if (SUCCEEDED(Device->BeginScene())) {
-        Device->SetStreamSource(0, SharedVertexBuffer, 0, kVertexStride);
+    Gpu.device->Clear(0, nullptr, D3DCLEAR_TARGET, kOpaqueBlack, 1.0f, 0);
+    Gpu.device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kOpaqueBlack, 1.0f, 0);
+    if (SUCCEEDED(Gpu.device->BeginScene())) {
+        Gpu.device->SetStreamSource(0, Gpu.sharedVertexBuffer, 0, kVertexStride);
         UpdateCamera();
         SetFrameParameters();
-        Device->SetFVF(kVertexFvf);
-        Device->SetStreamSource(0, SharedVertexBuffer, 0, kVertexStride);
+        Gpu.device->SetFVF(kVertexFvf);
+        Gpu.device->SetStreamSource(0, Gpu.sharedVertexBuffer, 0, kVertexStride);
         const Vector4 screenPoint{CameraPoint.x, CameraPoint.y, CameraPoint.z + 2.0f, CameraPoint.w};
         ResetBatch();
         DrawSky();
@@ -221,7 +221,7 @@ void RunFrame()
         case Screen::GameEnd: GameEndScreen(screenPoint); break;
         default: PlayingFrame(); break;
         }
-        Device->EndScene();
+        Gpu.device->EndScene();
     }
-    Device->Present(nullptr, nullptr, nullptr, nullptr);
+    Gpu.device->Present(nullptr, nullptr, nullptr, nullptr);
 }

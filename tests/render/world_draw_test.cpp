@@ -40,13 +40,13 @@ TEST_F(WorldDrawing, FiveRangesEachWithItsPictureThenTheBatchBufferAgain)
     const auto streams = recorder.Find("SetStreamSource");
     ASSERT_EQ(streams.size(), 2u);
     EXPECT_EQ(streams[0]->args[1].p, static_cast<const IUnknown*>(World.vertexBuffer));
-    EXPECT_EQ(streams.back()->args[1].p, static_cast<const IUnknown*>(SharedVertexBuffer));
+    EXPECT_EQ(streams.back()->args[1].p, static_cast<const IUnknown*>(Gpu.sharedVertexBuffer));
     EXPECT_EQ(streams.back()->Int(3), 36);
     EXPECT_EQ(recorder.CallNames().back(), "SetStreamSource");
 
     const auto pictures = recorder.Find("ID3DXEffect::SetTexture");
-    const std::vector<const void*> expected = {AsObject(Grass2Texture), AsObject(GroundTexture),
-                                               AsObject(GrassTexture), AsObject(EndTexture), AsObject(SpikesTexture)};
+    const std::vector<const void*> expected = {AsObject(Gpu.textures[kPicGrass2]), AsObject(Gpu.textures[kPicGround]),
+                                               AsObject(Gpu.textures[kPicGrass]), AsObject(Gpu.textures[kPicEnd]), AsObject(Gpu.textures[kPicSpikes])};
     ASSERT_EQ(pictures.size(), 5u);
     for (std::size_t i = 0; i < 5; ++i) {
         EXPECT_EQ(pictures[i]->Text(0), "RenderTargetTexture");

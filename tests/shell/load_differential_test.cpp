@@ -39,8 +39,8 @@ TEST(LoadDifferential, LoadedWorldMatchesThePairwiseBuild)
     fs::current_path(root);
     SetModuleFileNameForTests((root / "bin/tarnwick").c_str());
     GfxRecorder recorder;
-    Device = GfxCreateRecordingDevice(&recorder);
-    ASSERT_NE(Device, nullptr);
+    Gpu.device = GfxCreateRecordingDevice(&recorder);
+    ASSERT_NE(Gpu.device, nullptr);
     const std::uint32_t savedRand = GetRandState();
 
     const MapBits maps[] = {RandomMap(Recipe::Rectangles, 3), RandomMap(Recipe::Scatter, 2),
@@ -91,8 +91,8 @@ TEST(LoadDifferential, LoadedWorldMatchesThePairwiseBuild)
 
     SetRandState(savedRand);
     ForgetLoadedLevel();
-    Device->Release();
-    Device = nullptr;
+    Gpu.device->Release();
+    Gpu.device = nullptr;
     EXPECT_EQ(recorder.LiveObjects(), 0);
     SetModuleFileNameForTests(nullptr);
     fs::current_path(savedCwd);

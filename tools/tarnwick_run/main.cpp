@@ -300,7 +300,7 @@ void WriteCsvHeader(std::FILE* csv)
 bool WriteShot(const std::string& file)
 {
     IDirect3DSurface9* back = nullptr;
-    if (Device == nullptr || FAILED(Device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back)) || back == nullptr) {
+    if (Gpu.device == nullptr || FAILED(Gpu.device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back)) || back == nullptr) {
         return false;
     }
     D3DSURFACE_DESC desc{};

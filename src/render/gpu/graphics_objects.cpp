@@ -1,45 +1,23 @@
 #include "render/gpu/graphics_objects.h"
 
-IDirect3DDevice9* Device = nullptr;
-ID3DXEffect* Effect = nullptr;
-IDirect3DVertexBuffer9* SharedVertexBuffer = nullptr;
-D3DXHANDLE WorldViewProjectionParam = nullptr;
-D3DXHANDLE WorldLightingTechnique = nullptr;
-
-IDirect3DTexture9* LegTexture = nullptr;
-IDirect3DTexture9* SkyTexture = nullptr;
-IDirect3DTexture9* GroundTexture = nullptr;
-IDirect3DTexture9* KneeTexture = nullptr;
-IDirect3DTexture9* HeadfaceTexture = nullptr;
-IDirect3DTexture9* SpikesTexture = nullptr;
-IDirect3DTexture9* EyeTexture = nullptr;
-IDirect3DTexture9* AntennaTexture = nullptr;
-IDirect3DTexture9* GameTitleTexture = nullptr;
-IDirect3DTexture9* GrassTexture = nullptr;
-IDirect3DTexture9* EndTexture = nullptr;
-IDirect3DTexture9* LevelUpTexture = nullptr;
-IDirect3DTexture9* GameEndTexture = nullptr;
-IDirect3DTexture9* Grass2Texture = nullptr;
-IDirect3DTexture9* ParticleDropTexture = nullptr;
-IDirect3DTexture9* ArrowTexture = nullptr;
-IDirect3DTexture9* RetryTexture = nullptr;
+GpuObjects Gpu;
 
 const TextureFile kTextureFiles[kTextureFileCount] = {
-    {"data/Leg.tga", &LegTexture},
-    {"data/sky.tga", &SkyTexture},
-    {"data/ground.tga", &GroundTexture},
-    {"data/knee.tga", &KneeTexture},
-    {"data/headface.tga", &HeadfaceTexture},
-    {"data/spikes.tga", &SpikesTexture},
-    {"data/eye.tga", &EyeTexture},
-    {"data/Antenna.tga", &AntennaTexture},
-    {"data/GameTitle.tga", &GameTitleTexture},
-    {"data/grass.tga", &GrassTexture},
-    {"data/end.tga", &EndTexture},
-    {"data/LevelUp.tga", &LevelUpTexture},
-    {"data/GameEnd.tga", &GameEndTexture},
-    {"data/Grass2.tga", &Grass2Texture},
-    {"data/ParticleDrop.tga", &ParticleDropTexture},
-    {"data/arrow.tga", &ArrowTexture},
-    {"data/retry.tga", &RetryTexture},
+    {"data/Leg.tga", &Gpu.textures[kPicLeg]},
+    {"data/sky.tga", &Gpu.textures[kPicSky]},
+    {"data/ground.tga", &Gpu.textures[kPicGround]},
+    {"data/knee.tga", &Gpu.textures[kPicKnee]},
+    {"data/headface.tga", &Gpu.textures[kPicHeadface]},
+    {"data/spikes.tga", &Gpu.textures[kPicSpikes]},
+    {"data/eye.tga", &Gpu.textures[kPicEye]},
+    {"data/Antenna.tga", &Gpu.textures[kPicAntenna]},
+    {"data/GameTitle.tga", &Gpu.textures[kPicGameTitle]},
+    {"data/grass.tga", &Gpu.textures[kPicGrass]},
+    {"data/end.tga", &Gpu.textures[kPicEnd]},
+    {"data/LevelUp.tga", &Gpu.textures[kPicLevelUp]},
+    {"data/GameEnd.tga", &Gpu.textures[kPicGameEnd]},
+    {"data/Grass2.tga", &Gpu.textures[kPicGrass2]},
+    {"data/ParticleDrop.tga", &Gpu.textures[kPicParticleDrop]},
+    {"data/arrow.tga", &Gpu.textures[kPicArrow]},
+    {"data/retry.tga", &Gpu.textures[kPicRetry]},
 };

@@ -6,32 +6,56 @@
 #include "platform/gfx/d3d9.h"
 #include "platform/gfx/d3dx9.h"
 
-extern IDirect3DDevice9* Device;
-extern ID3DXEffect* Effect;
-// The draw batch's store: 2,000,000 vertices of 36 bytes.
-extern IDirect3DVertexBuffer9* SharedVertexBuffer;
-extern D3DXHANDLE WorldViewProjectionParam;
-// Looked up again at the start of every frame.
-extern D3DXHANDLE WorldLightingTechnique;
+// The seventeen pictures, in load order, named after their files.
+enum PictureIndex : int {
+    kPicLeg,
+    kPicSky,
+    kPicGround,
+    kPicKnee,
+    kPicHeadface,
+    kPicSpikes,
+    kPicEye,
+    kPicAntenna,
+    kPicGameTitle,
+    kPicGrass,
+    kPicEnd,
+    kPicLevelUp,
+    kPicGameEnd,
+    kPicGrass2,
+    kPicParticleDrop,
+    kPicArrow,
+    kPicRetry,
+    kPictureCount,
+};
 
-// The seventeen pictures, named after their files.
-extern IDirect3DTexture9* LegTexture;
-extern IDirect3DTexture9* SkyTexture;
-extern IDirect3DTexture9* GroundTexture;
-extern IDirect3DTexture9* KneeTexture;
-extern IDirect3DTexture9* HeadfaceTexture;
-extern IDirect3DTexture9* SpikesTexture;
-extern IDirect3DTexture9* EyeTexture;
-extern IDirect3DTexture9* AntennaTexture;
-extern IDirect3DTexture9* GameTitleTexture;
-extern IDirect3DTexture9* GrassTexture;
-extern IDirect3DTexture9* EndTexture;
-extern IDirect3DTexture9* LevelUpTexture;
-extern IDirect3DTexture9* GameEndTexture;
-extern IDirect3DTexture9* Grass2Texture;
-extern IDirect3DTexture9* ParticleDropTexture;
-extern IDirect3DTexture9* ArrowTexture;
-extern IDirect3DTexture9* RetryTexture;
+struct GpuObjects {
+    IDirect3D9* direct3D = nullptr;
+    IDirect3DDevice9* device = nullptr;
+    ID3DXEffect* effect = nullptr;
+    // The draw batch's store: 2,000,000 vertices of 36 bytes.
+    IDirect3DVertexBuffer9* sharedVertexBuffer = nullptr;
+    D3DXHANDLE worldViewProjectionParam = nullptr;
+    // Looked up again at the start of every frame.
+    D3DXHANDLE worldLightingTechnique = nullptr;
+
+    // The render targets made at start-up.
+    IDirect3DTexture9* sceneTarget = nullptr;
+    IDirect3DSurface9* sceneSurface = nullptr;
+    IDirect3DTexture9* colorTarget64 = nullptr;
+    IDirect3DSurface9* colorSurface64 = nullptr;
+    IDirect3DTexture9* floatTarget64 = nullptr;
+    IDirect3DSurface9* floatSurface64 = nullptr;
+    // The back buffer, kept while the targets are cleared and set back afterwards.
+    IDirect3DSurface9* keptRenderTarget = nullptr;
+
+    IDirect3DTexture9* textures[kPictureCount] = {};
+    // The current level's map image, held from one load to the next; Shutdown releases it.
+    IDirect3DTexture9* mapTexture = nullptr;
+
+    // Back to all null; releases nothing (Shutdown does).
+    void Reset() { *this = GpuObjects{}; }
+};
+extern GpuObjects Gpu;
 
 // The pictures in load order, each with the global it is loaded into.
 struct TextureFile {
