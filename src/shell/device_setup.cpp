@@ -55,7 +55,7 @@ void FillPresentation(D3DPRESENT_PARAMETERS& pp)
         pp.BackBufferFormat = D3DFMT_X8R8G8B8;
         pp.Windowed = FALSE;
         pp.PresentationInterval = D3DPRESENT_INTERVAL_ONE;
-        PointerSpan = kFullScreenPointerSpan;
+        Input.pointerSpan = kFullScreenPointerSpan;
     } else {
         pp.BackBufferFormat = D3DFMT_UNKNOWN;
         pp.Windowed = TRUE;

@@ -33,16 +33,16 @@ bool ButtonDown(int index) { return GamePad.state.rgbButtons[index] != 0; }
 
 // A press kept since the last frame: a key that advances, or a click whose button was seen
 // up in an earlier screen frame (so one held since before the screen still waits).
-bool Tapped(bool armedBefore) { return KeyTapped || (ClickTapped && armedBefore); }
+bool Tapped(bool armedBefore) { return Input.keyTapped || (Input.clickTapped && armedBefore); }
 
 // A click counts only if the button was seen up in an earlier screen frame; a key only
 // while the button is up.
 bool AdvanceCondition()
 {
-    if (!ClickHeld) {
+    if (!Input.clickHeld) {
         const bool armedBefore = Session.clickArmed;
         Session.clickArmed = true;
-        return KeyPressed || Tapped(armedBefore);
+        return Input.keyPressed || Tapped(armedBefore);
     }
     return Session.clickArmed;
 }
@@ -77,7 +77,7 @@ void TitleScreen(const Vector4& screenPoint)
     DrawPicture(screenPoint, kTexTitle);
     HoldCreatureAtRest();
     if (Session.titleWaitsForRelease) {
-        Session.titleWaitsForRelease = KeyPressed || ClickHeld != 0;
+        Session.titleWaitsForRelease = Input.keyPressed || Input.clickHeld != 0;
         return;
     }
     if (AdvanceCondition()) {
@@ -105,7 +105,7 @@ void RetryScreen(const Vector4& screenPoint)
     HoldCreatureAtRest();
     DrawPicture(screenPoint, kTexRetry);
     const bool armedBefore = Session.clickArmed;
-    if (!ClickHeld) {
+    if (!Input.clickHeld) {
         Session.clickArmed = true;
     } else if (!Session.clickArmed) {
         return;
@@ -113,7 +113,7 @@ void RetryScreen(const Vector4& screenPoint)
     if (ButtonDown(1)) {
         Session.screen = Screen::Title;
     }
-    if (ClickHeld || KeyPressed || Tapped(armedBefore)) {
+    if (Input.clickHeld || Input.keyPressed || Tapped(armedBefore)) {
         Session.clickArmed = false;
         Session.screen = Screen::Playing;
         EnterLevel(Session.levelCounter);

@@ -18,7 +18,7 @@ struct GameSession {
     bool clickArmed = false;
     // The sticks' build-up, carried from one playing frame to the next.
     StickRamps stickRamps;
-    // The mouse mapped to about -1..1 (y upwards) by PointerSpan; not clamped.
+    // The mouse mapped to about -1..1 (y upwards) by Input.pointerSpan; not clamped.
     float pointerX = 0.0f;
     float pointerY = 0.0f;
     // Set when a map that became unusable is refused, until the key, button and click that

@@ -35,24 +35,24 @@ LRESULT GameWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 
 bool MapMessage(const MSG& message)
 {
-    KeyPressed = false;
+    Input.keyPressed = false;
     switch (message.message) {
     case WM_MOUSEMOVE: {
         const float x = LowWord(message.lParam);
         const float y = HighWord(message.lParam);
-        Session.pointerY = y * -2.0f / PointerSpan.height + 1.0f;
-        Session.pointerX = 2.0f * x / PointerSpan.width - 1.0f;
+        Session.pointerY = y * -2.0f / Input.pointerSpan.height + 1.0f;
+        Session.pointerX = 2.0f * x / Input.pointerSpan.width - 1.0f;
         break;
     }
-    case WM_LBUTTONDOWN: ClickHeld = 1; break;
-    case WM_LBUTTONUP: ClickHeld = 0; break;
+    case WM_LBUTTONDOWN: Input.clickHeld = 1; break;
+    case WM_LBUTTONUP: Input.clickHeld = 0; break;
     default: break;
     }
     if (GamePad.present && GamePad.state.rgbButtons[0] != 0) {
-        KeyPressed = true;
+        Input.keyPressed = true;
     }
     if (message.message == WM_KEYDOWN && !IsDesktopKey(message)) {
-        KeyPressed = true;
+        Input.keyPressed = true;
         if ((message.lParam & KF_REPEAT_BIT) != 0) {
             return true;
         }
@@ -102,7 +102,7 @@ HRESULT StartGame(HWND& window)
 
     DEVMODEW desktop{};
     EnumDisplaySettingsW(nullptr, ENUM_CURRENT_SETTINGS, &desktop);
-    PointerSpan = kWindowedPointerSpan;
+    Input.pointerSpan = kWindowedPointerSpan;
     const int x = static_cast<int>(static_cast<float>(desktop.dmPelsWidth) * 0.5f - 320.0f);
     const int y = static_cast<int>(static_cast<float>(desktop.dmPelsHeight) * 0.5f - 240.0f);
     window = CreateWindowExW(0, kWindowClassName, kWindowTitle, kWindowStyle, x, y, kWindowWidth, kWindowHeight,

@@ -111,7 +111,7 @@ TEST_F(DeviceSetup, ASuccessfulSetUpMakesEverythingInOrder)
     EXPECT_NE(Gpu.worldViewProjectionParam, nullptr);
     EXPECT_NE(Gpu.sharedVertexBuffer, nullptr);
     EXPECT_NE(World.vertexBuffer, nullptr);
-    EXPECT_EQ(PointerSpan.width, 635.0f);
+    EXPECT_EQ(Input.pointerSpan.width, 635.0f);
     EXPECT_EQ(Session.screen, Screen::Title);
 
     recorder.ClearCalls();
@@ -130,8 +130,8 @@ TEST_F(DeviceSetup, TheFullScreenBuildPresentsAtTheDesktopSize)
 {
     FullScreenPresentation = true;
     ASSERT_EQ(Start(), S_OK);
-    EXPECT_EQ(PointerSpan.width, 1152.0f);
-    EXPECT_EQ(PointerSpan.height, 864.0f);
+    EXPECT_EQ(Input.pointerSpan.width, 1152.0f);
+    EXPECT_EQ(Input.pointerSpan.height, 864.0f);
     DEVMODEW desktop{};
     ASSERT_TRUE(EnumDisplaySettingsW(nullptr, ENUM_CURRENT_SETTINGS, &desktop));
     float width = 0.0f;

@@ -70,9 +70,6 @@ protected:
     static void ResetShellState()
     {
         Session.Reset();
-        PointerSpan = kWindowedPointerSpan;
-        ClickHeld = 0;
-        KeyPressed = false;
         ResetKeyInput();
         FullScreenPresentation = false;
         std::memset(&GamePad.state, 0, sizeof GamePad.state);
@@ -85,8 +82,8 @@ protected:
     // A key without a character, seen by the next frame.
     void PressKey()
     {
-        ClickHeld = 0;
-        KeyPressed = true;
+        Input.clickHeld = 0;
+        Input.keyPressed = true;
     }
 
     // From the title into the first level, as a key press does it.
@@ -95,7 +92,7 @@ protected:
         ASSERT_EQ(Start(), S_OK);
         PressKey();
         RunFrame();
-        KeyPressed = false;
+        Input.keyPressed = false;
         ASSERT_EQ(Session.screen, Screen::Playing);
     }
 };

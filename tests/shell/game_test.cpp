@@ -30,8 +30,8 @@ TEST_F(Frame, EveryRowOfTheStateTable)
 {
     ASSERT_EQ(Start(), S_OK);
     const auto key = [] {
-        ClickHeld = 0;
-        KeyPressed = true;
+        Input.clickHeld = 0;
+        Input.keyPressed = true;
     };
     const auto nothing = [] {};
     const StateRow rows[] = {
@@ -92,21 +92,21 @@ TEST_F(Frame, ScreensHoldTheCreatureAtRestBelowTheLevel)
 TEST_F(Frame, AClickHeldFromTheStartCountsOnlyAfterARelease)
 {
     ASSERT_EQ(Start(), S_OK);
-    ClickHeld = 1;
+    Input.clickHeld = 1;
     for (int i = 0; i < 3; ++i) {
         RunFrame();
     }
     EXPECT_EQ(Session.screen, Screen::Title);
     // A key does not count while the button is down.
-    KeyPressed = true;
+    Input.keyPressed = true;
     RunFrame();
     EXPECT_EQ(Session.screen, Screen::Title);
-    KeyPressed = false;
-    ClickHeld = 0;
+    Input.keyPressed = false;
+    Input.clickHeld = 0;
     RunFrame();
     EXPECT_EQ(Session.screen, Screen::Title);
     EXPECT_TRUE(Session.clickArmed);
-    ClickHeld = 1;
+    Input.clickHeld = 1;
     RunFrame();
     EXPECT_EQ(Session.screen, Screen::Playing);
     EXPECT_FALSE(Session.clickArmed);
@@ -122,10 +122,10 @@ TEST_F(Frame, RetryWithButtonOneAloneOrWithAClick)
     EXPECT_EQ(Session.screen, Screen::Title);
 
     Session.screen = Screen::Retry;
-    ClickHeld = 0;
+    Input.clickHeld = 0;
     RunFrame();  // button 1 still down: back to the title, and the click is armed
     Session.screen = Screen::Retry;
-    ClickHeld = 1;
+    Input.clickHeld = 1;
     RunFrame();
     EXPECT_EQ(Session.screen, Screen::Playing) << "a click overrides button 1 and restarts the lost level";
     EXPECT_EQ(Session.levelCounter, 3);

@@ -356,14 +356,14 @@ TEST_F(Bindings, ABadFileGivesOneLineAndTheDefaults)
         } else {
             std::ofstream(file) << c.text;
         }
-        ActiveKeyBindings.keys[0][0] = 0;
+        Input.keyBindings.keys[0][0] = 0;
         testing::internal::CaptureStderr();
         LoadKeyBindings();
         const std::string said = testing::internal::GetCapturedStderr();
         EXPECT_EQ(said.find("Tarnwick: " + c.line), 0u) << said;
         EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
         EXPECT_NE(said.find("using the default keys"), std::string::npos);
-        EXPECT_EQ(ActiveKeyBindings, DefaultKeyBindings());
+        EXPECT_EQ(Input.keyBindings, DefaultKeyBindings());
     }
 }
 
@@ -384,7 +384,7 @@ TEST_F(Bindings, AGoodFileSteersTheGameAndNoFileSaysNothing)
     testing::internal::CaptureStderr();
     LoadKeyBindings();
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-    EXPECT_EQ(ActiveKeyBindings, DefaultKeyBindings());
+    EXPECT_EQ(Input.keyBindings, DefaultKeyBindings());
 }
 
 }  // namespace

@@ -244,7 +244,7 @@ TEST_P(LateMapSpoil, TheLevelStartGoesBackToTheTitleWithOneLine)
     EXPECT_EQ(Session.levelCounter, row.screen == Screen::Title ? 0 : row.counter);
 
     // Let go and pressed again, with the map mended: the level starts.
-    KeyPressed = false;
+    Input.keyPressed = false;
     RunFrame();
     std::filesystem::remove(root / map);  // writing into a FIFO would wait for a reader
     ASSERT_TRUE(WriteTestAssets(root.string(), error));
