@@ -2,10 +2,18 @@
 # - a file under src/ outside src/platform includes no SDL, OpenGL, epoxy, stb or glm header;
 # - only src/platform and the platform's own tests (tests/platform) include a header from a
 #   platform area's internal/ folder: everything else sees the public faces alone;
-# - render includes only math, the platform layer, render itself, the shell's graphics globals,
-#   and the creature and world headers it reads the camera target and the goal from;
-# - of render, world and creature include only the draw batch and the texture indices;
-# - world includes nothing of the shell but its graphics globals, and nothing of the creature.
+# - a file under src/ includes only its own folder and the folders below it, in this order
+#   from the bottom: math, platform, sound, world, creature, render/gpu, render, shell.
+set(layers math platform sound world creature render/gpu render shell)
+function(layer_of path out)
+  if(path MATCHES "^render/gpu/")
+    set(folder render/gpu)
+  else()
+    string(REGEX REPLACE "/.*" "" folder "${path}")
+  endif()
+  list(FIND layers "${folder}" rank)
+  set(${out} ${rank} PARENT_SCOPE)
+endfunction()
 file(GLOB_RECURSE sources
   ${SOURCE_DIR}/src/*.h ${SOURCE_DIR}/src/*.cpp ${SOURCE_DIR}/src/*.hpp ${SOURCE_DIR}/src/*.inl
   ${SOURCE_DIR}/tests/*.h ${SOURCE_DIR}/tests/*.cpp
@@ -14,41 +22,29 @@ file(GLOB_RECURSE sources
 set(offenders "")
 foreach(f IN LISTS sources)
   file(RELATIVE_PATH rel ${SOURCE_DIR} ${f})
-  if(rel MATCHES "^src/platform/")
-    continue()
-  endif()
-  if(rel MATCHES "^src/")
+  if(rel MATCHES "^src/" AND NOT rel MATCHES "^src/platform/")
     file(STRINGS ${f} lines REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"](SDL|SDL2/|GL/|GLES|epoxy/|EGL/|stb|glm/)")
     if(lines)
       list(APPEND offenders "${rel}: device header ${lines}")
     endif()
   endif()
-  if(NOT rel MATCHES "^tests/platform/")
+  if(NOT rel MATCHES "^(src|tests)/platform/")
     file(STRINGS ${f} lines REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]platform/[^/\">]+/internal/")
     if(lines)
       list(APPEND offenders "${rel}: private platform header ${lines}")
     endif()
   endif()
 
+  if(NOT rel MATCHES "^src/")
+    continue()
+  endif()
+  string(REGEX REPLACE "^src/" "" inside "${rel}")
+  layer_of("${inside}" own)
   file(STRINGS ${f} project_includes REGEX "^[ \t]*#[ \t]*include[ \t]*\"[a-z_]+/")
   foreach(line IN LISTS project_includes)
     string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*\"([^\"]+)\".*" "\\1" header "${line}")
-    set(allowed TRUE)
-    if(rel MATCHES "^src/render/")
-      if(NOT header MATCHES "^(math|platform|render)/" AND
-         NOT header MATCHES "^(shell/graphics_objects|creature/creature|world/world)\\.h$")
-        set(allowed FALSE)
-      endif()
-    elseif(rel MATCHES "^src/(world|creature)/")
-      if(header MATCHES "^render/" AND NOT header MATCHES "^render/(draw_batch|texture_index)\\.h$")
-        set(allowed FALSE)
-      endif()
-      if(rel MATCHES "^src/world/" AND header MATCHES "^(shell|creature)/" AND
-         NOT header STREQUAL "shell/graphics_objects.h")
-        set(allowed FALSE)
-      endif()
-    endif()
-    if(NOT allowed)
+    layer_of("${header}" theirs)
+    if(own EQUAL -1 OR theirs EQUAL -1 OR theirs GREATER own)
       list(APPEND offenders "${rel}: may not include ${header}")
     endif()
   endforeach()

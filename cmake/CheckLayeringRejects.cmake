@@ -10,10 +10,17 @@ set(cases
   "rejects|src/world/bad.cpp|#include <SDL.h>"
   "rejects|src/world/up.cpp|#include \"shell/level_load.h\""
   "rejects|src/world/up.h|#include \"creature/creature.h\""
-  "accepts|src/world/draw.cpp|#include \"shell/graphics_objects.h\""
+  "rejects|src/world/draw.cpp|#include \"render/gpu/graphics_objects.h\""
+  "rejects|src/render/gpu/up.cpp|#include \"render/draw_batch.h\""
+  "accepts|src/render/ok.cpp|#include \"render/gpu/graphics_objects.h\""
+  "accepts|src/render/reads.cpp|#include \"creature/creature.h\""
+  "rejects|src/sound/up.cpp|#include \"world/world.h\""
+  "rejects|src/platform/gfx/up.cpp|#include \"render/camera.h\""
+  "rejects|src/elsewhere/new.cpp|#include \"math/vector.h\""
   "rejects|src/render/up.cpp|#include \"shell/game_state.h\""
   "rejects|src/creature/up.cpp|#include \"render/camera.h\""
-  "accepts|src/creature/draw.cpp|#include \"render/draw_batch.h\"")
+  "rejects|src/creature/draw.cpp|#include \"render/draw_batch.h\""
+  "accepts|src/shell/top.cpp|#include \"render/camera.h\"")
 set(failures "")
 foreach(case IN LISTS cases)
   string(REPLACE "|" ";" parts "${case}")

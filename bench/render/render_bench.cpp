@@ -49,7 +49,7 @@ void BM_PlayingFrameDrawing(benchmark::State& state)
     state.counters["allocs/frame"] = benchmark::Counter(static_cast<double>(allocations) / static_cast<double>(frames));
     state.counters["world vertices"] = static_cast<double>(World.vertexCount);
     std::int32_t active = 0;
-    for (const CDropBurst& burst : DropBursts) {
+    for (const CDropBurst& burst : Drops.bursts) {
         active += burst.active ? 1 : 0;
     }
     state.counters["bursts"] = active;

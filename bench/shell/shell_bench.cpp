@@ -11,9 +11,8 @@
 #include "map_text.h"
 #include "platform/files/files.h"
 #include "platform/gfx/recording.h"
-#include "shell/controller.h"
-#include "shell/game_state.h"
-#include "shell/graphics_objects.h"
+#include "shell/playing_step.h"
+#include "render/gpu/graphics_objects.h"
 #include "shell/level_load.h"
 #include "world/world.h"
 
@@ -78,29 +77,26 @@ void PlayingFrameLogic(benchmark::State& state)
     }
     fs::current_path(root);
     GfxRecorder recorder;
-    Device = GfxCreateRecordingDevice(&recorder);
+    Gpu.device = GfxCreateRecordingDevice(&recorder);
     Creature.Reset();
     StartLevel(0);
     state.counters["boxes"] = static_cast<double>(Creature.bodySystem.boxes.count);
     // Both sticks pushed up and out with the grips held: the feet keep touching blocks.
-    ControllerState.lX = -700;
-    ControllerState.lY = -900;
-    ControllerState.lRx = 700;
-    ControllerState.lRy = -900;
+    SteeringInput steer{-700, -900, 700, -900, false, false};
+    StickRamps ramps;
     int frame = 0;
     int restarts = 0;
     for (auto _ : state) {
         if (++frame % 120 == 0) {
-            ControllerState.rgbButtons[4] = ControllerState.rgbButtons[4] != 0 ? 0 : 0x80;
-            ControllerState.rgbButtons[5] = ControllerState.rgbButtons[5] != 0 ? 0 : 0x80;
+            steer.leftGrip = !steer.leftGrip;
+            steer.rightGrip = !steer.rightGrip;
         }
         Creature.alive = true;
-        GameState = Playing;
-        PlayingLogic();
-        for (CDropBurst& burst : DropBursts) {
+        const PlayOutcome outcome = PlayingStep(Creature, World, steer, ramps, true);
+        for (CDropBurst& burst : Drops.bursts) {
             burst.Update();
         }
-        if (GameState != Playing) {
+        if (outcome.reachedGoal) {
             state.PauseTiming();
             StartLevel(0);
             ++restarts;
@@ -110,12 +106,12 @@ void PlayingFrameLogic(benchmark::State& state)
     }
     state.counters["restarts"] = restarts;
     World.ReleaseBuffer();
-    if (mapTexture != nullptr) {
-        mapTexture->Release();
-        mapTexture = nullptr;
+    if (Gpu.mapTexture != nullptr) {
+        Gpu.mapTexture->Release();
+        Gpu.mapTexture = nullptr;
     }
-    Device->Release();
-    Device = nullptr;
+    Gpu.device->Release();
+    Gpu.device = nullptr;
     fs::current_path(saved);
     fs::remove_all(root);
 }

@@ -21,7 +21,7 @@
 #include "platform/gfx/d3dx9.h"
 #include "platform/files/files.h"
 #include "platform/gfx/recording.h"
-#include "shell/graphics_objects.h"
+#include "render/gpu/graphics_objects.h"
 #include "shell/level_load.h"
 #include "shell/media_search.h"
 #include "world/merge.h"
@@ -58,7 +58,7 @@ bool Install(const BenchMap& map)
 bool ReadBack(MapBits& bits)
 {
     D3DLOCKED_RECT locked{};
-    if (mapTexture == nullptr || FAILED(mapTexture->LockRect(0, &locked, nullptr, D3DLOCK_READONLY))) {
+    if (Gpu.mapTexture == nullptr || FAILED(Gpu.mapTexture->LockRect(0, &locked, nullptr, D3DLOCK_READONLY))) {
         return false;
     }
     for (int r = 0; r < kMapSize; ++r) {
@@ -66,7 +66,7 @@ bool ReadBack(MapBits& bits)
                     static_cast<const std::uint8_t*>(locked.pBits) + static_cast<std::ptrdiff_t>(r) * locked.Pitch,
                     kMapRowBytes);
     }
-    mapTexture->UnlockRect(0);
+    Gpu.mapTexture->UnlockRect(0);
     return true;
 }
 
@@ -76,7 +76,7 @@ void LoadLevelPairwise()
     char path[kMaxPath];
     FindMediaFile(path, kMaxPath, LevelMapName(0));
     IDirect3DTexture9* image = nullptr;
-    D3DXCreateTextureFromFileW(Device, path, &image);
+    D3DXCreateTextureFromFileW(Gpu.device, path, &image);
     D3DLOCKED_RECT locked{};
     image->LockRect(0, &locked, nullptr, D3DLOCK_READONLY | D3DLOCK_DONOTWAIT);
     World.Reset();
@@ -88,10 +88,10 @@ void LoadLevelPairwise()
     World.BuildMeshPairwise();
     World.UploadMesh();
     MergeRectanglesPairwise(collision, MergeRule::Collision);
-    if (mapTexture != nullptr) {
-        mapTexture->Release();
+    if (Gpu.mapTexture != nullptr) {
+        Gpu.mapTexture->Release();
     }
-    mapTexture = image;
+    Gpu.mapTexture = image;
 }
 
 struct Lists {
@@ -194,7 +194,7 @@ int main(int argc, char** argv)
     SetModuleFileNameForTests((Root / "bin/tarnwick").c_str());
     GfxRecorder recorder;
     Recorder = &recorder;
-    Device = GfxCreateRecordingDevice(&recorder);
+    Gpu.device = GfxCreateRecordingDevice(&recorder);
 
     std::vector<BenchMap> maps;
     maps.push_back({"sparse_floor", {}, SparseFloorMap()});
@@ -234,12 +234,12 @@ int main(int argc, char** argv)
     benchmark::Shutdown();
 
     World.ReleaseBuffer();
-    if (mapTexture != nullptr) {
-        mapTexture->Release();
-        mapTexture = nullptr;
+    if (Gpu.mapTexture != nullptr) {
+        Gpu.mapTexture->Release();
+        Gpu.mapTexture = nullptr;
     }
-    Device->Release();
-    Device = nullptr;
+    Gpu.device->Release();
+    Gpu.device = nullptr;
     SetModuleFileNameForTests(nullptr);
     fs::current_path(savedCwd);
     fs::remove_all(Root);

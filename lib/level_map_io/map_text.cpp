@@ -6,7 +6,7 @@
 
 #include "platform/gfx/d3dx9.h"
 #include "platform/gfx/recording.h"
-#include "shell/graphics_objects.h"
+#include "render/gpu/graphics_objects.h"
 #include "shell/level_load.h"
 #include "world/level_scan.h"
 #include "world/world.h"
@@ -123,31 +123,31 @@ bool WriteTga(const std::string& path, const MapImage& map, std::string& error)
 
 bool ReadMapImage(const std::string& path, MapImage& map)
 {
-    IDirect3DDevice9* const savedDevice = Device;
-    IDirect3DTexture9* const savedMap = mapTexture;
-    mapTexture = nullptr;
+    IDirect3DDevice9* const savedDevice = Gpu.device;
+    IDirect3DTexture9* const savedMap = Gpu.mapTexture;
+    Gpu.mapTexture = nullptr;
     GfxRecorder recorder;
-    Device = GfxCreateRecordingDevice(&recorder);
-    bool ok = Device != nullptr && SUCCEEDED(LoadLevelFile(path.c_str()));
+    Gpu.device = GfxCreateRecordingDevice(&recorder);
+    bool ok = Gpu.device != nullptr && SUCCEEDED(LoadLevelFile(path.c_str()));
     D3DLOCKED_RECT locked{};
-    ok = ok && SUCCEEDED(mapTexture->LockRect(0, &locked, nullptr, D3DLOCK_READONLY));
+    ok = ok && SUCCEEDED(Gpu.mapTexture->LockRect(0, &locked, nullptr, D3DLOCK_READONLY));
     if (ok) {
         for (int row = 0; row < kMapSize; ++row) {
             std::memcpy(map.bgra.data() + static_cast<std::size_t>(row) * kMapRowBytes,
                         static_cast<const std::uint8_t*>(locked.pBits) + static_cast<std::size_t>(row) * locked.Pitch,
                         kMapRowBytes);
         }
-        mapTexture->UnlockRect(0);
+        Gpu.mapTexture->UnlockRect(0);
     }
-    if (mapTexture != nullptr) {
-        mapTexture->Release();
-        mapTexture = nullptr;
+    if (Gpu.mapTexture != nullptr) {
+        Gpu.mapTexture->Release();
+        Gpu.mapTexture = nullptr;
     }
     World.ReleaseBuffer();
-    if (Device != nullptr) {
-        Device->Release();
+    if (Gpu.device != nullptr) {
+        Gpu.device->Release();
     }
-    Device = savedDevice;
-    mapTexture = savedMap;
+    Gpu.device = savedDevice;
+    Gpu.mapTexture = savedMap;
     return ok;
 }

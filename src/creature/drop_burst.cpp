@@ -7,10 +7,7 @@
 #include "creature/verlet.h"
 #include "math/random.h"
 
-CDropBurst DropBursts[kDropBurstSlots];
-std::int32_t NextDropSlot = 0;
-std::int32_t LeftDropCooldown = 0;
-std::int32_t RightDropCooldown = 0;
+DropPool Drops;
 
 namespace {
 constexpr float kAgePerFrame = 0.01f;
@@ -21,8 +18,8 @@ void SpawnFromFoot(const VerletParticle* foot, bool gripping, std::int32_t& cool
 {
     const bool contact = foot != nullptr && foot->contact;
     if (contact && cooldown <= 0 && !gripping) {
-        DropBursts[NextDropSlot].Spawn(0, *foot);
-        NextDropSlot = (NextDropSlot + 1) % kDropBurstSlots;
+        Drops.bursts[Drops.nextSlot].Spawn(0, *foot);
+        Drops.nextSlot = (Drops.nextSlot + 1) % kDropBurstSlots;
     }
     if (contact) {
         cooldown = kDropCooldownFrames;
@@ -73,6 +70,6 @@ void CDropBurst::Update()
 
 void SpawnFootDrops(const CCreature& creature)
 {
-    SpawnFromFoot(creature.leftFoot, creature.leftGripping, LeftDropCooldown);
-    SpawnFromFoot(creature.rightFoot, creature.rightGripping, RightDropCooldown);
+    SpawnFromFoot(creature.leftFoot, creature.leftGripping, Drops.leftCooldown);
+    SpawnFromFoot(creature.rightFoot, creature.rightGripping, Drops.rightCooldown);
 }

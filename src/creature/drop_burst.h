@@ -34,11 +34,17 @@ public:
     void Draw();
 };
 
-// The ring of bursts, reused in turn: a spawn overwrites NextDropSlot whatever it holds.
-extern CDropBurst DropBursts[kDropBurstSlots];
-extern std::int32_t NextDropSlot;
-extern std::int32_t LeftDropCooldown;
-extern std::int32_t RightDropCooldown;
+// The ring of bursts, reused in turn: a spawn overwrites nextSlot whatever it holds; and
+// each foot's frames since it last touched (counting below zero while in the air).
+struct DropPool {
+    CDropBurst bursts[kDropBurstSlots];
+    std::int32_t nextSlot = 0;
+    std::int32_t leftCooldown = 0;
+    std::int32_t rightCooldown = 0;
+
+    void Reset() { *this = DropPool{}; }
+};
+extern DropPool Drops;
 
 // The frame driver calls this in every playing frame between SteerLeft and SteerRight:
 // a foot that touches after at least ten frames in the air, and does not grip, throws

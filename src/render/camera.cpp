@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "creature/creature.h"
-#include "shell/graphics_objects.h"
+#include "render/gpu/graphics_objects.h"
 
 Vector4 CameraPoint{0.0f, 0.0f, 0.0f, 1.0f};
 
@@ -42,24 +42,24 @@ void UpdateCamera()
     CameraPoint.y = CameraPoint.y + (ty - CameraPoint.y) * kFollow;
     CameraPoint.z = kEyeZ;
 
-    if (Device == nullptr || Effect == nullptr) {
+    if (Gpu.device == nullptr || Gpu.effect == nullptr) {
         return;
     }
     const D3DXVECTOR4 effectCamera(CameraPoint.x, CameraPoint.y, kEffectCameraZ, 0.0f);
-    Effect->SetVector("CamerPosition", &effectCamera);
+    Gpu.effect->SetVector("CamerPosition", &effectCamera);
 
     const D3DXVECTOR3 eye(CameraPoint.x, CameraPoint.y, kEyeZ);
     const D3DXVECTOR3 at(CameraPoint.x, CameraPoint.y, kEyeZ + kLookDistance);
     const D3DXVECTOR3 up(0.0f, 1.0f, 0.0f);
     D3DXMATRIX view;
     D3DXMatrixLookAtLH(&view, &eye, &at, &up);
-    Device->SetTransform(D3DTS_VIEW, &view);
+    Gpu.device->SetTransform(D3DTS_VIEW, &view);
 
     D3DXMATRIX projection;
     D3DXMatrixPerspectiveFovLH(&projection, kFieldOfView, 1.0f, 1.0f, 1000.0f);
-    Device->SetTransform(D3DTS_PROJECTION, &projection);
+    Gpu.device->SetTransform(D3DTS_PROJECTION, &projection);
 
     D3DXMATRIX viewProjection;
     D3DXMatrixMultiply(&viewProjection, &view, &projection);
-    Effect->SetMatrix(WorldViewProjectionParam, &viewProjection);
+    Gpu.effect->SetMatrix(Gpu.worldViewProjectionParam, &viewProjection);
 }

@@ -4,7 +4,7 @@
 
 #include "math/vertex.h"
 #include "render/texture_index.h"
-#include "shell/graphics_objects.h"
+#include "render/gpu/graphics_objects.h"
 
 namespace {
 
@@ -21,19 +21,19 @@ struct TexCoord {
 
 bool WriteVertex(const Vector4& position, std::uint32_t color, float nx, float ny, float nz, const TexCoord& uv)
 {
-    if (Count >= kBatchVertexCapacity || SharedVertexBuffer == nullptr) {
+    if (Count >= kBatchVertexCapacity || Gpu.sharedVertexBuffer == nullptr) {
         return true;
     }
     void* data = nullptr;
     const HRESULT hr =
-        SharedVertexBuffer->Lock(static_cast<UINT>(Count) * kVertexStride, kVertexStride, &data, 0);
+        Gpu.sharedVertexBuffer->Lock(static_cast<UINT>(Count) * kVertexStride, kVertexStride, &data, 0);
     if (FAILED(hr) || data == nullptr) {
         return true;
     }
     LastPosition = position;
     const Vertex vertex{position.x, position.y, position.z, nx, ny, nz, color, uv.u, uv.v};
     std::memcpy(data, &vertex, sizeof vertex);
-    SharedVertexBuffer->Unlock();
+    Gpu.sharedVertexBuffer->Unlock();
     ++Count;
     return false;
 }
@@ -51,11 +51,11 @@ bool Append(const Vector4& position, std::uint32_t color, float nx, float ny, fl
 
 void DrawClosedStrips()
 {
-    Device->SetFVF(kVertexFvf);
+    Gpu.device->SetFVF(kVertexFvf);
     // A batch closed with fewer than three vertices holds no triangle; asking for a
     // negative count would wrap to four billion.
     if (ClosedEnd > 2) {
-        Device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, static_cast<UINT>(ClosedEnd - 2));
+        Gpu.device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, static_cast<UINT>(ClosedEnd - 2));
     }
 }
 
@@ -89,46 +89,46 @@ bool EndStrip()
 
 void DrawBatch(int textureIndex)
 {
-    if (Device == nullptr || Effect == nullptr) {
+    if (Gpu.device == nullptr || Gpu.effect == nullptr) {
         return;
     }
     const TextureIndexEntry& entry = LookupTextureIndex(textureIndex);
-    Device->SetTexture(0, *entry.stage0);
-    Effect->SetTexture("RenderTargetTexture", *entry.effect);
+    Gpu.device->SetTexture(0, *entry.stage0);
+    Gpu.effect->SetTexture("RenderTargetTexture", *entry.effect);
 
-    Device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
-    Device->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESSEQUAL);
-    Device->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
-    Device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-    Device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-    Device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    Gpu.device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
+    Gpu.device->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESSEQUAL);
+    Gpu.device->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
+    Gpu.device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    Gpu.device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    Gpu.device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
     if (entry.depthWritesOff) {
-        Device->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
+        Gpu.device->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
     }
 
-    Effect->SetTechnique(WorldLightingTechnique);
+    Gpu.effect->SetTechnique(Gpu.worldLightingTechnique);
     UINT passes = 0;
-    Effect->Begin(&passes, 0);
-    Effect->BeginPass(0);
+    Gpu.effect->Begin(&passes, 0);
+    Gpu.effect->BeginPass(0);
     DrawClosedStrips();
-    Effect->EndPass();
-    Effect->End();
+    Gpu.effect->EndPass();
+    Gpu.effect->End();
 
-    Device->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESSEQUAL);
-    Device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
+    Gpu.device->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESSEQUAL);
+    Gpu.device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
 }
 
 void DrawBatchAdditive(int textureIndex)
 {
-    if (Device == nullptr) {
+    if (Gpu.device == nullptr) {
         return;
     }
-    Device->SetTexture(0, *LookupTextureIndex(textureIndex).stage0);
-    Device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-    Device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
-    Device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
-    Device->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
-    Device->SetRenderState(D3DRS_BLENDOP, D3DBLENDOP_ADD);
+    Gpu.device->SetTexture(0, *LookupTextureIndex(textureIndex).stage0);
+    Gpu.device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    Gpu.device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
+    Gpu.device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
+    Gpu.device->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
+    Gpu.device->SetRenderState(D3DRS_BLENDOP, D3DBLENDOP_ADD);
     DrawClosedStrips();
 }
 

@@ -4,7 +4,7 @@
 #include "render/camera.h"
 #include "render/draw_batch.h"
 #include "render/texture_index.h"
-#include "shell/graphics_objects.h"
+#include "render/gpu/graphics_objects.h"
 #include "world/world.h"
 
 namespace {
@@ -33,8 +33,8 @@ Vector4 Offset(const Vector4& p, const Vector4& a, float sa, const Vector4& b, f
 
 void RestoreDepthWrites()
 {
-    if (Device != nullptr) {
-        Device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
+    if (Gpu.device != nullptr) {
+        Gpu.device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
     }
 }
 
@@ -52,8 +52,8 @@ void DrawSky()
 void AddScreenQuad(const Vector4& centre, float halfSize)
 {
     D3DMATRIX view{};
-    if (Device != nullptr) {
-        Device->GetTransform(D3DTS_VIEW, &view);
+    if (Gpu.device != nullptr) {
+        Gpu.device->GetTransform(D3DTS_VIEW, &view);
     }
     // The view matrix's first two columns are the camera's right and up axes in the world.
     Vector4 right{view._11, view._21, view._31, 0.0f};

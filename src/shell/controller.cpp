@@ -4,11 +4,7 @@
 
 #include "platform/files/files.h"
 
-IDirectInput8W* DirectInput = nullptr;
-IDirectInputDevice8W* Controller = nullptr;
-DIJOYSTATE2 ControllerState{};
-bool ControllerPresent = true;
-char ControllerName[kDiNameLength] = {};
+GameController GamePad;
 
 namespace {
 
@@ -21,17 +17,14 @@ constexpr int kAcquireAttempts = 100;
 // the game runs at, and listing the controllers costs little.
 constexpr int kPassesBetweenLooks = 30;
 
-HWND ControllerWindow = nullptr;
-int PassesUntilLook = 0;
-
 BOOL TakeFirstController(const DIDEVICEINSTANCEW* instance, void*)
 {
-    if (FAILED(DirectInput->CreateDevice(instance->guidInstance, &Controller, nullptr))) {
-        Controller = nullptr;
+    if (FAILED(GamePad.directInput->CreateDevice(instance->guidInstance, &GamePad.device, nullptr))) {
+        GamePad.device = nullptr;
         return DIENUM_CONTINUE;
     }
-    std::memcpy(ControllerName, instance->tszProductName, sizeof ControllerName);
-    ControllerName[sizeof ControllerName - 1] = '\0';
+    std::memcpy(GamePad.name, instance->tszProductName, sizeof GamePad.name);
+    GamePad.name[sizeof GamePad.name - 1] = '\0';
     return DIENUM_STOP;
 }
 
@@ -47,70 +40,70 @@ BOOL SetAxisRange(const DIDEVICEOBJECTINSTANCEW* object, void*)
     range.diph.dwHow = DIPH_BYID;
     range.lMin = kAxisMin;
     range.lMax = kAxisMax;
-    return FAILED(Controller->SetProperty(DIPROP_RANGE, &range.diph)) ? DIENUM_STOP : DIENUM_CONTINUE;
+    return FAILED(GamePad.device->SetProperty(DIPROP_RANGE, &range.diph)) ? DIENUM_STOP : DIENUM_CONTINUE;
 }
 
 HRESULT PrepareController(HWND window)
 {
-    HRESULT hr = Controller->SetDataFormat(&c_dfDIJoystick2);
+    HRESULT hr = GamePad.device->SetDataFormat(&c_dfDIJoystick2);
     if (FAILED(hr)) {
         return hr;
     }
-    hr = Controller->SetCooperativeLevel(window, DISCL_EXCLUSIVE | DISCL_FOREGROUND);
+    hr = GamePad.device->SetCooperativeLevel(window, DISCL_EXCLUSIVE | DISCL_FOREGROUND);
     if (FAILED(hr)) {
         return hr;
     }
-    hr = Controller->EnumObjects(SetAxisRange, window, DIDFT_ALL);
+    hr = GamePad.device->EnumObjects(SetAxisRange, window, DIDFT_ALL);
     return FAILED(hr) ? hr : S_OK;
 }
 
 // The controller went away: its last state must not keep steering.
 void DropController()
 {
-    Controller->Release();
-    Controller = nullptr;
-    ControllerName[0] = '\0';
-    std::memset(&ControllerState, 0, sizeof ControllerState);
-    PassesUntilLook = 0;
+    GamePad.device->Release();
+    GamePad.device = nullptr;
+    GamePad.name[0] = '\0';
+    std::memset(&GamePad.state, 0, sizeof GamePad.state);
+    GamePad.passesUntilLook = 0;
 }
 
 // A controller plugged in after start-up is taken up as the first one was, and as a new
 // device its button 0 counts again.
 void LookForController()
 {
-    if (DirectInput == nullptr || ControllerWindow == nullptr || --PassesUntilLook > 0) {
+    if (GamePad.directInput == nullptr || GamePad.window == nullptr || --GamePad.passesUntilLook > 0) {
         return;
     }
-    PassesUntilLook = kPassesBetweenLooks;
-    if (FAILED(DirectInput->EnumDevices(DI8DEVCLASS_GAMECTRL, TakeFirstController, nullptr, DIEDFL_ATTACHEDONLY)) ||
-        Controller == nullptr) {
+    GamePad.passesUntilLook = kPassesBetweenLooks;
+    if (FAILED(GamePad.directInput->EnumDevices(DI8DEVCLASS_GAMECTRL, TakeFirstController, nullptr, DIEDFL_ATTACHEDONLY)) ||
+        GamePad.device == nullptr) {
         return;
     }
-    if (FAILED(PrepareController(ControllerWindow))) {
+    if (FAILED(PrepareController(GamePad.window))) {
         DropController();
-        PassesUntilLook = kPassesBetweenLooks;
+        GamePad.passesUntilLook = kPassesBetweenLooks;
         return;
     }
-    ControllerPresent = true;
+    GamePad.present = true;
 }
 
 }  // namespace
 
 HRESULT SetupController(HWND window)
 {
-    ControllerWindow = window;
-    PassesUntilLook = kPassesBetweenLooks;
-    HRESULT hr = DirectInput8Create(GetModuleHandleW(nullptr), DIRECTINPUT_VERSION, IID_IDirectInput8W, &DirectInput,
+    GamePad.window = window;
+    GamePad.passesUntilLook = kPassesBetweenLooks;
+    HRESULT hr = DirectInput8Create(GetModuleHandleW(nullptr), DIRECTINPUT_VERSION, IID_IDirectInput8W, &GamePad.directInput,
                                     nullptr);
     if (FAILED(hr)) {
-        DirectInput = nullptr;
+        GamePad.directInput = nullptr;
         return hr;
     }
-    hr = DirectInput->EnumDevices(DI8DEVCLASS_GAMECTRL, TakeFirstController, nullptr, DIEDFL_ATTACHEDONLY);
+    hr = GamePad.directInput->EnumDevices(DI8DEVCLASS_GAMECTRL, TakeFirstController, nullptr, DIEDFL_ATTACHEDONLY);
     if (FAILED(hr)) {
         return hr;
     }
-    if (Controller == nullptr) {
+    if (GamePad.device == nullptr) {
         return S_OK;
     }
     return PrepareController(window);
@@ -118,39 +111,35 @@ HRESULT SetupController(HWND window)
 
 void PollController()
 {
-    if (Controller == nullptr) {
+    if (GamePad.device == nullptr) {
         LookForController();
         return;
     }
-    if (FAILED(Controller->Poll())) {
-        HRESULT acquired = Controller->Acquire();
+    if (FAILED(GamePad.device->Poll())) {
+        HRESULT acquired = GamePad.device->Acquire();
         for (int attempt = 1; attempt < kAcquireAttempts && acquired == DIERR_INPUTLOST; ++attempt) {
-            acquired = Controller->Acquire();
+            acquired = GamePad.device->Acquire();
         }
         if (acquired == DIERR_UNPLUGGED) {
             DropController();
         }
         return;
     }
-    if (FAILED(Controller->GetDeviceState(sizeof(DIJOYSTATE2), &ControllerState))) {
-        ControllerPresent = false;
+    if (FAILED(GamePad.device->GetDeviceState(sizeof(DIJOYSTATE2), &GamePad.state))) {
+        GamePad.present = false;
     }
 }
 
 void ReleaseController()
 {
-    if (Controller != nullptr) {
-        Controller->Unacquire();
-        Controller->Release();
-        Controller = nullptr;
+    if (GamePad.device != nullptr) {
+        GamePad.device->Unacquire();
+        GamePad.device->Release();
+        GamePad.device = nullptr;
     }
-    if (DirectInput != nullptr) {
-        DirectInput->Release();
-        DirectInput = nullptr;
+    if (GamePad.directInput != nullptr) {
+        GamePad.directInput->Release();
+        GamePad.directInput = nullptr;
     }
-    std::memset(&ControllerState, 0, sizeof ControllerState);
-    ControllerPresent = true;
-    ControllerName[0] = '\0';
-    ControllerWindow = nullptr;
-    PassesUntilLook = 0;
+    GamePad.Reset();
 }

@@ -8,20 +8,12 @@
 #include "platform/gfx/problems.h"
 #include "platform/window/window.h"
 #include "shell/controller.h"
-#include "shell/graphics_objects.h"
+#include "render/gpu/graphics_objects.h"
 #include "shell/input_state.h"
 #include "shell/level_load.h"
 #include "shell/media_search.h"
 #include "world/world.h"
 
-IDirect3D9* Direct3D = nullptr;
-IDirect3DTexture9* SceneTarget = nullptr;
-IDirect3DSurface9* SceneSurface = nullptr;
-IDirect3DTexture9* ColorTarget64 = nullptr;
-IDirect3DSurface9* ColorSurface64 = nullptr;
-IDirect3DTexture9* FloatTarget64 = nullptr;
-IDirect3DSurface9* FloatSurface64 = nullptr;
-IDirect3DSurface9* KeptRenderTarget = nullptr;
 bool FullScreenPresentation = false;
 bool ImmediatePresentation = false;
 StartupFailure LastStartupFailure{};
@@ -63,7 +55,7 @@ void FillPresentation(D3DPRESENT_PARAMETERS& pp)
         pp.BackBufferFormat = D3DFMT_X8R8G8B8;
         pp.Windowed = FALSE;
         pp.PresentationInterval = D3DPRESENT_INTERVAL_ONE;
-        PointerSpan = kFullScreenPointerSpan;
+        Input.pointerSpan = kFullScreenPointerSpan;
     } else {
         pp.BackBufferFormat = D3DFMT_UNKNOWN;
         pp.Windowed = TRUE;
@@ -103,24 +95,24 @@ HRESULT CheckLevelMaps()
 
 HRESULT CreateTargets(UINT width, UINT height)
 {
-    HRESULT hr = D3DXCreateTexture(Device, width, height, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT,
-                                   &SceneTarget);
+    HRESULT hr = D3DXCreateTexture(Gpu.device, width, height, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT,
+                                   &Gpu.sceneTarget);
     if (FAILED(hr)) {
         return Fail(hr, "the scene render target could not be created");
     }
-    hr = D3DXCreateTexture(Device, kSmallTargetSize, kSmallTargetSize, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8,
-                           D3DPOOL_DEFAULT, &ColorTarget64);
+    hr = D3DXCreateTexture(Gpu.device, kSmallTargetSize, kSmallTargetSize, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8,
+                           D3DPOOL_DEFAULT, &Gpu.colorTarget64);
     if (FAILED(hr)) {
         return Fail(hr, "the 64 x 64 colour render target could not be created");
     }
-    hr = D3DXCreateTexture(Device, kSmallTargetSize, kSmallTargetSize, 1, D3DUSAGE_RENDERTARGET, D3DFMT_R32F,
-                           D3DPOOL_DEFAULT, &FloatTarget64);
+    hr = D3DXCreateTexture(Gpu.device, kSmallTargetSize, kSmallTargetSize, 1, D3DUSAGE_RENDERTARGET, D3DFMT_R32F,
+                           D3DPOOL_DEFAULT, &Gpu.floatTarget64);
     if (FAILED(hr)) {
         return Fail(hr, "the 64 x 64 float render target could not be created");
     }
-    if (FAILED(hr = SceneTarget->GetSurfaceLevel(0, &SceneSurface)) ||
-        FAILED(hr = ColorTarget64->GetSurfaceLevel(0, &ColorSurface64)) ||
-        FAILED(hr = FloatTarget64->GetSurfaceLevel(0, &FloatSurface64))) {
+    if (FAILED(hr = Gpu.sceneTarget->GetSurfaceLevel(0, &Gpu.sceneSurface)) ||
+        FAILED(hr = Gpu.colorTarget64->GetSurfaceLevel(0, &Gpu.colorSurface64)) ||
+        FAILED(hr = Gpu.floatTarget64->GetSurfaceLevel(0, &Gpu.floatSurface64))) {
         return Fail(hr, "a render target's surface could not be read");
     }
     return S_OK;
@@ -129,23 +121,23 @@ HRESULT CreateTargets(UINT width, UINT height)
 // Each target is cleared once; the frames never draw into them.
 HRESULT ClearTargets()
 {
-    Device->GetRenderTarget(0, &KeptRenderTarget);
-    HRESULT hr = Device->SetRenderTarget(0, ColorSurface64);
+    Gpu.device->GetRenderTarget(0, &Gpu.keptRenderTarget);
+    HRESULT hr = Gpu.device->SetRenderTarget(0, Gpu.colorSurface64);
     if (FAILED(hr)) {
         return Fail(hr, "the colour render target could not be selected");
     }
-    Device->Clear(0, nullptr, D3DCLEAR_TARGET, 0x00000000, 1.0f, 0);
-    Device->SetRenderTarget(0, FloatSurface64);
-    Device->Clear(0, nullptr, D3DCLEAR_TARGET, 0x00000000, 1.0f, 0);
-    hr = Device->SetRenderTarget(0, SceneSurface);
+    Gpu.device->Clear(0, nullptr, D3DCLEAR_TARGET, 0x00000000, 1.0f, 0);
+    Gpu.device->SetRenderTarget(0, Gpu.floatSurface64);
+    Gpu.device->Clear(0, nullptr, D3DCLEAR_TARGET, 0x00000000, 1.0f, 0);
+    hr = Gpu.device->SetRenderTarget(0, Gpu.sceneSurface);
     if (FAILED(hr)) {
         return Fail(hr, "the scene render target could not be selected");
     }
-    hr = Device->Clear(0, nullptr, D3DCLEAR_TARGET, 0x00000000, 1.0f, 0);
+    hr = Gpu.device->Clear(0, nullptr, D3DCLEAR_TARGET, 0x00000000, 1.0f, 0);
     if (FAILED(hr)) {
         return Fail(hr, "the scene render target could not be cleared");
     }
-    hr = Device->SetRenderTarget(0, KeptRenderTarget);
+    hr = Gpu.device->SetRenderTarget(0, Gpu.keptRenderTarget);
     if (FAILED(hr)) {
         return Fail(hr, "the back buffer could not be selected again");
     }
@@ -160,21 +152,21 @@ HRESULT CreateEffect()
         return Fail(hr, "%s not found", kEffectFile);
     }
     GfxProblemCapture problem;
-    hr = D3DXCreateEffectFromFileW(Device, path, nullptr, nullptr, D3DXFX_NOT_CLONEABLE, nullptr, &Effect, nullptr);
+    hr = D3DXCreateEffectFromFileW(Gpu.device, path, nullptr, nullptr, D3DXFX_NOT_CLONEABLE, nullptr, &Gpu.effect, nullptr);
     if (FAILED(hr)) {
-        Effect = nullptr;
+        Gpu.effect = nullptr;
         return FailNaming(hr, problem, path, "could not be compiled");
     }
-    hr = Effect->SetTexture("RenderTargetTexture", SceneTarget);
+    hr = Gpu.effect->SetTexture("RenderTargetTexture", Gpu.sceneTarget);
     if (FAILED(hr)) {
         return Fail(hr, "the effect has no parameter RenderTargetTexture");
     }
     D3DSURFACE_DESC desc{};
-    SceneSurface->GetDesc(&desc);
-    if (FAILED(hr = Effect->SetFloat("RenderTargetWidth", static_cast<float>(desc.Width)))) {
+    Gpu.sceneSurface->GetDesc(&desc);
+    if (FAILED(hr = Gpu.effect->SetFloat("RenderTargetWidth", static_cast<float>(desc.Width)))) {
         return Fail(hr, "the effect has no parameter RenderTargetWidth");
     }
-    if (FAILED(hr = Effect->SetFloat("RenderTargetHeight", static_cast<float>(desc.Height)))) {
+    if (FAILED(hr = Gpu.effect->SetFloat("RenderTargetHeight", static_cast<float>(desc.Height)))) {
         return Fail(hr, "the effect has no parameter RenderTargetHeight");
     }
     return S_OK;
@@ -189,7 +181,7 @@ HRESULT LoadTextures()
             return Fail(hr, "%s not found", picture.file);
         }
         GfxProblemCapture problem;
-        hr = D3DXCreateTextureFromFileW(Device, path, picture.texture);
+        hr = D3DXCreateTextureFromFileW(Gpu.device, path, picture.texture);
         if (FAILED(hr)) {
             *picture.texture = nullptr;
             return FailNaming(hr, problem, path, "could not be read as a TGA picture");
@@ -215,28 +207,28 @@ void PrefetchTextures()
 HRESULT SetupDevice(HWND window)
 {
     LastStartupFailure = StartupFailure{};
-    mapTexture = nullptr;
+    Gpu.mapTexture = nullptr;
     SetupController(window);
 
-    Direct3D = Direct3DCreate9(D3D_SDK_VERSION);
-    if (Direct3D == nullptr) {
+    Gpu.direct3D = Direct3DCreate9(D3D_SDK_VERSION);
+    if (Gpu.direct3D == nullptr) {
         return Fail(E_FAIL, "no OpenGL 3.3 graphics is available");
     }
     D3DPRESENT_PARAMETERS pp;
     FillPresentation(pp);
-    if (FAILED(Direct3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
-                                      &pp, &Device))) {
-        Device = nullptr;
+    if (FAILED(Gpu.direct3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
+                                      &pp, &Gpu.device))) {
+        Gpu.device = nullptr;
         return GfxDeviceProblem()[0] != '\0'
                    ? Fail(E_FAIL, "the graphics device could not be created: %s", GfxDeviceProblem())
                    : Fail(E_FAIL, "the graphics device could not be created");
     }
-    Device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-    Device->SetRenderState(D3DRS_LIGHTING, FALSE);
+    Gpu.device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    Gpu.device->SetRenderState(D3DRS_LIGHTING, FALSE);
 
     D3DSURFACE_DESC backBuffer{};
     IDirect3DSurface9* surface = nullptr;
-    if (SUCCEEDED(Device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &surface)) && surface != nullptr) {
+    if (SUCCEEDED(Gpu.device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &surface)) && surface != nullptr) {
         surface->GetDesc(&backBuffer);
         surface->Release();
     }
@@ -258,51 +250,51 @@ HRESULT SetupDevice(HWND window)
         return hr;
     }
 
-    Device->SetTexture(0, HeadfaceTexture);
-    Device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
-    Device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-    Device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
-    Device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
-    WorldViewProjectionParam = Effect->GetParameterByName(nullptr, "mWorldViewProjection");
+    Gpu.device->SetTexture(0, Gpu.textures[kPicHeadface]);
+    Gpu.device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+    Gpu.device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    Gpu.device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+    Gpu.device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
+    Gpu.worldViewProjectionParam = Gpu.effect->GetParameterByName(nullptr, "mWorldViewProjection");
     LoadLevel(0);
     return S_OK;
 }
 
 void CreateSharedVertexBuffer()
 {
-    if (Device == nullptr) {
+    if (Gpu.device == nullptr) {
         return;
     }
-    if (FAILED(Device->CreateVertexBuffer(kSharedVertexBufferBytes, 0, D3DFVF_XYZ | D3DFVF_DIFFUSE, D3DPOOL_DEFAULT,
-                                          &SharedVertexBuffer, nullptr))) {
-        SharedVertexBuffer = nullptr;
+    if (FAILED(Gpu.device->CreateVertexBuffer(kSharedVertexBufferBytes, 0, D3DFVF_XYZ | D3DFVF_DIFFUSE, D3DPOOL_DEFAULT,
+                                          &Gpu.sharedVertexBuffer, nullptr))) {
+        Gpu.sharedVertexBuffer = nullptr;
     }
 }
 
 void Shutdown()
 {
-    ReleaseOnce(SharedVertexBuffer);
+    ReleaseOnce(Gpu.sharedVertexBuffer);
     World.ReleaseBuffer();
     for (const TextureFile& picture : kTextureFiles) {
         ReleaseOnce(*picture.texture);
-        if (picture.texture == &GameTitleTexture) {
-            ReleaseOnce(mapTexture);
+        if (picture.texture == &Gpu.textures[kPicGameTitle]) {
+            ReleaseOnce(Gpu.mapTexture);
         }
     }
-    if (Effect != nullptr) {
-        Effect->OnLostDevice();
-        ReleaseOnce(Effect);
+    if (Gpu.effect != nullptr) {
+        Gpu.effect->OnLostDevice();
+        ReleaseOnce(Gpu.effect);
     }
-    WorldViewProjectionParam = nullptr;
-    WorldLightingTechnique = nullptr;
-    ReleaseOnce(SceneSurface);
-    ReleaseOnce(FloatSurface64);
-    ReleaseOnce(SceneTarget);
-    ReleaseOnce(FloatTarget64);
+    Gpu.worldViewProjectionParam = nullptr;
+    Gpu.worldLightingTechnique = nullptr;
+    ReleaseOnce(Gpu.sceneSurface);
+    ReleaseOnce(Gpu.floatSurface64);
+    ReleaseOnce(Gpu.sceneTarget);
+    ReleaseOnce(Gpu.floatTarget64);
     // Not in the game's list, but nothing may outlive the device.
-    ReleaseOnce(ColorSurface64);
-    ReleaseOnce(ColorTarget64);
-    ReleaseOnce(KeptRenderTarget);
-    ReleaseOnce(Device);
-    ReleaseOnce(Direct3D);
+    ReleaseOnce(Gpu.colorSurface64);
+    ReleaseOnce(Gpu.colorTarget64);
+    ReleaseOnce(Gpu.keptRenderTarget);
+    ReleaseOnce(Gpu.device);
+    ReleaseOnce(Gpu.direct3D);
 }

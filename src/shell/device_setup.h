@@ -5,16 +5,8 @@
 #include "platform/gfx/d3d9.h"
 #include "platform/gfx/d3dx9.h"
 #include "platform/platform_types.h"
+#include "render/gpu/graphics_objects.h"
 
-extern IDirect3D9* Direct3D;
-extern IDirect3DTexture9* SceneTarget;
-extern IDirect3DSurface9* SceneSurface;
-extern IDirect3DTexture9* ColorTarget64;
-extern IDirect3DSurface9* ColorSurface64;
-extern IDirect3DTexture9* FloatTarget64;
-extern IDirect3DSurface9* FloatSurface64;
-// The back buffer, kept while the targets are cleared and set back afterwards.
-extern IDirect3DSurface9* KeptRenderTarget;
 
 // The one build-time choice: full screen at the desktop's size, or the 640 x 480 window.
 // Each program sets it before start-up.

@@ -11,18 +11,14 @@
 #include "render/texture_index.h"
 #include "shell/controller.h"
 #include "shell/game_state.h"
-#include "shell/graphics_objects.h"
+#include "render/gpu/graphics_objects.h"
 #include "shell/input_state.h"
 #include "shell/key_input.h"
 #include "shell/level_load.h"
-#include "shell/stick_shaping.h"
+#include "shell/playing_step.h"
 #include "world/world.h"
 
-std::int32_t GameState = Title;
-std::int32_t LevelCounter = 0;
-bool ClickArmed = false;
-std::int32_t LeftStickRamp = 0;
-std::int32_t RightStickRamp = 0;
+GameSession Session;
 
 namespace {
 
@@ -30,40 +26,36 @@ constexpr int kDiscardedRandoms = 300;
 constexpr D3DCOLOR kOpaqueBlack = 0xFF000000;
 constexpr float kMagicValue = 0.059328f;
 constexpr float kScreenHalfSize = 2.0f;
-constexpr float kGoalReachSquared = 2.0f;
 constexpr std::int32_t kLastLevel = 7;
 const Vector4 kRestPoint{0.0f, -6.0f, 0.0f, 1.0f};
 
-bool ButtonDown(int index) { return ControllerState.rgbButtons[index] != 0; }
+bool ButtonDown(int index) { return GamePad.state.rgbButtons[index] != 0; }
 
 // A press kept since the last frame: a key that advances, or a click whose button was seen
 // up in an earlier screen frame (so one held since before the screen still waits).
-bool Tapped(bool armedBefore) { return KeyTapped || (ClickTapped && armedBefore); }
+bool Tapped(bool armedBefore) { return Input.keyTapped || (Input.clickTapped && armedBefore); }
 
 // A click counts only if the button was seen up in an earlier screen frame; a key only
 // while the button is up.
 bool AdvanceCondition()
 {
-    if (!ClickHeld) {
-        const bool armedBefore = ClickArmed;
-        ClickArmed = true;
-        return KeyPressed || Tapped(armedBefore);
+    if (!Input.clickHeld) {
+        const bool armedBefore = Session.clickArmed;
+        Session.clickArmed = true;
+        return Input.keyPressed || Tapped(armedBefore);
     }
-    return ClickArmed;
+    return Session.clickArmed;
 }
 
 // A map that became unusable since start-up (changed on disk) is never played, nor its
 // level counted as done: the loader has named it, and the game goes back to the title.
-// Set by such a refusal until the key, button and click that asked are all let go: a held
-// button must not retry the map, and print its line, every frame.
-bool TitleWaitsForRelease = false;
 
 void EnterLevel(std::int32_t levelIndex)
 {
     StartLevel(levelIndex);
     if (LevelMapRefused()) {
-        GameState = Title;
-        TitleWaitsForRelease = true;
+        Session.screen = Screen::Title;
+        Session.titleWaitsForRelease = true;
     }
 }
 
@@ -84,15 +76,15 @@ void TitleScreen(const Vector4& screenPoint)
 {
     DrawPicture(screenPoint, kTexTitle);
     HoldCreatureAtRest();
-    if (TitleWaitsForRelease) {
-        TitleWaitsForRelease = KeyPressed || ClickHeld != 0;
+    if (Session.titleWaitsForRelease) {
+        Session.titleWaitsForRelease = Input.keyPressed || Input.clickHeld != 0;
         return;
     }
     if (AdvanceCondition()) {
-        ClickArmed = false;
+        Session.clickArmed = false;
         ResetGame();
-        GameState = Playing;
-        LevelCounter = 0;
+        Session.screen = Screen::Playing;
+        Session.levelCounter = 0;
         EnterLevel(0);
     }
 }
@@ -102,9 +94,9 @@ void LevelUpScreen(const Vector4& screenPoint)
     HoldCreatureAtRest();
     DrawPicture(screenPoint, kTexLevelUp);
     if (AdvanceCondition()) {
-        ClickArmed = false;
-        GameState = Playing;
-        EnterLevel(LevelCounter);
+        Session.clickArmed = false;
+        Session.screen = Screen::Playing;
+        EnterLevel(Session.levelCounter);
     }
 }
 
@@ -112,46 +104,51 @@ void RetryScreen(const Vector4& screenPoint)
 {
     HoldCreatureAtRest();
     DrawPicture(screenPoint, kTexRetry);
-    const bool armedBefore = ClickArmed;
-    if (!ClickHeld) {
-        ClickArmed = true;
-    } else if (!ClickArmed) {
+    const bool armedBefore = Session.clickArmed;
+    if (!Input.clickHeld) {
+        Session.clickArmed = true;
+    } else if (!Session.clickArmed) {
         return;
     }
     if (ButtonDown(1)) {
-        GameState = Title;
+        Session.screen = Screen::Title;
     }
-    if (ClickHeld || KeyPressed || Tapped(armedBefore)) {
-        ClickArmed = false;
-        GameState = Playing;
-        EnterLevel(LevelCounter);
+    if (Input.clickHeld || Input.keyPressed || Tapped(armedBefore)) {
+        Session.clickArmed = false;
+        Session.screen = Screen::Playing;
+        EnterLevel(Session.levelCounter);
     }
 }
 
 void GameEndScreen(const Vector4& screenPoint)
 {
-    LevelCounter = 0;
+    Session.levelCounter = 0;
     ResetBatch();
     AddScreenQuad(screenPoint, kScreenHalfSize);
     DrawBatchAdditive(kTexGameEnd);
     DrawBatch(kTexGameEnd);
     Creature.Reset();
     if (AdvanceCondition()) {
-        ClickArmed = false;
-        GameState = Title;
+        Session.clickArmed = false;
+        Session.screen = Screen::Title;
     }
 }
 
-bool TouchesSpike()
+// The goal counts the level and shows the level-up screen.
+void PlayingLogic()
 {
-    return World.HitsSpike(Creature.GetPosition()) || World.HitsSpike(Creature.leftFoot->position) ||
-           World.HitsSpike(Creature.rightFoot->position);
+    // The controller and the keys; with no key held, exactly the controller.
+    const PlayOutcome outcome = PlayingStep(Creature, World, ReadSteering(), Session.stickRamps, true);
+    if (outcome.reachedGoal) {
+        Session.levelCounter += 1;
+        Session.screen = Screen::LevelUp;
+    }
 }
 
-void PlayingStep()
+void PlayingFrame()
 {
     if (!Creature.alive) {
-        GameState = Retry;
+        Session.screen = Screen::Retry;
     }
     DrawGoalArrow();
     PlayingLogic();
@@ -162,47 +159,21 @@ void PlayingStep()
     const float width = NumberWidth(1, 0.5f);
     const Vector4 origin{CameraPoint.x + 0.5f * width + 0.5f, CameraPoint.y + 4.0f, 0.0f, CameraPoint.w};
     DrawNumber(1, origin, 0.5f);
-    Device->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
-    Device->SetRenderState(D3DRS_ZFUNC, D3DCMP_ALWAYS);
+    Gpu.device->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
+    Gpu.device->SetRenderState(D3DRS_ZFUNC, D3DCMP_ALWAYS);
 }
 
 void SetFrameParameters()
 {
-    Effect->SetFloat("MagicValue", kMagicValue);
+    Gpu.effect->SetFloat("MagicValue", kMagicValue);
     const D3DXVECTOR4 light{0.0f, 0.0f, 0.0f, 0.0f};
-    Effect->SetVector("LightPosition", &light);
-    Effect->SetFloat("DistortionPosy", -PointerY);
-    Effect->SetFloat("DistortionPosx", PointerX);
-    WorldLightingTechnique = Effect->GetTechniqueByName("WorldLighting");
+    Gpu.effect->SetVector("LightPosition", &light);
+    Gpu.effect->SetFloat("DistortionPosy", -Session.pointerY);
+    Gpu.effect->SetFloat("DistortionPosx", Session.pointerX);
+    Gpu.worldLightingTechnique = Gpu.effect->GetTechniqueByName("WorldLighting");
 }
 
 }  // namespace
-
-void PlayingLogic()
-{
-    Vector4 toGoal = World.goalPoint;
-    toGoal.Sub(Creature.GetPosition());
-    if (toGoal.LengthSquared() < kGoalReachSquared) {
-        LevelCounter += 1;
-        GameState = LevelUp;
-    }
-    Creature.Update();
-    if (Creature.leftFoot != nullptr && TouchesSpike()) {
-        Creature.alive = false;
-    }
-
-    // The controller and the keys; with no key held, exactly the controller.
-    const SteeringInput steer = ReadSteering();
-    const bool leftFast = steer.leftGrip;
-    const bool rightFast = steer.rightGrip;
-    const Vector4 left = ShapeStick(steer.lx, steer.ly, leftFast, StickSide::Left, LeftStickRamp);
-    Creature.leftGripHeld = leftFast;
-    Creature.rightGripHeld = rightFast;
-    Creature.SteerLeft(left);
-    SpawnFootDrops(Creature);
-    const Vector4 right = ShapeStick(steer.rx, steer.ry, rightFast, StickSide::Right, RightStickRamp);
-    Creature.SteerRight(right);
-}
 
 void DiscardStartupRandoms()
 {
@@ -219,38 +190,38 @@ void ResetGame()
 
 void RunFrame()
 {
-    if (GameState == Title) {
-        PointerX = 0.0f;
-        PointerY = 0.0f;
+    if (Session.screen == Screen::Title) {
+        Session.pointerX = 0.0f;
+        Session.pointerY = 0.0f;
     }
-    Device->Clear(0, nullptr, D3DCLEAR_TARGET, kOpaqueBlack, 1.0f, 0);
-    Device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kOpaqueBlack, 1.0f, 0);
-    if (SUCCEEDED(Device->BeginScene())) {
-        Device->SetStreamSource(0, SharedVertexBuffer, 0, kVertexStride);
+    Gpu.device->Clear(0, nullptr, D3DCLEAR_TARGET, kOpaqueBlack, 1.0f, 0);
+    Gpu.device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kOpaqueBlack, 1.0f, 0);
+    if (SUCCEEDED(Gpu.device->BeginScene())) {
+        Gpu.device->SetStreamSource(0, Gpu.sharedVertexBuffer, 0, kVertexStride);
         UpdateCamera();
         SetFrameParameters();
-        Device->SetFVF(kVertexFvf);
-        Device->SetStreamSource(0, SharedVertexBuffer, 0, kVertexStride);
+        Gpu.device->SetFVF(kVertexFvf);
+        Gpu.device->SetStreamSource(0, Gpu.sharedVertexBuffer, 0, kVertexStride);
         const Vector4 screenPoint{CameraPoint.x, CameraPoint.y, CameraPoint.z + 2.0f, CameraPoint.w};
         ResetBatch();
         DrawSky();
-        for (CDropBurst& burst : DropBursts) {
+        for (CDropBurst& burst : Drops.bursts) {
             burst.Update();
         }
-        for (CDropBurst& burst : DropBursts) {
+        for (CDropBurst& burst : Drops.bursts) {
             burst.Draw();
         }
-        if (LevelCounter > kLastLevel) {
-            GameState = GameEnd;
+        if (Session.levelCounter > kLastLevel) {
+            Session.screen = Screen::GameEnd;
         }
-        switch (GameState) {
-        case Title: TitleScreen(screenPoint); break;
-        case LevelUp: LevelUpScreen(screenPoint); break;
-        case Retry: RetryScreen(screenPoint); break;
-        case GameEnd: GameEndScreen(screenPoint); break;
-        default: PlayingStep(); break;
+        switch (Session.screen) {
+        case Screen::Title: TitleScreen(screenPoint); break;
+        case Screen::LevelUp: LevelUpScreen(screenPoint); break;
+        case Screen::Retry: RetryScreen(screenPoint); break;
+        case Screen::GameEnd: GameEndScreen(screenPoint); break;
+        default: PlayingFrame(); break;
         }
-        Device->EndScene();
+        Gpu.device->EndScene();
     }
-    Device->Present(nullptr, nullptr, nullptr, nullptr);
+    Gpu.device->Present(nullptr, nullptr, nullptr, nullptr);
 }

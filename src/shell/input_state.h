@@ -4,19 +4,33 @@
 
 #include <cstdint>
 
+#include "platform/window/keys.h"
+#include "shell/key_steering.h"
+
 struct PointerSize {
     float width;
     float height;
 };
 
-// The mouse mapped to about -1..1 (y upwards) by PointerSpan; not clamped.
-extern float PointerX;
-extern float PointerY;
-// 635 x 450 in the windowed program; the full-screen set-up makes it 1152 x 864.
-extern PointerSize PointerSpan;
 constexpr PointerSize kWindowedPointerSpan{635.0f, 450.0f};
 constexpr PointerSize kFullScreenPointerSpan{1152.0f, 864.0f};
-// The left mouse button is down.
-extern int ClickHeld;
-// The message mapped in this pass was a key-down, or controller button 0 is down.
-extern bool KeyPressed;
+
+struct InputState {
+    // 635 x 450 in the windowed program; the full-screen set-up makes it 1152 x 864.
+    PointerSize pointerSpan = kWindowedPointerSpan;
+    // The left mouse button is down.
+    int clickHeld = 0;
+    // The message mapped in this pass was a key-down, or controller button 0 is down.
+    bool keyPressed = false;
+    // Key positions held down now.
+    bool keyHeld[kKeyPositionCount] = {};
+    // The keys that steer; the defaults unless a bindings file changed them.
+    KeyBindings keyBindings = DefaultKeyBindings();
+    // Since the last frame: the left button went down, or a key that advances the screens did
+    // (one without a character, or Space or Enter; never W or Esc). Kept until a frame has run.
+    bool clickTapped = false;
+    bool keyTapped = false;
+
+    void Reset() { *this = InputState{}; }
+};
+extern InputState Input;

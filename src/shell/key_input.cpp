@@ -8,10 +8,6 @@
 #include "platform/files/files.h"
 #include "shell/controller.h"
 
-bool KeyHeld[kKeyPositionCount] = {};
-KeyBindings ActiveKeyBindings = DefaultKeyBindings();
-bool ClickTapped = false;
-bool KeyTapped = false;
 
 namespace {
 
@@ -25,7 +21,7 @@ bool TappedBeforeKey = false;
 std::string Labels(KeyAction action)
 {
     std::string text;
-    for (std::uint16_t position : ActiveKeyBindings.keys[static_cast<int>(action)]) {
+    for (std::uint16_t position : Input.keyBindings.keys[static_cast<int>(action)]) {
         if (position != 0) {
             text += (text.empty() ? "" : "/") + KeyLabel(position);
         }
@@ -52,7 +48,7 @@ void NoteNewMessage(const MSG& message)
         const bool down = message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN;
         const int position = KeyPositionOf(message.lParam);
         if (position != 0) {
-            KeyHeld[position] = down;
+            Input.keyHeld[position] = down;
         }
         if (message.message != WM_KEYDOWN || (message.lParam & KF_REPEAT_BIT) != 0) {
             break;
@@ -61,46 +57,45 @@ void NoteNewMessage(const MSG& message)
         if (vk == VK_ESCAPE || vk == 0x57) {
             break;  // Esc quits, W goes to the title: neither also advances
         }
-        TappedBeforeKey = KeyTapped;
-        KeyTapped = true;
+        TappedBeforeKey = Input.keyTapped;
+        Input.keyTapped = true;
         AwaitingCharacter = vk != VK_SPACE && vk != VK_RETURN;
         break;
     }
     case WM_CHAR:
         // The key-down just kept typed a character: it does not advance after all.
         if (awaiting) {
-            KeyTapped = TappedBeforeKey;
+            Input.keyTapped = TappedBeforeKey;
         }
         break;
-    case WM_LBUTTONDOWN: ClickTapped = true; break;
+    case WM_LBUTTONDOWN: Input.clickTapped = true; break;
     default: break;
     }
 }
 
 void ForgetTaps()
 {
-    ClickTapped = false;
-    KeyTapped = false;
+    Input.clickTapped = false;
+    Input.keyTapped = false;
     AwaitingCharacter = false;
 }
 
 void ResetKeyInput()
 {
-    std::memset(KeyHeld, 0, sizeof KeyHeld);
-    ActiveKeyBindings = DefaultKeyBindings();
+    Input.Reset();
     ForgetTaps();
 }
 
 SteeringInput ReadSteering()
 {
     SteeringInput controller;
-    controller.lx = ControllerState.lX;
-    controller.ly = ControllerState.lY;
-    controller.rx = ControllerState.lRx;
-    controller.ry = ControllerState.lRy;
-    controller.leftGrip = ControllerState.rgbButtons[4] != 0;
-    controller.rightGrip = ControllerState.rgbButtons[5] != 0;
-    return CombineSteering(controller, SteeringFromKeys(KeyHeld, ActiveKeyBindings));
+    controller.lx = GamePad.state.lX;
+    controller.ly = GamePad.state.lY;
+    controller.rx = GamePad.state.lRx;
+    controller.ry = GamePad.state.lRy;
+    controller.leftGrip = GamePad.state.rgbButtons[4] != 0;
+    controller.rightGrip = GamePad.state.rgbButtons[5] != 0;
+    return CombineSteering(controller, SteeringFromKeys(Input.keyHeld, Input.keyBindings));
 }
 
 std::string KeyBindingsPath()
@@ -118,7 +113,7 @@ std::string KeyBindingsPath()
 
 void LoadKeyBindings()
 {
-    ActiveKeyBindings = DefaultKeyBindings();
+    Input.keyBindings = DefaultKeyBindings();
     const std::string path = KeyBindingsPath();
     if (path.empty() || GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
         return;  // no file: the defaults
@@ -135,7 +130,7 @@ void LoadKeyBindings()
         std::fprintf(stderr, "Tarnwick: %s: %s; using the default keys\n", path.c_str(), problem.c_str());
         return;
     }
-    ActiveKeyBindings = bindings;
+    Input.keyBindings = bindings;
 }
 
 std::string ControlsLine(const char* controllerName)

@@ -7,23 +7,17 @@
 #include <string>
 
 #include "platform/window/window.h"
+#include "shell/input_state.h"
 #include "shell/key_steering.h"
 
-// Key positions held down now.
-extern bool KeyHeld[kKeyPositionCount];
-// The keys that steer; the defaults unless a bindings file changed them.
-extern KeyBindings ActiveKeyBindings;
-// Since the last frame: the left button went down, or a key that advances the screens did
-// (one without a character, or Space or Enter; never W or Esc). Kept until a frame has run.
-extern bool ClickTapped;
-extern bool KeyTapped;
 
 // Takes one newly retrieved message into the key state and the kept presses. Called once
 // per message, where MapMessage maps the last message again in every pass.
 void NoteNewMessage(const MSG& message);
 // A frame has seen the kept presses.
 void ForgetTaps();
-// Everything up, no press kept, default keys (tests and tools run the game more than once).
+// The whole input state back to how the process starts, no press kept (tests and tools run
+// the game more than once).
 void ResetKeyInput();
 
 // The sticks and grips a playing frame reads: the controller's and the keys' combined by

@@ -8,13 +8,12 @@
 #include "platform/gfx/d3dx9.h"
 #include "platform/files/files.h"
 #include "platform/gfx/problems.h"
-#include "shell/graphics_objects.h"
+#include "render/gpu/graphics_objects.h"
 #include "shell/level_load.h"
 #include "shell/media_search.h"
 #include "world/level_scan.h"
 #include "world/world.h"
 
-IDirect3DTexture9* mapTexture = nullptr;
 
 namespace {
 
@@ -27,11 +26,11 @@ constexpr int kLockAttempts = 1000;
 HRESULT CreateWorldBuffer(CWorld& world, std::uint32_t bytes)
 {
     world.vertexBufferBytes = 0;
-    if (Device == nullptr) {
+    if (Gpu.device == nullptr) {
         return E_FAIL;
     }
     const HRESULT hr =
-        Device->CreateVertexBuffer(bytes, 0, kWorldBufferFvf, D3DPOOL_DEFAULT, &world.vertexBuffer, nullptr);
+        Gpu.device->CreateVertexBuffer(bytes, 0, kWorldBufferFvf, D3DPOOL_DEFAULT, &world.vertexBuffer, nullptr);
     if (SUCCEEDED(hr) && world.vertexBuffer != nullptr) {
         world.vertexBufferBytes = bytes;
         return S_OK;
@@ -278,7 +277,7 @@ HRESULT OpenMap(const char* path, IDirect3DTexture9** opened)
 
     IDirect3DTexture9* image = nullptr;
     if (SUCCEEDED(hr)) {
-        hr = Device != nullptr ? D3DXCreateTextureFromFileW(Device, path, &image) : E_FAIL;
+        hr = Gpu.device != nullptr ? D3DXCreateTextureFromFileW(Gpu.device, path, &image) : E_FAIL;
         if (FAILED(hr) || image == nullptr) {
             // The graphics layer has already named the file for a bad picture.
             if (hr != D3DXERR_INVALIDDATA && hr != D3DERR_NOTFOUND) {
@@ -314,10 +313,10 @@ HRESULT LoadFoundMap(const char* path, HRESULT found, bool requireMarks)
         if (built) {
             // Lists and mesh are whole even if the vertex buffer failed: the new image
             // replaces the old.
-            if (mapTexture != nullptr) {
-                mapTexture->Release();
+            if (Gpu.mapTexture != nullptr) {
+                Gpu.mapTexture->Release();
             }
-            mapTexture = image;
+            Gpu.mapTexture = image;
             Refused = false;
             return hr;
         }
@@ -328,9 +327,9 @@ HRESULT LoadFoundMap(const char* path, HRESULT found, bool requireMarks)
     }
     // The world itself is untouched, but the creature's collision boxes are emptied between
     // levels: bring back the previous level whole so both agree.
-    if (mapTexture != nullptr) {
+    if (Gpu.mapTexture != nullptr) {
         bool rebuilt = false;
-        BuildFromImage(mapTexture, "the previous level", rebuilt);
+        BuildFromImage(Gpu.mapTexture, "the previous level", rebuilt);
     }
     return hr;
 }

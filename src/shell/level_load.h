@@ -6,11 +6,8 @@
 #include <string>
 
 #include "platform/platform_types.h"
+#include "render/gpu/graphics_objects.h"
 
-class IDirect3DTexture9;
-
-// The current level's map image, held from one load to the next; Shutdown releases it.
-extern IDirect3DTexture9* mapTexture;
 
 // Builds the world for a level. A map that is missing, cannot be decoded or locked, is not
 // 128 x 128, or has no start or no goal is reported in one line on stderr naming the file; the result is then that

@@ -35,30 +35,30 @@ LRESULT GameWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 
 bool MapMessage(const MSG& message)
 {
-    KeyPressed = false;
+    Input.keyPressed = false;
     switch (message.message) {
     case WM_MOUSEMOVE: {
         const float x = LowWord(message.lParam);
         const float y = HighWord(message.lParam);
-        PointerY = y * -2.0f / PointerSpan.height + 1.0f;
-        PointerX = 2.0f * x / PointerSpan.width - 1.0f;
+        Session.pointerY = y * -2.0f / Input.pointerSpan.height + 1.0f;
+        Session.pointerX = 2.0f * x / Input.pointerSpan.width - 1.0f;
         break;
     }
-    case WM_LBUTTONDOWN: ClickHeld = 1; break;
-    case WM_LBUTTONUP: ClickHeld = 0; break;
+    case WM_LBUTTONDOWN: Input.clickHeld = 1; break;
+    case WM_LBUTTONUP: Input.clickHeld = 0; break;
     default: break;
     }
-    if (ControllerPresent && ControllerState.rgbButtons[0] != 0) {
-        KeyPressed = true;
+    if (GamePad.present && GamePad.state.rgbButtons[0] != 0) {
+        Input.keyPressed = true;
     }
     if (message.message == WM_KEYDOWN && !IsDesktopKey(message)) {
-        KeyPressed = true;
+        Input.keyPressed = true;
         if ((message.lParam & KF_REPEAT_BIT) != 0) {
             return true;
         }
         switch (message.wParam & 0xFFFF) {
         case VK_ESCAPE: return false;
-        case 0x57: GameState = Title; break;  // W
+        case 0x57: Session.screen = Screen::Title; break;  // W
         default: break;
         }
         return true;
@@ -102,7 +102,7 @@ HRESULT StartGame(HWND& window)
 
     DEVMODEW desktop{};
     EnumDisplaySettingsW(nullptr, ENUM_CURRENT_SETTINGS, &desktop);
-    PointerSpan = kWindowedPointerSpan;
+    Input.pointerSpan = kWindowedPointerSpan;
     const int x = static_cast<int>(static_cast<float>(desktop.dmPelsWidth) * 0.5f - 320.0f);
     const int y = static_cast<int>(static_cast<float>(desktop.dmPelsHeight) * 0.5f - 240.0f);
     window = CreateWindowExW(0, kWindowClassName, kWindowTitle, kWindowStyle, x, y, kWindowWidth, kWindowHeight,
@@ -139,7 +139,7 @@ int RunGame()
     HWND window = nullptr;
     const HRESULT hr = StartGame(window);
     if (SUCCEEDED(hr)) {
-        std::printf("%s\n", ControlsLine(Controller != nullptr ? ControllerName : nullptr).c_str());
+        std::printf("%s\n", ControlsLine(GamePad.device != nullptr ? GamePad.name : nullptr).c_str());
         std::fflush(stdout);
         MSG message{};
         while (RunProgramPass(window, message) != LoopPass::Quit) {

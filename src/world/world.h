@@ -125,4 +125,4 @@ private:
 extern CWorld World;
 
 // The effect's "WindAmount": 0.1 more per world draw, for the whole run.
-extern float windAmount;
+extern float WindAmount;

@@ -33,7 +33,7 @@
 #include "platform/files/files_testing.h"
 #include "platform/gfx/prefetch.h"
 #include "platform/gfx/recording.h"
-#include "shell/graphics_objects.h"
+#include "render/gpu/graphics_objects.h"
 #include "shell/level_load.h"
 #include "support/loaded_level.h"
 #include "sound/music.h"
@@ -315,8 +315,8 @@ protected:
         fs::create_directories(root / "data");
         fs::current_path(root);
         SetModuleFileNameForTests((root / "tarnwick").c_str());
-        Device = GfxCreateRecordingDevice(&recorder);
-        ASSERT_NE(Device, nullptr);
+        Gpu.device = GfxCreateRecordingDevice(&recorder);
+        ASSERT_NE(Gpu.device, nullptr);
     }
 
     void TearDown() override
@@ -325,8 +325,8 @@ protected:
         GfxPrefetchPictures(nullptr, 0);
         ReleaseMusic();
         ForgetLoadedLevel();
-        Device->Release();
-        Device = nullptr;
+        Gpu.device->Release();
+        Gpu.device = nullptr;
         EXPECT_EQ(recorder.LiveObjects(), 0);
         SetModuleFileNameForTests(nullptr);
         fs::current_path(savedCwd);
@@ -391,7 +391,7 @@ TEST_P(BadAssets, OneLineNamingTheFileAndNothingElseChanges)
         const fs::path good = root / "data/good.tga";
         ASSERT_TRUE(wavetest::WriteFile(good.string(), WithPixels(Tga(2, 2, 2, 24), 12, 7)));
         IDirect3DTexture9* before = nullptr;
-        ASSERT_EQ(D3DXCreateTextureFromFileW(Device, good.c_str(), &before), S_OK);
+        ASSERT_EQ(D3DXCreateTextureFromFileW(Gpu.device, good.c_str(), &before), S_OK);
         const int live = recorder.LiveObjects();
 
         file = (root / "data/bad.tga").string();
@@ -403,7 +403,7 @@ TEST_P(BadAssets, OneLineNamingTheFileAndNothingElseChanges)
                     const char* paths[] = { file.c_str() };
                     GfxPrefetchPictures(paths, 1);
                 }
-                return D3DXCreateTextureFromFileW(Device, file.c_str(), &texture);
+                return D3DXCreateTextureFromFileW(Gpu.device, file.c_str(), &texture);
             },
             message, grewKb);
         EXPECT_TRUE(hr == D3DXERR_INVALIDDATA || hr == D3DERR_NOTFOUND) << std::hex << hr;
@@ -434,7 +434,7 @@ TEST_P(BadAssets, OneLineNamingTheFileAndNothingElseChanges)
         const int collision = Creature.bodySystem.boxes.count;
         const Vector4 startPoint = World.startPoint;
         const Vector4 goalPoint = World.goalPoint;
-        IDirect3DTexture9* image = mapTexture;
+        IDirect3DTexture9* image = Gpu.mapTexture;
         ASSERT_GT(blocks, 0);
 
         file = "data/map1.tga"; // the media search finds it under the working folder
@@ -446,7 +446,7 @@ TEST_P(BadAssets, OneLineNamingTheFileAndNothingElseChanges)
         EXPECT_EQ(Creature.bodySystem.boxes.count, collision);
         EXPECT_EQ(std::memcmp(&World.startPoint, &startPoint, sizeof startPoint), 0);
         EXPECT_EQ(std::memcmp(&World.goalPoint, &goalPoint, sizeof goalPoint), 0);
-        EXPECT_EQ(mapTexture, image);
+        EXPECT_EQ(Gpu.mapTexture, image);
     } else if (asset.kind == Kind::Effect) {
         const int live = recorder.LiveObjects();
         file = (root / "data/bad.fx").string();
@@ -454,7 +454,7 @@ TEST_P(BadAssets, OneLineNamingTheFileAndNothingElseChanges)
         ID3DXEffect* effect = reinterpret_cast<ID3DXEffect*>(&recorder);
         const HRESULT hr = Watch(
             [&] {
-                return D3DXCreateEffectFromFileW(Device, file.c_str(), nullptr, nullptr, 0, nullptr, &effect, nullptr);
+                return D3DXCreateEffectFromFileW(Gpu.device, file.c_str(), nullptr, nullptr, 0, nullptr, &effect, nullptr);
             },
             message, grewKb);
         EXPECT_TRUE(hr == D3DXERR_INVALIDDATA || hr == D3DERR_NOTFOUND) << std::hex << hr;

@@ -74,7 +74,7 @@ void HashState(Hasher& h, const CCreature& c)
     h.Vector(c.rightSteer);
     HashSystem(h, c.bodySystem);
     HashSystem(h, c.limbSystem);
-    for (const CDropBurst& burst : DropBursts) {
+    for (const CDropBurst& burst : Drops.bursts) {
         h.Flag(burst.active);
         h.Float(burst.age);
         for (const DropParticle& d : burst.particles) {
@@ -82,9 +82,9 @@ void HashState(Hasher& h, const CCreature& c)
             h.Vector(d.velocity);
         }
     }
-    h.Bytes(&NextDropSlot, sizeof NextDropSlot);
-    h.Bytes(&LeftDropCooldown, sizeof LeftDropCooldown);
-    h.Bytes(&RightDropCooldown, sizeof RightDropCooldown);
+    h.Bytes(&Drops.nextSlot, sizeof Drops.nextSlot);
+    h.Bytes(&Drops.leftCooldown, sizeof Drops.leftCooldown);
+    h.Bytes(&Drops.rightCooldown, sizeof Drops.rightCooldown);
 }
 
 // A small room: floor, a wall with a ledge, a ceiling block, and absorbed cells.
@@ -157,18 +157,13 @@ struct RunResult {
 RunResult RunScript(int frames)
 {
     RunResult result;
-    for (CDropBurst& burst : DropBursts) {
-        burst = CDropBurst{};
-    }
-    NextDropSlot = 0;
-    LeftDropCooldown = 0;
-    RightDropCooldown = 0;
+    Drops.Reset();
     SetRandState(1u);
 
     auto c = MakeCreature(0.0f, -4.0f);
     BuildRoom(c->bodySystem.boxes);
     for (int frame = 0; frame < frames; ++frame) {
-        for (CDropBurst& burst : DropBursts) {
+        for (CDropBurst& burst : Drops.bursts) {
             burst.Update();
         }
         c->Update();
@@ -176,9 +171,9 @@ RunResult RunScript(int frames)
         c->leftGripHeld = in.leftGrip;
         c->rightGripHeld = in.rightGrip;
         c->SteerLeft(in.left);
-        const std::int32_t slot = NextDropSlot;
+        const std::int32_t slot = Drops.nextSlot;
         SpawnFootDrops(*c);
-        result.bursts += (NextDropSlot - slot + kDropBurstSlots) % kDropBurstSlots;
+        result.bursts += (Drops.nextSlot - slot + kDropBurstSlots) % kDropBurstSlots;
         result.leftGripFrames += c->leftGripping ? 1 : 0;
         result.rightGripFrames += c->rightGripping ? 1 : 0;
         c->SteerRight(in.right);

@@ -19,14 +19,7 @@ protected:
     void SetUp() override
     {
         savedRand = GetRandState();
-        for (CDropBurst& burst : DropBursts) {
-            burst.active = false;
-            burst.age = 0.0f;
-            burst.kind = 0;
-        }
-        NextDropSlot = 0;
-        LeftDropCooldown = 0;
-        RightDropCooldown = 0;
+        Drops.Reset();
         creature = MakeCreature(0.0f, 0.0f);
     }
     void TearDown() override { SetRandState(savedRand); }
@@ -42,7 +35,7 @@ protected:
     int ActiveCount() const
     {
         int n = 0;
-        for (const CDropBurst& burst : DropBursts) {
+        for (const CDropBurst& burst : Drops.bursts) {
             n += burst.active ? 1 : 0;
         }
         return n;
@@ -153,72 +146,72 @@ TEST_F(DropBurstTest, DropStepFallsWithGravity)
 TEST_F(DropBurstTest, LandingAfterNineFramesThrowsOnlyOnce)
 {
     Frame(true, false);
-    EXPECT_EQ(NextDropSlot, 1);
-    EXPECT_EQ(LeftDropCooldown, 10);
+    EXPECT_EQ(Drops.nextSlot, 1);
+    EXPECT_EQ(Drops.leftCooldown, 10);
     Frame(true, false);  // still touching: no second burst
-    EXPECT_EQ(NextDropSlot, 1);
+    EXPECT_EQ(Drops.nextSlot, 1);
     for (int i = 0; i < 9; ++i) {
         Frame(false, false);
     }
-    EXPECT_EQ(LeftDropCooldown, 1);
+    EXPECT_EQ(Drops.leftCooldown, 1);
     Frame(true, false);
-    EXPECT_EQ(NextDropSlot, 1);
+    EXPECT_EQ(Drops.nextSlot, 1);
     for (int i = 0; i < 10; ++i) {
         Frame(false, false);
     }
-    EXPECT_EQ(LeftDropCooldown, 0);
+    EXPECT_EQ(Drops.leftCooldown, 0);
     Frame(true, false);
-    EXPECT_EQ(NextDropSlot, 2);
+    EXPECT_EQ(Drops.nextSlot, 2);
     EXPECT_EQ(ActiveCount(), 2);
-    EXPECT_FLOAT_EQ(DropBursts[1].particles[3].position.x, creature->leftFoot->position.x);
+    EXPECT_FLOAT_EQ(Drops.bursts[1].particles[3].position.x, creature->leftFoot->position.x);
 }
 
 TEST_F(DropBurstTest, BothFeetFillConsecutiveSlotsLeftFirst)
 {
     creature->leftFoot->position = Point(-4.0f, 1.0f);
     creature->rightFoot->position = Point(4.0f, 1.0f);
-    NextDropSlot = 9;
+    Drops.nextSlot = 9;
     Frame(true, true);
-    EXPECT_EQ(NextDropSlot, 1);
-    EXPECT_FLOAT_EQ(DropBursts[9].particles[0].position.x, -4.0f);
-    EXPECT_FLOAT_EQ(DropBursts[0].particles[0].position.x, 4.0f);
-    EXPECT_EQ(RightDropCooldown, 10);
+    EXPECT_EQ(Drops.nextSlot, 1);
+    EXPECT_FLOAT_EQ(Drops.bursts[9].particles[0].position.x, -4.0f);
+    EXPECT_FLOAT_EQ(Drops.bursts[0].particles[0].position.x, 4.0f);
+    EXPECT_EQ(Drops.rightCooldown, 10);
 }
 
 TEST_F(DropBurstTest, FullRingReplacesTheOldest)
 {
     for (int i = 0; i < 10; ++i) {
         creature->leftFoot->position = Point(static_cast<float>(i), 0.0f);
-        LeftDropCooldown = 0;
+        Drops.leftCooldown = 0;
         Frame(true, false);
-        for (CDropBurst& burst : DropBursts) {
+        for (CDropBurst& burst : Drops.bursts) {
             burst.Update();
         }
     }
     EXPECT_EQ(ActiveCount(), 10);
-    EXPECT_EQ(NextDropSlot, 0);
-    EXPECT_GT(DropBursts[0].age, 0.09f);
+    EXPECT_EQ(Drops.nextSlot, 0);
+    EXPECT_GT(Drops.bursts[0].age, 0.09f);
     creature->leftFoot->position = Point(20.0f, 0.0f);
-    LeftDropCooldown = 0;
+    Drops.leftCooldown = 0;
     Frame(true, false);
-    EXPECT_EQ(NextDropSlot, 1);
-    EXPECT_FLOAT_EQ(DropBursts[0].age, 0.0f);
-    EXPECT_FLOAT_EQ(DropBursts[0].particles[0].position.x, 20.0f);
-    EXPECT_FLOAT_EQ(DropBursts[1].particles[0].position.x, 1.0f);
+    EXPECT_EQ(Drops.nextSlot, 1);
+    EXPECT_FLOAT_EQ(Drops.bursts[0].age, 0.0f);
+    EXPECT_FLOAT_EQ(Drops.bursts[0].particles[0].position.x, 20.0f);
+    EXPECT_FLOAT_EQ(Drops.bursts[1].particles[0].position.x, 1.0f);
 }
 
 TEST_F(DropBurstTest, GrippingFootThrowsNoneButRestartsTheCooldown)
 {
     creature->leftGripping = true;
-    LeftDropCooldown = -5;
+    Drops.leftCooldown = -5;
     Frame(true, false);
-    EXPECT_EQ(NextDropSlot, 0);
+    EXPECT_EQ(Drops.nextSlot, 0);
     EXPECT_EQ(ActiveCount(), 0);
-    EXPECT_EQ(LeftDropCooldown, 10);
+    EXPECT_EQ(Drops.leftCooldown, 10);
     // The right foot is independent of the left grip.
     Frame(false, true);
-    EXPECT_EQ(NextDropSlot, 1);
-    EXPECT_EQ(LeftDropCooldown, 9);
+    EXPECT_EQ(Drops.nextSlot, 1);
+    EXPECT_EQ(Drops.leftCooldown, 9);
 }
 
 TEST_F(DropBurstTest, CooldownCountsBelowZeroWithoutOverflowing)
@@ -226,19 +219,19 @@ TEST_F(DropBurstTest, CooldownCountsBelowZeroWithoutOverflowing)
     for (int i = 0; i < 5; ++i) {
         Frame(false, false);
     }
-    EXPECT_EQ(LeftDropCooldown, -5);
-    EXPECT_EQ(RightDropCooldown, -5);
-    LeftDropCooldown = std::numeric_limits<std::int32_t>::min();
+    EXPECT_EQ(Drops.leftCooldown, -5);
+    EXPECT_EQ(Drops.rightCooldown, -5);
+    Drops.leftCooldown = std::numeric_limits<std::int32_t>::min();
     Frame(false, false);
-    EXPECT_EQ(LeftDropCooldown, std::numeric_limits<std::int32_t>::min());
+    EXPECT_EQ(Drops.leftCooldown, std::numeric_limits<std::int32_t>::min());
     Frame(true, false);
-    EXPECT_EQ(NextDropSlot, 1);
+    EXPECT_EQ(Drops.nextSlot, 1);
 }
 
 TEST_F(DropBurstTest, RuleOnACreatureWithoutFeetOnlyCounts)
 {
     auto empty = std::make_unique<CCreature>();
     SpawnFootDrops(*empty);
-    EXPECT_EQ(NextDropSlot, 0);
-    EXPECT_EQ(LeftDropCooldown, -1);
+    EXPECT_EQ(Drops.nextSlot, 0);
+    EXPECT_EQ(Drops.leftCooldown, -1);
 }

@@ -52,7 +52,7 @@ TEST(PlaySim, RestoredStateReplaysBitForBit)
         sim.Step(other);
     }
     const Vector4 first = sim.Position();
-    const std::int32_t leftRamp = sim.leftRamp;
+    const std::int32_t leftRamp = sim.ramps.left;
     // A different future in between must leave no trace once the snapshot is back.
     sim.Restore(mid);
     for (int i = 0; i < 25; ++i) {
@@ -64,7 +64,7 @@ TEST(PlaySim, RestoredStateReplaysBitForBit)
     }
     EXPECT_EQ(sim.Position().x, first.x);
     EXPECT_EQ(sim.Position().y, first.y);
-    EXPECT_EQ(sim.leftRamp, leftRamp);
+    EXPECT_EQ(sim.ramps.left, leftRamp);
     EXPECT_EQ(sim.frame, 100);
 }
 
@@ -76,9 +76,9 @@ TEST(PlaySim, LaterLevelsStartFromReleasedSteeringAndKeepItBetweenLevels)
     sim.Load(FirstLevel(), 3);
     EXPECT_EQ(Creature.leftSteer.y, -0.3f);
     sim.Step(Pad{0, -1000, 0, 0, false, false, false, false});
-    EXPECT_EQ(sim.leftRamp, 1);
+    EXPECT_EQ(sim.ramps.left, 1);
     sim.LoadNext(FirstLevel());
-    EXPECT_EQ(sim.leftRamp, 1);
+    EXPECT_EQ(sim.ramps.left, 1);
     EXPECT_EQ(sim.frame, 0);
 }
 

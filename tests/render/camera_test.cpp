@@ -116,7 +116,7 @@ TEST_F(Camera, SkyIsAddedBehindTheLevelWithDepthWritesRestored)
         EXPECT_EQ(v.color, 0xFFFFFFFFu);
     }
     EXPECT_EQ(recorder.Count("Begin"), 0u) << "the sky goes through the fixed-function path";
-    EXPECT_EQ(recorder.Find("IDirect3DDevice9::SetTexture")[0]->args[1].p, AsObject(SkyTexture));
+    EXPECT_EQ(recorder.Find("IDirect3DDevice9::SetTexture")[0]->args[1].p, AsObject(Gpu.textures[kPicSky]));
     const auto states = RenderStates();
     ASSERT_FALSE(states.empty());
     EXPECT_EQ(states.back(), std::make_pair(std::int64_t{D3DRS_ZWRITEENABLE}, std::int64_t{TRUE}));
@@ -151,7 +151,7 @@ TEST_F(Camera, ScreenQuadFollowsTheViewAxes)
     turned._12 = -1.0f;
     turned._33 = 1.0f;
     turned._44 = 1.0f;
-    Device->SetTransform(D3DTS_VIEW, &turned);
+    Gpu.device->SetTransform(D3DTS_VIEW, &turned);
     ResetBatch();
     AddScreenQuad(Vector4{0, 0, 0, 7}, 1.0f);
     DrawBatch(9);
@@ -184,8 +184,8 @@ TEST_F(Camera, GoalArrowPointsAtTheGoalAndVanishesOnIt)
         EXPECT_EQ(v[static_cast<std::size_t>(i)].z, 0.0f);
     }
     EXPECT_EQ(v[2].v, 1.0f);
-    EXPECT_EQ(recorder.Find("IDirect3DDevice9::SetTexture")[0]->args[1].p, AsObject(SpikesTexture));
-    EXPECT_EQ(recorder.Find("ID3DXEffect::SetTexture")[0]->args[1].p, AsObject(ArrowTexture));
+    EXPECT_EQ(recorder.Find("IDirect3DDevice9::SetTexture")[0]->args[1].p, AsObject(Gpu.textures[kPicSpikes]));
+    EXPECT_EQ(recorder.Find("ID3DXEffect::SetTexture")[0]->args[1].p, AsObject(Gpu.textures[kPicArrow]));
     EXPECT_EQ(GetBatchState().count, 0);
 
     // Standing on the goal: every corner at the anchor, nothing undefined.

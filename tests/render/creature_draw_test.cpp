@@ -63,10 +63,10 @@ TEST_F(CreatureDrawing, ThirteenQuadsInOrderWithGripDependentFeet)
         Creature.rightGripHeld = c.right;
         Creature.Draw();
         const std::vector<const void*> expected = {
-            AsObject(c.left ? AntennaTexture : KneeTexture), AsObject(c.right ? AntennaTexture : KneeTexture),
-            AsObject(LegTexture), AsObject(LegTexture), AsObject(LegTexture), AsObject(LegTexture),
-            AsObject(LegTexture), AsObject(LegTexture), AsObject(AntennaTexture), AsObject(AntennaTexture),
-            AsObject(EyeTexture), AsObject(EyeTexture), AsObject(HeadfaceTexture)};
+            AsObject(c.left ? Gpu.textures[kPicAntenna] : Gpu.textures[kPicKnee]), AsObject(c.right ? Gpu.textures[kPicAntenna] : Gpu.textures[kPicKnee]),
+            AsObject(Gpu.textures[kPicLeg]), AsObject(Gpu.textures[kPicLeg]), AsObject(Gpu.textures[kPicLeg]), AsObject(Gpu.textures[kPicLeg]),
+            AsObject(Gpu.textures[kPicLeg]), AsObject(Gpu.textures[kPicLeg]), AsObject(Gpu.textures[kPicAntenna]), AsObject(Gpu.textures[kPicAntenna]),
+            AsObject(Gpu.textures[kPicEye]), AsObject(Gpu.textures[kPicEye]), AsObject(Gpu.textures[kPicHeadface])};
         EXPECT_EQ(Pictures(), expected);
         ASSERT_EQ(recorder.Count("DrawPrimitive"), 13u);
 
@@ -120,7 +120,7 @@ TEST_F(CreatureDrawing, BoneCorners)
             EXPECT_EQ(v[i].x, c.corners[i][0]) << i;
             EXPECT_EQ(v[i].y, c.corners[i][1]) << i;
         }
-        EXPECT_EQ(recorder.Find("IDirect3DDevice9::SetTexture")[0]->args[1].p, AsObject(LegTexture));
+        EXPECT_EQ(recorder.Find("IDirect3DDevice9::SetTexture")[0]->args[1].p, AsObject(Gpu.textures[kPicLeg]));
     }
 }
 
@@ -128,7 +128,7 @@ class DropDrawing : public RecordedDrawing {
 protected:
     void TearDown() override
     {
-        for (CDropBurst& burst : DropBursts) {
+        for (CDropBurst& burst : Drops.bursts) {
             burst = CDropBurst{};
         }
         RecordedDrawing::TearDown();
@@ -137,7 +137,7 @@ protected:
 
 TEST_F(DropDrawing, ActiveBurstIsOneBatchOfTwentyFadingSquares)
 {
-    CDropBurst& burst = DropBursts[0];
+    CDropBurst& burst = Drops.bursts[0];
     EXPECT_EQ(recorder.Count("DrawPrimitive"), 0u);
     burst.Draw();
     EXPECT_TRUE(recorder.Calls().empty()) << "an inactive burst draws nothing";
@@ -163,15 +163,15 @@ TEST_F(DropDrawing, ActiveBurstIsOneBatchOfTwentyFadingSquares)
         EXPECT_EQ(v[i].z, 0.0f) << "the drop is flattened onto the level plane";
     }
     EXPECT_EQ(burst.particles[19].position.z, 0.0f);
-    EXPECT_EQ(recorder.Find("IDirect3DDevice9::SetTexture")[0]->args[1].p, AsObject(GroundTexture));
-    EXPECT_EQ(recorder.Find("ID3DXEffect::SetTexture")[0]->args[1].p, AsObject(ParticleDropTexture));
+    EXPECT_EQ(recorder.Find("IDirect3DDevice9::SetTexture")[0]->args[1].p, AsObject(Gpu.textures[kPicGround]));
+    EXPECT_EQ(recorder.Find("ID3DXEffect::SetTexture")[0]->args[1].p, AsObject(Gpu.textures[kPicParticleDrop]));
 
     // Kind 1 takes the knee picture for both.
     recorder.ClearCalls();
     burst.kind = 1;
     burst.Draw();
-    EXPECT_EQ(recorder.Find("IDirect3DDevice9::SetTexture")[0]->args[1].p, AsObject(KneeTexture));
-    EXPECT_EQ(recorder.Find("ID3DXEffect::SetTexture")[0]->args[1].p, AsObject(KneeTexture));
+    EXPECT_EQ(recorder.Find("IDirect3DDevice9::SetTexture")[0]->args[1].p, AsObject(Gpu.textures[kPicKnee]));
+    EXPECT_EQ(recorder.Find("ID3DXEffect::SetTexture")[0]->args[1].p, AsObject(Gpu.textures[kPicKnee]));
 }
 
 }  // namespace

@@ -168,13 +168,13 @@ TEST_F(Batch, RefusedLocksDropOnlyTheirVertex)
 
 TEST_F(Batch, NoBufferDropsEveryVertex)
 {
-    IDirect3DVertexBuffer9* saved = SharedVertexBuffer;
-    SharedVertexBuffer = nullptr;
+    IDirect3DVertexBuffer9* saved = Gpu.sharedVertexBuffer;
+    Gpu.sharedVertexBuffer = nullptr;
     ResetBatch();
     EXPECT_TRUE(AddVertex(Vector4{1, 1, 0, 1}, 1, 1, 1, 1, 0, 0, -1));
     EXPECT_TRUE(EndStrip());
     EXPECT_EQ(GetBatchState().count, 0);
-    SharedVertexBuffer = saved;
+    Gpu.sharedVertexBuffer = saved;
 }
 
 TEST_F(Batch, DrawBatchSetsItsStatesAroundOnePass)
@@ -233,21 +233,21 @@ TEST_F(Batch, TextureIndexPicksStageAndEffectPictures)
         IDirect3DTexture9* effect;
     };
     const Case cases[] = {
-        {0, LegTexture, LegTexture},
-        {1, GroundTexture, ParticleDropTexture},
-        {2, KneeTexture, KneeTexture},
-        {3, HeadfaceTexture, HeadfaceTexture},
-        {4, SkyTexture, SkyTexture},
-        {6, SpikesTexture, ArrowTexture},
-        {7, EyeTexture, EyeTexture},
-        {8, AntennaTexture, AntennaTexture},
-        {9, GameTitleTexture, GameTitleTexture},
-        {10, LevelUpTexture, LevelUpTexture},
-        {11, GameEndTexture, GameEndTexture},
-        {12, RetryTexture, RetryTexture},
-        {13, LegTexture, LegTexture},
-        {1000, LegTexture, LegTexture},
-        {-1, LegTexture, LegTexture},
+        {0, Gpu.textures[kPicLeg], Gpu.textures[kPicLeg]},
+        {1, Gpu.textures[kPicGround], Gpu.textures[kPicParticleDrop]},
+        {2, Gpu.textures[kPicKnee], Gpu.textures[kPicKnee]},
+        {3, Gpu.textures[kPicHeadface], Gpu.textures[kPicHeadface]},
+        {4, Gpu.textures[kPicSky], Gpu.textures[kPicSky]},
+        {6, Gpu.textures[kPicSpikes], Gpu.textures[kPicArrow]},
+        {7, Gpu.textures[kPicEye], Gpu.textures[kPicEye]},
+        {8, Gpu.textures[kPicAntenna], Gpu.textures[kPicAntenna]},
+        {9, Gpu.textures[kPicGameTitle], Gpu.textures[kPicGameTitle]},
+        {10, Gpu.textures[kPicLevelUp], Gpu.textures[kPicLevelUp]},
+        {11, Gpu.textures[kPicGameEnd], Gpu.textures[kPicGameEnd]},
+        {12, Gpu.textures[kPicRetry], Gpu.textures[kPicRetry]},
+        {13, Gpu.textures[kPicLeg], Gpu.textures[kPicLeg]},
+        {1000, Gpu.textures[kPicLeg], Gpu.textures[kPicLeg]},
+        {-1, Gpu.textures[kPicLeg], Gpu.textures[kPicLeg]},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.index);
@@ -277,7 +277,7 @@ TEST_F(Batch, AdditiveFlushUsesTheFixedPipelineAndLeavesItsStates)
     EXPECT_EQ(recorder.Count("SetTechnique"), 0u);
     const auto stage = recorder.Find("IDirect3DDevice9::SetTexture");
     ASSERT_EQ(stage.size(), 1u);
-    EXPECT_EQ(stage[0]->args[1].p, AsObject(SpikesTexture));
+    EXPECT_EQ(stage[0]->args[1].p, AsObject(Gpu.textures[kPicSpikes]));
     const std::vector<std::pair<std::int64_t, std::int64_t>> states = {
         {D3DRS_ALPHABLENDENABLE, TRUE}, {D3DRS_SRCBLEND, D3DBLEND_ONE}, {D3DRS_DESTBLEND, D3DBLEND_ONE},
         {D3DRS_ZWRITEENABLE, FALSE},    {D3DRS_BLENDOP, D3DBLENDOP_ADD}};

@@ -25,11 +25,11 @@ TEST(FrameAllocation, AWarmPlayingFrameAllocatesNothing)
     // The counter does see the graphics layer's allocations: making a texture allocates.
     const long beforeTexture = counting_allocator::Count();
     IDirect3DTexture9* texture = nullptr;
-    ASSERT_EQ(Device->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr), S_OK);
+    ASSERT_EQ(Gpu.device->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr), S_OK);
     EXPECT_GT(counting_allocator::Count(), beforeTexture);
     texture->Release();
     scene.Close();
-    for (CDropBurst& burst : DropBursts) {
+    for (CDropBurst& burst : Drops.bursts) {
         burst = CDropBurst{};
     }
 }

@@ -11,7 +11,7 @@
 
 #include "platform/gfx/d3d9.h"
 #include "platform/gfx/d3dx9.h"
-#include "shell/graphics_objects.h"
+#include "render/gpu/graphics_objects.h"
 
 // The game's parameters and a plain textured, vertex-coloured technique.
 inline const char* const kTestEffect = R"(matrix mWorldViewProjection
@@ -51,13 +51,13 @@ inline std::string WriteTestEffect(const char* fileName)
 inline bool CreateGameEffect(IDirect3DDevice9* device, const char* fileName)
 {
     const std::string path = WriteTestEffect(fileName);
-    const HRESULT hr = D3DXCreateEffectFromFileW(device, path.c_str(), nullptr, nullptr, 0, nullptr, &Effect, nullptr);
+    const HRESULT hr = D3DXCreateEffectFromFileW(device, path.c_str(), nullptr, nullptr, 0, nullptr, &Gpu.effect, nullptr);
     std::filesystem::remove(path);
-    if (FAILED(hr) || Effect == nullptr) {
+    if (FAILED(hr) || Gpu.effect == nullptr) {
         return false;
     }
-    WorldViewProjectionParam = Effect->GetParameterByName(nullptr, "mWorldViewProjection");
-    WorldLightingTechnique = Effect->GetTechniqueByName("WorldLighting");
+    Gpu.worldViewProjectionParam = Gpu.effect->GetParameterByName(nullptr, "mWorldViewProjection");
+    Gpu.worldLightingTechnique = Gpu.effect->GetTechniqueByName("WorldLighting");
     return true;
 }
 
@@ -69,18 +69,18 @@ inline void ReleaseGraphicsGlobals()
             *file.texture = nullptr;
         }
     }
-    if (SharedVertexBuffer != nullptr) {
-        SharedVertexBuffer->Release();
-        SharedVertexBuffer = nullptr;
+    if (Gpu.sharedVertexBuffer != nullptr) {
+        Gpu.sharedVertexBuffer->Release();
+        Gpu.sharedVertexBuffer = nullptr;
     }
-    if (Effect != nullptr) {
-        Effect->Release();
-        Effect = nullptr;
+    if (Gpu.effect != nullptr) {
+        Gpu.effect->Release();
+        Gpu.effect = nullptr;
     }
-    WorldViewProjectionParam = nullptr;
-    WorldLightingTechnique = nullptr;
-    if (Device != nullptr) {
-        Device->Release();
-        Device = nullptr;
+    Gpu.worldViewProjectionParam = nullptr;
+    Gpu.worldLightingTechnique = nullptr;
+    if (Gpu.device != nullptr) {
+        Gpu.device->Release();
+        Gpu.device = nullptr;
     }
 }

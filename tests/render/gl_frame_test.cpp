@@ -19,7 +19,7 @@ protected:
     void TearDown() override
     {
         scene.Close();
-        for (CDropBurst& burst : DropBursts) {
+        for (CDropBurst& burst : Drops.bursts) {
             burst = CDropBurst{};
         }
         Creature.leftGripHeld = false;
@@ -89,8 +89,8 @@ TEST_F(GlFrame, ComposedPlayingFrame)
 
     // The drop furthest right, clear of the creature: a pale blue square at 0.88 opacity
     // over the sky.
-    Vector4 drop = DropBursts[0].particles[0].position;
-    for (const CDropBurst& burst : DropBursts) {
+    Vector4 drop = Drops.bursts[0].particles[0].position;
+    for (const CDropBurst& burst : Drops.bursts) {
         for (const DropParticle& particle : burst.particles) {
             if (burst.active && particle.position.x > drop.x) {
                 drop = particle.position;

@@ -116,27 +116,27 @@ public:
     {
         d3d_ = Direct3DCreate9(D3D_SDK_VERSION);
         if (d3d_ == nullptr) {
-            return "no Direct3D object";
+            return "no Gpu.direct3D object";
         }
         window_ = std::make_unique<HiddenGlWindow>("render test", kSize, kSize);
         if (window_->Handle() == nullptr) {
             return std::string("no window: ") + HiddenGlWindow::Error();
         }
-        if (FAILED(GfxCreateWindowedDevice(d3d_, window_->Handle(), D3DPRESENT_INTERVAL_IMMEDIATE, &Device))) {
+        if (FAILED(GfxCreateWindowedDevice(d3d_, window_->Handle(), D3DPRESENT_INTERVAL_IMMEDIATE, &Gpu.device))) {
             return "no device";
         }
         // The fixed-function defaults the game sets up at start.
-        Device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-        Device->SetRenderState(D3DRS_LIGHTING, FALSE);
-        Device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
-        Device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-        Device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
-        Device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
-        if (!CreateGameEffect(Device, "tarnwick_render_gl.fx")) {
+        Gpu.device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+        Gpu.device->SetRenderState(D3DRS_LIGHTING, FALSE);
+        Gpu.device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+        Gpu.device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+        Gpu.device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+        Gpu.device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
+        if (!CreateGameEffect(Gpu.device, "tarnwick_render_gl.fx")) {
             return "the test effect does not load";
         }
-        if (FAILED(Device->CreateVertexBuffer(static_cast<UINT>(kBatchVertexCapacity) * kVertexStride, 0, kVertexFvf,
-                                              D3DPOOL_DEFAULT, &SharedVertexBuffer, nullptr))) {
+        if (FAILED(Gpu.device->CreateVertexBuffer(static_cast<UINT>(kBatchVertexCapacity) * kVertexStride, 0, kVertexFvf,
+                                              D3DPOOL_DEFAULT, &Gpu.sharedVertexBuffer, nullptr))) {
             return "no shared vertex buffer";
         }
         if (!MakePictures()) {
@@ -173,15 +173,15 @@ public:
             UpdateCamera();
         }
         for (int i = 0; i < kDropBurstSlots; ++i) {
-            DropBursts[i] = CDropBurst{};
+            Drops.bursts[i] = CDropBurst{};
         }
         for (int i = 0; i < bursts; ++i) {
             VerletParticle foot = (i % 2 == 0) ? *Creature.leftFoot : *Creature.rightFoot;
             foot.position.x = foot.position.x + static_cast<float>(i / 2) * 1.5f;
-            DropBursts[i].Spawn(0, foot);
+            Drops.bursts[i].Spawn(0, foot);
         }
         for (int step = 0; step < age; ++step) {
-            for (CDropBurst& burst : DropBursts) {
+            for (CDropBurst& burst : Drops.bursts) {
                 burst.Update();
             }
         }
@@ -200,16 +200,16 @@ public:
     // The clears, the scene, the camera and the per-frame effect state.
     bool BeginFrame()
     {
-        Device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000u, 1.0f, 0);
-        Device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
-        if (FAILED(Device->BeginScene())) {
+        Gpu.device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000u, 1.0f, 0);
+        Gpu.device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
+        if (FAILED(Gpu.device->BeginScene())) {
             return false;
         }
-        Device->SetStreamSource(0, SharedVertexBuffer, 0, kVertexStride);
+        Gpu.device->SetStreamSource(0, Gpu.sharedVertexBuffer, 0, kVertexStride);
         UpdateCamera();
-        WorldLightingTechnique = Effect->GetTechniqueByName("WorldLighting");
-        Device->SetFVF(kVertexFvf);
-        Device->SetStreamSource(0, SharedVertexBuffer, 0, kVertexStride);
+        Gpu.worldLightingTechnique = Gpu.effect->GetTechniqueByName("WorldLighting");
+        Gpu.device->SetFVF(kVertexFvf);
+        Gpu.device->SetStreamSource(0, Gpu.sharedVertexBuffer, 0, kVertexStride);
         return true;
     }
 
@@ -219,7 +219,7 @@ public:
     {
         ResetBatch();
         DrawSky();
-        for (CDropBurst& burst : DropBursts) {
+        for (CDropBurst& burst : Drops.bursts) {
             burst.Draw();
         }
         DrawGoalArrow();
@@ -235,19 +235,19 @@ public:
 
     void EndFrame()
     {
-        Device->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
-        Device->SetRenderState(D3DRS_ZFUNC, D3DCMP_ALWAYS);
-        Device->EndScene();
+        Gpu.device->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
+        Gpu.device->SetRenderState(D3DRS_ZFUNC, D3DCMP_ALWAYS);
+        Gpu.device->EndScene();
     }
 
-    void Present() { Device->Present(nullptr, nullptr, nullptr, nullptr); }
+    void Present() { Gpu.device->Present(nullptr, nullptr, nullptr, nullptr); }
 
     // The back buffer as RGBA rows, top row first.
     std::vector<std::uint8_t> ReadBack()
     {
         std::vector<std::uint8_t> rgba(static_cast<std::size_t>(kSize) * kSize * 4, 0);
         IDirect3DSurface9* back = nullptr;
-        if (FAILED(Device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back)) || back == nullptr) {
+        if (FAILED(Gpu.device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back)) || back == nullptr) {
             return rgba;
         }
         D3DLOCKED_RECT rect{};
@@ -289,7 +289,7 @@ private:
     static IDirect3DTexture9* Picture(int size, const Painter& paint)
     {
         IDirect3DTexture9* texture = nullptr;
-        if (FAILED(Device->CreateTexture(static_cast<UINT>(size), static_cast<UINT>(size), 1, 0, D3DFMT_A8R8G8B8,
+        if (FAILED(Gpu.device->CreateTexture(static_cast<UINT>(size), static_cast<UINT>(size), 1, 0, D3DFMT_A8R8G8B8,
                                          D3DPOOL_MANAGED, &texture, nullptr))) {
             return nullptr;
         }

@@ -64,7 +64,7 @@ TEST_F(Numbers, DigitsRunRightToLeft)
     ASSERT_NE(LastDraw(), nullptr);
     const auto& v = LastDraw()->vertices;
     ASSERT_EQ(v.size(), 5u + 7u * 6u);
-    EXPECT_EQ(recorder.Find("IDirect3DDevice9::SetTexture")[0]->args[1].p, AsObject(AntennaTexture));
+    EXPECT_EQ(recorder.Find("IDirect3DDevice9::SetTexture")[0]->args[1].p, AsObject(Gpu.textures[kPicAntenna]));
     // First bar of the 0 is its top: x from 4.25 - 0.25 to 4.25 + 0.25.
     EXPECT_EQ(v[0].x, 4.0f);
     EXPECT_EQ(v[1].x, 4.5f);

@@ -20,27 +20,27 @@ protected:
 
     void SetUp() override
     {
-        Device = GfxCreateRecordingDevice(&recorder);
-        ASSERT_NE(Device, nullptr);
-        ASSERT_EQ(Device->CreateVertexBuffer(kBufferVertices * kVertexStride, 0, kVertexFvf, D3DPOOL_DEFAULT,
-                                             &SharedVertexBuffer, nullptr),
+        Gpu.device = GfxCreateRecordingDevice(&recorder);
+        ASSERT_NE(Gpu.device, nullptr);
+        ASSERT_EQ(Gpu.device->CreateVertexBuffer(kBufferVertices * kVertexStride, 0, kVertexFvf, D3DPOOL_DEFAULT,
+                                             &Gpu.sharedVertexBuffer, nullptr),
                   S_OK);
-        ASSERT_TRUE(CreateGameEffect(Device, "tarnwick_render_recorded.fx"));
+        ASSERT_TRUE(CreateGameEffect(Gpu.device, "tarnwick_render_recorded.fx"));
         for (const TextureFile& file : kTextureFiles) {
-            ASSERT_EQ(Device->CreateTexture(1, 1, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, file.texture, nullptr), S_OK);
+            ASSERT_EQ(Gpu.device->CreateTexture(1, 1, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, file.texture, nullptr), S_OK);
         }
         // As the frame driver leaves things before any batch of a frame.
-        ASSERT_EQ(Device->BeginScene(), S_OK);
-        Device->SetStreamSource(0, SharedVertexBuffer, 0, kVertexStride);
-        Device->SetFVF(kVertexFvf);
+        ASSERT_EQ(Gpu.device->BeginScene(), S_OK);
+        Gpu.device->SetStreamSource(0, Gpu.sharedVertexBuffer, 0, kVertexStride);
+        Gpu.device->SetFVF(kVertexFvf);
         ResetBatchStateForTests();
         recorder.ClearCalls();
     }
 
     void TearDown() override
     {
-        if (Device != nullptr) {
-            Device->EndScene();
+        if (Gpu.device != nullptr) {
+            Gpu.device->EndScene();
         }
         ReleaseGraphicsGlobals();
         ResetBatchStateForTests();

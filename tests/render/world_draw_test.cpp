@@ -40,13 +40,13 @@ TEST_F(WorldDrawing, FiveRangesEachWithItsPictureThenTheBatchBufferAgain)
     const auto streams = recorder.Find("SetStreamSource");
     ASSERT_EQ(streams.size(), 2u);
     EXPECT_EQ(streams[0]->args[1].p, static_cast<const IUnknown*>(World.vertexBuffer));
-    EXPECT_EQ(streams.back()->args[1].p, static_cast<const IUnknown*>(SharedVertexBuffer));
+    EXPECT_EQ(streams.back()->args[1].p, static_cast<const IUnknown*>(Gpu.sharedVertexBuffer));
     EXPECT_EQ(streams.back()->Int(3), 36);
     EXPECT_EQ(recorder.CallNames().back(), "SetStreamSource");
 
     const auto pictures = recorder.Find("ID3DXEffect::SetTexture");
-    const std::vector<const void*> expected = {AsObject(Grass2Texture), AsObject(GroundTexture),
-                                               AsObject(GrassTexture), AsObject(EndTexture), AsObject(SpikesTexture)};
+    const std::vector<const void*> expected = {AsObject(Gpu.textures[kPicGrass2]), AsObject(Gpu.textures[kPicGround]),
+                                               AsObject(Gpu.textures[kPicGrass]), AsObject(Gpu.textures[kPicEnd]), AsObject(Gpu.textures[kPicSpikes])};
     ASSERT_EQ(pictures.size(), 5u);
     for (std::size_t i = 0; i < 5; ++i) {
         EXPECT_EQ(pictures[i]->Text(0), "RenderTargetTexture");
@@ -69,7 +69,7 @@ TEST_F(WorldDrawing, FiveRangesEachWithItsPictureThenTheBatchBufferAgain)
 TEST_F(WorldDrawing, WindGrowsByATenthPerDrawAcrossLevelLoads)
 {
     Ranges(0, 0, 0, 0, 0);
-    float expected = windAmount;
+    float expected = WindAmount;
     for (int i = 0; i < 25; ++i) {
         if (i == 10) {
             // A level load re-creates the buffer and empties the world but leaves the wind.
@@ -77,12 +77,12 @@ TEST_F(WorldDrawing, WindGrowsByATenthPerDrawAcrossLevelLoads)
         }
         World.Draw();
         expected = static_cast<float>(static_cast<double>(expected) + static_cast<double>(0.1f));
-        EXPECT_EQ(windAmount, expected);
+        EXPECT_EQ(WindAmount, expected);
     }
     const auto floats = recorder.Find("SetFloat");
     ASSERT_EQ(floats.size(), 25u);
     EXPECT_EQ(floats.back()->Text(0), "WindAmount");
-    EXPECT_EQ(floats.back()->Float(1), windAmount);
+    EXPECT_EQ(floats.back()->Float(1), WindAmount);
     EXPECT_NEAR(floats.back()->Float(1) - floats[0]->Float(1), 2.4f, 1e-4f);
     EXPECT_EQ(recorder.Count("DrawPrimitive"), 0u);
 }

@@ -111,14 +111,14 @@ protected:
 TEST_F(ControllerInput, WithoutAControllerSetUpSucceedsAndTheStateStaysZero)
 {
     EXPECT_EQ(SetupController(window), S_OK);
-    EXPECT_NE(DirectInput, nullptr);
-    EXPECT_EQ(Controller, nullptr);
+    EXPECT_NE(GamePad.directInput, nullptr);
+    EXPECT_EQ(GamePad.device, nullptr);
     for (int i = 0; i < 3; ++i) {
         PollController();
     }
     const DIJOYSTATE2 zero{};
-    EXPECT_EQ(std::memcmp(&ControllerState, &zero, sizeof zero), 0);
-    EXPECT_TRUE(ControllerPresent);
+    EXPECT_EQ(std::memcmp(&GamePad.state, &zero, sizeof zero), 0);
+    EXPECT_TRUE(GamePad.present);
 }
 
 TEST_F(ControllerInput, OfTwoControllersTheFirstIsReadInTheGameRange)
@@ -126,7 +126,7 @@ TEST_F(ControllerInput, OfTwoControllersTheFirstIsReadInTheGameRange)
     SDL_Joystick* first = Attach();
     SDL_Joystick* second = Attach();
     ASSERT_EQ(SetupController(window), S_OK);
-    ASSERT_NE(Controller, nullptr);
+    ASSERT_NE(GamePad.device, nullptr);
     SDL_JoystickSetVirtualAxis(first, SDL_CONTROLLER_AXIS_LEFTX, -32768);
     SDL_JoystickSetVirtualAxis(first, SDL_CONTROLLER_AXIS_RIGHTY, 32767);
     SDL_JoystickSetVirtualButton(first, SDL_CONTROLLER_BUTTON_LEFTSHOULDER, SDL_PRESSED);
@@ -134,13 +134,13 @@ TEST_F(ControllerInput, OfTwoControllersTheFirstIsReadInTheGameRange)
     SDL_JoystickSetVirtualButton(second, SDL_CONTROLLER_BUTTON_A, SDL_PRESSED);
 
     PollController();  // not yet acquired: acquires and reads nothing
-    EXPECT_EQ(ControllerState.lX, 0);
+    EXPECT_EQ(GamePad.state.lX, 0);
     PollController();
-    EXPECT_EQ(ControllerState.lX, -1000);
-    EXPECT_EQ(ControllerState.lRy, 1000);
-    EXPECT_NE(ControllerState.rgbButtons[4], 0);
-    EXPECT_EQ(ControllerState.lY, 0) << "the second controller is not read";
-    EXPECT_EQ(ControllerState.rgbButtons[0], 0);
+    EXPECT_EQ(GamePad.state.lX, -1000);
+    EXPECT_EQ(GamePad.state.lRy, 1000);
+    EXPECT_NE(GamePad.state.rgbButtons[4], 0);
+    EXPECT_EQ(GamePad.state.lY, 0) << "the second controller is not read";
+    EXPECT_EQ(GamePad.state.rgbButtons[0], 0);
 }
 
 TEST_F(ControllerInput, LosingTheFocusKeepsTheLastStateAndReacquiresOnReturn)
@@ -150,20 +150,20 @@ TEST_F(ControllerInput, LosingTheFocusKeepsTheLastStateAndReacquiresOnReturn)
     SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_LEFTY, -32768);
     PollController();
     PollController();
-    ASSERT_EQ(ControllerState.lY, -1000);
+    ASSERT_EQ(GamePad.state.lY, -1000);
 
     Focus(false);
     SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_LEFTY, 0);
     PollController();
     PollController();
-    EXPECT_EQ(ControllerState.lY, -1000) << "a failed poll re-acquires and reads nothing";
-    EXPECT_NE(Controller, nullptr) << "still plugged in: kept";
-    EXPECT_TRUE(ControllerPresent) << "only a failed state read after a good poll clears it";
+    EXPECT_EQ(GamePad.state.lY, -1000) << "a failed poll re-acquires and reads nothing";
+    EXPECT_NE(GamePad.device, nullptr) << "still plugged in: kept";
+    EXPECT_TRUE(GamePad.present) << "only a failed state read after a good poll clears it";
 
     Focus(true);
     PollController();
     PollController();
-    EXPECT_EQ(ControllerState.lY, 0);
+    EXPECT_EQ(GamePad.state.lY, 0);
 }
 
 TEST_F(ControllerInput, AnUnpluggedControllerIsLetGoAndALaterOneIsTakenUp)
@@ -173,38 +173,38 @@ TEST_F(ControllerInput, AnUnpluggedControllerIsLetGoAndALaterOneIsTakenUp)
     SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_LEFTY, -32768);
     PollController();
     PollController();
-    ASSERT_EQ(ControllerState.lY, -1000);
-    EXPECT_STREQ(ControllerName, "test pad");
+    ASSERT_EQ(GamePad.state.lY, -1000);
+    EXPECT_STREQ(GamePad.name, "test pad");
 
     // Unplugged while pushed: the push must not go on steering.
     DetachAll();
     PollController();
-    EXPECT_EQ(Controller, nullptr);
-    EXPECT_EQ(ControllerState.lY, 0);
-    EXPECT_STREQ(ControllerName, "");
+    EXPECT_EQ(GamePad.device, nullptr);
+    EXPECT_EQ(GamePad.state.lY, 0);
+    EXPECT_STREQ(GamePad.name, "");
 
     SDL_Joystick* again = Attach();
     SDL_JoystickSetVirtualAxis(again, SDL_CONTROLLER_AXIS_RIGHTX, 32767);
-    const int passes = PassesUntil([] { return ControllerState.lRx == 1000; });
+    const int passes = PassesUntil([] { return GamePad.state.lRx == 1000; });
     EXPECT_GE(passes, 1) << "read in the game's range";
     EXPECT_LE(passes, 3) << "looked for at once after the unplugging";
-    EXPECT_TRUE(ControllerPresent);
+    EXPECT_TRUE(GamePad.present);
 }
 
 TEST_F(ControllerInput, AControllerPluggedInAfterStartUpIsTakenUpAndItsButtonZeroCounts)
 {
     ASSERT_EQ(SetupController(window), S_OK);
-    ASSERT_EQ(Controller, nullptr);
+    ASSERT_EQ(GamePad.device, nullptr);
     for (int i = 0; i < 40; ++i) {
         PollController();
     }
-    ControllerPresent = false;  // as after a failed read of an earlier device
+    GamePad.present = false;  // as after a failed read of an earlier device
     SDL_Joystick* pad = Attach();
     SDL_JoystickSetVirtualButton(pad, SDL_CONTROLLER_BUTTON_A, SDL_PRESSED);
-    const int passes = PassesUntil([] { return ControllerState.rgbButtons[0] != 0; });
+    const int passes = PassesUntil([] { return GamePad.state.rgbButtons[0] != 0; });
     EXPECT_GE(passes, 1);
     EXPECT_LE(passes, 32) << "looked for every thirtieth pass";
-    EXPECT_TRUE(ControllerPresent) << "a new device's button 0 counts";
+    EXPECT_TRUE(GamePad.present) << "a new device's button 0 counts";
 }
 
 }  // namespace

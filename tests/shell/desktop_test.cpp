@@ -49,7 +49,7 @@ TEST_F(Desktop, KeysForTheDesktopActOnceAndNeverAdvanceAScreen)
         EXPECT_EQ(MusicMuted() != muted, c.mutes);
         EXPECT_EQ(IsWindowFullScreen(window) != full, c.switches);
         EXPECT_TRUE(MapMessage(c.message));
-        EXPECT_EQ(KeyPressed, c.keyPressed);
+        EXPECT_EQ(Input.keyPressed, c.keyPressed);
     }
     SetMusicMuted(false);
 }

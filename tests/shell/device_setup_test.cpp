@@ -1,5 +1,5 @@
 #include "game_fixture.h"
-#include "shell/graphics_objects.h"
+#include "render/gpu/graphics_objects.h"
 #include "shell/level_load.h"
 #include "shell/media_search.h"
 #include "world/world.h"
@@ -53,8 +53,8 @@ TEST_F(DeviceSetup, EachStoppingStepEndsSetUpWithItsResultAndNothingAfterIt)
         const GfxCall& last = recorder.Calls().back();
         EXPECT_NE(last.name.find(step.call), std::string::npos) << last.name;
         EXPECT_EQ(last.result, step.injected);
-        EXPECT_EQ(SharedVertexBuffer, nullptr);
-        EXPECT_EQ(mapTexture, nullptr);
+        EXPECT_EQ(Gpu.sharedVertexBuffer, nullptr);
+        EXPECT_EQ(Gpu.mapTexture, nullptr);
         EndGame();
         DestroyWindow(window);  // the window table is small: each start makes a window
         ReleaseController();
@@ -108,11 +108,11 @@ TEST_F(DeviceSetup, ASuccessfulSetUpMakesEverythingInOrder)
     EXPECT_EQ(width, 640.0f);
     EXPECT_EQ(height, 480.0f);
     EXPECT_EQ(recorder.Count("SetTextureStageState"), 4u);
-    EXPECT_NE(WorldViewProjectionParam, nullptr);
-    EXPECT_NE(SharedVertexBuffer, nullptr);
+    EXPECT_NE(Gpu.worldViewProjectionParam, nullptr);
+    EXPECT_NE(Gpu.sharedVertexBuffer, nullptr);
     EXPECT_NE(World.vertexBuffer, nullptr);
-    EXPECT_EQ(PointerSpan.width, 635.0f);
-    EXPECT_EQ(GameState, Title);
+    EXPECT_EQ(Input.pointerSpan.width, 635.0f);
+    EXPECT_EQ(Session.screen, Screen::Title);
 
     recorder.ClearCalls();
     Shutdown();
@@ -120,7 +120,7 @@ TEST_F(DeviceSetup, ASuccessfulSetUpMakesEverythingInOrder)
     const auto names = recorder.CallNames();
     ASSERT_FALSE(names.empty());
     EXPECT_EQ(recorder.Calls().front().name, "IDirect3DVertexBuffer9::Release") << "the shared buffer first";
-    EXPECT_EQ(recorder.Calls().back().name, "IDirect3D9::Release") << "the device and Direct3D last";
+    EXPECT_EQ(recorder.Calls().back().name, "IDirect3D9::Release") << "the device and Gpu.direct3D last";
     const std::size_t calls = recorder.Calls().size();
     Shutdown();
     EXPECT_EQ(recorder.Calls().size(), calls);
@@ -130,8 +130,8 @@ TEST_F(DeviceSetup, TheFullScreenBuildPresentsAtTheDesktopSize)
 {
     FullScreenPresentation = true;
     ASSERT_EQ(Start(), S_OK);
-    EXPECT_EQ(PointerSpan.width, 1152.0f);
-    EXPECT_EQ(PointerSpan.height, 864.0f);
+    EXPECT_EQ(Input.pointerSpan.width, 1152.0f);
+    EXPECT_EQ(Input.pointerSpan.height, 864.0f);
     DEVMODEW desktop{};
     ASSERT_TRUE(EnumDisplaySettingsW(nullptr, ENUM_CURRENT_SETTINGS, &desktop));
     float width = 0.0f;

@@ -69,23 +69,12 @@ protected:
 
     static void ResetShellState()
     {
-        GameState = Title;
-        LevelCounter = 0;
-        ClickArmed = false;
-        LeftStickRamp = 0;
-        RightStickRamp = 0;
-        PointerX = 0.0f;
-        PointerY = 0.0f;
-        PointerSpan = kWindowedPointerSpan;
-        ClickHeld = 0;
-        KeyPressed = false;
+        Session.Reset();
         ResetKeyInput();
         FullScreenPresentation = false;
-        std::memset(&ControllerState, 0, sizeof ControllerState);
-        ControllerPresent = true;
-        for (CDropBurst& burst : DropBursts) {
-            burst.active = false;
-        }
+        std::memset(&GamePad.state, 0, sizeof GamePad.state);
+        GamePad.present = true;
+        Drops.Reset();
     }
 
     HRESULT Start() { return StartGame(window); }
@@ -93,8 +82,8 @@ protected:
     // A key without a character, seen by the next frame.
     void PressKey()
     {
-        ClickHeld = 0;
-        KeyPressed = true;
+        Input.clickHeld = 0;
+        Input.keyPressed = true;
     }
 
     // From the title into the first level, as a key press does it.
@@ -103,7 +92,7 @@ protected:
         ASSERT_EQ(Start(), S_OK);
         PressKey();
         RunFrame();
-        KeyPressed = false;
-        ASSERT_EQ(GameState, Playing);
+        Input.keyPressed = false;
+        ASSERT_EQ(Session.screen, Screen::Playing);
     }
 };

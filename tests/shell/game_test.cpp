@@ -19,10 +19,10 @@ void PlaceAtGoal()
 
 struct StateRow {
     const char* name;
-    std::int32_t from;
+    Screen from;
     std::int32_t counter;
     std::function<void()> input;
-    std::int32_t to;
+    Screen to;
     std::int32_t counterAfter;
 };
 
@@ -30,47 +30,47 @@ TEST_F(Frame, EveryRowOfTheStateTable)
 {
     ASSERT_EQ(Start(), S_OK);
     const auto key = [] {
-        ClickHeld = 0;
-        KeyPressed = true;
+        Input.clickHeld = 0;
+        Input.keyPressed = true;
     };
     const auto nothing = [] {};
     const StateRow rows[] = {
-        {"title, key", Title, 3, key, Playing, 0},
-        {"title, nothing", Title, 3, nothing, Title, 3},
-        {"level-up, key", LevelUp, 2, key, Playing, 2},
-        {"level-up, nothing", LevelUp, 2, nothing, LevelUp, 2},
-        {"retry, button 1", Retry, 1, [] { ControllerState.rgbButtons[1] = 0x80; }, Title, 1},
-        {"retry, key", Retry, 1, key, Playing, 1},
-        {"game end, key", GameEnd, 0, key, Title, 0},
-        {"game end, nothing", GameEnd, 0, nothing, GameEnd, 0},
-        {"any, counter past the last level", Playing, 8, nothing, GameEnd, 0},
-        {"title, counter past the last level", Title, 9, key, Title, 0},
-        {"playing, creature dead", Playing, 1, [] { Creature.alive = false; }, Retry, 1},
-        {"playing, at the goal", Playing, 1, PlaceAtGoal, LevelUp, 2},
-        {"unknown value plays", 17, 1, [] { Creature.alive = false; }, Retry, 1},
+        {"title, key", Screen::Title, 3, key, Screen::Playing, 0},
+        {"title, nothing", Screen::Title, 3, nothing, Screen::Title, 3},
+        {"level-up, key", Screen::LevelUp, 2, key, Screen::Playing, 2},
+        {"level-up, nothing", Screen::LevelUp, 2, nothing, Screen::LevelUp, 2},
+        {"retry, button 1", Screen::Retry, 1, [] { GamePad.state.rgbButtons[1] = 0x80; }, Screen::Title, 1},
+        {"retry, key", Screen::Retry, 1, key, Screen::Playing, 1},
+        {"game end, key", Screen::GameEnd, 0, key, Screen::Title, 0},
+        {"game end, nothing", Screen::GameEnd, 0, nothing, Screen::GameEnd, 0},
+        {"any, counter past the last level", Screen::Playing, 8, nothing, Screen::GameEnd, 0},
+        {"title, counter past the last level", Screen::Title, 9, key, Screen::Title, 0},
+        {"playing, creature dead", Screen::Playing, 1, [] { Creature.alive = false; }, Screen::Retry, 1},
+        {"playing, at the goal", Screen::Playing, 1, PlaceAtGoal, Screen::LevelUp, 2},
+        {"unknown value plays", static_cast<Screen>(17), 1, [] { Creature.alive = false; }, Screen::Retry, 1},
     };
     for (const StateRow& row : rows) {
         SCOPED_TRACE(row.name);
         ResetShellState();
         StartLevel(0);
-        GameState = row.from;
-        LevelCounter = row.counter;
+        Session.screen = row.from;
+        Session.levelCounter = row.counter;
         row.input();
         RunFrame();
-        EXPECT_EQ(GameState, row.to);
-        EXPECT_EQ(LevelCounter, row.counterAfter);
+        EXPECT_EQ(Session.screen, row.to);
+        EXPECT_EQ(Session.levelCounter, row.counterAfter);
     }
 }
 
 TEST_F(Frame, LeavingAScreenForPlayStartsTheLevelOfTheCounter)
 {
     ASSERT_EQ(Start(), S_OK);
-    GameState = LevelUp;
-    LevelCounter = 2;
+    Session.screen = Screen::LevelUp;
+    Session.levelCounter = 2;
     Creature.Place(Vector4{40.0f, 40.0f, 0.0f, 1.0f});
     PressKey();
     RunFrame();
-    ASSERT_EQ(GameState, Playing);
+    ASSERT_EQ(Session.screen, Screen::Playing);
     // StartLevel put the creature on the level's start: the body lands there.
     EXPECT_NEAR(Creature.GetPosition().x, World.startPoint.x, 1e-4f);
     // Seventeen pictures and the eight maps checked at start-up, then the two levels loaded.
@@ -80,61 +80,61 @@ TEST_F(Frame, LeavingAScreenForPlayStartsTheLevelOfTheCounter)
 TEST_F(Frame, ScreensHoldTheCreatureAtRestBelowTheLevel)
 {
     ASSERT_EQ(Start(), S_OK);
-    for (std::int32_t screen : {Title, LevelUp, Retry}) {
-        GameState = screen;
+    for (Screen screen : {Screen::Title, Screen::LevelUp, Screen::Retry}) {
+        Session.screen = screen;
         Creature.alive = false;
         RunFrame();
-        EXPECT_TRUE(AtRest()) << screen;
-        EXPECT_FLOAT_EQ(Creature.body->position.y, -6.0f) << screen;
+        EXPECT_TRUE(AtRest()) << static_cast<int>(screen);
+        EXPECT_FLOAT_EQ(Creature.body->position.y, -6.0f) << static_cast<int>(screen);
     }
 }
 
 TEST_F(Frame, AClickHeldFromTheStartCountsOnlyAfterARelease)
 {
     ASSERT_EQ(Start(), S_OK);
-    ClickHeld = 1;
+    Input.clickHeld = 1;
     for (int i = 0; i < 3; ++i) {
         RunFrame();
     }
-    EXPECT_EQ(GameState, Title);
+    EXPECT_EQ(Session.screen, Screen::Title);
     // A key does not count while the button is down.
-    KeyPressed = true;
+    Input.keyPressed = true;
     RunFrame();
-    EXPECT_EQ(GameState, Title);
-    KeyPressed = false;
-    ClickHeld = 0;
+    EXPECT_EQ(Session.screen, Screen::Title);
+    Input.keyPressed = false;
+    Input.clickHeld = 0;
     RunFrame();
-    EXPECT_EQ(GameState, Title);
-    EXPECT_TRUE(ClickArmed);
-    ClickHeld = 1;
+    EXPECT_EQ(Session.screen, Screen::Title);
+    EXPECT_TRUE(Session.clickArmed);
+    Input.clickHeld = 1;
     RunFrame();
-    EXPECT_EQ(GameState, Playing);
-    EXPECT_FALSE(ClickArmed);
+    EXPECT_EQ(Session.screen, Screen::Playing);
+    EXPECT_FALSE(Session.clickArmed);
 }
 
 TEST_F(Frame, RetryWithButtonOneAloneOrWithAClick)
 {
     StartPlaying();
-    GameState = Retry;
-    LevelCounter = 3;
-    ControllerState.rgbButtons[1] = 0x80;
+    Session.screen = Screen::Retry;
+    Session.levelCounter = 3;
+    GamePad.state.rgbButtons[1] = 0x80;
     RunFrame();
-    EXPECT_EQ(GameState, Title);
+    EXPECT_EQ(Session.screen, Screen::Title);
 
-    GameState = Retry;
-    ClickHeld = 0;
+    Session.screen = Screen::Retry;
+    Input.clickHeld = 0;
     RunFrame();  // button 1 still down: back to the title, and the click is armed
-    GameState = Retry;
-    ClickHeld = 1;
+    Session.screen = Screen::Retry;
+    Input.clickHeld = 1;
     RunFrame();
-    EXPECT_EQ(GameState, Playing) << "a click overrides button 1 and restarts the lost level";
-    EXPECT_EQ(LevelCounter, 3);
+    EXPECT_EQ(Session.screen, Screen::Playing) << "a click overrides button 1 and restarts the lost level";
+    EXPECT_EQ(Session.levelCounter, 3);
 
     // An unarmed click does nothing at all, button 1 included.
-    GameState = Retry;
-    ClickArmed = false;
+    Session.screen = Screen::Retry;
+    Session.clickArmed = false;
     RunFrame();
-    EXPECT_EQ(GameState, Retry);
+    EXPECT_EQ(Session.screen, Screen::Retry);
 }
 
 TEST_F(Frame, TheGoalReachedInTheFrameThatFoundTheCreatureDeadCompletesTheLevel)
@@ -143,27 +143,27 @@ TEST_F(Frame, TheGoalReachedInTheFrameThatFoundTheCreatureDeadCompletesTheLevel)
     PlaceAtGoal();
     Creature.alive = false;
     RunFrame();
-    EXPECT_EQ(GameState, LevelUp);
-    EXPECT_EQ(LevelCounter, 1);
+    EXPECT_EQ(Session.screen, Screen::LevelUp);
+    EXPECT_EQ(Session.levelCounter, 1);
 }
 
 TEST_F(Frame, AfterTheEighthGoalTheNextFrameShowsTheGameEnd)
 {
     StartPlaying();
-    LevelCounter = 7;
+    Session.levelCounter = 7;
     PlaceAtGoal();
     RunFrame();
-    EXPECT_EQ(GameState, LevelUp);
-    EXPECT_EQ(LevelCounter, 8);
+    EXPECT_EQ(Session.screen, Screen::LevelUp);
+    EXPECT_EQ(Session.levelCounter, 8);
     RunFrame();
-    EXPECT_EQ(GameState, GameEnd);
-    EXPECT_EQ(LevelCounter, 0);
+    EXPECT_EQ(Session.screen, Screen::GameEnd);
+    EXPECT_EQ(Session.levelCounter, 0);
     PressKey();
     RunFrame();
-    EXPECT_EQ(GameState, Title);
+    EXPECT_EQ(Session.screen, Screen::Title);
     RunFrame();
-    EXPECT_EQ(GameState, Playing) << "the next start begins again at the first level";
-    EXPECT_EQ(LevelCounter, 0);
+    EXPECT_EQ(Session.screen, Screen::Playing) << "the next start begins again at the first level";
+    EXPECT_EQ(Session.levelCounter, 0);
 }
 
 struct RampCase {
@@ -175,59 +175,59 @@ struct RampCase {
 TEST_F(Frame, StickRampsReachTheCreatureThroughTheFrame)
 {
     StartPlaying();
-    ControllerState.lY = -1000;
-    ControllerState.lRy = -1000;
+    GamePad.state.lY = -1000;
+    GamePad.state.lRy = -1000;
     const RampCase cases[] = {{-1000, 1, 2.0f}, {-1000, 50, 2.0f}, {-1000, 51, 3.36f}, {-1000, 150, 6.0f},
                               {-1000, 200, 6.0f}};
     int frame = 0;
     for (const RampCase& c : cases) {
         while (frame < c.frame) {
             Creature.alive = true;
-            GameState = Playing;
+            Session.screen = Screen::Playing;
             RunFrame();
             ++frame;
         }
         EXPECT_NEAR(Creature.leftSteer.y, c.steerY, 1e-5f) << "frame " << c.frame;
         EXPECT_NEAR(Creature.rightSteer.y, c.steerY, 1e-5f) << "frame " << c.frame;
     }
-    EXPECT_EQ(LeftStickRamp, 150);
-    EXPECT_EQ(RightStickRamp, 150);
+    EXPECT_EQ(Session.stickRamps.left, 150);
+    EXPECT_EQ(Session.stickRamps.right, 150);
 }
 
 TEST_F(Frame, QuarterTravelIsTheRampThreshold)
 {
     StartPlaying();
     for (std::int32_t raw : {-250, -251}) {
-        ControllerState.lY = raw;
-        LeftStickRamp = 0;
+        GamePad.state.lY = raw;
+        Session.stickRamps.left = 0;
         for (int i = 0; i < 60; ++i) {
             Creature.alive = true;
-            GameState = Playing;
+            Session.screen = Screen::Playing;
             RunFrame();
         }
-        EXPECT_EQ(LeftStickRamp, raw == -250 ? 0 : 60) << raw;
+        EXPECT_EQ(Session.stickRamps.left, raw == -250 ? 0 : 60) << raw;
     }
 }
 
 TEST_F(Frame, GripButtonsTripleAtOnceAndGrip)
 {
     StartPlaying();
-    ControllerState.lY = -500;
-    ControllerState.lX = -500;
-    ControllerState.rgbButtons[4] = 0x80;
+    GamePad.state.lY = -500;
+    GamePad.state.lX = -500;
+    GamePad.state.rgbButtons[4] = 0x80;
     RunFrame();
     EXPECT_FLOAT_EQ(Creature.leftSteer.y, 3.0f);
     EXPECT_FLOAT_EQ(Creature.leftSteer.x, -1.5f);
     EXPECT_FLOAT_EQ(Creature.leftSteer.w, 0.0f);
     EXPECT_TRUE(Creature.leftGripHeld);
     EXPECT_FALSE(Creature.rightGripHeld);
-    EXPECT_EQ(LeftStickRamp, 150);
+    EXPECT_EQ(Session.stickRamps.left, 150);
 }
 
 TEST_F(Frame, WithoutAControllerTheCreatureOnlyHangsAndStands)
 {
     StartPlaying();
-    ASSERT_EQ(Controller, nullptr);
+    ASSERT_EQ(GamePad.device, nullptr);
     for (int i = 0; i < 5; ++i) {
         RunFrame();
     }
@@ -235,7 +235,7 @@ TEST_F(Frame, WithoutAControllerTheCreatureOnlyHangsAndStands)
     EXPECT_FLOAT_EQ(Creature.leftSteer.x, 0.0f);
     EXPECT_FLOAT_EQ(Creature.leftSteer.y, -0.3f);
     EXPECT_FLOAT_EQ(Creature.rightSteer.y, -0.3f);
-    EXPECT_EQ(LeftStickRamp, 0);
+    EXPECT_EQ(Session.stickRamps.left, 0);
 }
 
 TEST_F(Frame, AFailedBeginSceneSkipsTheFrameButPresents)
@@ -245,7 +245,7 @@ TEST_F(Frame, AFailedBeginSceneSkipsTheFrameButPresents)
     recorder.ClearCalls();
     recorder.FailCall("BeginScene", D3DERR_INVALIDCALL, 1);
     RunFrame();
-    EXPECT_EQ(GameState, Title);
+    EXPECT_EQ(Session.screen, Screen::Title);
     EXPECT_EQ(recorder.Count("EndScene"), 0u);
     EXPECT_EQ(recorder.Count("DrawPrimitive"), 0u);
     EXPECT_EQ(recorder.Count("Present"), 1u);
@@ -254,8 +254,8 @@ TEST_F(Frame, AFailedBeginSceneSkipsTheFrameButPresents)
 TEST_F(Frame, PlayingFrameSetsTheEffectAndLeavesDepthOff)
 {
     StartPlaying();
-    PointerX = 0.25f;
-    PointerY = -0.5f;
+    Session.pointerX = 0.25f;
+    Session.pointerY = -0.5f;
     recorder.ClearCalls();
     RunFrame();
     const auto names = recorder.CallNames();

@@ -67,7 +67,7 @@ public:
     {
         ASSERT_EQ(Start(), S_OK);
         ASSERT_EQ(Frame(), LoopPass::RanFrame);
-        ASSERT_EQ(GameState, Title);
+        ASSERT_EQ(Session.screen, Screen::Title);
     }
 
     MSG message{};
@@ -78,7 +78,7 @@ TEST_F(KeyInput, BothFeetAndBothGripsSteerThroughTheLoop)
     StartAndShowTheTitle();
     Tap(SDL_SCANCODE_SPACE, SDLK_SPACE, " ");
     Frame();
-    ASSERT_EQ(GameState, Playing);
+    ASSERT_EQ(Session.screen, Screen::Playing);
     Down(SDL_SCANCODE_T, SDLK_t, "t");
     Down(SDL_SCANCODE_H, SDLK_h, "h");
     Down(SDL_SCANCODE_LEFT, SDLK_LEFT);
@@ -94,8 +94,8 @@ TEST_F(KeyInput, BothFeetAndBothGripsSteerThroughTheLoop)
     EXPECT_FLOAT_EQ(Creature.leftSteer.y, 6.0f);
     EXPECT_FLOAT_EQ(Creature.rightSteer.x, -2.0f);
     EXPECT_FLOAT_EQ(Creature.rightSteer.y, 6.0f);
-    EXPECT_EQ(LeftStickRamp, 150);
-    EXPECT_EQ(GameState, Playing) << "the arrows' key-downs do not leave play";
+    EXPECT_EQ(Session.stickRamps.left, 150);
+    EXPECT_EQ(Session.screen, Screen::Playing) << "the arrows' key-downs do not leave play";
 
     for (SDL_Scancode position : {SDL_SCANCODE_T, SDL_SCANCODE_H, SDL_SCANCODE_LEFT, SDL_SCANCODE_UP,
                                   SDL_SCANCODE_SPACE, SDL_SCANCODE_RCTRL}) {
@@ -110,26 +110,26 @@ TEST_F(KeyInput, BothFeetAndBothGripsSteerThroughTheLoop)
 TEST_F(KeyInput, KeysAreReadByPositionWhateverTheLayoutTypes)
 {
     StartAndShowTheTitle();
-    GameState = Playing;
+    Session.screen = Screen::Playing;
     // A French keyboard: the US "Q" position types "a", the US "W" position "z"; a Dvorak one
     // types "y" at the US "T" position. Steering follows positions, W follows the letter.
     Down(SDL_SCANCODE_T, SDLK_y, "y");
     Down(SDL_SCANCODE_W, SDLK_z, "z");
     Frame();
     EXPECT_EQ(ReadSteering().ly, -1000);
-    EXPECT_EQ(GameState, Playing) << "the key at W's US position is no W here";
+    EXPECT_EQ(Session.screen, Screen::Playing) << "the key at W's US position is no W here";
     Down(SDL_SCANCODE_Z, SDLK_w, "w");
     Frame();
-    EXPECT_EQ(GameState, Title) << "the key that types W returns to the title";
+    EXPECT_EQ(Session.screen, Screen::Title) << "the key that types W returns to the title";
 }
 
 TEST_F(KeyInput, KeysAndAControllerCombineInTheFrame)
 {
     StartAndShowTheTitle();
-    GameState = Playing;
-    ControllerState.lX = -400;
-    ControllerState.lY = 700;
-    ControllerState.rgbButtons[5] = 0x80;
+    Session.screen = Screen::Playing;
+    GamePad.state.lX = -400;
+    GamePad.state.lY = 700;
+    GamePad.state.rgbButtons[5] = 0x80;
     Down(SDL_SCANCODE_T, SDLK_t, "t");
     Frame();
     EXPECT_EQ(ReadSteering(), (SteeringInput{-400, -1000, 0, 0, false, true}));
@@ -142,52 +142,52 @@ TEST_F(KeyInput, WhatAdvancesTheScreens)
 {
     struct Case {
         const char* name;
-        std::int32_t screen;
+        Screen screen;
         std::function<void(KeyInput&)> input;
-        std::int32_t after;
+        Screen after;
     };
     const Case cases[] = {
-        {"Space", Title, [](KeyInput& t) { t.Tap(SDL_SCANCODE_SPACE, SDLK_SPACE, " "); }, Playing},
-        {"Enter", LevelUp, [](KeyInput& t) { t.Tap(SDL_SCANCODE_RETURN, SDLK_RETURN); }, Playing},
-        {"Enter held", GameEnd, [](KeyInput& t) { t.Down(SDL_SCANCODE_RETURN, SDLK_RETURN); }, Title},
-        {"a tapped", Title, [](KeyInput& t) { t.Tap(SDL_SCANCODE_A, SDLK_a, "a"); }, Title},
-        {"a held", LevelUp, [](KeyInput& t) { t.Down(SDL_SCANCODE_A, SDLK_a, "a"); }, LevelUp},
-        {"t (steering) held", Title, [](KeyInput& t) { t.Down(SDL_SCANCODE_T, SDLK_t, "t"); }, Title},
-        {"an arrow tapped between frames", Retry, [](KeyInput& t) { t.Tap(SDL_SCANCODE_RIGHT, SDLK_RIGHT); }, Playing},
-        {"F1 then a, both between frames", Title,
+        {"Space", Screen::Title, [](KeyInput& t) { t.Tap(SDL_SCANCODE_SPACE, SDLK_SPACE, " "); }, Screen::Playing},
+        {"Enter", Screen::LevelUp, [](KeyInput& t) { t.Tap(SDL_SCANCODE_RETURN, SDLK_RETURN); }, Screen::Playing},
+        {"Enter held", Screen::GameEnd, [](KeyInput& t) { t.Down(SDL_SCANCODE_RETURN, SDLK_RETURN); }, Screen::Title},
+        {"a tapped", Screen::Title, [](KeyInput& t) { t.Tap(SDL_SCANCODE_A, SDLK_a, "a"); }, Screen::Title},
+        {"a held", Screen::LevelUp, [](KeyInput& t) { t.Down(SDL_SCANCODE_A, SDLK_a, "a"); }, Screen::LevelUp},
+        {"t (steering) held", Screen::Title, [](KeyInput& t) { t.Down(SDL_SCANCODE_T, SDLK_t, "t"); }, Screen::Title},
+        {"an arrow tapped between frames", Screen::Retry, [](KeyInput& t) { t.Tap(SDL_SCANCODE_RIGHT, SDLK_RIGHT); }, Screen::Playing},
+        {"F1 then a, both between frames", Screen::Title,
          [](KeyInput& t) {
              t.Tap(SDL_SCANCODE_F1, SDLK_F1);
              t.Tap(SDL_SCANCODE_A, SDLK_a, "a");
          },
-         Playing},
-        {"a click between frames", Title,
+         Screen::Playing},
+        {"a click between frames", Screen::Title,
          [](KeyInput& t) {
              t.Button(true);
              t.Button(false);
          },
-         Playing},
-        {"a click between frames on the retry screen", Retry,
+         Screen::Playing},
+        {"a click between frames on the retry screen", Screen::Retry,
          [](KeyInput& t) {
              t.Button(true);
              t.Button(false);
          },
-         Playing},
-        {"W", LevelUp, [](KeyInput& t) { t.Tap(SDL_SCANCODE_W, SDLK_w, "w"); }, Title},
+         Screen::Playing},
+        {"W", Screen::LevelUp, [](KeyInput& t) { t.Tap(SDL_SCANCODE_W, SDLK_w, "w"); }, Screen::Title},
     };
     StartAndShowTheTitle();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        GameState = c.screen;
-        LevelCounter = 1;
+        Session.screen = c.screen;
+        Session.levelCounter = 1;
         ASSERT_EQ(Frame(), LoopPass::RanFrame);  // the screen has been seen with the button up
-        ASSERT_EQ(GameState, c.screen);
+        ASSERT_EQ(Session.screen, c.screen);
         c.input(*this);
         ASSERT_EQ(Frame(), LoopPass::RanFrame);
-        EXPECT_EQ(GameState, c.after);
+        EXPECT_EQ(Session.screen, c.after);
         // The kept press was used up by that frame: a screen shown next waits.
-        GameState = LevelUp;
+        Session.screen = Screen::LevelUp;
         Frame();
-        EXPECT_EQ(GameState, LevelUp) << "advanced twice";
+        EXPECT_EQ(Session.screen, Screen::LevelUp) << "advanced twice";
         for (SDL_Scancode position : {SDL_SCANCODE_RETURN, SDL_SCANCODE_A, SDL_SCANCODE_T}) {
             Up(position, SDLK_UNKNOWN);
         }
@@ -202,14 +202,14 @@ TEST_F(KeyInput, EscQuitsAndAClickHeldFromTheStartWaitsForItsRelease)
     for (int i = 0; i < 3; ++i) {
         ASSERT_EQ(Frame(), LoopPass::RanFrame);
     }
-    EXPECT_EQ(GameState, Title);
+    EXPECT_EQ(Session.screen, Screen::Title);
     Button(false);
     Frame();
-    EXPECT_EQ(GameState, Title) << "the release alone does not start";
+    EXPECT_EQ(Session.screen, Screen::Title) << "the release alone does not start";
     Button(true);
     Button(false);
     Frame();
-    EXPECT_EQ(GameState, Playing);
+    EXPECT_EQ(Session.screen, Screen::Playing);
     Down(SDL_SCANCODE_ESCAPE, SDLK_ESCAPE);
     EXPECT_EQ(Frame(), LoopPass::Quit);
 }
@@ -276,13 +276,13 @@ public:
 TEST_F(HotPlug, APadPluggedInDuringPlaySteersAndOnePulledOutLeavesTheKeys)
 {
     StartAndShowTheTitle();
-    ASSERT_EQ(Controller, nullptr);
+    ASSERT_EQ(GamePad.device, nullptr);
     Tap(SDL_SCANCODE_SPACE, SDLK_SPACE, " ");
     Frame();
-    ASSERT_EQ(GameState, Playing);
+    ASSERT_EQ(Session.screen, Screen::Playing);
 
     SDL_JoystickSetVirtualAxis(Plug(), SDL_CONTROLLER_AXIS_LEFTX, 32767);
-    const int found = FramesUntil([] { return ControllerState.lX == 1000; });
+    const int found = FramesUntil([] { return GamePad.state.lX == 1000; });
     EXPECT_GE(found, 1);
     EXPECT_LE(found, 32) << "taken up within thirty passes";
     Frame();
@@ -291,8 +291,8 @@ TEST_F(HotPlug, APadPluggedInDuringPlaySteersAndOnePulledOutLeavesTheKeys)
     // Pulled out while pushed: the push ends, the keys steer alone.
     Unplug();
     Frame();
-    EXPECT_EQ(Controller, nullptr);
-    EXPECT_EQ(ControllerState.lX, 0);
+    EXPECT_EQ(GamePad.device, nullptr);
+    EXPECT_EQ(GamePad.state.lX, 0);
     Down(SDL_SCANCODE_F, SDLK_f, "f");
     Frame();
     EXPECT_FLOAT_EQ(Creature.leftSteer.x, -2.0f);
@@ -301,10 +301,10 @@ TEST_F(HotPlug, APadPluggedInDuringPlaySteersAndOnePulledOutLeavesTheKeys)
     EXPECT_FLOAT_EQ(Creature.leftSteer.x, 0.0f);
 
     SDL_JoystickSetVirtualAxis(Plug(), SDL_CONTROLLER_AXIS_RIGHTX, 32767);
-    EXPECT_GE(FramesUntil([] { return ControllerState.lRx == 1000; }), 1) << "plugged in again, it is read";
+    EXPECT_GE(FramesUntil([] { return GamePad.state.lRx == 1000; }), 1) << "plugged in again, it is read";
     Frame();
     EXPECT_FLOAT_EQ(Creature.rightSteer.x, 2.0f);
-    EXPECT_EQ(GameState, Playing);
+    EXPECT_EQ(Session.screen, Screen::Playing);
 }
 
 // The bindings file in a private config folder.
@@ -356,14 +356,14 @@ TEST_F(Bindings, ABadFileGivesOneLineAndTheDefaults)
         } else {
             std::ofstream(file) << c.text;
         }
-        ActiveKeyBindings.keys[0][0] = 0;
+        Input.keyBindings.keys[0][0] = 0;
         testing::internal::CaptureStderr();
         LoadKeyBindings();
         const std::string said = testing::internal::GetCapturedStderr();
         EXPECT_EQ(said.find("Tarnwick: " + c.line), 0u) << said;
         EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
         EXPECT_NE(said.find("using the default keys"), std::string::npos);
-        EXPECT_EQ(ActiveKeyBindings, DefaultKeyBindings());
+        EXPECT_EQ(Input.keyBindings, DefaultKeyBindings());
     }
 }
 
@@ -372,7 +372,7 @@ TEST_F(Bindings, AGoodFileSteersTheGameAndNoFileSaysNothing)
     std::ofstream(root / "config/tarnwick/keys.txt") << "# mine\nleft-foot-up = I\nleft-grip = Left Shift\n";
     LoadKeyBindings();
     StartAndShowTheTitle();
-    GameState = Playing;
+    Session.screen = Screen::Playing;
     Down(SDL_SCANCODE_I, SDLK_i, "i");
     Down(SDL_SCANCODE_LSHIFT, SDLK_LSHIFT);
     Frame();
@@ -384,7 +384,7 @@ TEST_F(Bindings, AGoodFileSteersTheGameAndNoFileSaysNothing)
     testing::internal::CaptureStderr();
     LoadKeyBindings();
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-    EXPECT_EQ(ActiveKeyBindings, DefaultKeyBindings());
+    EXPECT_EQ(Input.keyBindings, DefaultKeyBindings());
 }
 
 }  // namespace

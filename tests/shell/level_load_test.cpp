@@ -12,7 +12,7 @@
 #include "map_text.h"
 #include "platform/files/files.h"
 #include "platform/gfx/recording.h"
-#include "shell/graphics_objects.h"
+#include "render/gpu/graphics_objects.h"
 #include "shell/level_load.h"
 #include "support/loaded_level.h"
 #include "support/temp_folder.h"
@@ -39,17 +39,17 @@ protected:
         fs::create_directories(root / "bin");
         SetModuleFileNameForTests((root / "bin/tarnwick").c_str());
 
-        Device = GfxCreateRecordingDevice(&recorder);
-        ASSERT_NE(Device, nullptr);
+        Gpu.device = GfxCreateRecordingDevice(&recorder);
+        ASSERT_NE(Gpu.device, nullptr);
         ForgetLoadedLevel();
     }
 
     void TearDown() override
     {
         ForgetLoadedLevel();
-        if (Device != nullptr) {
-            Device->Release();
-            Device = nullptr;
+        if (Gpu.device != nullptr) {
+            Gpu.device->Release();
+            Gpu.device = nullptr;
         }
         EXPECT_EQ(recorder.LiveObjects(), 0);
         SetModuleFileNameForTests(nullptr);
@@ -144,7 +144,7 @@ TEST_F(LevelLoad, EveryPixelClassEndToEnd)
     EXPECT_EQ(locks[0]->Int(0), 0);
     EXPECT_EQ(locks[0]->args.back().i, static_cast<std::int64_t>(D3DLOCK_READONLY | D3DLOCK_DONOTWAIT));
     EXPECT_EQ(recorder.Count("IDirect3DTexture9::UnlockRect"), 1u);
-    EXPECT_NE(mapTexture, nullptr);
+    EXPECT_NE(Gpu.mapTexture, nullptr);
     EXPECT_TRUE(BufferMatchesMesh());
 }
 
@@ -183,7 +183,7 @@ TEST_F(LevelLoad, BadMapsKeepThePreviousLevelWhole)
     const int blocks = World.blocks.count;
     const int vertices = World.vertexCount;
     const Vector4 start = World.startPoint;
-    IDirect3DTexture9* image = mapTexture;
+    IDirect3DTexture9* image = Gpu.mapTexture;
 
     WriteBytes("data/map3.tga", "this is not a picture");
     {
@@ -218,7 +218,7 @@ TEST_F(LevelLoad, BadMapsKeepThePreviousLevelWhole)
         EXPECT_EQ(World.blocks.count, blocks);
         EXPECT_EQ(World.vertexCount, vertices);
         EXPECT_EQ(World.startPoint.x, start.x);
-        EXPECT_EQ(mapTexture, image);
+        EXPECT_EQ(Gpu.mapTexture, image);
         EXPECT_EQ(Creature.bodySystem.boxes.count, 16);
         EXPECT_TRUE(BufferMatchesMesh());
     }
@@ -255,7 +255,7 @@ TEST_F(LevelLoad, FirstLoadFailingLeavesAnEmptyWorld)
     ::testing::internal::CaptureStderr();
     EXPECT_TRUE(FAILED(LoadLevel(0)));
     ::testing::internal::GetCapturedStderr();
-    EXPECT_EQ(mapTexture, nullptr);
+    EXPECT_EQ(Gpu.mapTexture, nullptr);
     EXPECT_EQ(World.blocks.count, 0);
     EXPECT_EQ(World.vertexCount, 0);
     EXPECT_EQ(World.vertexBuffer, nullptr);
@@ -306,7 +306,7 @@ TEST_F(LevelLoad, VertexBufferFailureIsReportedAndListsStayWhole)
     EXPECT_EQ(World.vertexBuffer, nullptr);
     EXPECT_EQ(World.blocks.count, 8);
     EXPECT_EQ(Creature.bodySystem.boxes.count, 4);
-    EXPECT_NE(mapTexture, nullptr);
+    EXPECT_NE(Gpu.mapTexture, nullptr);
 
     recorder.ClearFailures();
     EXPECT_EQ(LoadLevel(0), S_OK);
@@ -326,14 +326,14 @@ TEST_F(LevelLoad, ReloadingReleasesTheOldBufferAndImage)
     // stays, and its image is still the one held.
     WriteMap("data/map3.tga", "S\n#\n");
     const Vector4 goal = World.goalPoint;
-    IDirect3DTexture9* held = mapTexture;
+    IDirect3DTexture9* held = Gpu.mapTexture;
     ::testing::internal::CaptureStderr();
     EXPECT_EQ(LoadLevel(1), D3DXERR_INVALIDDATA);
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Level map \"data/map3.tga\": has no goal (0x88760B59)\n");
     EXPECT_TRUE(LevelMapRefused());
     EXPECT_EQ(World.goalPoint.x, goal.x);
     EXPECT_EQ(World.goalPoint.y, goal.y);
-    EXPECT_EQ(mapTexture, held);
+    EXPECT_EQ(Gpu.mapTexture, held);
     EXPECT_EQ(recorder.LiveObjects(), live);
 
     World.ReleaseBuffer();

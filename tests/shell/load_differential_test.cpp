@@ -18,7 +18,7 @@
 #include "platform/gfx/d3d9.h"
 #include "platform/files/files.h"
 #include "platform/gfx/recording.h"
-#include "shell/graphics_objects.h"
+#include "render/gpu/graphics_objects.h"
 #include "shell/level_load.h"
 #include "support/loaded_level.h"
 #include "world/merge.h"
@@ -39,8 +39,8 @@ TEST(LoadDifferential, LoadedWorldMatchesThePairwiseBuild)
     fs::current_path(root);
     SetModuleFileNameForTests((root / "bin/tarnwick").c_str());
     GfxRecorder recorder;
-    Device = GfxCreateRecordingDevice(&recorder);
-    ASSERT_NE(Device, nullptr);
+    Gpu.device = GfxCreateRecordingDevice(&recorder);
+    ASSERT_NE(Gpu.device, nullptr);
     const std::uint32_t savedRand = GetRandState();
 
     const MapBits maps[] = {RandomMap(Recipe::Rectangles, 3), RandomMap(Recipe::Scatter, 2),
@@ -91,8 +91,8 @@ TEST(LoadDifferential, LoadedWorldMatchesThePairwiseBuild)
 
     SetRandState(savedRand);
     ForgetLoadedLevel();
-    Device->Release();
-    Device = nullptr;
+    Gpu.device->Release();
+    Gpu.device = nullptr;
     EXPECT_EQ(recorder.LiveObjects(), 0);
     SetModuleFileNameForTests(nullptr);
     fs::current_path(savedCwd);

@@ -23,18 +23,18 @@ LPARAM Point(int x, int y) { return static_cast<LPARAM>((static_cast<std::uint32
 
 TEST_F(Loop, EscAndWActOnTheFirstKeyDownOnly)
 {
-    GameState = Playing;
+    Session.screen = Screen::Playing;
     EXPECT_TRUE(MapMessage(Message(WM_KEYDOWN, 0x57, 1 | KF_REPEAT_BIT)));
-    EXPECT_TRUE(KeyPressed) << "a repeat still counts as a key press";
-    EXPECT_EQ(GameState, Playing);
+    EXPECT_TRUE(Input.keyPressed) << "a repeat still counts as a key press";
+    EXPECT_EQ(Session.screen, Screen::Playing);
     EXPECT_TRUE(MapMessage(Message(WM_KEYDOWN, VK_ESCAPE, 1 | KF_REPEAT_BIT)));
 
     EXPECT_TRUE(MapMessage(Message(WM_KEYDOWN, 0x57, 1)));
-    EXPECT_EQ(GameState, Title);
+    EXPECT_EQ(Session.screen, Screen::Title);
     EXPECT_FALSE(MapMessage(Message(WM_KEYDOWN, VK_ESCAPE, 1)));
     EXPECT_FALSE(MapMessage(Message(WM_QUIT)));
     EXPECT_TRUE(MapMessage(Message(WM_KEYUP, VK_ESCAPE, 1 | KF_REPEAT_BIT | KF_UP_BIT)));
-    EXPECT_FALSE(KeyPressed);
+    EXPECT_FALSE(Input.keyPressed);
 }
 
 TEST_F(Loop, MouseIsNormalisedByTheSpanAndNotClamped)
@@ -51,27 +51,27 @@ TEST_F(Loop, MouseIsNormalisedByTheSpanAndNotClamped)
         {kWindowedPointerSpan, -10, -20, 2.0f * -10.0f / 635.0f - 1.0f, -20.0f * -2.0f / 450.0f + 1.0f},
     };
     for (const auto& c : cases) {
-        PointerSpan = c.span;
+        Input.pointerSpan = c.span;
         MapMessage(Message(WM_MOUSEMOVE, 0, Point(c.x, c.y)));
-        EXPECT_FLOAT_EQ(PointerX, c.px) << c.x;
-        EXPECT_FLOAT_EQ(PointerY, c.py) << c.y;
+        EXPECT_FLOAT_EQ(Session.pointerX, c.px) << c.x;
+        EXPECT_FLOAT_EQ(Session.pointerY, c.py) << c.y;
     }
     MapMessage(Message(WM_LBUTTONDOWN, MK_LBUTTON, Point(1, 1)));
-    EXPECT_EQ(ClickHeld, 1);
+    EXPECT_EQ(Input.clickHeld, 1);
     MapMessage(Message(WM_LBUTTONUP, 0, Point(1, 1)));
-    EXPECT_EQ(ClickHeld, 0);
+    EXPECT_EQ(Input.clickHeld, 0);
 }
 
 TEST_F(Loop, ButtonZeroPressesAKeyInEveryPassWhileTheControllerCounts)
 {
-    ControllerState.rgbButtons[0] = 0x80;
+    GamePad.state.rgbButtons[0] = 0x80;
     for (UINT kind : {WM_NULL, WM_MOUSEMOVE, WM_KEYUP, WM_CHAR}) {
         MapMessage(Message(kind));
-        EXPECT_TRUE(KeyPressed) << kind;
+        EXPECT_TRUE(Input.keyPressed) << kind;
     }
-    ControllerPresent = false;
+    GamePad.present = false;
     MapMessage(Message(WM_NULL));
-    EXPECT_FALSE(KeyPressed);
+    EXPECT_FALSE(Input.keyPressed);
 }
 
 // Input through the platform: SDL events, translated and queued, then the loop's passes.
@@ -122,8 +122,8 @@ TEST_F(LoopPlatform, ACharacterKeyNeverReachesTheScreens)
     PushText("a");
     EXPECT_EQ(PassesUntilFrame(message), 2) << "the key-down, then its character";
     EXPECT_EQ(message.message, WM_CHAR);
-    EXPECT_FALSE(KeyPressed);
-    EXPECT_EQ(GameState, Title);
+    EXPECT_FALSE(Input.keyPressed);
+    EXPECT_EQ(Session.screen, Screen::Title);
 }
 
 TEST_F(LoopPlatform, AKeyWithoutACharacterStaysPressedUntilTheNextMessage)
@@ -132,14 +132,14 @@ TEST_F(LoopPlatform, AKeyWithoutACharacterStaysPressedUntilTheNextMessage)
     MSG message{};
     PassesUntilFrame(message);
     RunLoopPass(message);
-    ASSERT_TRUE(ClickArmed || !ClickHeld);
+    ASSERT_TRUE(Session.clickArmed || !Input.clickHeld);
     Push(SDL_KEYDOWN, SDLK_RIGHT);
     EXPECT_EQ(PassesUntilFrame(message), 1);
-    EXPECT_TRUE(KeyPressed) << "the key-down is mapped again in the frame's pass";
-    EXPECT_EQ(GameState, Playing) << "the frame after the key-down saw it";
+    EXPECT_TRUE(Input.keyPressed) << "the key-down is mapped again in the frame's pass";
+    EXPECT_EQ(Session.screen, Screen::Playing) << "the frame after the key-down saw it";
     Push(SDL_KEYUP, SDLK_RIGHT);
     PassesUntilFrame(message);
-    EXPECT_FALSE(KeyPressed);
+    EXPECT_FALSE(Input.keyPressed);
 }
 
 TEST_F(LoopPlatform, EscEndsTheLoopAndAHeldEscDoesNot)

@@ -196,18 +196,18 @@ INSTANTIATE_TEST_SUITE_P(Table, MapRefusals, ::testing::ValuesIn(EveryMapSpoilt(
 // A map spoilt while the game runs: the screen that would start its level goes back to the
 // title instead, with the map's one line, and no level is counted as done.
 struct LateSpoil {
-    std::int32_t screen;
+    Screen screen;
     std::int32_t counter;
     Spoil how;
     const char* reason;
 };
 
 const LateSpoil kLateSpoils[] = {
-    {Title, 0, Spoil::Empty, "shorter than a TGA header"},
-    {Title, 0, Spoil::NoGoal, "has no goal"},
-    {LevelUp, 2, Spoil::Fifo, "is not a regular file"},
-    {LevelUp, 5, Spoil::Small, "is 64 x 64 pixels"},
-    {Retry, 3, Spoil::NoStart, "has no start"},
+    {Screen::Title, 0, Spoil::Empty, "shorter than a TGA header"},
+    {Screen::Title, 0, Spoil::NoGoal, "has no goal"},
+    {Screen::LevelUp, 2, Spoil::Fifo, "is not a regular file"},
+    {Screen::LevelUp, 5, Spoil::Small, "is 64 x 64 pixels"},
+    {Screen::Retry, 3, Spoil::NoStart, "has no start"},
 };
 
 class LateMapSpoil : public GameFixture, public ::testing::WithParamInterface<LateSpoil> {};
@@ -218,16 +218,16 @@ TEST_P(LateMapSpoil, TheLevelStartGoesBackToTheTitleWithOneLine)
     std::string error;
     ASSERT_EQ(Start(), S_OK);
     const std::int32_t blocks = World.blocks.count;
-    GameState = row.screen;
-    LevelCounter = row.counter;
-    const char* map = LevelMapName(row.screen == Title ? 0 : row.counter);
+    Session.screen = row.screen;
+    Session.levelCounter = row.counter;
+    const char* map = LevelMapName(row.screen == Screen::Title ? 0 : row.counter);
     SpoilFile(root / map, row.how);
 
     PressKey();
     testing::internal::CaptureStderr();
     RunFrame();
     const std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(GameState, Title);
+    EXPECT_EQ(Session.screen, Screen::Title);
     EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
     EXPECT_NE(err.find(map), std::string::npos) << err;
     EXPECT_NE(err.find(row.reason), std::string::npos) << err;
@@ -240,17 +240,17 @@ TEST_P(LateMapSpoil, TheLevelStartGoesBackToTheTitleWithOneLine)
         RunFrame();
     }
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-    EXPECT_EQ(GameState, Title);
-    EXPECT_EQ(LevelCounter, row.screen == Title ? 0 : row.counter);
+    EXPECT_EQ(Session.screen, Screen::Title);
+    EXPECT_EQ(Session.levelCounter, row.screen == Screen::Title ? 0 : row.counter);
 
     // Let go and pressed again, with the map mended: the level starts.
-    KeyPressed = false;
+    Input.keyPressed = false;
     RunFrame();
     std::filesystem::remove(root / map);  // writing into a FIFO would wait for a reader
     ASSERT_TRUE(WriteTestAssets(root.string(), error));
     PressKey();
     RunFrame();
-    EXPECT_EQ(GameState, Playing);
+    EXPECT_EQ(Session.screen, Screen::Playing);
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, LateMapSpoil, ::testing::ValuesIn(kLateSpoils));

@@ -5,7 +5,7 @@
 #include <sstream>
 
 #include "map_text.h"
-#include "shell/graphics_objects.h"
+#include "render/gpu/graphics_objects.h"
 
 namespace fs = std::filesystem;
 

@@ -11,9 +11,9 @@
 inline void ForgetLoadedLevel()
 {
     World.ReleaseBuffer();
-    if (mapTexture != nullptr) {
-        mapTexture->Release();
-        mapTexture = nullptr;
+    if (Gpu.mapTexture != nullptr) {
+        Gpu.mapTexture->Release();
+        Gpu.mapTexture = nullptr;
     }
     World.ClearContents();
     World.startPoint = Vector4{0, 0, 0, 1};

@@ -26,6 +26,7 @@
 #include "creature/creature.h"
 #include "creature/drop_burst.h"
 #include "platform/files/files.h"
+#include "shell/playing_step.h"
 #include "world/box.h"
 
 namespace {
@@ -301,18 +302,14 @@ int main(int argc, char** argv)
     const int every = std::max(1, frames / panels);
     int bursts = 0;
     for (int frame = 0; frame < frames; ++frame) {
-        for (CDropBurst& burst : DropBursts) {
+        for (CDropBurst& burst : Drops.bursts) {
             burst.Update();
         }
         Creature.Update();
         const ScriptLine input = InputFor(script, frame);
-        Creature.leftGripHeld = input.leftGrip;
-        Creature.rightGripHeld = input.rightGrip;
-        Creature.SteerLeft(input.left);
-        const std::int32_t slot = NextDropSlot;
-        SpawnFootDrops(Creature);
-        bursts += (NextDropSlot - slot + kDropBurstSlots) % kDropBurstSlots;
-        Creature.SteerRight(input.right);
+        const std::int32_t slot = Drops.nextSlot;
+        SteerCreature(Creature, FootSteering{input.left, input.right, input.leftGrip, input.rightGrip}, true);
+        bursts += (Drops.nextSlot - slot + kDropBurstSlots) % kDropBurstSlots;
 
         Pose pose;
         pose.frame = frame;

@@ -15,7 +15,7 @@
 #include "platform/gfx/d3dx9.h"
 #include "platform/files/files.h"
 #include "platform/gfx/recording.h"
-#include "shell/graphics_objects.h"
+#include "render/gpu/graphics_objects.h"
 #include "shell/level_load.h"
 #include "world/level_scan.h"
 #include "world/world.h"
@@ -103,7 +103,7 @@ bool TooManyCells(const std::string& path)
         return false;
     }
     IDirect3DTexture9* image = nullptr;
-    if (FAILED(D3DXCreateTextureFromFileW(Device, path.c_str(), &image))) {
+    if (FAILED(D3DXCreateTextureFromFileW(Gpu.device, path.c_str(), &image))) {
         return false;
     }
     D3DLOCKED_RECT locked {};
@@ -131,8 +131,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         folder = FuzzFolder();
         FuzzCheck(std::system(("mkdir -p '" + folder + "/data'").c_str()) == 0);
         SetModuleFileNameForTests((folder + "/tarnwick").c_str());
-        Device = GfxCreateRecordingDevice(&recorder);
-        FuzzCheck(Device != nullptr);
+        Gpu.device = GfxCreateRecordingDevice(&recorder);
+        FuzzCheck(Gpu.device != nullptr);
         const std::vector<std::uint8_t> map = BaselineMap();
         FuzzWriteFile(folder + "/data/map3.tga", map.data(), map.size());
         LoadBaseline();

@@ -7,13 +7,12 @@
 
 #include "creature/creature.h"
 #include "map_text.h"
-#include "shell/stick_shaping.h"
+#include "shell/playing_step.h"
 #include "world/level_scan.h"
 #include "world/world.h"
 
 namespace {
 
-constexpr float kGoalRadiusSquared = 2.0f;
 constexpr float kUnreached = 1.0e9f;
 
 void Prepare(const MapImage& map)
@@ -41,8 +40,7 @@ void PlaySim::Load(const MapImage& map, int levelIndex)
     const Vector4 steer = levelIndex == 0 ? Vector4{0.0f, 0.0f, 0.0f, 1.0f} : Vector4{0.0f, -0.3f, 0.0f, 1.0f};
     Creature.leftSteer = steer;
     Creature.rightSteer = steer;
-    leftRamp = 0;
-    rightRamp = 0;
+    ramps = StickRamps{};
     frame = 0;
 }
 
@@ -54,24 +52,10 @@ void PlaySim::LoadNext(const MapImage& map)
 
 StepResult PlaySim::Step(const Pad& pad)
 {
-    // A dead creature still gets the goal test; only its step is skipped (by Update).
-    const bool dead = !Creature.alive;
     ++frame;
-    Vector4 d = World.goalPoint;
-    d.Sub(Creature.GetPosition());
-    const bool goal = d.LengthSquared() < kGoalRadiusSquared;
-    Creature.Update();
-    if (World.HitsSpike(Creature.GetPosition()) || World.HitsSpike(Creature.leftFoot->position) ||
-        World.HitsSpike(Creature.rightFoot->position)) {
-        Creature.alive = false;
-    }
-    const Vector4 left = ShapeStick(pad.lx, pad.ly, pad.b4, StickSide::Left, leftRamp);
-    Creature.leftGripHeld = pad.b4;
-    Creature.rightGripHeld = pad.b5;
-    Creature.SteerLeft(left);
-    const Vector4 right = ShapeStick(pad.rx, pad.ry, pad.b5, StickSide::Right, rightRamp);
-    Creature.SteerRight(right);
-    return goal ? StepResult::Goal : dead ? StepResult::Dead : StepResult::Running;
+    const SteeringInput input{pad.lx, pad.ly, pad.rx, pad.ry, pad.b4, pad.b5};
+    const PlayOutcome outcome = PlayingStep(Creature, World, input, ramps, false);
+    return outcome.reachedGoal ? StepResult::Goal : outcome.wasDead ? StepResult::Dead : StepResult::Running;
 }
 
 PlaySnapshot PlaySim::Save() const
@@ -91,8 +75,7 @@ PlaySnapshot PlaySim::Save() const
     s.rightGripping = Creature.rightGripping;
     s.leftSteer = Creature.leftSteer;
     s.rightSteer = Creature.rightSteer;
-    s.leftRamp = leftRamp;
-    s.rightRamp = rightRamp;
+    s.ramps = ramps;
     s.frame = frame;
     return s;
 }
@@ -113,8 +96,7 @@ void PlaySim::Restore(const PlaySnapshot& s)
     Creature.rightGripping = s.rightGripping;
     Creature.leftSteer = s.leftSteer;
     Creature.rightSteer = s.rightSteer;
-    leftRamp = s.leftRamp;
-    rightRamp = s.rightRamp;
+    ramps = s.ramps;
     frame = s.frame;
 }
 

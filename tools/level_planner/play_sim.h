@@ -7,6 +7,7 @@
 #include "creature/verlet.h"
 #include "math/vector.h"
 #include "run_script.h"
+#include "shell/playing_step.h"
 
 struct MapImage;
 
@@ -28,16 +29,15 @@ struct PlaySnapshot {
     bool rightGripping = false;
     Vector4 leftSteer;
     Vector4 rightSteer;
-    std::int32_t leftRamp = 0;
-    std::int32_t rightRamp = 0;
+    StickRamps ramps;
     std::int32_t frame = 0;
 };
 
 enum class StepResult { Running, Goal, Dead };
 
-// The playing branch of the frame, on the global creature and world, without drawing:
-// goal test, creature step, spike test, stick shaping and steering, in the game's order.
-// The drops are left out: they draw random numbers but never touch the body.
+// The game's playing step on the global creature and world, without drawing, with its state
+// saved and restored for the search. The drops are left out: they draw random numbers but
+// never touch the body.
 class PlaySim {
 public:
     // Scans the map into the world's spikes and the creature's merged collision boxes and
@@ -56,8 +56,7 @@ public:
 
     Vector4 Position() const;
     std::int32_t frame = 0;  // playing frames stepped since the level started
-    std::int32_t leftRamp = 0;
-    std::int32_t rightRamp = 0;
+    StickRamps ramps;
 };
 
 // Per-cell walking distance to the goal through open cells (spikes and their reach count

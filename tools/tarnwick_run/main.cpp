@@ -28,7 +28,7 @@
 #include "shell/controller.h"
 #include "shell/device_setup.h"
 #include "shell/game_state.h"
-#include "shell/graphics_objects.h"
+#include "render/gpu/graphics_objects.h"
 #include "shell/message_loop.h"
 #include "shell/stick_shaping.h"
 
@@ -180,14 +180,14 @@ private:
 PadState ReadPad()
 {
     PadState pad;
-    pad.lx = ControllerState.lX;
-    pad.ly = ControllerState.lY;
-    pad.rx = ControllerState.lRx;
-    pad.ry = ControllerState.lRy;
-    pad.b0 = ControllerState.rgbButtons[0] != 0;
-    pad.b1 = ControllerState.rgbButtons[1] != 0;
-    pad.b4 = ControllerState.rgbButtons[4] != 0;
-    pad.b5 = ControllerState.rgbButtons[5] != 0;
+    pad.lx = GamePad.state.lX;
+    pad.ly = GamePad.state.lY;
+    pad.rx = GamePad.state.lRx;
+    pad.ry = GamePad.state.lRy;
+    pad.b0 = GamePad.state.rgbButtons[0] != 0;
+    pad.b1 = GamePad.state.rgbButtons[1] != 0;
+    pad.b4 = GamePad.state.rgbButtons[4] != 0;
+    pad.b5 = GamePad.state.rgbButtons[5] != 0;
     return pad;
 }
 
@@ -274,7 +274,7 @@ private:
 
 void WriteCsvRow(std::FILE* csv, std::int64_t frame)
 {
-    std::fprintf(csv, "%lld,%d,%d,%d", static_cast<long long>(frame), GameState, LevelCounter, Creature.alive ? 1 : 0);
+    std::fprintf(csv, "%lld,%d,%d,%d", static_cast<long long>(frame), static_cast<int>(Session.screen), Session.levelCounter, Creature.alive ? 1 : 0);
     for (const CVerletSystem* system : {&Creature.bodySystem, &Creature.limbSystem}) {
         const int count = system == &Creature.bodySystem ? 5 : 10;
         for (int i = 0; i < count; ++i) {
@@ -300,7 +300,7 @@ void WriteCsvHeader(std::FILE* csv)
 bool WriteShot(const std::string& file)
 {
     IDirect3DSurface9* back = nullptr;
-    if (Device == nullptr || FAILED(Device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back)) || back == nullptr) {
+    if (Gpu.device == nullptr || FAILED(Gpu.device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back)) || back == nullptr) {
         return false;
     }
     D3DSURFACE_DESC desc{};
@@ -331,8 +331,8 @@ bool WriteShot(const std::string& file)
 // of released sticks from the last playing frame.
 void ArriveAtLevel(std::int32_t level)
 {
-    LevelCounter = level;
-    GameState = LevelUp;
+    Session.levelCounter = level;
+    Session.screen = Screen::LevelUp;
     std::int32_t leftRamp = 0;
     std::int32_t rightRamp = 0;
     Creature.SteerLeft(ShapeStick(0, 0, false, StickSide::Left, leftRamp));
@@ -488,7 +488,7 @@ int main(int argc, char** argv)
     }
     if (record != nullptr) {
         std::fprintf(record, "# recorded by tarnwick_run --record\n");
-        if (Controller == nullptr) {
+        if (GamePad.device == nullptr) {
             std::fprintf(record, "0 nopad\n");
         }
     }
@@ -500,8 +500,8 @@ int main(int argc, char** argv)
         soak->Begin();
     }
     bool releasePending = false;  // a click's button-up, due before the next frame
-    std::int32_t lastState = GameState;
-    std::int32_t lastLevel = LevelCounter;
+    Screen lastState = Session.screen;
+    std::int32_t lastLevel = Session.levelCounter;
     PadState recorded;
     bool anyRecorded = false;
     int result = 0;
@@ -578,7 +578,7 @@ int main(int argc, char** argv)
             ++frame;
             break;
         }
-        if (record != nullptr && Controller != nullptr && (!anyRecorded || !(before == recorded))) {
+        if (record != nullptr && GamePad.device != nullptr && (!anyRecorded || !(before == recorded))) {
             std::fprintf(record, "%s\n", FormatPadLine(frame, before).c_str());
             recorded = before;
             anyRecorded = true;
@@ -598,11 +598,11 @@ int main(int argc, char** argv)
         if (csv != nullptr) {
             WriteCsvRow(csv, frame);
         }
-        if (events != nullptr && (GameState != lastState || LevelCounter != lastLevel)) {
-            std::fprintf(events, "%lld,%d,%d\n", static_cast<long long>(frame), GameState, LevelCounter);
+        if (events != nullptr && (Session.screen != lastState || Session.levelCounter != lastLevel)) {
+            std::fprintf(events, "%lld,%d,%d\n", static_cast<long long>(frame), static_cast<int>(Session.screen), Session.levelCounter);
         }
-        lastState = GameState;
-        lastLevel = LevelCounter;
+        lastState = Session.screen;
+        lastLevel = Session.levelCounter;
         const auto shots = options.shots.find(frame);
         if (shots != options.shots.end()) {
             for (const std::string& file : shots->second) {

@@ -111,26 +111,26 @@ void Soak::Begin()
 {
     startMb_ = ResidentMb();
     warmMb_ = startMb_;
-    lastState_ = GameState;
+    lastState_ = Session.screen;
     beganNs_ = NowNs();
 }
 
 bool Soak::AfterFrame(std::int64_t frame)
 {
-    if (GameState == Playing && lastState_ != Playing) {
+    if (Session.screen == Screen::Playing && lastState_ != Screen::Playing) {
         ++levelsStarted_;
     }
-    if (GameState == LevelUp && lastState_ == Playing) {
+    if (Session.screen == Screen::LevelUp && lastState_ == Screen::Playing) {
         ++levelsDone_;
     }
-    if (frame % kForcedDeathEvery == kForcedDeathEvery / 2 && GameState == Playing && Creature.alive) {
+    if (frame % kForcedDeathEvery == kForcedDeathEvery / 2 && Session.screen == Screen::Playing && Creature.alive) {
         Creature.alive = false;
     }
-    if (wasAlive_ && !Creature.alive && GameState == Playing) {
+    if (wasAlive_ && !Creature.alive && Session.screen == Screen::Playing) {
         ++deaths_;
     }
-    wasAlive_ = Creature.alive && GameState == Playing;
-    lastState_ = GameState;
+    wasAlive_ = Creature.alive && Session.screen == Screen::Playing;
+    lastState_ = Session.screen;
     if (frame == options_.injectNanAt) {
         Creature.limbSystem.particles[0].position.x = std::numeric_limits<float>::quiet_NaN();
     }
@@ -145,7 +145,7 @@ bool Soak::AfterFrame(std::int64_t frame)
             }
         }
     }
-    for (const CDropBurst& burst : DropBursts) {
+    for (const CDropBurst& burst : Drops.bursts) {
         for (const DropParticle& drop : burst.particles) {
             if (burst.active && where[0] == '\0' && (!Finite(drop.position) || !Finite(drop.velocity))) {
                 std::snprintf(where, sizeof where, "a drop is not finite");
@@ -153,7 +153,7 @@ bool Soak::AfterFrame(std::int64_t frame)
         }
     }
     const Vector4 body = Creature.GetPosition();
-    if (where[0] == '\0' && GameState == Playing && Creature.alive &&
+    if (where[0] == '\0' && Session.screen == Screen::Playing && Creature.alive &&
         (std::fabs(body.x) > kMapHalfExtent || std::fabs(body.y) > kMapHalfExtent)) {
         std::snprintf(where, sizeof where, "the creature left the map alive at (%.3g, %.3g)",
                       static_cast<double>(body.x), static_cast<double>(body.y));

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "run_script.h"
+#include "shell/game_state.h"
 
 struct SoakOptions {
     std::int64_t frames = 0;
@@ -41,7 +42,7 @@ private:
     std::int64_t levelsStarted_ = 0;
     std::int64_t deaths_ = 0;
     std::int64_t levelsDone_ = 0;
-    std::int32_t lastState_ = 0;
+    Screen lastState_ = Screen::Title;
     bool wasAlive_ = false;
     std::int64_t beganNs_ = 0;
 };

@@ -315,14 +315,10 @@ protected:
 
 class IDirect3DResource9 : public IUnknown {
 public:
-    // The creating device, with a reference added. Fails with D3DERR_INVALIDCALL on null.
-    virtual HRESULT GetDevice(IDirect3DDevice9** ppDevice) = 0;
-    virtual D3DRESOURCETYPE GetType() = 0;
 };
 
 class IDirect3DBaseTexture9 : public IDirect3DResource9 {
 public:
-    virtual DWORD GetLevelCount() = 0;
 };
 
 class IDirect3DSurface9 : public IDirect3DResource9 {
@@ -383,7 +379,6 @@ public:
     // Only the game's format 0x152 (or a subset with D3DFVF_XYZ) is drawable; any value
     // is accepted here, and DrawPrimitive fails for one it cannot draw.
     virtual HRESULT SetFVF(DWORD FVF) = 0;
-    virtual HRESULT GetFVF(DWORD* pFVF) = 0;
     // D3DERR_INVALIDCALL for a state this layer does not know (see the enum above) or a
     // value outside that state's enum.
     virtual HRESULT SetRenderState(D3DRENDERSTATETYPE State, DWORD Value) = 0;
@@ -392,7 +387,6 @@ public:
     virtual HRESULT SetTexture(DWORD Stage, IDirect3DBaseTexture9* pTexture) = 0;
     // Stage 0 only, the states of the enum above.
     virtual HRESULT SetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type, DWORD Value) = 0;
-    virtual HRESULT GetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type, DWORD* pValue) = 0;
     // VIEW, PROJECTION and WORLD (identity until set); D3DERR_INVALIDCALL otherwise or on null.
     virtual HRESULT SetTransform(D3DTRANSFORMSTATETYPE State, const D3DMATRIX* pMatrix) = 0;
     virtual HRESULT GetTransform(D3DTRANSFORMSTATETYPE State, D3DMATRIX* pMatrix) = 0;

@@ -351,15 +351,6 @@ HRESULT GfxDevice::SetFVF(DWORD FVF)
     return hr;
 }
 
-HRESULT GfxDevice::GetFVF(DWORD* pFVF)
-{
-    if (pFVF == nullptr) {
-        return D3DERR_INVALIDCALL;
-    }
-    *pFVF = fvf_;
-    return S_OK;
-}
-
 HRESULT GfxDevice::SetRenderState(D3DRENDERSTATETYPE State, DWORD Value)
 {
     static constexpr const char* kName = "IDirect3DDevice9::SetRenderState";
@@ -421,16 +412,6 @@ HRESULT GfxDevice::SetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Ty
     }
     GFX_RECORD(recorder_, kName, hr, GfxArgOf(Stage), GfxArgOf(static_cast<DWORD>(Type)), GfxArgOf(Value));
     return hr;
-}
-
-HRESULT GfxDevice::GetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type, DWORD* pValue)
-{
-    DWORD* slot = StageSlot(stage_, Type);
-    if (Stage != 0 || slot == nullptr || pValue == nullptr) {
-        return D3DERR_INVALIDCALL;
-    }
-    *pValue = *slot;
-    return S_OK;
 }
 
 HRESULT GfxDevice::SetTransform(D3DTRANSFORMSTATETYPE State, const D3DMATRIX* pMatrix)

@@ -55,12 +55,10 @@ public:
     HRESULT SetStreamSource(UINT StreamNumber, IDirect3DVertexBuffer9* pStreamData, UINT OffsetInBytes,
                             UINT Stride) override;
     HRESULT SetFVF(DWORD FVF) override;
-    HRESULT GetFVF(DWORD* pFVF) override;
     HRESULT SetRenderState(D3DRENDERSTATETYPE State, DWORD Value) override;
     HRESULT GetRenderState(D3DRENDERSTATETYPE State, DWORD* pValue) override;
     HRESULT SetTexture(DWORD Stage, IDirect3DBaseTexture9* pTexture) override;
     HRESULT SetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type, DWORD Value) override;
-    HRESULT GetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type, DWORD* pValue) override;
     HRESULT SetTransform(D3DTRANSFORMSTATETYPE State, const D3DMATRIX* pMatrix) override;
     HRESULT GetTransform(D3DTRANSFORMSTATETYPE State, D3DMATRIX* pMatrix) override;
     HRESULT DrawPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT StartVertex, UINT PrimitiveCount) override;

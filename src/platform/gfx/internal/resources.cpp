@@ -45,16 +45,6 @@ bool GfxChild::LastRelease(const char* name, IUnknown* self, ULONG left) const
     return left == 0;
 }
 
-HRESULT GfxChild::DeviceRef(IDirect3DDevice9** ppDevice) const
-{
-    if (ppDevice == nullptr || device_ == nullptr) {
-        return D3DERR_INVALIDCALL;
-    }
-    device_->AddRef();
-    *ppDevice = device_;
-    return S_OK;
-}
-
 static HRESULT OrphanResult(const GfxChild& child) { return child.Device() == nullptr ? D3DERR_INVALIDCALL : S_OK; }
 
 // ---- vertex buffer ----
@@ -94,8 +84,6 @@ ULONG GfxVertexBuffer::Release()
     }
     return left;
 }
-
-HRESULT GfxVertexBuffer::GetDevice(IDirect3DDevice9** ppDevice) { return DeviceRef(ppDevice); }
 
 HRESULT GfxVertexBuffer::Lock(UINT OffsetToLock, UINT SizeToLock, void** ppbData, DWORD Flags)
 {
@@ -202,8 +190,6 @@ ULONG GfxSurface::Release()
     return left;
 }
 
-HRESULT GfxSurface::GetDevice(IDirect3DDevice9** ppDevice) { return DeviceRef(ppDevice); }
-
 HRESULT GfxSurface::GetDesc(D3DSURFACE_DESC* pDesc)
 {
     static constexpr const char* kName = "IDirect3DSurface9::GetDesc";
@@ -307,8 +293,6 @@ ULONG GfxTexture::Release()
     }
     return left;
 }
-
-HRESULT GfxTexture::GetDevice(IDirect3DDevice9** ppDevice) { return DeviceRef(ppDevice); }
 
 HRESULT GfxTexture::GetLevelDesc(UINT Level, D3DSURFACE_DESC* pDesc)
 {

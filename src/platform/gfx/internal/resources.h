@@ -37,8 +37,6 @@ public:
 protected:
     // Logs the Release of `self` that left `left` references; true when it was the last.
     bool LastRelease(const char* name, IUnknown* self, ULONG left) const;
-    // GetDevice for every child: the device with a reference added.
-    HRESULT DeviceRef(IDirect3DDevice9** ppDevice) const;
 
     GfxDevice* device_ = nullptr;
     GfxRecorder* recorder_ = nullptr;  // kept past orphaning, so Release still logs
@@ -53,8 +51,6 @@ public:
 
     ULONG AddRef() override;
     ULONG Release() override;
-    HRESULT GetDevice(IDirect3DDevice9** ppDevice) override;
-    D3DRESOURCETYPE GetType() override { return D3DRTYPE_VERTEXBUFFER; }
     HRESULT Lock(UINT OffsetToLock, UINT SizeToLock, void** ppbData, DWORD Flags) override;
     HRESULT Unlock() override;
     HRESULT GetDesc(D3DVERTEXBUFFER_DESC* pDesc) override;
@@ -89,8 +85,6 @@ public:
 
     ULONG AddRef() override;
     ULONG Release() override;
-    HRESULT GetDevice(IDirect3DDevice9** ppDevice) override;
-    D3DRESOURCETYPE GetType() override { return D3DRTYPE_SURFACE; }
     HRESULT GetDesc(D3DSURFACE_DESC* pDesc) override;
     HRESULT LockRect(D3DLOCKED_RECT* pLockedRect, const RECT* pRect, DWORD Flags) override;
     HRESULT UnlockRect() override;
@@ -133,9 +127,6 @@ public:
 
     ULONG AddRef() override;
     ULONG Release() override;
-    HRESULT GetDevice(IDirect3DDevice9** ppDevice) override;
-    D3DRESOURCETYPE GetType() override { return D3DRTYPE_TEXTURE; }
-    DWORD GetLevelCount() override { return 1; }
     HRESULT GetLevelDesc(UINT Level, D3DSURFACE_DESC* pDesc) override;
     HRESULT GetSurfaceLevel(UINT Level, IDirect3DSurface9** ppSurfaceLevel) override;
     HRESULT LockRect(UINT Level, D3DLOCKED_RECT* pLockedRect, const RECT* pRect, DWORD Flags) override;

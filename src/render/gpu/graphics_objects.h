@@ -1,0 +1,66 @@
+#pragma once
+
+// The process-wide graphics objects that the game's drawing shares. All start as null;
+// device set-up creates them and Shutdown releases each once and clears it again.
+
+#include "platform/gfx/d3d9.h"
+#include "platform/gfx/d3dx9.h"
+
+// The seventeen pictures, in load order, named after their files.
+enum PictureIndex : int {
+    kPicLeg,
+    kPicSky,
+    kPicGround,
+    kPicKnee,
+    kPicHeadface,
+    kPicSpikes,
+    kPicEye,
+    kPicAntenna,
+    kPicGameTitle,
+    kPicGrass,
+    kPicEnd,
+    kPicLevelUp,
+    kPicGameEnd,
+    kPicGrass2,
+    kPicParticleDrop,
+    kPicArrow,
+    kPicRetry,
+    kPictureCount,
+};
+
+struct GpuObjects {
+    IDirect3D9* direct3D = nullptr;
+    IDirect3DDevice9* device = nullptr;
+    ID3DXEffect* effect = nullptr;
+    // The draw batch's store: 2,000,000 vertices of 36 bytes.
+    IDirect3DVertexBuffer9* sharedVertexBuffer = nullptr;
+    D3DXHANDLE worldViewProjectionParam = nullptr;
+    // Looked up again at the start of every frame.
+    D3DXHANDLE worldLightingTechnique = nullptr;
+
+    // The render targets made at start-up.
+    IDirect3DTexture9* sceneTarget = nullptr;
+    IDirect3DSurface9* sceneSurface = nullptr;
+    IDirect3DTexture9* colorTarget64 = nullptr;
+    IDirect3DSurface9* colorSurface64 = nullptr;
+    IDirect3DTexture9* floatTarget64 = nullptr;
+    IDirect3DSurface9* floatSurface64 = nullptr;
+    // The back buffer, kept while the targets are cleared and set back afterwards.
+    IDirect3DSurface9* keptRenderTarget = nullptr;
+
+    IDirect3DTexture9* textures[kPictureCount] = {};
+    // The current level's map image, held from one load to the next; Shutdown releases it.
+    IDirect3DTexture9* mapTexture = nullptr;
+
+    // Back to all null; releases nothing (Shutdown does).
+    void Reset() { *this = GpuObjects{}; }
+};
+extern GpuObjects Gpu;
+
+// The pictures in load order, each with the global it is loaded into.
+struct TextureFile {
+    const char* file;
+    IDirect3DTexture9** texture;
+};
+constexpr int kTextureFileCount = 17;
+extern const TextureFile kTextureFiles[kTextureFileCount];

@@ -1,0 +1,49 @@
+#include "platform/gfx/d3d9.h"
+#include "platform/gfx/d3dx9.h"
+#include "render/gpu/graphics_objects.h"
+#include "world/world.h"
+
+float WindAmount = 0.0f;
+
+namespace {
+
+// The float nearest 0.1, added in double and rounded back to float.
+constexpr double kWindStep = static_cast<double>(0.1f);
+
+}  // namespace
+
+void CWorld::Draw()
+{
+    if (Gpu.device == nullptr || Gpu.effect == nullptr) {
+        return;
+    }
+    Gpu.device->SetStreamSource(0, vertexBuffer, 0, kVertexStride);
+    WindAmount = static_cast<float>(static_cast<double>(WindAmount) + kWindStep);
+    Gpu.effect->SetFloat("WindAmount", WindAmount);
+
+    struct Range {
+        IDirect3DTexture9* texture;
+        std::int32_t end;
+    };
+    const Range ranges[5] = {
+        {Gpu.textures[kPicGrass2], tuftEnd}, {Gpu.textures[kPicGround], blockEnd}, {Gpu.textures[kPicGrass], capEnd},
+        {Gpu.textures[kPicEnd], goalEnd},    {Gpu.textures[kPicSpikes], spikeEnd},
+    };
+    std::int32_t start = 0;
+    for (const Range& range : ranges) {
+        Gpu.effect->SetTexture("RenderTargetTexture", range.texture);
+        Gpu.effect->SetTechnique(Gpu.worldLightingTechnique);
+        UINT passes = 0;
+        Gpu.effect->Begin(&passes, 0);
+        Gpu.effect->BeginPass(0);
+        // An empty range (a level without spikes) draws nothing.
+        if (range.end > start) {
+            Gpu.device->DrawPrimitive(D3DPT_TRIANGLELIST, static_cast<UINT>(start),
+                                  static_cast<UINT>((range.end - start) / 3));
+        }
+        Gpu.effect->EndPass();
+        Gpu.effect->End();
+        start = range.end;
+    }
+    Gpu.device->SetStreamSource(0, Gpu.sharedVertexBuffer, 0, kVertexStride);
+}
