@@ -1,5 +1,5 @@
 // The level loader on a map file: header check, decode, texture, lock, scan, mesh and both
-// merges on the recording device. A refused map must leave the previous level exactly as
+// merges on the recording device. A refused map must leave the last loaded level exactly as
 // it was. Maps with many filled cells are skipped: the merges are quadratic, and one input
 // must stay fast.
 
@@ -12,8 +12,8 @@
 
 #include "creature/creature.h"
 #include "fuzz_input.h"
-#include "platform/gfx/d3dx9.h"
 #include "platform/files/files.h"
+#include "platform/gfx/internal/tga.h"
 #include "platform/gfx/recording.h"
 #include "render/gpu/graphics_objects.h"
 #include "shell/level_load.h"
@@ -81,7 +81,8 @@ struct Snapshot {
     }
 };
 
-Snapshot baseline;
+// What a refused map must leave in place: the last level that loaded.
+Snapshot lastLoaded;
 
 // Level index 0 reads data/map1.tga, index 1 data/map3.tga.
 void LoadBaseline()
@@ -89,34 +90,31 @@ void LoadBaseline()
     FuzzCheck(LoadLevel(1) == S_OK);
 }
 
-// Decodes the map already written to `path` the way the loader will, to count its cells.
-bool TooManyCells(const std::string& path)
+// Counts the filled cells of a map-sized picture with the game's own decoder; pictures of
+// another size are refused from the header without decoding.
+bool TooManyCells(const std::uint8_t* data, std::size_t size)
 {
-    D3DXIMAGE_INFO info {};
-    if (FAILED(D3DXGetImageInfoFromFileW(path.c_str(), &info))) {
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    std::string why;
+    if (!GfxCheckTga(data, size, &width, &height, &why)) {
         return false;
     }
-    if (std::uint64_t{info.Width} * info.Height > kMaxPixels) {
+    if (std::uint64_t{width} * height > kMaxPixels) {
         return true;
     }
-    if (info.Width != kMapSize || info.Height != kMapSize) {
+    if (width != kMapSize || height != kMapSize) {
         return false;
     }
-    IDirect3DTexture9* image = nullptr;
-    if (FAILED(D3DXCreateTextureFromFileW(Gpu.device, path.c_str(), &image))) {
+    static std::vector<std::uint8_t> bgra(std::size_t{kMapSize} * kMapSize * 4);
+    if (!GfxDecodeTgaInto(data, size, width, height, bgra.data(), &why)) {
         return false;
     }
-    D3DLOCKED_RECT locked {};
-    FuzzCheck(image->LockRect(0, &locked, nullptr, D3DLOCK_READONLY) == S_OK);
     int filled = 0;
-    for (int row = 0; row < kMapSize; ++row) {
-        const auto* p = static_cast<const std::uint8_t*>(locked.pBits) + static_cast<std::size_t>(row) * locked.Pitch;
-        for (int column = 0; column < kMapSize; ++column, p += 4) {
-            filled += ClassifyPixel(p[2], p[1], p[0]) != PixelClass::Empty ? 1 : 0;
-        }
+    for (std::size_t cell = 0; cell < std::size_t{kMapSize} * kMapSize; ++cell) {
+        const std::uint8_t* p = &bgra[cell * 4];
+        filled += ClassifyPixel(p[2], p[1], p[0]) != PixelClass::Empty ? 1 : 0;
     }
-    image->UnlockRect(0);
-    image->Release();
     return filled > kMaxFilledCells;
 }
 
@@ -136,19 +134,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::vector<std::uint8_t> map = BaselineMap();
         FuzzWriteFile(folder + "/data/map3.tga", map.data(), map.size());
         LoadBaseline();
-        baseline = Snapshot::Take();
+        lastLoaded = Snapshot::Take();
     }
-    const std::string map = folder + "/data/map1.tga";
-    FuzzWriteFile(map, data, size);
-    if (TooManyCells(map)) {
+    if (TooManyCells(data, size)) {
         return 0;
     }
+    FuzzWriteFile(folder + "/data/map1.tga", data, size);
     recorder.ClearCalls();
     if (FAILED(LoadLevel(0))) {
-        FuzzCheck(Snapshot::Take() == baseline);
+        FuzzCheck(Snapshot::Take() == lastLoaded);
         return 0;
     }
-    LoadBaseline();
-    FuzzCheck(Snapshot::Take() == baseline);
+    lastLoaded = Snapshot::Take();
     return 0;
 }
