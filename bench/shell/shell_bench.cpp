@@ -106,12 +106,7 @@ void PlayingFrameLogic(benchmark::State& state)
     }
     state.counters["restarts"] = restarts;
     World.ReleaseBuffer();
-    if (Gpu.mapTexture != nullptr) {
-        Gpu.mapTexture->Release();
-        Gpu.mapTexture = nullptr;
-    }
-    Gpu.device->Release();
-    Gpu.device = nullptr;
+    Gpu.Reset();
     fs::current_path(saved);
     fs::remove_all(root);
 }

@@ -234,12 +234,7 @@ int main(int argc, char** argv)
     benchmark::Shutdown();
 
     World.ReleaseBuffer();
-    if (Gpu.mapTexture != nullptr) {
-        Gpu.mapTexture->Release();
-        Gpu.mapTexture = nullptr;
-    }
-    Gpu.device->Release();
-    Gpu.device = nullptr;
+    Gpu.Reset();
     SetModuleFileNameForTests(nullptr);
     fs::current_path(savedCwd);
     fs::remove_all(Root);

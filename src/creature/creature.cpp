@@ -1,5 +1,6 @@
 #include "creature/creature.h"
 
+#include <algorithm>
 #include <cmath>
 
 CCreature Creature;
@@ -181,4 +182,40 @@ void CCreature::BendKnees()
 
     leftAntennaTip->position.y += kAntennaLift;
     rightAntennaTip->position.y += kAntennaLift;
+}
+
+CCreature::Motion CCreature::SaveMotion() const
+{
+    Motion m;
+    std::copy_n(bodySystem.particles, kBodyParticles, m.body);
+    std::copy_n(limbSystem.particles, kLimbParticles, m.limbs);
+    m.leftLegLength = leftLegStick->restLength;
+    m.rightLegLength = rightLegStick->restLength;
+    m.alive = alive;
+    m.leftGripPoint = leftGripPoint;
+    m.leftGripHeld = leftGripHeld;
+    m.leftGripping = leftGripping;
+    m.rightGripPoint = rightGripPoint;
+    m.rightGripHeld = rightGripHeld;
+    m.rightGripping = rightGripping;
+    m.leftSteer = leftSteer;
+    m.rightSteer = rightSteer;
+    return m;
+}
+
+void CCreature::RestoreMotion(const Motion& m)
+{
+    std::copy_n(m.body, kBodyParticles, bodySystem.particles);
+    std::copy_n(m.limbs, kLimbParticles, limbSystem.particles);
+    leftLegStick->restLength = m.leftLegLength;
+    rightLegStick->restLength = m.rightLegLength;
+    alive = m.alive;
+    leftGripPoint = m.leftGripPoint;
+    leftGripHeld = m.leftGripHeld;
+    leftGripping = m.leftGripping;
+    rightGripPoint = m.rightGripPoint;
+    rightGripHeld = m.rightGripHeld;
+    rightGripping = m.rightGripping;
+    leftSteer = m.leftSteer;
+    rightSteer = m.rightSteer;
 }

@@ -49,6 +49,32 @@ public:
     VerletStick* leftLegStick = nullptr;
     VerletStick* rightLegStick = nullptr;
 
+    static constexpr int kBodyParticles = 5;
+    static constexpr int kLimbParticles = 10;
+
+    // Everything a step changes, as one value: every particle of both skeletons, the two leg
+    // lengths, the grips and the steering. The links of the skeleton and the collision boxes
+    // are not in it: only Reset and the level loader change them.
+    struct Motion {
+        VerletParticle body[kBodyParticles];
+        VerletParticle limbs[kLimbParticles];
+        float leftLegLength = 0.0f;
+        float rightLegLength = 0.0f;
+        bool alive = false;
+        Vector4 leftGripPoint{0.0f, 0.0f, 0.0f, 1.0f};
+        bool leftGripHeld = false;
+        bool leftGripping = false;
+        Vector4 rightGripPoint{0.0f, 0.0f, 0.0f, 1.0f};
+        bool rightGripHeld = false;
+        bool rightGripping = false;
+        Vector4 leftSteer{0.0f, 0.0f, 0.0f, 1.0f};
+        Vector4 rightSteer{0.0f, 0.0f, 0.0f, 1.0f};
+    };
+    // Both need the skeleton that Reset builds. A restored motion steps on exactly as the
+    // saved one would have.
+    Motion SaveMotion() const;
+    void RestoreMotion(const Motion& motion);
+
     // One simulation step; does nothing while dead.
     void Update();
 

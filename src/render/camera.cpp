@@ -6,8 +6,6 @@
 #include "creature/creature.h"
 #include "render/gpu/graphics_objects.h"
 
-Vector4 CameraPoint{0.0f, 0.0f, 0.0f, 1.0f};
-
 namespace {
 
 constexpr float kLimitX = 22.0f;
@@ -38,18 +36,18 @@ void UpdateCamera()
     const Vector4 target = Creature.GetPosition();
     const float tx = Clamp(target.x, kLimitX);
     const float ty = Clamp(target.y, kLimitY);
-    CameraPoint.x = CameraPoint.x + (tx - CameraPoint.x) * kFollow;
-    CameraPoint.y = CameraPoint.y + (ty - CameraPoint.y) * kFollow;
-    CameraPoint.z = kEyeZ;
+    Scene.cameraPoint.x = Scene.cameraPoint.x + (tx - Scene.cameraPoint.x) * kFollow;
+    Scene.cameraPoint.y = Scene.cameraPoint.y + (ty - Scene.cameraPoint.y) * kFollow;
+    Scene.cameraPoint.z = kEyeZ;
 
     if (Gpu.device == nullptr || Gpu.effect == nullptr) {
         return;
     }
-    const D3DXVECTOR4 effectCamera(CameraPoint.x, CameraPoint.y, kEffectCameraZ, 0.0f);
+    const D3DXVECTOR4 effectCamera(Scene.cameraPoint.x, Scene.cameraPoint.y, kEffectCameraZ, 0.0f);
     Gpu.effect->SetVector("CamerPosition", &effectCamera);
 
-    const D3DXVECTOR3 eye(CameraPoint.x, CameraPoint.y, kEyeZ);
-    const D3DXVECTOR3 at(CameraPoint.x, CameraPoint.y, kEyeZ + kLookDistance);
+    const D3DXVECTOR3 eye(Scene.cameraPoint.x, Scene.cameraPoint.y, kEyeZ);
+    const D3DXVECTOR3 at(Scene.cameraPoint.x, Scene.cameraPoint.y, kEyeZ + kLookDistance);
     const D3DXVECTOR3 up(0.0f, 1.0f, 0.0f);
     D3DXMATRIX view;
     D3DXMatrixLookAtLH(&view, &eye, &at, &up);

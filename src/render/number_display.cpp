@@ -3,8 +3,6 @@
 #include "render/draw_batch.h"
 #include "render/texture_index.h"
 
-std::int32_t SegmentFont[10] = {};
-
 namespace {
 
 constexpr float kHalfThickness = 0.1f;
@@ -47,14 +45,6 @@ float Sum(float origin, float a, float p, float b, float q, float c, float r)
 
 }  // namespace
 
-void FillSegmentFont()
-{
-    constexpr std::int32_t kMasks[10] = {0x7B, 0x48, 0x3D, 0x6D, 0x4E, 0x67, 0x76, 0x49, 0x7F, 0x4F};
-    for (int i = 0; i < 10; ++i) {
-        SegmentFont[i] = kMasks[i];
-    }
-}
-
 void DrawSegment(std::int32_t bit, float x, float y, float z, float size)
 {
     int row = -1;
@@ -81,7 +71,7 @@ void DrawNumber(std::int32_t n, const Vector4& origin, float size)
     float x = origin.x;
     for (std::int32_t rest = n; rest > 0; rest /= 10) {
         x = x - kDigitStep * size;
-        const std::int32_t mask = SegmentFont[rest % 10];
+        const std::int32_t mask = kSegmentFont[rest % 10];
         for (std::int32_t bit = 1; bit <= 64; bit <<= 1) {
             if ((mask & bit) != 0) {
                 DrawSegment(bit, x, origin.y, origin.z, size);

@@ -4,12 +4,9 @@
 
 #include "math/vector.h"
 
-// Seven-segment digits built from flat bars. Bar bits: 1 top, 2 upper left, 4 middle,
-// 8 upper right, 16 lower left, 32 bottom, 64 lower right.
-extern std::int32_t SegmentFont[10];
-
-// Writes the ten digit masks; the game's reset does it once per game.
-void FillSegmentFont();
+// Seven-segment digits built from flat bars: the bars of each digit. Bar bits: 1 top,
+// 2 upper left, 4 middle, 8 upper right, 16 lower left, 32 bottom, 64 lower right.
+constexpr std::int32_t kSegmentFont[10] = {0x7B, 0x48, 0x3D, 0x6D, 0x4E, 0x67, 0x76, 0x49, 0x7F, 0x4F};
 
 // One bar of a digit centred on (x, y, z), `size` wide and twice as high, as one closed
 // strip of the current batch.

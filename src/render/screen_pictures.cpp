@@ -74,7 +74,7 @@ void DrawGoalArrow()
     d.Cross(Vector4{0.0f, 0.0f, 1.0f, 1.0f}, across);
     across.Normalize();
     across.Scale(kArrowHalfWidth);
-    const Vector4 anchor{CameraPoint.x, CameraPoint.y + kArrowRise, 0.0f, 1.0f};
+    const Vector4 anchor{Scene.cameraPoint.x, Scene.cameraPoint.y + kArrowRise, 0.0f, 1.0f};
     // The v = 1 edge of the picture faces the goal.
     AddQuad(Offset(anchor, across, -1.0f, d, -1.0f), Offset(anchor, across, 1.0f, d, -1.0f),
             Offset(anchor, across, -1.0f, d, 1.0f), Offset(anchor, across, 1.0f, d, 1.0f), 0.0f, 1.0f, 0.0f);

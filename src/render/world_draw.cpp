@@ -1,9 +1,8 @@
 #include "platform/gfx/d3d9.h"
 #include "platform/gfx/d3dx9.h"
 #include "render/gpu/graphics_objects.h"
+#include "render/scene_state.h"
 #include "world/world.h"
-
-float WindAmount = 0.0f;
 
 namespace {
 
@@ -18,8 +17,8 @@ void CWorld::Draw()
         return;
     }
     Gpu.device->SetStreamSource(0, vertexBuffer, 0, kVertexStride);
-    WindAmount = static_cast<float>(static_cast<double>(WindAmount) + kWindStep);
-    Gpu.effect->SetFloat("WindAmount", WindAmount);
+    Scene.windAmount = static_cast<float>(static_cast<double>(Scene.windAmount) + kWindStep);
+    Gpu.effect->SetFloat("WindAmount", Scene.windAmount);
 
     struct Range {
         IDirect3DTexture9* texture;

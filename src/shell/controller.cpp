@@ -130,16 +130,14 @@ void PollController()
     }
 }
 
-void ReleaseController()
+void GameController::Reset()
 {
-    if (GamePad.device != nullptr) {
-        GamePad.device->Unacquire();
-        GamePad.device->Release();
-        GamePad.device = nullptr;
+    if (device != nullptr) {
+        device->Unacquire();
+        device->Release();
     }
-    if (GamePad.directInput != nullptr) {
-        GamePad.directInput->Release();
-        GamePad.directInput = nullptr;
+    if (directInput != nullptr) {
+        directInput->Release();
     }
-    GamePad.Reset();
+    *this = GameController{};
 }

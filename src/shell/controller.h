@@ -19,8 +19,10 @@ struct GameController {
     HWND window = nullptr;
     int passesUntilLook = 0;
 
-    // Back to how the process starts; releases nothing (ReleaseController does).
-    void Reset() { *this = GameController{}; }
+    // Lets go of the controller objects and puts everything back to how the process starts.
+    // The game never calls it (the objects end with the process); tests and tools run set-up
+    // more than once.
+    void Reset();
 };
 extern GameController GamePad;
 
@@ -31,7 +33,3 @@ HRESULT SetupController(HWND window);
 // was unplugged is let go (its state reads all zero again); while there is none, every
 // thirtieth pass looks for one plugged in since and prepares it as set-up does.
 void PollController();
-// Lets go of the controller objects and puts the state back to how the process starts.
-// The game never calls it (the objects end with the process); tests and tools run set-up
-// more than once.
-void ReleaseController();

@@ -14,9 +14,7 @@
 #include "shell/media_search.h"
 #include "world/world.h"
 
-bool FullScreenPresentation = false;
-bool ImmediatePresentation = false;
-StartupFailure LastStartupFailure{};
+StartupState Startup;
 
 namespace {
 
@@ -24,8 +22,8 @@ constexpr UINT kSmallTargetSize = 64;
 
 HRESULT Fail(HRESULT result, const char* format, const char* subject = "")
 {
-    std::snprintf(LastStartupFailure.what, sizeof LastStartupFailure.what, format, subject);
-    LastStartupFailure.result = result;
+    std::snprintf(Startup.lastFailure.what, sizeof Startup.lastFailure.what, format, subject);
+    Startup.lastFailure.result = result;
     return result;
 }
 
@@ -47,7 +45,7 @@ void FillPresentation(D3DPRESENT_PARAMETERS& pp)
     pp.hDeviceWindow = nullptr;
     pp.EnableAutoDepthStencil = TRUE;
     pp.AutoDepthStencilFormat = D3DFMT_D16;
-    if (FullScreenPresentation) {
+    if (Startup.fullScreenPresentation) {
         DEVMODEW mode{};
         EnumDisplaySettingsW(nullptr, ENUM_CURRENT_SETTINGS, &mode);
         pp.BackBufferWidth = mode.dmPelsWidth;
@@ -61,7 +59,7 @@ void FillPresentation(D3DPRESENT_PARAMETERS& pp)
         pp.Windowed = TRUE;
         pp.PresentationInterval = D3DPRESENT_INTERVAL_DEFAULT;
     }
-    if (ImmediatePresentation) {
+    if (Startup.immediatePresentation) {
         pp.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
     }
 }
@@ -71,11 +69,11 @@ void FillPresentation(D3DPRESENT_PARAMETERS& pp)
 HRESULT FailNaming(HRESULT result, const GfxProblemCapture& problem, const char* path, const char* otherwise)
 {
     if (problem.Line().empty()) {
-        std::snprintf(LastStartupFailure.what, sizeof LastStartupFailure.what, "%s %s", path, otherwise);
+        std::snprintf(Startup.lastFailure.what, sizeof Startup.lastFailure.what, "%s %s", path, otherwise);
     } else {
-        std::snprintf(LastStartupFailure.what, sizeof LastStartupFailure.what, "%s", problem.Line().c_str());
+        std::snprintf(Startup.lastFailure.what, sizeof Startup.lastFailure.what, "%s", problem.Line().c_str());
     }
-    LastStartupFailure.result = result;
+    Startup.lastFailure.result = result;
     return result;
 }
 
@@ -206,7 +204,7 @@ void PrefetchTextures()
 
 HRESULT SetupDevice(HWND window)
 {
-    LastStartupFailure = StartupFailure{};
+    Startup.lastFailure = StartupFailure{};
     Gpu.mapTexture = nullptr;
     SetupController(window);
 
@@ -273,28 +271,8 @@ void CreateSharedVertexBuffer()
 
 void Shutdown()
 {
+    // The shared buffer first, then the world's, then everything else the device made.
     ReleaseOnce(Gpu.sharedVertexBuffer);
     World.ReleaseBuffer();
-    for (const TextureFile& picture : kTextureFiles) {
-        ReleaseOnce(*picture.texture);
-        if (picture.texture == &Gpu.textures[kPicGameTitle]) {
-            ReleaseOnce(Gpu.mapTexture);
-        }
-    }
-    if (Gpu.effect != nullptr) {
-        Gpu.effect->OnLostDevice();
-        ReleaseOnce(Gpu.effect);
-    }
-    Gpu.worldViewProjectionParam = nullptr;
-    Gpu.worldLightingTechnique = nullptr;
-    ReleaseOnce(Gpu.sceneSurface);
-    ReleaseOnce(Gpu.floatSurface64);
-    ReleaseOnce(Gpu.sceneTarget);
-    ReleaseOnce(Gpu.floatTarget64);
-    // Not in the game's list, but nothing may outlive the device.
-    ReleaseOnce(Gpu.colorSurface64);
-    ReleaseOnce(Gpu.colorTarget64);
-    ReleaseOnce(Gpu.keptRenderTarget);
-    ReleaseOnce(Gpu.device);
-    ReleaseOnce(Gpu.direct3D);
+    Gpu.Reset();
 }

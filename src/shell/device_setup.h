@@ -7,13 +7,6 @@
 #include "platform/platform_types.h"
 #include "render/gpu/graphics_objects.h"
 
-
-// The one build-time choice: full screen at the desktop's size, or the 640 x 480 window.
-// Each program sets it before start-up.
-extern bool FullScreenPresentation;
-// Presents as fast as frames come, unpaced; for the frame benchmark only.
-extern bool ImmediatePresentation;
-
 constexpr const char* kEffectFile = "data/myshader.fx";
 constexpr UINT kSharedVertexBufferBytes = 72000000;
 
@@ -23,7 +16,19 @@ struct StartupFailure {
     char what[kMaxPath + 64];
     HRESULT result;
 };
-extern StartupFailure LastStartupFailure;
+
+// How the device is to be made, set by each program before start-up, and why the last
+// start-up stopped.
+struct StartupState {
+    // The one build-time choice: full screen at the desktop's size, or the 640 x 480 window.
+    bool fullScreenPresentation = false;
+    // Presents as fast as frames come, unpaced; for the frame benchmark only.
+    bool immediatePresentation = false;
+    StartupFailure lastFailure{};
+
+    void Reset() { *this = StartupState{}; }
+};
+extern StartupState Startup;
 
 // Starts reading the seventeen pictures in the background, so that SetupDevice finds them
 // decoded; called before the window is made. Changes no result of SetupDevice.

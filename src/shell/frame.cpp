@@ -157,7 +157,7 @@ void PlayingFrame()
     ResetBatch();
     ClearBatchRestart();
     const float width = NumberWidth(1, 0.5f);
-    const Vector4 origin{CameraPoint.x + 0.5f * width + 0.5f, CameraPoint.y + 4.0f, 0.0f, CameraPoint.w};
+    const Vector4 origin{Scene.cameraPoint.x + 0.5f * width + 0.5f, Scene.cameraPoint.y + 4.0f, 0.0f, Scene.cameraPoint.w};
     DrawNumber(1, origin, 0.5f);
     Gpu.device->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
     Gpu.device->SetRenderState(D3DRS_ZFUNC, D3DCMP_ALWAYS);
@@ -182,11 +182,7 @@ void DiscardStartupRandoms()
     }
 }
 
-void ResetGame()
-{
-    FillSegmentFont();
-    DiscardStartupRandoms();
-}
+void ResetGame() { DiscardStartupRandoms(); }
 
 void RunFrame()
 {
@@ -202,7 +198,7 @@ void RunFrame()
         SetFrameParameters();
         Gpu.device->SetFVF(kVertexFvf);
         Gpu.device->SetStreamSource(0, Gpu.sharedVertexBuffer, 0, kVertexStride);
-        const Vector4 screenPoint{CameraPoint.x, CameraPoint.y, CameraPoint.z + 2.0f, CameraPoint.w};
+        const Vector4 screenPoint{Scene.cameraPoint.x, Scene.cameraPoint.y, Scene.cameraPoint.z + 2.0f, Scene.cameraPoint.w};
         ResetBatch();
         DrawSky();
         for (CDropBurst& burst : Drops.bursts) {

@@ -33,7 +33,7 @@ extern GameSession Session;
 
 // One frame: clear, shared drawing, then one branch of the state machine, then present.
 void RunFrame();
-// Fills the number display's digit masks and advances the random stream by 300 draws.
+// Advances the random stream by 300 draws, at start-up and whenever a game starts.
 void ResetGame();
 // The random draws of program start, before anything else runs.
 void DiscardStartupRandoms();

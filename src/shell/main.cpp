@@ -49,6 +49,6 @@ int main(int argc, char** argv)
     if (!DisplayReady()) {
         return 1;
     }
-    FullScreenPresentation = TARNWICK_FULL_SCREEN != 0;
+    Startup.fullScreenPresentation = TARNWICK_FULL_SCREEN != 0;
     return RunGame();
 }

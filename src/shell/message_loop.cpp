@@ -147,7 +147,7 @@ int RunGame()
     }
     EndGame();
     if (FAILED(hr)) {
-        std::fprintf(stderr, "Tarnwick: cannot start: %s (0x%08X)\n", LastStartupFailure.what,
+        std::fprintf(stderr, "Tarnwick: cannot start: %s (0x%08X)\n", Startup.lastFailure.what,
                      static_cast<unsigned>(hr));
         return 1;
     }

@@ -7,8 +7,7 @@
 
 #include "platform/files/files.h"
 
-SoundSystem* GameSoundSystem = nullptr;
-CSound* Music = nullptr;
+GameAudio Audio;
 
 std::string MusicProblem(const char* file, HRESULT createResult)
 {
@@ -74,60 +73,57 @@ void SayNoMusic(const char* file, const std::string& why)
 void StartMusic(HWND window, const char* file)
 {
     // A second start would orphan the first device; keep the one that runs.
-    if (GameSoundSystem != nullptr) {
+    if (Audio.soundSystem != nullptr) {
         return;
     }
-    GameSoundSystem = new (std::nothrow) SoundSystem();
-    if (GameSoundSystem == nullptr) {
+    Audio.soundSystem = new (std::nothrow) SoundSystem();
+    if (Audio.soundSystem == nullptr) {
         return;
     }
     // Sound never stops the game, but a silent game says once why it is silent.
-    if (FAILED(GameSoundSystem->Initialize(window, kMusicCooperativeLevel))) {
+    if (FAILED(Audio.soundSystem->Initialize(window, kMusicCooperativeLevel))) {
         SayNoMusic(file, "no audio device could be opened");
         return;
     }
-    // The design asks for a primary format the output refuses; the mix converts anyway.
-    GameSoundSystem->SetPrimaryFormat(kPrimaryChannels, kPrimarySamplesPerSecond, kPrimaryBitsPerSample);
+    // The output refuses this primary format; the mix converts anyway.
+    Audio.soundSystem->SetPrimaryFormat(kPrimaryChannels, kPrimarySamplesPerSecond, kPrimaryBitsPerSample);
     const HRESULT created =
-        GameSoundSystem->CreateSound(&Music, file, kMusicCreationFlags, GUID_NULL, kMusicBufferCount);
-    if (Music == nullptr) {
+        Audio.soundSystem->CreateSound(&Audio.music, file, kMusicCreationFlags, GUID_NULL, kMusicBufferCount);
+    if (Audio.music == nullptr) {
         SayNoMusic(file, MusicProblem(file, created));
         return;
     }
-    Music->Play(kMusicPriority, kMusicPlayFlags, kMusicVolume, kMusicFrequency, kMusicPan);
+    Audio.music->Play(kMusicPriority, kMusicPlayFlags, kMusicVolume, kMusicFrequency, kMusicPan);
 }
 
 namespace {
 
-bool Muted = false;
-
-LONG MusicVolume() { return Muted ? DSBVOLUME_MIN : kMusicVolume; }
+LONG MusicVolume() { return Audio.muted ? DSBVOLUME_MIN : kMusicVolume; }
 
 }  // namespace
 
 void RestartMusicIfStopped()
 {
-    if (Music != nullptr && !Music->IsPlaying()) {
-        Music->Play(kMusicPriority, kMusicPlayFlags, MusicVolume(), kMusicFrequency, kMusicPan);
+    if (Audio.music != nullptr && !Audio.music->IsPlaying()) {
+        Audio.music->Play(kMusicPriority, kMusicPlayFlags, MusicVolume(), kMusicFrequency, kMusicPan);
     }
 }
 
 void SetMusicMuted(bool muted)
 {
-    Muted = muted;
-    for (DWORD i = 0; Music != nullptr && i < Music->BufferCount(); ++i) {
-        if (IDirectSoundBuffer* buffer = Music->Buffer(i)) {
+    Audio.muted = muted;
+    for (DWORD i = 0; Audio.music != nullptr && i < Audio.music->BufferCount(); ++i) {
+        if (IDirectSoundBuffer* buffer = Audio.music->Buffer(i)) {
             buffer->SetVolume(MusicVolume());
         }
     }
 }
 
-bool MusicMuted() { return Muted; }
+bool MusicMuted() { return Audio.muted; }
 
-void ReleaseMusic()
+void GameAudio::Reset()
 {
-    delete Music;
-    Music = nullptr;
-    delete GameSoundSystem;
-    GameSoundSystem = nullptr;
+    delete music;
+    delete soundSystem;
+    *this = GameAudio{};
 }

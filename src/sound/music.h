@@ -22,10 +22,19 @@ constexpr LONG kMusicVolume = 0;
 constexpr LONG kMusicFrequency = -1;
 constexpr LONG kMusicPan = 0;
 
-// Live for the whole process once StartMusic ran. Music stays null when there is no sound
+// Live for the whole process once StartMusic ran. music stays null when there is no sound
 // device or the music file cannot be read; everything below then does nothing.
-extern SoundSystem* GameSoundSystem;
-extern CSound* Music;
+struct GameAudio {
+    SoundSystem* soundSystem = nullptr;
+    CSound* music = nullptr;
+    // M's switch (SetMusicMuted).
+    bool muted = false;
+
+    // Destroys the music and the sound system and unmutes, so that StartMusic can run again
+    // (tests and tools; the game keeps them to the end of the process).
+    void Reset();
+};
+extern GameAudio Audio;
 
 constexpr WORD kWaveFormatIeeeFloat = 3;
 
@@ -45,6 +54,3 @@ void RestartMusicIfStopped();
 // M's switch: a muted music plays on at the lowest volume, so unmuting finds it in step.
 void SetMusicMuted(bool muted);
 bool MusicMuted();
-
-// Destroys the music and the sound system so that StartMusic can run again (tests).
-void ReleaseMusic();

@@ -11,7 +11,7 @@
 class IDirect3DVertexBuffer9;
 class IDirect3DTexture9;
 
-// The vertex buffer the design of a level assumes: 131,072 vertices. A map whose mesh is
+// The vertex buffer a level is made for: 131,072 vertices. A map whose mesh is
 // larger gets a buffer sized from its vertex count instead.
 constexpr std::uint32_t kWorldBufferBytes = 4718592;
 constexpr std::int32_t kWorldBufferVertices = static_cast<std::int32_t>(kWorldBufferBytes / kVertexStride);
@@ -123,6 +123,3 @@ private:
 };
 
 extern CWorld World;
-
-// The effect's "WindAmount": 0.1 more per world draw, for the whole run.
-extern float WindAmount;

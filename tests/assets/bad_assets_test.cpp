@@ -323,7 +323,7 @@ protected:
     {
         SetBeforeOpenHookForTests(nullptr);
         GfxPrefetchPictures(nullptr, 0);
-        ReleaseMusic();
+        Audio.Reset();
         ForgetLoadedLevel();
         Gpu.device->Release();
         Gpu.device = nullptr;
@@ -469,7 +469,7 @@ TEST_P(BadAssets, OneLineNamingTheFileAndNothingElseChanges)
                 return S_OK;
             },
             message, grewKb);
-        EXPECT_EQ(Music, nullptr);
+        EXPECT_EQ(Audio.music, nullptr);
         RestartMusicIfStopped();
     }
 

@@ -97,16 +97,16 @@ TEST(ShippedMusic, PlaysOnTheDeviceAcrossTheLoopPoint)
     ASSERT_EQ(chdir(TARNWICK_SOURCE_DIR), 0);  // the game opens data/VelmoraMusic.wav from here
     StartMusic(nullptr);
     ASSERT_EQ(chdir(cwd), 0);
-    ASSERT_NE(Music, nullptr);
-    IDirectSound8* device = GameSoundSystem->GetDirectSound();
+    ASSERT_NE(Audio.music, nullptr);
+    IDirectSound8* device = Audio.soundSystem->GetDirectSound();
     DirectSoundPauseDeviceForTests(device, true);
-    EXPECT_TRUE(Music->IsPlaying());
-    EXPECT_EQ(Music->BufferSize(), frames * 4);
+    EXPECT_TRUE(Audio.music->IsPlaying());
+    EXPECT_EQ(Audio.music->BufferSize(), frames * 4);
 
     // 200 frames before the end, then 400 frames on: the output (44,100 Hz stereo) repeats
     // every 22,050 Hz frame and runs from the last frames straight into the first.
     const std::size_t from = frames - 200;
-    ASSERT_EQ(Music->Buffer(0)->SetCurrentPosition(static_cast<DWORD>(from * 4)), DS_OK);
+    ASSERT_EQ(Audio.music->Buffer(0)->SetCurrentPosition(static_cast<DWORD>(from * 4)), DS_OK);
     constexpr std::size_t kOut = 800;
     std::vector<std::int16_t> out(kOut * 2);
     ASSERT_EQ(DirectSoundRenderForTests(device, out.data(), static_cast<DWORD>(out.size() * 2)), DS_OK);
@@ -116,8 +116,8 @@ TEST(ShippedMusic, PlaysOnTheDeviceAcrossTheLoopPoint)
         ASSERT_EQ(out[f * 2], song.samples[source * 2]) << f;
         ASSERT_EQ(out[f * 2 + 1], song.samples[source * 2 + 1]) << f;
     }
-    EXPECT_TRUE(Music->IsPlaying());
-    ReleaseMusic();
+    EXPECT_TRUE(Audio.music->IsPlaying());
+    Audio.Reset();
 }
 
 }  // namespace

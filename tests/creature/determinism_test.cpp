@@ -154,37 +154,56 @@ struct RunResult {
     int bursts = 0;
 };
 
-RunResult RunScript(int frames)
+// Frames first..last-1 of the script, in the frame driver's order; false once the state
+// is no longer finite.
+bool RunFrames(CCreature& c, int first, int last, RunResult& result)
 {
-    RunResult result;
-    Drops.Reset();
-    SetRandState(1u);
-
-    auto c = MakeCreature(0.0f, -4.0f);
-    BuildRoom(c->bodySystem.boxes);
-    for (int frame = 0; frame < frames; ++frame) {
+    for (int frame = first; frame < last; ++frame) {
         for (CDropBurst& burst : Drops.bursts) {
             burst.Update();
         }
-        c->Update();
+        c.Update();
         const Input in = ScriptedInput(frame);
-        c->leftGripHeld = in.leftGrip;
-        c->rightGripHeld = in.rightGrip;
-        c->SteerLeft(in.left);
+        c.leftGripHeld = in.leftGrip;
+        c.rightGripHeld = in.rightGrip;
+        c.SteerLeft(in.left);
         const std::int32_t slot = Drops.nextSlot;
-        SpawnFootDrops(*c);
+        SpawnFootDrops(c);
         result.bursts += (Drops.nextSlot - slot + kDropBurstSlots) % kDropBurstSlots;
-        result.leftGripFrames += c->leftGripping ? 1 : 0;
-        result.rightGripFrames += c->rightGripping ? 1 : 0;
-        c->SteerRight(in.right);
-        if (!creature_test::AllFinite(*c)) {
+        result.leftGripFrames += c.leftGripping ? 1 : 0;
+        result.rightGripFrames += c.rightGripping ? 1 : 0;
+        c.SteerRight(in.right);
+        if (!creature_test::AllFinite(c)) {
             ADD_FAILURE() << "non-finite state at frame " << frame;
-            return result;
+            return false;
         }
     }
+    return true;
+}
+
+std::unique_ptr<CCreature> StartScript()
+{
+    Drops.Reset();
+    SetRandState(1u);
+    auto c = MakeCreature(0.0f, -4.0f);
+    BuildRoom(c->bodySystem.boxes);
+    return c;
+}
+
+std::uint64_t Hash(const CCreature& c)
+{
     Hasher h;
-    HashState(h, *c);
-    result.hash = h.Value();
+    HashState(h, c);
+    return h.Value();
+}
+
+RunResult RunScript(int frames)
+{
+    RunResult result;
+    auto c = StartScript();
+    if (RunFrames(*c, 0, frames, result)) {
+        result.hash = Hash(*c);
+    }
     return result;
 }
 
@@ -218,4 +237,36 @@ TEST(CreatureDeterminism, RunsAreRepeatableAndSensitive)
     SetRandState(saved);
     EXPECT_EQ(first, second);
     EXPECT_NE(first, longer);
+}
+
+// The hash covers every particle, stick length, grip and steering vector: the restore must
+// bring back each of them, and nothing outside the motion may carry the detour into the
+// rest of the run.
+TEST(CreatureDeterminism, ARunRestoredAfterADetourEndsAtTheRecordedHash)
+{
+    const std::uint32_t saved = GetRandState();
+    RunResult result;
+    auto c = StartScript();
+    ASSERT_TRUE(RunFrames(*c, 0, 1000, result));
+    const CCreature::Motion motion = c->SaveMotion();
+    const DropPool drops = Drops;
+    const std::uint32_t random = GetRandState();
+    const std::uint64_t atSave = Hash(*c);
+
+    // Other sticks and grips for a while, then every flag the other way.
+    ASSERT_TRUE(RunFrames(*c, 1100, 1400, result));
+    c->alive = !motion.alive;
+    c->leftGripHeld = !motion.leftGripHeld;
+    c->leftGripping = !motion.leftGripping;
+    c->rightGripHeld = !motion.rightGripHeld;
+    c->rightGripping = !motion.rightGripping;
+
+    c->RestoreMotion(motion);
+    Drops = drops;
+    SetRandState(random);
+    EXPECT_EQ(Hash(*c), atSave);
+    ASSERT_TRUE(RunFrames(*c, 1000, 2000, result));
+    const std::uint64_t hash = Hash(*c);
+    SetRandState(saved);
+    EXPECT_EQ(hash, kGoldenHash);
 }

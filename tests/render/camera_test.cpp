@@ -14,7 +14,7 @@ protected:
     void SetUp() override
     {
         RecordedDrawing::SetUp();
-        CameraPoint = Vector4{0, 0, 0, 1};
+        Scene.Reset();
         Creature.Reset();
     }
 
@@ -28,10 +28,10 @@ TEST_F(Camera, EasesHalfwayAndClampsToThePlayArea)
     const float expected[] = {5.0f, 7.5f, 8.75f};
     for (float x : expected) {
         UpdateCamera();
-        EXPECT_EQ(CameraPoint.x, x);
-        EXPECT_EQ(CameraPoint.y, 0.0f);
-        EXPECT_EQ(CameraPoint.z, -8.0f);
-        EXPECT_EQ(CameraPoint.w, 1.0f);
+        EXPECT_EQ(Scene.cameraPoint.x, x);
+        EXPECT_EQ(Scene.cameraPoint.y, 0.0f);
+        EXPECT_EQ(Scene.cameraPoint.z, -8.0f);
+        EXPECT_EQ(Scene.cameraPoint.w, 1.0f);
     }
 
     struct Case {
@@ -44,14 +44,14 @@ TEST_F(Camera, EasesHalfwayAndClampsToThePlayArea)
         for (int i = 0; i < 200; ++i) {
             UpdateCamera();
         }
-        EXPECT_FLOAT_EQ(CameraPoint.x, c.cx);
-        EXPECT_FLOAT_EQ(CameraPoint.y, c.cy);
+        EXPECT_FLOAT_EQ(Scene.cameraPoint.x, c.cx);
+        EXPECT_FLOAT_EQ(Scene.cameraPoint.y, c.cy);
     }
 }
 
 TEST_F(Camera, SetsTheEffectAndTheDeviceTransforms)
 {
-    CameraPoint = Vector4{4, -2, 0, 1};
+    Scene.cameraPoint = Vector4{4, -2, 0, 1};
     Target(4, -2);
     UpdateCamera();
 
@@ -126,11 +126,11 @@ TEST_F(Camera, SkyIsAddedBehindTheLevelWithDepthWritesRestored)
 TEST_F(Camera, ScreenQuadFollowsTheViewAxes)
 {
     // The game's camera: right is +x, up is +y.
-    CameraPoint = Vector4{3, 1, 0, 1};
+    Scene.cameraPoint = Vector4{3, 1, 0, 1};
     Target(3, 1);
     UpdateCamera();
     ResetBatch();
-    AddScreenQuad(Vector4{CameraPoint.x, CameraPoint.y, CameraPoint.z + 2.0f, CameraPoint.w}, 2.0f);
+    AddScreenQuad(Vector4{Scene.cameraPoint.x, Scene.cameraPoint.y, Scene.cameraPoint.z + 2.0f, Scene.cameraPoint.w}, 2.0f);
     EXPECT_EQ(recorder.Count("DrawPrimitive"), 0u);
     DrawBatch(9);
     ASSERT_NE(LastDraw(), nullptr);
@@ -169,7 +169,7 @@ TEST_F(Camera, ScreenQuadFollowsTheViewAxes)
 
 TEST_F(Camera, GoalArrowPointsAtTheGoalAndVanishesOnIt)
 {
-    CameraPoint = Vector4{2, 3, -8, 1};
+    Scene.cameraPoint = Vector4{2, 3, -8, 1};
     Target(1, 1);
     World.goalPoint = Vector4{9, 1, 0, 1};
     DrawGoalArrow();

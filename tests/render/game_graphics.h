@@ -1,7 +1,7 @@
 #pragma once
 
-// The game's graphics globals as tests and benchmarks set them up: a test effect with the
-// game's parameters, and the release of everything again.
+// The game's graphics objects as tests and benchmarks set them up: a test effect with the
+// game's parameters. Gpu.Reset() releases everything again.
 
 #include <cstdio>
 #include <filesystem>
@@ -59,28 +59,4 @@ inline bool CreateGameEffect(IDirect3DDevice9* device, const char* fileName)
     Gpu.worldViewProjectionParam = Gpu.effect->GetParameterByName(nullptr, "mWorldViewProjection");
     Gpu.worldLightingTechnique = Gpu.effect->GetTechniqueByName("WorldLighting");
     return true;
-}
-
-inline void ReleaseGraphicsGlobals()
-{
-    for (const TextureFile& file : kTextureFiles) {
-        if (*file.texture != nullptr) {
-            (*file.texture)->Release();
-            *file.texture = nullptr;
-        }
-    }
-    if (Gpu.sharedVertexBuffer != nullptr) {
-        Gpu.sharedVertexBuffer->Release();
-        Gpu.sharedVertexBuffer = nullptr;
-    }
-    if (Gpu.effect != nullptr) {
-        Gpu.effect->Release();
-        Gpu.effect = nullptr;
-    }
-    Gpu.worldViewProjectionParam = nullptr;
-    Gpu.worldLightingTechnique = nullptr;
-    if (Gpu.device != nullptr) {
-        Gpu.device->Release();
-        Gpu.device = nullptr;
-    }
 }

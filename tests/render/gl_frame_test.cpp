@@ -70,14 +70,14 @@ TEST_F(GlFrame, ComposedPlayingFrame)
     EXPECT_TRUE(Near(At(rgba, x, y), GlScene::kFace, 4)) << "head at " << x << ", " << y;
 
     // The arrow's middle, six above the camera's aim.
-    GlScene::PlaneToPixel(CameraPoint.x, CameraPoint.y + 6.0f, x, y);
+    GlScene::PlaneToPixel(Scene.cameraPoint.x, Scene.cameraPoint.y + 6.0f, x, y);
     EXPECT_TRUE(Near(At(rgba, x, y), GlScene::kArrow, 4)) << "arrow at " << x << ", " << y;
 
     // The digit 1: its upper-right bar runs through (camera x, camera y + 4.5).
-    GlScene::PlaneToPixel(CameraPoint.x, CameraPoint.y + 4.5f, x, y);
+    GlScene::PlaneToPixel(Scene.cameraPoint.x, Scene.cameraPoint.y + 4.5f, x, y);
     EXPECT_TRUE(Near(At(rgba, x, y), GlScene::kAntenna, 4)) << "digit at " << x << ", " << y;
     // ... and nothing of a second digit a step to its left.
-    GlScene::PlaneToPixel(CameraPoint.x - 0.75f, CameraPoint.y + 4.5f, x, y);
+    GlScene::PlaneToPixel(Scene.cameraPoint.x - 0.75f, Scene.cameraPoint.y + 4.5f, x, y);
     EXPECT_FALSE(Near(At(rgba, x, y), GlScene::kAntenna, 30));
 
     // Inside the floor, below its grass: brick or mortar.

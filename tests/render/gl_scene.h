@@ -116,7 +116,7 @@ public:
     {
         d3d_ = Direct3DCreate9(D3D_SDK_VERSION);
         if (d3d_ == nullptr) {
-            return "no Gpu.direct3D object";
+            return "no Direct3D object";
         }
         window_ = std::make_unique<HiddenGlWindow>("render test", kSize, kSize);
         if (window_->Handle() == nullptr) {
@@ -142,7 +142,6 @@ public:
         if (!MakePictures()) {
             return "the pictures cannot be made";
         }
-        FillSegmentFont();
         ResetBatch();
         return {};
     }
@@ -151,7 +150,7 @@ public:
     {
         World.ReleaseBuffer();
         World.ClearContents();
-        ReleaseGraphicsGlobals();
+        Gpu.Reset();
         window_.reset();
         if (d3d_ != nullptr) {
             d3d_->Release();
@@ -230,7 +229,7 @@ public:
         ResetBatch();
         ClearBatchRestart();
         const float width = NumberWidth(1, 0.5f);
-        DrawNumber(1, Vector4{CameraPoint.x + 0.5f * width + 0.5f, CameraPoint.y + 4.0f, 0.0f, CameraPoint.w}, 0.5f);
+        DrawNumber(1, Vector4{Scene.cameraPoint.x + 0.5f * width + 0.5f, Scene.cameraPoint.y + 4.0f, 0.0f, Scene.cameraPoint.w}, 0.5f);
     }
 
     void EndFrame()
@@ -272,8 +271,8 @@ public:
     static void PlaneToPixel(float x, float y, int& px, int& py)
     {
         const float half = kSize / 2.0f;
-        px = static_cast<int>(half + (x - CameraPoint.x) / 8.0f * half);
-        py = static_cast<int>(half - (y - CameraPoint.y) / 8.0f * half);
+        px = static_cast<int>(half + (x - Scene.cameraPoint.x) / 8.0f * half);
+        py = static_cast<int>(half - (y - Scene.cameraPoint.y) / 8.0f * half);
     }
 
     // Solid picture colours the test looks for.

@@ -3,14 +3,7 @@
 
 namespace {
 
-class Numbers : public RecordedDrawing {
-protected:
-    void SetUp() override
-    {
-        RecordedDrawing::SetUp();
-        FillSegmentFont();
-    }
-};
+using Numbers = RecordedDrawing;
 
 TEST_F(Numbers, EachBarHasItsFourCorners)
 {

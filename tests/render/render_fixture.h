@@ -42,7 +42,7 @@ protected:
         if (Gpu.device != nullptr) {
             Gpu.device->EndScene();
         }
-        ReleaseGraphicsGlobals();
+        Gpu.Reset();
         ResetBatchStateForTests();
         EXPECT_EQ(recorder.LiveObjects(), 0);
     }

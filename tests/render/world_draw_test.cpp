@@ -1,3 +1,4 @@
+#include "render/scene_state.h"
 #include "render_fixture.h"
 #include "world/world.h"
 
@@ -69,7 +70,7 @@ TEST_F(WorldDrawing, FiveRangesEachWithItsPictureThenTheBatchBufferAgain)
 TEST_F(WorldDrawing, WindGrowsByATenthPerDrawAcrossLevelLoads)
 {
     Ranges(0, 0, 0, 0, 0);
-    float expected = WindAmount;
+    float expected = Scene.windAmount;
     for (int i = 0; i < 25; ++i) {
         if (i == 10) {
             // A level load re-creates the buffer and empties the world but leaves the wind.
@@ -77,12 +78,12 @@ TEST_F(WorldDrawing, WindGrowsByATenthPerDrawAcrossLevelLoads)
         }
         World.Draw();
         expected = static_cast<float>(static_cast<double>(expected) + static_cast<double>(0.1f));
-        EXPECT_EQ(WindAmount, expected);
+        EXPECT_EQ(Scene.windAmount, expected);
     }
     const auto floats = recorder.Find("SetFloat");
     ASSERT_EQ(floats.size(), 25u);
     EXPECT_EQ(floats.back()->Text(0), "WindAmount");
-    EXPECT_EQ(floats.back()->Float(1), WindAmount);
+    EXPECT_EQ(floats.back()->Float(1), Scene.windAmount);
     EXPECT_NEAR(floats.back()->Float(1) - floats[0]->Float(1), 2.4f, 1e-4f);
     EXPECT_EQ(recorder.Count("DrawPrimitive"), 0u);
 }

@@ -30,12 +30,12 @@ protected:
         ASSERT_NE(window, nullptr);
         ShowWindow(window, SW_SHOWDEFAULT);
         Pump();
-        ReleaseController();
+        GamePad.Reset();
     }
 
     void TearDown() override
     {
-        ReleaseController();
+        GamePad.Reset();
         for (SDL_Joystick* pad : pads) {
             SDL_JoystickClose(pad);
         }

@@ -125,8 +125,8 @@ TEST_F(Desktop, TheWindowIsNamedAndCarriesTheIconWhenThereIsOne)
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         }
         UnregisterClassW(kWindowClassName, GetModuleHandleW(nullptr));
-        ReleaseController();
-        ReleaseMusic();
+        GamePad.Reset();
+        Audio.Reset();
     }
 }
 

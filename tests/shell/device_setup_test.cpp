@@ -46,8 +46,8 @@ TEST_F(DeviceSetup, EachStoppingStepEndsSetUpWithItsResultAndNothingAfterIt)
         recorder.FailCall(step.call, step.injected, 1, step.skip);
         const HRESULT hr = Start();
         EXPECT_EQ(hr, step.expected);
-        EXPECT_EQ(LastStartupFailure.result, step.expected);
-        EXPECT_EQ(std::string(LastStartupFailure.what).rfind(step.what, 0), 0u) << LastStartupFailure.what;
+        EXPECT_EQ(Startup.lastFailure.result, step.expected);
+        EXPECT_EQ(std::string(Startup.lastFailure.what).rfind(step.what, 0), 0u) << Startup.lastFailure.what;
         ASSERT_FALSE(recorder.Calls().empty());
         // The failed call is the last one made: no later step ran.
         const GfxCall& last = recorder.Calls().back();
@@ -57,7 +57,7 @@ TEST_F(DeviceSetup, EachStoppingStepEndsSetUpWithItsResultAndNothingAfterIt)
         EXPECT_EQ(Gpu.mapTexture, nullptr);
         EndGame();
         DestroyWindow(window);  // the window table is small: each start makes a window
-        ReleaseController();
+        GamePad.Reset();
         EXPECT_EQ(recorder.LiveObjects(), 0);
         const std::size_t calls = recorder.Calls().size();
         Shutdown();
@@ -72,10 +72,10 @@ TEST_F(DeviceSetup, AMissingFileStopsAtThatFileWithTheSearchResult)
         std::filesystem::rename(root / file, root / "moved");
         recorder.ClearCalls();
         EXPECT_EQ(Start(), kMediaNotFound);
-        EXPECT_EQ(std::string(LastStartupFailure.what), std::string(file) + " not found");
+        EXPECT_EQ(std::string(Startup.lastFailure.what), std::string(file) + " not found");
         EndGame();
         DestroyWindow(window);  // the window table is small: each start makes a window
-        ReleaseController();
+        GamePad.Reset();
         EXPECT_EQ(recorder.LiveObjects(), 0);
         std::filesystem::rename(root / "moved", root / file);
     }
@@ -120,7 +120,7 @@ TEST_F(DeviceSetup, ASuccessfulSetUpMakesEverythingInOrder)
     const auto names = recorder.CallNames();
     ASSERT_FALSE(names.empty());
     EXPECT_EQ(recorder.Calls().front().name, "IDirect3DVertexBuffer9::Release") << "the shared buffer first";
-    EXPECT_EQ(recorder.Calls().back().name, "IDirect3D9::Release") << "the device and Gpu.direct3D last";
+    EXPECT_EQ(recorder.Calls().back().name, "IDirect3D9::Release") << "the device and Direct3D last";
     const std::size_t calls = recorder.Calls().size();
     Shutdown();
     EXPECT_EQ(recorder.Calls().size(), calls);
@@ -128,7 +128,7 @@ TEST_F(DeviceSetup, ASuccessfulSetUpMakesEverythingInOrder)
 
 TEST_F(DeviceSetup, TheFullScreenBuildPresentsAtTheDesktopSize)
 {
-    FullScreenPresentation = true;
+    Startup.fullScreenPresentation = true;
     ASSERT_EQ(Start(), S_OK);
     EXPECT_EQ(Input.pointerSpan.width, 1152.0f);
     EXPECT_EQ(Input.pointerSpan.height, 864.0f);

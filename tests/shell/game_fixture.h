@@ -10,6 +10,7 @@
 
 #include "creature/creature.h"
 #include "creature/drop_burst.h"
+#include "render/scene_state.h"
 #include "platform/files/files.h"
 #include "platform/gfx/recording.h"
 #include "platform/window/window.h"
@@ -57,8 +58,8 @@ protected:
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         }
         UnregisterClassW(kWindowClassName, GetModuleHandleW(nullptr));
-        ReleaseController();
-        ReleaseMusic();
+        GamePad.Reset();
+        Audio.Reset();
         GfxUseRecordingBackend(nullptr);
         EXPECT_EQ(recorder.LiveObjects(), 0);
         ResetShellState();
@@ -71,10 +72,10 @@ protected:
     {
         Session.Reset();
         ResetKeyInput();
-        FullScreenPresentation = false;
-        std::memset(&GamePad.state, 0, sizeof GamePad.state);
-        GamePad.present = true;
+        Startup.Reset();
+        GamePad.Reset();
         Drops.Reset();
+        Scene.Reset();
     }
 
     HRESULT Start() { return StartGame(window); }

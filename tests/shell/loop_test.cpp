@@ -208,17 +208,17 @@ TEST_F(LoopPlatform, StoppedMusicRestartsOnlyInPassesThatRunAFrame)
 {
     WriteMusic(root / "data/VelmoraMusic.wav");
     ASSERT_EQ(Start(), S_OK);
-    ASSERT_NE(Music, nullptr);
-    ASSERT_TRUE(Music->IsPlaying());
+    ASSERT_NE(Audio.music, nullptr);
+    ASSERT_TRUE(Audio.music->IsPlaying());
     MSG message{};
     PassesUntilFrame(message);
-    ASSERT_EQ(Music->Buffer(0)->Stop(), S_OK);
-    ASSERT_FALSE(Music->IsPlaying());
+    ASSERT_EQ(Audio.music->Buffer(0)->Stop(), S_OK);
+    ASSERT_FALSE(Audio.music->IsPlaying());
     ASSERT_TRUE(PostMessageW(window, WM_NULL, 0, 0));
     EXPECT_EQ(RunLoopPass(message), LoopPass::Dispatched);
-    EXPECT_FALSE(Music->IsPlaying()) << "a pass that dispatched a message leaves the music alone";
+    EXPECT_FALSE(Audio.music->IsPlaying()) << "a pass that dispatched a message leaves the music alone";
     EXPECT_EQ(RunLoopPass(message), LoopPass::RanFrame);
-    EXPECT_TRUE(Music->IsPlaying());
+    EXPECT_TRUE(Audio.music->IsPlaying());
 }
 
 }  // namespace

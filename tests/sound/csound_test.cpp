@@ -234,9 +234,9 @@ class MusicLoop : public ::testing::Test {
 protected:
     void TearDown() override
     {
-        // Music holds the fixture's buffer; destroying it only releases that buffer.
-        delete Music;
-        Music = nullptr;
+        // Audio.music holds the fixture's buffer; destroying it only releases that buffer.
+        delete Audio.music;
+        Audio.music = nullptr;
     }
 
     FakeBuffer buffer{8};
@@ -245,7 +245,7 @@ protected:
 TEST_F(MusicLoop, APlayingLoopIsNeverRestarted)
 {
     IDirectSoundBuffer* list[] = {&buffer};
-    Music = new CSound(list, 8, 1, OpenWave(SimpleWave(1, 8000, 8, Pattern(8, 0))), kMusicCreationFlags);
+    Audio.music = new CSound(list, 8, 1, OpenWave(SimpleWave(1, 8000, 8, Pattern(8, 0))), kMusicCreationFlags);
     buffer.status = DSBSTATUS_PLAYING | DSBSTATUS_LOOPING;
     buffer.statusCalls = 0;
     for (int frame = 0; frame < 50; ++frame) {
@@ -269,9 +269,9 @@ TEST_F(MusicLoop, APlayingLoopIsNeverRestarted)
 
 TEST(MusicLoopWithoutMusic, NothingHappensWhenThereIsNoMusic)
 {
-    ASSERT_EQ(Music, nullptr);
+    ASSERT_EQ(Audio.music, nullptr);
     RestartMusicIfStopped();
-    EXPECT_EQ(Music, nullptr);
+    EXPECT_EQ(Audio.music, nullptr);
 }
 
 }  // namespace

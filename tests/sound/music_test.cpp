@@ -40,7 +40,7 @@ protected:
     }
     void TearDown() override
     {
-        ReleaseMusic();
+        Audio.Reset();
         ClearResources();
     }
     void WriteMusic(const Bytes& wave)
@@ -50,7 +50,7 @@ protected:
     }
     IDirectSound8* Device() const
     {
-        return GameSoundSystem != nullptr ? GameSoundSystem->GetDirectSound() : nullptr;
+        return Audio.soundSystem != nullptr ? Audio.soundSystem->GetDirectSound() : nullptr;
     }
     // The next frames of the device's mix, 16-bit stereo.
     std::vector<std::int16_t> Render(DWORD frames)
@@ -80,15 +80,15 @@ TEST_F(SoundOnDevice, StartMusicLoadsAndLoopsTheMusic)
     const auto samples = MusicSamples();
     WriteMusic(SimpleWave(1, 22050, 16, Pcm16Samples(samples)));
     StartMusic(nullptr);
-    ASSERT_NE(GameSoundSystem, nullptr);
+    ASSERT_NE(Audio.soundSystem, nullptr);
     ASSERT_NE(Device(), nullptr);
-    ASSERT_NE(Music, nullptr);
+    ASSERT_NE(Audio.music, nullptr);
     DirectSoundPauseDeviceForTests(Device(), true);
-    EXPECT_TRUE(Music->IsPlaying());
-    EXPECT_EQ(Music->BufferCount(), 1u);
-    EXPECT_EQ(Music->BufferSize(), samples.size() * 2);
+    EXPECT_TRUE(Audio.music->IsPlaying());
+    EXPECT_EQ(Audio.music->BufferCount(), 1u);
+    EXPECT_EQ(Audio.music->BufferSize(), samples.size() * 2);
 
-    IDirectSoundBuffer* buffer = Music->Buffer(0);
+    IDirectSoundBuffer* buffer = Audio.music->Buffer(0);
     ASSERT_NE(buffer, nullptr);
     DWORD status = 0;
     ASSERT_EQ(buffer->GetStatus(&status), DS_OK);
@@ -120,24 +120,24 @@ TEST_F(SoundOnDevice, StartMusicLoadsAndLoopsTheMusic)
     EXPECT_EQ(position, 0u);
     const DWORD frames = static_cast<DWORD>(samples.size() * 2 + 100);
     EXPECT_EQ(Render(frames), Expected(samples, 0, frames));
-    EXPECT_TRUE(Music->IsPlaying());
+    EXPECT_TRUE(Audio.music->IsPlaying());
 }
 
 TEST_F(SoundOnDevice, AMissingMusicFileLeavesNoMusic)
 {
     StartMusic(nullptr);
-    ASSERT_NE(GameSoundSystem, nullptr);
+    ASSERT_NE(Audio.soundSystem, nullptr);
     EXPECT_NE(Device(), nullptr);
-    EXPECT_EQ(Music, nullptr);
+    EXPECT_EQ(Audio.music, nullptr);
     RestartMusicIfStopped();
-    EXPECT_EQ(Music, nullptr);
+    EXPECT_EQ(Audio.music, nullptr);
 }
 
 TEST_F(SoundOnDevice, AnUnreadableMusicFileLeavesNoMusic)
 {
     WriteMusic(Bytes{'n', 'o', 't', ' ', 'a', ' ', 'w', 'a', 'v', 'e', 0, 0, 0, 0});
     StartMusic(nullptr);
-    EXPECT_EQ(Music, nullptr);
+    EXPECT_EQ(Audio.music, nullptr);
     RestartMusicIfStopped();
 }
 
@@ -156,14 +156,14 @@ TEST_F(SoundOnDevice, NoAudioDeviceLeavesNoMusic)
     } else {
         unsetenv("SDL_AUDIODRIVER");
     }
-    ASSERT_NE(GameSoundSystem, nullptr);
+    ASSERT_NE(Audio.soundSystem, nullptr);
     EXPECT_EQ(Device(), nullptr);
-    EXPECT_EQ(Music, nullptr);
+    EXPECT_EQ(Audio.music, nullptr);
     RestartMusicIfStopped();
     CSound* sound = nullptr;
-    EXPECT_EQ(GameSoundSystem->CreateSound(&sound, kMusicFile, kMusicCreationFlags, GUID_NULL, 1),
+    EXPECT_EQ(Audio.soundSystem->CreateSound(&sound, kMusicFile, kMusicCreationFlags, GUID_NULL, 1),
               CO_E_NOTINITIALIZED);
-    EXPECT_EQ(GameSoundSystem->SetPrimaryFormat(2, 44100, 16), CO_E_NOTINITIALIZED);
+    EXPECT_EQ(Audio.soundSystem->SetPrimaryFormat(2, 44100, 16), CO_E_NOTINITIALIZED);
 }
 
 // Every way the music can be missing or unplayable gives one line naming the file and the
@@ -204,12 +204,12 @@ TEST_F(SoundOnDevice, UnplayableMusicIsExplainedInOneLine)
         ::testing::internal::CaptureStderr();
         StartMusic(nullptr);
         const std::string message = ::testing::internal::GetCapturedStderr();
-        EXPECT_EQ(Music, nullptr);
+        EXPECT_EQ(Audio.music, nullptr);
         EXPECT_EQ(message.find("Tarnwick: music data/VelmoraMusic.wav: "), 0u) << message;
         EXPECT_NE(message.find(c.reason), std::string::npos) << message;
         EXPECT_NE(message.find("playing without music\n"), std::string::npos) << message;
         EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1) << message;
-        ReleaseMusic();
+        Audio.Reset();
     }
 }
 
@@ -219,7 +219,7 @@ TEST_F(SoundOnDevice, PlayableMusicSaysNothing)
     ::testing::internal::CaptureStderr();
     StartMusic(nullptr);
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
-    EXPECT_NE(Music, nullptr);
+    EXPECT_NE(Audio.music, nullptr);
 }
 
 TEST_F(SoundOnDevice, ALostMusicBufferIsRestoredReloadedAndRestarted)
@@ -227,20 +227,20 @@ TEST_F(SoundOnDevice, ALostMusicBufferIsRestoredReloadedAndRestarted)
     const auto samples = MusicSamples();
     WriteMusic(SimpleWave(1, 22050, 16, Pcm16Samples(samples)));
     StartMusic(nullptr);
-    ASSERT_NE(Music, nullptr);
+    ASSERT_NE(Audio.music, nullptr);
     DirectSoundPauseDeviceForTests(Device(), true);
 
     DirectSoundLoseBuffersForTests(Device());
-    EXPECT_FALSE(Music->IsPlaying());
+    EXPECT_FALSE(Audio.music->IsPlaying());
     DWORD status = 0;
-    ASSERT_EQ(Music->Buffer(0)->GetStatus(&status), DS_OK);
+    ASSERT_EQ(Audio.music->Buffer(0)->GetStatus(&status), DS_OK);
     EXPECT_EQ(status, DSBSTATUS_BUFFERLOST);
     // The system holds the device for one more try: the wait and retry path.
-    DirectSoundFailRestoreForTests(Music->Buffer(0), 1);
+    DirectSoundFailRestoreForTests(Audio.music->Buffer(0), 1);
 
     RestartMusicIfStopped();
-    EXPECT_TRUE(Music->IsPlaying());
-    ASSERT_EQ(Music->Buffer(0)->GetStatus(&status), DS_OK);
+    EXPECT_TRUE(Audio.music->IsPlaying());
+    ASSERT_EQ(Audio.music->Buffer(0)->GetStatus(&status), DS_OK);
     EXPECT_EQ(status & DSBSTATUS_BUFFERLOST, 0u);
     EXPECT_NE(status & DSBSTATUS_LOOPING, 0u);
     // Restored memory comes back empty; hearing the samples from the start means it was
@@ -253,18 +253,18 @@ TEST_F(SoundOnDevice, APlayingLoopKeepsItsPlace)
     const auto samples = MusicSamples();
     WriteMusic(SimpleWave(1, 22050, 16, Pcm16Samples(samples)));
     StartMusic(nullptr);
-    ASSERT_NE(Music, nullptr);
+    ASSERT_NE(Audio.music, nullptr);
     DirectSoundPauseDeviceForTests(Device(), true);
-    ASSERT_EQ(Music->Buffer(0)->SetCurrentPosition(0), DS_OK);
+    ASSERT_EQ(Audio.music->Buffer(0)->SetCurrentPosition(0), DS_OK);
     Render(100);  // 50 samples in
     DWORD before = 0;
-    ASSERT_EQ(Music->Buffer(0)->GetCurrentPosition(&before, nullptr), DS_OK);
+    ASSERT_EQ(Audio.music->Buffer(0)->GetCurrentPosition(&before, nullptr), DS_OK);
     EXPECT_EQ(before, 100u);
     for (int frame = 0; frame < 10; ++frame) {
         RestartMusicIfStopped();
     }
     DWORD after = 0;
-    ASSERT_EQ(Music->Buffer(0)->GetCurrentPosition(&after, nullptr), DS_OK);
+    ASSERT_EQ(Audio.music->Buffer(0)->GetCurrentPosition(&after, nullptr), DS_OK);
     EXPECT_EQ(after, before);
     EXPECT_EQ(Render(4), Expected(samples, 50, 4));
 }

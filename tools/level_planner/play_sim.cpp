@@ -58,44 +58,11 @@ StepResult PlaySim::Step(const Pad& pad)
     return outcome.reachedGoal ? StepResult::Goal : outcome.wasDead ? StepResult::Dead : StepResult::Running;
 }
 
-PlaySnapshot PlaySim::Save() const
-{
-    PlaySnapshot s;
-    std::copy_n(Creature.bodySystem.particles, 5, s.body);
-    std::copy_n(Creature.limbSystem.particles, 10, s.limbs);
-    for (int i = 0; i < 5; ++i) {
-        s.bodyStickLengths[i] = Creature.bodySystem.sticks[i].restLength;
-    }
-    s.alive = Creature.alive;
-    s.leftGripPoint = Creature.leftGripPoint;
-    s.rightGripPoint = Creature.rightGripPoint;
-    s.leftGripHeld = Creature.leftGripHeld;
-    s.leftGripping = Creature.leftGripping;
-    s.rightGripHeld = Creature.rightGripHeld;
-    s.rightGripping = Creature.rightGripping;
-    s.leftSteer = Creature.leftSteer;
-    s.rightSteer = Creature.rightSteer;
-    s.ramps = ramps;
-    s.frame = frame;
-    return s;
-}
+PlaySnapshot PlaySim::Save() const { return PlaySnapshot{Creature.SaveMotion(), ramps, frame}; }
 
 void PlaySim::Restore(const PlaySnapshot& s)
 {
-    std::copy_n(s.body, 5, Creature.bodySystem.particles);
-    std::copy_n(s.limbs, 10, Creature.limbSystem.particles);
-    for (int i = 0; i < 5; ++i) {
-        Creature.bodySystem.sticks[i].restLength = s.bodyStickLengths[i];
-    }
-    Creature.alive = s.alive;
-    Creature.leftGripPoint = s.leftGripPoint;
-    Creature.rightGripPoint = s.rightGripPoint;
-    Creature.leftGripHeld = s.leftGripHeld;
-    Creature.leftGripping = s.leftGripping;
-    Creature.rightGripHeld = s.rightGripHeld;
-    Creature.rightGripping = s.rightGripping;
-    Creature.leftSteer = s.leftSteer;
-    Creature.rightSteer = s.rightSteer;
+    Creature.RestoreMotion(s.creature);
     ramps = s.ramps;
     frame = s.frame;
 }

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "creature/verlet.h"
+#include "creature/creature.h"
 #include "math/vector.h"
 #include "run_script.h"
 #include "shell/playing_step.h"
@@ -14,21 +14,10 @@ struct MapImage;
 // One controller state, exactly as the runner's script gives it (b4 and b5: the grips).
 using Pad = PadState;
 
-// Everything a playing frame changes: both skeletons, the grips, the steering and the
-// stick ramps. The collision boxes and spikes do not change while a level is played.
+// Everything a playing frame changes: the creature's motion and the stick ramps. The
+// collision boxes and spikes do not change while a level is played.
 struct PlaySnapshot {
-    VerletParticle body[5];
-    VerletParticle limbs[10];
-    float bodyStickLengths[5] = {};
-    bool alive = false;
-    Vector4 leftGripPoint;
-    Vector4 rightGripPoint;
-    bool leftGripHeld = false;
-    bool leftGripping = false;
-    bool rightGripHeld = false;
-    bool rightGripping = false;
-    Vector4 leftSteer;
-    Vector4 rightSteer;
+    CCreature::Motion creature;
     StickRamps ramps;
     std::int32_t frame = 0;
 };

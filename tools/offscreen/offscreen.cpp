@@ -21,7 +21,7 @@ bool OffscreenDevice::Open(const char* tool, int width, int height)
 {
     d3d_ = Direct3DCreate9(D3D_SDK_VERSION);
     if (d3d_ == nullptr) {
-        std::fprintf(stderr, "%s: no Gpu.direct3D object\n", tool);
+        std::fprintf(stderr, "%s: no Direct3D object\n", tool);
         return false;
     }
     window_ = std::make_unique<HiddenGlWindow>(tool, width, height);

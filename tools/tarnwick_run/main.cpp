@@ -435,14 +435,14 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    FullScreenPresentation = options.fullScreen;
-    ImmediatePresentation = options.unpaced;
+    Startup.fullScreenPresentation = options.fullScreen;
+    Startup.immediatePresentation = options.unpaced;
     DiscardStartupRandoms();
     HWND window = nullptr;
     const HRESULT started = StartGame(window);
     if (FAILED(started)) {
         EndGame();
-        std::fprintf(stderr, "tarnwick_run: cannot start: %s (0x%08X)\n", LastStartupFailure.what,
+        std::fprintf(stderr, "tarnwick_run: cannot start: %s (0x%08X)\n", Startup.lastFailure.what,
                      static_cast<unsigned>(started));
         return 1;
     }

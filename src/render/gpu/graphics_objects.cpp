@@ -2,6 +2,45 @@
 
 GpuObjects Gpu;
 
+namespace {
+
+template <typename T>
+void ReleaseOnce(T*& object)
+{
+    if (object != nullptr) {
+        object->Release();
+        object = nullptr;
+    }
+}
+
+}  // namespace
+
+void GpuObjects::Reset()
+{
+    ReleaseOnce(sharedVertexBuffer);
+    for (int i = 0; i < kPictureCount; ++i) {
+        ReleaseOnce(textures[i]);
+        if (i == kPicGameTitle) {
+            ReleaseOnce(mapTexture);
+        }
+    }
+    if (effect != nullptr) {
+        effect->OnLostDevice();
+        ReleaseOnce(effect);
+    }
+    ReleaseOnce(sceneSurface);
+    ReleaseOnce(floatSurface64);
+    ReleaseOnce(sceneTarget);
+    ReleaseOnce(floatTarget64);
+    // Nothing may outlive the device.
+    ReleaseOnce(colorSurface64);
+    ReleaseOnce(colorTarget64);
+    ReleaseOnce(keptRenderTarget);
+    ReleaseOnce(device);
+    ReleaseOnce(direct3D);
+    *this = GpuObjects{};
+}
+
 const TextureFile kTextureFiles[kTextureFileCount] = {
     {"data/Leg.tga", &Gpu.textures[kPicLeg]},
     {"data/sky.tga", &Gpu.textures[kPicSky]},

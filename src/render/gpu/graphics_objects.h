@@ -1,7 +1,7 @@
 #pragma once
 
 // The process-wide graphics objects that the game's drawing shares. All start as null;
-// device set-up creates them and Shutdown releases each once and clears it again.
+// device set-up creates them and Shutdown releases them through Reset.
 
 #include "platform/gfx/d3d9.h"
 #include "platform/gfx/d3dx9.h"
@@ -52,8 +52,10 @@ struct GpuObjects {
     // The current level's map image, held from one load to the next; Shutdown releases it.
     IDirect3DTexture9* mapTexture = nullptr;
 
-    // Back to all null; releases nothing (Shutdown does).
-    void Reset() { *this = GpuObjects{}; }
+    // Releases what is held, each object once, and puts everything back to null: the shared
+    // buffer, the pictures (the map image after the title), the effect, the targets and
+    // their surfaces, the device and Direct3D last.
+    void Reset();
 };
 extern GpuObjects Gpu;
 

@@ -1,0 +1,3 @@
+#include "render/scene_state.h"
+
+SceneState Scene;
