@@ -24,7 +24,6 @@ public:
     // SDL's video subsystem, counted: Direct3DCreate9 takes it, the IDirect3D9 gives it back.
     static bool VideoUp();
     static void VideoDown();
-    static bool DisplayMode(D3DDISPLAYMODE* mode);
     // For tests: devices made while this is set convert depth in the shaders, as on a GL
     // without clip control, instead of using glClipControl.
     static void ForceDepthConversion(bool on);

@@ -1,3 +1,6 @@
+// Pictures read and decoded on a worker thread during start-up, handed to the texture
+// calls that ask for the same paths, and the loader both use.
+
 #include "platform/gfx/internal/picture_prefetch.h"
 
 #include <condition_variable>

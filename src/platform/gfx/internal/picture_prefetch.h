@@ -1,5 +1,8 @@
 #pragma once
 
+// Private to the graphics layer: the picture loader and the hand-over of prefetched
+// pictures (the public call is platform/gfx/prefetch.h).
+
 #include <cstddef>
 #include <cstdint>
 #include <string>

@@ -20,8 +20,8 @@ class GfxChild {
 public:
     virtual ~GfxChild();
     virtual void DropGpu() {}
-    // Joins the device's list of children (Adopt) or just points at it (a texture's level).
-    void Attach(GfxDevice* device, const char* idPrefix, bool adopt);
+    // Joins the device's list of children, with an id for the recorder.
+    void Attach(GfxDevice* device, const char* idPrefix);
     void Orphan();
     // Points at the device without joining its list (a texture's level surface).
     void Follow(GfxDevice* device);
@@ -35,6 +35,11 @@ public:
     GfxChild* nextChild = nullptr;
 
 protected:
+    // GfxCheck for this object's call: an orphan's calls are all invalid.
+    HRESULT Check(const char* name, bool invalid) const
+    {
+        return GfxCheck(CallRecorder(), name, device_ == nullptr || invalid);
+    }
     // Logs the Release of `self` that left `left` references; true when it was the last.
     bool LastRelease(const char* name, IUnknown* self, ULONG left) const;
 
@@ -45,7 +50,7 @@ protected:
 
 class GfxVertexBuffer final : public IDirect3DVertexBuffer9, public GfxChild {
 public:
-    GfxVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool);
+    explicit GfxVertexBuffer(UINT length);
     ~GfxVertexBuffer() override;
     bool Allocated() const { return data != nullptr; }
 
@@ -53,16 +58,12 @@ public:
     ULONG Release() override;
     HRESULT Lock(UINT OffsetToLock, UINT SizeToLock, void** ppbData, DWORD Flags) override;
     HRESULT Unlock() override;
-    HRESULT GetDesc(D3DVERTEXBUFFER_DESC* pDesc) override;
     void DropGpu() override;
 
     // The written bytes not yet on the GPU, [dirtyBegin, dirtyEnd), and the end of the
     // highest byte ever written.
     std::byte* data = nullptr;  // calloc'd: pages are committed only as they are written
     UINT length;
-    DWORD usage;
-    DWORD fvf;
-    D3DPOOL pool;
     bool locked = false;
     UINT lockBegin = 0, lockEnd = 0;
     UINT dirtyBegin = 0, dirtyEnd = 0;
@@ -90,12 +91,15 @@ public:
     HRESULT UnlockRect() override;
     void DropGpu() override;
 
-    // Lock without logging, for the texture's LockRect.
-    HRESULT DoLock(D3DLOCKED_RECT* pLockedRect, const RECT* pRect, DWORD Flags);
-    HRESULT DoUnlock();
+    // Lock and unlock without logging, for this surface's and its texture's calls (`name`).
+    HRESULT DoLock(const char* name, D3DLOCKED_RECT* pLockedRect, const RECT* pRect, DWORD Flags,
+                   bool badLevel = false);
+    HRESULT DoUnlock(const char* name, bool badLevel);
     bool IsRenderTarget() const { return (usage & D3DUSAGE_RENDERTARGET) != 0; }
-    UINT BytesPerPixel() const { return 4; }
-    UINT Pitch() const { return width * BytesPerPixel(); }
+    D3DSURFACE_DESC Desc() const
+    {
+        return D3DSURFACE_DESC{format, D3DRTYPE_SURFACE, usage, pool, D3DMULTISAMPLE_NONE, 0, width, height};
+    }
 
     GfxTexture* owner;
     D3DFORMAT format;
