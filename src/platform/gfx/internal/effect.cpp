@@ -19,9 +19,6 @@ GfxEffect::~GfxEffect()
             p.texture = nullptr;
         }
     }
-    if (recorder_ != nullptr) {
-        recorder_->ObjectDestroyed();
-    }
 }
 
 void GfxEffect::DropGpu()
@@ -35,17 +32,6 @@ void GfxEffect::DropGpu()
             pass.outsideProgram = 0;
         }
     }
-}
-
-ULONG GfxEffect::AddRef() { return ++refs_; }
-
-ULONG GfxEffect::Release()
-{
-    const ULONG left = --refs_;
-    if (LastRelease("ID3DXEffect::Release", this, left)) {
-        delete this;
-    }
-    return left;
 }
 
 GfxEffectParam* GfxEffect::FindParam(D3DXHANDLE handle)

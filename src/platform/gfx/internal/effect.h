@@ -67,8 +67,8 @@ public:
     explicit GfxEffect(GfxEffectDesc desc);
     ~GfxEffect() override;
 
-    ULONG AddRef() override;
-    ULONG Release() override;
+    ULONG AddRef() override { return ++refs_; }
+    ULONG Release() override { return Unref("ID3DXEffect::Release", this); }
     D3DXHANDLE GetParameterByName(D3DXHANDLE hParameter, const char* pName) override;
     D3DXHANDLE GetTechniqueByName(const char* pName) override;
     HRESULT SetFloat(D3DXHANDLE hParameter, float f) override;
@@ -93,7 +93,6 @@ private:
     int FindTechnique(D3DXHANDLE handle) const;
     HRESULT SetValue(const char* call, D3DXHANDLE handle, GfxParamType type, const float* values, int count);
 
-    ULONG refs_ = 1;
     GfxEffectDesc desc_;
     UINT technique_ = 0;
     bool begun_ = false;

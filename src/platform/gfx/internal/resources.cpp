@@ -16,6 +16,9 @@ GfxChild::~GfxChild()
     if (device_ != nullptr) {
         device_->Disown(this);
     }
+    if (counted_) {
+        recorder_->ObjectDestroyed();
+    }
 }
 
 void GfxChild::Attach(GfxDevice* device, const char* idPrefix)
@@ -25,6 +28,7 @@ void GfxChild::Attach(GfxDevice* device, const char* idPrefix)
     if (recorder_ != nullptr) {
         id_ = recorder_->NextId(idPrefix);
         recorder_->ObjectMade();
+        counted_ = true;
     }
     device->Adopt(this);
 }
@@ -41,10 +45,14 @@ void GfxChild::Follow(GfxDevice* device)
     recorder_ = device != nullptr ? device->Recorder() : recorder_;
 }
 
-bool GfxChild::LastRelease(const char* name, IUnknown* self, ULONG left) const
+ULONG GfxChild::Unref(const char* name, const IUnknown* self)
 {
+    const ULONG left = --refs_;
     GFX_RECORD(recorder_, name, static_cast<HRESULT>(left), GfxArgObject(self));
-    return left == 0;
+    if (left == 0) {
+        delete this;
+    }
+    return left;
 }
 
 // ---- vertex buffer ----
@@ -59,9 +67,6 @@ GfxVertexBuffer::~GfxVertexBuffer()
 {
     DropGpu();
     std::free(data);
-    if (recorder_ != nullptr) {
-        recorder_->ObjectDestroyed();
-    }
 }
 
 void GfxVertexBuffer::DropGpu()
@@ -71,17 +76,6 @@ void GfxVertexBuffer::DropGpu()
     }
     gl.buffer = 0;
     gl.size = 0;
-}
-
-ULONG GfxVertexBuffer::AddRef() { return ++refs_; }
-
-ULONG GfxVertexBuffer::Release()
-{
-    const ULONG left = --refs_;
-    if (LastRelease("IDirect3DVertexBuffer9::Release", this, left)) {
-        delete this;
-    }
-    return left;
 }
 
 HRESULT GfxVertexBuffer::Lock(UINT OffsetToLock, UINT SizeToLock, void** ppbData, DWORD Flags)
@@ -131,9 +125,6 @@ GfxSurface::~GfxSurface()
 {
     if (owner == nullptr) {
         DropGpu();
-        if (recorder_ != nullptr) {
-            recorder_->ObjectDestroyed();
-        }
     } else {
         device_ = nullptr;  // the texture is the child the device knows about
     }
@@ -151,17 +142,8 @@ void GfxSurface::DropGpu()
 
 ULONG GfxSurface::AddRef() { return owner != nullptr ? owner->AddRef() : ++refs_; }
 
-ULONG GfxSurface::Release()
-{
-    if (owner != nullptr) {
-        return owner->Release();
-    }
-    const ULONG left = --refs_;
-    if (LastRelease("IDirect3DSurface9::Release", this, left)) {
-        delete this;
-    }
-    return left;
-}
+// A level's references are its texture's; a back buffer counts its own.
+ULONG GfxSurface::Release() { return owner != nullptr ? owner->Release() : Unref("IDirect3DSurface9::Release", this); }
 
 HRESULT GfxSurface::GetDesc(D3DSURFACE_DESC* pDesc)
 {
@@ -235,29 +217,12 @@ GfxTexture::GfxTexture(UINT width, UINT height, DWORD usage, D3DFORMAT format, D
 {
 }
 
-GfxTexture::~GfxTexture()
-{
-    DropGpu();
-    if (recorder_ != nullptr) {
-        recorder_->ObjectDestroyed();
-    }
-}
+GfxTexture::~GfxTexture() { DropGpu(); }
 
 void GfxTexture::DropGpu()
 {
     surface_.DropGpu();
     surface_.Follow(nullptr);
-}
-
-ULONG GfxTexture::AddRef() { return ++refs_; }
-
-ULONG GfxTexture::Release()
-{
-    const ULONG left = --refs_;
-    if (LastRelease("IDirect3DTexture9::Release", this, left)) {
-        delete this;
-    }
-    return left;
 }
 
 HRESULT GfxTexture::GetLevelDesc(UINT Level, D3DSURFACE_DESC* pDesc)

@@ -40,11 +40,13 @@ protected:
     {
         return GfxCheck(CallRecorder(), name, device_ == nullptr || invalid);
     }
-    // Logs the Release of `self` that left `left` references; true when it was the last.
-    bool LastRelease(const char* name, IUnknown* self, ULONG left) const;
+    // Drops a reference and logs the Release `name` of `self`; destroys this with the last.
+    ULONG Unref(const char* name, const IUnknown* self);
 
     GfxDevice* device_ = nullptr;
     GfxRecorder* recorder_ = nullptr;  // kept past orphaning, so Release still logs
+    bool counted_ = false;             // among the recorder's live objects (Attach)
+    ULONG refs_ = 1;
     std::string id_;
 };
 
@@ -54,8 +56,8 @@ public:
     ~GfxVertexBuffer() override;
     bool Allocated() const { return data != nullptr; }
 
-    ULONG AddRef() override;
-    ULONG Release() override;
+    ULONG AddRef() override { return ++refs_; }
+    ULONG Release() override { return Unref("IDirect3DVertexBuffer9::Release", this); }
     HRESULT Lock(UINT OffsetToLock, UINT SizeToLock, void** ppbData, DWORD Flags) override;
     HRESULT Unlock() override;
     void DropGpu() override;
@@ -73,9 +75,6 @@ public:
         unsigned buffer = 0;
         UINT size = 0;
     } gl;
-
-private:
-    ULONG refs_ = 1;
 };
 
 class GfxSurface final : public IDirect3DSurface9, public GfxChild {
@@ -118,9 +117,6 @@ public:
         bool stored = false;       // GL holds storage for the pixels (managed ones: from first use)
         bool window = false;       // a back buffer drawn straight into the window (framebuffer 0)
     } gl;
-
-private:
-    ULONG refs_ = 1;  // used only by back buffers
 };
 
 class GfxTexture final : public IDirect3DTexture9, public GfxChild {
@@ -129,8 +125,8 @@ public:
     ~GfxTexture() override;
     bool Allocated() const { return surface_.pixels != nullptr; }
 
-    ULONG AddRef() override;
-    ULONG Release() override;
+    ULONG AddRef() override { return ++refs_; }
+    ULONG Release() override { return Unref("IDirect3DTexture9::Release", this); }
     HRESULT GetLevelDesc(UINT Level, D3DSURFACE_DESC* pDesc) override;
     HRESULT GetSurfaceLevel(UINT Level, IDirect3DSurface9** ppSurfaceLevel) override;
     HRESULT LockRect(UINT Level, D3DLOCKED_RECT* pLockedRect, const RECT* pRect, DWORD Flags) override;
@@ -140,6 +136,5 @@ public:
     GfxSurface& Surface() { return surface_; }
 
 private:
-    ULONG refs_ = 1;
     GfxSurface surface_;
 };
