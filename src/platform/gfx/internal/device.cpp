@@ -71,8 +71,7 @@ D3DMATRIX GfxIdentity()
 
 GfxDevice::GfxDevice(GfxRecorder* recorder, GfxGl* gl, const D3DPRESENT_PARAMETERS& params, UINT width,
                      UINT height)
-    : recorder_(recorder), gl_(gl), params_(params), world_(GfxIdentity()), view_(GfxIdentity()),
-      projection_(GfxIdentity())
+    : recorder_(recorder), gl_(gl), world_(GfxIdentity()), view_(GfxIdentity()), projection_(GfxIdentity())
 {
     hasDepth_ = params.EnableAutoDepthStencil != FALSE;
     states_.zEnable = hasDepth_ ? D3DZB_TRUE : D3DZB_FALSE;
@@ -139,8 +138,6 @@ void GfxDevice::DropEffect(GfxEffectDesc& desc)
 }
 
 // ---- IDirect3DDevice9: life, scenes and states ----
-
-ULONG GfxDevice::AddRef() { return ++refs_; }
 
 ULONG GfxDevice::Release()
 {

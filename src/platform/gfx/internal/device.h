@@ -44,7 +44,7 @@ public:
     // False when the back buffer could not be made.
     bool Ready() const { return backBuffer_ != nullptr; }
 
-    ULONG AddRef() override;
+    ULONG AddRef() override { return ++refs_; }
     ULONG Release() override;
     HRESULT Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR Color, float Z, DWORD Stencil) override;
     HRESULT BeginScene() override;
@@ -98,7 +98,6 @@ public:
     const D3DMATRIX& View() const { return view_; }
     const D3DMATRIX& Projection() const { return projection_; }
     GfxTexture* StageTexture() const { return stageTexture_; }
-    GfxSurface* RenderTarget() const { return renderTarget_; }
 
 private:
     // The matrix a transform state names; null for one the device does not keep.
@@ -107,7 +106,6 @@ private:
     ULONG refs_ = 1;
     GfxRecorder* recorder_;
     GfxGl* gl_;
-    D3DPRESENT_PARAMETERS params_;
     GfxChild* children_ = nullptr;
     GfxSurface* backBuffer_ = nullptr;
     GfxSurface* renderTarget_ = nullptr;  // one reference held
@@ -132,7 +130,7 @@ public:
     explicit GfxDirect3D(GfxRecorder* recorder);
     ~GfxDirect3D() override;
     bool Ready() const { return ready_; }
-    ULONG AddRef() override;
+    ULONG AddRef() override { return ++refs_; }
     ULONG Release() override;
     HRESULT CreateDevice(UINT Adapter, D3DDEVTYPE DeviceType, HWND hFocusWindow, DWORD BehaviorFlags,
                          D3DPRESENT_PARAMETERS* pPresentationParameters,

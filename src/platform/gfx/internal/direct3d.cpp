@@ -36,8 +36,6 @@ GfxDirect3D::~GfxDirect3D()
     }
 }
 
-ULONG GfxDirect3D::AddRef() { return ++refs_; }
-
 ULONG GfxDirect3D::Release()
 {
     const ULONG left = --refs_;
