@@ -1,6 +1,7 @@
 // Effect files: the parser of the text format and the complete GLSL source made for each
 // of their shaders.
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <sstream>
@@ -10,19 +11,6 @@
 namespace {
 
 const char* const kVertexInputs[] = {"inPosition", "inNormal", "inColor", "inTexCoord"};
-
-std::string Trim(const std::string& s)
-{
-    std::size_t b = 0;
-    std::size_t e = s.size();
-    while (b < e && std::isspace(static_cast<unsigned char>(s[b])) != 0) {
-        ++b;
-    }
-    while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1])) != 0) {
-        --e;
-    }
-    return s.substr(b, e - b);
-}
 
 std::vector<std::string> Words(const std::string& line)
 {
@@ -37,15 +25,9 @@ std::vector<std::string> Words(const std::string& line)
 
 bool IsIdentifier(const std::string& s)
 {
-    if (s.empty() || (std::isalpha(static_cast<unsigned char>(s[0])) == 0 && s[0] != '_')) {
-        return false;
-    }
-    for (char c : s) {
-        if (std::isalnum(static_cast<unsigned char>(c)) == 0 && c != '_') {
-            return false;
-        }
-    }
-    return s.rfind("gl_", 0) != 0 && s.rfind("gfx_", 0) != 0;
+    const auto word = [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_'; };
+    return !s.empty() && std::isdigit(static_cast<unsigned char>(s[0])) == 0 && std::all_of(s.begin(), s.end(), word) &&
+           s.rfind("gl_", 0) != 0 && s.rfind("gfx_", 0) != 0;
 }
 
 bool ParseNumber(const std::string& s, float* out)
@@ -116,22 +98,10 @@ private:
 
     bool NameTaken(const std::string& name) const
     {
-        for (const auto& p : out_->params) {
-            if (p.name == name) {
-                return true;
-            }
-        }
-        for (const auto& s : out_->shaders) {
-            if (s.name == name) {
-                return true;
-            }
-        }
-        for (const char* input : kVertexInputs) {
-            if (name == input) {
-                return true;
-            }
-        }
-        return false;
+        const auto named = [&name](const auto& item) { return item.name == name; };
+        return std::any_of(out_->params.begin(), out_->params.end(), named) ||
+               std::any_of(out_->shaders.begin(), out_->shaders.end(), named) ||
+               std::find(std::begin(kVertexInputs), std::end(kVertexInputs), name) != std::end(kVertexInputs);
     }
 
     bool Param(const std::vector<std::string>& w)
@@ -196,7 +166,7 @@ private:
         s.firstLine = Line() + 1;
         const std::size_t start = index_;
         for (++index_; index_ < lines_.size(); ++index_) {
-            if (Trim(lines_[index_]) == "end") {
+            if (Words(lines_[index_]) == std::vector<std::string>{"end"}) {
                 out_->shaders.push_back(std::move(s));
                 return true;
             }
