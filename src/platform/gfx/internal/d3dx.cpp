@@ -13,7 +13,6 @@
 #include "platform/gfx/internal/gl.h"
 #include "platform/gfx/internal/picture_prefetch.h"
 #include "platform/gfx/internal/read_file.h"
-#include "platform/gfx/internal/tga.h"
 #include "platform/gfx/problems.h"
 
 namespace {
@@ -39,6 +38,13 @@ private:
 };
 
 GfxRecorder* RecorderOf(const GfxDevice* device) { return device != nullptr ? device->Recorder() : nullptr; }
+
+HRESULT PictureResult(GfxPictureFailure failure)
+{
+    return failure == GfxPictureFailure::Unreadable    ? D3DERR_NOTFOUND
+           : failure == GfxPictureFailure::Undecodable ? D3DXERR_INVALIDDATA
+                                                       : S_OK;
+}
 
 // Effect files are text a few kilobytes long.
 constexpr std::uint64_t kMaxEffectFileBytes = 1u << 22;
@@ -74,10 +80,7 @@ HRESULT D3DXCreateTextureFromFileW(IDirect3DDevice9* pDevice, const char* pSrcFi
     GfxPrefetchedPicture picture;
     std::string why;
     if (hr == S_OK && !GfxTakePrefetchedPicture(pSrcFile, &picture)) {
-        const GfxPictureFailure failure = GfxLoadPicture(pSrcFile, &picture, &why);
-        hr = failure == GfxPictureFailure::Unreadable    ? D3DERR_NOTFOUND
-             : failure == GfxPictureFailure::Undecodable ? D3DXERR_INVALIDDATA
-                                                         : S_OK;
+        hr = PictureResult(GfxLoadPicture(pSrcFile, &picture, &why));
     }
     if (!why.empty()) {
         GfxReportProblem(std::string(pSrcFile) + ": cannot use as a texture: " + why);
@@ -110,12 +113,7 @@ HRESULT D3DXGetImageInfoFromFileW(const char* pSrcFile, D3DXIMAGE_INFO* pSrcInfo
     std::string why;
     std::uint32_t width = 0;
     std::uint32_t height = 0;
-    HRESULT hr = S_OK;
-    if (!GfxReadFile(pSrcFile, kMaxPictureFileBytes, &bytes, &why)) {
-        hr = D3DERR_NOTFOUND;
-    } else if (!GfxCheckTga(bytes.data(), bytes.size(), &width, &height, &why)) {
-        hr = D3DXERR_INVALIDDATA;
-    }
+    const HRESULT hr = PictureResult(GfxReadPicture(pSrcFile, &bytes, &width, &height, &why));
     if (FAILED(hr)) {
         if (ppErrors != nullptr) {
             *ppErrors = new GfxBuffer(why);

@@ -201,8 +201,8 @@ HRESULT GfxDevice::SetTexture(DWORD Stage, IDirect3DBaseTexture9* pTexture)
 {
     static constexpr const char* kName = "IDirect3DDevice9::SetTexture";
     auto* texture = dynamic_cast<GfxTexture*>(pTexture);
-    const HRESULT hr = GfxCheck(recorder_, kName,
-                                Stage != 0 || (pTexture != nullptr && (texture == nullptr || texture->Device() != this)));
+    const bool foreign = pTexture != nullptr && (texture == nullptr || texture->Device() != this);
+    const HRESULT hr = GfxCheck(recorder_, kName, Stage != 0 || foreign);
     if (hr == S_OK) {
         if (texture != nullptr) {
             texture->AddRef();
@@ -233,7 +233,12 @@ HRESULT GfxDevice::SetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Ty
 
 D3DMATRIX* GfxDevice::TransformSlot(D3DTRANSFORMSTATETYPE state)
 {
-    return state == D3DTS_VIEW ? &view_ : state == D3DTS_PROJECTION ? &projection_ : state == D3DTS_WORLD ? &world_ : nullptr;
+    switch (state) {
+    case D3DTS_VIEW: return &view_;
+    case D3DTS_PROJECTION: return &projection_;
+    case D3DTS_WORLD: return &world_;
+    }
+    return nullptr;
 }
 
 HRESULT GfxDevice::SetTransform(D3DTRANSFORMSTATETYPE State, const D3DMATRIX* pMatrix)

@@ -10,8 +10,8 @@ namespace {
 UINT FvfSize(DWORD fvf)
 {
     constexpr DWORD kNormal = 0x010;
-    return ((fvf & D3DFVF_XYZ) != 0 ? 12 : 0) + ((fvf & kNormal) != 0 ? 12 : 0) + ((fvf & D3DFVF_DIFFUSE) != 0 ? 4 : 0) +
-           ((fvf >> 8) & 0xF) * 8;
+    return ((fvf & D3DFVF_XYZ) != 0 ? 12 : 0) + ((fvf & kNormal) != 0 ? 12 : 0) +
+           ((fvf & D3DFVF_DIFFUSE) != 0 ? 4 : 0) + ((fvf >> 8) & 0xF) * 8;
 }
 
 }  // namespace
