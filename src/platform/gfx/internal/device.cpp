@@ -4,47 +4,48 @@
 
 #include "platform/gfx/internal/device.h"
 
+#include <algorithm>
 #include <cstring>
+#include <span>
 
 #include "platform/gfx/internal/effect.h"
 #include "platform/gfx/internal/gl.h"
 
 namespace {
 
-bool ValidRenderState(D3DRENDERSTATETYPE state, DWORD value)
-{
-    switch (state) {
-    case D3DRS_ZENABLE:
-    case D3DRS_ZWRITEENABLE:
-    case D3DRS_ALPHABLENDENABLE:
-    case D3DRS_LIGHTING:
-        return value <= 1;
-    case D3DRS_ZFUNC:
-        return value == D3DCMP_LESSEQUAL || value == D3DCMP_ALWAYS;
-    case D3DRS_SRCBLEND:
-    case D3DRS_DESTBLEND:
-        return value == D3DBLEND_ZERO || value == D3DBLEND_ONE || value == D3DBLEND_SRCALPHA ||
-               value == D3DBLEND_INVSRCALPHA;
-    case D3DRS_BLENDOP:
-        return value == D3DBLENDOP_ADD;
-    case D3DRS_CULLMODE:
-        return value >= D3DCULL_NONE && value <= D3DCULL_CCW;
-    }
-    return false;
-}
+// The render states the device keeps, where, and the values each takes.
+constexpr DWORD kOffOn[] = {FALSE, TRUE};
+constexpr DWORD kCompares[] = {D3DCMP_LESSEQUAL, D3DCMP_ALWAYS};
+constexpr DWORD kBlends[] = {D3DBLEND_ZERO, D3DBLEND_ONE, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA};
+constexpr DWORD kBlendOps[] = {D3DBLENDOP_ADD};
+constexpr DWORD kCulls[] = {D3DCULL_NONE, D3DCULL_CW, D3DCULL_CCW};
 
-DWORD* StateSlot(GfxRenderStates& s, D3DRENDERSTATETYPE state)
+struct StateRule {
+    D3DRENDERSTATETYPE state;
+    DWORD GfxRenderStates::*slot;
+    std::span<const DWORD> values;
+};
+
+constexpr StateRule kStateRules[] = {
+    {D3DRS_ZENABLE, &GfxRenderStates::zEnable, kOffOn},
+    {D3DRS_ZWRITEENABLE, &GfxRenderStates::zWriteEnable, kOffOn},
+    {D3DRS_ZFUNC, &GfxRenderStates::zFunc, kCompares},
+    {D3DRS_ALPHABLENDENABLE, &GfxRenderStates::alphaBlendEnable, kOffOn},
+    {D3DRS_SRCBLEND, &GfxRenderStates::srcBlend, kBlends},
+    {D3DRS_DESTBLEND, &GfxRenderStates::destBlend, kBlends},
+    {D3DRS_BLENDOP, &GfxRenderStates::blendOp, kBlendOps},
+    {D3DRS_CULLMODE, &GfxRenderStates::cullMode, kCulls},
+    {D3DRS_LIGHTING, &GfxRenderStates::lighting, kOffOn},
+};
+
+// The slot `value` goes to, or null when the state is unknown or the value not one of its own.
+DWORD* StateSlot(GfxRenderStates& s, D3DRENDERSTATETYPE state, DWORD value)
 {
-    switch (state) {
-    case D3DRS_ZENABLE: return &s.zEnable;
-    case D3DRS_ZWRITEENABLE: return &s.zWriteEnable;
-    case D3DRS_ZFUNC: return &s.zFunc;
-    case D3DRS_ALPHABLENDENABLE: return &s.alphaBlendEnable;
-    case D3DRS_SRCBLEND: return &s.srcBlend;
-    case D3DRS_DESTBLEND: return &s.destBlend;
-    case D3DRS_BLENDOP: return &s.blendOp;
-    case D3DRS_CULLMODE: return &s.cullMode;
-    case D3DRS_LIGHTING: return &s.lighting;
+    for (const StateRule& rule : kStateRules) {
+        if (rule.state == state) {
+            const bool valid = std::find(rule.values.begin(), rule.values.end(), value) != rule.values.end();
+            return valid ? &(s.*rule.slot) : nullptr;
+        }
     }
     return nullptr;
 }
@@ -188,8 +189,8 @@ HRESULT GfxDevice::Present(const RECT* pSourceRect, const RECT* pDestRect, HWND 
 HRESULT GfxDevice::SetRenderState(D3DRENDERSTATETYPE State, DWORD Value)
 {
     static constexpr const char* kName = "IDirect3DDevice9::SetRenderState";
-    DWORD* slot = StateSlot(states_, State);
-    const HRESULT hr = GfxCheck(recorder_, kName, slot == nullptr || !ValidRenderState(State, Value));
+    DWORD* slot = StateSlot(states_, State, Value);
+    const HRESULT hr = GfxCheck(recorder_, kName, slot == nullptr);
     if (hr == S_OK) {
         *slot = Value;
     }
@@ -233,12 +234,10 @@ HRESULT GfxDevice::SetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Ty
 
 D3DMATRIX* GfxDevice::TransformSlot(D3DTRANSFORMSTATETYPE state)
 {
-    switch (state) {
-    case D3DTS_VIEW: return &view_;
-    case D3DTS_PROJECTION: return &projection_;
-    case D3DTS_WORLD: return &world_;
-    }
-    return nullptr;
+    return state == D3DTS_VIEW         ? &view_
+           : state == D3DTS_PROJECTION ? &projection_
+           : state == D3DTS_WORLD      ? &world_
+                                       : nullptr;
 }
 
 HRESULT GfxDevice::SetTransform(D3DTRANSFORMSTATETYPE State, const D3DMATRIX* pMatrix)
