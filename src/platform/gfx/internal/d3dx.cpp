@@ -59,7 +59,7 @@ HRESULT D3DXCreateTexture(IDirect3DDevice9* pDevice, UINT Width, UINT Height, UI
     HRESULT hr = GfxCheck(RecorderOf(device), kName, device == nullptr || ppTexture == nullptr);
     GfxTexture* texture = nullptr;
     if (hr == S_OK) {
-        hr = device->MakeTexture(Width, Height, MipLevels == 0 ? 1 : MipLevels, Usage, Format, Pool, &texture);
+        hr = device->MakeTexture(Width, Height, MipLevels, Usage, Format, Pool, &texture);
     }
     if (ppTexture != nullptr) {
         *ppTexture = texture;
