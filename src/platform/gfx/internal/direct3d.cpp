@@ -31,8 +31,6 @@ GfxDirect3D::~GfxDirect3D()
 {
     if (recorder_ != nullptr) {
         recorder_->ObjectDestroyed();
-    } else if (ready_) {
-        GfxGl::VideoDown();
     }
 }
 

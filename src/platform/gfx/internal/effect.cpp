@@ -26,12 +26,6 @@ void GfxEffect::DropGpu()
     if (device_ != nullptr) {
         device_->DropEffect(desc_);
     }
-    for (auto& t : desc_.techniques) {
-        for (auto& pass : t.passes) {
-            pass.program = 0;
-            pass.outsideProgram = 0;
-        }
-    }
 }
 
 GfxEffectParam* GfxEffect::FindParam(D3DXHANDLE handle)

@@ -66,14 +66,6 @@ bool GfxGl::VideoUp()
     return true;
 }
 
-void GfxGl::VideoDown()
-{
-    // Counted only; see VideoUp.
-    if (VideoUsers > 1) {
-        --VideoUsers;
-    }
-}
-
 GfxGl* GfxGl::Create(PlatformWindow* window, const D3DPRESENT_PARAMETERS& params, UINT* width, UINT* height,
                      HRESULT* result)
 {
