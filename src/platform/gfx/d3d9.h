@@ -8,7 +8,7 @@
 // recording backend without GL for tests (recording.h). Game code includes only this
 // header and d3dx9.h.
 //
-// Contract shared by every call returning HRESULT: S_OK (or D3D_OK) on success; a null
+// Contract shared by every call returning HRESULT: S_OK on success; a null
 // out-pointer, an unknown enum value or a call made in the wrong state gives
 // D3DERR_INVALIDCALL, and out-pointers are left null/zeroed on failure.
 
@@ -26,13 +26,8 @@ constexpr UINT D3DADAPTER_DEFAULT = 0;
 
 // ---- results ----
 constexpr HRESULT MakeD3dHresult(std::uint32_t code) { return MakeHresult(0x88760000u | code); }
-constexpr HRESULT D3D_OK = S_OK;
-constexpr HRESULT D3DERR_WRONGTEXTUREFORMAT = MakeD3dHresult(2072);
 constexpr HRESULT D3DERR_DRIVERINTERNALERROR = MakeD3dHresult(2087);
 constexpr HRESULT D3DERR_NOTFOUND = MakeD3dHresult(2150);
-constexpr HRESULT D3DERR_MOREDATA = MakeD3dHresult(2151);
-constexpr HRESULT D3DERR_DEVICELOST = MakeD3dHresult(2152);
-constexpr HRESULT D3DERR_DEVICENOTRESET = MakeD3dHresult(2153);
 constexpr HRESULT D3DERR_NOTAVAILABLE = MakeD3dHresult(2154);
 constexpr HRESULT D3DERR_INVALIDCALL = MakeD3dHresult(2156);       // 0x8876086C
 constexpr HRESULT D3DERR_OUTOFVIDEOMEMORY = MakeD3dHresult(380);
@@ -40,195 +35,54 @@ constexpr HRESULT D3DERR_WASSTILLDRAWING = MakeD3dHresult(540);    // 0x8876021C
 static_assert(D3DERR_INVALIDCALL == MakeHresult(0x8876086Cu));
 static_assert(D3DERR_WASSTILLDRAWING == MakeHresult(0x8876021Cu));
 
-// ---- enums (values as in Direct3D 9) ----
+// ---- enums (values as in Direct3D 9; only those the game uses) ----
 enum D3DFORMAT : DWORD {
-    D3DFMT_UNKNOWN = 0,
-    D3DFMT_R8G8B8 = 20,
-    D3DFMT_A8R8G8B8 = 21,
-    D3DFMT_X8R8G8B8 = 22,
-    D3DFMT_D24S8 = 75,
-    D3DFMT_D16 = 80,
-    D3DFMT_INDEX16 = 101,
-    D3DFMT_R32F = 114,
+    D3DFMT_UNKNOWN = 0, D3DFMT_A8R8G8B8 = 21, D3DFMT_X8R8G8B8 = 22, D3DFMT_D16 = 80, D3DFMT_R32F = 114
 };
-
-enum D3DPOOL : DWORD {
-    D3DPOOL_DEFAULT = 0,
-    D3DPOOL_MANAGED = 1,
-    D3DPOOL_SYSTEMMEM = 2,
-    D3DPOOL_SCRATCH = 3,
-};
-
-enum D3DRESOURCETYPE : DWORD {
-    D3DRTYPE_SURFACE = 1,
-    D3DRTYPE_VOLUME = 2,
-    D3DRTYPE_TEXTURE = 3,
-    D3DRTYPE_VOLUMETEXTURE = 4,
-    D3DRTYPE_CUBETEXTURE = 5,
-    D3DRTYPE_VERTEXBUFFER = 6,
-    D3DRTYPE_INDEXBUFFER = 7,
-};
-
-enum D3DDEVTYPE : DWORD {
-    D3DDEVTYPE_HAL = 1,
-    D3DDEVTYPE_REF = 2,
-    D3DDEVTYPE_SW = 3,
-    D3DDEVTYPE_NULLREF = 4,
-};
-
+enum D3DPOOL : DWORD { D3DPOOL_DEFAULT = 0, D3DPOOL_MANAGED = 1 };
+enum D3DRESOURCETYPE : DWORD { D3DRTYPE_SURFACE = 1, D3DRTYPE_TEXTURE = 3 };
+enum D3DDEVTYPE : DWORD { D3DDEVTYPE_HAL = 1 };
 enum D3DMULTISAMPLE_TYPE : DWORD { D3DMULTISAMPLE_NONE = 0 };
-
-enum D3DSWAPEFFECT : DWORD {
-    D3DSWAPEFFECT_DISCARD = 1,
-    D3DSWAPEFFECT_FLIP = 2,
-    D3DSWAPEFFECT_COPY = 3,
-};
-
+enum D3DSWAPEFFECT : DWORD { D3DSWAPEFFECT_COPY = 3 };
 enum D3DBACKBUFFER_TYPE : DWORD { D3DBACKBUFFER_TYPE_MONO = 0 };
-
-enum D3DPRIMITIVETYPE : DWORD {
-    D3DPT_POINTLIST = 1,
-    D3DPT_LINELIST = 2,
-    D3DPT_LINESTRIP = 3,
-    D3DPT_TRIANGLELIST = 4,
-    D3DPT_TRIANGLESTRIP = 5,
-    D3DPT_TRIANGLEFAN = 6,
-};
-
-enum D3DTRANSFORMSTATETYPE : DWORD {
-    D3DTS_VIEW = 2,
-    D3DTS_PROJECTION = 3,
-    D3DTS_TEXTURE0 = 16,
-    D3DTS_WORLD = 256,  // D3DTS_WORLDMATRIX(0)
-};
+enum D3DPRIMITIVETYPE : DWORD { D3DPT_TRIANGLELIST = 4, D3DPT_TRIANGLESTRIP = 5 };
+enum D3DTRANSFORMSTATETYPE : DWORD { D3DTS_VIEW = 2, D3DTS_PROJECTION = 3, D3DTS_WORLD = 256 };  // WORLDMATRIX(0)
 
 enum D3DRENDERSTATETYPE : DWORD {
-    D3DRS_ZENABLE = 7,
-    D3DRS_FILLMODE = 8,
-    D3DRS_SHADEMODE = 9,
-    D3DRS_ZWRITEENABLE = 14,
-    D3DRS_ALPHATESTENABLE = 15,
-    D3DRS_SRCBLEND = 19,
-    D3DRS_DESTBLEND = 20,
-    D3DRS_CULLMODE = 22,
-    D3DRS_ZFUNC = 23,
-    D3DRS_ALPHAREF = 24,
-    D3DRS_ALPHAFUNC = 25,
-    D3DRS_DITHERENABLE = 26,
-    D3DRS_ALPHABLENDENABLE = 27,
-    D3DRS_FOGENABLE = 28,
-    D3DRS_SPECULARENABLE = 29,
-    D3DRS_LIGHTING = 137,
-    D3DRS_BLENDOP = 171,
+    D3DRS_ZENABLE = 7, D3DRS_ZWRITEENABLE = 14, D3DRS_SRCBLEND = 19, D3DRS_DESTBLEND = 20, D3DRS_CULLMODE = 22,
+    D3DRS_ZFUNC = 23, D3DRS_ALPHABLENDENABLE = 27, D3DRS_LIGHTING = 137, D3DRS_BLENDOP = 171
 };
 
-enum D3DZBUFFERTYPE : DWORD { D3DZB_FALSE = 0, D3DZB_TRUE = 1, D3DZB_USEW = 2 };
-
+enum D3DZBUFFERTYPE : DWORD { D3DZB_FALSE = 0, D3DZB_TRUE = 1 };
 enum D3DCULL : DWORD { D3DCULL_NONE = 1, D3DCULL_CW = 2, D3DCULL_CCW = 3 };
-
-enum D3DCMPFUNC : DWORD {
-    D3DCMP_NEVER = 1,
-    D3DCMP_LESS = 2,
-    D3DCMP_EQUAL = 3,
-    D3DCMP_LESSEQUAL = 4,
-    D3DCMP_GREATER = 5,
-    D3DCMP_NOTEQUAL = 6,
-    D3DCMP_GREATEREQUAL = 7,
-    D3DCMP_ALWAYS = 8,
-};
-
-enum D3DBLEND : DWORD {
-    D3DBLEND_ZERO = 1,
-    D3DBLEND_ONE = 2,
-    D3DBLEND_SRCCOLOR = 3,
-    D3DBLEND_INVSRCCOLOR = 4,
-    D3DBLEND_SRCALPHA = 5,
-    D3DBLEND_INVSRCALPHA = 6,
-    D3DBLEND_DESTALPHA = 7,
-    D3DBLEND_INVDESTALPHA = 8,
-    D3DBLEND_DESTCOLOR = 9,
-    D3DBLEND_INVDESTCOLOR = 10,
-};
-
-enum D3DBLENDOP : DWORD {
-    D3DBLENDOP_ADD = 1,
-    D3DBLENDOP_SUBTRACT = 2,
-    D3DBLENDOP_REVSUBTRACT = 3,
-    D3DBLENDOP_MIN = 4,
-    D3DBLENDOP_MAX = 5,
-};
-
+enum D3DCMPFUNC : DWORD { D3DCMP_LESSEQUAL = 4, D3DCMP_ALWAYS = 8 };
+enum D3DBLEND : DWORD { D3DBLEND_ZERO = 1, D3DBLEND_ONE = 2, D3DBLEND_SRCALPHA = 5, D3DBLEND_INVSRCALPHA = 6 };
+enum D3DBLENDOP : DWORD { D3DBLENDOP_ADD = 1 };
 enum D3DTEXTURESTAGESTATETYPE : DWORD {
-    D3DTSS_COLOROP = 1,
-    D3DTSS_COLORARG1 = 2,
-    D3DTSS_COLORARG2 = 3,
-    D3DTSS_ALPHAOP = 4,
-    D3DTSS_ALPHAARG1 = 5,
-    D3DTSS_ALPHAARG2 = 6,
+    D3DTSS_COLOROP = 1, D3DTSS_COLORARG1 = 2, D3DTSS_COLORARG2 = 3, D3DTSS_ALPHAOP = 4
 };
-
-enum D3DTEXTUREOP : DWORD {
-    D3DTOP_DISABLE = 1,
-    D3DTOP_SELECTARG1 = 2,
-    D3DTOP_SELECTARG2 = 3,
-    D3DTOP_MODULATE = 4,
-    D3DTOP_MODULATE2X = 5,
-    D3DTOP_MODULATE4X = 6,
-    D3DTOP_ADD = 7,
-};
+enum D3DTEXTUREOP : DWORD { D3DTOP_DISABLE = 1, D3DTOP_SELECTARG1 = 2, D3DTOP_MODULATE = 4 };
 
 constexpr DWORD D3DTA_DIFFUSE = 0x0;
 constexpr DWORD D3DTA_CURRENT = 0x1;
 constexpr DWORD D3DTA_TEXTURE = 0x2;
-constexpr DWORD D3DTA_TFACTOR = 0x3;
-
 constexpr DWORD D3DCLEAR_TARGET = 0x1;
 constexpr DWORD D3DCLEAR_ZBUFFER = 0x2;
-constexpr DWORD D3DCLEAR_STENCIL = 0x4;
-
 constexpr DWORD D3DUSAGE_RENDERTARGET = 0x1;
-constexpr DWORD D3DUSAGE_DEPTHSTENCIL = 0x2;
-constexpr DWORD D3DUSAGE_WRITEONLY = 0x8;
-constexpr DWORD D3DUSAGE_DYNAMIC = 0x200;
-
 constexpr DWORD D3DLOCK_READONLY = 0x10;
-constexpr DWORD D3DLOCK_NOSYSLOCK = 0x800;
-constexpr DWORD D3DLOCK_NOOVERWRITE = 0x1000;
-constexpr DWORD D3DLOCK_DISCARD = 0x2000;
 constexpr DWORD D3DLOCK_DONOTWAIT = 0x4000;
-
 constexpr DWORD D3DFVF_XYZ = 0x002;
-constexpr DWORD D3DFVF_XYZRHW = 0x004;
-constexpr DWORD D3DFVF_NORMAL = 0x010;
 constexpr DWORD D3DFVF_DIFFUSE = 0x040;
-constexpr DWORD D3DFVF_SPECULAR = 0x080;
-constexpr DWORD D3DFVF_TEX1 = 0x100;
-
-constexpr DWORD D3DCREATE_FPU_PRESERVE = 0x02;
-constexpr DWORD D3DCREATE_MULTITHREADED = 0x04;
 constexpr DWORD D3DCREATE_SOFTWARE_VERTEXPROCESSING = 0x20;
-constexpr DWORD D3DCREATE_HARDWARE_VERTEXPROCESSING = 0x40;
-constexpr DWORD D3DCREATE_MIXED_VERTEXPROCESSING = 0x80;
-
 constexpr UINT D3DPRESENT_INTERVAL_DEFAULT = 0x0;
 constexpr UINT D3DPRESENT_INTERVAL_ONE = 0x1;
-constexpr UINT D3DPRESENT_INTERVAL_TWO = 0x2;
 constexpr UINT D3DPRESENT_INTERVAL_IMMEDIATE = 0x80000000u;
 
 // ---- records ----
-struct RECT {
-    LONG left, top, right, bottom;
-};
-
-struct D3DRECT {
-    LONG x1, y1, x2, y2;
-};
-
+struct RECT { LONG left, top, right, bottom; };
+struct D3DRECT { LONG x1, y1, x2, y2; };
 struct RGNDATA;  // dirty regions are not supported; Present accepts only null
-
-struct D3DVECTOR {
-    float x, y, z;
-};
+struct D3DVECTOR { float x, y, z; };
 
 #if defined(__GNUC__)
 #pragma GCC diagnostic push
@@ -267,13 +121,6 @@ struct D3DPRESENT_PARAMETERS {
     UINT PresentationInterval;
 };
 
-struct D3DDISPLAYMODE {
-    UINT Width;
-    UINT Height;
-    UINT RefreshRate;
-    D3DFORMAT Format;
-};
-
 struct D3DLOCKED_RECT {
     INT Pitch;    // bytes from one row to the next
     void* pBits;  // row 0 is the top row of the picture; pixels are B, G, R, A bytes
@@ -290,15 +137,6 @@ struct D3DSURFACE_DESC {
     UINT Height;
 };
 
-struct D3DVERTEXBUFFER_DESC {
-    D3DFORMAT Format;
-    D3DRESOURCETYPE Type;
-    DWORD Usage;
-    D3DPOOL Pool;
-    UINT Size;
-    DWORD FVF;
-};
-
 // ---- interfaces ----
 class IDirect3DDevice9;
 class IDirect3DSurface9;
@@ -313,15 +151,10 @@ protected:
     virtual ~IUnknown() = default;
 };
 
-class IDirect3DResource9 : public IUnknown {
-public:
-};
+// What a texture stage or effect parameter takes.
+class IDirect3DBaseTexture9 : public IUnknown {};
 
-class IDirect3DBaseTexture9 : public IDirect3DResource9 {
-public:
-};
-
-class IDirect3DSurface9 : public IDirect3DResource9 {
+class IDirect3DSurface9 : public IUnknown {
 public:
     // D3DERR_INVALIDCALL on null.
     virtual HRESULT GetDesc(D3DSURFACE_DESC* pDesc) = 0;
@@ -345,7 +178,7 @@ public:
     virtual HRESULT UnlockRect(UINT Level) = 0;
 };
 
-class IDirect3DVertexBuffer9 : public IDirect3DResource9 {
+class IDirect3DVertexBuffer9 : public IUnknown {
 public:
     // Any byte range inside the buffer; SizeToLock 0 with OffsetToLock 0 locks all of it.
     // D3DERR_INVALIDCALL when the range leaves the buffer, when already locked, or on null.
@@ -353,7 +186,6 @@ public:
     virtual HRESULT Lock(UINT OffsetToLock, UINT SizeToLock, void** ppbData, DWORD Flags) = 0;
     // D3DERR_INVALIDCALL when not locked.
     virtual HRESULT Unlock() = 0;
-    virtual HRESULT GetDesc(D3DVERTEXBUFFER_DESC* pDesc) = 0;
 };
 
 class IDirect3DDevice9 : public IUnknown {
@@ -382,7 +214,6 @@ public:
     // D3DERR_INVALIDCALL for a state this layer does not know (see the enum above) or a
     // value outside that state's enum.
     virtual HRESULT SetRenderState(D3DRENDERSTATETYPE State, DWORD Value) = 0;
-    virtual HRESULT GetRenderState(D3DRENDERSTATETYPE State, DWORD* pValue) = 0;
     // Stage 0 only (D3DERR_INVALIDCALL otherwise); null unbinds (draws read white).
     virtual HRESULT SetTexture(DWORD Stage, IDirect3DBaseTexture9* pTexture) = 0;
     // Stage 0 only, the states of the enum above.
@@ -417,14 +248,12 @@ public:
 
 class IDirect3D9 : public IUnknown {
 public:
-    // Adapter D3DADAPTER_DEFAULT, HAL or REF, a focus window (or pp->hDeviceWindow), and
+    // Adapter D3DADAPTER_DEFAULT, HAL, a focus window (or pp->hDeviceWindow), and
     // BackBufferCount 0 or 1. D3DERR_INVALIDCALL for bad arguments or a second live
     // device; D3DERR_NOTAVAILABLE when no GL 3.3 context can be made on the window.
     virtual HRESULT CreateDevice(UINT Adapter, D3DDEVTYPE DeviceType, HWND hFocusWindow, DWORD BehaviorFlags,
                                  D3DPRESENT_PARAMETERS* pPresentationParameters,
                                  IDirect3DDevice9** ppReturnedDeviceInterface) = 0;
-    // The desktop's current mode. D3DERR_INVALIDCALL for another adapter or null.
-    virtual HRESULT GetAdapterDisplayMode(UINT Adapter, D3DDISPLAYMODE* pMode) = 0;
 };
 
 // Null when SDKVersion is not D3D_SDK_VERSION or the video system cannot start.

@@ -8,12 +8,7 @@
 
 constexpr HRESULT D3DXERR_INVALIDDATA = MakeD3dHresult(2905);  // 0x88760B59
 
-constexpr DWORD D3DXFX_DONOTSAVESTATE = 0x1;
-constexpr DWORD D3DXFX_DONOTSAVESHADERSTATE = 0x2;
-constexpr DWORD D3DXFX_DONOTSAVESAMPLERSTATE = 0x4;
 constexpr DWORD D3DXFX_NOT_CLONEABLE = 0x800;
-
-constexpr UINT D3DX_DEFAULT = 0xFFFFFFFFu;
 
 // A parameter or technique: either the handle an effect returned or the name as a string.
 using D3DXHANDLE = const char*;
@@ -35,11 +30,7 @@ struct D3DXMATRIX : D3DMATRIX {
     float operator()(UINT row, UINT col) const { return m[row][col]; }
 };
 
-struct D3DXMACRO {
-    const char* Name;
-    const char* Definition;
-};
-
+struct D3DXMACRO;       // not supported: must be null
 class ID3DXInclude;     // not supported: must be null
 class ID3DXEffectPool;  // not supported: must be null
 
@@ -50,7 +41,7 @@ public:
 };
 
 // An effect made from a file in our own format (src/platform/gfx/effect_format.md).
-// Every Set/Get fails with D3DERR_INVALIDCALL for a handle or name that is not a parameter
+// Every Set fails with D3DERR_INVALIDCALL for a handle or name that is not a parameter
 // of the effect, for a parameter of another type, or for a null pointer.
 class ID3DXEffect : public IUnknown {
 public:
@@ -60,15 +51,10 @@ public:
     virtual D3DXHANDLE GetTechniqueByName(const char* pName) = 0;
 
     virtual HRESULT SetFloat(D3DXHANDLE hParameter, float f) = 0;
-    virtual HRESULT GetFloat(D3DXHANDLE hParameter, float* pf) = 0;
     virtual HRESULT SetVector(D3DXHANDLE hParameter, const D3DXVECTOR4* pVector) = 0;
-    virtual HRESULT GetVector(D3DXHANDLE hParameter, D3DXVECTOR4* pVector) = 0;
     virtual HRESULT SetMatrix(D3DXHANDLE hParameter, const D3DXMATRIX* pMatrix) = 0;
-    virtual HRESULT GetMatrix(D3DXHANDLE hParameter, D3DXMATRIX* pMatrix) = 0;
     // Null unbinds (the shader then samples opaque white). The effect holds a reference.
     virtual HRESULT SetTexture(D3DXHANDLE hParameter, IDirect3DBaseTexture9* pTexture) = 0;
-    // With a reference added; null when none is set.
-    virtual HRESULT GetTexture(D3DXHANDLE hParameter, IDirect3DBaseTexture9** ppTexture) = 0;
 
     // D3DERR_INVALIDCALL for an unknown technique or while between Begin and End.
     virtual HRESULT SetTechnique(D3DXHANDLE hTechnique) = 0;
@@ -84,7 +70,6 @@ public:
     virtual HRESULT EndPass() = 0;
     virtual HRESULT End() = 0;
     virtual HRESULT OnLostDevice() = 0;
-    virtual HRESULT OnResetDevice() = 0;
 };
 
 enum D3DXIMAGE_FILEFORMAT : DWORD { D3DXIFF_TGA = 2 };

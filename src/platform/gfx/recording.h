@@ -92,7 +92,6 @@ private:
 // back to the GL backend). The recorder must outlive every object made through it.
 void GfxUseRecordingBackend(GfxRecorder* recorder);
 
-// A recording IDirect3D9 / device without going through Direct3DCreate9. The device has a
-// back buffer of width x height. Null if `recorder` is null.
-IDirect3D9* GfxCreateRecordingDirect3D(GfxRecorder* recorder);
+// A recording device without going through Direct3DCreate9, with a back buffer of
+// width x height. Null if `recorder` is null.
 IDirect3DDevice9* GfxCreateRecordingDevice(GfxRecorder* recorder, UINT width = 640, UINT height = 480);

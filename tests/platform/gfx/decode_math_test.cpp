@@ -13,6 +13,17 @@ namespace {
 
 std::vector<std::uint8_t> Bytes(const std::string& s) { return std::vector<std::uint8_t>(s.begin(), s.end()); }
 
+// Checks and decodes as the picture loader does.
+bool DecodeTga(const std::uint8_t* data, std::size_t size, std::vector<std::uint8_t>* bgra, std::uint32_t* width,
+               std::uint32_t* height, std::string* why)
+{
+    if (!GfxCheckTga(data, size, width, height, why)) {
+        return false;
+    }
+    bgra->resize(static_cast<std::size_t>(*width) * *height * 4);
+    return GfxDecodeTgaInto(data, size, *width, *height, bgra->data(), why);
+}
+
 const std::vector<Bgra> kFour = {{10, 20, 30, 40}, {50, 60, 70, 80}, {90, 100, 110, 120}, {130, 140, 150, 160}};
 
 TEST(Tga, DecodesBothOriginsAndBothCodingsToTheSameRows)
@@ -25,7 +36,7 @@ TEST(Tga, DecodesBothOriginsAndBothCodingsToTheSameRows)
             std::uint32_t w = 0;
             std::uint32_t h = 0;
             std::string why;
-            ASSERT_TRUE(GfxDecodeTga(file.data(), file.size(), &out, &w, &h, &why)) << why;
+            ASSERT_TRUE(DecodeTga(file.data(), file.size(), &out, &w, &h, &why)) << why;
             ASSERT_EQ(out.size(), 16u);
             for (std::size_t i = 0; i < 4; ++i) {
                 EXPECT_EQ(out[i * 4 + 0], kFour[i].b);
@@ -48,7 +59,7 @@ TEST(Tga, RunLengthPacketsRepeatTheirPixel)
     std::uint32_t w = 0;
     std::uint32_t h = 0;
     std::string why;
-    ASSERT_TRUE(GfxDecodeTga(bytes.data(), bytes.size(), &out, &w, &h, &why)) << why;
+    ASSERT_TRUE(DecodeTga(bytes.data(), bytes.size(), &out, &w, &h, &why)) << why;
     ASSERT_EQ(out.size(), 12u);
     EXPECT_EQ(out[8], 7);
     EXPECT_EQ(out[9], 8);
@@ -65,11 +76,11 @@ TEST(Tga, ShortOversizedAndForeignFilesAreRefused)
     const auto good = Bytes(MakeTga(2, 2, kFour, 32, true, false));
     // Every truncation of a good file fails, down to the bare header.
     for (std::size_t n = 0; n < good.size(); ++n) {
-        EXPECT_FALSE(GfxDecodeTga(good.data(), n, &out, &w, &h, &why)) << n;
+        EXPECT_FALSE(DecodeTga(good.data(), n, &out, &w, &h, &why)) << n;
     }
     const auto rle = Bytes(MakeTga(2, 2, kFour, 32, true, true));
     for (std::size_t n = 18; n < rle.size(); ++n) {
-        EXPECT_FALSE(GfxDecodeTga(rle.data(), n, &out, &w, &h, &why)) << n;
+        EXPECT_FALSE(DecodeTga(rle.data(), n, &out, &w, &h, &why)) << n;
     }
     // A 19-byte file whose header claims 65535 x 65535 is refused before any decoding.
     auto huge = Bytes(MakeTga(1, 1, kFour, 32, true, false));
@@ -121,10 +132,10 @@ TEST(Tga, ImageIdAndColourMapAreSkippedAndCounted)
     std::uint32_t w = 0;
     std::uint32_t h = 0;
     std::string why;
-    ASSERT_TRUE(GfxDecodeTga(bytes.data(), bytes.size(), &out, &w, &h, &why)) << why;
+    ASSERT_TRUE(DecodeTga(bytes.data(), bytes.size(), &out, &w, &h, &why)) << why;
     EXPECT_EQ(out[0], 1);  // palette entry 0 is B G R = 1 2 3
     EXPECT_EQ(out[4], 4);  // entry 1
-    EXPECT_FALSE(GfxDecodeTga(bytes.data(), bytes.size() - 1, &out, &w, &h, &why));
+    EXPECT_FALSE(DecodeTga(bytes.data(), bytes.size() - 1, &out, &w, &h, &why));
 }
 
 // ---- matrices ----

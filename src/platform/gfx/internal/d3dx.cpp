@@ -1,9 +1,8 @@
+// The D3DX calls: textures (empty, or from TGA files through the prefetcher), picture
+// information, effects from files, and the matrix helpers.
 
-#include <cerrno>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
@@ -11,9 +10,9 @@
 #include "platform/gfx/d3dx9.h"
 #include "platform/gfx/internal/effect.h"
 #include "platform/gfx/internal/device.h"
+#include "platform/gfx/internal/gl.h"
 #include "platform/gfx/internal/picture_prefetch.h"
 #include "platform/gfx/internal/read_file.h"
-#include "platform/gfx/internal/tga.h"
 #include "platform/gfx/problems.h"
 
 namespace {
@@ -38,18 +37,13 @@ private:
     std::string text_;
 };
 
-GfxDevice* LayerDevice(IDirect3DDevice9* device) { return dynamic_cast<GfxDevice*>(device); }
-
-HRESULT Injected(GfxDevice* device, const char* name) { return device != nullptr ? device->Inject(name) : S_OK; }
-
 GfxRecorder* RecorderOf(const GfxDevice* device) { return device != nullptr ? device->Recorder() : nullptr; }
 
-// The made object closes the logged call's arguments, when there is one.
-void LogMade(GfxCall* call, IUnknown* made)
+HRESULT PictureResult(GfxPictureFailure failure)
 {
-    if (call != nullptr && made != nullptr) {
-        call->args.push_back(GfxArgObject(made));
-    }
+    return failure == GfxPictureFailure::Unreadable    ? D3DERR_NOTFOUND
+           : failure == GfxPictureFailure::Undecodable ? D3DXERR_INVALIDDATA
+                                                       : S_OK;
 }
 
 // Effect files are text a few kilobytes long.
@@ -61,19 +55,16 @@ HRESULT D3DXCreateTexture(IDirect3DDevice9* pDevice, UINT Width, UINT Height, UI
                           D3DFORMAT Format, D3DPOOL Pool, IDirect3DTexture9** ppTexture)
 {
     static constexpr const char* kName = "D3DXCreateTexture";
-    GfxDevice* device = LayerDevice(pDevice);
-    HRESULT hr = Injected(device, kName);
+    auto* device = dynamic_cast<GfxDevice*>(pDevice);
+    HRESULT hr = GfxCheck(RecorderOf(device), kName, device == nullptr || ppTexture == nullptr);
     GfxTexture* texture = nullptr;
     if (hr == S_OK) {
-        const UINT levels = (MipLevels == 0 || MipLevels == D3DX_DEFAULT) ? 1 : MipLevels;
-        hr = (device == nullptr || ppTexture == nullptr)
-                 ? D3DERR_INVALIDCALL
-                 : device->MakeTexture(Width, Height, levels, Usage, Format, Pool, &texture);
+        hr = device->MakeTexture(Width, Height, MipLevels, Usage, Format, Pool, &texture);
     }
     if (ppTexture != nullptr) {
         *ppTexture = texture;
     }
-    LogMade(GFX_RECORD(RecorderOf(device), kName, hr, GfxArgOf(Width), GfxArgOf(Height), GfxArgOf(MipLevels),
+    GfxLogMade(GFX_RECORD(RecorderOf(device), kName, hr, GfxArgOf(Width), GfxArgOf(Height), GfxArgOf(MipLevels),
                        GfxArgOf(Usage), GfxArgOf(static_cast<DWORD>(Format)), GfxArgOf(static_cast<DWORD>(Pool))),
             texture);
     return hr;
@@ -82,20 +73,14 @@ HRESULT D3DXCreateTexture(IDirect3DDevice9* pDevice, UINT Width, UINT Height, UI
 HRESULT D3DXCreateTextureFromFileW(IDirect3DDevice9* pDevice, const char* pSrcFile, IDirect3DTexture9** ppTexture)
 {
     static constexpr const char* kName = "D3DXCreateTextureFromFileW";
-    GfxDevice* device = LayerDevice(pDevice);
-    HRESULT hr = Injected(device, kName);
+    auto* device = dynamic_cast<GfxDevice*>(pDevice);
+    HRESULT hr = GfxCheck(RecorderOf(device), kName, device == nullptr || pSrcFile == nullptr || ppTexture == nullptr);
     GfxTexture* texture = nullptr;
-    if (hr == S_OK && (device == nullptr || pSrcFile == nullptr || ppTexture == nullptr)) {
-        hr = D3DERR_INVALIDCALL;
-    }
     // Decoded ahead by the start-up worker, or now.
     GfxPrefetchedPicture picture;
     std::string why;
     if (hr == S_OK && !GfxTakePrefetchedPicture(pSrcFile, &picture)) {
-        const GfxPictureFailure failure = GfxLoadPicture(pSrcFile, &picture, &why);
-        hr = failure == GfxPictureFailure::Unreadable    ? D3DERR_NOTFOUND
-             : failure == GfxPictureFailure::Undecodable ? D3DXERR_INVALIDDATA
-                                                         : S_OK;
+        hr = PictureResult(GfxLoadPicture(pSrcFile, &picture, &why));
     }
     if (!why.empty()) {
         GfxReportProblem(std::string(pSrcFile) + ": cannot use as a texture: " + why);
@@ -112,7 +97,7 @@ HRESULT D3DXCreateTextureFromFileW(IDirect3DDevice9* pDevice, const char* pSrcFi
     if (ppTexture != nullptr) {
         *ppTexture = texture;
     }
-    LogMade(GFX_RECORD(RecorderOf(device), kName, hr, GfxArgText(pSrcFile)), texture);
+    GfxLogMade(GFX_RECORD(RecorderOf(device), kName, hr, GfxArgText(pSrcFile)), texture);
     return hr;
 }
 
@@ -128,12 +113,7 @@ HRESULT D3DXGetImageInfoFromFileW(const char* pSrcFile, D3DXIMAGE_INFO* pSrcInfo
     std::string why;
     std::uint32_t width = 0;
     std::uint32_t height = 0;
-    HRESULT hr = S_OK;
-    if (!GfxReadFile(pSrcFile, kMaxPictureFileBytes, &bytes, &why)) {
-        hr = D3DERR_NOTFOUND;
-    } else if (!GfxCheckTga(bytes.data(), bytes.size(), &width, &height, &why)) {
-        hr = D3DXERR_INVALIDDATA;
-    }
+    const HRESULT hr = PictureResult(GfxReadPicture(pSrcFile, &bytes, &width, &height, &why));
     if (FAILED(hr)) {
         if (ppErrors != nullptr) {
             *ppErrors = new GfxBuffer(why);
@@ -149,16 +129,14 @@ HRESULT D3DXCreateEffectFromFileW(IDirect3DDevice9* pDevice, const char* pSrcFil
                                   ID3DXEffect** ppEffect, ID3DXBuffer** ppCompilationErrors)
 {
     static constexpr const char* kName = "D3DXCreateEffectFromFileW";
-    GfxDevice* device = LayerDevice(pDevice);
-    HRESULT hr = Injected(device, kName);
+    auto* device = dynamic_cast<GfxDevice*>(pDevice);
+    HRESULT hr = GfxCheck(RecorderOf(device), kName,
+                          device == nullptr || pSrcFile == nullptr || ppEffect == nullptr || pDefines != nullptr ||
+                              pInclude != nullptr || pPool != nullptr);
     GfxEffect* effect = nullptr;
     std::string error;
     if (ppCompilationErrors != nullptr) {
         *ppCompilationErrors = nullptr;
-    }
-    if (hr == S_OK && (device == nullptr || pSrcFile == nullptr || ppEffect == nullptr || pDefines != nullptr ||
-                       pInclude != nullptr || pPool != nullptr)) {
-        hr = D3DERR_INVALIDCALL;
     }
     std::vector<std::uint8_t> bytes;
     std::string why;
@@ -170,12 +148,12 @@ HRESULT D3DXCreateEffectFromFileW(IDirect3DDevice9* pDevice, const char* pSrcFil
     if (hr == S_OK && !GfxParseEffect(std::string(bytes.begin(), bytes.end()), pSrcFile, &desc, &error)) {
         hr = D3DXERR_INVALIDDATA;
     }
-    if (hr == S_OK && !device->BuildEffect(desc, pSrcFile, &error)) {
+    if (hr == S_OK && device->Gl() != nullptr && !device->Gl()->BuildEffect(desc, pSrcFile, &error)) {
         hr = D3DXERR_INVALIDDATA;
     }
     if (hr == S_OK) {
         effect = new GfxEffect(std::move(desc));
-        effect->Attach(device, "effect", true);
+        effect->Attach(device, "effect");
     }
     if (!error.empty()) {
         GfxReportProblem(error);
@@ -186,7 +164,7 @@ HRESULT D3DXCreateEffectFromFileW(IDirect3DDevice9* pDevice, const char* pSrcFil
     if (ppEffect != nullptr) {
         *ppEffect = effect;
     }
-    LogMade(GFX_RECORD(RecorderOf(device), kName, hr, GfxArgText(pSrcFile), GfxArgPointer(pDefines),
+    GfxLogMade(GFX_RECORD(RecorderOf(device), kName, hr, GfxArgText(pSrcFile), GfxArgPointer(pDefines),
                        GfxArgPointer(pInclude), GfxArgOf(Flags), GfxArgPointer(pPool)),
             effect != nullptr ? static_cast<ID3DXEffect*>(effect) : nullptr);
     return hr;

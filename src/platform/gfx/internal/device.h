@@ -25,7 +25,6 @@ struct GfxRenderStates {
     DWORD blendOp = D3DBLENDOP_ADD;
     DWORD cullMode = D3DCULL_CCW;
     DWORD lighting = TRUE;
-    DWORD others[8] = {};  // the states accepted and remembered but not drawn with
 };
 
 struct GfxStageStates {
@@ -33,7 +32,7 @@ struct GfxStageStates {
     DWORD colorArg1 = D3DTA_TEXTURE;
     DWORD colorArg2 = D3DTA_CURRENT;
     DWORD alphaOp = D3DTOP_SELECTARG1;
-    DWORD alphaArg1 = D3DTA_TEXTURE;
+    DWORD alphaArg1 = D3DTA_TEXTURE;  // the alpha arguments keep these
     DWORD alphaArg2 = D3DTA_CURRENT;
 };
 
@@ -45,7 +44,7 @@ public:
     // False when the back buffer could not be made.
     bool Ready() const { return backBuffer_ != nullptr; }
 
-    ULONG AddRef() override;
+    ULONG AddRef() override { return ++refs_; }
     ULONG Release() override;
     HRESULT Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR Color, float Z, DWORD Stencil) override;
     HRESULT BeginScene() override;
@@ -56,7 +55,6 @@ public:
                             UINT Stride) override;
     HRESULT SetFVF(DWORD FVF) override;
     HRESULT SetRenderState(D3DRENDERSTATETYPE State, DWORD Value) override;
-    HRESULT GetRenderState(D3DRENDERSTATETYPE State, DWORD* pValue) override;
     HRESULT SetTexture(DWORD Stage, IDirect3DBaseTexture9* pTexture) override;
     HRESULT SetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type, DWORD Value) override;
     HRESULT SetTransform(D3DTRANSFORMSTATETYPE State, const D3DMATRIX* pMatrix) override;
@@ -79,21 +77,20 @@ public:
     HRESULT MakeTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
                         GfxTexture** out);
     // The effect pass that draws until EndPass; null returns to the fixed-function path.
-    void SetActivePass(GfxEffect* effect, UINT pass);
+    void SetActivePass(GfxEffect* effect, UINT pass)
+    {
+        activeEffect_ = effect;
+        activePass_ = pass;
+    }
     GfxEffect* ActiveEffect() const { return activeEffect_; }
-    UINT ActivePass() const;
+    UINT ActivePass() const { return activePass_; }
 
     // The injected failure for this call, if any (S_OK when none or not recording).
-    HRESULT Inject(const char* name) const;
+    HRESULT Inject(const char* name) const { return GfxCheck(recorder_, name, false); }
 
-    // The GL side of the children's calls; each does nothing (and succeeds) without GL.
-    bool BuildEffect(GfxEffectDesc& desc, const std::string& file, std::string* error);
+    // The GL side of the children's calls; null on the recording backend.
+    GfxGl* Gl() const { return gl_; }
     void DropEffect(GfxEffectDesc& desc);
-    void DropBuffer(GfxVertexBuffer* buffer);
-    void DropSurface(GfxSurface* surface);
-    // A target's GPU copy is the live one: read it before a lock, write it back after.
-    bool ReadBackTarget(GfxSurface* surface);
-    void UploadTarget(GfxSurface* surface);
 
     const GfxRenderStates& States() const { return states_; }
     const GfxStageStates& Stage() const { return stage_; }
@@ -101,15 +98,14 @@ public:
     const D3DMATRIX& View() const { return view_; }
     const D3DMATRIX& Projection() const { return projection_; }
     GfxTexture* StageTexture() const { return stageTexture_; }
-    GfxSurface* RenderTarget() const { return renderTarget_; }
 
 private:
-    HRESULT Draw(D3DPRIMITIVETYPE type, UINT start, UINT count, UINT vertexCount);
+    // The matrix a transform state names; null for one the device does not keep.
+    D3DMATRIX* TransformSlot(D3DTRANSFORMSTATETYPE state);
 
     ULONG refs_ = 1;
     GfxRecorder* recorder_;
     GfxGl* gl_;
-    D3DPRESENT_PARAMETERS params_;
     GfxChild* children_ = nullptr;
     GfxSurface* backBuffer_ = nullptr;
     GfxSurface* renderTarget_ = nullptr;  // one reference held
@@ -134,12 +130,11 @@ public:
     explicit GfxDirect3D(GfxRecorder* recorder);
     ~GfxDirect3D() override;
     bool Ready() const { return ready_; }
-    ULONG AddRef() override;
+    ULONG AddRef() override { return ++refs_; }
     ULONG Release() override;
     HRESULT CreateDevice(UINT Adapter, D3DDEVTYPE DeviceType, HWND hFocusWindow, DWORD BehaviorFlags,
                          D3DPRESENT_PARAMETERS* pPresentationParameters,
                          IDirect3DDevice9** ppReturnedDeviceInterface) override;
-    HRESULT GetAdapterDisplayMode(UINT Adapter, D3DDISPLAYMODE* pMode) override;
 
 private:
     ULONG refs_ = 1;

@@ -67,18 +67,14 @@ public:
     explicit GfxEffect(GfxEffectDesc desc);
     ~GfxEffect() override;
 
-    ULONG AddRef() override;
-    ULONG Release() override;
+    ULONG AddRef() override { return ++refs_; }
+    ULONG Release() override { return Unref("ID3DXEffect::Release", this); }
     D3DXHANDLE GetParameterByName(D3DXHANDLE hParameter, const char* pName) override;
     D3DXHANDLE GetTechniqueByName(const char* pName) override;
     HRESULT SetFloat(D3DXHANDLE hParameter, float f) override;
-    HRESULT GetFloat(D3DXHANDLE hParameter, float* pf) override;
     HRESULT SetVector(D3DXHANDLE hParameter, const D3DXVECTOR4* pVector) override;
-    HRESULT GetVector(D3DXHANDLE hParameter, D3DXVECTOR4* pVector) override;
     HRESULT SetMatrix(D3DXHANDLE hParameter, const D3DXMATRIX* pMatrix) override;
-    HRESULT GetMatrix(D3DXHANDLE hParameter, D3DXMATRIX* pMatrix) override;
     HRESULT SetTexture(D3DXHANDLE hParameter, IDirect3DBaseTexture9* pTexture) override;
-    HRESULT GetTexture(D3DXHANDLE hParameter, IDirect3DBaseTexture9** ppTexture) override;
     HRESULT SetTechnique(D3DXHANDLE hTechnique) override;
     D3DXHANDLE GetCurrentTechnique() override;
     HRESULT Begin(UINT* pPasses, DWORD Flags) override;
@@ -87,7 +83,6 @@ public:
     HRESULT EndPass() override;
     HRESULT End() override;
     HRESULT OnLostDevice() override;
-    HRESULT OnResetDevice() override;
     void DropGpu() override;
 
     GfxEffectDesc& Desc() { return desc_; }
@@ -97,9 +92,7 @@ private:
     GfxEffectParam* FindParam(D3DXHANDLE handle);
     int FindTechnique(D3DXHANDLE handle) const;
     HRESULT SetValue(const char* call, D3DXHANDLE handle, GfxParamType type, const float* values, int count);
-    HRESULT GetValue(const char* call, D3DXHANDLE handle, GfxParamType type, float* values, int count);
 
-    ULONG refs_ = 1;
     GfxEffectDesc desc_;
     UINT technique_ = 0;
     bool begun_ = false;

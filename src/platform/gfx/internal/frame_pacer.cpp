@@ -1,3 +1,6 @@
+// The present pacer: its schedule of 60 deadlines a second and the sleep to each, on the
+// monotonic clock.
+
 #include "platform/gfx/internal/frame_pacer.h"
 
 #include <time.h>

@@ -1,10 +1,11 @@
 #pragma once
 
-#include <cstdint>
-
 // Holds presents to a steady 60 per second when the display cannot pace them (no vsync, or
 // a refresh rate other than 60 Hz). Deadlines are counted from a fixed origin so rounding
 // never accumulates: frame k is due at origin + k * 1/60 s.
+
+#include <cstdint>
+
 class GfxFramePacer {
 public:
     static constexpr std::int64_t kNanosPerSecond = 1000000000;
@@ -18,7 +19,6 @@ public:
     void Wait();
     // Sleeps until the steady clock reads `deadlineNs`.
     static void SleepUntil(std::int64_t deadlineNs);
-    void Reset() { started_ = false; }
 
     static std::int64_t NowNs();
     static std::int64_t Due(std::int64_t frame) { return frame * kNanosPerSecond / kFramesPerSecond; }

@@ -21,10 +21,8 @@ public:
     static GfxGl* Create(PlatformWindow* window, const D3DPRESENT_PARAMETERS& params, UINT* width, UINT* height,
                          HRESULT* result);
     ~GfxGl();
-    // SDL's video subsystem, counted: Direct3DCreate9 takes it, the IDirect3D9 gives it back.
+    // Starts SDL's video subsystem for Direct3DCreate9, once: it stays up for the process.
     static bool VideoUp();
-    static void VideoDown();
-    static bool DisplayMode(D3DDISPLAYMODE* mode);
     // For tests: devices made while this is set convert depth in the shaders, as on a GL
     // without clip control, instead of using glClipControl.
     static void ForceDepthConversion(bool on);

@@ -1,3 +1,5 @@
+// Where the back buffer lands in a window of another proportion, in whole pixels.
+
 #include "platform/gfx/internal/letterbox.h"
 
 #include <cstdint>

@@ -1,3 +1,6 @@
+// Pictures read and decoded on a worker thread during start-up, handed to the texture
+// calls that ask for the same paths, and the loader both use.
+
 #include "platform/gfx/internal/picture_prefetch.h"
 
 #include <condition_variable>
@@ -66,15 +69,23 @@ Prefetch& State()
 
 }  // namespace
 
+GfxPictureFailure GfxReadPicture(const char* path, std::vector<std::uint8_t>* bytes, std::uint32_t* width,
+                                 std::uint32_t* height, std::string* why)
+{
+    if (!GfxReadFile(path, kMaxPictureFileBytes, bytes, why)) {
+        return GfxPictureFailure::Unreadable;
+    }
+    return GfxCheckTga(bytes->data(), bytes->size(), width, height, why) ? GfxPictureFailure::None
+                                                                          : GfxPictureFailure::Undecodable;
+}
+
 GfxPictureFailure GfxLoadPicture(const char* path, GfxPrefetchedPicture* out, std::string* why)
 {
     std::vector<std::uint8_t> bytes;
-    if (!GfxReadFile(path, kMaxPictureFileBytes, &bytes, why)) {
-        return GfxPictureFailure::Unreadable;
-    }
     GfxPrefetchedPicture picture;
-    if (!GfxCheckTga(bytes.data(), bytes.size(), &picture.width, &picture.height, why)) {
-        return GfxPictureFailure::Undecodable;
+    const GfxPictureFailure read = GfxReadPicture(path, &bytes, &picture.width, &picture.height, why);
+    if (read != GfxPictureFailure::None) {
+        return read;
     }
     picture.pixels =
         static_cast<std::byte*>(std::calloc(static_cast<std::size_t>(picture.width) * picture.height, 4));

@@ -1,8 +1,12 @@
 #pragma once
 
+// Private to the graphics layer: the picture loader and the hand-over of prefetched
+// pictures (the public call is platform/gfx/prefetch.h).
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // One prefetched picture handed over: its pixels, calloc'd width x height x 4 bytes in the
 // texture layout (rows top first, B G R A), now owned by the taker.
@@ -17,6 +21,10 @@ enum class GfxPictureFailure {
     Unreadable,   // missing, a folder, too long, a read error
     Undecodable,  // not a TGA we read, or cut short
 };
+
+// Reads a TGA file and checks its header against its length, without decoding.
+GfxPictureFailure GfxReadPicture(const char* path, std::vector<std::uint8_t>* bytes, std::uint32_t* width,
+                                 std::uint32_t* height, std::string* why);
 
 // Reads and decodes a TGA file now, into freshly calloc'd pixels the caller frees. On
 // failure nothing is kept and *why says what was wrong.

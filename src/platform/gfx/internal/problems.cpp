@@ -1,3 +1,6 @@
+// The one-line reports of refused files, printed or caught by the innermost
+// GfxProblemCapture on this thread.
+
 #include "platform/gfx/problems.h"
 
 #include <cstdio>

@@ -1,3 +1,5 @@
+// Whole files for pictures and effects, with the failure reason put as the callers want it.
+
 #include "platform/gfx/internal/read_file.h"
 
 #include <cstring>

@@ -1,5 +1,7 @@
 #pragma once
 
+// Private to the graphics layer: reading the files pictures and effects come from.
+
 #include <cstdint>
 #include <string>
 #include <vector>

@@ -1,3 +1,6 @@
+// The recorder: the log of calls and how it prints, failure injection by call name, the
+// choice of backend, and recording devices made directly for tests.
+
 #include "platform/gfx/recording.h"
 
 #include <cinttypes>
@@ -35,27 +38,13 @@ std::string GfxCall::ToString() const
             s += ", ";
         }
         const GfxArg& a = args[i];
-        char text[64];
-        switch (a.kind) {
-        case GfxArg::Int:
-            if (a.i > 0xFFFF) {
-                std::snprintf(text, sizeof text, "0x%" PRIx64, static_cast<std::uint64_t>(a.i));
-            } else {
-                std::snprintf(text, sizeof text, "%" PRId64, a.i);
-            }
-            s += text;
-            break;
-        case GfxArg::Float:
+        char text[64] = {};
+        if (a.kind == GfxArg::Int) {
+            std::snprintf(text, sizeof text, a.i > 0xFFFF ? "0x%" PRIx64 : "%" PRId64, a.i);
+        } else if (a.kind == GfxArg::Float) {
             std::snprintf(text, sizeof text, "%g", static_cast<double>(a.f));
-            s += text;
-            break;
-        case GfxArg::Text:
-            s += "\"" + a.s + "\"";
-            break;
-        case GfxArg::Object:
-            s += a.s;
-            break;
         }
+        s += a.kind == GfxArg::Text ? "\"" + a.s + "\"" : a.kind == GfxArg::Object ? a.s : std::string(text);
     }
     return s + ")";
 }
@@ -74,16 +63,10 @@ const std::string& GfxCall::Text(std::size_t index) const
 
 GfxArg GfxArgObject(const IUnknown* object)
 {
-    GfxArg a;
-    a.kind = GfxArg::Object;
-    a.p = object;
-    a.s = "null";
-    if (object == nullptr) {
-        return a;
-    }
+    GfxArg a = GfxArgPointer(object);
     // Layer objects are GfxChild; anything else (a foreign implementation) is "foreign".
     const auto* child = dynamic_cast<const GfxChild*>(object);
-    a.s = child != nullptr ? child->Id() : std::string("foreign");
+    a.s = object == nullptr ? "null" : child != nullptr ? child->Id() : std::string("foreign");
     return a;
 }
 
@@ -138,19 +121,14 @@ HRESULT GfxRecorder::Injected(const char* fullName)
 {
     const std::string full(fullName);
     for (auto& f : failures_) {
-        if (!NameMatches(f.name, full)) {
+        if (!NameMatches(f.name, full) || f.times == 0) {
             continue;
         }
         if (f.skip > 0) {
             --f.skip;
             continue;
         }
-        if (f.times == 0) {
-            continue;
-        }
-        if (f.times > 0) {
-            --f.times;
-        }
+        f.times -= f.times > 0 ? 1 : 0;
         return f.result;
     }
     return S_OK;
@@ -158,12 +136,11 @@ HRESULT GfxRecorder::Injected(const char* fullName)
 
 GfxCall& GfxRecorder::Log(const char* fullName, std::vector<GfxArg> args, HRESULT result)
 {
-    GfxCall call;
+    GfxCall& call = calls_.emplace_back();
     call.name = fullName;
     call.args = std::move(args);
     call.result = result;
-    calls_.push_back(std::move(call));
-    return calls_.back();
+    return call;
 }
 
 std::string GfxRecorder::NextId(const char* prefix) { return prefix + std::to_string(nextId_++); }
@@ -173,14 +150,6 @@ std::string GfxRecorder::NextId(const char* prefix) { return prefix + std::to_st
 void GfxUseRecordingBackend(GfxRecorder* recorder) { ActiveRecorder = recorder; }
 
 GfxRecorder* GfxActiveRecorder() { return ActiveRecorder; }
-
-IDirect3D9* GfxCreateRecordingDirect3D(GfxRecorder* recorder)
-{
-    if (recorder == nullptr) {
-        return nullptr;
-    }
-    return new GfxDirect3D(recorder);
-}
 
 IDirect3DDevice9* GfxCreateRecordingDevice(GfxRecorder* recorder, UINT width, UINT height)
 {

@@ -13,6 +13,14 @@
 #define GFX_RECORD(recorder, name, hr, ...) \
     ((recorder) != nullptr ? &(recorder)->Log(name, std::vector<GfxArg>{__VA_ARGS__}, hr) : nullptr)
 
+// The failure injected for the call `name`, else D3DERR_INVALIDCALL when `invalid`, else
+// S_OK: the first lines of every call the layer records.
+inline HRESULT GfxCheck(GfxRecorder* recorder, const char* name, bool invalid)
+{
+    const HRESULT hr = recorder != nullptr ? recorder->Injected(name) : S_OK;
+    return hr != S_OK ? hr : invalid ? D3DERR_INVALIDCALL : S_OK;
+}
+
 // ---- argument capture for the recorder ----
 inline GfxArg GfxArgOf(std::int64_t v) { GfxArg a; a.kind = GfxArg::Int; a.i = v; return a; }
 inline GfxArg GfxArgOf(std::uint32_t v) { return GfxArgOf(static_cast<std::int64_t>(v)); }
@@ -21,6 +29,14 @@ inline GfxArg GfxArgOf(float v) { GfxArg a; a.kind = GfxArg::Float; a.f = v; ret
 inline GfxArg GfxArgText(const char* s) { GfxArg a; a.kind = GfxArg::Text; a.s = s ? s : "null"; return a; }
 GfxArg GfxArgObject(const IUnknown* object);  // knows the ids of layer objects
 inline GfxArg GfxArgPointer(const void* p) { GfxArg a; a.kind = GfxArg::Object; a.p = p; a.s = p ? "ptr" : "null"; return a; }
+
+// Closes a logged call's arguments (null when nothing was logged) with the object it made.
+inline void GfxLogMade(GfxCall* call, const IUnknown* made)
+{
+    if (call != nullptr && made != nullptr) {
+        call->args.push_back(GfxArgObject(made));
+    }
+}
 
 // The recorder set with GfxUseRecordingBackend, or null for the GL backend.
 GfxRecorder* GfxActiveRecorder();

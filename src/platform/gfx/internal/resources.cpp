@@ -1,9 +1,13 @@
+// Vertex buffers, surfaces and textures: reference counts, the link to their device, the
+// CPU copies and the checks of every call on them. Their GPU side is in gl.cpp.
+
 #include "platform/gfx/internal/resources.h"
 
+#include <algorithm>
 #include <cstdlib>
-#include <cstring>
 
 #include "platform/gfx/internal/device.h"
+#include "platform/gfx/internal/gl.h"
 
 // ---- GfxChild ----
 
@@ -12,19 +16,21 @@ GfxChild::~GfxChild()
     if (device_ != nullptr) {
         device_->Disown(this);
     }
+    if (counted_) {
+        recorder_->ObjectDestroyed();
+    }
 }
 
-void GfxChild::Attach(GfxDevice* device, const char* idPrefix, bool adopt)
+void GfxChild::Attach(GfxDevice* device, const char* idPrefix)
 {
     device_ = device;
     recorder_ = device->Recorder();
     if (recorder_ != nullptr) {
         id_ = recorder_->NextId(idPrefix);
         recorder_->ObjectMade();
+        counted_ = true;
     }
-    if (adopt) {
-        device->Adopt(this);
-    }
+    device->Adopt(this);
 }
 
 void GfxChild::Orphan()
@@ -39,18 +45,19 @@ void GfxChild::Follow(GfxDevice* device)
     recorder_ = device != nullptr ? device->Recorder() : recorder_;
 }
 
-bool GfxChild::LastRelease(const char* name, IUnknown* self, ULONG left) const
+ULONG GfxChild::Unref(const char* name, const IUnknown* self)
 {
+    const ULONG left = --refs_;
     GFX_RECORD(recorder_, name, static_cast<HRESULT>(left), GfxArgObject(self));
-    return left == 0;
+    if (left == 0) {
+        delete this;
+    }
+    return left;
 }
-
-static HRESULT OrphanResult(const GfxChild& child) { return child.Device() == nullptr ? D3DERR_INVALIDCALL : S_OK; }
 
 // ---- vertex buffer ----
 
-GfxVertexBuffer::GfxVertexBuffer(UINT len, DWORD use, DWORD format, D3DPOOL where)
-    : length(len), usage(use), fvf(format), pool(where)
+GfxVertexBuffer::GfxVertexBuffer(UINT len) : length(len)
 {
     // calloc of a large block maps fresh zero pages: only the pages written get committed.
     data = static_cast<std::byte*>(std::calloc(len, 1));
@@ -60,43 +67,22 @@ GfxVertexBuffer::~GfxVertexBuffer()
 {
     DropGpu();
     std::free(data);
-    if (recorder_ != nullptr) {
-        recorder_->ObjectDestroyed();
-    }
 }
 
 void GfxVertexBuffer::DropGpu()
 {
-    if (device_ != nullptr && gl.buffer != 0) {
-        device_->DropBuffer(this);
+    if (device_ != nullptr && device_->Gl() != nullptr && gl.buffer != 0) {
+        device_->Gl()->DropBuffer(this);
     }
     gl.buffer = 0;
     gl.size = 0;
 }
 
-ULONG GfxVertexBuffer::AddRef() { return ++refs_; }
-
-ULONG GfxVertexBuffer::Release()
-{
-    const ULONG left = --refs_;
-    if (LastRelease("IDirect3DVertexBuffer9::Release", this, left)) {
-        delete this;
-    }
-    return left;
-}
-
 HRESULT GfxVertexBuffer::Lock(UINT OffsetToLock, UINT SizeToLock, void** ppbData, DWORD Flags)
 {
     static constexpr const char* kName = "IDirect3DVertexBuffer9::Lock";
-    HRESULT hr = device_ != nullptr ? device_->Inject(kName) : S_OK;
-    if (hr == S_OK) {
-        hr = OrphanResult(*this);
-    }
-    const std::uint64_t end =
-        SizeToLock == 0 ? length : static_cast<std::uint64_t>(OffsetToLock) + static_cast<std::uint64_t>(SizeToLock);
-    if (hr == S_OK && (ppbData == nullptr || locked || OffsetToLock > length || end > length)) {
-        hr = D3DERR_INVALIDCALL;
-    }
+    const std::uint64_t end = SizeToLock == 0 ? length : std::uint64_t{OffsetToLock} + SizeToLock;
+    const HRESULT hr = Check(kName, ppbData == nullptr || locked || OffsetToLock > length || end > length);
     if (hr == S_OK) {
         locked = true;
         lockBegin = OffsetToLock;
@@ -113,37 +99,18 @@ HRESULT GfxVertexBuffer::Lock(UINT OffsetToLock, UINT SizeToLock, void** ppbData
 HRESULT GfxVertexBuffer::Unlock()
 {
     static constexpr const char* kName = "IDirect3DVertexBuffer9::Unlock";
-    HRESULT hr = device_ != nullptr ? device_->Inject(kName) : S_OK;
-    if (hr == S_OK) {
-        hr = OrphanResult(*this);
-    }
-    if (hr == S_OK && !locked) {
-        hr = D3DERR_INVALIDCALL;
-    }
+    const HRESULT hr = Check(kName, !locked);
     if (hr == S_OK) {
         locked = false;
         if (lockEnd > lockBegin) {
-            if (dirtyEnd == dirtyBegin) {
-                dirtyBegin = lockBegin;
-                dirtyEnd = lockEnd;
-            } else {
-                dirtyBegin = lockBegin < dirtyBegin ? lockBegin : dirtyBegin;
-                dirtyEnd = lockEnd > dirtyEnd ? lockEnd : dirtyEnd;
-            }
-            highWater = lockEnd > highWater ? lockEnd : highWater;
+            const bool clean = dirtyEnd == dirtyBegin;
+            dirtyBegin = clean ? lockBegin : std::min(lockBegin, dirtyBegin);
+            dirtyEnd = clean ? lockEnd : std::max(lockEnd, dirtyEnd);
+            highWater = std::max(lockEnd, highWater);
         }
     }
     GFX_RECORD(CallRecorder(), kName, hr, GfxArgObject(static_cast<IUnknown*>(this)));
     return hr;
-}
-
-HRESULT GfxVertexBuffer::GetDesc(D3DVERTEXBUFFER_DESC* pDesc)
-{
-    if (pDesc == nullptr) {
-        return D3DERR_INVALIDCALL;
-    }
-    *pDesc = D3DVERTEXBUFFER_DESC{D3DFMT_UNKNOWN, D3DRTYPE_VERTEXBUFFER, usage, pool, length, fvf};
-    return S_OK;
 }
 
 // ---- surfaces ----
@@ -158,9 +125,6 @@ GfxSurface::~GfxSurface()
 {
     if (owner == nullptr) {
         DropGpu();
-        if (recorder_ != nullptr) {
-            recorder_->ObjectDestroyed();
-        }
     } else {
         device_ = nullptr;  // the texture is the child the device knows about
     }
@@ -169,8 +133,8 @@ GfxSurface::~GfxSurface()
 
 void GfxSurface::DropGpu()
 {
-    if (device_ != nullptr) {
-        device_->DropSurface(this);
+    if (device_ != nullptr && device_->Gl() != nullptr) {
+        device_->Gl()->DropSurface(this);
     }
     gl.texture = 0;
     gl.framebuffer = 0;
@@ -178,59 +142,52 @@ void GfxSurface::DropGpu()
 
 ULONG GfxSurface::AddRef() { return owner != nullptr ? owner->AddRef() : ++refs_; }
 
-ULONG GfxSurface::Release()
-{
-    if (owner != nullptr) {
-        return owner->Release();
-    }
-    const ULONG left = --refs_;
-    if (LastRelease("IDirect3DSurface9::Release", this, left)) {
-        delete this;
-    }
-    return left;
-}
+// A level's references are its texture's; a back buffer counts its own.
+ULONG GfxSurface::Release() { return owner != nullptr ? owner->Release() : Unref("IDirect3DSurface9::Release", this); }
 
 HRESULT GfxSurface::GetDesc(D3DSURFACE_DESC* pDesc)
 {
     static constexpr const char* kName = "IDirect3DSurface9::GetDesc";
-    HRESULT hr = device_ != nullptr ? device_->Inject(kName) : S_OK;
-    if (hr == S_OK && pDesc == nullptr) {
-        hr = D3DERR_INVALIDCALL;
-    }
+    const HRESULT hr = GfxCheck(CallRecorder(), kName, pDesc == nullptr);
     if (hr == S_OK) {
-        *pDesc = D3DSURFACE_DESC{format, D3DRTYPE_SURFACE, usage, pool, D3DMULTISAMPLE_NONE, 0, width, height};
+        *pDesc = Desc();
     }
     GFX_RECORD(CallRecorder(), kName, hr, GfxArgObject(static_cast<IUnknown*>(this)));
     return hr;
 }
 
-HRESULT GfxSurface::DoLock(D3DLOCKED_RECT* pLockedRect, const RECT* pRect, DWORD Flags)
+HRESULT GfxSurface::DoLock(const char* name, D3DLOCKED_RECT* pLockedRect, const RECT* pRect, DWORD Flags,
+                           bool badLevel)
 {
-    if (device_ == nullptr || pLockedRect == nullptr || pRect != nullptr || locked || pixels == nullptr) {
-        return D3DERR_INVALIDCALL;
+    HRESULT hr = Check(name, badLevel || pLockedRect == nullptr || pRect != nullptr || locked || pixels == nullptr);
+    // A target's GPU copy is the live one: read it before a lock, write it back after.
+    GfxGl* gl = hr == S_OK && (IsRenderTarget() || owner == nullptr) ? device_->Gl() : nullptr;
+    if (gl != nullptr && !gl->ReadBack(this)) {
+        hr = D3DERR_DRIVERINTERNALERROR;
     }
-    if ((IsRenderTarget() || owner == nullptr) && !device_->ReadBackTarget(this)) {
-        return D3DERR_DRIVERINTERNALERROR;
+    if (hr == S_OK) {
+        locked = true;
+        lockReadOnly = (Flags & D3DLOCK_READONLY) != 0;
     }
-    locked = true;
-    lockReadOnly = (Flags & D3DLOCK_READONLY) != 0;
-    pLockedRect->Pitch = static_cast<INT>(Pitch());
-    pLockedRect->pBits = pixels;
-    return S_OK;
+    if (pLockedRect != nullptr) {
+        *pLockedRect = hr == S_OK ? D3DLOCKED_RECT{static_cast<INT>(width * 4), pixels} : D3DLOCKED_RECT{0, nullptr};
+    }
+    return hr;
 }
 
-HRESULT GfxSurface::DoUnlock()
+HRESULT GfxSurface::DoUnlock(const char* name, bool badLevel)
 {
-    if (device_ == nullptr || !locked) {
-        return D3DERR_INVALIDCALL;
+    const HRESULT hr = Check(name, badLevel || !locked);
+    if (hr != S_OK) {
+        return hr;
     }
     locked = false;
     if (!lockReadOnly) {
         cpuDirty = true;
         // A target's GPU copy is the live one: put what was written there now, before
         // anything draws over it.
-        if (IsRenderTarget() || owner == nullptr) {
-            device_->UploadTarget(this);
+        if ((IsRenderTarget() || owner == nullptr) && device_->Gl() != nullptr) {
+            device_->Gl()->UploadTexture(this);
         }
     }
     return S_OK;
@@ -239,13 +196,7 @@ HRESULT GfxSurface::DoUnlock()
 HRESULT GfxSurface::LockRect(D3DLOCKED_RECT* pLockedRect, const RECT* pRect, DWORD Flags)
 {
     static constexpr const char* kName = "IDirect3DSurface9::LockRect";
-    HRESULT hr = device_ != nullptr ? device_->Inject(kName) : S_OK;
-    if (hr == S_OK) {
-        hr = DoLock(pLockedRect, pRect, Flags);
-    }
-    if (FAILED(hr) && pLockedRect != nullptr) {
-        *pLockedRect = D3DLOCKED_RECT{0, nullptr};
-    }
+    const HRESULT hr = DoLock(kName, pLockedRect, pRect, Flags);
     GFX_RECORD(CallRecorder(), kName, hr, GfxArgObject(static_cast<IUnknown*>(this)), GfxArgPointer(pRect),
                GfxArgOf(Flags));
     return hr;
@@ -254,10 +205,7 @@ HRESULT GfxSurface::LockRect(D3DLOCKED_RECT* pLockedRect, const RECT* pRect, DWO
 HRESULT GfxSurface::UnlockRect()
 {
     static constexpr const char* kName = "IDirect3DSurface9::UnlockRect";
-    HRESULT hr = device_ != nullptr ? device_->Inject(kName) : S_OK;
-    if (hr == S_OK) {
-        hr = DoUnlock();
-    }
+    const HRESULT hr = DoUnlock(kName, false);
     GFX_RECORD(CallRecorder(), kName, hr, GfxArgObject(static_cast<IUnknown*>(this)));
     return hr;
 }
@@ -269,13 +217,7 @@ GfxTexture::GfxTexture(UINT width, UINT height, DWORD usage, D3DFORMAT format, D
 {
 }
 
-GfxTexture::~GfxTexture()
-{
-    DropGpu();
-    if (recorder_ != nullptr) {
-        recorder_->ObjectDestroyed();
-    }
-}
+GfxTexture::~GfxTexture() { DropGpu(); }
 
 void GfxTexture::DropGpu()
 {
@@ -283,27 +225,12 @@ void GfxTexture::DropGpu()
     surface_.Follow(nullptr);
 }
 
-ULONG GfxTexture::AddRef() { return ++refs_; }
-
-ULONG GfxTexture::Release()
-{
-    const ULONG left = --refs_;
-    if (LastRelease("IDirect3DTexture9::Release", this, left)) {
-        delete this;
-    }
-    return left;
-}
-
 HRESULT GfxTexture::GetLevelDesc(UINT Level, D3DSURFACE_DESC* pDesc)
 {
     static constexpr const char* kName = "IDirect3DTexture9::GetLevelDesc";
-    HRESULT hr = device_ != nullptr ? device_->Inject(kName) : S_OK;
-    if (hr == S_OK && (Level != 0 || pDesc == nullptr)) {
-        hr = D3DERR_INVALIDCALL;
-    }
+    const HRESULT hr = GfxCheck(CallRecorder(), kName, Level != 0 || pDesc == nullptr);
     if (hr == S_OK) {
-        *pDesc = D3DSURFACE_DESC{surface_.format, D3DRTYPE_SURFACE, surface_.usage, surface_.pool, D3DMULTISAMPLE_NONE,
-                                 0, surface_.width, surface_.height};
+        *pDesc = surface_.Desc();
     }
     GFX_RECORD(CallRecorder(), kName, hr, GfxArgObject(static_cast<IUnknown*>(this)), GfxArgOf(Level));
     return hr;
@@ -312,15 +239,12 @@ HRESULT GfxTexture::GetLevelDesc(UINT Level, D3DSURFACE_DESC* pDesc)
 HRESULT GfxTexture::GetSurfaceLevel(UINT Level, IDirect3DSurface9** ppSurfaceLevel)
 {
     static constexpr const char* kName = "IDirect3DTexture9::GetSurfaceLevel";
-    HRESULT hr = device_ != nullptr ? device_->Inject(kName) : S_OK;
-    if (hr == S_OK && (Level != 0 || ppSurfaceLevel == nullptr)) {
-        hr = D3DERR_INVALIDCALL;
-    }
+    const HRESULT hr = GfxCheck(CallRecorder(), kName, Level != 0 || ppSurfaceLevel == nullptr);
     if (hr == S_OK) {
         AddRef();
-        *ppSurfaceLevel = &surface_;
-    } else if (ppSurfaceLevel != nullptr) {
-        *ppSurfaceLevel = nullptr;
+    }
+    if (ppSurfaceLevel != nullptr) {
+        *ppSurfaceLevel = hr == S_OK ? &surface_ : nullptr;
     }
     GFX_RECORD(CallRecorder(), kName, hr, GfxArgObject(static_cast<IUnknown*>(this)), GfxArgOf(Level));
     return hr;
@@ -329,13 +253,7 @@ HRESULT GfxTexture::GetSurfaceLevel(UINT Level, IDirect3DSurface9** ppSurfaceLev
 HRESULT GfxTexture::LockRect(UINT Level, D3DLOCKED_RECT* pLockedRect, const RECT* pRect, DWORD Flags)
 {
     static constexpr const char* kName = "IDirect3DTexture9::LockRect";
-    HRESULT hr = device_ != nullptr ? device_->Inject(kName) : S_OK;
-    if (hr == S_OK) {
-        hr = Level != 0 ? D3DERR_INVALIDCALL : surface_.DoLock(pLockedRect, pRect, Flags);
-    }
-    if (FAILED(hr) && pLockedRect != nullptr) {
-        *pLockedRect = D3DLOCKED_RECT{0, nullptr};
-    }
+    const HRESULT hr = surface_.DoLock(kName, pLockedRect, pRect, Flags, Level != 0);
     GFX_RECORD(CallRecorder(), kName, hr, GfxArgObject(static_cast<IUnknown*>(this)), GfxArgOf(Level),
                GfxArgPointer(pRect), GfxArgOf(Flags));
     return hr;
@@ -344,10 +262,7 @@ HRESULT GfxTexture::LockRect(UINT Level, D3DLOCKED_RECT* pLockedRect, const RECT
 HRESULT GfxTexture::UnlockRect(UINT Level)
 {
     static constexpr const char* kName = "IDirect3DTexture9::UnlockRect";
-    HRESULT hr = device_ != nullptr ? device_->Inject(kName) : S_OK;
-    if (hr == S_OK) {
-        hr = Level != 0 ? D3DERR_INVALIDCALL : surface_.DoUnlock();
-    }
+    const HRESULT hr = surface_.DoUnlock(kName, Level != 0);
     GFX_RECORD(CallRecorder(), kName, hr, GfxArgObject(static_cast<IUnknown*>(this)), GfxArgOf(Level));
     return hr;
 }

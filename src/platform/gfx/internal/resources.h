@@ -20,8 +20,8 @@ class GfxChild {
 public:
     virtual ~GfxChild();
     virtual void DropGpu() {}
-    // Joins the device's list of children (Adopt) or just points at it (a texture's level).
-    void Attach(GfxDevice* device, const char* idPrefix, bool adopt);
+    // Joins the device's list of children, with an id for the recorder.
+    void Attach(GfxDevice* device, const char* idPrefix);
     void Orphan();
     // Points at the device without joining its list (a texture's level surface).
     void Follow(GfxDevice* device);
@@ -35,34 +35,37 @@ public:
     GfxChild* nextChild = nullptr;
 
 protected:
-    // Logs the Release of `self` that left `left` references; true when it was the last.
-    bool LastRelease(const char* name, IUnknown* self, ULONG left) const;
+    // GfxCheck for this object's call: an orphan's calls are all invalid.
+    HRESULT Check(const char* name, bool invalid) const
+    {
+        return GfxCheck(CallRecorder(), name, device_ == nullptr || invalid);
+    }
+    // Drops a reference and logs the Release `name` of `self`; destroys this with the last.
+    ULONG Unref(const char* name, const IUnknown* self);
 
     GfxDevice* device_ = nullptr;
     GfxRecorder* recorder_ = nullptr;  // kept past orphaning, so Release still logs
+    bool counted_ = false;             // among the recorder's live objects (Attach)
+    ULONG refs_ = 1;
     std::string id_;
 };
 
 class GfxVertexBuffer final : public IDirect3DVertexBuffer9, public GfxChild {
 public:
-    GfxVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool);
+    explicit GfxVertexBuffer(UINT length);
     ~GfxVertexBuffer() override;
     bool Allocated() const { return data != nullptr; }
 
-    ULONG AddRef() override;
-    ULONG Release() override;
+    ULONG AddRef() override { return ++refs_; }
+    ULONG Release() override { return Unref("IDirect3DVertexBuffer9::Release", this); }
     HRESULT Lock(UINT OffsetToLock, UINT SizeToLock, void** ppbData, DWORD Flags) override;
     HRESULT Unlock() override;
-    HRESULT GetDesc(D3DVERTEXBUFFER_DESC* pDesc) override;
     void DropGpu() override;
 
     // The written bytes not yet on the GPU, [dirtyBegin, dirtyEnd), and the end of the
     // highest byte ever written.
     std::byte* data = nullptr;  // calloc'd: pages are committed only as they are written
     UINT length;
-    DWORD usage;
-    DWORD fvf;
-    D3DPOOL pool;
     bool locked = false;
     UINT lockBegin = 0, lockEnd = 0;
     UINT dirtyBegin = 0, dirtyEnd = 0;
@@ -72,9 +75,6 @@ public:
         unsigned buffer = 0;
         UINT size = 0;
     } gl;
-
-private:
-    ULONG refs_ = 1;
 };
 
 class GfxSurface final : public IDirect3DSurface9, public GfxChild {
@@ -90,12 +90,15 @@ public:
     HRESULT UnlockRect() override;
     void DropGpu() override;
 
-    // Lock without logging, for the texture's LockRect.
-    HRESULT DoLock(D3DLOCKED_RECT* pLockedRect, const RECT* pRect, DWORD Flags);
-    HRESULT DoUnlock();
+    // Lock and unlock without logging, for this surface's and its texture's calls (`name`).
+    HRESULT DoLock(const char* name, D3DLOCKED_RECT* pLockedRect, const RECT* pRect, DWORD Flags,
+                   bool badLevel = false);
+    HRESULT DoUnlock(const char* name, bool badLevel);
     bool IsRenderTarget() const { return (usage & D3DUSAGE_RENDERTARGET) != 0; }
-    UINT BytesPerPixel() const { return 4; }
-    UINT Pitch() const { return width * BytesPerPixel(); }
+    D3DSURFACE_DESC Desc() const
+    {
+        return D3DSURFACE_DESC{format, D3DRTYPE_SURFACE, usage, pool, D3DMULTISAMPLE_NONE, 0, width, height};
+    }
 
     GfxTexture* owner;
     D3DFORMAT format;
@@ -114,9 +117,6 @@ public:
         bool stored = false;       // GL holds storage for the pixels (managed ones: from first use)
         bool window = false;       // a back buffer drawn straight into the window (framebuffer 0)
     } gl;
-
-private:
-    ULONG refs_ = 1;  // used only by back buffers
 };
 
 class GfxTexture final : public IDirect3DTexture9, public GfxChild {
@@ -125,8 +125,8 @@ public:
     ~GfxTexture() override;
     bool Allocated() const { return surface_.pixels != nullptr; }
 
-    ULONG AddRef() override;
-    ULONG Release() override;
+    ULONG AddRef() override { return ++refs_; }
+    ULONG Release() override { return Unref("IDirect3DTexture9::Release", this); }
     HRESULT GetLevelDesc(UINT Level, D3DSURFACE_DESC* pDesc) override;
     HRESULT GetSurfaceLevel(UINT Level, IDirect3DSurface9** ppSurfaceLevel) override;
     HRESULT LockRect(UINT Level, D3DLOCKED_RECT* pLockedRect, const RECT* pRect, DWORD Flags) override;
@@ -136,6 +136,5 @@ public:
     GfxSurface& Surface() { return surface_; }
 
 private:
-    ULONG refs_ = 1;
     GfxSurface surface_;
 };

@@ -1,3 +1,6 @@
+// TGA pictures: the header and length check that guards the decoder, and the decoding
+// into texture rows through stb_image.
+
 #include "platform/gfx/internal/tga.h"
 
 #include <climits>
@@ -108,23 +111,5 @@ bool GfxDecodeTgaInto(const std::uint8_t* data, std::size_t size, std::uint32_t 
         bgra[i * 4 + 3] = rgba[i * 4 + 3];
     }
     stbi_image_free(rgba);
-    return true;
-}
-
-bool GfxDecodeTga(const std::uint8_t* data, std::size_t size, std::vector<std::uint8_t>* bgra, std::uint32_t* width,
-                  std::uint32_t* height, std::string* why)
-{
-    std::uint32_t w = 0;
-    std::uint32_t h = 0;
-    if (!GfxCheckTga(data, size, &w, &h, why)) {
-        return false;
-    }
-    bgra->resize(static_cast<std::size_t>(w) * h * 4);
-    if (!GfxDecodeTgaInto(data, size, w, h, bgra->data(), why)) {
-        bgra->clear();
-        return false;
-    }
-    *width = w;
-    *height = h;
     return true;
 }

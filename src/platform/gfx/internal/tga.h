@@ -7,7 +7,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <vector>
 
 constexpr std::uint32_t kGfxMaxTextureSide = 4096;
 
@@ -17,10 +16,8 @@ constexpr std::uint32_t kGfxMaxTextureSide = 4096;
 bool GfxCheckTga(const std::uint8_t* data, std::size_t size, std::uint32_t* width, std::uint32_t* height,
                  std::string* why);
 
-// Decodes to rows top first, 4 bytes a pixel in the order blue, green, red, alpha.
-// The first writes straight into `bgra`, which holds width x height x 4 bytes for the size
-// GfxCheckTga reported, so a texture's own pixels need no second copy.
+// Decodes to rows top first, 4 bytes a pixel in the order blue, green, red, alpha, straight
+// into `bgra`, which holds width x height x 4 bytes for the size GfxCheckTga reported, so a
+// texture's own pixels need no second copy.
 bool GfxDecodeTgaInto(const std::uint8_t* data, std::size_t size, std::uint32_t width, std::uint32_t height,
                       std::uint8_t* bgra, std::string* why);
-bool GfxDecodeTga(const std::uint8_t* data, std::size_t size, std::vector<std::uint8_t>* bgra, std::uint32_t* width,
-                  std::uint32_t* height, std::string* why);

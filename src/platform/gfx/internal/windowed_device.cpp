@@ -1,3 +1,6 @@
+// The windowed device with the usual presentation parameters, for tools, benchmarks and
+// tests.
+
 #include "platform/gfx/windowed_device.h"
 
 HRESULT GfxCreateWindowedDevice(IDirect3D9* d3d, HWND window, UINT interval, IDirect3DDevice9** device,

@@ -1,0 +1,97 @@
+// The device's drawing calls: Clear, the vertex stream and its format, and DrawPrimitive,
+// which checks the draw against the stream and hands it to GL and the recorder.
+
+#include <cstring>
+
+#include "platform/gfx/internal/device.h"
+#include "platform/gfx/internal/gl.h"
+
+namespace {
+
+std::uint64_t VerticesFor(D3DPRIMITIVETYPE type, UINT count)
+{
+    switch (type) {
+    case D3DPT_TRIANGLELIST: return 3 * std::uint64_t{count};
+    case D3DPT_TRIANGLESTRIP: return std::uint64_t{count} + 2;
+    }
+    return 0;
+}
+
+}  // namespace
+
+HRESULT GfxDevice::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR Color, float Z, DWORD Stencil)
+{
+    static constexpr const char* kName = "IDirect3DDevice9::Clear";
+    const bool badRects = Count != 0 || pRects != nullptr;
+    const bool badFlags = Flags == 0 || (Flags & ~(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER)) != 0 ||
+                          ((Flags & D3DCLEAR_ZBUFFER) != 0 && !hasDepth_);
+    const bool badZ = !(Z >= 0.0f && Z <= 1.0f);
+    const HRESULT hr = GfxCheck(recorder_, kName, badRects || badFlags || badZ);
+    if (hr == S_OK && gl_ != nullptr) {
+        gl_->Clear(Flags, Color, Z);
+    }
+    GFX_RECORD(recorder_, kName, hr, GfxArgOf(Count), GfxArgPointer(pRects), GfxArgOf(Flags), GfxArgOf(Color),
+               GfxArgOf(Z), GfxArgOf(Stencil));
+    return hr;
+}
+
+HRESULT GfxDevice::SetStreamSource(UINT StreamNumber, IDirect3DVertexBuffer9* pStreamData, UINT OffsetInBytes,
+                                   UINT Stride)
+{
+    static constexpr const char* kName = "IDirect3DDevice9::SetStreamSource";
+    auto* buffer = dynamic_cast<GfxVertexBuffer*>(pStreamData);
+    const bool foreign = pStreamData != nullptr && (buffer == nullptr || buffer->Device() != this);
+    const bool badStride = pStreamData != nullptr && (Stride == 0 || Stride % 4 != 0 || OffsetInBytes % 4 != 0);
+    const HRESULT hr = GfxCheck(recorder_, kName, StreamNumber != 0 || foreign || badStride);
+    if (hr == S_OK) {
+        if (buffer != nullptr) {
+            buffer->AddRef();
+        }
+        if (stream_ != nullptr) {
+            stream_->Release();
+        }
+        stream_ = buffer;
+        streamOffset_ = OffsetInBytes;
+        streamStride_ = Stride;
+    }
+    GFX_RECORD(recorder_, kName, hr, GfxArgOf(StreamNumber), GfxArgObject(pStreamData), GfxArgOf(OffsetInBytes),
+               GfxArgOf(Stride));
+    return hr;
+}
+
+HRESULT GfxDevice::SetFVF(DWORD FVF)
+{
+    static constexpr const char* kName = "IDirect3DDevice9::SetFVF";
+    const HRESULT hr = GfxCheck(recorder_, kName, false);
+    if (hr == S_OK) {
+        fvf_ = FVF;
+    }
+    GFX_RECORD(recorder_, kName, hr, GfxArgOf(FVF));
+    return hr;
+}
+
+HRESULT GfxDevice::DrawPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT StartVertex, UINT PrimitiveCount)
+{
+    static constexpr const char* kName = "IDirect3DDevice9::DrawPrimitive";
+    const std::uint64_t vertices = VerticesFor(PrimitiveType, PrimitiveCount);
+    const bool badType = PrimitiveType != D3DPT_TRIANGLELIST && PrimitiveType != D3DPT_TRIANGLESTRIP;
+    const bool badStream = stream_ == nullptr || stream_->locked || streamStride_ < kVertexStride;
+    const bool pastEnd = !badType && !badStream && PrimitiveCount != 0 &&
+                         streamOffset_ + (StartVertex + vertices - 1) * streamStride_ + kVertexStride > stream_->length;
+    HRESULT hr = GfxCheck(recorder_, kName, !inScene_ || badType || badStream || pastEnd || fvf_ != kVertexFvf);
+    if (hr == S_OK && PrimitiveCount != 0 && gl_ != nullptr &&
+        !gl_->Draw(*this, stream_, streamOffset_, streamStride_, PrimitiveType, StartVertex,
+                   static_cast<UINT>(vertices))) {
+        hr = D3DERR_DRIVERINTERNALERROR;
+    }
+    GfxCall* call = GFX_RECORD(recorder_, kName, hr, GfxArgOf(PrimitiveType), GfxArgOf(StartVertex),
+                               GfxArgOf(PrimitiveCount));
+    if (call != nullptr && hr == S_OK) {
+        call->vertices.resize(PrimitiveCount != 0 ? vertices : 0);
+        for (std::size_t i = 0; i < call->vertices.size(); ++i) {
+            const std::size_t at = streamOffset_ + (StartVertex + i) * static_cast<std::size_t>(streamStride_);
+            std::memcpy(&call->vertices[i], stream_->data + at, sizeof(Vertex));
+        }
+    }
+    return hr;
+}
