@@ -63,9 +63,7 @@ constexpr DWORD DIDFT_GETTYPE(DWORD type) { return type & 0xFFu; }
 // As DIDEVICEINSTANCEW, only what is read.
 struct DIDEVICEOBJECTINSTANCEW {
     DWORD dwSize;
-    DWORD dwOfs;   // byte offset of the object's value in DIJOYSTATE2
     DWORD dwType;  // DIDFT_ type bits | DIDFT_MAKEINSTANCE(index)
-    char tszName[kDiNameLength];
 };
 
 using LPDIENUMDEVICEOBJECTSCALLBACKW = BOOL (*)(const DIDEVICEOBJECTINSTANCEW* object, void* context);
@@ -104,27 +102,7 @@ struct DIJOYSTATE2 {
     LONG rglSlider[2];
     DWORD rgdwPOV[4];  // hundredths of a degree clockwise from up; 0xFFFFFFFF centred
     BYTE rgbButtons[128];
-    LONG lVX;
-    LONG lVY;
-    LONG lVZ;
-    LONG lVRx;
-    LONG lVRy;
-    LONG lVRz;
-    LONG rglVSlider[2];
-    LONG lAX;
-    LONG lAY;
-    LONG lAZ;
-    LONG lARx;
-    LONG lARy;
-    LONG lARz;
-    LONG rglASlider[2];
-    LONG lFX;
-    LONG lFY;
-    LONG lFZ;
-    LONG lFRx;
-    LONG lFRy;
-    LONG lFRz;
-    LONG rglFSlider[2];
+    LONG rglMotion[24];  // Win32's velocities, accelerations and forces: never filled here
 };
 static_assert(sizeof(DIJOYSTATE2) == 272);
 

@@ -35,7 +35,7 @@ TEST(ControllerMapping, RecordHasTheJoystick2Layout)
     EXPECT_EQ(offsetof(DIJOYSTATE2, rglSlider), 24u);
     EXPECT_EQ(offsetof(DIJOYSTATE2, rgdwPOV), 32u);
     EXPECT_EQ(offsetof(DIJOYSTATE2, rgbButtons), 48u);
-    EXPECT_EQ(offsetof(DIJOYSTATE2, lVX), 176u);
+    EXPECT_EQ(offsetof(DIJOYSTATE2, rglMotion), 176u);
     EXPECT_EQ(c_dfDIJoystick2.dwDataSize, 272u);
 }
 
@@ -89,8 +89,8 @@ TEST(ControllerMapping, StandardLayoutLandsInItsFields)
         const bool expected = i == down[0] || i == down[1] || i == down[2] || i == down[3];
         EXPECT_EQ(state.rgbButtons[i], expected ? 0x80 : 0x00) << "button " << i;
     }
-    EXPECT_EQ(state.lVX, 0);  // the rest is cleared, not left over
-    EXPECT_EQ(state.rglFSlider[1], 0);
+    EXPECT_EQ(state.rglMotion[0], 0);  // the rest is cleared, not left over
+    EXPECT_EQ(state.rglMotion[23], 0);
 
     raw = RawControllerState{};
     raw.buttons[SDL_CONTROLLER_BUTTON_DPAD_LEFT] = 1;

@@ -3,7 +3,6 @@
 
 #include "platform/input/dinput.h"
 
-#include <cstddef>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -42,35 +41,18 @@ bool ReadInstanceGuid(const GUID& guid, SDL_JoystickID& id)
     return true;
 }
 
-struct ObjectInfo {
-    DWORD type;  // DIDFT_ bits and instance
-    DWORD offset;
-    const char* name;
-};
-
-constexpr DWORD kButtonOffset = offsetof(DIJOYSTATE2, rgbButtons);
 constexpr int kObjectCount = kAxisCount + 1 + kControllerButtonCount;
 
 // Axes in ControllerAxis order, then the POV, then the buttons.
-ObjectInfo ObjectAt(int index)
+DWORD ObjectType(int index)
 {
-    static constexpr ObjectInfo kAxes[kAxisCount] = {
-        {DIDFT_ABSAXIS | DIDFT_MAKEINSTANCE(0), offsetof(DIJOYSTATE2, lX), "X Axis"},
-        {DIDFT_ABSAXIS | DIDFT_MAKEINSTANCE(1), offsetof(DIJOYSTATE2, lY), "Y Axis"},
-        {DIDFT_ABSAXIS | DIDFT_MAKEINSTANCE(2), offsetof(DIJOYSTATE2, lZ), "Z Axis"},
-        {DIDFT_ABSAXIS | DIDFT_MAKEINSTANCE(3), offsetof(DIJOYSTATE2, lRx), "X Rotation"},
-        {DIDFT_ABSAXIS | DIDFT_MAKEINSTANCE(4), offsetof(DIJOYSTATE2, lRy), "Y Rotation"},
-        {DIDFT_ABSAXIS | DIDFT_MAKEINSTANCE(5), offsetof(DIJOYSTATE2, lRz), "Z Rotation"},
-    };
     if (index < kAxisCount) {
-        return kAxes[index];
+        return DIDFT_ABSAXIS | DIDFT_MAKEINSTANCE(static_cast<DWORD>(index));
     }
     if (index == kAxisCount) {
-        return {DIDFT_POV | DIDFT_MAKEINSTANCE(0), offsetof(DIJOYSTATE2, rgdwPOV), "Hat Switch"};
+        return DIDFT_POV | DIDFT_MAKEINSTANCE(0);
     }
-    const int button = index - kAxisCount - 1;
-    return {DIDFT_PSHBUTTON | DIDFT_MAKEINSTANCE(static_cast<DWORD>(button)), kButtonOffset + static_cast<DWORD>(button),
-            SDL_GameControllerGetStringForButton(ControllerButtonAt(button))};
+    return DIDFT_PSHBUTTON | DIDFT_MAKEINSTANCE(static_cast<DWORD>(index - kAxisCount - 1));
 }
 
 void CopyName(char* destination, const char* source)
@@ -213,12 +195,7 @@ HRESULT IDirectInputDevice8W::EnumObjects(LPDIENUMDEVICEOBJECTSCALLBACKW callbac
         return DIERR_INVALIDPARAM;
     }
     for (int i = 0; i < kObjectCount; ++i) {
-        const ObjectInfo info = ObjectAt(i);
-        DIDEVICEOBJECTINSTANCEW object{};
-        object.dwSize = sizeof object;
-        object.dwOfs = info.offset;
-        object.dwType = info.type;
-        CopyName(object.tszName, info.name);
+        const DIDEVICEOBJECTINSTANCEW object{sizeof object, ObjectType(i)};
         if (callback(&object, context) == DIENUM_STOP) {
             break;
         }
@@ -237,7 +214,7 @@ HRESULT IDirectInputDevice8W::SetProperty(const GUID& property, const DIPROPHEAD
     }
     int found = -1;
     for (int i = 0; i < kObjectCount && found < 0; ++i) {
-        const DWORD type = ObjectAt(i).type;
+        const DWORD type = ObjectType(i);
         if (DIDFT_GETINSTANCE(type) == DIDFT_GETINSTANCE(header->dwObj) &&
             (DIDFT_GETTYPE(type) & DIDFT_GETTYPE(header->dwObj)) != 0) {
             found = i;
