@@ -2,7 +2,8 @@
 
 // Sound output shaped like DirectSound 8: a device object, one primary buffer that sets the
 // mix format, and secondary buffers of PCM samples mixed into the default audio device.
-// Game code sees only this header; the backend lives in internal/dsound.cpp.
+// Game code sees only this header; the device and buffers live in internal/sound_device.cpp
+// and internal/sound_buffer.cpp.
 
 #include "platform/platform_types.h"
 
