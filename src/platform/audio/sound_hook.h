@@ -16,8 +16,8 @@ struct SoundBufferState {
 
 class SoundHook {
 public:
-    // With `driveMix` the device's own callback is paused until the hook goes, so that
-    // Render alone advances the buffers.
+    // Holds a reference to the device. With `driveMix` the device's own callback is paused
+    // until the hook goes, so that Render alone advances the buffers.
     explicit SoundHook(IDirectSound8* device, bool driveMix = true);
     ~SoundHook();
     SoundHook(const SoundHook&) = delete;

@@ -13,6 +13,7 @@ SoundBuffer* Secondary(IDirectSoundBuffer* buffer) { return static_cast<SoundBuf
 SoundHook::SoundHook(IDirectSound8* device, bool driveMix)
     : device_(static_cast<SoundDevice*>(device)), paused_(driveMix)
 {
+    device_->AddRef();
     if (paused_) {
         device_->Pause(true);
     }
@@ -23,6 +24,7 @@ SoundHook::~SoundHook()
     if (paused_) {
         device_->Pause(false);
     }
+    device_->Release();
 }
 
 void SoundHook::Render(void* dest, DWORD bytes)
