@@ -20,6 +20,7 @@
 #include "platform/gfx/d3d9.h"
 #include "platform/gfx/d3dx9.h"
 #include "platform/files/files.h"
+#include "platform/files/files_hook.h"
 #include "platform/gfx/recording.h"
 #include "render/gpu/graphics_objects.h"
 #include "shell/level_load.h"
@@ -191,7 +192,8 @@ int main(int argc, char** argv)
     fs::create_directories(Root / "bin");
     const fs::path savedCwd = fs::current_path();
     fs::current_path(Root);
-    SetModuleFileNameForTests((Root / "bin/tarnwick").c_str());
+    FilesHook files;
+    files.modulePath = (Root / "bin/tarnwick").string();
     GfxRecorder recorder;
     Recorder = &recorder;
     Gpu.device = GfxCreateRecordingDevice(&recorder);
@@ -235,7 +237,6 @@ int main(int argc, char** argv)
 
     World.ReleaseBuffer();
     Gpu.Reset();
-    SetModuleFileNameForTests(nullptr);
     fs::current_path(savedCwd);
     fs::remove_all(Root);
     return 0;

@@ -26,7 +26,6 @@ constexpr HRESULT S_OK = 0;
 constexpr HRESULT S_FALSE = 1;
 constexpr HRESULT E_FAIL = MakeHresult(0x80004005u);
 constexpr HRESULT E_NOTIMPL = MakeHresult(0x80004001u);
-constexpr HRESULT E_POINTER = MakeHresult(0x80004003u);
 constexpr HRESULT E_OUTOFMEMORY = MakeHresult(0x8007000Eu);
 constexpr HRESULT E_INVALIDARG = MakeHresult(0x80070057u);
 constexpr HRESULT CO_E_NOTINITIALIZED = MakeHresult(0x800401F0u);

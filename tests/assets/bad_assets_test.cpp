@@ -30,7 +30,7 @@
 #include "creature/creature.h"
 #include "platform/gfx/d3dx9.h"
 #include "platform/files/files.h"
-#include "platform/files/files_testing.h"
+#include "platform/files/files_hook.h"
 #include "platform/gfx/prefetch.h"
 #include "platform/gfx/recording.h"
 #include "render/gpu/graphics_objects.h"
@@ -303,6 +303,7 @@ template <typename Load> HRESULT Watch(Load load, std::string& message, long& gr
 class BadAssets : public ::testing::TestWithParam<BadAsset> {
 protected:
     GfxRecorder recorder;
+    FilesHook files;
     fs::path root;
     fs::path savedCwd;
 
@@ -314,27 +315,26 @@ protected:
         root = fs::canonical(pattern);
         fs::create_directories(root / "data");
         fs::current_path(root);
-        SetModuleFileNameForTests((root / "tarnwick").c_str());
+        files.modulePath = (root / "tarnwick").string();
         Gpu.device = GfxCreateRecordingDevice(&recorder);
         ASSERT_NE(Gpu.device, nullptr);
     }
 
     void TearDown() override
     {
-        SetBeforeOpenHookForTests(nullptr);
+        files.beforeOpen = nullptr;
         GfxPrefetchPictures(nullptr, 0);
         Audio.Reset();
         ForgetLoadedLevel();
         Gpu.device->Release();
         Gpu.device = nullptr;
         EXPECT_EQ(recorder.LiveObjects(), 0);
-        SetModuleFileNameForTests(nullptr);
         fs::current_path(savedCwd);
         fs::remove_all(root);
     }
 
     // Puts the asset where its load path looks for it.
-    static void Place(const BadAsset& asset, const fs::path& path)
+    void Place(const BadAsset& asset, const fs::path& path)
     {
         if (Is(asset, Folder)) {
             fs::create_directories(path);
@@ -356,7 +356,7 @@ protected:
         } else if (Is(asset, SwappedForFifo)) {
             ASSERT_TRUE(wavetest::WriteFile(path.string(), Text("a file for now")));
             SwapPath() = path.filename().string();
-            SetBeforeOpenHookForTests(SwapForFifo);
+            files.beforeOpen = SwapForFifo;
         } else if (!Is(asset, Missing)) {
             ASSERT_TRUE(wavetest::WriteFile(path.string(), asset.bytes()));
         }
@@ -545,7 +545,8 @@ TEST(BadAssetFiles, ExitDoesNotWaitForAPictureStillBeingRead)
     const auto began = std::chrono::steady_clock::now();
     EXPECT_EXIT(
         {
-            SetBeforeOpenHookForTests(NeverEndingOpen);
+            FilesHook files;
+            files.beforeOpen = NeverEndingOpen;
             const char* paths[] = { "data/stuck.tga" };
             GfxPrefetchPictures(paths, 1);
             std::this_thread::sleep_for(std::chrono::milliseconds(100)); // the worker is in the open

@@ -11,7 +11,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/audio/dsound_testing.h"
+#include "platform/audio/sound_hook.h"
 #include "sound/music.h"
 #include "sound/wave_reader.h"
 
@@ -98,18 +98,17 @@ TEST(ShippedMusic, PlaysOnTheDeviceAcrossTheLoopPoint)
     StartMusic(nullptr);
     ASSERT_EQ(chdir(cwd), 0);
     ASSERT_NE(Audio.music, nullptr);
-    IDirectSound8* device = Audio.soundSystem->GetDirectSound();
-    DirectSoundPauseDeviceForTests(device, true);
+    SoundHook hook(Audio.soundSystem->GetDirectSound());
     EXPECT_TRUE(Audio.music->IsPlaying());
     EXPECT_EQ(Audio.music->BufferSize(), frames * 4);
 
     // 200 frames before the end, then 400 frames on: the output (44,100 Hz stereo) repeats
     // every 22,050 Hz frame and runs from the last frames straight into the first.
     const std::size_t from = frames - 200;
-    ASSERT_EQ(Audio.music->Buffer(0)->SetCurrentPosition(static_cast<DWORD>(from * 4)), DS_OK);
+    hook.Seek(Audio.music->Buffer(0), static_cast<DWORD>(from * 4));
     constexpr std::size_t kOut = 800;
     std::vector<std::int16_t> out(kOut * 2);
-    ASSERT_EQ(DirectSoundRenderForTests(device, out.data(), static_cast<DWORD>(out.size() * 2)), DS_OK);
+    hook.Render(out.data(), static_cast<DWORD>(out.size() * 2));
     ASSERT_EQ(song.format.nSamplesPerSec, 22050u);
     for (std::size_t f = 0; f < kOut; ++f) {
         const std::size_t source = (from + f / 2) % frames;

@@ -12,6 +12,7 @@
 #include "creature/drop_burst.h"
 #include "render/scene_state.h"
 #include "platform/files/files.h"
+#include "platform/files/files_hook.h"
 #include "platform/gfx/recording.h"
 #include "platform/window/window.h"
 #include "shell/controller.h"
@@ -28,6 +29,7 @@
 class GameFixture : public ::testing::Test {
 protected:
     GfxRecorder recorder;
+    FilesHook files;
     std::filesystem::path root;
     std::filesystem::path savedCwd;
     HWND window = nullptr;
@@ -43,7 +45,7 @@ protected:
         ASSERT_TRUE(WriteTestAssets(root.string(), error)) << error;
         fs::create_directories(root / "bin");
         fs::current_path(root);
-        SetModuleFileNameForTests((root / "bin/tarnwick").c_str());
+        files.modulePath = (root / "bin/tarnwick").string();
         GfxUseRecordingBackend(&recorder);
         ResetShellState();
     }
@@ -63,7 +65,6 @@ protected:
         GfxUseRecordingBackend(nullptr);
         EXPECT_EQ(recorder.LiveObjects(), 0);
         ResetShellState();
-        SetModuleFileNameForTests(nullptr);
         std::filesystem::current_path(savedCwd);
         std::filesystem::remove_all(root);
     }

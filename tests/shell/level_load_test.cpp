@@ -11,6 +11,7 @@
 #include "creature/creature.h"
 #include "map_text.h"
 #include "platform/files/files.h"
+#include "platform/files/files_hook.h"
 #include "platform/gfx/recording.h"
 #include "render/gpu/graphics_objects.h"
 #include "shell/level_load.h"
@@ -28,6 +29,7 @@ namespace {
 class LevelLoad : public ::testing::Test {
 protected:
     GfxRecorder recorder;
+    FilesHook files;
     TempFolder folder{"tarnwick-level"};
     fs::path root;
 
@@ -37,7 +39,7 @@ protected:
         root = folder.Path();
         fs::create_directories(root / "data");
         fs::create_directories(root / "bin");
-        SetModuleFileNameForTests((root / "bin/tarnwick").c_str());
+        files.modulePath = (root / "bin/tarnwick").string();
 
         Gpu.device = GfxCreateRecordingDevice(&recorder);
         ASSERT_NE(Gpu.device, nullptr);
@@ -52,7 +54,6 @@ protected:
             Gpu.device = nullptr;
         }
         EXPECT_EQ(recorder.LiveObjects(), 0);
-        SetModuleFileNameForTests(nullptr);
     }
 
     void WriteMap(const char* file, const std::string& picture)

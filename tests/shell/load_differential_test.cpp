@@ -17,6 +17,7 @@
 #include "math/random.h"
 #include "platform/gfx/d3d9.h"
 #include "platform/files/files.h"
+#include "platform/files/files_hook.h"
 #include "platform/gfx/recording.h"
 #include "render/gpu/graphics_objects.h"
 #include "shell/level_load.h"
@@ -37,7 +38,8 @@ TEST(LoadDifferential, LoadedWorldMatchesThePairwiseBuild)
     fs::create_directories(root / "data");
     fs::create_directories(root / "bin");
     fs::current_path(root);
-    SetModuleFileNameForTests((root / "bin/tarnwick").c_str());
+    FilesHook files;
+    files.modulePath = (root / "bin/tarnwick").string();
     GfxRecorder recorder;
     Gpu.device = GfxCreateRecordingDevice(&recorder);
     ASSERT_NE(Gpu.device, nullptr);
@@ -94,7 +96,6 @@ TEST(LoadDifferential, LoadedWorldMatchesThePairwiseBuild)
     Gpu.device->Release();
     Gpu.device = nullptr;
     EXPECT_EQ(recorder.LiveObjects(), 0);
-    SetModuleFileNameForTests(nullptr);
     fs::current_path(savedCwd);
     fs::remove_all(root);
 }

@@ -56,7 +56,7 @@ TEST_F(Loop, MouseIsNormalisedByTheSpanAndNotClamped)
         EXPECT_FLOAT_EQ(Session.pointerX, c.px) << c.x;
         EXPECT_FLOAT_EQ(Session.pointerY, c.py) << c.y;
     }
-    MapMessage(Message(WM_LBUTTONDOWN, MK_LBUTTON, Point(1, 1)));
+    MapMessage(Message(WM_LBUTTONDOWN, 0, Point(1, 1)));
     EXPECT_EQ(Input.clickHeld, 1);
     MapMessage(Message(WM_LBUTTONUP, 0, Point(1, 1)));
     EXPECT_EQ(Input.clickHeld, 0);

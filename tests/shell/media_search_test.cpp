@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/files/files.h"
+#include "platform/files/files_hook.h"
 #include "shell/media_search.h"
 #include "support/temp_folder.h"
 
@@ -23,16 +24,12 @@ protected:
     TempFolder folder{"tarnwick-media"};
     fs::path root;
     char out[kMaxPath] = {};
+    FilesHook files;
 
     void SetUp() override
     {
         ASSERT_TRUE(folder.Enter());
         root = folder.Path();
-    }
-
-    void TearDown() override
-    {
-        SetModuleFileNameForTests(nullptr);
     }
 
     fs::path Touch(const std::string& relative)
@@ -52,7 +49,7 @@ protected:
     void Program(const std::string& relative)
     {
         fs::create_directories((root / relative).parent_path());
-        SetModuleFileNameForTests((root / relative).c_str());
+        files.modulePath = (root / relative).string();
     }
 
     std::string R(const std::string& relative) const { return (root / relative).string(); }

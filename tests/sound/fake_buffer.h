@@ -27,7 +27,6 @@ public:
         *s = status;
         return DS_OK;
     }
-    HRESULT GetFormat(WAVEFORMATEX*, DWORD, DWORD*) override { return DSERR_UNSUPPORTED; }
     HRESULT SetFormat(const WAVEFORMATEX*) override { return DSERR_INVALIDCALL; }
     HRESULT Lock(DWORD offset, DWORD bytes, void** a1, DWORD* b1, void** a2, DWORD* b2, DWORD) override
     {
@@ -75,17 +74,10 @@ public:
         status &= ~DSBSTATUS_BUFFERLOST;
         return DS_OK;
     }
-    HRESULT GetCurrentPosition(DWORD*, DWORD*) override { return DSERR_UNSUPPORTED; }
-    HRESULT SetCurrentPosition(DWORD) override { return DSERR_UNSUPPORTED; }
     HRESULT SetVolume(LONG v) override
     {
         ++volumeCalls;
         volume = v;
-        return DS_OK;
-    }
-    HRESULT GetVolume(LONG* v) override
-    {
-        *v = volume;
         return DS_OK;
     }
     HRESULT SetFrequency(DWORD f) override
@@ -94,20 +86,10 @@ public:
         frequency = f;
         return DS_OK;
     }
-    HRESULT GetFrequency(DWORD* f) override
-    {
-        *f = frequency;
-        return DS_OK;
-    }
     HRESULT SetPan(LONG p) override
     {
         ++panCalls;
         pan = p;
-        return DS_OK;
-    }
-    HRESULT GetPan(LONG* p) override
-    {
-        *p = pan;
         return DS_OK;
     }
 

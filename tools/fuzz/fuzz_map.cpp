@@ -13,6 +13,7 @@
 #include "creature/creature.h"
 #include "fuzz_input.h"
 #include "platform/files/files.h"
+#include "platform/files/files_hook.h"
 #include "platform/gfx/d3dx9.h"
 #include "platform/gfx/recording.h"
 #include "render/gpu/graphics_objects.h"
@@ -131,7 +132,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (folder.empty()) {
         folder = FuzzFolder();
         FuzzCheck(std::system(("mkdir -p '" + folder + "/data'").c_str()) == 0);
-        SetModuleFileNameForTests((folder + "/tarnwick").c_str());
+        static FilesHook files;  // the map is looked for beside this made-up program
+        files.modulePath = folder + "/tarnwick";
         Gpu.device = GfxCreateRecordingDevice(&recorder);
         FuzzCheck(Gpu.device != nullptr);
         const std::vector<std::uint8_t> map = BaselineMap();

@@ -51,11 +51,6 @@ const char* MessageName(UINT message)
     case WM_MOUSEMOVE: return "WM_MOUSEMOVE";
     case WM_LBUTTONDOWN: return "WM_LBUTTONDOWN";
     case WM_LBUTTONUP: return "WM_LBUTTONUP";
-    case WM_RBUTTONDOWN: return "WM_RBUTTONDOWN";
-    case WM_RBUTTONUP: return "WM_RBUTTONUP";
-    case WM_MBUTTONDOWN: return "WM_MBUTTONDOWN";
-    case WM_MBUTTONUP: return "WM_MBUTTONUP";
-    case WM_MOUSEWHEEL: return "WM_MOUSEWHEEL";
     default: return "message";
     }
 }
@@ -64,7 +59,7 @@ void PrintMessage(const char* how, HWND window, UINT message, WPARAM wParam, LPA
 {
     std::printf("%-8s %-15s 0x%04X wParam=0x%llX lParam=0x%llX", how, MessageName(message), message,
                 static_cast<unsigned long long>(wParam), static_cast<unsigned long long>(lParam));
-    if (message >= WM_MOUSEMOVE && message <= WM_MBUTTONUP) {
+    if (message >= WM_MOUSEMOVE && message <= WM_LBUTTONUP) {
         std::printf(" (x=%d y=%d)", static_cast<std::int16_t>(lParam & 0xFFFF),
                     static_cast<std::int16_t>((lParam >> 16) & 0xFFFF));
     }

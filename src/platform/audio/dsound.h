@@ -2,7 +2,8 @@
 
 // Sound output shaped like DirectSound 8: a device object, one primary buffer that sets the
 // mix format, and secondary buffers of PCM samples mixed into the default audio device.
-// Game code sees only this header; the backend lives in internal/dsound.cpp.
+// Game code sees only this header; the device and buffers live in internal/sound_device.cpp
+// and internal/sound_buffer.cpp.
 
 #include "platform/platform_types.h"
 
@@ -37,39 +38,18 @@ struct DSBUFFERDESC {
 
 // --- Flags and limits ------------------------------------------------------------------
 
-constexpr DWORD DSSCL_NORMAL = 1;
 constexpr DWORD DSSCL_PRIORITY = 2;
-constexpr DWORD DSSCL_EXCLUSIVE = 3;
-constexpr DWORD DSSCL_WRITEPRIMARY = 4;
 
 constexpr DWORD DSBCAPS_PRIMARYBUFFER = 0x00000001;
-constexpr DWORD DSBCAPS_STATIC = 0x00000002;
-constexpr DWORD DSBCAPS_LOCHARDWARE = 0x00000004;
-constexpr DWORD DSBCAPS_LOCSOFTWARE = 0x00000008;
-constexpr DWORD DSBCAPS_CTRL3D = 0x00000010;
 constexpr DWORD DSBCAPS_CTRLFREQUENCY = 0x00000020;
 constexpr DWORD DSBCAPS_CTRLPAN = 0x00000040;
 constexpr DWORD DSBCAPS_CTRLVOLUME = 0x00000080;
-constexpr DWORD DSBCAPS_CTRLPOSITIONNOTIFY = 0x00000100;
-constexpr DWORD DSBCAPS_CTRLFX = 0x00000200;
-constexpr DWORD DSBCAPS_STICKYFOCUS = 0x00004000;
-constexpr DWORD DSBCAPS_GLOBALFOCUS = 0x00008000;
-constexpr DWORD DSBCAPS_GETCURRENTPOSITION2 = 0x00010000;
-constexpr DWORD DSBCAPS_MUTE3DATMAXDISTANCE = 0x00020000;
-constexpr DWORD DSBCAPS_LOCDEFER = 0x00040000;
-constexpr DWORD DSBCAPS_TRUEPLAYPOSITION = 0x00080000;
 
 constexpr DWORD DSBPLAY_LOOPING = 0x00000001;
 
 constexpr DWORD DSBSTATUS_PLAYING = 0x00000001;
 constexpr DWORD DSBSTATUS_BUFFERLOST = 0x00000002;
 constexpr DWORD DSBSTATUS_LOOPING = 0x00000004;
-constexpr DWORD DSBSTATUS_LOCHARDWARE = 0x00000008;
-constexpr DWORD DSBSTATUS_LOCSOFTWARE = 0x00000010;
-constexpr DWORD DSBSTATUS_TERMINATED = 0x00000020;
-
-constexpr DWORD DSBLOCK_FROMWRITECURSOR = 0x00000001;
-constexpr DWORD DSBLOCK_ENTIREBUFFER = 0x00000002;
 
 constexpr DWORD DSBSIZE_MIN = 4;
 constexpr DWORD DSBSIZE_MAX = 0x0FFFFFFF;
@@ -77,7 +57,6 @@ constexpr DWORD DSBSIZE_MAX = 0x0FFFFFFF;
 constexpr LONG DSBVOLUME_MIN = -10000;
 constexpr LONG DSBVOLUME_MAX = 0;
 constexpr LONG DSBPAN_LEFT = -10000;
-constexpr LONG DSBPAN_CENTER = 0;
 constexpr LONG DSBPAN_RIGHT = 10000;
 
 constexpr DWORD DSBFREQUENCY_ORIGINAL = 0;
@@ -87,8 +66,8 @@ constexpr DWORD DSBFREQUENCY_MAX = 200000;
 // --- Results ---------------------------------------------------------------------------
 
 constexpr HRESULT DS_OK = S_OK;
+// Kept for the sound system's check; this output never models 3D, so never returns it.
 constexpr HRESULT DS_NO_VIRTUALIZATION = MakeHresult(0x0878000Au);
-constexpr HRESULT DSERR_ALLOCATED = MakeHresult(0x8878000Au);
 constexpr HRESULT DSERR_CONTROLUNAVAIL = MakeHresult(0x8878001Eu);
 constexpr HRESULT DSERR_INVALIDPARAM = MakeHresult(0x80070057u);
 constexpr HRESULT DSERR_INVALIDCALL = MakeHresult(0x88780032u);
@@ -96,13 +75,9 @@ constexpr HRESULT DSERR_GENERIC = MakeHresult(0x80004005u);
 constexpr HRESULT DSERR_PRIOLEVELNEEDED = MakeHresult(0x88780046u);
 constexpr HRESULT DSERR_OUTOFMEMORY = MakeHresult(0x8007000Eu);
 constexpr HRESULT DSERR_BADFORMAT = MakeHresult(0x88780064u);
-constexpr HRESULT DSERR_UNSUPPORTED = MakeHresult(0x80004001u);
 constexpr HRESULT DSERR_NODRIVER = MakeHresult(0x88780078u);
-constexpr HRESULT DSERR_ALREADYINITIALIZED = MakeHresult(0x88780082u);
 constexpr HRESULT DSERR_NOAGGREGATION = MakeHresult(0x80040110u);
 constexpr HRESULT DSERR_BUFFERLOST = MakeHresult(0x88780096u);
-constexpr HRESULT DSERR_OTHERAPPHASPRIO = MakeHresult(0x887800A0u);
-constexpr HRESULT DSERR_UNINITIALIZED = MakeHresult(0x887800AAu);
 
 // --- Interfaces ------------------------------------------------------------------------
 
@@ -112,8 +87,9 @@ public:
     virtual ULONG AddRef() = 0;
     virtual ULONG Release() = 0;
 
+    // Secondary buffers only, as everything below but SetFormat: the primary answers
+    // DSERR_INVALIDCALL.
     virtual HRESULT GetStatus(DWORD* status) = 0;
-    virtual HRESULT GetFormat(WAVEFORMATEX* format, DWORD sizeAllocated, DWORD* sizeWritten) = 0;
     // Primary buffer only: changes the format the device is fed.
     virtual HRESULT SetFormat(const WAVEFORMATEX* format) = 0;
 
@@ -126,28 +102,23 @@ public:
     virtual HRESULT Play(DWORD reserved, DWORD priority, DWORD flags) = 0;
     virtual HRESULT Stop() = 0;
     virtual HRESULT Restore() = 0;
-    virtual HRESULT GetCurrentPosition(DWORD* playCursor, DWORD* writeCursor) = 0;
-    virtual HRESULT SetCurrentPosition(DWORD position) = 0;
 
     // Hundredths of a decibel: 0 plays unattenuated, DSBVOLUME_MIN is silent.
     virtual HRESULT SetVolume(LONG volume) = 0;
-    virtual HRESULT GetVolume(LONG* volume) = 0;
     // Samples per second, or DSBFREQUENCY_ORIGINAL for the buffer's own rate.
     virtual HRESULT SetFrequency(DWORD frequency) = 0;
-    virtual HRESULT GetFrequency(DWORD* frequency) = 0;
     virtual HRESULT SetPan(LONG pan) = 0;
-    virtual HRESULT GetPan(LONG* pan) = 0;
 
 protected:
     ~IDirectSoundBuffer() = default;
 };
-using LPDIRECTSOUNDBUFFER = IDirectSoundBuffer*;
 
 class IDirectSound8 {
 public:
     virtual ULONG AddRef() = 0;
     virtual ULONG Release() = 0;
-    // Any window, or none: the output does not depend on one here.
+    // DSSCL_PRIORITY, the one level offered, before any buffer is made. Any window, or
+    // none: the output does not depend on one here.
     virtual HRESULT SetCooperativeLevel(HWND window, DWORD level) = 0;
     virtual HRESULT CreateSoundBuffer(const DSBUFFERDESC* desc, IDirectSoundBuffer** buffer,
                                       void* outer) = 0;
@@ -155,7 +126,6 @@ public:
 protected:
     ~IDirectSound8() = default;
 };
-using LPDIRECTSOUND8 = IDirectSound8*;
 
 // Opens the default output device (device must be null). No usable device gives
 // DSERR_NODRIVER and a null object; the caller then simply has no sound.

@@ -35,9 +35,6 @@ DWORD GetFullPathNameW(const char* path, DWORD bufferLength, char* buffer, char*
 
 void Sleep(DWORD milliseconds);
 
-// Pretends the program lives at `path` (tests of the media search); nullptr restores the truth.
-void SetModuleFileNameForTests(const char* path);
-
 // The whole file if it is a regular file of at most maxBytes, opened without blocking; else false with a one-line reason such as "PATH is not a regular file".
 bool ReadRegularFile(const char* path, std::uint64_t maxBytes, std::vector<std::uint8_t>* bytes, std::string* why);
 

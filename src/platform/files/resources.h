@@ -16,14 +16,10 @@ HGLOBAL LoadResource(HMODULE module, HRSRC resource);
 DWORD SizeofResource(HMODULE module, HRSRC resource);
 const void* LockResource(HGLOBAL loaded);
 
-constexpr int kMaxResources = 64;
-constexpr int kMaxResourceName = 64;
-
-// Adds a resource. The bytes are not copied: they must outlive every lookup (static data
+// Adds one of at most 64 resources, names and types under 64 bytes. The bytes are not copied: they must outlive every lookup (static data
 // of the build, or a test's own storage). Re-registering a name and type replaces the
 // entry. Fails (false) on null or over-long names, null data or a full table.
 bool RegisterResource(const char* name, const char* type, const void* data, DWORD size);
 
-// Drops one entry, or all of them; for tests.
-bool UnregisterResource(const char* name, const char* type);
+// Drops every entry; for tests.
 void ClearResources();

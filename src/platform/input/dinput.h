@@ -14,10 +14,8 @@ constexpr DWORD DIRECTINPUT_VERSION = 0x0800;
 
 constexpr HRESULT DI_OK = S_OK;
 constexpr HRESULT DI_NOEFFECT = S_FALSE;
-constexpr HRESULT DI_PROPNOEFFECT = S_FALSE;
 constexpr HRESULT DIERR_GENERIC = E_FAIL;
 constexpr HRESULT DIERR_INVALIDPARAM = E_INVALIDARG;
-constexpr HRESULT DIERR_OUTOFMEMORY = E_OUTOFMEMORY;
 constexpr HRESULT DIERR_NOINTERFACE = MakeHresult(0x80004002u);
 constexpr HRESULT DIERR_OLDDIRECTINPUTVERSION = MakeHresult(0x8007047Eu);
 constexpr HRESULT DIERR_BETADIRECTINPUTVERSION = MakeHresult(0x80070481u);
@@ -25,47 +23,28 @@ constexpr HRESULT DIERR_DEVICENOTREG = MakeHresult(0x80040154u);
 constexpr HRESULT DIERR_NOAGGREGATION = MakeHresult(0x80040110u);
 constexpr HRESULT DIERR_OBJECTNOTFOUND = MakeHresult(0x80070002u);
 constexpr HRESULT DIERR_OTHERAPPHASPRIO = MakeHresult(0x80070005u);
-constexpr HRESULT DIERR_HANDLEEXISTS = MakeHresult(0x80070005u);
 constexpr HRESULT DIERR_NOTACQUIRED = MakeHresult(0x8007000Cu);
 constexpr HRESULT DIERR_INPUTLOST = MakeHresult(0x8007001Eu);
 constexpr HRESULT DIERR_ACQUIRED = MakeHresult(0x800700AAu);
-constexpr HRESULT DIERR_NOTINITIALIZED = MakeHresult(0x80070015u);
 constexpr HRESULT DIERR_UNSUPPORTED = E_NOTIMPL;
 constexpr HRESULT DIERR_UNPLUGGED = MakeHresult(0x80040209u);
 constexpr HRESULT E_HANDLE = MakeHresult(0x80070006u);
 
 // --- Enumeration -------------------------------------------------------------------------
 
-constexpr DWORD DI8DEVCLASS_ALL = 0;
-constexpr DWORD DI8DEVCLASS_DEVICE = 1;
-constexpr DWORD DI8DEVCLASS_POINTER = 2;
-constexpr DWORD DI8DEVCLASS_KEYBOARD = 3;
 constexpr DWORD DI8DEVCLASS_GAMECTRL = 4;
-
-constexpr DWORD DI8DEVTYPE_GAMEPAD = 0x15;
-
-constexpr DWORD DIEDFL_ALLDEVICES = 0x0;
 constexpr DWORD DIEDFL_ATTACHEDONLY = 0x1;
-constexpr DWORD DIEDFL_FORCEFEEDBACK = 0x100;
-constexpr DWORD DIEDFL_INCLUDEALIASES = 0x10000;
-constexpr DWORD DIEDFL_INCLUDEPHANTOMS = 0x20000;
-constexpr DWORD DIEDFL_INCLUDEHIDDEN = 0x40000;
 
 constexpr BOOL DIENUM_STOP = 0;
 constexpr BOOL DIENUM_CONTINUE = 1;
 
 constexpr DWORD kDiNameLength = 260;
 
+// The fields the game reads; the rest of Win32's record is left out.
 struct DIDEVICEINSTANCEW {
     DWORD dwSize;
     GUID guidInstance;  // names this connection of the controller; CreateDevice takes it
-    GUID guidProduct;
-    DWORD dwDevType;
-    char tszInstanceName[kDiNameLength];
     char tszProductName[kDiNameLength];
-    GUID guidFFDriver;
-    WORD wUsagePage;
-    WORD wUsage;
 };
 
 using LPDIENUMDEVICESCALLBACKW = BOOL (*)(const DIDEVICEINSTANCEW* instance, void* context);
@@ -73,42 +52,24 @@ using LPDIENUMDEVICESCALLBACKW = BOOL (*)(const DIDEVICEINSTANCEW* instance, voi
 // --- Objects -----------------------------------------------------------------------------
 
 constexpr DWORD DIDFT_ALL = 0x00000000;
-constexpr DWORD DIDFT_RELAXIS = 0x00000001;
 constexpr DWORD DIDFT_ABSAXIS = 0x00000002;
 constexpr DWORD DIDFT_AXIS = 0x00000003;
 constexpr DWORD DIDFT_PSHBUTTON = 0x00000004;
-constexpr DWORD DIDFT_TGLBUTTON = 0x00000008;
-constexpr DWORD DIDFT_BUTTON = 0x0000000C;
 constexpr DWORD DIDFT_POV = 0x00000010;
-constexpr DWORD DIDFT_ANYINSTANCE = 0x00FFFF00;
 constexpr DWORD DIDFT_MAKEINSTANCE(DWORD n) { return (n & 0xFFFFu) << 8; }
 constexpr DWORD DIDFT_GETINSTANCE(DWORD type) { return (type >> 8) & 0xFFFFu; }
 constexpr DWORD DIDFT_GETTYPE(DWORD type) { return type & 0xFFu; }
 
+// As DIDEVICEINSTANCEW, only what is read.
 struct DIDEVICEOBJECTINSTANCEW {
     DWORD dwSize;
-    GUID guidType;
-    DWORD dwOfs;   // byte offset of the object's value in DIJOYSTATE2
     DWORD dwType;  // DIDFT_ type bits | DIDFT_MAKEINSTANCE(index)
-    DWORD dwFlags;
-    char tszName[kDiNameLength];
-    DWORD dwFFMaxForce;
-    DWORD dwFFForceResolution;
-    WORD wCollectionNumber;
-    WORD wDesignatorIndex;
-    WORD wUsagePage;
-    WORD wUsage;
-    DWORD dwDimension;
-    WORD wExponent;
-    WORD wReportId;
 };
 
 using LPDIENUMDEVICEOBJECTSCALLBACKW = BOOL (*)(const DIDEVICEOBJECTINSTANCEW* object, void* context);
 
 // --- Properties --------------------------------------------------------------------------
 
-constexpr DWORD DIPH_DEVICE = 0;
-constexpr DWORD DIPH_BYOFFSET = 1;
 constexpr DWORD DIPH_BYID = 2;
 
 struct DIPROPHEADER {
@@ -141,27 +102,7 @@ struct DIJOYSTATE2 {
     LONG rglSlider[2];
     DWORD rgdwPOV[4];  // hundredths of a degree clockwise from up; 0xFFFFFFFF centred
     BYTE rgbButtons[128];
-    LONG lVX;
-    LONG lVY;
-    LONG lVZ;
-    LONG lVRx;
-    LONG lVRy;
-    LONG lVRz;
-    LONG rglVSlider[2];
-    LONG lAX;
-    LONG lAY;
-    LONG lAZ;
-    LONG lARx;
-    LONG lARy;
-    LONG lARz;
-    LONG rglASlider[2];
-    LONG lFX;
-    LONG lFY;
-    LONG lFZ;
-    LONG lFRx;
-    LONG lFRy;
-    LONG lFRz;
-    LONG rglFSlider[2];
+    LONG rglMotion[24];  // Win32's velocities, accelerations and forces: never filled here
 };
 static_assert(sizeof(DIJOYSTATE2) == 272);
 
@@ -178,16 +119,13 @@ struct DIDATAFORMAT {
 extern const DIDATAFORMAT c_dfDIJoystick2;
 
 constexpr DWORD DISCL_EXCLUSIVE = 0x01;
-constexpr DWORD DISCL_NONEXCLUSIVE = 0x02;
 constexpr DWORD DISCL_FOREGROUND = 0x04;
-constexpr DWORD DISCL_BACKGROUND = 0x08;
-constexpr DWORD DISCL_NOWINKEY = 0x10;
 
 extern const GUID IID_IDirectInput8W;
 
 // --- Interfaces --------------------------------------------------------------------------
 
-class ControllerDevice;
+struct ControllerDevice;
 
 class IDirectInputDevice8W {
 public:
@@ -196,16 +134,16 @@ public:
 
     // Only c_dfDIJoystick2; not while acquired.
     HRESULT SetDataFormat(const DIDATAFORMAT* format);
-    // One of exclusive / non-exclusive and one of foreground / background. A foreground
-    // device reads only while `window` has the input focus.
+    // DISCL_EXCLUSIVE | DISCL_FOREGROUND, the one level offered: the device reads only while
+    // `window` has the input focus, and no other device reads the same controller meanwhile.
+    // Until it is set the device reads regardless.
     HRESULT SetCooperativeLevel(HWND window, DWORD flags);
-    // Axes (two sticks, two triggers), the POV hat and the buttons, filtered by DIDFT_ type bits.
+    // Every object, DIDFT_ALL: axes (two sticks, two triggers), the POV hat, the buttons.
     HRESULT EnumObjects(LPDIENUMDEVICEOBJECTSCALLBACKW callback, void* context, DWORD flags);
-    // DIPROP_RANGE for one axis (DIPH_BYID, DIPH_BYOFFSET) or all of them (DIPH_DEVICE).
+    // DIPROP_RANGE for one axis, DIPH_BYID.
     HRESULT SetProperty(const GUID& property, const DIPROPHEADER* header);
-    HRESULT GetProperty(const GUID& property, DIPROPHEADER* header);
-    // S_OK; S_FALSE when already acquired; DIERR_OTHERAPPHASPRIO without the focus (foreground)
-    // or while another device holds the controller exclusively; DIERR_UNPLUGGED once it is gone.
+    // S_OK; S_FALSE when already acquired; DIERR_OTHERAPPHASPRIO without the focus or while
+    // another device holds the controller; DIERR_UNPLUGGED once it is gone.
     HRESULT Acquire();
     HRESULT Unacquire();
     // Reads the controller. DIERR_NOTACQUIRED before Acquire; DIERR_INPUTLOST when the focus or
@@ -231,9 +169,8 @@ public:
     ULONG AddRef();
     ULONG Release();
 
-    // DI8DEVCLASS_ALL or DI8DEVCLASS_GAMECTRL list the attached game controllers in SDL's
-    // order; other classes list nothing, and so does DIEDFL_FORCEFEEDBACK (no force feedback
-    // is offered). The callback returns DIENUM_CONTINUE or DIENUM_STOP.
+    // DI8DEVCLASS_GAMECTRL, DIEDFL_ATTACHEDONLY: the attached game controllers in SDL's
+    // order. The callback returns DIENUM_CONTINUE or DIENUM_STOP.
     HRESULT EnumDevices(DWORD deviceClass, LPDIENUMDEVICESCALLBACKW callback, void* context, DWORD flags);
     // DIERR_DEVICENOTREG when no attached controller has that instance id.
     HRESULT CreateDevice(const GUID& instance, IDirectInputDevice8W** device, void* outer);
@@ -259,6 +196,3 @@ inline HRESULT DirectInput8Create(HINSTANCE instance, DWORD version, const GUID&
 {
     return DirectInput8Create(instance, version, interfaceId, reinterpret_cast<void**>(out), outer);
 }
-
-using LPDIRECTINPUT8W = IDirectInput8W*;
-using LPDIRECTINPUTDEVICE8W = IDirectInputDevice8W*;

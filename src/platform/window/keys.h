@@ -18,8 +18,6 @@ constexpr int KeyPositionOf(LPARAM lParam) { return static_cast<int>((lParam >> 
 
 // The position with that US-keyboard name, case-insensitive; 0 for a name no key has.
 int KeyPositionFromName(const char* name);
-// The US-keyboard name of a position, as KeyPositionFromName reads it; "" for none.
-const char* KeyPositionName(int position);
 // What the player's keyboard shows on the key at that position under its current layout
 // ("Z" for the US "W" key on a French keyboard); the US name where the layout says nothing.
 std::string KeyLabel(int position);
@@ -36,6 +34,5 @@ constexpr int kKeyRight = 79;
 constexpr int kKeyLeft = 80;
 constexpr int kKeyDown = 81;
 constexpr int kKeyUp = 82;
-constexpr int kKeyLeftShift = 225;
 constexpr int kKeyRightCtrl = 228;
 constexpr int kKeyRightShift = 229;

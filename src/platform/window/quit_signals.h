@@ -4,6 +4,3 @@
 // look at the message queue every window gets WM_CLOSE and WM_QUIT(0) is posted, so the loop
 // ends and everything is released as after a normal quit. Safe to call more than once.
 void InstallQuitSignals();
-
-// True once one of those signals has arrived.
-bool QuitSignalled();

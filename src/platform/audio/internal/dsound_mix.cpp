@@ -1,3 +1,6 @@
+// The mixer: volume and pan to gains, one voice resampled and added into an accumulator,
+// and the accumulator clamped into the output format.
+
 #include "platform/audio/internal/dsound_mix.h"
 
 #include <algorithm>

@@ -1,3 +1,6 @@
+// The module (the program's own path), file attributes, full paths by text, Sleep, and the
+// test hook they consult.
+
 #include "platform/files/files.h"
 
 #include <fcntl.h>
@@ -11,20 +14,22 @@
 #include <thread>
 #include <vector>
 
+#include "platform/files/files_hook.h"
+#include "platform/files/internal/native_path.h"
+
 namespace {
 
 // What GetModuleHandleW(nullptr) hands out: any stable, non-null address will do.
 char ProgramModule;
 
-bool ModuleOverridden = false;
-std::string ModuleOverride;
+FilesHook* ActiveHook = nullptr;
 
 bool IsSeparator(char c) { return c == '/' || c == '\\'; }
 
 std::string ProgramPath()
 {
-    if (ModuleOverridden) {
-        return ModuleOverride;
+    if (ActiveHook != nullptr && !ActiveHook->modulePath.empty()) {
+        return ActiveHook->modulePath;
     }
     std::string path(static_cast<size_t>(kMaxPath), '\0');
     const ssize_t n = readlink("/proc/self/exe", path.data(), path.size());
@@ -42,17 +47,6 @@ std::string WorkingFolder()
         return {};
     }
     return buffer.data();
-}
-
-std::string WithSlashes(const char* path)
-{
-    std::string text(path);
-    for (char& c : text) {
-        if (c == '\\') {
-            c = '/';
-        }
-    }
-    return text;
 }
 
 }  // namespace
@@ -89,7 +83,7 @@ DWORD GetFileAttributesW(const char* path)
     if (path == nullptr || path[0] == '\0') {
         return INVALID_FILE_ATTRIBUTES;
     }
-    const std::string native = WithSlashes(path);
+    const std::string native = NativePath(path);
     struct stat info {};
     if (stat(native.c_str(), &info) != 0) {
         // A loop of links is there all the same: whoever opens it learns what is wrong.
@@ -163,9 +157,7 @@ void Sleep(DWORD milliseconds)
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
-void SetModuleFileNameForTests(const char* path)
-{
-    ModuleOverridden = path != nullptr;
-    ModuleOverride = path != nullptr ? path : "";
-}
+FilesHook::FilesHook() : previous_(ActiveHook) { ActiveHook = this; }
+FilesHook::~FilesHook() { ActiveHook = previous_; }
+const FilesHook* FilesHook::Active() { return ActiveHook; }
 

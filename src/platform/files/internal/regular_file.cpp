@@ -11,22 +11,10 @@
 #include <string>
 
 #include "platform/files/files.h"
-#include "platform/files/files_testing.h"
+#include "platform/files/files_hook.h"
+#include "platform/files/internal/native_path.h"
 
 namespace {
-
-void (*BeforeOpenHook)(const char* path) = nullptr;
-
-std::string Native(const char* path)
-{
-    std::string text(path);
-    for (char& c : text) {
-        if (c == '\\') {
-            c = '/';
-        }
-    }
-    return text;
-}
 
 // Why `path` did not open: a socket or a link loop is no file to read either.
 std::string OpenProblem(const std::string& native, int error)
@@ -48,9 +36,9 @@ int OpenChecked(const char* path, std::uint64_t* length, std::string* reason)
         *reason = "cannot be opened: no file name";
         return -1;
     }
-    const std::string native = Native(path);
-    if (BeforeOpenHook != nullptr) {
-        BeforeOpenHook(path);
+    const std::string native = NativePath(path);
+    if (const FilesHook* hook = FilesHook::Active(); hook != nullptr && hook->beforeOpen != nullptr) {
+        hook->beforeOpen(path);
     }
     const int fd = open(native.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) {
@@ -68,8 +56,6 @@ int OpenChecked(const char* path, std::uint64_t* length, std::string* reason)
 }
 
 }  // namespace
-
-void SetBeforeOpenHookForTests(void (*hook)(const char* path)) { BeforeOpenHook = hook; }
 
 bool ReadRegularFile(const char* path, std::uint64_t maxBytes, std::vector<std::uint8_t>* bytes, std::string* why)
 {

@@ -1,6 +1,13 @@
+// The resource table: a fixed number of named, typed blobs the build or a test registers.
+
 #include "platform/files/resources.h"
 
 #include <cstring>
+
+namespace {
+constexpr int kMaxResources = 64;
+constexpr int kMaxResourceName = 64;
+}  // namespace
 
 struct ResourceEntry {
     char name[kMaxResourceName];
@@ -16,22 +23,13 @@ ResourceEntry Table[kMaxResources];
 
 bool SameName(const char* a, const char* b)
 {
-    for (;; ++a, ++b) {
-        char x = *a;
-        char y = *b;
-        if (x >= 'a' && x <= 'z') {
-            x = static_cast<char>(x - 'a' + 'A');
-        }
-        if (y >= 'a' && y <= 'z') {
-            y = static_cast<char>(y - 'a' + 'A');
-        }
-        if (x != y) {
-            return false;
-        }
-        if (x == '\0') {
+    const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
+    for (; upper(*a) == upper(*b); ++a, ++b) {
+        if (*a == '\0') {
             return true;
         }
     }
+    return false;
 }
 
 bool FitsName(const char* s)
@@ -101,19 +99,6 @@ bool RegisterResource(const char* name, const char* type, const void* data, DWOR
     entry->data = data;
     entry->size = size;
     entry->used = true;
-    return true;
-}
-
-bool UnregisterResource(const char* name, const char* type)
-{
-    if (name == nullptr || type == nullptr) {
-        return false;
-    }
-    ResourceEntry* entry = Find(name, type);
-    if (entry == nullptr) {
-        return false;
-    }
-    *entry = ResourceEntry{};
     return true;
 }
 

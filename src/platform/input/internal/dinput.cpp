@@ -1,6 +1,8 @@
+// The controllers as DirectInput objects: instance ids, the object list, enumeration,
+// creation, and each device's format, level, axis ranges, acquisition and state reads.
+
 #include "platform/input/dinput.h"
 
-#include <cstddef>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -39,35 +41,18 @@ bool ReadInstanceGuid(const GUID& guid, SDL_JoystickID& id)
     return true;
 }
 
-struct ObjectInfo {
-    DWORD type;  // DIDFT_ bits and instance
-    DWORD offset;
-    const char* name;
-};
-
-constexpr DWORD kButtonOffset = offsetof(DIJOYSTATE2, rgbButtons);
 constexpr int kObjectCount = kAxisCount + 1 + kControllerButtonCount;
 
 // Axes in ControllerAxis order, then the POV, then the buttons.
-ObjectInfo ObjectAt(int index)
+DWORD ObjectType(int index)
 {
-    static constexpr ObjectInfo kAxes[kAxisCount] = {
-        {DIDFT_ABSAXIS | DIDFT_MAKEINSTANCE(0), offsetof(DIJOYSTATE2, lX), "X Axis"},
-        {DIDFT_ABSAXIS | DIDFT_MAKEINSTANCE(1), offsetof(DIJOYSTATE2, lY), "Y Axis"},
-        {DIDFT_ABSAXIS | DIDFT_MAKEINSTANCE(2), offsetof(DIJOYSTATE2, lZ), "Z Axis"},
-        {DIDFT_ABSAXIS | DIDFT_MAKEINSTANCE(3), offsetof(DIJOYSTATE2, lRx), "X Rotation"},
-        {DIDFT_ABSAXIS | DIDFT_MAKEINSTANCE(4), offsetof(DIJOYSTATE2, lRy), "Y Rotation"},
-        {DIDFT_ABSAXIS | DIDFT_MAKEINSTANCE(5), offsetof(DIJOYSTATE2, lRz), "Z Rotation"},
-    };
     if (index < kAxisCount) {
-        return kAxes[index];
+        return DIDFT_ABSAXIS | DIDFT_MAKEINSTANCE(static_cast<DWORD>(index));
     }
     if (index == kAxisCount) {
-        return {DIDFT_POV | DIDFT_MAKEINSTANCE(0), offsetof(DIJOYSTATE2, rgdwPOV), "Hat Switch"};
+        return DIDFT_POV | DIDFT_MAKEINSTANCE(0);
     }
-    const int button = index - kAxisCount - 1;
-    return {DIDFT_PSHBUTTON | DIDFT_MAKEINSTANCE(static_cast<DWORD>(button)), kButtonOffset + static_cast<DWORD>(button),
-            SDL_GameControllerGetStringForButton(ControllerButtonAt(button))};
+    return DIDFT_PSHBUTTON | DIDFT_MAKEINSTANCE(static_cast<DWORD>(index - kAxisCount - 1));
 }
 
 void CopyName(char* destination, const char* source)
@@ -118,13 +103,9 @@ bool StartControllers()
 }  // namespace
 
 // One opened controller with its DirectInput settings.
-class ControllerDevice {
-public:
-    ControllerDevice(SDL_GameController* controller, SDL_JoystickID id) : controller_(controller), id_(id)
+struct ControllerDevice {
+    ControllerDevice(SDL_GameController* opened, SDL_JoystickID joystick) : controller(opened), id(joystick)
     {
-        for (AxisRange& range : ranges_) {
-            range = kDefaultAxisRange;
-        }
         for (ControllerDevice*& slot : Devices) {
             if (slot == nullptr) {
                 slot = this;
@@ -135,237 +116,32 @@ public:
     ~ControllerDevice()
     {
         for (ControllerDevice*& slot : Devices) {
-            if (slot == this) {
-                slot = nullptr;
-            }
+            slot = slot == this ? nullptr : slot;
         }
-        SDL_GameControllerClose(controller_);
+        SDL_GameControllerClose(controller);
         SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
     }
 
-    HRESULT SetDataFormat(const DIDATAFORMAT* format)
-    {
-        if (acquired_) {
-            return DIERR_ACQUIRED;
-        }
-        if (format != &c_dfDIJoystick2) {
-            return DIERR_INVALIDPARAM;
-        }
-        formatSet_ = true;
-        return DI_OK;
-    }
-
-    HRESULT SetCooperativeLevel(HWND window, DWORD flags)
-    {
-        const bool exclusive = (flags & DISCL_EXCLUSIVE) != 0;
-        const bool nonExclusive = (flags & DISCL_NONEXCLUSIVE) != 0;
-        const bool foreground = (flags & DISCL_FOREGROUND) != 0;
-        const bool background = (flags & DISCL_BACKGROUND) != 0;
-        if (exclusive == nonExclusive || foreground == background ||
-            (flags & ~(DISCL_EXCLUSIVE | DISCL_NONEXCLUSIVE | DISCL_FOREGROUND | DISCL_BACKGROUND | DISCL_NOWINKEY)) != 0) {
-            return DIERR_INVALIDPARAM;
-        }
-        if ((exclusive || foreground) && !window_internal::IsLive(window)) {
-            return E_HANDLE;
-        }
-        if (acquired_) {
-            return DIERR_ACQUIRED;
-        }
-        exclusive_ = exclusive;
-        foreground_ = foreground;
-        window_ = window;
-        return DI_OK;
-    }
-
-    HRESULT EnumObjects(LPDIENUMDEVICEOBJECTSCALLBACKW callback, void* context, DWORD flags)
-    {
-        if (callback == nullptr) {
-            return DIERR_INVALIDPARAM;
-        }
-        const DWORD wanted = DIDFT_GETTYPE(flags);
-        for (int i = 0; i < kObjectCount; ++i) {
-            const ObjectInfo info = ObjectAt(i);
-            if (wanted != 0 && (DIDFT_GETTYPE(info.type) & wanted) == 0) {
-                continue;
-            }
-            DIDEVICEOBJECTINSTANCEW object{};
-            object.dwSize = sizeof object;
-            object.dwOfs = info.offset;
-            object.dwType = info.type;
-            CopyName(object.tszName, info.name);
-            if (callback(&object, context) == DIENUM_STOP) {
-                break;
-            }
-        }
-        return DI_OK;
-    }
-
-    HRESULT SetProperty(const GUID& property, const DIPROPHEADER* header)
-    {
-        AxisRange* range = nullptr;
-        const HRESULT found = FindRange(property, header, sizeof(DIPROPRANGE), range);
-        if (FAILED(found)) {
-            return found;
-        }
-        if (acquired_) {
-            return DIERR_ACQUIRED;
-        }
-        const auto* request = reinterpret_cast<const DIPROPRANGE*>(header);
-        if (request->lMin >= request->lMax) {
-            return DIERR_INVALIDPARAM;
-        }
-        const AxisRange wanted{request->lMin, request->lMax};
-        if (range != nullptr) {
-            *range = wanted;
-        } else {
-            for (AxisRange& each : ranges_) {
-                each = wanted;
-            }
-        }
-        return DI_OK;
-    }
-
-    HRESULT GetProperty(const GUID& property, DIPROPHEADER* header)
-    {
-        AxisRange* range = nullptr;
-        const HRESULT found = FindRange(property, header, sizeof(DIPROPRANGE), range);
-        if (FAILED(found)) {
-            return found;
-        }
-        if (range == nullptr) {
-            return DIERR_UNSUPPORTED;  // the device as a whole has no single range
-        }
-        auto* answer = reinterpret_cast<DIPROPRANGE*>(header);
-        answer->lMin = range->min;
-        answer->lMax = range->max;
-        return DI_OK;
-    }
-
-    HRESULT Acquire()
-    {
-        if (!formatSet_) {
-            return DIERR_INVALIDPARAM;
-        }
-        if (!SDL_GameControllerGetAttached(controller_)) {
-            acquired_ = false;
-            return DIERR_UNPLUGGED;
-        }
-        if (foreground_ && !window_internal::HasFocus(window_)) {
-            acquired_ = false;
-            return DIERR_OTHERAPPHASPRIO;
-        }
-        if (acquired_) {
-            return S_FALSE;
-        }
-        if (exclusive_) {
-            for (const ControllerDevice* other : Devices) {
-                if (other != nullptr && other != this && other->id_ == id_ && other->acquired_ && other->exclusive_) {
-                    return DIERR_OTHERAPPHASPRIO;
-                }
-            }
-        }
-        acquired_ = true;
-        return DI_OK;
-    }
-
-    HRESULT Unacquire()
-    {
-        if (!acquired_) {
-            return DI_NOEFFECT;
-        }
-        acquired_ = false;
-        return DI_OK;
-    }
-
-    HRESULT Poll()
-    {
-        if (!acquired_) {
-            return DIERR_NOTACQUIRED;
-        }
-        SDL_GameControllerUpdate();
-        return CheckStillHeld();
-    }
-
-    HRESULT GetDeviceState(DWORD size, void* data)
-    {
-        if (data == nullptr || !formatSet_ || size != sizeof(DIJOYSTATE2)) {
-            return DIERR_INVALIDPARAM;
-        }
-        if (!acquired_) {
-            return DIERR_NOTACQUIRED;
-        }
-        const HRESULT held = CheckStillHeld();
-        if (FAILED(held)) {
-            return held;
-        }
-        RawControllerState raw{};
-        for (int axis = 0; axis < SDL_CONTROLLER_AXIS_MAX; ++axis) {
-            raw.axes[axis] = SDL_GameControllerGetAxis(controller_, static_cast<SDL_GameControllerAxis>(axis));
-        }
-        for (int button = 0; button < SDL_CONTROLLER_BUTTON_MAX; ++button) {
-            raw.buttons[button] = SDL_GameControllerGetButton(controller_, static_cast<SDL_GameControllerButton>(button));
-        }
-        MapControllerState(raw, ranges_, static_cast<DIJOYSTATE2*>(data));
-        return DI_OK;
-    }
-
-private:
-    static constexpr int kMaxDevices = 16;
-    static ControllerDevice* Devices[kMaxDevices];
-
-    // Losing the focus (foreground level) or the controller ends the acquisition.
+    // Losing the focus (once a window is set) or the controller ends the acquisition.
     HRESULT CheckStillHeld()
     {
-        if (!SDL_GameControllerGetAttached(controller_) || (foreground_ && !window_internal::HasFocus(window_))) {
-            acquired_ = false;
+        if (!SDL_GameControllerGetAttached(controller) || (window != nullptr && !window_internal::HasFocus(window))) {
+            acquired = false;
             return DIERR_INPUTLOST;
         }
         return DI_OK;
     }
 
-    // Resolves a range property's target: one axis (`range` set) or the device (`range` null).
-    HRESULT FindRange(const GUID& property, const DIPROPHEADER* header, DWORD size, AxisRange*& range)
-    {
-        if (!(property == DIPROP_RANGE)) {
-            return DIERR_UNSUPPORTED;
-        }
-        if (header == nullptr || header->dwSize != size || header->dwHeaderSize != sizeof(DIPROPHEADER)) {
-            return DIERR_INVALIDPARAM;
-        }
-        range = nullptr;
-        switch (header->dwHow) {
-        case DIPH_DEVICE:
-            return header->dwObj == 0 ? DI_OK : DIERR_INVALIDPARAM;
-        case DIPH_BYOFFSET:
-        case DIPH_BYID:
-            for (int i = 0; i < kObjectCount; ++i) {
-                const ObjectInfo info = ObjectAt(i);
-                const bool match = header->dwHow == DIPH_BYOFFSET
-                                       ? info.offset == header->dwObj
-                                       : (DIDFT_GETINSTANCE(info.type) == DIDFT_GETINSTANCE(header->dwObj) &&
-                                          (DIDFT_GETTYPE(info.type) & DIDFT_GETTYPE(header->dwObj)) != 0);
-                if (match) {
-                    if (i >= kAxisCount) {
-                        return DIERR_UNSUPPORTED;  // buttons and the hat have no range
-                    }
-                    range = &ranges_[i];
-                    return DI_OK;
-                }
-            }
-            return DIERR_OBJECTNOTFOUND;
-        default:
-            return DIERR_INVALIDPARAM;
-        }
-    }
+    static constexpr int kMaxDevices = 16;
+    static ControllerDevice* Devices[kMaxDevices];
 
-    SDL_GameController* controller_;
-    SDL_JoystickID id_;
-    AxisRange ranges_[kAxisCount];
-    HWND window_ = nullptr;
-    bool formatSet_ = false;
-    bool exclusive_ = false;   // DirectInput's default: non-exclusive, background
-    bool foreground_ = false;
-    bool acquired_ = false;
+    SDL_GameController* controller;
+    SDL_JoystickID id;
+    AxisRange ranges[kAxisCount] = {kDefaultAxisRange, kDefaultAxisRange, kDefaultAxisRange,
+                                    kDefaultAxisRange, kDefaultAxisRange, kDefaultAxisRange};
+    HWND window = nullptr;  // set by the cooperative level: foreground and exclusive from then on
+    bool formatSet = false;
+    bool acquired = false;
 };
 
 ControllerDevice* ControllerDevice::Devices[ControllerDevice::kMaxDevices] = {};
@@ -386,27 +162,148 @@ ULONG IDirectInputDevice8W::Release()
     return left;
 }
 
-HRESULT IDirectInputDevice8W::SetDataFormat(const DIDATAFORMAT* format) { return device_->SetDataFormat(format); }
+HRESULT IDirectInputDevice8W::SetDataFormat(const DIDATAFORMAT* format)
+{
+    if (device_->acquired) {
+        return DIERR_ACQUIRED;
+    }
+    if (format != &c_dfDIJoystick2) {
+        return DIERR_INVALIDPARAM;
+    }
+    device_->formatSet = true;
+    return DI_OK;
+}
+
 HRESULT IDirectInputDevice8W::SetCooperativeLevel(HWND window, DWORD flags)
 {
-    return device_->SetCooperativeLevel(window, flags);
+    if (flags != (DISCL_EXCLUSIVE | DISCL_FOREGROUND)) {
+        return DIERR_INVALIDPARAM;
+    }
+    if (!window_internal::IsLive(window)) {
+        return E_HANDLE;
+    }
+    if (device_->acquired) {
+        return DIERR_ACQUIRED;
+    }
+    device_->window = window;
+    return DI_OK;
 }
-HRESULT IDirectInputDevice8W::EnumObjects(LPDIENUMDEVICEOBJECTSCALLBACKW callback, void* context, DWORD flags)
+
+HRESULT IDirectInputDevice8W::EnumObjects(LPDIENUMDEVICEOBJECTSCALLBACKW callback, void* context, DWORD)
 {
-    return device_->EnumObjects(callback, context, flags);
+    if (callback == nullptr) {
+        return DIERR_INVALIDPARAM;
+    }
+    for (int i = 0; i < kObjectCount; ++i) {
+        const DIDEVICEOBJECTINSTANCEW object{sizeof object, ObjectType(i)};
+        if (callback(&object, context) == DIENUM_STOP) {
+            break;
+        }
+    }
+    return DI_OK;
 }
+
 HRESULT IDirectInputDevice8W::SetProperty(const GUID& property, const DIPROPHEADER* header)
 {
-    return device_->SetProperty(property, header);
+    if (!(property == DIPROP_RANGE)) {
+        return DIERR_UNSUPPORTED;
+    }
+    if (header == nullptr || header->dwSize != sizeof(DIPROPRANGE) || header->dwHeaderSize != sizeof(DIPROPHEADER) ||
+        header->dwHow != DIPH_BYID) {
+        return DIERR_INVALIDPARAM;
+    }
+    int found = -1;
+    for (int i = 0; i < kObjectCount && found < 0; ++i) {
+        const DWORD type = ObjectType(i);
+        if (DIDFT_GETINSTANCE(type) == DIDFT_GETINSTANCE(header->dwObj) &&
+            (DIDFT_GETTYPE(type) & DIDFT_GETTYPE(header->dwObj)) != 0) {
+            found = i;
+        }
+    }
+    if (found < 0) {
+        return DIERR_OBJECTNOTFOUND;
+    }
+    if (found >= kAxisCount) {
+        return DIERR_UNSUPPORTED;  // buttons and the hat have no range
+    }
+    if (device_->acquired) {
+        return DIERR_ACQUIRED;
+    }
+    const auto* request = reinterpret_cast<const DIPROPRANGE*>(header);
+    if (request->lMin >= request->lMax) {
+        return DIERR_INVALIDPARAM;
+    }
+    device_->ranges[found] = AxisRange{request->lMin, request->lMax};
+    return DI_OK;
 }
-HRESULT IDirectInputDevice8W::GetProperty(const GUID& property, DIPROPHEADER* header)
+
+HRESULT IDirectInputDevice8W::Acquire()
 {
-    return device_->GetProperty(property, header);
+    ControllerDevice& d = *device_;
+    if (!d.formatSet) {
+        return DIERR_INVALIDPARAM;
+    }
+    if (!SDL_GameControllerGetAttached(d.controller)) {
+        d.acquired = false;
+        return DIERR_UNPLUGGED;
+    }
+    if (d.window != nullptr && !window_internal::HasFocus(d.window)) {
+        d.acquired = false;
+        return DIERR_OTHERAPPHASPRIO;
+    }
+    if (d.acquired) {
+        return S_FALSE;
+    }
+    for (const ControllerDevice* other : ControllerDevice::Devices) {
+        if (d.window != nullptr && other != nullptr && other != &d && other->id == d.id && other->acquired &&
+            other->window != nullptr) {
+            return DIERR_OTHERAPPHASPRIO;
+        }
+    }
+    d.acquired = true;
+    return DI_OK;
 }
-HRESULT IDirectInputDevice8W::Acquire() { return device_->Acquire(); }
-HRESULT IDirectInputDevice8W::Unacquire() { return device_->Unacquire(); }
-HRESULT IDirectInputDevice8W::Poll() { return device_->Poll(); }
-HRESULT IDirectInputDevice8W::GetDeviceState(DWORD size, void* data) { return device_->GetDeviceState(size, data); }
+
+HRESULT IDirectInputDevice8W::Unacquire()
+{
+    if (!device_->acquired) {
+        return DI_NOEFFECT;
+    }
+    device_->acquired = false;
+    return DI_OK;
+}
+
+HRESULT IDirectInputDevice8W::Poll()
+{
+    if (!device_->acquired) {
+        return DIERR_NOTACQUIRED;
+    }
+    SDL_GameControllerUpdate();
+    return device_->CheckStillHeld();
+}
+
+HRESULT IDirectInputDevice8W::GetDeviceState(DWORD size, void* data)
+{
+    if (data == nullptr || !device_->formatSet || size != sizeof(DIJOYSTATE2)) {
+        return DIERR_INVALIDPARAM;
+    }
+    if (!device_->acquired) {
+        return DIERR_NOTACQUIRED;
+    }
+    if (const HRESULT held = device_->CheckStillHeld(); FAILED(held)) {
+        return held;
+    }
+    RawControllerState raw{};
+    for (int axis = 0; axis < SDL_CONTROLLER_AXIS_MAX; ++axis) {
+        raw.axes[axis] = SDL_GameControllerGetAxis(device_->controller, static_cast<SDL_GameControllerAxis>(axis));
+    }
+    for (int button = 0; button < SDL_CONTROLLER_BUTTON_MAX; ++button) {
+        raw.buttons[button] =
+            SDL_GameControllerGetButton(device_->controller, static_cast<SDL_GameControllerButton>(button));
+    }
+    MapControllerState(raw, device_->ranges, static_cast<DIJOYSTATE2*>(data));
+    return DI_OK;
+}
 
 // --- The input object --------------------------------------------------------------------
 
@@ -425,13 +322,8 @@ ULONG IDirectInput8W::Release()
 
 HRESULT IDirectInput8W::EnumDevices(DWORD deviceClass, LPDIENUMDEVICESCALLBACKW callback, void* context, DWORD flags)
 {
-    constexpr DWORD kKnownFlags = DIEDFL_ATTACHEDONLY | DIEDFL_FORCEFEEDBACK | DIEDFL_INCLUDEALIASES |
-                                  DIEDFL_INCLUDEPHANTOMS | DIEDFL_INCLUDEHIDDEN;
-    if (callback == nullptr || deviceClass > DI8DEVCLASS_GAMECTRL || (flags & ~kKnownFlags) != 0) {
+    if (callback == nullptr || deviceClass != DI8DEVCLASS_GAMECTRL || flags != DIEDFL_ATTACHEDONLY) {
         return DIERR_INVALIDPARAM;
-    }
-    if ((deviceClass != DI8DEVCLASS_ALL && deviceClass != DI8DEVCLASS_GAMECTRL) || (flags & DIEDFL_FORCEFEEDBACK) != 0) {
-        return DI_OK;  // no mice, keyboards or force feedback are offered here
     }
     SDL_GameControllerUpdate();  // notices controllers plugged in since the last look
     for (int index = 0; index < SDL_NumJoysticks(); ++index) {
@@ -441,14 +333,7 @@ HRESULT IDirectInput8W::EnumDevices(DWORD deviceClass, LPDIENUMDEVICESCALLBACKW 
         DIDEVICEINSTANCEW instance{};
         instance.dwSize = sizeof instance;
         instance.guidInstance = InstanceGuid(SDL_JoystickGetDeviceInstanceID(index));
-        const SDL_JoystickGUID product = SDL_JoystickGetDeviceGUID(index);
-        static_assert(sizeof product == sizeof instance.guidProduct);
-        std::memcpy(&instance.guidProduct, &product, sizeof product);
-        instance.dwDevType = DI8DEVTYPE_GAMEPAD;
-        CopyName(instance.tszInstanceName, SDL_GameControllerNameForIndex(index));
         CopyName(instance.tszProductName, SDL_GameControllerNameForIndex(index));
-        instance.wUsagePage = 0x01;  // generic desktop
-        instance.wUsage = 0x05;      // game pad
         if (callback(&instance, context) == DIENUM_STOP) {
             break;
         }

@@ -1,3 +1,6 @@
+// SDL's controller state as a DIJOYSTATE2: axis scaling onto a range, the d-pad as a POV
+// angle, the button order.
+
 #include "platform/input/internal/dinput_mapping.h"
 
 #include <cstdint>

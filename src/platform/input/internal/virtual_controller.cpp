@@ -1,3 +1,6 @@
+// A software controller: an SDL virtual joystick whose axis values are chosen so that the
+// game reads back exactly the stick values set, for tools and tests that script the pad.
+
 #include "platform/input/virtual_controller.h"
 
 #include <SDL.h>

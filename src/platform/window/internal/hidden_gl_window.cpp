@@ -1,3 +1,5 @@
+// A bare hidden SDL window with GL, outside the window table.
+
 #include "platform/window/hidden_gl_window.h"
 
 #include "platform/window/internal/window_internal.h"

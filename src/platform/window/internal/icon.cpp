@@ -1,10 +1,11 @@
+// Icons: a picture file as an SDL surface, and WM_SETICON's default that shows it.
+
 #include <stb_image.h>
 
 #include "platform/window/internal/window_internal.h"
 #include "platform/window/window.h"
 
 // An HICON is an SDL surface that owns its pixels.
-
 void* LoadImageW(HINSTANCE /*instance*/, const char* name, UINT type, int /*cx*/, int /*cy*/, UINT flags)
 {
     if (name == nullptr || type != IMAGE_ICON || (flags & LR_LOADFROMFILE) == 0) {

@@ -1,6 +1,18 @@
+// Key positions by their US names, and what the player's layout labels them, from SDL.
+
 #include "platform/window/keys.h"
 
 #include <SDL.h>
+
+namespace {
+
+const char* KeyPositionName(int position)
+{
+    return position > 0 && position < kKeyPositionCount ? SDL_GetScancodeName(static_cast<SDL_Scancode>(position))
+                                                         : "";
+}
+
+}  // namespace
 
 int KeyPositionFromName(const char* name)
 {
@@ -9,14 +21,6 @@ int KeyPositionFromName(const char* name)
     }
     const SDL_Scancode position = SDL_GetScancodeFromName(name);
     return position > 0 && position < kKeyPositionCount ? static_cast<int>(position) : 0;
-}
-
-const char* KeyPositionName(int position)
-{
-    if (position <= 0 || position >= kKeyPositionCount) {
-        return "";
-    }
-    return SDL_GetScancodeName(static_cast<SDL_Scancode>(position));
 }
 
 std::string KeyLabel(int position)

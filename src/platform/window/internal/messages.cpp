@@ -1,7 +1,9 @@
+// The message queue: SDL's events in as messages, typed characters kept with their key-down
+// until TranslateMessage, peeking, waiting, dispatching, posting and the default procedure.
+
 #include <cstring>
 
 #include "platform/window/internal/messages_translate.h"
-#include "platform/window/internal/quit_signals_internal.h"
 #include "platform/window/window.h"
 #include "platform/window/internal/window_internal.h"
 
@@ -28,8 +30,6 @@ bool LastKeyDownPending = false;
 bool QuitPending = false;
 int QuitCode = 0;
 
-POINT LastCursor{0, 0};
-
 // Messages SDL's events delivered straight to a procedure (focus, size, close): they end a
 // WaitMessage as a queued message does.
 unsigned SentFromEvents = 0;
@@ -50,7 +50,6 @@ MSG MakeMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD t
     msg.wParam = wParam;
     msg.lParam = lParam;
     msg.time = time;
-    msg.pt = LastCursor;
     return msg;
 }
 
@@ -143,19 +142,11 @@ void QueueTranslated(const TranslatedMessage& translated, DWORD time)
         QueueTypedCharacter(window, translated.wParam, translated.lParam, time);
         return;
     }
-    if (translated.message == WM_MOUSEMOVE) {
-        const int x = static_cast<std::int16_t>(translated.lParam & 0xFFFF);
-        const int y = static_cast<std::int16_t>((translated.lParam >> 16) & 0xFFFF);
-        int left = 0;
-        int top = 0;
-        SDL_GetWindowPosition(window->sdl, &left, &top);
-        LastCursor = POINT{left + x, top + y};
-        // Win32 keeps only the newest of consecutive mouse moves.
-        if (QueueCount > 0 && Queue[QueueCount - 1].msg.message == WM_MOUSEMOVE &&
-            Queue[QueueCount - 1].msg.hwnd == window) {
-            Queue[QueueCount - 1].msg = MakeMessage(window, WM_MOUSEMOVE, translated.wParam, translated.lParam, time);
-            return;
-        }
+    // Win32 keeps only the newest of consecutive mouse moves.
+    if (translated.message == WM_MOUSEMOVE && QueueCount > 0 && Queue[QueueCount - 1].msg.message == WM_MOUSEMOVE &&
+        Queue[QueueCount - 1].msg.hwnd == window) {
+        Queue[QueueCount - 1].msg = MakeMessage(window, WM_MOUSEMOVE, translated.wParam, translated.lParam, time);
+        return;
     }
     Append(MakeMessage(window, translated.message, translated.wParam, translated.lParam, time));
 }
@@ -169,23 +160,11 @@ void PumpSdlEvents()
     SDL_Event event;
     TranslatedMessage translated[kMaxTranslatedMessages];
     while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1) {
-        const int count = TranslateSdlEvent(event, static_cast<Uint16>(SDL_GetModState()), translated,
-                                            kMaxTranslatedMessages);
+        const int count = TranslateSdlEvent(event, translated, kMaxTranslatedMessages);
         for (int i = 0; i < count; ++i) {
             QueueTranslated(translated[i], event.common.timestamp);
         }
     }
-}
-
-bool Matches(const MSG& msg, HWND window, UINT filterMin, UINT filterMax)
-{
-    if (window != nullptr && msg.hwnd != window) {
-        return false;
-    }
-    if (filterMin == 0 && filterMax == 0) {
-        return true;
-    }
-    return msg.message >= filterMin && msg.message <= filterMax;
 }
 
 }  // namespace
@@ -210,7 +189,7 @@ void DropQueued(HWND window)
 
 BOOL PeekMessageW(MSG* message, HWND window, UINT filterMin, UINT filterMax, UINT removeFlags)
 {
-    if (message == nullptr) {
+    if (message == nullptr || window != nullptr || filterMin != 0 || filterMax != 0) {
         return FALSE;
     }
     PumpSdlEvents();
@@ -219,21 +198,18 @@ BOOL PeekMessageW(MSG* message, HWND window, UINT filterMin, UINT filterMax, UIN
         QueueTranslated(TranslatedMessage{0, WM_CLOSE, 0, 0, true}, SDL_GetTicks());
         PostQuitMessage(0);
     }
-    for (int i = 0; i < QueueCount; ++i) {
-        if (!Matches(Queue[i].msg, window, filterMin, filterMax)) {
-            continue;
-        }
-        *message = Queue[i].msg;
+    if (QueueCount > 0) {
+        *message = Queue[0].msg;
         if ((removeFlags & PM_REMOVE) != 0) {
-            if (IsKeyDown(Queue[i].msg.message)) {
-                LastKeyDown = Queue[i];
+            if (IsKeyDown(Queue[0].msg.message)) {
+                LastKeyDown = Queue[0];
                 LastKeyDownPending = true;
             }
-            RemoveAt(i);
+            RemoveAt(0);
         }
         return TRUE;
     }
-    // WM_QUIT ignores the filter range, and waits until nothing else is queued for the caller.
+    // WM_QUIT waits until nothing else is queued.
     if (QuitPending) {
         *message = MakeMessage(nullptr, WM_QUIT, static_cast<WPARAM>(QuitCode), 0, SDL_GetTicks());
         if ((removeFlags & PM_REMOVE) != 0) {

@@ -1,3 +1,7 @@
+// One SDL event as the Win32 messages it stands for: keys (virtual-key codes, the key's
+// position in lParam, control characters), typed text, the left button and moves, and the
+// window events the game answers.
+
 #include "platform/window/internal/messages_translate.h"
 
 #include <cstring>
@@ -12,22 +16,9 @@ struct KeyPair {
 };
 
 constexpr KeyPair kKeys[] = {
-    {SDLK_BACKSPACE, VK_BACK},    {SDLK_TAB, VK_TAB},          {SDLK_RETURN, VK_RETURN},
-    {SDLK_KP_ENTER, VK_RETURN},   {SDLK_LSHIFT, VK_SHIFT},     {SDLK_RSHIFT, VK_SHIFT},
-    {SDLK_LCTRL, VK_CONTROL},     {SDLK_RCTRL, VK_CONTROL},    {SDLK_LALT, VK_MENU},
-    {SDLK_RALT, VK_MENU},         {SDLK_PAUSE, VK_PAUSE},      {SDLK_CAPSLOCK, VK_CAPITAL},
-    {SDLK_ESCAPE, VK_ESCAPE},     {SDLK_SPACE, VK_SPACE},      {SDLK_PAGEUP, VK_PRIOR},
-    {SDLK_PAGEDOWN, VK_NEXT},     {SDLK_END, VK_END},          {SDLK_HOME, VK_HOME},
-    {SDLK_LEFT, VK_LEFT},         {SDLK_UP, VK_UP},            {SDLK_RIGHT, VK_RIGHT},
-    {SDLK_DOWN, VK_DOWN},         {SDLK_PRINTSCREEN, VK_SNAPSHOT}, {SDLK_INSERT, VK_INSERT},
-    {SDLK_DELETE, VK_DELETE},     {SDLK_LGUI, VK_LWIN},        {SDLK_RGUI, VK_RWIN},
-    {SDLK_APPLICATION, VK_APPS},  {SDLK_KP_MULTIPLY, VK_MULTIPLY}, {SDLK_KP_PLUS, VK_ADD},
-    {SDLK_KP_MINUS, VK_SUBTRACT}, {SDLK_KP_PERIOD, VK_DECIMAL}, {SDLK_KP_DIVIDE, VK_DIVIDE},
-    {SDLK_NUMLOCKCLEAR, VK_NUMLOCK}, {SDLK_SCROLLLOCK, VK_SCROLL}, {SDLK_SEMICOLON, VK_OEM_1},
-    {SDLK_EQUALS, VK_OEM_PLUS},   {SDLK_PLUS, VK_OEM_PLUS},    {SDLK_COMMA, VK_OEM_COMMA},
-    {SDLK_MINUS, VK_OEM_MINUS},   {SDLK_PERIOD, VK_OEM_PERIOD}, {SDLK_SLASH, VK_OEM_2},
-    {SDLK_BACKQUOTE, VK_OEM_3},   {SDLK_LEFTBRACKET, VK_OEM_4}, {SDLK_BACKSLASH, VK_OEM_5},
-    {SDLK_RIGHTBRACKET, VK_OEM_6}, {SDLK_QUOTE, VK_OEM_7},     {SDLK_LESS, VK_OEM_102},
+    {SDLK_BACKSPACE, VK_BACK}, {SDLK_TAB, VK_TAB},       {SDLK_RETURN, VK_RETURN}, {SDLK_KP_ENTER, VK_RETURN},
+    {SDLK_LSHIFT, VK_SHIFT},   {SDLK_RSHIFT, VK_SHIFT},  {SDLK_LCTRL, VK_CONTROL}, {SDLK_RCTRL, VK_CONTROL},
+    {SDLK_LALT, VK_MENU},      {SDLK_RALT, VK_MENU},     {SDLK_ESCAPE, VK_ESCAPE}, {SDLK_SPACE, VK_SPACE},
 };
 
 // Keys whose Win32 translation types a control character (SDL's text input leaves these out).
@@ -51,17 +42,6 @@ WPARAM ControlCharacter(WPARAM vk, bool ctrl)
     case VK_ESCAPE: return 0x1B;
     default: return 0;
     }
-}
-
-WPARAM MouseKeyFlags(Uint32 buttons, Uint16 keyMods)
-{
-    WPARAM flags = 0;
-    if ((buttons & SDL_BUTTON_LMASK) != 0) flags |= MK_LBUTTON;
-    if ((buttons & SDL_BUTTON_RMASK) != 0) flags |= MK_RBUTTON;
-    if ((buttons & SDL_BUTTON_MMASK) != 0) flags |= MK_MBUTTON;
-    if ((keyMods & KMOD_SHIFT) != 0) flags |= MK_SHIFT;
-    if ((keyMods & KMOD_CTRL) != 0) flags |= MK_CONTROL;
-    return flags;
 }
 
 // Decodes one UTF-8 sequence; malformed bytes are skipped one at a time.
@@ -132,12 +112,6 @@ WPARAM VirtualKeyFromSdl(SDL_Keycode key, SDL_Scancode scancode)
     if (key >= SDLK_F13 && key <= SDLK_F24) {
         return VK_F1 + 12 + static_cast<WPARAM>(key - SDLK_F13);
     }
-    if (key >= SDLK_KP_1 && key <= SDLK_KP_9) {
-        return VK_NUMPAD0 + 1 + static_cast<WPARAM>(key - SDLK_KP_1);
-    }
-    if (key == SDLK_KP_0) {
-        return VK_NUMPAD0;
-    }
     for (const KeyPair& pair : kKeys) {
         if (pair.key == key) {
             return pair.vk;
@@ -156,7 +130,7 @@ WPARAM VirtualKeyFromSdl(SDL_Keycode key, SDL_Scancode scancode)
     return VK_UNMAPPED;
 }
 
-int TranslateSdlEvent(const SDL_Event& event, Uint16 keyMods, TranslatedMessage* out, int capacity)
+int TranslateSdlEvent(const SDL_Event& event, TranslatedMessage* out, int capacity)
 {
     int count = 0;
     switch (event.type) {
@@ -224,42 +198,17 @@ int TranslateSdlEvent(const SDL_Event& event, Uint16 keyMods, TranslatedMessage*
 
     case SDL_MOUSEMOTION:
         count = Put(out, count, capacity,
-                    {event.motion.windowID, WM_MOUSEMOVE, MouseKeyFlags(event.motion.state, keyMods),
-                     PackPoint(event.motion.x, event.motion.y), false});
+                    {event.motion.windowID, WM_MOUSEMOVE, 0, PackPoint(event.motion.x, event.motion.y), false});
         break;
 
     case SDL_MOUSEBUTTONDOWN:
-    case SDL_MOUSEBUTTONUP: {
-        const bool down = event.type == SDL_MOUSEBUTTONDOWN;
-        UINT message = 0;
-        switch (event.button.button) {
-        case SDL_BUTTON_LEFT: message = down ? WM_LBUTTONDOWN : WM_LBUTTONUP; break;
-        case SDL_BUTTON_RIGHT: message = down ? WM_RBUTTONDOWN : WM_RBUTTONUP; break;
-        case SDL_BUTTON_MIDDLE: message = down ? WM_MBUTTONDOWN : WM_MBUTTONUP; break;
-        default: break;
-        }
-        if (message != 0) {
-            const Uint32 held = down ? SDL_BUTTON(event.button.button) : 0;
+    case SDL_MOUSEBUTTONUP:
+        if (event.button.button == SDL_BUTTON_LEFT) {
+            const UINT message = event.type == SDL_MOUSEBUTTONDOWN ? WM_LBUTTONDOWN : WM_LBUTTONUP;
             count = Put(out, count, capacity,
-                        {event.button.windowID, message, MouseKeyFlags(held, keyMods),
-                         PackPoint(event.button.x, event.button.y), false});
+                        {event.button.windowID, message, 0, PackPoint(event.button.x, event.button.y), false});
         }
         break;
-    }
-
-    case SDL_MOUSEWHEEL: {
-        int steps = event.wheel.y;
-        if (event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED) {
-            steps = -steps;
-        }
-        if (steps != 0) {
-            const WPARAM delta = static_cast<WPARAM>(static_cast<Uint16>(steps * WHEEL_DELTA));
-            count = Put(out, count, capacity,
-                        {event.wheel.windowID, WM_MOUSEWHEEL, (delta << 16) | MouseKeyFlags(0, keyMods),
-                         PackPoint(event.wheel.mouseX, event.wheel.mouseY), false});
-        }
-        break;
-    }
 
     default:
         break;

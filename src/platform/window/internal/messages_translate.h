@@ -17,11 +17,11 @@ struct TranslatedMessage {
 
 constexpr int kMaxTranslatedMessages = 8;
 
-// `keyMods` is the keyboard's modifier state for mouse messages' MK_SHIFT / MK_CONTROL.
-// A key that types a control character (Enter, Esc, Backspace, Tab, Ctrl+letter) yields its
+// Mouse messages carry the point alone (wParam 0); only the left button has messages. A key
+// that types a control character (Enter, Esc, Backspace, Tab, Ctrl+letter) yields its
 // WM_CHAR right after the key-down, as Win32's translation does; printable characters come
 // from SDL_TEXTINPUT, one WM_CHAR per code point. Returns the number of messages written.
-int TranslateSdlEvent(const SDL_Event& event, Uint16 keyMods, TranslatedMessage* out, int capacity);
+int TranslateSdlEvent(const SDL_Event& event, TranslatedMessage* out, int capacity);
 
 // Win32's virtual-key code for an SDL key, VK_UNMAPPED when there is none.
 WPARAM VirtualKeyFromSdl(SDL_Keycode key, SDL_Scancode scancode);

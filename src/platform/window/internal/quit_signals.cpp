@@ -1,3 +1,6 @@
+// SIGTERM, SIGINT and SIGHUP counted by a handler that does nothing else; the message queue
+// takes each arrival once and closes the windows.
+
 #include "platform/window/quit_signals.h"
 
 #include <signal.h>
@@ -5,7 +8,7 @@
 #include <csignal>
 #include <initializer_list>
 
-#include "platform/window/internal/quit_signals_internal.h"
+#include "platform/window/internal/window_internal.h"
 
 namespace {
 
@@ -28,8 +31,6 @@ void InstallQuitSignals()
         sigaction(signal, &action, nullptr);
     }
 }
-
-bool QuitSignalled() { return Signalled != 0; }
 
 namespace window_internal {
 

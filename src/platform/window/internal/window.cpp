@@ -1,3 +1,6 @@
+// The window table and window classes, creating, showing and destroying windows, focus,
+// the cursor counter, full screen, the desktop's video driver and its display mode.
+
 #include "platform/window/window.h"
 
 #include <strings.h>
@@ -16,9 +19,7 @@ constexpr size_t kMaxClassName = 256;
 struct WindowClass {
     bool used = false;
     char name[kMaxClassName] = {};
-    UINT style = 0;
     WNDPROC procedure = nullptr;
-    HINSTANCE instance = nullptr;
 };
 
 WindowClass Classes[kMaxClasses];
@@ -142,9 +143,7 @@ ATOM RegisterClassExW(const WNDCLASSEXW* windowClass)
             WindowClass& entry = Classes[i];
             entry.used = true;
             std::snprintf(entry.name, sizeof entry.name, "%s", windowClass->lpszClassName);
-            entry.style = windowClass->style;
             entry.procedure = windowClass->lpfnWndProc;
-            entry.instance = windowClass->hInstance;
             return static_cast<ATOM>(0xC000 + i);
         }
     }
@@ -186,24 +185,17 @@ HWND CreateWindowExW(DWORD /*exStyle*/, const char* className, const char* windo
     }
 
     const bool visible = (style & WS_VISIBLE) != 0;
-    Uint32 flags = SDL_WINDOW_OPENGL | (visible ? SDL_WINDOW_SHOWN : SDL_WINDOW_HIDDEN);
-    if ((style & WS_THICKFRAME) != 0) {
-        flags |= SDL_WINDOW_RESIZABLE;
-    }
-    if ((style & WS_POPUP) != 0 && (style & WS_CAPTION) == 0) {
-        flags |= SDL_WINDOW_BORDERLESS;
-    }
-    const int left = x == CW_USEDEFAULT ? static_cast<int>(SDL_WINDOWPOS_UNDEFINED) : x;
-    const int top = y == CW_USEDEFAULT ? static_cast<int>(SDL_WINDOWPOS_UNDEFINED) : y;
-    const int w = width == CW_USEDEFAULT ? 640 : (width < 1 ? 1 : width);
-    const int h = height == CW_USEDEFAULT || width == CW_USEDEFAULT ? 480 : (height < 1 ? 1 : height);
+    const Uint32 flags = SDL_WINDOW_OPENGL | (visible ? SDL_WINDOW_SHOWN : SDL_WINDOW_HIDDEN) |
+                         ((style & WS_THICKFRAME) != 0 ? SDL_WINDOW_RESIZABLE : 0);
+    const int w = width < 1 ? 1 : width;
+    const int h = height < 1 ? 1 : height;
     const char* title = windowName != nullptr ? windowName : "";
 
-    SDL_Window* sdl = SDL_CreateWindow(title, left, top, w, h, flags);
+    SDL_Window* sdl = SDL_CreateWindow(title, x, y, w, h, flags);
     if (sdl == nullptr) {
         // No GL here (a bare headless machine): the window still works; the graphics device
         // then reports that it cannot make its context.
-        sdl = SDL_CreateWindow(title, left, top, w, h, flags & ~static_cast<Uint32>(SDL_WINDOW_OPENGL));
+        sdl = SDL_CreateWindow(title, x, y, w, h, flags & ~static_cast<Uint32>(SDL_WINDOW_OPENGL));
     }
     if (sdl == nullptr) {
         return nullptr;
@@ -211,7 +203,6 @@ HWND CreateWindowExW(DWORD /*exStyle*/, const char* className, const char* windo
     window->sdl = sdl;
     window->sdlId = SDL_GetWindowID(sdl);
     window->classIndex = classIndex;
-    window->style = style;
     window->live = true;
     window->visible = visible;
     SDL_StartTextInput();
@@ -242,7 +233,7 @@ BOOL IsWindow(HWND window) { return IsLive(window) ? TRUE : FALSE; }
 
 BOOL ShowWindow(HWND window, int command)
 {
-    if (!IsLive(window) || command < SW_HIDE || command > SW_SHOWDEFAULT) {
+    if (!IsLive(window) || (command != SW_HIDE && command != SW_SHOWDEFAULT)) {
         return FALSE;
     }
     const bool wasVisible = window->visible;
@@ -257,22 +248,12 @@ BOOL ShowWindow(HWND window, int command)
     }
 
     SDL_ShowWindow(window->sdl);
-    switch (command) {
-    case SW_SHOWMINIMIZED:
-    case SW_MINIMIZE:
-    case SW_SHOWMINNOACTIVE: SDL_MinimizeWindow(window->sdl); break;
-    case SW_SHOWMAXIMIZED: SDL_MaximizeWindow(window->sdl); break;
-    case SW_RESTORE: SDL_RestoreWindow(window->sdl); break;
-    default: break;
-    }
     if (!wasVisible) {
         window->visible = true;
         window->painted = false;
         Send(window, WM_SHOWWINDOW, TRUE, 0);
     }
-    const bool activates = command != SW_SHOWNOACTIVATE && command != SW_SHOWNA && command != SW_SHOWMINNOACTIVE &&
-                           command != SW_MINIMIZE;
-    if (activates && IsLive(window)) {
+    if (IsLive(window)) {
         SDL_RaiseWindow(window->sdl);
         SetFocus(window, true);
     }
@@ -367,43 +348,14 @@ BOOL StartDesktopVideo()
 
 BOOL EnumDisplaySettingsW(const char* deviceName, DWORD modeNumber, DEVMODEW* mode)
 {
-    if (mode == nullptr || !EnsureVideo()) {
-        return FALSE;
-    }
-    int display = 0;
-    if (deviceName != nullptr) {
-        // Win32's display names: "\\.\DISPLAY1" is the first.
-        unsigned number = 0;
-        char tail = 0;
-        if (std::sscanf(deviceName, "\\\\.\\DISPLAY%u%c", &number, &tail) != 1 || number == 0) {
-            return FALSE;
-        }
-        display = static_cast<int>(number) - 1;
-    }
-    if (display >= SDL_GetNumVideoDisplays()) {
-        return FALSE;
-    }
     SDL_DisplayMode current{};
-    int result = -1;
-    if (modeNumber == ENUM_CURRENT_SETTINGS) {
-        result = SDL_GetCurrentDisplayMode(display, &current);
-    } else if (modeNumber == ENUM_REGISTRY_SETTINGS) {
-        result = SDL_GetDesktopDisplayMode(display, &current);
-    } else if (modeNumber < static_cast<DWORD>(SDL_GetNumDisplayModes(display))) {
-        result = SDL_GetDisplayMode(display, static_cast<int>(modeNumber), &current);
-    }
-    if (result != 0) {
+    if (mode == nullptr || deviceName != nullptr || modeNumber != ENUM_CURRENT_SETTINGS || !EnsureVideo() ||
+        SDL_GetCurrentDisplayMode(0, &current) != 0) {
         return FALSE;
     }
-    const WORD size = mode->dmSize;
-    *mode = DEVMODEW{};
-    std::snprintf(mode->dmDeviceName, sizeof mode->dmDeviceName, "\\\\.\\DISPLAY%d", display + 1);
-    mode->dmSize = size != 0 ? size : static_cast<WORD>(sizeof(DEVMODEW));
-    mode->dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT | DM_DISPLAYFREQUENCY;
-    mode->dmBitsPerPel = SDL_BITSPERPIXEL(current.format);
+    mode->dmSize = sizeof(DEVMODEW);
     mode->dmPelsWidth = static_cast<DWORD>(current.w);
     mode->dmPelsHeight = static_cast<DWORD>(current.h);
-    mode->dmDisplayFrequency = static_cast<DWORD>(current.refresh_rate);
     return TRUE;
 }
 

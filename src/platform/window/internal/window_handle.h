@@ -12,7 +12,6 @@ struct PlatformWindow {
     // Window layer state. A handle points into a fixed table; `live` says whether it is a window.
     Uint32 sdlId = 0;
     int classIndex = -1;
-    DWORD style = 0;
     bool live = false;
     bool destroying = false;
     bool visible = false;

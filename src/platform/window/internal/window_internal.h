@@ -36,4 +36,7 @@ LRESULT SetIcon(HWND window, HICON icon);
 // Drops the messages queued for a window that is going away.
 void DropQueued(HWND window);
 
+// True once for each time it is asked after one or more quit signals arrived.
+bool TakeQuitSignal();
+
 }  // namespace window_internal

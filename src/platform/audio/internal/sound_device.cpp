@@ -1,0 +1,313 @@
+// The sound device: opening SDL's output (quietly, and cheaply when there is none), the
+// cooperative level, making buffers, the primary format, and the callback that mixes every
+// linked buffer into the output. DirectSoundCreate8 lives here.
+
+#include "platform/audio/internal/sound_device.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+#include "platform/large_block.h"
+
+namespace {
+
+// Mixed in slices of this many frames so the scratch is allocated once per device.
+constexpr DWORD kMixChunkFrames = 1024;
+constexpr std::uint16_t kDeviceSamples = 1024;
+
+// The mix format a fresh device starts with, until the primary buffer is given another.
+constexpr WAVEFORMATEX kDefaultPrimaryFormat{WAVE_FORMAT_PCM, 2, 44100, 44100 * 4, 4, 16, 0};
+
+// Audio kept up after a device failed to open; see SoundDevice::Create.
+bool AudioLeftUp = false;
+
+// With no sound card the audio back ends (ALSA above all) print their own errors straight to
+// stderr; the game says in one line of its own what that means, so hush them meanwhile.
+class QuietStderr {
+public:
+    QuietStderr()
+    {
+        std::fflush(stderr);
+        saved_ = dup(STDERR_FILENO);
+        const int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (saved_ >= 0 && null >= 0) {
+            dup2(null, STDERR_FILENO);
+        }
+        if (null >= 0) {
+            close(null);
+        }
+    }
+    ~QuietStderr()
+    {
+        if (saved_ >= 0) {
+            dup2(saved_, STDERR_FILENO);
+            close(saved_);
+        }
+    }
+    QuietStderr(const QuietStderr&) = delete;
+    QuietStderr& operator=(const QuietStderr&) = delete;
+
+private:
+    int saved_ = -1;
+};
+
+}  // namespace
+
+HRESULT CheckPcmFormat(const WAVEFORMATEX* format)
+{
+    if (format == nullptr) {
+        return DSERR_INVALIDPARAM;
+    }
+    const WAVEFORMATEX f = *format;
+    if (f.wFormatTag != WAVE_FORMAT_PCM || (f.nChannels != 1 && f.nChannels != 2) ||
+        (f.wBitsPerSample != 8 && f.wBitsPerSample != 16) || f.nSamplesPerSec < DSBFREQUENCY_MIN ||
+        f.nSamplesPerSec > DSBFREQUENCY_MAX || f.nBlockAlign != f.nChannels * (f.wBitsPerSample / 8)) {
+        return DSERR_BADFORMAT;
+    }
+    return DS_OK;
+}
+
+HRESULT SoundDevice::Create(SoundDevice** out)
+{
+    *out = nullptr;
+    auto* device = new (std::nothrow) SoundDevice();
+    if (device == nullptr) {
+        return DSERR_OUTOFMEMORY;
+    }
+    device->scratch_ = new (std::nothrow) std::int32_t[kMixChunkFrames * 2];
+    if (device->scratch_ == nullptr) {
+        device->Release();
+        return DSERR_OUTOFMEMORY;
+    }
+    if (AudioLeftUp) {
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        AudioLeftUp = false;
+    }
+    bool opened = false;
+    {
+        const QuietStderr quiet;
+        device->audioInitialized_ = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+        opened = device->audioInitialized_ && device->Open(kDefaultPrimaryFormat);
+    }
+    if (!opened) {
+        // Letting audio go now would wait for SDL's device-watching thread, which sleeps a
+        // tenth of a second at a time: a start-up without sound would stand still for it.
+        // It goes at the next attempt, or with the process.
+        AudioLeftUp = device->audioInitialized_;
+        device->audioInitialized_ = false;
+        device->Release();
+        return DSERR_NODRIVER;
+    }
+    *out = device;
+    return DS_OK;
+}
+
+bool SoundDevice::Open(const WAVEFORMATEX& format)
+{
+    SDL_AudioSpec want{};
+    want.freq = static_cast<int>(format.nSamplesPerSec);
+    want.format = format.wBitsPerSample == 8 ? AUDIO_U8 : AUDIO_S16SYS;
+    want.channels = static_cast<Uint8>(format.nChannels);
+    want.samples = kDeviceSamples;
+    want.callback = &SoundDevice::Callback;
+    want.userdata = this;
+    SDL_AudioSpec have{};
+    // No allowed changes: SDL converts our format to whatever the hardware takes.
+    const SDL_AudioDeviceID id = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+    if (id == 0) {
+        return false;
+    }
+    id_ = id;
+    primaryFormat_ = format;
+    primaryFormat_.cbSize = 0;
+    mixFormat_ = MixFormat{format.nChannels, format.wBitsPerSample, format.nSamplesPerSec};
+    SDL_PauseAudioDevice(id_, 0);
+    return true;
+}
+
+SoundDevice::~SoundDevice()
+{
+    if (id_ != 0) {
+        SDL_CloseAudioDevice(id_);
+    }
+    if (audioInitialized_) {
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    }
+    delete[] scratch_;
+}
+
+ULONG SoundDevice::Release()
+{
+    const ULONG left = --refs_;
+    if (left == 0) {
+        delete this;
+    }
+    return left;
+}
+
+HRESULT SoundDevice::SetCooperativeLevel(HWND, DWORD level)
+{
+    if (level != DSSCL_PRIORITY) {
+        return DSERR_INVALIDPARAM;
+    }
+    levelSet_ = true;
+    return DS_OK;
+}
+
+HRESULT SoundDevice::CreateSoundBuffer(const DSBUFFERDESC* desc, IDirectSoundBuffer** buffer, void* outer)
+{
+    if (buffer == nullptr) {
+        return DSERR_INVALIDPARAM;
+    }
+    *buffer = nullptr;
+    if (desc == nullptr || desc->dwSize != sizeof(DSBUFFERDESC)) {
+        return DSERR_INVALIDPARAM;
+    }
+    if (outer != nullptr) {
+        return DSERR_NOAGGREGATION;
+    }
+    if (!levelSet_) {
+        return DSERR_PRIOLEVELNEEDED;
+    }
+    if ((desc->dwFlags & DSBCAPS_PRIMARYBUFFER) != 0) {
+        if (desc->dwBufferBytes != 0 || desc->lpwfxFormat != nullptr) {
+            return DSERR_INVALIDPARAM;
+        }
+        if (primary_ != nullptr) {
+            primary_->AddRef();
+        } else {
+            primary_ = new (std::nothrow) SoundBuffer(this, desc->dwFlags, &primaryFormat_, nullptr, 0);
+            if (primary_ == nullptr) {
+                return DSERR_OUTOFMEMORY;
+            }
+        }
+        *buffer = primary_;
+        return DS_OK;
+    }
+
+    const HRESULT formatResult = CheckPcmFormat(desc->lpwfxFormat);
+    if (FAILED(formatResult)) {
+        return formatResult;
+    }
+    if (desc->dwBufferBytes < DSBSIZE_MIN || desc->dwBufferBytes > DSBSIZE_MAX) {
+        return DSERR_INVALIDPARAM;
+    }
+    auto* data = static_cast<BYTE*>(AllocateLargeBlock(desc->dwBufferBytes));
+    if (data == nullptr) {
+        return DSERR_OUTOFMEMORY;
+    }
+    auto* created = new (std::nothrow) SoundBuffer(this, desc->dwFlags, desc->lpwfxFormat, data, desc->dwBufferBytes);
+    if (created == nullptr) {
+        FreeLargeBlock(data, desc->dwBufferBytes);
+        return DSERR_OUTOFMEMORY;
+    }
+    Link(created);
+    *buffer = created;
+    return DS_OK;
+}
+
+HRESULT SoundDevice::SetPrimaryFormat(const WAVEFORMATEX* format)
+{
+    const HRESULT check = CheckPcmFormat(format);
+    if (FAILED(check)) {
+        return check;
+    }
+    if (format->nAvgBytesPerSec != format->nSamplesPerSec * format->nBlockAlign) {
+        return DSERR_INVALIDPARAM;
+    }
+    const WAVEFORMATEX previous = primaryFormat_;
+    if (previous.nChannels == format->nChannels && previous.nSamplesPerSec == format->nSamplesPerSec &&
+        previous.wBitsPerSample == format->wBitsPerSample) {
+        return DS_OK;
+    }
+    // The secondary buffers stay linked while the stream is reopened; no callback runs
+    // between the close and the open.
+    SDL_CloseAudioDevice(id_);
+    id_ = 0;
+    if (Open(*format)) {
+        return DS_OK;
+    }
+    return Open(previous) ? DSERR_BADFORMAT : DSERR_NODRIVER;
+}
+
+void SoundDevice::Link(SoundBuffer* buffer)
+{
+    Guard guard(this);
+    buffer->next = voices_;
+    if (voices_ != nullptr) {
+        voices_->prev = buffer;
+    }
+    voices_ = buffer;
+}
+
+void SoundDevice::Unlink(SoundBuffer* buffer)
+{
+    Guard guard(this);
+    if (buffer->prev != nullptr) {
+        buffer->prev->next = buffer->next;
+    } else if (voices_ == buffer) {
+        voices_ = buffer->next;
+    }
+    if (buffer->next != nullptr) {
+        buffer->next->prev = buffer->prev;
+    }
+    buffer->next = nullptr;
+    buffer->prev = nullptr;
+}
+
+void SoundDevice::Render(BYTE* stream, DWORD bytes)
+{
+    const MixFormat out = mixFormat_;
+    const DWORD frameBytes = static_cast<DWORD>(out.channels) * (out.bitsPerSample / 8u);
+    DWORD frames = bytes / frameBytes;
+    BYTE* dest = stream;
+    while (frames > 0) {
+        const DWORD chunk = frames < kMixChunkFrames ? frames : kMixChunkFrames;
+        std::memset(scratch_, 0, sizeof(std::int32_t) * chunk * out.channels);
+        for (SoundBuffer* b = voices_; b != nullptr; b = b->next) {
+            b->voice.silenced = b->lockCount > 0;
+            MixVoiceInto(b->voice, out, scratch_, chunk);
+        }
+        WriteMixed(scratch_, out, dest, chunk);
+        dest += chunk * frameBytes;
+        frames -= chunk;
+    }
+    const BYTE silence = out.bitsPerSample == 8 ? 128 : 0;
+    std::memset(dest, silence, static_cast<std::size_t>(stream + bytes - dest));
+}
+
+void SoundDevice::Pause(bool paused)
+{
+    if (id_ != 0) {
+        SDL_PauseAudioDevice(id_, paused ? 1 : 0);
+    }
+}
+
+void SoundDevice::Callback(void* user, Uint8* stream, int length)
+{
+    auto* device = static_cast<SoundDevice*>(user);
+    device->callbacks_.fetch_add(1);
+    device->Render(stream, length > 0 ? static_cast<DWORD>(length) : 0);
+}
+
+HRESULT DirectSoundCreate8(const GUID* device, IDirectSound8** directSound, void* outer)
+{
+    if (directSound == nullptr) {
+        return DSERR_INVALIDPARAM;
+    }
+    *directSound = nullptr;
+    if (outer != nullptr) {
+        return DSERR_NOAGGREGATION;
+    }
+    if (device != nullptr && !(*device == GUID_NULL)) {
+        return DSERR_NODRIVER;
+    }
+    SoundDevice* created = nullptr;
+    const HRESULT hr = SoundDevice::Create(&created);
+    *directSound = created;
+    return hr;
+}
