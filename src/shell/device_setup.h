@@ -14,6 +14,15 @@ extern bool FullScreenPresentation;
 // Presents as fast as frames come, unpaced; for the frame benchmark only.
 extern bool ImmediatePresentation;
 
+// The full-screen picture: the window's proportion as large as the desktop holds it, between
+// bars. The back buffer is made this size, so it is drawn where it is shown, not drawn at the
+// desktop's size and then narrowed.
+struct PictureSize {
+    UINT width;
+    UINT height;
+};
+PictureSize FullScreenPicture(UINT desktopWidth, UINT desktopHeight);
+
 constexpr const char* kEffectFile = "data/myshader.fx";
 constexpr UINT kSharedVertexBufferBytes = 72000000;
 

@@ -472,6 +472,49 @@ TEST_F(GlRender, BackBufferKeepsItsPictureWhenItLeavesAResizedWindow)
     }
 }
 
+// Full screen with a picture narrower than the desktop: the back buffer is drawn in the
+// window between the bars rather than copied there, and stays there from frame to frame.
+// (SDL's offscreen driver keeps the window's store at its first size, so what the bars and the
+// picture show is checked under Xvfb, by the desktop test.)
+TEST_F(GlRender, ABackBufferBetweenBarsIsDrawnInTheWindow)
+{
+    vb->Release();
+    vb = nullptr;
+    EXPECT_EQ(device->Release(), 0u);
+    device = nullptr;
+    D3DDISPLAYMODE mode{};
+    ASSERT_EQ(d3d->GetAdapterDisplayMode(0, &mode), S_OK);
+    if (mode.Width <= mode.Height) {
+        GTEST_SKIP() << "needs a desktop wider than tall";
+    }
+    D3DPRESENT_PARAMETERS pp{};
+    pp.BackBufferFormat = D3DFMT_X8R8G8B8;
+    pp.SwapEffect = D3DSWAPEFFECT_COPY;
+    pp.Windowed = FALSE;
+    pp.EnableAutoDepthStencil = TRUE;
+    pp.AutoDepthStencilFormat = D3DFMT_D24S8;
+    pp.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
+    // The window is square: the picture is the desktop's height squared. A back buffer of the
+    // desktop's size, or one pixel off the picture's, is drawn apart and copied to its place.
+    const UINT sizes[3][2] = {{mode.Height, mode.Height}, {mode.Width, mode.Height}, {mode.Height - 1, mode.Height}};
+    const bool inWindow[3] = {true, false, false};
+    for (int i = 0; i < 3; ++i) {
+        pp.BackBufferWidth = sizes[i][0];
+        pp.BackBufferHeight = sizes[i][1];
+        IDirect3DDevice9* full = nullptr;
+        ASSERT_EQ(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window.Handle(), 0, &pp, &full), S_OK);
+        IDirect3DSurface9* back = nullptr;
+        ASSERT_EQ(full->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back), S_OK);
+        for (int frame = 0; frame < 2; ++frame) {
+            EXPECT_EQ(static_cast<GfxSurface*>(back)->gl.window, inWindow[i]) << i << " " << frame;
+            ASSERT_EQ(full->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kGreen, 1.0f, 0), S_OK);
+            ASSERT_EQ(full->Present(nullptr, nullptr, nullptr, nullptr), S_OK);
+        }
+        back->Release();
+        EXPECT_EQ(full->Release(), 0u);
+    }
+}
+
 TEST_F(GlRender, RewrittenVerticesAndFarRangesReachTheGpu)
 {
     device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
