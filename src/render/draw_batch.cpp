@@ -118,13 +118,13 @@ void DrawBatch(int textureIndex)
     Gpu.device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
 }
 
-void DrawBatchAdditive(int textureIndex)
+void DrawBatchAdditive(int textureIndex, bool blend)
 {
     if (Gpu.device == nullptr) {
         return;
     }
     Gpu.device->SetTexture(0, *LookupTextureIndex(textureIndex).stage0);
-    Gpu.device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    Gpu.device->SetRenderState(D3DRS_ALPHABLENDENABLE, blend ? TRUE : FALSE);
     Gpu.device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
     Gpu.device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
     Gpu.device->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);

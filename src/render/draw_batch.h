@@ -29,8 +29,9 @@ bool EndStrip();
 // "WorldLighting" technique, alpha blended.
 void DrawBatch(int textureIndex);
 // The same strips through the fixed-function pipeline, added onto the target. Leaves
-// additive blending and depth writes off in force.
-void DrawBatchAdditive(int textureIndex);
+// additive blending and depth writes off in force. Without `blend`, written over the target
+// (for a first layer, where adding to black changes nothing), blending then left off.
+void DrawBatchAdditive(int textureIndex, bool blend = true);
 
 // The frame driver clears the pending restart once per frame, before the number display.
 void ClearBatchRestart();
