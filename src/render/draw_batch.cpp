@@ -87,7 +87,9 @@ bool EndStrip()
     return dropped;
 }
 
-void DrawBatch(int textureIndex)
+void DrawBatch(int textureIndex) { DrawBatch(textureIndex, Gpu.worldLightingTechnique); }
+
+void DrawBatch(int textureIndex, D3DXHANDLE technique)
 {
     if (Gpu.device == nullptr || Gpu.effect == nullptr) {
         return;
@@ -106,7 +108,7 @@ void DrawBatch(int textureIndex)
         Gpu.device->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
     }
 
-    Gpu.effect->SetTechnique(Gpu.worldLightingTechnique);
+    Gpu.effect->SetTechnique(technique);
     UINT passes = 0;
     Gpu.effect->Begin(&passes, 0);
     Gpu.effect->BeginPass(0);

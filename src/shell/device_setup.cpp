@@ -310,6 +310,7 @@ void Shutdown()
     }
     Gpu.worldViewProjectionParam = nullptr;
     Gpu.worldLightingTechnique = nullptr;
+    Gpu.screenPictureTechnique = nullptr;
     ReleaseOnce(Gpu.sceneSurface);
     ReleaseOnce(Gpu.floatSurface64);
     ReleaseOnce(Gpu.sceneTarget);

@@ -299,7 +299,7 @@ TEST_F(GlRender, AlphaBlendedTexturedStripThroughAnEffect)
     effect->Release();
 }
 
-TEST_F(GlRender, AFocusedPassDrawsItsFullShaderOnlyInTheSquareRoundItsPointOnLargeTargets)
+TEST_F(GlRender, AFocusedPassDrawsItsFullShaderOnlyInTheSquareRoundItsPointOnLargeTargetsOrForOneQuad)
 {
     // Green where the full shader draws, red where the one for outside the focus does.
     const std::string path = WriteFile(ScratchFolder() / "focus.fx", R"(float PointX
@@ -323,9 +323,11 @@ end
     ID3DXBuffer* errors = nullptr;
     ASSERT_EQ(D3DXCreateEffectFromFileW(device, path.c_str(), nullptr, nullptr, 0, nullptr, &effect, &errors), S_OK)
         << (errors != nullptr ? static_cast<const char*>(errors->GetBufferPointer()) : "");
-    FillBuffer(vb, Quad(-1, -1, 1, 1, 0.5f, 0xFFFFFFFFu));
+    std::vector<Vertex> twoQuads = Quad(-1, -1, 1, 1, 0.5f, 0xFFFFFFFFu);
+    twoQuads.insert(twoQuads.end(), twoQuads.begin(), twoQuads.end());
+    FillBuffer(vb, twoQuads);
     device->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
-    const auto draw = [&](float x, float y) {
+    const auto draw = [&](float x, float y, UINT triangles = 2) {
         effect->SetFloat("PointX", x);
         effect->SetFloat("PointY", y);
         device->Clear(0, nullptr, D3DCLEAR_TARGET, kBlue, 1.0f, 0);
@@ -333,15 +335,24 @@ end
         UINT passes = 0;
         effect->Begin(&passes, 0);
         effect->BeginPass(0);
-        EXPECT_EQ(device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2), S_OK);
+        EXPECT_EQ(device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, triangles), S_OK);
         effect->EndPass();
         effect->End();
         device->EndScene();
     };
-    // A small target is not worth the extra draws: the full shader draws all of it.
-    draw(0.5f, -0.5f);
+    // On a small target a draw of more than one quad is not worth the extra draws: the full
+    // shader draws all of it.
+    draw(0.5f, -0.5f, 6);
     EXPECT_EQ(Pixel(48, 16), 0x00FF00u);
     EXPECT_EQ(Pixel(2, 60), 0x00FF00u);
+    // One quad is: the full shader keeps to the column of the square round (48, 16), which
+    // reaches 8 pixels each way.
+    draw(0.5f, -0.5f);
+    EXPECT_EQ(Pixel(48, 16), 0x00FF00u);
+    EXPECT_EQ(Pixel(48, 60), 0x00FF00u);
+    EXPECT_EQ(Pixel(41, 60), 0x00FF00u);
+    EXPECT_EQ(Pixel(38, 16), 0xFF0000u);
+    EXPECT_EQ(Pixel(2, 60), 0xFF0000u);
 
     // On a large texture target the full shader keeps to the square: a radius of a quarter
     // half height is 128 pixels each way, cut at the edges; rows count from the top.

@@ -33,6 +33,7 @@ void GlCheck(const char* where)
 #endif
 
 constexpr UINT kFocusLargeTarget = 1024u * 1024u;  // pixels
+constexpr UINT kFocusQuadVertices = 5;              // a quad closed as a strip
 
 const char* const kFixedVertex = R"(
 layout(location = 0) in vec3 inPosition;
@@ -833,9 +834,10 @@ bool GfxGl::Draw(const GfxDevice& device, GfxVertexBuffer* buffer, UINT offset, 
     ApplyStates(device);
     GfxEffect* effect = device.ActiveEffect();
     // Drawing round a focus makes each draw three or five: on a small target the pixels it
-    // spares cost less than that (measured with bench_frames on llvmpipe).
+    // spares cost less than that (measured with bench_frames on llvmpipe), except for a single
+    // quad, whose repeats cost next to nothing.
     if (effect != nullptr && effect->Pass(device.ActivePass()).outsideProgram != 0 &&
-        target_->width * target_->height >= kFocusLargeTarget) {
+        (target_->width * target_->height >= kFocusLargeTarget || vertexCount <= kFocusQuadVertices)) {
         DrawFocused(*effect, device.ActivePass(), PrimitiveMode(type), static_cast<int>(start),
                     static_cast<int>(vertexCount));
         GL_CHECK("DrawPrimitive");
