@@ -31,6 +31,9 @@ bool EndStrip();
 void DrawBatch(int textureIndex);
 // The same through another of the effect's techniques.
 void DrawBatch(int textureIndex, D3DXHANDLE technique);
+// A screen's picture, in front of everything and drawn last: through the screens' technique
+// and without the depth test, which would pass everywhere (the test on again after).
+void DrawScreenPicture(int textureIndex);
 // The same strips through the fixed-function pipeline, added onto the target. Leaves
 // additive blending and depth writes off in force. Without `blend`, written over the target
 // (for a first layer, where adding to black changes nothing), blending then left off.

@@ -69,7 +69,7 @@ void DrawPicture(const Vector4& screenPoint, int textureIndex)
 {
     ResetBatch();
     AddScreenQuad(screenPoint, kScreenHalfSize);
-    DrawBatch(textureIndex, Gpu.screenPictureTechnique);
+    DrawScreenPicture(textureIndex);
 }
 
 void TitleScreen(const Vector4& screenPoint)
@@ -126,7 +126,7 @@ void GameEndScreen(const Vector4& screenPoint)
     ResetBatch();
     AddScreenQuad(screenPoint, kScreenHalfSize);
     DrawBatchAdditive(kTexGameEnd);
-    DrawBatch(kTexGameEnd, Gpu.screenPictureTechnique);
+    DrawScreenPicture(kTexGameEnd);
     Creature.Reset();
     if (AdvanceCondition()) {
         Session.clickArmed = false;
