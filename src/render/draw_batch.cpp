@@ -49,6 +49,8 @@ bool Append(const Vector4& position, std::uint32_t color, float nx, float ny, fl
     return WriteVertex(position, color, nx, ny, nz, uv);
 }
 
+void DrawEffectStrips(int textureIndex, D3DXHANDLE technique, bool depth);
+
 void DrawClosedStrips()
 {
     Gpu.device->SetFVF(kVertexFvf);
@@ -87,7 +89,15 @@ bool EndStrip()
     return dropped;
 }
 
-void DrawBatch(int textureIndex)
+void DrawBatch(int textureIndex) { DrawBatch(textureIndex, Gpu.worldLightingTechnique); }
+
+void DrawBatch(int textureIndex, D3DXHANDLE technique) { DrawEffectStrips(textureIndex, technique, true); }
+
+void DrawScreenPicture(int textureIndex) { DrawEffectStrips(textureIndex, Gpu.screenPictureTechnique, false); }
+
+namespace {
+
+void DrawEffectStrips(int textureIndex, D3DXHANDLE technique, bool depth)
 {
     if (Gpu.device == nullptr || Gpu.effect == nullptr) {
         return;
@@ -98,7 +108,7 @@ void DrawBatch(int textureIndex)
 
     Gpu.device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
     Gpu.device->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESSEQUAL);
-    Gpu.device->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
+    Gpu.device->SetRenderState(D3DRS_ZENABLE, depth ? D3DZB_TRUE : D3DZB_FALSE);
     Gpu.device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
     Gpu.device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
     Gpu.device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
@@ -106,7 +116,7 @@ void DrawBatch(int textureIndex)
         Gpu.device->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
     }
 
-    Gpu.effect->SetTechnique(Gpu.worldLightingTechnique);
+    Gpu.effect->SetTechnique(technique);
     UINT passes = 0;
     Gpu.effect->Begin(&passes, 0);
     Gpu.effect->BeginPass(0);
@@ -114,17 +124,22 @@ void DrawBatch(int textureIndex)
     Gpu.effect->EndPass();
     Gpu.effect->End();
 
+    if (!depth) {
+        Gpu.device->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
+    }
     Gpu.device->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESSEQUAL);
     Gpu.device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
 }
 
-void DrawBatchAdditive(int textureIndex)
+}  // namespace
+
+void DrawBatchAdditive(int textureIndex, bool blend)
 {
     if (Gpu.device == nullptr) {
         return;
     }
     Gpu.device->SetTexture(0, *LookupTextureIndex(textureIndex).stage0);
-    Gpu.device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    Gpu.device->SetRenderState(D3DRS_ALPHABLENDENABLE, blend ? TRUE : FALSE);
     Gpu.device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
     Gpu.device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
     Gpu.device->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "math/vector.h"
+#include "platform/gfx/d3dx9.h"
 
 // Vertices one batch can hold: the size SharedVertexBuffer is created with.
 constexpr std::int32_t kBatchVertexCapacity = 2000000;
@@ -28,9 +29,15 @@ bool EndStrip();
 // Draws the batch up to the last EndStrip as one triangle strip through the effect's
 // "WorldLighting" technique, alpha blended.
 void DrawBatch(int textureIndex);
+// The same through another of the effect's techniques.
+void DrawBatch(int textureIndex, D3DXHANDLE technique);
+// A screen's picture, in front of everything and drawn last: through the screens' technique
+// and without the depth test, which would pass everywhere (the test on again after).
+void DrawScreenPicture(int textureIndex);
 // The same strips through the fixed-function pipeline, added onto the target. Leaves
-// additive blending and depth writes off in force.
-void DrawBatchAdditive(int textureIndex);
+// additive blending and depth writes off in force. Without `blend`, written over the target
+// (for a first layer, where adding to black changes nothing), blending then left off.
+void DrawBatchAdditive(int textureIndex, bool blend = true);
 
 // The frame driver clears the pending restart once per frame, before the number display.
 void ClearBatchRestart();

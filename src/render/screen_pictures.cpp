@@ -44,8 +44,17 @@ void DrawSky()
 {
     AddQuad(Vector4{-kSkyHalf, -kSkyHalf, kSkyZ, 1.0f}, Vector4{kSkyHalf, -kSkyHalf, kSkyZ, 1.0f},
             Vector4{-kSkyHalf, kSkyHalf, kSkyZ, 1.0f}, Vector4{kSkyHalf, kSkyHalf, kSkyZ, 1.0f}, 0.0f, 1.0f, 0.0f);
-    DrawBatchAdditive(kTexSky);
+    // The first layer over the cleared target: added to black, it is the picture itself, and it
+    // is behind everything, so neither blending nor the depth test changes a pixel; both
+    // would cost a read of every pixel.
+    if (Gpu.device != nullptr) {
+        Gpu.device->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
+    }
+    DrawBatchAdditive(kTexSky, false);
     ResetBatch();
+    if (Gpu.device != nullptr) {
+        Gpu.device->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
+    }
     RestoreDepthWrites();
 }
 

@@ -1,5 +1,6 @@
 #include "shell/device_setup.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -11,10 +12,23 @@
 #include "render/gpu/graphics_objects.h"
 #include "shell/input_state.h"
 #include "shell/level_load.h"
+#include "shell/message_loop.h"
 #include "shell/media_search.h"
 #include "world/world.h"
 
 StartupState Startup;
+
+PictureSize FullScreenPicture(UINT desktopWidth, UINT desktopHeight)
+{
+    const std::uint64_t dw = desktopWidth;
+    const std::uint64_t dh = desktopHeight;
+    const std::uint64_t pw = kWindowWidth;
+    const std::uint64_t ph = kWindowHeight;
+    if (dw * ph > dh * pw) {
+        return {static_cast<UINT>((dh * pw + ph / 2) / ph), desktopHeight};
+    }
+    return {desktopWidth, static_cast<UINT>((dw * ph + pw / 2) / pw)};
+}
 
 namespace {
 
@@ -48,8 +62,9 @@ void FillPresentation(D3DPRESENT_PARAMETERS& pp)
     if (Startup.fullScreenPresentation) {
         DEVMODEW mode{};
         EnumDisplaySettingsW(nullptr, ENUM_CURRENT_SETTINGS, &mode);
-        pp.BackBufferWidth = mode.dmPelsWidth;
-        pp.BackBufferHeight = mode.dmPelsHeight;
+        const PictureSize picture = FullScreenPicture(mode.dmPelsWidth, mode.dmPelsHeight);
+        pp.BackBufferWidth = picture.width;
+        pp.BackBufferHeight = picture.height;
         pp.BackBufferFormat = D3DFMT_X8R8G8B8;
         pp.Windowed = FALSE;
         pp.PresentationInterval = D3DPRESENT_INTERVAL_ONE;
@@ -231,7 +246,15 @@ HRESULT SetupDevice(HWND window)
         surface->Release();
     }
 
-    HRESULT hr = CreateTargets(backBuffer.Width, backBuffer.Height);
+    // The lens is shaped for the desktop's proportion in full screen, as players know it.
+    UINT sceneWidth = backBuffer.Width;
+    UINT sceneHeight = backBuffer.Height;
+    DEVMODEW desktop{};
+    if (Startup.fullScreenPresentation && EnumDisplaySettingsW(nullptr, ENUM_CURRENT_SETTINGS, &desktop)) {
+        sceneWidth = desktop.dmPelsWidth;
+        sceneHeight = desktop.dmPelsHeight;
+    }
+    HRESULT hr = CreateTargets(sceneWidth, sceneHeight);
     if (SUCCEEDED(hr)) {
         hr = ClearTargets();
     }

@@ -7,6 +7,15 @@
 #include "platform/platform_types.h"
 #include "render/gpu/graphics_objects.h"
 
+// The full-screen picture: the window's proportion as large as the desktop holds it, between
+// bars. The back buffer is made this size, so it is drawn where it is shown, not drawn at the
+// desktop's size and then narrowed.
+struct PictureSize {
+    UINT width;
+    UINT height;
+};
+PictureSize FullScreenPicture(UINT desktopWidth, UINT desktopHeight);
+
 constexpr const char* kEffectFile = "data/myshader.fx";
 constexpr UINT kSharedVertexBufferBytes = 72000000;
 

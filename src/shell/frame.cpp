@@ -69,7 +69,7 @@ void DrawPicture(const Vector4& screenPoint, int textureIndex)
 {
     ResetBatch();
     AddScreenQuad(screenPoint, kScreenHalfSize);
-    DrawBatch(textureIndex);
+    DrawScreenPicture(textureIndex);
 }
 
 void TitleScreen(const Vector4& screenPoint)
@@ -126,7 +126,7 @@ void GameEndScreen(const Vector4& screenPoint)
     ResetBatch();
     AddScreenQuad(screenPoint, kScreenHalfSize);
     DrawBatchAdditive(kTexGameEnd);
-    DrawBatch(kTexGameEnd);
+    DrawScreenPicture(kTexGameEnd);
     Creature.Reset();
     if (AdvanceCondition()) {
         Session.clickArmed = false;
@@ -171,6 +171,10 @@ void SetFrameParameters()
     Gpu.effect->SetFloat("DistortionPosy", -Session.pointerY);
     Gpu.effect->SetFloat("DistortionPosx", Session.pointerX);
     Gpu.worldLightingTechnique = Gpu.effect->GetTechniqueByName("WorldLighting");
+    Gpu.screenPictureTechnique = Gpu.effect->GetTechniqueByName("ScreenPicture");
+    if (Gpu.screenPictureTechnique == nullptr) {
+        Gpu.screenPictureTechnique = Gpu.worldLightingTechnique;
+    }
 }
 
 }  // namespace

@@ -72,7 +72,7 @@ protected:
     // Draws one quad (a strip of four, top edge v = 0) through WorldLighting, alpha blended
     // onto black, and returns the back buffer, top row first.
     std::vector<std::uint32_t> DrawQuad(IDirect3DTexture9* texture, float x0, float y0, float x1, float y1,
-                                        float normal)
+                                        float normal, const char* technique = "WorldLighting")
     {
         const float n[3] = {normal < 0.0f ? 0.0f : normal, normal < 0.0f ? 0.0f : normal, normal < 0.0f ? -1.0f : normal};
         const std::vector<Vertex> quad = {{x0, y1, 0.5f, n[0], n[1], n[2], 0xFFFFFFFFu, 0.0f, 0.0f},
@@ -86,7 +86,7 @@ protected:
         device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
         EXPECT_EQ(effect->SetTexture("RenderTargetTexture", texture), S_OK);
         EXPECT_EQ(device->BeginScene(), S_OK);
-        EXPECT_EQ(effect->SetTechnique(effect->GetTechniqueByName("WorldLighting")), S_OK);
+        EXPECT_EQ(effect->SetTechnique(effect->GetTechniqueByName(technique)), S_OK);
         UINT passes = 0;
         EXPECT_EQ(effect->Begin(&passes, 0), S_OK);
         EXPECT_EQ(effect->BeginPass(0), S_OK);
@@ -215,6 +215,23 @@ TEST_F(ShippedEffect, PointerLensBendsTheWorldAndSparesScreenPictures)
     const long screen = TotalDifference(screenFar, screenNear);
     EXPECT_GT(world, 0);
     EXPECT_LT(screen * 3, world);
+}
+
+// The screens' own technique draws their pictures as the world's technique draws a quad with
+// the screens' normal, wherever the pointer is: near it, at the edge of its square and far off.
+TEST_F(ShippedEffect, TheScreenPictureTechniqueDrawsScreenPicturesAsTheWorldsDoes)
+{
+    IDirect3DTexture9* title = Picture("GameTitle.tga");
+    ASSERT_NE(title, nullptr);
+    const float pointers[][2] = {{0.0f, 0.0f}, {0.3f, -0.2f}, {0.55f, 0.1f}, {-0.9f, 0.9f}};
+    for (const auto& p : pointers) {
+        SetPointer(p[0], p[1]);
+        const auto world = DrawQuad(title, -1.0f, -1.0f, 1.0f, 1.0f, 1.0f);
+        const auto screen = DrawQuad(title, -1.0f, -1.0f, 1.0f, 1.0f, 1.0f, "ScreenPicture");
+        // Here the picture is shrunk eight times, so the tenth of a pixel the shift reaches past
+        // its square crosses texels: a few steps of colour.
+        EXPECT_LE(MaxDifference(world, screen, 0, kSize), 6) << p[0] << ", " << p[1];
+    }
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <cmath>
 #include <cstring>
+#include <map>
 
 #include "creature/creature.h"
 #include "render/camera.h"
@@ -121,6 +122,25 @@ TEST_F(Camera, SkyIsAddedBehindTheLevelWithDepthWritesRestored)
     ASSERT_FALSE(states.empty());
     EXPECT_EQ(states.back(), std::make_pair(std::int64_t{D3DRS_ZWRITEENABLE}, std::int64_t{TRUE}));
     EXPECT_EQ(GetBatchState().count, 0);
+    // Drawn over the cleared target with no blending and no depth test (the same pixels as
+    // adding it to black behind everything, without reading any), the depth test on after.
+    std::map<std::int64_t, std::int64_t> atDraw;
+    for (const GfxCall& call : recorder.Calls()) {
+        if (call.name == "IDirect3DDevice9::DrawPrimitive") {
+            break;
+        }
+        if (call.name == "IDirect3DDevice9::SetRenderState") {
+            atDraw[call.Int(0)] = call.Int(1);
+        }
+    }
+    EXPECT_EQ(atDraw[D3DRS_ALPHABLENDENABLE], FALSE);
+    EXPECT_EQ(atDraw[D3DRS_ZENABLE], D3DZB_FALSE);
+    EXPECT_EQ(atDraw[D3DRS_ZWRITEENABLE], FALSE);
+    std::int64_t zEnable = -1;
+    for (const auto& [state, value] : states) {
+        if (state == D3DRS_ZENABLE) zEnable = value;
+    }
+    EXPECT_EQ(zEnable, D3DZB_TRUE);
 }
 
 TEST_F(Camera, ScreenQuadFollowsTheViewAxes)

@@ -206,6 +206,38 @@ TEST_F(Batch, DrawBatchSetsItsStatesAroundOnePass)
     EXPECT_EQ(recorder.Find("BeginPass")[0]->Int(0), 0);
 }
 
+// A screen's picture: the same states as DrawBatch but the depth test off while it draws, on
+// again after, through the screens' technique.
+TEST_F(Batch, AScreenPictureDrawsWithoutTheDepthTestThroughTheScreensTechnique)
+{
+    const D3DXHANDLE saved = Gpu.screenPictureTechnique;
+    Gpu.screenPictureTechnique = Gpu.worldLightingTechnique;
+    ResetBatch();
+    Quad(0, 0);
+    DrawScreenPicture(kTexTitle);
+    Gpu.screenPictureTechnique = saved;
+    const std::vector<std::pair<std::int64_t, std::int64_t>> states = {
+        {D3DRS_ZWRITEENABLE, TRUE},          {D3DRS_ZFUNC, D3DCMP_LESSEQUAL},
+        {D3DRS_ZENABLE, D3DZB_FALSE},        {D3DRS_ALPHABLENDENABLE, TRUE},
+        {D3DRS_SRCBLEND, D3DBLEND_SRCALPHA}, {D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA},
+        {D3DRS_ZENABLE, D3DZB_TRUE},         {D3DRS_ZFUNC, D3DCMP_LESSEQUAL},
+        {D3DRS_ZWRITEENABLE, TRUE}};
+    EXPECT_EQ(RenderStates(), states);
+    std::size_t draw = 0;
+    std::size_t lastZEnable = 0;
+    const auto& calls = recorder.Calls();
+    for (std::size_t i = 0; i < calls.size(); ++i) {
+        if (calls[i].name == "IDirect3DDevice9::DrawPrimitive") draw = i;
+        if (calls[i].name == "IDirect3DDevice9::SetRenderState" && calls[i].Int(0) == D3DRS_ZENABLE && draw == 0) {
+            lastZEnable = i;
+        }
+    }
+    ASSERT_GT(draw, 0u);
+    EXPECT_EQ(calls[lastZEnable].Int(1), D3DZB_FALSE) << "off when the picture draws";
+    EXPECT_EQ(recorder.Find("SetTechnique").size(), 1u);
+    EXPECT_EQ(recorder.Find("ID3DXEffect::SetTexture")[0]->args[1].p, AsObject(Gpu.textures[kPicGameTitle]));
+}
+
 TEST_F(Batch, HeadDrawsWithoutDepthWritesAndRestoresThem)
 {
     ResetBatch();

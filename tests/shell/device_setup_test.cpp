@@ -139,6 +139,32 @@ TEST_F(DeviceSetup, TheFullScreenBuildPresentsAtTheDesktopSize)
         if (call->Text(0) == "RenderTargetWidth") width = call->Float(1);
     }
     EXPECT_EQ(width, static_cast<float>(desktop.dmPelsWidth));
+    // The back buffer is the 4:3 picture between the bars, not the whole desktop.
+    D3DSURFACE_DESC back{};
+    IDirect3DSurface9* surface = nullptr;
+    ASSERT_EQ(Gpu.device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &surface), S_OK);
+    surface->GetDesc(&back);
+    surface->Release();
+    const PictureSize picture = FullScreenPicture(desktop.dmPelsWidth, desktop.dmPelsHeight);
+    EXPECT_EQ(back.Width, picture.width);
+    EXPECT_EQ(back.Height, picture.height);
+}
+
+// The picture keeps the window's 4:3 and fills the desktop's height or width, rounded as the
+// graphics layer places it between the bars.
+TEST(FullScreenPicture, FillsTheDesktopInTheWindowsProportion)
+{
+    const struct {
+        UINT desktopWidth, desktopHeight, width, height;
+    } cases[] = {
+        {1920, 1080, 1440, 1080}, {2560, 1440, 1920, 1440}, {1280, 1024, 1280, 960}, {640, 480, 640, 480},
+        {1366, 768, 1024, 768},   {1000, 1000, 1000, 750},  {3, 1, 1, 1},
+    };
+    for (const auto& c : cases) {
+        const PictureSize picture = FullScreenPicture(c.desktopWidth, c.desktopHeight);
+        EXPECT_EQ(picture.width, c.width) << c.desktopWidth << "x" << c.desktopHeight;
+        EXPECT_EQ(picture.height, c.height) << c.desktopWidth << "x" << c.desktopHeight;
+    }
 }
 
 TEST_F(DeviceSetup, TheProgramReportsAFailedStartInOneLineAndExitsOne)

@@ -37,6 +37,8 @@ struct GpuObjects {
     D3DXHANDLE worldViewProjectionParam = nullptr;
     // Looked up again at the start of every frame.
     D3DXHANDLE worldLightingTechnique = nullptr;
+    // The screens' pictures; the world's technique where the effect has none of its own.
+    D3DXHANDLE screenPictureTechnique = nullptr;
 
     // The render targets made at start-up.
     IDirect3DTexture9* sceneTarget = nullptr;

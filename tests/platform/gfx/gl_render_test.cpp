@@ -299,7 +299,7 @@ TEST_F(GlRender, AlphaBlendedTexturedStripThroughAnEffect)
     effect->Release();
 }
 
-TEST_F(GlRender, AFocusedPassDrawsItsFullShaderOnlyInTheSquareRoundItsPointOnLargeTargets)
+TEST_F(GlRender, AFocusedPassDrawsItsFullShaderOnlyInTheSquareRoundItsPointOnLargeTargetsOrForOneQuad)
 {
     // Green where the full shader draws, red where the one for outside the focus does.
     const std::string path = WriteFile(ScratchFolder() / "focus.fx", R"(float PointX
@@ -323,9 +323,11 @@ end
     ID3DXBuffer* errors = nullptr;
     ASSERT_EQ(D3DXCreateEffectFromFileW(device, path.c_str(), nullptr, nullptr, 0, nullptr, &effect, &errors), S_OK)
         << (errors != nullptr ? static_cast<const char*>(errors->GetBufferPointer()) : "");
-    FillBuffer(vb, Quad(-1, -1, 1, 1, 0.5f, 0xFFFFFFFFu));
+    std::vector<Vertex> twoQuads = Quad(-1, -1, 1, 1, 0.5f, 0xFFFFFFFFu);
+    twoQuads.insert(twoQuads.end(), twoQuads.begin(), twoQuads.end());
+    FillBuffer(vb, twoQuads);
     device->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
-    const auto draw = [&](float x, float y) {
+    const auto draw = [&](float x, float y, UINT triangles = 2) {
         effect->SetFloat("PointX", x);
         effect->SetFloat("PointY", y);
         device->Clear(0, nullptr, D3DCLEAR_TARGET, kBlue, 1.0f, 0);
@@ -333,15 +335,24 @@ end
         UINT passes = 0;
         effect->Begin(&passes, 0);
         effect->BeginPass(0);
-        EXPECT_EQ(device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2), S_OK);
+        EXPECT_EQ(device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, triangles), S_OK);
         effect->EndPass();
         effect->End();
         device->EndScene();
     };
-    // A small target is not worth the extra draws: the full shader draws all of it.
-    draw(0.5f, -0.5f);
+    // On a small target a draw of more than one quad is not worth the extra draws: the full
+    // shader draws all of it.
+    draw(0.5f, -0.5f, 6);
     EXPECT_EQ(Pixel(48, 16), 0x00FF00u);
     EXPECT_EQ(Pixel(2, 60), 0x00FF00u);
+    // One quad is: the full shader keeps to the column of the square round (48, 16), which
+    // reaches 8 pixels each way.
+    draw(0.5f, -0.5f);
+    EXPECT_EQ(Pixel(48, 16), 0x00FF00u);
+    EXPECT_EQ(Pixel(48, 60), 0x00FF00u);
+    EXPECT_EQ(Pixel(41, 60), 0x00FF00u);
+    EXPECT_EQ(Pixel(38, 16), 0xFF0000u);
+    EXPECT_EQ(Pixel(2, 60), 0xFF0000u);
 
     // On a large texture target the full shader keeps to the square: a radius of a quarter
     // half height is 128 pixels each way, cut at the edges; rows count from the top.
@@ -469,6 +480,49 @@ TEST_F(GlRender, BackBufferKeepsItsPictureWhenItLeavesAResizedWindow)
             SDL_SetWindowSize(window.Handle()->sdl, 2 * kSize, kSize);
             ASSERT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), S_OK);  // notices the new size
         }
+    }
+}
+
+// Full screen with a picture narrower than the desktop: the back buffer is drawn in the
+// window between the bars rather than copied there, and stays there from frame to frame.
+// (SDL's offscreen driver keeps the window's store at its first size, so what the bars and the
+// picture show is checked under Xvfb, by the desktop test.)
+TEST_F(GlRender, ABackBufferBetweenBarsIsDrawnInTheWindow)
+{
+    vb->Release();
+    vb = nullptr;
+    EXPECT_EQ(device->Release(), 0u);
+    device = nullptr;
+    D3DDISPLAYMODE mode{};
+    ASSERT_EQ(d3d->GetAdapterDisplayMode(0, &mode), S_OK);
+    if (mode.Width <= mode.Height) {
+        GTEST_SKIP() << "needs a desktop wider than tall";
+    }
+    D3DPRESENT_PARAMETERS pp{};
+    pp.BackBufferFormat = D3DFMT_X8R8G8B8;
+    pp.SwapEffect = D3DSWAPEFFECT_COPY;
+    pp.Windowed = FALSE;
+    pp.EnableAutoDepthStencil = TRUE;
+    pp.AutoDepthStencilFormat = D3DFMT_D24S8;
+    pp.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
+    // The window is square: the picture is the desktop's height squared. A back buffer of the
+    // desktop's size, or one pixel off the picture's, is drawn apart and copied to its place.
+    const UINT sizes[3][2] = {{mode.Height, mode.Height}, {mode.Width, mode.Height}, {mode.Height - 1, mode.Height}};
+    const bool inWindow[3] = {true, false, false};
+    for (int i = 0; i < 3; ++i) {
+        pp.BackBufferWidth = sizes[i][0];
+        pp.BackBufferHeight = sizes[i][1];
+        IDirect3DDevice9* full = nullptr;
+        ASSERT_EQ(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window.Handle(), 0, &pp, &full), S_OK);
+        IDirect3DSurface9* back = nullptr;
+        ASSERT_EQ(full->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back), S_OK);
+        for (int frame = 0; frame < 2; ++frame) {
+            EXPECT_EQ(static_cast<GfxSurface*>(back)->gl.window, inWindow[i]) << i << " " << frame;
+            ASSERT_EQ(full->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kGreen, 1.0f, 0), S_OK);
+            ASSERT_EQ(full->Present(nullptr, nullptr, nullptr, nullptr), S_OK);
+        }
+        back->Release();
+        EXPECT_EQ(full->Release(), 0u);
     }
 }
 

@@ -209,9 +209,10 @@ GfxGl::~GfxGl()
 
 bool GfxGl::MakeBackBuffer(GfxSurface* surface, bool depth)
 {
-    // Drawn straight into the window where it fills it exactly: presenting is then only the
-    // swap, not a copy of every pixel. Needs the origin switch of clip control to keep the
-    // top row first for the reader, and the window's depth store where one is asked for.
+    // Drawn straight into the window where it is exactly the size of its place there (the
+    // whole window, or the picture between the bars): presenting is then only the swap, not a
+    // copy of every pixel. Needs the origin switch of clip control to keep the top row first
+    // for the reader, and the window's depth store where one is asked for.
     int dw = 0;
     int dh = 0;
     SDL_GL_GetDrawableSize(window_->sdl, &dw, &dh);
@@ -220,8 +221,8 @@ bool GfxGl::MakeBackBuffer(GfxSurface* surface, bool depth)
     SDL_GL_GetAttribute(SDL_GL_DEPTH_SIZE, &windowDepth);
     SDL_GL_GetAttribute(SDL_GL_STENCIL_SIZE, &windowStencil);
     const GfxViewRect view = GfxLetterbox(dw, dh, pictureWidth_, pictureHeight_);
-    const bool inWindow = clipControl_ && static_cast<UINT>(dw) == surface->width &&
-                          static_cast<UINT>(dh) == surface->height && view.width == dw && view.height == dh &&
+    const bool inWindow = clipControl_ && static_cast<UINT>(view.width) == surface->width &&
+                          static_cast<UINT>(view.height) == surface->height &&
                           (!depth || (windowDepth >= 24 && windowStencil >= 8));
     if (depth) {
         glGenRenderbuffers(1, &depth_);
@@ -233,6 +234,8 @@ bool GfxGl::MakeBackBuffer(GfxSurface* surface, bool depth)
         depthHeight_ = surface->height;
     }
     if (inWindow) {
+        windowView_ = view;
+        windowBars_ = view.width != dw || view.height != dh;
         surface->gl.window = true;
         surface->gl.depth = depth;
         surface->gl.stored = true;
@@ -340,7 +343,9 @@ void GfxGl::BindTarget(GfxSurface* target)
     }
     target_ = target;
     glBindFramebuffer(GL_FRAMEBUFFER, target->gl.framebuffer);
-    glViewport(0, 0, static_cast<GLsizei>(target->width), static_cast<GLsizei>(target->height));
+    const int x = target->gl.window ? windowView_.x : 0;
+    const int y = target->gl.window ? windowView_.y : 0;
+    glViewport(x, y, static_cast<GLsizei>(target->width), static_cast<GLsizei>(target->height));
     if (sharedDepthClear_ && !target->gl.window && target->gl.depth) {
         glDepthMask(GL_TRUE);
         glClearDepth(sharedDepthZ_);
@@ -356,7 +361,9 @@ bool GfxGl::ReadBack(GfxSurface* surface)
     }
     const bool isFloat = surface->format == D3DFMT_R32F;
     glBindFramebuffer(GL_READ_FRAMEBUFFER, surface->gl.framebuffer);
-    glReadPixels(0, 0, static_cast<GLsizei>(surface->width), static_cast<GLsizei>(surface->height),
+    const int x = surface->gl.window ? windowView_.x : 0;
+    const int y = surface->gl.window ? windowView_.y : 0;
+    glReadPixels(x, y, static_cast<GLsizei>(surface->width), static_cast<GLsizei>(surface->height),
                  isFloat ? GL_RED : GL_BGRA, isFloat ? GL_FLOAT : GL_UNSIGNED_BYTE, surface->pixels);
     if (surface->gl.window) {
         // The window reads bottom row first.
@@ -496,11 +503,11 @@ void GfxGl::Present(GfxSurface* backBuffer)
     SDL_GL_GetDrawableSize(window_->sdl, &dw, &dh);
     if (backBuffer->gl.window) {
         SDL_GL_SwapWindow(window_->sdl);
-        // A window that changed size (or now needs bars) no longer holds the back buffer: draw in a texture
-        // from the next frame on and copy it over.
+        // A window whose picture changed size or place no longer holds the back buffer: draw in a
+        // texture from the next frame on and copy it over.
         const GfxViewRect view = GfxLetterbox(dw, dh, pictureWidth_, pictureHeight_);
-        if ((static_cast<UINT>(dw) != backBuffer->width || static_cast<UINT>(dh) != backBuffer->height ||
-             view.width != dw || view.height != dh) &&
+        if ((static_cast<UINT>(view.width) != backBuffer->width || static_cast<UINT>(view.height) != backBuffer->height ||
+             view.x != windowView_.x || view.y != windowView_.y) &&
             !LeaveWindow(backBuffer)) {
             std::fprintf(stderr, "graphics: the back buffer cannot leave the window\n");
         }

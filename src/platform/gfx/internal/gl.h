@@ -9,6 +9,7 @@
 
 #include "platform/gfx/internal/frame_pacer.h"
 #include "platform/gfx/internal/device.h"
+#include "platform/gfx/internal/letterbox.h"
 
 class GfxEffect;
 struct GfxEffectDesc;
@@ -99,4 +100,7 @@ private:
     GfxFramePacer pacer_;
     // The window's size when the device was made: the proportion the picture keeps on screen.
     int pictureWidth_ = 0, pictureHeight_ = 0;
+    // Where a back buffer drawn in the window sits in it.
+    GfxViewRect windowView_{0, 0, 0, 0};
+    bool windowBars_ = false;
 };

@@ -11,6 +11,7 @@
 namespace {
 
 constexpr UINT kFocusLargeTarget = 1024u * 1024u;  // pixels
+constexpr UINT kFocusQuadVertices = 5;              // a quad closed as a strip
 
 GLenum CompareFunc(DWORD f)
 {
@@ -44,10 +45,12 @@ GLenum PrimitiveMode(D3DPRIMITIVETYPE type)
 void GfxGl::Clear(DWORD flags, D3DCOLOR color, float z)
 {
     GLbitfield mask = 0;
+    const float rgba[4] = {static_cast<float>((color >> 16) & 0xFF) / 255.0f,
+                           static_cast<float>((color >> 8) & 0xFF) / 255.0f, static_cast<float>(color & 0xFF) / 255.0f,
+                           static_cast<float>((color >> 24) & 0xFF) / 255.0f};
     if ((flags & D3DCLEAR_TARGET) != 0) {
         glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-        glClearColor(static_cast<float>((color >> 16) & 0xFF) / 255.0f, static_cast<float>((color >> 8) & 0xFF) / 255.0f,
-                     static_cast<float>(color & 0xFF) / 255.0f, static_cast<float>((color >> 24) & 0xFF) / 255.0f);
+        glClearColor(rgba[0], rgba[1], rgba[2], rgba[3]);
         mask |= GL_COLOR_BUFFER_BIT;
     }
     if (target_ != nullptr && target_->gl.depth) {
@@ -57,7 +60,18 @@ void GfxGl::Clear(DWORD flags, D3DCOLOR color, float z)
             mask |= GL_DEPTH_BUFFER_BIT;
         }
     }
-    if (mask != 0) {
+    if ((mask & GL_COLOR_BUFFER_BIT) != 0 && color != 0xFF000000u && target_ != nullptr && target_->gl.window &&
+        windowBars_) {
+        // The bars stay black: the whole window black, then the picture's place in the colour
+        // (clearing the whole window costs far less than a scissored clear).
+        glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+        glClear(mask);
+        glClearColor(rgba[0], rgba[1], rgba[2], rgba[3]);
+        glEnable(GL_SCISSOR_TEST);
+        glScissor(windowView_.x, windowView_.y, windowView_.width, windowView_.height);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glDisable(GL_SCISSOR_TEST);
+    } else if (mask != 0) {
         glClear(mask);
     }
     if ((mask & GL_DEPTH_BUFFER_BIT) != 0) {
@@ -222,9 +236,10 @@ bool GfxGl::Draw(const GfxDevice& device, GfxVertexBuffer* buffer, UINT offset, 
     ApplyStates(device);
     GfxEffect* effect = device.ActiveEffect();
     // Drawing round a focus makes each draw three or five: on a small target the pixels it
-    // spares cost less than that (measured with bench_frames on llvmpipe).
+    // spares cost less than that (measured with bench_frames on llvmpipe), except for a single
+    // quad, whose repeats cost next to nothing.
     if (effect != nullptr && effect->Pass(device.ActivePass()).outsideProgram != 0 &&
-        target_->width * target_->height >= kFocusLargeTarget) {
+        (target_->width * target_->height >= kFocusLargeTarget || vertexCount <= kFocusQuadVertices)) {
         DrawFocused(*effect, device.ActivePass(), PrimitiveMode(type), static_cast<int>(start),
                     static_cast<int>(vertexCount));
         GL_CHECK("DrawPrimitive");
@@ -264,7 +279,11 @@ void GfxGl::DrawFocused(GfxEffect& effect, UINT pass, unsigned mode, int start, 
         if (x1 <= x0 || y1 <= y0) {
             return false;
         }
-        glScissor(x0, target_->gl.window ? h - y1 : y0, x1 - x0, y1 - y0);
+        if (target_->gl.window) {
+            glScissor(windowView_.x + x0, windowView_.y + h - y1, x1 - x0, y1 - y0);
+        } else {
+            glScissor(x0, y0, x1 - x0, y1 - y0);
+        }
         return true;
     };
     // Each band repeats the draw's vertex work. The full columns above and below the square
