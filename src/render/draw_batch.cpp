@@ -6,14 +6,11 @@
 #include "render/texture_index.h"
 #include "render/gpu/graphics_objects.h"
 
+BatchState Batch;
+
 namespace {
 
 constexpr std::int32_t kNoClosedEnd = -1;
-
-std::int32_t Count = 0;
-std::int32_t ClosedEnd = kNoClosedEnd;
-bool RestartPending = false;
-Vector4 LastPosition{0.0f, 0.0f, 0.0f, 1.0f};
 
 struct TexCoord {
     float u, v;
@@ -21,29 +18,29 @@ struct TexCoord {
 
 bool WriteVertex(const Vector4& position, std::uint32_t color, float nx, float ny, float nz, const TexCoord& uv)
 {
-    if (Count >= kBatchVertexCapacity || Gpu.sharedVertexBuffer == nullptr) {
+    if (Batch.count >= kBatchVertexCapacity || Gpu.sharedVertexBuffer == nullptr) {
         return true;
     }
     void* data = nullptr;
     const HRESULT hr =
-        Gpu.sharedVertexBuffer->Lock(static_cast<UINT>(Count) * kVertexStride, kVertexStride, &data, 0);
+        Gpu.sharedVertexBuffer->Lock(static_cast<UINT>(Batch.count) * kVertexStride, kVertexStride, &data, 0);
     if (FAILED(hr) || data == nullptr) {
         return true;
     }
-    LastPosition = position;
+    Batch.lastPosition = position;
     const Vertex vertex{position.x, position.y, position.z, nx, ny, nz, color, uv.u, uv.v};
     std::memcpy(data, &vertex, sizeof vertex);
     Gpu.sharedVertexBuffer->Unlock();
-    ++Count;
+    ++Batch.count;
     return false;
 }
 
 bool Append(const Vector4& position, std::uint32_t color, float nx, float ny, float nz, const TexCoord& uv)
 {
-    if (RestartPending) {
+    if (Batch.restartPending) {
         // The strip's first vertex is written twice, so the joint from the previous strip
         // has two equal corners and covers nothing.
-        RestartPending = false;
+        Batch.restartPending = false;
         WriteVertex(position, color, nx, ny, nz, uv);
     }
     return WriteVertex(position, color, nx, ny, nz, uv);
@@ -56,8 +53,8 @@ void DrawClosedStrips()
     Gpu.device->SetFVF(kVertexFvf);
     // A batch closed with fewer than three vertices holds no triangle; asking for a
     // negative count would wrap to four billion.
-    if (ClosedEnd > 2) {
-        Gpu.device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, static_cast<UINT>(ClosedEnd - 2));
+    if (Batch.closedEnd > 2) {
+        Gpu.device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, static_cast<UINT>(Batch.closedEnd - 2));
     }
 }
 
@@ -65,8 +62,8 @@ void DrawClosedStrips()
 
 void ResetBatch()
 {
-    Count = 0;
-    ClosedEnd = kNoClosedEnd;
+    Batch.count = 0;
+    Batch.closedEnd = kNoClosedEnd;
 }
 
 bool AddVertex(const Vector4& position, float r, float g, float b, float a, float nx, float ny, float nz, float u,
@@ -82,10 +79,10 @@ bool AddVertex(const Vector4& position, float r, float g, float b, float a, floa
 
 bool EndStrip()
 {
-    const Vector4 last = LastPosition;
+    const Vector4 last = Batch.lastPosition;
     const bool dropped = AddVertex(last, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f, 0.0f);
-    RestartPending = true;
-    ClosedEnd = Count;
+    Batch.restartPending = true;
+    Batch.closedEnd = Batch.count;
     return dropped;
 }
 
@@ -147,14 +144,4 @@ void DrawBatchAdditive(int textureIndex, bool blend)
     DrawClosedStrips();
 }
 
-void ClearBatchRestart() { RestartPending = false; }
-
-BatchState GetBatchState() { return BatchState{Count, ClosedEnd, RestartPending, LastPosition}; }
-
-void ResetBatchStateForTests()
-{
-    Count = 0;
-    ClosedEnd = kNoClosedEnd;
-    RestartPending = false;
-    LastPosition = Vector4{0.0f, 0.0f, 0.0f, 1.0f};
-}
+void ClearBatchRestart() { Batch.restartPending = false; }

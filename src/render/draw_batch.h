@@ -42,13 +42,15 @@ void DrawBatchAdditive(int textureIndex, bool blend = true);
 // The frame driver clears the pending restart once per frame, before the number display.
 void ClearBatchRestart();
 
-// The batch state, for tests and tools.
+// The batch's state, kept from frame to frame: vertices written, the end of the last closed
+// strip, the pending restart and the last position written.
 struct BatchState {
-    std::int32_t count;
-    std::int32_t closedEnd;  // -1: no strip closed since the last ResetBatch
-    bool restartPending;
-    Vector4 lastPosition;
+    std::int32_t count = 0;
+    std::int32_t closedEnd = -1;  // -1: no strip closed since the last ResetBatch
+    bool restartPending = false;
+    Vector4 lastPosition{0.0f, 0.0f, 0.0f, 1.0f};
+
+    // Back to the state of a fresh process.
+    void Reset() { *this = BatchState{}; }
 };
-BatchState GetBatchState();
-// Back to the state of a fresh process.
-void ResetBatchStateForTests();
+extern BatchState Batch;

@@ -121,7 +121,7 @@ TEST_F(Camera, SkyIsAddedBehindTheLevelWithDepthWritesRestored)
     const auto states = RenderStates();
     ASSERT_FALSE(states.empty());
     EXPECT_EQ(states.back(), std::make_pair(std::int64_t{D3DRS_ZWRITEENABLE}, std::int64_t{TRUE}));
-    EXPECT_EQ(GetBatchState().count, 0);
+    EXPECT_EQ(Batch.count, 0);
     // Drawn over the cleared target with no blending and no depth test (the same pixels as
     // adding it to black behind everything, without reading any), the depth test on after.
     std::map<std::int64_t, std::int64_t> atDraw;
@@ -163,7 +163,7 @@ TEST_F(Camera, ScreenQuadFollowsTheViewAxes)
         EXPECT_EQ(v[static_cast<std::size_t>(i)].z, -6.0f);
         EXPECT_EQ(v[static_cast<std::size_t>(i)].nx, 1.0f);
     }
-    EXPECT_EQ(GetBatchState().lastPosition.w, 1.0f);
+    EXPECT_EQ(Batch.lastPosition.w, 1.0f);
 
     // A view turned a quarter: right is +y and up is -x in the world.
     D3DMATRIX turned{};
@@ -184,7 +184,7 @@ TEST_F(Camera, ScreenQuadFollowsTheViewAxes)
     // P + R - U: (0, 1) + (1, 0).
     EXPECT_EQ(w[4].x, 1.0f);
     EXPECT_EQ(w[4].y, 1.0f);
-    EXPECT_EQ(GetBatchState().lastPosition.w, 7.0f);
+    EXPECT_EQ(Batch.lastPosition.w, 7.0f);
 }
 
 TEST_F(Camera, GoalArrowPointsAtTheGoalAndVanishesOnIt)
@@ -206,7 +206,7 @@ TEST_F(Camera, GoalArrowPointsAtTheGoalAndVanishesOnIt)
     EXPECT_EQ(v[2].v, 1.0f);
     EXPECT_EQ(recorder.Find("IDirect3DDevice9::SetTexture")[0]->args[1].p, AsObject(Gpu.textures[kPicSpikes]));
     EXPECT_EQ(recorder.Find("ID3DXEffect::SetTexture")[0]->args[1].p, AsObject(Gpu.textures[kPicArrow]));
-    EXPECT_EQ(GetBatchState().count, 0);
+    EXPECT_EQ(Batch.count, 0);
 
     // Standing on the goal: every corner at the anchor, nothing undefined.
     World.goalPoint = Creature.GetPosition();

@@ -93,7 +93,7 @@ TEST_F(CreatureDrawing, ThirteenQuadsInOrderWithGripDependentFeet)
         EXPECT_FLOAT_EQ(head[0].y, body.y + 2.5f + 0.64f);
         EXPECT_FLOAT_EQ(head[3].y, body.y + 2.5f - 0.64f);
     }
-    EXPECT_EQ(GetBatchState().count, 0);
+    EXPECT_EQ(Batch.count, 0);
 }
 
 TEST_F(CreatureDrawing, BoneCorners)

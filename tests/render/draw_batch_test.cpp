@@ -5,7 +5,7 @@
 
 namespace {
 
-using Batch = RecordedDrawing;
+using Batching = RecordedDrawing;
 
 void Quad(float x, float y)
 {
@@ -16,7 +16,7 @@ void Quad(float x, float y)
     EndStrip();
 }
 
-TEST_F(Batch, FirstBatchHasNoLeadingRepeatAndLaterOnesDo)
+TEST_F(Batching, FirstBatchHasNoLeadingRepeatAndLaterOnesDo)
 {
     ResetBatch();
     Quad(0, 0);
@@ -49,7 +49,7 @@ TEST_F(Batch, FirstBatchHasNoLeadingRepeatAndLaterOnesDo)
     EXPECT_EQ(second->vertices[5].y, 4.0f);
 }
 
-TEST_F(Batch, OnlyClosedStripsAreDrawn)
+TEST_F(Batching, OnlyClosedStripsAreDrawn)
 {
     // Nothing closed: nothing drawn, before or after vertices were added.
     ResetBatch();
@@ -66,8 +66,8 @@ TEST_F(Batch, OnlyClosedStripsAreDrawn)
     Quad(3, 0);
     AddVertex(Vector4{9, 9, 0, 1}, 1, 1, 1, 1, 0, 0, -1);
     AddVertex(Vector4{9, 8, 0, 1}, 1, 1, 1, 1, 0, 0, -1);
-    EXPECT_EQ(GetBatchState().count, 14);
-    EXPECT_EQ(GetBatchState().closedEnd, 11);
+    EXPECT_EQ(Batch.count, 14);
+    EXPECT_EQ(Batch.closedEnd, 11);
     DrawBatch(0);
     ASSERT_NE(LastDraw(), nullptr);
     EXPECT_EQ(LastDraw()->Int(2), 9);
@@ -80,7 +80,7 @@ TEST_F(Batch, OnlyClosedStripsAreDrawn)
     EXPECT_EQ(recorder.Find("DrawPrimitive")[0]->vertices.size(), recorder.Find("DrawPrimitive")[1]->vertices.size());
 }
 
-TEST_F(Batch, ColourChannelsAndAbsentTextureCoordinate)
+TEST_F(Batching, ColourChannelsAndAbsentTextureCoordinate)
 {
     struct Case {
         float r, g, b, a;
@@ -112,10 +112,10 @@ TEST_F(Batch, ColourChannelsAndAbsentTextureCoordinate)
         EXPECT_EQ(v[i].v, 0.0f);
     }
     // The last position keeps its w although w is never stored.
-    EXPECT_EQ(GetBatchState().lastPosition.w, 7.0f);
+    EXPECT_EQ(Batch.lastPosition.w, 7.0f);
 }
 
-TEST_F(Batch, RestartAndLastPositionCarryAcrossBatches)
+TEST_F(Batching, RestartAndLastPositionCarryAcrossBatches)
 {
     ResetBatch();
     Quad(2, 3);
@@ -124,10 +124,10 @@ TEST_F(Batch, RestartAndLastPositionCarryAcrossBatches)
     ResetBatch();
     EndStrip();
     DrawBatch(0);
-    EXPECT_EQ(GetBatchState().closedEnd, 2);
+    EXPECT_EQ(Batch.closedEnd, 2);
     EXPECT_EQ(recorder.Count("DrawPrimitive"), 0u) << "two vertices hold no triangle";
-    EXPECT_EQ(GetBatchState().lastPosition.x, 3.0f);
-    EXPECT_EQ(GetBatchState().lastPosition.y, 2.0f);
+    EXPECT_EQ(Batch.lastPosition.x, 3.0f);
+    EXPECT_EQ(Batch.lastPosition.y, 2.0f);
 
     // The frame driver's clear: the next vertex is written once only.
     ClearBatchRestart();
@@ -138,46 +138,46 @@ TEST_F(Batch, RestartAndLastPositionCarryAcrossBatches)
     EXPECT_EQ(LastDraw()->vertices.size(), 5u);
 }
 
-TEST_F(Batch, RefusedLocksDropOnlyTheirVertex)
+TEST_F(Batching, RefusedLocksDropOnlyTheirVertex)
 {
     // The first lock of the batch is refused: that vertex is dropped, the count and the
     // last position stay, the rest of the strip lands.
     ResetBatch();
     recorder.FailCall("IDirect3DVertexBuffer9::Lock", D3DERR_INVALIDCALL, 1);
     EXPECT_TRUE(AddVertex(Vector4{5, 5, 0, 1}, 1, 1, 1, 1, 0, 0, -1));
-    EXPECT_EQ(GetBatchState().count, 0);
-    EXPECT_EQ(GetBatchState().lastPosition.x, 0.0f);
+    EXPECT_EQ(Batch.count, 0);
+    EXPECT_EQ(Batch.lastPosition.x, 0.0f);
     EXPECT_FALSE(AddVertex(Vector4{1, 0, 0, 1}, 1, 1, 1, 1, 0, 0, -1));
-    EXPECT_EQ(GetBatchState().count, 1);
+    EXPECT_EQ(Batch.count, 1);
 
     // With a restart pending, a refused first copy still leaves the vertex written once.
     EndStrip();
     recorder.FailCall("IDirect3DVertexBuffer9::Lock", D3DERR_INVALIDCALL, 1);
     EXPECT_FALSE(AddVertex(Vector4{7, 0, 0, 1}, 1, 1, 1, 1, 0, 0, -1));
-    EXPECT_EQ(GetBatchState().count, 3);
-    EXPECT_FALSE(GetBatchState().restartPending);
+    EXPECT_EQ(Batch.count, 3);
+    EXPECT_FALSE(Batch.restartPending);
 
     // A refused closing vertex: EndStrip reports it, closes at the count reached.
     recorder.FailCall("IDirect3DVertexBuffer9::Lock", D3DERR_INVALIDCALL, 1);
     EXPECT_TRUE(EndStrip());
-    EXPECT_EQ(GetBatchState().closedEnd, 3);
-    EXPECT_TRUE(GetBatchState().restartPending);
+    EXPECT_EQ(Batch.closedEnd, 3);
+    EXPECT_TRUE(Batch.restartPending);
     // Every successful lock was unlocked.
     EXPECT_EQ(recorder.Count("IDirect3DVertexBuffer9::Unlock"), 3u);
 }
 
-TEST_F(Batch, NoBufferDropsEveryVertex)
+TEST_F(Batching, NoBufferDropsEveryVertex)
 {
     IDirect3DVertexBuffer9* saved = Gpu.sharedVertexBuffer;
     Gpu.sharedVertexBuffer = nullptr;
     ResetBatch();
     EXPECT_TRUE(AddVertex(Vector4{1, 1, 0, 1}, 1, 1, 1, 1, 0, 0, -1));
     EXPECT_TRUE(EndStrip());
-    EXPECT_EQ(GetBatchState().count, 0);
+    EXPECT_EQ(Batch.count, 0);
     Gpu.sharedVertexBuffer = saved;
 }
 
-TEST_F(Batch, DrawBatchSetsItsStatesAroundOnePass)
+TEST_F(Batching, DrawBatchSetsItsStatesAroundOnePass)
 {
     ResetBatch();
     Quad(0, 0);
@@ -208,7 +208,7 @@ TEST_F(Batch, DrawBatchSetsItsStatesAroundOnePass)
 
 // A screen's picture: the same states as DrawBatch but the depth test off while it draws, on
 // again after, through the screens' technique.
-TEST_F(Batch, AScreenPictureDrawsWithoutTheDepthTestThroughTheScreensTechnique)
+TEST_F(Batching, AScreenPictureDrawsWithoutTheDepthTestThroughTheScreensTechnique)
 {
     const D3DXHANDLE saved = Gpu.screenPictureTechnique;
     Gpu.screenPictureTechnique = Gpu.worldLightingTechnique;
@@ -238,7 +238,7 @@ TEST_F(Batch, AScreenPictureDrawsWithoutTheDepthTestThroughTheScreensTechnique)
     EXPECT_EQ(recorder.Find("ID3DXEffect::SetTexture")[0]->args[1].p, AsObject(Gpu.textures[kPicGameTitle]));
 }
 
-TEST_F(Batch, HeadDrawsWithoutDepthWritesAndRestoresThem)
+TEST_F(Batching, HeadDrawsWithoutDepthWritesAndRestoresThem)
 {
     ResetBatch();
     Quad(0, 0);
@@ -257,7 +257,7 @@ TEST_F(Batch, HeadDrawsWithoutDepthWritesAndRestoresThem)
     EXPECT_TRUE(depthWrites);
 }
 
-TEST_F(Batch, TextureIndexPicksStageAndEffectPictures)
+TEST_F(Batching, TextureIndexPicksStageAndEffectPictures)
 {
     struct Case {
         int index;
@@ -299,7 +299,7 @@ TEST_F(Batch, TextureIndexPicksStageAndEffectPictures)
     }
 }
 
-TEST_F(Batch, AdditiveFlushUsesTheFixedPipelineAndLeavesItsStates)
+TEST_F(Batching, AdditiveFlushUsesTheFixedPipelineAndLeavesItsStates)
 {
     ResetBatch();
     Quad(0, 0);

@@ -113,12 +113,12 @@ TEST_F(GlFrame, BatchStopsAtTheBufferSize)
         dropped += AddVertex(p, 1, 1, 1, 1, 0, 0, -1) ? 1 : 0;
     }
     EXPECT_EQ(dropped, 0);
-    EXPECT_EQ(GetBatchState().count, kBatchVertexCapacity);
+    EXPECT_EQ(Batch.count, kBatchVertexCapacity);
     EXPECT_TRUE(AddVertex(Vector4{5, 5, 0, 1}, 1, 1, 1, 1, 0, 0, -1));
     EXPECT_TRUE(EndStrip());
-    EXPECT_EQ(GetBatchState().count, kBatchVertexCapacity);
-    EXPECT_EQ(GetBatchState().closedEnd, kBatchVertexCapacity);
-    EXPECT_EQ(GetBatchState().lastPosition.x, 1.0f) << "a dropped vertex is not the last position";
+    EXPECT_EQ(Batch.count, kBatchVertexCapacity);
+    EXPECT_EQ(Batch.closedEnd, kBatchVertexCapacity);
+    EXPECT_EQ(Batch.lastPosition.x, 1.0f) << "a dropped vertex is not the last position";
     ResetBatch();
     EXPECT_FALSE(AddVertex(p, 1, 1, 1, 1, 0, 0, -1)) << "an emptied batch takes vertices again";
 }

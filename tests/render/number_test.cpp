@@ -27,7 +27,7 @@ TEST_F(Numbers, EachBarHasItsFourCorners)
         ClearBatchRestart();
         ResetBatch();
         DrawSegment(c.bit, 1.0f, 2.0f, 0.5f, 1.0f);
-        EXPECT_EQ(GetBatchState().closedEnd, 5);
+        EXPECT_EQ(Batch.closedEnd, 5);
         DrawBatch(8);
         ASSERT_NE(LastDraw(), nullptr);
         const auto& v = LastDraw()->vertices;
@@ -47,7 +47,7 @@ TEST_F(Numbers, EachBarHasItsFourCorners)
     ResetBatch();
     DrawSegment(3, 0, 0, 0, 1);
     DrawSegment(128, 0, 0, 0, 1);
-    EXPECT_EQ(GetBatchState().count, 0);
+    EXPECT_EQ(Batch.count, 0);
 }
 
 TEST_F(Numbers, DigitsRunRightToLeft)

@@ -33,7 +33,7 @@ protected:
         ASSERT_EQ(Gpu.device->BeginScene(), S_OK);
         Gpu.device->SetStreamSource(0, Gpu.sharedVertexBuffer, 0, kVertexStride);
         Gpu.device->SetFVF(kVertexFvf);
-        ResetBatchStateForTests();
+        Batch.Reset();
         recorder.ClearCalls();
     }
 
@@ -43,7 +43,7 @@ protected:
             Gpu.device->EndScene();
         }
         Gpu.Reset();
-        ResetBatchStateForTests();
+        Batch.Reset();
         EXPECT_EQ(recorder.LiveObjects(), 0);
     }
 
