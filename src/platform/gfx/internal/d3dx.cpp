@@ -61,9 +61,7 @@ HRESULT D3DXCreateTexture(IDirect3DDevice9* pDevice, UINT Width, UINT Height, UI
     if (hr == S_OK) {
         hr = device->MakeTexture(Width, Height, MipLevels, Usage, Format, Pool, &texture);
     }
-    if (ppTexture != nullptr) {
-        *ppTexture = texture;
-    }
+    GfxPut(ppTexture, texture);
     GfxLogMade(GFX_RECORD(RecorderOf(device), kName, hr, GfxArgOf(Width), GfxArgOf(Height), GfxArgOf(MipLevels),
                        GfxArgOf(Usage), GfxArgOf(static_cast<DWORD>(Format)), GfxArgOf(static_cast<DWORD>(Pool))),
             texture);
@@ -94,18 +92,14 @@ HRESULT D3DXCreateTextureFromFileW(IDirect3DDevice9* pDevice, const char* pSrcFi
         texture->Surface().cpuDirty = true;
     }
     std::free(picture.pixels);
-    if (ppTexture != nullptr) {
-        *ppTexture = texture;
-    }
+    GfxPut(ppTexture, texture);
     GfxLogMade(GFX_RECORD(RecorderOf(device), kName, hr, GfxArgText(pSrcFile)), texture);
     return hr;
 }
 
 HRESULT D3DXGetImageInfoFromFileW(const char* pSrcFile, D3DXIMAGE_INFO* pSrcInfo, ID3DXBuffer** ppErrors)
 {
-    if (ppErrors != nullptr) {
-        *ppErrors = nullptr;
-    }
+    GfxPut(ppErrors, nullptr);
     if (pSrcFile == nullptr || pSrcInfo == nullptr) {
         return D3DERR_INVALIDCALL;
     }
@@ -135,9 +129,7 @@ HRESULT D3DXCreateEffectFromFileW(IDirect3DDevice9* pDevice, const char* pSrcFil
                               pInclude != nullptr || pPool != nullptr);
     GfxEffect* effect = nullptr;
     std::string error;
-    if (ppCompilationErrors != nullptr) {
-        *ppCompilationErrors = nullptr;
-    }
+    GfxPut(ppCompilationErrors, nullptr);
     std::vector<std::uint8_t> bytes;
     std::string why;
     if (hr == S_OK && !GfxReadFile(pSrcFile, kMaxEffectFileBytes, &bytes, &why)) {
@@ -161,9 +153,7 @@ HRESULT D3DXCreateEffectFromFileW(IDirect3DDevice9* pDevice, const char* pSrcFil
             *ppCompilationErrors = new GfxBuffer(error);
         }
     }
-    if (ppEffect != nullptr) {
-        *ppEffect = effect;
-    }
+    GfxPut(ppEffect, effect);
     GfxLogMade(GFX_RECORD(RecorderOf(device), kName, hr, GfxArgText(pSrcFile), GfxArgPointer(pDefines),
                        GfxArgPointer(pInclude), GfxArgOf(Flags), GfxArgPointer(pPool)),
             effect != nullptr ? static_cast<ID3DXEffect*>(effect) : nullptr);

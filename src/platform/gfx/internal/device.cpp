@@ -100,35 +100,12 @@ GfxDevice::~GfxDevice()
         }
     }
     // What the game still holds outlives us as orphans that fail every call.
-    while (children_ != nullptr) {
-        GfxChild* child = children_;
-        Disown(child);
+    while (!children_.empty()) {
+        GfxChild* child = children_.back();
+        children_.pop_back();
         child->Orphan();
     }
     delete gl_;
-}
-
-void GfxDevice::Adopt(GfxChild* child)
-{
-    child->prevChild = nullptr;
-    child->nextChild = children_;
-    if (children_ != nullptr) {
-        children_->prevChild = child;
-    }
-    children_ = child;
-}
-
-void GfxDevice::Disown(GfxChild* child)
-{
-    if (child->prevChild != nullptr) {
-        child->prevChild->nextChild = child->nextChild;
-    } else if (children_ == child) {
-        children_ = child->nextChild;
-    }
-    if (child->nextChild != nullptr) {
-        child->nextChild->prevChild = child->prevChild;
-    }
-    child->prevChild = child->nextChild = nullptr;
 }
 
 void GfxDevice::DropEffect(GfxEffectDesc& desc)
@@ -205,13 +182,7 @@ HRESULT GfxDevice::SetTexture(DWORD Stage, IDirect3DBaseTexture9* pTexture)
     const bool foreign = pTexture != nullptr && (texture == nullptr || texture->Device() != this);
     const HRESULT hr = GfxCheck(recorder_, kName, Stage != 0 || foreign);
     if (hr == S_OK) {
-        if (texture != nullptr) {
-            texture->AddRef();
-        }
-        if (stageTexture_ != nullptr) {
-            stageTexture_->Release();
-        }
-        stageTexture_ = texture;
+        GfxHold(stageTexture_, texture);
     }
     GFX_RECORD(recorder_, kName, hr, GfxArgOf(Stage), GfxArgObject(pTexture));
     return hr;

@@ -71,8 +71,8 @@ public:
 
     // ---- for the rest of the layer ----
     GfxRecorder* Recorder() const { return recorder_; }
-    void Adopt(GfxChild* child);
-    void Disown(GfxChild* child);
+    void Adopt(GfxChild* child) { children_.push_back(child); }
+    void Disown(GfxChild* child) { std::erase(children_, child); }
     // Makes a texture without logging (D3DX functions log their own call).
     HRESULT MakeTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
                         GfxTexture** out);
@@ -84,9 +84,6 @@ public:
     }
     GfxEffect* ActiveEffect() const { return activeEffect_; }
     UINT ActivePass() const { return activePass_; }
-
-    // The injected failure for this call, if any (S_OK when none or not recording).
-    HRESULT Inject(const char* name) const { return GfxCheck(recorder_, name, false); }
 
     // The GL side of the children's calls; null on the recording backend.
     GfxGl* Gl() const { return gl_; }
@@ -106,7 +103,7 @@ private:
     ULONG refs_ = 1;
     GfxRecorder* recorder_;
     GfxGl* gl_;
-    GfxChild* children_ = nullptr;
+    std::vector<GfxChild*> children_;
     GfxSurface* backBuffer_ = nullptr;
     GfxSurface* renderTarget_ = nullptr;  // one reference held
     GfxVertexBuffer* stream_ = nullptr;   // one reference held

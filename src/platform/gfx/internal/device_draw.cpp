@@ -44,13 +44,7 @@ HRESULT GfxDevice::SetStreamSource(UINT StreamNumber, IDirect3DVertexBuffer9* pS
     const bool badStride = pStreamData != nullptr && (Stride == 0 || Stride % 4 != 0 || OffsetInBytes % 4 != 0);
     const HRESULT hr = GfxCheck(recorder_, kName, StreamNumber != 0 || foreign || badStride);
     if (hr == S_OK) {
-        if (buffer != nullptr) {
-            buffer->AddRef();
-        }
-        if (stream_ != nullptr) {
-            stream_->Release();
-        }
-        stream_ = buffer;
+        GfxHold(stream_, buffer);
         streamOffset_ = OffsetInBytes;
         streamStride_ = Stride;
     }

@@ -34,9 +34,7 @@ HRESULT GfxDevice::CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF, D3DPO
             buffer->Attach(this, "vb");
         }
     }
-    if (ppVertexBuffer != nullptr) {
-        *ppVertexBuffer = buffer;
-    }
+    GfxPut(ppVertexBuffer, buffer);
     GfxLogMade(GFX_RECORD(recorder_, kName, hr, GfxArgOf(Length), GfxArgOf(Usage), GfxArgOf(FVF), GfxArgOf(Pool),
                        GfxArgPointer(pSharedHandle)),
             buffer);
@@ -81,9 +79,7 @@ HRESULT GfxDevice::CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usa
     if (hr == S_OK) {
         hr = MakeTexture(Width, Height, Levels, Usage, Format, Pool, &texture);
     }
-    if (ppTexture != nullptr) {
-        *ppTexture = texture;
-    }
+    GfxPut(ppTexture, texture);
     GfxLogMade(GFX_RECORD(recorder_, kName, hr, GfxArgOf(Width), GfxArgOf(Height), GfxArgOf(Levels), GfxArgOf(Usage),
                        GfxArgOf(Format), GfxArgOf(Pool), GfxArgPointer(pSharedHandle)),
             texture);
@@ -97,12 +93,7 @@ HRESULT GfxDevice::GetBackBuffer(UINT iSwapChain, UINT iBackBuffer, D3DBACKBUFFE
     const HRESULT hr = GfxCheck(recorder_, kName,
                                 iSwapChain != 0 || iBackBuffer != 0 || Type != D3DBACKBUFFER_TYPE_MONO ||
                                     ppBackBuffer == nullptr || backBuffer_ == nullptr);
-    if (hr == S_OK) {
-        backBuffer_->AddRef();
-    }
-    if (ppBackBuffer != nullptr) {
-        *ppBackBuffer = hr == S_OK ? backBuffer_ : nullptr;
-    }
+    GfxPut(ppBackBuffer, hr == S_OK ? GfxShared(backBuffer_) : nullptr);
     GFX_RECORD(recorder_, kName, hr, GfxArgOf(iSwapChain), GfxArgOf(iBackBuffer), GfxArgOf(Type));
     return hr;
 }
@@ -112,12 +103,7 @@ HRESULT GfxDevice::GetRenderTarget(DWORD RenderTargetIndex, IDirect3DSurface9** 
     static constexpr const char* kName = "IDirect3DDevice9::GetRenderTarget";
     const HRESULT hr =
         GfxCheck(recorder_, kName, RenderTargetIndex != 0 || ppRenderTarget == nullptr || renderTarget_ == nullptr);
-    if (hr == S_OK) {
-        renderTarget_->AddRef();
-    }
-    if (ppRenderTarget != nullptr) {
-        *ppRenderTarget = hr == S_OK ? renderTarget_ : nullptr;
-    }
+    GfxPut(ppRenderTarget, hr == S_OK ? GfxShared(renderTarget_) : nullptr);
     GfxLogMade(GFX_RECORD(recorder_, kName, hr, GfxArgOf(RenderTargetIndex)), hr == S_OK ? renderTarget_ : nullptr);
     return hr;
 }
@@ -130,9 +116,7 @@ HRESULT GfxDevice::SetRenderTarget(DWORD RenderTargetIndex, IDirect3DSurface9* p
                                 RenderTargetIndex != 0 || surface == nullptr || surface->Device() != this ||
                                     !surface->IsRenderTarget());
     if (hr == S_OK) {
-        surface->AddRef();
-        renderTarget_->Release();
-        renderTarget_ = surface;
+        GfxHold(renderTarget_, surface);
         if (gl_ != nullptr) {
             gl_->BindTarget(surface);
         }

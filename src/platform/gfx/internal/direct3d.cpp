@@ -85,9 +85,7 @@ HRESULT GfxDirect3D::CreateDevice(UINT Adapter, D3DDEVTYPE DeviceType, HWND hFoc
             *pp = used;
         }
     }
-    if (ppReturnedDeviceInterface != nullptr) {
-        *ppReturnedDeviceInterface = device;
-    }
+    GfxPut(ppReturnedDeviceInterface, device);
     // BehaviorFlags is logged only: vertex processing is always ours.
     GFX_RECORD(recorder_, kName, hr, GfxArgOf(Adapter), GfxArgOf(DeviceType), GfxArgPointer(hFocusWindow),
                GfxArgOf(BehaviorFlags), GfxArgPointer(pPresentationParameters));

@@ -90,7 +90,6 @@ public:
 
 private:
     GfxEffectParam* FindParam(D3DXHANDLE handle);
-    int FindTechnique(D3DXHANDLE handle) const;
     HRESULT SetValue(const char* call, D3DXHANDLE handle, GfxParamType type, const float* values, int count);
 
     GfxEffectDesc desc_;

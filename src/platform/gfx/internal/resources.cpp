@@ -240,12 +240,7 @@ HRESULT GfxTexture::GetSurfaceLevel(UINT Level, IDirect3DSurface9** ppSurfaceLev
 {
     static constexpr const char* kName = "IDirect3DTexture9::GetSurfaceLevel";
     const HRESULT hr = GfxCheck(CallRecorder(), kName, Level != 0 || ppSurfaceLevel == nullptr);
-    if (hr == S_OK) {
-        AddRef();
-    }
-    if (ppSurfaceLevel != nullptr) {
-        *ppSurfaceLevel = hr == S_OK ? &surface_ : nullptr;
-    }
+    GfxPut(ppSurfaceLevel, hr == S_OK ? GfxShared(&surface_) : nullptr);
     GFX_RECORD(CallRecorder(), kName, hr, GfxArgObject(static_cast<IUnknown*>(this)), GfxArgOf(Level));
     return hr;
 }

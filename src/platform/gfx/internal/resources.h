@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <string>
+#include <type_traits>
 #include <utility>
 
 #include "platform/gfx/d3d9.h"
@@ -12,6 +13,36 @@
 
 class GfxDevice;
 class GfxTexture;
+
+// Points `slot` at `object`, holding a reference to it and dropping the one to what it held.
+template <class T>
+void GfxHold(T*& slot, T* object)
+{
+    if (object != nullptr) {
+        object->AddRef();
+    }
+    if (slot != nullptr) {
+        slot->Release();
+    }
+    slot = object;
+}
+
+// `object` with a reference added for the caller.
+template <class T>
+T* GfxShared(T* object)
+{
+    object->AddRef();
+    return object;
+}
+
+// Fills a call's out-pointer when the caller gave one.
+template <class T>
+void GfxPut(T** out, std::type_identity_t<T>* value)
+{
+    if (out != nullptr) {
+        *out = value;
+    }
+}
 
 // Reference counting and the link to the device that made an object. When a device goes
 // away before its children, it drops their GPU objects and clears `device_`; such an
@@ -30,9 +61,6 @@ public:
     GfxRecorder* CallRecorder() const { return device_ != nullptr ? recorder_ : nullptr; }
     const std::string& Id() const { return id_; }
     void SetId(std::string id) { id_ = std::move(id); }
-
-    GfxChild* prevChild = nullptr;
-    GfxChild* nextChild = nullptr;
 
 protected:
     // GfxCheck for this object's call: an orphan's calls are all invalid.
