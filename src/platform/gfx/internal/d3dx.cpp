@@ -12,7 +12,6 @@
 #include "platform/gfx/internal/device.h"
 #include "platform/gfx/internal/gl.h"
 #include "platform/gfx/internal/picture_prefetch.h"
-#include "platform/gfx/internal/read_file.h"
 #include "platform/gfx/problems.h"
 
 namespace {

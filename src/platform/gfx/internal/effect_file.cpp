@@ -43,7 +43,8 @@ bool ParseNumber(const std::string& s, float* out)
 
 class Parser {
 public:
-    Parser(const std::string& text, const std::string& file, GfxEffectDesc* out) : file_(file), out_(out)
+    Parser(const std::string& text, const std::string& file, GfxEffectDesc* out, std::string* error)
+        : file_(file), out_(out), error_(error)
     {
         std::string line;
         std::istringstream in(text);
@@ -55,7 +56,7 @@ public:
         }
     }
 
-    bool Run(std::string* error)
+    bool Run()
     {
         for (index_ = 0; index_ < lines_.size(); ++index_) {
             const std::vector<std::string> w = Words(lines_[index_]);
@@ -74,17 +75,11 @@ public:
                                                      "fragment or technique)");
             }
             if (!ok) {
-                *error = error_;
                 return false;
             }
         }
-        if (out_->techniques.empty()) {
-            index_ = lines_.empty() ? 0 : lines_.size() - 1;
-            Fail("the effect has no technique");
-            *error = error_;
-            return false;
-        }
-        return true;
+        index_ = lines_.empty() ? 0 : lines_.size() - 1;
+        return !out_->techniques.empty() || Fail("the effect has no technique");
     }
 
 private:
@@ -92,7 +87,7 @@ private:
 
     bool Fail(const std::string& message)
     {
-        error_ = file_ + ":" + std::to_string(Line()) + ": " + message;
+        *error_ = file_ + ":" + std::to_string(Line()) + ": " + message;
         return false;
     }
 
@@ -200,9 +195,7 @@ private:
                 return Fail("the focus needs a float parameter named '" + p[4 + k] + "' above this line");
             }
         }
-        char* end = nullptr;
-        pass->focusRadius = std::strtof(p[6].c_str(), &end);
-        if (end == p[6].c_str() || *end != '\0' || !(pass->focusRadius > 0.0f) || pass->focusRadius > 1e6f) {
+        if (!ParseNumber(p[6], &pass->focusRadius) || !(pass->focusRadius > 0.0f) || pass->focusRadius > 1e6f) {
             pass->focusX = pass->focusY = -1;
             return Fail("the focus radius '" + p[6] + "' is not a positive number");
         }
@@ -214,10 +207,9 @@ private:
         if (w.size() != 2 || !IsIdentifier(w[1])) {
             return Fail("'technique' needs one name");
         }
-        for (const auto& t : out_->techniques) {
-            if (t.name == w[1]) {
-                return Fail("technique '" + w[1] + "' is defined twice");
-            }
+        const auto named = [&w](const GfxEffectTechnique& t) { return t.name == w[1]; };
+        if (std::any_of(out_->techniques.begin(), out_->techniques.end(), named)) {
+            return Fail("technique '" + w[1] + "' is defined twice");
         }
         GfxEffectTechnique t;
         t.name = w[1];
@@ -260,27 +252,18 @@ private:
     GfxEffectDesc* out_;
     std::vector<std::string> lines_;
     std::size_t index_ = 0;
-    std::string error_;
+    std::string* error_;
 };
 
-const char* GlslType(GfxParamType type)
-{
-    switch (type) {
-    case GfxParamType::Float: return "float";
-    case GfxParamType::Vector: return "vec4";
-    case GfxParamType::Matrix: return "mat4";
-    case GfxParamType::Texture: return "sampler2D";
-    }
-    return "float";
-}
+// Indexed by GfxParamType.
+constexpr const char* kGlslTypes[] = {"float", "vec4", "mat4", "sampler2D"};
 
 }  // namespace
 
 bool GfxParseEffect(const std::string& text, const std::string& fileName, GfxEffectDesc* out, std::string* error)
 {
     *out = GfxEffectDesc{};
-    Parser parser(text, fileName, out);
-    return parser.Run(error);
+    return Parser(text, fileName, out, error).Run();
 }
 
 std::string GfxShaderSource(const GfxEffectDesc& desc, const GfxEffectShader& shader, bool depthToGl,
@@ -297,11 +280,7 @@ std::string GfxShaderSource(const GfxEffectDesc& desc, const GfxEffectShader& sh
              "layout(location = 3) in vec2 inTexCoord;\n";
     }
     for (const auto& p : desc.params) {
-        s += "uniform ";
-        s += GlslType(p.type);
-        s += ' ';
-        s += p.name;
-        s += ";\n";
+        s += std::string("uniform ") + kGlslTypes[static_cast<int>(p.type)] + ' ' + p.name + ";\n";
     }
     if (shader.vertex) {
         s += "#define main gfx_user_main\n";

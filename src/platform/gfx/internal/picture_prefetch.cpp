@@ -1,21 +1,26 @@
 // Pictures read and decoded on a worker thread during start-up, handed to the texture
-// calls that ask for the same paths, and the loader both use.
+// calls that ask for the same paths, the loader both use and the whole-file reader.
 
 #include "platform/gfx/internal/picture_prefetch.h"
 
 #include <condition_variable>
 #include <cstdlib>
+#include <cstring>
 #include <mutex>
 #include <string>
 #include <system_error>
 #include <thread>
 #include <vector>
 
-#include "platform/gfx/internal/read_file.h"
+#include "platform/files/files.h"
 #include "platform/gfx/internal/tga.h"
 #include "platform/gfx/prefetch.h"
 
 namespace {
+
+// Largest file any picture we read can need: a 4096 x 4096 RLE picture of one-pixel
+// packets at 4 bytes a pixel, with the longest ID and colour map.
+constexpr std::uint64_t kMaxPictureFileBytes = 5ull * kGfxMaxTextureSide * kGfxMaxTextureSide + 18 + 255 + 65535 * 4;
 
 struct Slot {
     std::string path;
@@ -68,6 +73,19 @@ Prefetch& State()
 }
 
 }  // namespace
+
+bool GfxReadFile(const char* path, std::uint64_t maxBytes, std::vector<std::uint8_t>* bytes, std::string* why)
+{
+    if (ReadRegularFile(path, maxBytes, bytes, why)) {
+        return true;
+    }
+    // The callers put the path in front themselves.
+    const std::size_t named = std::strlen(path) + 1;
+    if (why->size() > named) {
+        why->erase(0, named);
+    }
+    return false;
+}
 
 GfxPictureFailure GfxReadPicture(const char* path, std::vector<std::uint8_t>* bytes, std::uint32_t* width,
                                  std::uint32_t* height, std::string* why)

@@ -1,7 +1,7 @@
 #pragma once
 
-// Private to the graphics layer: the picture loader and the hand-over of prefetched
-// pictures (the public call is platform/gfx/prefetch.h).
+// Private to the graphics layer: the picture loader, the hand-over of prefetched pictures
+// (the public call is platform/gfx/prefetch.h) and the file reader effects share with them.
 
 #include <cstddef>
 #include <cstdint>
@@ -21,6 +21,9 @@ enum class GfxPictureFailure {
     Unreadable,   // missing, a folder, too long, a read error
     Undecodable,  // not a TGA we read, or cut short
 };
+
+// ReadRegularFile, with the reason alone (no path in front) on failure.
+bool GfxReadFile(const char* path, std::uint64_t maxBytes, std::vector<std::uint8_t>* bytes, std::string* why);
 
 // Reads a TGA file and checks its header against its length, without decoding.
 GfxPictureFailure GfxReadPicture(const char* path, std::vector<std::uint8_t>* bytes, std::uint32_t* width,
