@@ -20,14 +20,7 @@ class GfxBuffer final : public ID3DXBuffer {
 public:
     explicit GfxBuffer(std::string text) : text_(std::move(text)) {}
     ULONG AddRef() override { return ++refs_; }
-    ULONG Release() override
-    {
-        const ULONG left = --refs_;
-        if (left == 0) {
-            delete this;
-        }
-        return left;
-    }
+    ULONG Release() override { return GfxUnref(this, refs_, nullptr, "ID3DXBuffer::Release"); }
     void* GetBufferPointer() override { return text_.data(); }
     DWORD GetBufferSize() override { return static_cast<DWORD>(text_.size() + 1); }
 

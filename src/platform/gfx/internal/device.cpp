@@ -93,6 +93,9 @@ GfxDevice::GfxDevice(GfxRecorder* recorder, GfxGl* gl, const D3DPRESENT_PARAMETE
 
 GfxDevice::~GfxDevice()
 {
+    if (recorder_ != nullptr) {
+        recorder_->ObjectDestroyed();
+    }
     for (IUnknown* held : {static_cast<IUnknown*>(stream_), static_cast<IUnknown*>(stageTexture_),
                            static_cast<IUnknown*>(renderTarget_), static_cast<IUnknown*>(backBuffer_)}) {
         if (held != nullptr) {
@@ -115,20 +118,7 @@ void GfxDevice::DropEffect(GfxEffectDesc& desc)
     }
 }
 
-// ---- IDirect3DDevice9: life, scenes and states ----
-
-ULONG GfxDevice::Release()
-{
-    const ULONG left = --refs_;
-    GFX_RECORD(recorder_, "IDirect3DDevice9::Release", static_cast<HRESULT>(left));
-    if (left == 0) {
-        if (recorder_ != nullptr) {
-            recorder_->ObjectDestroyed();
-        }
-        delete this;
-    }
-    return left;
-}
+// ---- IDirect3DDevice9: scenes and states ----
 
 HRESULT GfxDevice::BeginScene()
 {

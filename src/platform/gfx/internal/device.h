@@ -45,7 +45,7 @@ public:
     bool Ready() const { return backBuffer_ != nullptr; }
 
     ULONG AddRef() override { return ++refs_; }
-    ULONG Release() override;
+    ULONG Release() override { return GfxUnref(this, refs_, recorder_, "IDirect3DDevice9::Release"); }
     HRESULT Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR Color, float Z, DWORD Stencil) override;
     HRESULT BeginScene() override;
     HRESULT EndScene() override;
@@ -128,7 +128,7 @@ public:
     ~GfxDirect3D() override;
     bool Ready() const { return ready_; }
     ULONG AddRef() override { return ++refs_; }
-    ULONG Release() override;
+    ULONG Release() override { return GfxUnref(this, refs_, recorder_, "IDirect3D9::Release"); }
     HRESULT CreateDevice(UINT Adapter, D3DDEVTYPE DeviceType, HWND hFocusWindow, DWORD BehaviorFlags,
                          D3DPRESENT_PARAMETERS* pPresentationParameters,
                          IDirect3DDevice9** ppReturnedDeviceInterface) override;

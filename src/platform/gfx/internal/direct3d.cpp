@@ -34,16 +34,6 @@ GfxDirect3D::~GfxDirect3D()
     }
 }
 
-ULONG GfxDirect3D::Release()
-{
-    const ULONG left = --refs_;
-    GFX_RECORD(recorder_, "IDirect3D9::Release", static_cast<HRESULT>(left));
-    if (left == 0) {
-        delete this;
-    }
-    return left;
-}
-
 HRESULT GfxDirect3D::CreateDevice(UINT Adapter, D3DDEVTYPE DeviceType, HWND hFocusWindow, DWORD BehaviorFlags,
                                   D3DPRESENT_PARAMETERS* pPresentationParameters,
                                   IDirect3DDevice9** ppReturnedDeviceInterface)

@@ -21,6 +21,19 @@ inline HRESULT GfxCheck(GfxRecorder* recorder, const char* name, bool invalid)
     return hr != S_OK ? hr : invalid ? D3DERR_INVALIDCALL : S_OK;
 }
 
+// Release for objects that count their own references: drops one of `refs`, logs the call
+// `name` when recording, and deletes `self` with the last.
+template <class T>
+ULONG GfxUnref(T* self, ULONG& refs, GfxRecorder* recorder, const char* name)
+{
+    const ULONG left = --refs;
+    GFX_RECORD(recorder, name, static_cast<HRESULT>(left));
+    if (left == 0) {
+        delete self;
+    }
+    return left;
+}
+
 // ---- argument capture for the recorder ----
 inline GfxArg GfxArgOf(std::int64_t v) { GfxArg a; a.kind = GfxArg::Int; a.i = v; return a; }
 inline GfxArg GfxArgOf(std::uint32_t v) { return GfxArgOf(static_cast<std::int64_t>(v)); }
