@@ -1,7 +1,8 @@
 // The D3DX calls: textures (empty, or from TGA files through the prefetcher), picture
-// information, effects from files, and the matrix helpers.
+// information, effects from files, and the matrix helpers; and the reports of refused files.
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <utility>
@@ -37,6 +38,9 @@ HRESULT PictureResult(GfxPictureFailure failure)
            : failure == GfxPictureFailure::Undecodable ? D3DXERR_INVALIDDATA
                                                        : S_OK;
 }
+
+// The innermost GfxProblemCapture on this thread.
+thread_local GfxProblemCapture* ActiveCapture = nullptr;
 
 // Effect files are text a few kilobytes long.
 constexpr std::uint64_t kMaxEffectFileBytes = 1u << 22;
@@ -224,4 +228,19 @@ D3DXMATRIX* D3DXMatrixMultiply(D3DXMATRIX* pOut, const D3DXMATRIX* pM1, const D3
     }
     static_cast<D3DMATRIX&>(*pOut) = r;
     return pOut;
+}
+
+// ---- reports of refused files, printed or caught by the innermost capture ----
+
+GfxProblemCapture::GfxProblemCapture() : outer_(ActiveCapture) { ActiveCapture = this; }
+
+GfxProblemCapture::~GfxProblemCapture() { ActiveCapture = outer_; }
+
+void GfxReportProblem(const std::string& line)
+{
+    if (ActiveCapture == nullptr) {
+        std::fprintf(stderr, "%s\n", line.c_str());
+    } else if (ActiveCapture->line_.empty()) {
+        ActiveCapture->line_ = line;
+    }
 }

@@ -96,12 +96,10 @@ GfxDevice::~GfxDevice()
     if (recorder_ != nullptr) {
         recorder_->ObjectDestroyed();
     }
-    for (IUnknown* held : {static_cast<IUnknown*>(stream_), static_cast<IUnknown*>(stageTexture_),
-                           static_cast<IUnknown*>(renderTarget_), static_cast<IUnknown*>(backBuffer_)}) {
-        if (held != nullptr) {
-            held->Release();
-        }
-    }
+    GfxHold(stream_, nullptr);
+    GfxHold(stageTexture_, nullptr);
+    GfxHold(renderTarget_, nullptr);
+    GfxHold(backBuffer_, nullptr);
     // What the game still holds outlives us as orphans that fail every call.
     while (!children_.empty()) {
         GfxChild* child = children_.back();

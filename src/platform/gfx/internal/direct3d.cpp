@@ -1,8 +1,9 @@
 // The IDirect3D9 object and Direct3DCreate9: where the backend is chosen and devices are
-// made, on a GL context or on the recorder.
+// made, on a GL context or on the recorder; and the usual windowed device for tools.
 
 #include "platform/gfx/internal/device.h"
 #include "platform/gfx/internal/gl.h"
+#include "platform/gfx/windowed_device.h"
 
 namespace {
 
@@ -97,4 +98,26 @@ IDirect3D9* Direct3DCreate9(UINT SDKVersion)
     }
     GFX_RECORD(recorder, "Direct3DCreate9", d3d != nullptr ? S_OK : (hr != S_OK ? hr : E_FAIL), GfxArgOf(SDKVersion));
     return d3d;
+}
+
+HRESULT GfxCreateWindowedDevice(IDirect3D9* d3d, HWND window, UINT interval, IDirect3DDevice9** device,
+                                D3DPRESENT_PARAMETERS* used)
+{
+    if (d3d == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    D3DPRESENT_PARAMETERS pp{};
+    pp.BackBufferFormat = D3DFMT_UNKNOWN;
+    pp.BackBufferCount = 1;
+    pp.SwapEffect = D3DSWAPEFFECT_COPY;
+    pp.Windowed = TRUE;
+    pp.EnableAutoDepthStencil = TRUE;
+    pp.AutoDepthStencilFormat = D3DFMT_D16;
+    pp.PresentationInterval = interval;
+    const HRESULT hr =
+        d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, device);
+    if (used != nullptr) {
+        *used = pp;
+    }
+    return hr;
 }

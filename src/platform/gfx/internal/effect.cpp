@@ -14,10 +14,7 @@ GfxEffect::~GfxEffect()
     }
     DropGpu();
     for (auto& p : desc_.params) {
-        if (p.texture != nullptr) {
-            p.texture->Release();
-            p.texture = nullptr;
-        }
+        GfxHold(p.texture, nullptr);
     }
 }
 

@@ -16,7 +16,7 @@ class GfxTexture;
 
 // Points `slot` at `object`, holding a reference to it and dropping the one to what it held.
 template <class T>
-void GfxHold(T*& slot, T* object)
+void GfxHold(T*& slot, std::type_identity_t<T>* object)
 {
     if (object != nullptr) {
         object->AddRef();
