@@ -123,8 +123,7 @@ HRESULT GfxDevice::BeginScene()
     static constexpr const char* kName = "IDirect3DDevice9::BeginScene";
     const HRESULT hr = GfxCheck(recorder_, kName, inScene_);
     inScene_ = inScene_ || hr == S_OK;
-    GFX_RECORD(recorder_, kName, hr);
-    return hr;
+    return GFX_RESULT(recorder_, kName, hr);
 }
 
 HRESULT GfxDevice::EndScene()
@@ -132,8 +131,7 @@ HRESULT GfxDevice::EndScene()
     static constexpr const char* kName = "IDirect3DDevice9::EndScene";
     const HRESULT hr = GfxCheck(recorder_, kName, !inScene_);
     inScene_ = inScene_ && hr != S_OK;
-    GFX_RECORD(recorder_, kName, hr);
-    return hr;
+    return GFX_RESULT(recorder_, kName, hr);
 }
 
 HRESULT GfxDevice::Present(const RECT* pSourceRect, const RECT* pDestRect, HWND hDestWindowOverride,
@@ -146,9 +144,8 @@ HRESULT GfxDevice::Present(const RECT* pSourceRect, const RECT* pDestRect, HWND 
     if (hr == S_OK && gl_ != nullptr) {
         gl_->Present(backBuffer_);
     }
-    GFX_RECORD(recorder_, kName, hr, GfxArgPointer(pSourceRect), GfxArgPointer(pDestRect),
-               GfxArgPointer(hDestWindowOverride), GfxArgPointer(pDirtyRegion));
-    return hr;
+    return GFX_RESULT(recorder_, kName, hr, GfxArgPointer(pSourceRect), GfxArgPointer(pDestRect),
+                      GfxArgPointer(hDestWindowOverride), GfxArgPointer(pDirtyRegion));
 }
 
 HRESULT GfxDevice::SetRenderState(D3DRENDERSTATETYPE State, DWORD Value)
@@ -159,8 +156,7 @@ HRESULT GfxDevice::SetRenderState(D3DRENDERSTATETYPE State, DWORD Value)
     if (hr == S_OK) {
         *slot = Value;
     }
-    GFX_RECORD(recorder_, kName, hr, GfxArgOf(State), GfxArgOf(Value));
-    return hr;
+    return GFX_RESULT(recorder_, kName, hr, GfxArgOf(State), GfxArgOf(Value));
 }
 
 HRESULT GfxDevice::SetTexture(DWORD Stage, IDirect3DBaseTexture9* pTexture)
@@ -172,8 +168,7 @@ HRESULT GfxDevice::SetTexture(DWORD Stage, IDirect3DBaseTexture9* pTexture)
     if (hr == S_OK) {
         GfxHold(stageTexture_, texture);
     }
-    GFX_RECORD(recorder_, kName, hr, GfxArgOf(Stage), GfxArgObject(pTexture));
-    return hr;
+    return GFX_RESULT(recorder_, kName, hr, GfxArgOf(Stage), GfxArgObject(pTexture));
 }
 
 HRESULT GfxDevice::SetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type, DWORD Value)
@@ -187,8 +182,7 @@ HRESULT GfxDevice::SetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Ty
     if (hr == S_OK) {
         *slot = Value;
     }
-    GFX_RECORD(recorder_, kName, hr, GfxArgOf(Stage), GfxArgOf(Type), GfxArgOf(Value));
-    return hr;
+    return GFX_RESULT(recorder_, kName, hr, GfxArgOf(Stage), GfxArgOf(Type), GfxArgOf(Value));
 }
 
 D3DMATRIX* GfxDevice::TransformSlot(D3DTRANSFORMSTATETYPE state)
@@ -222,6 +216,5 @@ HRESULT GfxDevice::GetTransform(D3DTRANSFORMSTATETYPE State, D3DMATRIX* pMatrix)
     if (hr == S_OK) {
         *pMatrix = *slot;
     }
-    GFX_RECORD(recorder_, kName, hr, GfxArgOf(State));
-    return hr;
+    return GFX_RESULT(recorder_, kName, hr, GfxArgOf(State));
 }

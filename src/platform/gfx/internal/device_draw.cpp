@@ -30,9 +30,8 @@ HRESULT GfxDevice::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOL
     if (hr == S_OK && gl_ != nullptr) {
         gl_->Clear(Flags, Color, Z);
     }
-    GFX_RECORD(recorder_, kName, hr, GfxArgOf(Count), GfxArgPointer(pRects), GfxArgOf(Flags), GfxArgOf(Color),
-               GfxArgOf(Z), GfxArgOf(Stencil));
-    return hr;
+    return GFX_RESULT(recorder_, kName, hr, GfxArgOf(Count), GfxArgPointer(pRects), GfxArgOf(Flags), GfxArgOf(Color),
+                      GfxArgOf(Z), GfxArgOf(Stencil));
 }
 
 HRESULT GfxDevice::SetStreamSource(UINT StreamNumber, IDirect3DVertexBuffer9* pStreamData, UINT OffsetInBytes,
@@ -48,9 +47,8 @@ HRESULT GfxDevice::SetStreamSource(UINT StreamNumber, IDirect3DVertexBuffer9* pS
         streamOffset_ = OffsetInBytes;
         streamStride_ = Stride;
     }
-    GFX_RECORD(recorder_, kName, hr, GfxArgOf(StreamNumber), GfxArgObject(pStreamData), GfxArgOf(OffsetInBytes),
-               GfxArgOf(Stride));
-    return hr;
+    return GFX_RESULT(recorder_, kName, hr, GfxArgOf(StreamNumber), GfxArgObject(pStreamData), GfxArgOf(OffsetInBytes),
+                      GfxArgOf(Stride));
 }
 
 HRESULT GfxDevice::SetFVF(DWORD FVF)
@@ -60,8 +58,7 @@ HRESULT GfxDevice::SetFVF(DWORD FVF)
     if (hr == S_OK) {
         fvf_ = FVF;
     }
-    GFX_RECORD(recorder_, kName, hr, GfxArgOf(FVF));
-    return hr;
+    return GFX_RESULT(recorder_, kName, hr, GfxArgOf(FVF));
 }
 
 HRESULT GfxDevice::DrawPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT StartVertex, UINT PrimitiveCount)

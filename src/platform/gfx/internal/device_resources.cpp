@@ -94,8 +94,7 @@ HRESULT GfxDevice::GetBackBuffer(UINT iSwapChain, UINT iBackBuffer, D3DBACKBUFFE
                                 iSwapChain != 0 || iBackBuffer != 0 || Type != D3DBACKBUFFER_TYPE_MONO ||
                                     ppBackBuffer == nullptr || backBuffer_ == nullptr);
     GfxPut(ppBackBuffer, hr == S_OK ? GfxShared(backBuffer_) : nullptr);
-    GFX_RECORD(recorder_, kName, hr, GfxArgOf(iSwapChain), GfxArgOf(iBackBuffer), GfxArgOf(Type));
-    return hr;
+    return GFX_RESULT(recorder_, kName, hr, GfxArgOf(iSwapChain), GfxArgOf(iBackBuffer), GfxArgOf(Type));
 }
 
 HRESULT GfxDevice::GetRenderTarget(DWORD RenderTargetIndex, IDirect3DSurface9** ppRenderTarget)
@@ -121,6 +120,5 @@ HRESULT GfxDevice::SetRenderTarget(DWORD RenderTargetIndex, IDirect3DSurface9* p
             gl_->BindTarget(surface);
         }
     }
-    GFX_RECORD(recorder_, kName, hr, GfxArgOf(RenderTargetIndex), GfxArgObject(pRenderTarget));
-    return hr;
+    return GFX_RESULT(recorder_, kName, hr, GfxArgOf(RenderTargetIndex), GfxArgObject(pRenderTarget));
 }

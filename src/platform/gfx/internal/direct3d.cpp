@@ -78,9 +78,8 @@ HRESULT GfxDirect3D::CreateDevice(UINT Adapter, D3DDEVTYPE DeviceType, HWND hFoc
     }
     GfxPut(ppReturnedDeviceInterface, device);
     // BehaviorFlags is logged only: vertex processing is always ours.
-    GFX_RECORD(recorder_, kName, hr, GfxArgOf(Adapter), GfxArgOf(DeviceType), GfxArgPointer(hFocusWindow),
-               GfxArgOf(BehaviorFlags), GfxArgPointer(pPresentationParameters));
-    return hr;
+    return GFX_RESULT(recorder_, kName, hr, GfxArgOf(Adapter), GfxArgOf(DeviceType), GfxArgPointer(hFocusWindow),
+                      GfxArgOf(BehaviorFlags), GfxArgPointer(pPresentationParameters));
 }
 
 // Chooses the backend for everything made from here on: the recorder, when one is set.

@@ -125,8 +125,8 @@ HRESULT GfxEffect::SetTexture(D3DXHANDLE hParameter, IDirect3DBaseTexture9* pTex
     if (hr == S_OK) {
         GfxHold(p->texture, texture);
     }
-    GFX_RECORD(CallRecorder(), kName, hr, GfxArgText(p != nullptr ? p->name.c_str() : hParameter), GfxArgObject(pTexture));
-    return hr;
+    return GFX_RESULT(CallRecorder(), kName, hr, GfxArgText(p != nullptr ? p->name.c_str() : hParameter),
+                      GfxArgObject(pTexture));
 }
 
 HRESULT GfxEffect::SetTechnique(D3DXHANDLE hTechnique)
@@ -137,8 +137,8 @@ HRESULT GfxEffect::SetTechnique(D3DXHANDLE hTechnique)
     if (hr == S_OK) {
         technique_ = static_cast<UINT>(index);
     }
-    GFX_RECORD(CallRecorder(), kName, hr, GfxArgText(index >= 0 ? desc_.techniques[index].name.c_str() : hTechnique));
-    return hr;
+    const D3DXHANDLE named = index >= 0 ? desc_.techniques[index].name.c_str() : hTechnique;
+    return GFX_RESULT(CallRecorder(), kName, hr, GfxArgText(named));
 }
 
 D3DXHANDLE GfxEffect::GetCurrentTechnique() { return desc_.techniques[technique_].name.c_str(); }
@@ -151,30 +151,28 @@ HRESULT GfxEffect::Begin(UINT* pPasses, DWORD Flags)
     if (pPasses != nullptr) {
         *pPasses = hr == S_OK ? static_cast<UINT>(desc_.techniques[technique_].passes.size()) : 0;
     }
-    GFX_RECORD(CallRecorder(), kName, hr, GfxArgOf(Flags));
-    return hr;
+    return GFX_RESULT(CallRecorder(), kName, hr, GfxArgOf(Flags));
 }
 
 HRESULT GfxEffect::BeginPass(UINT Pass)
 {
     static constexpr const char* kName = "ID3DXEffect::BeginPass";
-    const bool otherActive = device_ != nullptr && device_->ActiveEffect() != nullptr && device_->ActiveEffect() != this;
+    const GfxEffect* active = device_ != nullptr ? device_->ActiveEffect() : nullptr;
+    const bool otherActive = active != nullptr && active != this;
     const HRESULT hr =
         Check(kName, !begun_ || inPass_ || Pass >= desc_.techniques[technique_].passes.size() || otherActive);
     if (hr == S_OK) {
         inPass_ = true;
         device_->SetActivePass(this, Pass);
     }
-    GFX_RECORD(CallRecorder(), kName, hr, GfxArgOf(Pass));
-    return hr;
+    return GFX_RESULT(CallRecorder(), kName, hr, GfxArgOf(Pass));
 }
 
 HRESULT GfxEffect::CommitChanges()
 {
     static constexpr const char* kName = "ID3DXEffect::CommitChanges";
     const HRESULT hr = Check(kName, !inPass_);
-    GFX_RECORD(CallRecorder(), kName, hr);
-    return hr;
+    return GFX_RESULT(CallRecorder(), kName, hr);
 }
 
 HRESULT GfxEffect::EndPass()
@@ -185,8 +183,7 @@ HRESULT GfxEffect::EndPass()
         inPass_ = false;
         device_->SetActivePass(nullptr, 0);
     }
-    GFX_RECORD(CallRecorder(), kName, hr);
-    return hr;
+    return GFX_RESULT(CallRecorder(), kName, hr);
 }
 
 HRESULT GfxEffect::End()
@@ -200,14 +197,12 @@ HRESULT GfxEffect::End()
         inPass_ = false;
         begun_ = false;
     }
-    GFX_RECORD(CallRecorder(), kName, hr);
-    return hr;
+    return GFX_RESULT(CallRecorder(), kName, hr);
 }
 
 HRESULT GfxEffect::OnLostDevice()
 {
     static constexpr const char* kName = "ID3DXEffect::OnLostDevice";
     const HRESULT hr = GfxCheck(CallRecorder(), kName, false);
-    GFX_RECORD(CallRecorder(), kName, hr);
-    return hr;
+    return GFX_RESULT(CallRecorder(), kName, hr);
 }

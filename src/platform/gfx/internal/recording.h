@@ -13,6 +13,10 @@
 #define GFX_RECORD(recorder, name, hr, ...) \
     ((recorder) != nullptr ? &(recorder)->Log(name, std::vector<GfxArg>{__VA_ARGS__}, hr) : nullptr)
 
+// GFX_RECORD as the last line of a call: `return GFX_RESULT(recorder_, kName, hr, args...);`
+// logs the call and gives its result.
+#define GFX_RESULT(recorder, name, hr, ...) (GFX_RECORD(recorder, name, hr __VA_OPT__(, ) __VA_ARGS__), (hr))
+
 // The failure injected for the call `name`, else D3DERR_INVALIDCALL when `invalid`, else
 // S_OK: the first lines of every call the layer records.
 inline HRESULT GfxCheck(GfxRecorder* recorder, const char* name, bool invalid)

@@ -91,9 +91,8 @@ HRESULT GfxVertexBuffer::Lock(UINT OffsetToLock, UINT SizeToLock, void** ppbData
     } else if (ppbData != nullptr) {
         *ppbData = nullptr;
     }
-    GFX_RECORD(CallRecorder(), kName, hr, GfxArgObject(static_cast<IUnknown*>(this)), GfxArgOf(OffsetToLock),
-               GfxArgOf(SizeToLock), GfxArgOf(Flags));
-    return hr;
+    return GFX_RESULT(CallRecorder(), kName, hr, GfxArgObject(static_cast<IUnknown*>(this)), GfxArgOf(OffsetToLock),
+                      GfxArgOf(SizeToLock), GfxArgOf(Flags));
 }
 
 HRESULT GfxVertexBuffer::Unlock()
@@ -109,8 +108,7 @@ HRESULT GfxVertexBuffer::Unlock()
             highWater = std::max(lockEnd, highWater);
         }
     }
-    GFX_RECORD(CallRecorder(), kName, hr, GfxArgObject(static_cast<IUnknown*>(this)));
-    return hr;
+    return GFX_RESULT(CallRecorder(), kName, hr, GfxArgObject(static_cast<IUnknown*>(this)));
 }
 
 // ---- surfaces ----
@@ -152,8 +150,7 @@ HRESULT GfxSurface::GetDesc(D3DSURFACE_DESC* pDesc)
     if (hr == S_OK) {
         *pDesc = Desc();
     }
-    GFX_RECORD(CallRecorder(), kName, hr, GfxArgObject(static_cast<IUnknown*>(this)));
-    return hr;
+    return GFX_RESULT(CallRecorder(), kName, hr, GfxArgObject(static_cast<IUnknown*>(this)));
 }
 
 HRESULT GfxSurface::DoLock(const char* name, D3DLOCKED_RECT* pLockedRect, const RECT* pRect, DWORD Flags,
@@ -197,17 +194,15 @@ HRESULT GfxSurface::LockRect(D3DLOCKED_RECT* pLockedRect, const RECT* pRect, DWO
 {
     static constexpr const char* kName = "IDirect3DSurface9::LockRect";
     const HRESULT hr = DoLock(kName, pLockedRect, pRect, Flags);
-    GFX_RECORD(CallRecorder(), kName, hr, GfxArgObject(static_cast<IUnknown*>(this)), GfxArgPointer(pRect),
-               GfxArgOf(Flags));
-    return hr;
+    return GFX_RESULT(CallRecorder(), kName, hr, GfxArgObject(static_cast<IUnknown*>(this)), GfxArgPointer(pRect),
+                      GfxArgOf(Flags));
 }
 
 HRESULT GfxSurface::UnlockRect()
 {
     static constexpr const char* kName = "IDirect3DSurface9::UnlockRect";
     const HRESULT hr = DoUnlock(kName, false);
-    GFX_RECORD(CallRecorder(), kName, hr, GfxArgObject(static_cast<IUnknown*>(this)));
-    return hr;
+    return GFX_RESULT(CallRecorder(), kName, hr, GfxArgObject(static_cast<IUnknown*>(this)));
 }
 
 // ---- textures ----
@@ -232,8 +227,7 @@ HRESULT GfxTexture::GetLevelDesc(UINT Level, D3DSURFACE_DESC* pDesc)
     if (hr == S_OK) {
         *pDesc = surface_.Desc();
     }
-    GFX_RECORD(CallRecorder(), kName, hr, GfxArgObject(static_cast<IUnknown*>(this)), GfxArgOf(Level));
-    return hr;
+    return GFX_RESULT(CallRecorder(), kName, hr, GfxArgObject(static_cast<IUnknown*>(this)), GfxArgOf(Level));
 }
 
 HRESULT GfxTexture::GetSurfaceLevel(UINT Level, IDirect3DSurface9** ppSurfaceLevel)
@@ -241,23 +235,20 @@ HRESULT GfxTexture::GetSurfaceLevel(UINT Level, IDirect3DSurface9** ppSurfaceLev
     static constexpr const char* kName = "IDirect3DTexture9::GetSurfaceLevel";
     const HRESULT hr = GfxCheck(CallRecorder(), kName, Level != 0 || ppSurfaceLevel == nullptr);
     GfxPut(ppSurfaceLevel, hr == S_OK ? GfxShared(&surface_) : nullptr);
-    GFX_RECORD(CallRecorder(), kName, hr, GfxArgObject(static_cast<IUnknown*>(this)), GfxArgOf(Level));
-    return hr;
+    return GFX_RESULT(CallRecorder(), kName, hr, GfxArgObject(static_cast<IUnknown*>(this)), GfxArgOf(Level));
 }
 
 HRESULT GfxTexture::LockRect(UINT Level, D3DLOCKED_RECT* pLockedRect, const RECT* pRect, DWORD Flags)
 {
     static constexpr const char* kName = "IDirect3DTexture9::LockRect";
     const HRESULT hr = surface_.DoLock(kName, pLockedRect, pRect, Flags, Level != 0);
-    GFX_RECORD(CallRecorder(), kName, hr, GfxArgObject(static_cast<IUnknown*>(this)), GfxArgOf(Level),
-               GfxArgPointer(pRect), GfxArgOf(Flags));
-    return hr;
+    return GFX_RESULT(CallRecorder(), kName, hr, GfxArgObject(static_cast<IUnknown*>(this)), GfxArgOf(Level),
+                      GfxArgPointer(pRect), GfxArgOf(Flags));
 }
 
 HRESULT GfxTexture::UnlockRect(UINT Level)
 {
     static constexpr const char* kName = "IDirect3DTexture9::UnlockRect";
     const HRESULT hr = surface_.DoUnlock(kName, Level != 0);
-    GFX_RECORD(CallRecorder(), kName, hr, GfxArgObject(static_cast<IUnknown*>(this)), GfxArgOf(Level));
-    return hr;
+    return GFX_RESULT(CallRecorder(), kName, hr, GfxArgObject(static_cast<IUnknown*>(this)), GfxArgOf(Level));
 }
