@@ -42,6 +42,19 @@ HRESULT PictureResult(GfxPictureFailure failure)
 // The innermost GfxProblemCapture on this thread.
 thread_local GfxProblemCapture* ActiveCapture = nullptr;
 
+D3DXVECTOR3 Normalized(const D3DXVECTOR3& v)
+{
+    const float length = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
+    return length != 0.0f ? D3DXVECTOR3(v.x / length, v.y / length, v.z / length) : v;
+}
+
+D3DXVECTOR3 Cross(const D3DXVECTOR3& a, const D3DXVECTOR3& b)
+{
+    return D3DXVECTOR3(a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x);
+}
+
+float Dot(const D3DXVECTOR3& a, const D3DXVECTOR3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+
 // Effect files are text a few kilobytes long.
 constexpr std::uint64_t kMaxEffectFileBytes = 1u << 22;
 
@@ -167,35 +180,16 @@ D3DXMATRIX* D3DXMatrixIdentity(D3DXMATRIX* pOut)
 D3DXMATRIX* D3DXMatrixLookAtLH(D3DXMATRIX* pOut, const D3DXVECTOR3* pEye, const D3DXVECTOR3* pAt,
                                const D3DXVECTOR3* pUp)
 {
-    auto normalize = [](float v[3]) {
-        const float length = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
-        if (length != 0.0f) {
-            v[0] /= length;
-            v[1] /= length;
-            v[2] /= length;
-        }
-    };
-    auto cross = [](const float a[3], const float b[3], float out[3]) {
-        out[0] = a[1] * b[2] - a[2] * b[1];
-        out[1] = a[2] * b[0] - a[0] * b[2];
-        out[2] = a[0] * b[1] - a[1] * b[0];
-    };
-    auto dot = [](const float a[3], const D3DXVECTOR3& b) { return a[0] * b.x + a[1] * b.y + a[2] * b.z; };
-    float z[3] = {pAt->x - pEye->x, pAt->y - pEye->y, pAt->z - pEye->z};
-    normalize(z);
-    const float up[3] = {pUp->x, pUp->y, pUp->z};
-    float x[3];
-    cross(up, z, x);
-    normalize(x);
-    float y[3];
-    cross(z, x, y);
+    const D3DXVECTOR3 z = Normalized(D3DXVECTOR3(pAt->x - pEye->x, pAt->y - pEye->y, pAt->z - pEye->z));
+    const D3DXVECTOR3 x = Normalized(Cross(*pUp, z));
+    const D3DXVECTOR3 y = Cross(z, x);
     D3DXMATRIX& m = *pOut;
-    m._11 = x[0]; m._12 = y[0]; m._13 = z[0]; m._14 = 0.0f;
-    m._21 = x[1]; m._22 = y[1]; m._23 = z[1]; m._24 = 0.0f;
-    m._31 = x[2]; m._32 = y[2]; m._33 = z[2]; m._34 = 0.0f;
-    m._41 = -dot(x, *pEye);
-    m._42 = -dot(y, *pEye);
-    m._43 = -dot(z, *pEye);
+    m._11 = x.x; m._12 = y.x; m._13 = z.x; m._14 = 0.0f;
+    m._21 = x.y; m._22 = y.y; m._23 = z.y; m._24 = 0.0f;
+    m._31 = x.z; m._32 = y.z; m._33 = z.z; m._34 = 0.0f;
+    m._41 = -Dot(x, *pEye);
+    m._42 = -Dot(y, *pEye);
+    m._43 = -Dot(z, *pEye);
     m._44 = 1.0f;
     return pOut;
 }

@@ -84,8 +84,7 @@ GfxDevice::GfxDevice(GfxRecorder* recorder, GfxGl* gl, const D3DPRESENT_PARAMETE
         return;
     }
     backBuffer_ = back;
-    back->AddRef();
-    renderTarget_ = back;
+    renderTarget_ = GfxShared(back);
     if (gl_ != nullptr) {
         gl_->BindTarget(back);
     }
