@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <iterator>
 #include <sstream>
 
 #include "platform/gfx/internal/effect.h"
@@ -14,13 +15,16 @@ const char* const kVertexInputs[] = {"inPosition", "inNormal", "inColor", "inTex
 
 std::vector<std::string> Words(const std::string& line)
 {
-    std::vector<std::string> words;
     std::istringstream in(line);
-    std::string w;
-    while (in >> w) {
-        words.push_back(w);
-    }
-    return words;
+    return {std::istream_iterator<std::string>(in), std::istream_iterator<std::string>()};
+}
+
+// The index of the first item `match` accepts, or -1.
+template <class T, class Match>
+int IndexOf(const std::vector<T>& items, Match match)
+{
+    const auto it = std::find_if(items.begin(), items.end(), match);
+    return it == items.end() ? -1 : static_cast<int>(it - items.begin());
 }
 
 bool IsIdentifier(const std::string& s)
@@ -174,23 +178,16 @@ private:
 
     int FindShader(const std::string& name, bool vertex) const
     {
-        for (std::size_t i = 0; i < out_->shaders.size(); ++i) {
-            if (out_->shaders[i].name == name && out_->shaders[i].vertex == vertex) {
-                return static_cast<int>(i);
-            }
-        }
-        return -1;
+        return IndexOf(out_->shaders, [&](const GfxEffectShader& s) { return s.name == name && s.vertex == vertex; });
     }
 
     bool Focus(const std::vector<std::string>& p, GfxEffectPass* pass)
     {
         for (int k = 0; k < 2; ++k) {
             int& index = k == 0 ? pass->focusX : pass->focusY;
-            for (std::size_t i = 0; i < out_->params.size(); ++i) {
-                if (out_->params[i].name == p[4 + k] && out_->params[i].type == GfxParamType::Float) {
-                    index = static_cast<int>(i);
-                }
-            }
+            index = IndexOf(out_->params, [&](const GfxEffectParam& q) {
+                return q.name == p[4 + k] && q.type == GfxParamType::Float;
+            });
             if (index < 0) {
                 return Fail("the focus needs a float parameter named '" + p[4 + k] + "' above this line");
             }

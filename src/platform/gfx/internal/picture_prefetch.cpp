@@ -36,8 +36,6 @@ struct Prefetch {
     std::vector<Slot> slots;  // sized before the worker starts; only the flags change
     std::thread worker;
 
-    ~Prefetch() { Finish(); }
-
     void Finish()
     {
         if (worker.joinable()) {
