@@ -52,13 +52,11 @@ DWORD* StateSlot(GfxRenderStates& s, D3DRENDERSTATETYPE state, DWORD value)
 
 DWORD* StageSlot(GfxStageStates& s, D3DTEXTURESTAGESTATETYPE type)
 {
-    switch (type) {
-    case D3DTSS_COLOROP: return &s.colorOp;
-    case D3DTSS_COLORARG1: return &s.colorArg1;
-    case D3DTSS_COLORARG2: return &s.colorArg2;
-    case D3DTSS_ALPHAOP: return &s.alphaOp;
-    }
-    return nullptr;
+    return type == D3DTSS_COLOROP     ? &s.colorOp
+           : type == D3DTSS_COLORARG1 ? &s.colorArg1
+           : type == D3DTSS_COLORARG2 ? &s.colorArg2
+           : type == D3DTSS_ALPHAOP   ? &s.alphaOp
+                                      : nullptr;
 }
 
 }  // namespace
@@ -106,13 +104,6 @@ GfxDevice::~GfxDevice()
         child->Orphan();
     }
     delete gl_;
-}
-
-void GfxDevice::DropEffect(GfxEffectDesc& desc)
-{
-    if (gl_ != nullptr) {
-        gl_->DropEffect(desc);
-    }
 }
 
 // ---- IDirect3DDevice9: scenes and states ----

@@ -12,7 +12,6 @@
 
 class GfxGl;
 class GfxEffect;
-struct GfxEffectDesc;
 
 // Device states the GL backend turns into GL state at each draw.
 struct GfxRenderStates {
@@ -87,7 +86,6 @@ public:
 
     // The GL side of the children's calls; null on the recording backend.
     GfxGl* Gl() const { return gl_; }
-    void DropEffect(GfxEffectDesc& desc);
 
     const GfxRenderStates& States() const { return states_; }
     const GfxStageStates& Stage() const { return stage_; }

@@ -6,19 +6,6 @@
 #include "platform/gfx/internal/device.h"
 #include "platform/gfx/internal/gl.h"
 
-namespace {
-
-std::uint64_t VerticesFor(D3DPRIMITIVETYPE type, UINT count)
-{
-    switch (type) {
-    case D3DPT_TRIANGLELIST: return 3 * std::uint64_t{count};
-    case D3DPT_TRIANGLESTRIP: return std::uint64_t{count} + 2;
-    }
-    return 0;
-}
-
-}  // namespace
-
 HRESULT GfxDevice::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR Color, float Z, DWORD Stencil)
 {
     static constexpr const char* kName = "IDirect3DDevice9::Clear";
@@ -64,8 +51,9 @@ HRESULT GfxDevice::SetFVF(DWORD FVF)
 HRESULT GfxDevice::DrawPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT StartVertex, UINT PrimitiveCount)
 {
     static constexpr const char* kName = "IDirect3DDevice9::DrawPrimitive";
-    const std::uint64_t vertices = VerticesFor(PrimitiveType, PrimitiveCount);
-    const bool badType = PrimitiveType != D3DPT_TRIANGLELIST && PrimitiveType != D3DPT_TRIANGLESTRIP;
+    const bool list = PrimitiveType == D3DPT_TRIANGLELIST;
+    const bool badType = !list && PrimitiveType != D3DPT_TRIANGLESTRIP;
+    const std::uint64_t vertices = badType ? 0 : list ? 3 * std::uint64_t{PrimitiveCount} : PrimitiveCount + 2ull;
     const bool badStream = stream_ == nullptr || stream_->locked || streamStride_ < kVertexStride;
     const bool pastEnd = !badType && !badStream && PrimitiveCount != 0 &&
                          streamOffset_ + (StartVertex + vertices - 1) * streamStride_ + kVertexStride > stream_->length;

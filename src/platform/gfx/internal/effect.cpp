@@ -5,6 +5,8 @@
 
 #include <cstring>
 
+#include "platform/gfx/internal/gl.h"
+
 GfxEffect::GfxEffect(GfxEffectDesc desc) : desc_(std::move(desc)) {}
 
 GfxEffect::~GfxEffect()
@@ -20,8 +22,8 @@ GfxEffect::~GfxEffect()
 
 void GfxEffect::DropGpu()
 {
-    if (device_ != nullptr) {
-        device_->DropEffect(desc_);
+    if (device_ != nullptr && device_->Gl() != nullptr) {
+        device_->Gl()->DropEffect(desc_);
     }
 }
 
