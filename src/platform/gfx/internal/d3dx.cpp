@@ -32,13 +32,6 @@ private:
 
 GfxRecorder* RecorderOf(const GfxDevice* device) { return device != nullptr ? device->Recorder() : nullptr; }
 
-HRESULT PictureResult(GfxPictureFailure failure)
-{
-    return failure == GfxPictureFailure::Unreadable    ? D3DERR_NOTFOUND
-           : failure == GfxPictureFailure::Undecodable ? D3DXERR_INVALIDDATA
-                                                       : S_OK;
-}
-
 // The innermost GfxProblemCapture on this thread.
 thread_local GfxProblemCapture* ActiveCapture = nullptr;
 
@@ -87,7 +80,7 @@ HRESULT D3DXCreateTextureFromFileW(IDirect3DDevice9* pDevice, const char* pSrcFi
     GfxPrefetchedPicture picture;
     std::string why;
     if (hr == S_OK && !GfxTakePrefetchedPicture(pSrcFile, &picture)) {
-        hr = PictureResult(GfxLoadPicture(pSrcFile, &picture, &why));
+        hr = GfxLoadPicture(pSrcFile, &picture, &why);
     }
     if (!why.empty()) {
         GfxReportProblem(std::string(pSrcFile) + ": cannot use as a texture: " + why);
@@ -114,9 +107,8 @@ HRESULT D3DXGetImageInfoFromFileW(const char* pSrcFile, D3DXIMAGE_INFO* pSrcInfo
     }
     std::vector<std::uint8_t> bytes;
     std::string why;
-    std::uint32_t width = 0;
-    std::uint32_t height = 0;
-    const HRESULT hr = PictureResult(GfxReadPicture(pSrcFile, &bytes, &width, &height, &why));
+    std::uint32_t width = 0, height = 0;
+    const HRESULT hr = GfxReadPicture(pSrcFile, &bytes, &width, &height, &why);
     if (FAILED(hr)) {
         if (ppErrors != nullptr) {
             *ppErrors = new GfxBuffer(why);

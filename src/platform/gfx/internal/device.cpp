@@ -72,6 +72,9 @@ GfxDevice::GfxDevice(GfxRecorder* recorder, GfxGl* gl, const D3DPRESENT_PARAMETE
                      UINT height)
     : recorder_(recorder), gl_(gl), world_(GfxIdentity()), view_(GfxIdentity()), projection_(GfxIdentity())
 {
+    if (recorder_ != nullptr) {
+        recorder_->ObjectMade();
+    }
     hasDepth_ = params.EnableAutoDepthStencil != FALSE;
     states_.zEnable = hasDepth_ ? D3DZB_TRUE : D3DZB_FALSE;
     const D3DFORMAT format = params.BackBufferFormat == D3DFMT_UNKNOWN ? D3DFMT_X8R8G8B8 : params.BackBufferFormat;

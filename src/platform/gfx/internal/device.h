@@ -105,17 +105,14 @@ private:
     GfxSurface* backBuffer_ = nullptr;
     GfxSurface* renderTarget_ = nullptr;  // one reference held
     GfxVertexBuffer* stream_ = nullptr;   // one reference held
-    UINT streamOffset_ = 0;
-    UINT streamStride_ = 0;
+    UINT streamOffset_ = 0, streamStride_ = 0;
     GfxTexture* stageTexture_ = nullptr;  // one reference held
     DWORD fvf_ = 0;
     bool inScene_ = false;
     bool hasDepth_ = false;
     GfxRenderStates states_;
     GfxStageStates stage_;
-    D3DMATRIX world_;
-    D3DMATRIX view_;
-    D3DMATRIX projection_;
+    D3DMATRIX world_, view_, projection_;
     GfxEffect* activeEffect_ = nullptr;
     UINT activePass_ = 0;
 };

@@ -64,9 +64,6 @@ HRESULT GfxDirect3D::CreateDevice(UINT Adapter, D3DDEVTYPE DeviceType, HWND hFoc
         if (used.BackBufferFormat == D3DFMT_UNKNOWN) {
             used.BackBufferFormat = D3DFMT_X8R8G8B8;
         }
-        if (recorder_ != nullptr) {
-            recorder_->ObjectMade();
-        }
         device = new GfxDevice(recorder_, gl, used, width, height);
         if (!device->Ready()) {
             device->Release();

@@ -52,7 +52,7 @@ struct Prefetch {
         std::string why;
         for (Slot& slot : slots) {
             GfxPrefetchedPicture picture;
-            const bool ok = GfxLoadPicture(slot.path.c_str(), &picture, &why) == GfxPictureFailure::None;
+            const bool ok = GfxLoadPicture(slot.path.c_str(), &picture, &why) == S_OK;
             const std::lock_guard<std::mutex> lock(mutex);
             slot.picture = picture;
             slot.ok = ok;
@@ -85,37 +85,36 @@ bool GfxReadFile(const char* path, std::uint64_t maxBytes, std::vector<std::uint
     return false;
 }
 
-GfxPictureFailure GfxReadPicture(const char* path, std::vector<std::uint8_t>* bytes, std::uint32_t* width,
-                                 std::uint32_t* height, std::string* why)
+HRESULT GfxReadPicture(const char* path, std::vector<std::uint8_t>* bytes, std::uint32_t* width,
+                       std::uint32_t* height, std::string* why)
 {
     if (!GfxReadFile(path, kMaxPictureFileBytes, bytes, why)) {
-        return GfxPictureFailure::Unreadable;
+        return D3DERR_NOTFOUND;
     }
-    return GfxCheckTga(bytes->data(), bytes->size(), width, height, why) ? GfxPictureFailure::None
-                                                                          : GfxPictureFailure::Undecodable;
+    return GfxCheckTga(bytes->data(), bytes->size(), width, height, why) ? S_OK : D3DXERR_INVALIDDATA;
 }
 
-GfxPictureFailure GfxLoadPicture(const char* path, GfxPrefetchedPicture* out, std::string* why)
+HRESULT GfxLoadPicture(const char* path, GfxPrefetchedPicture* out, std::string* why)
 {
     std::vector<std::uint8_t> bytes;
     GfxPrefetchedPicture picture;
-    const GfxPictureFailure read = GfxReadPicture(path, &bytes, &picture.width, &picture.height, why);
-    if (read != GfxPictureFailure::None) {
+    const HRESULT read = GfxReadPicture(path, &bytes, &picture.width, &picture.height, why);
+    if (read != S_OK) {
         return read;
     }
     picture.pixels =
         static_cast<std::byte*>(std::calloc(static_cast<std::size_t>(picture.width) * picture.height, 4));
     if (picture.pixels == nullptr) {
         *why = "too large to hold";
-        return GfxPictureFailure::Undecodable;
+        return D3DXERR_INVALIDDATA;
     }
     if (!GfxDecodeTgaInto(bytes.data(), bytes.size(), picture.width, picture.height,
                           reinterpret_cast<std::uint8_t*>(picture.pixels), why)) {
         std::free(picture.pixels);
-        return GfxPictureFailure::Undecodable;
+        return D3DXERR_INVALIDDATA;
     }
     *out = picture;
-    return GfxPictureFailure::None;
+    return S_OK;
 }
 
 void GfxPrefetchPictures(const char* const* paths, std::size_t count)

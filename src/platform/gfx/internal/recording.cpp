@@ -142,7 +142,6 @@ IDirect3DDevice9* GfxCreateRecordingDevice(GfxRecorder* recorder, UINT width, UI
     params.Windowed = TRUE;
     params.EnableAutoDepthStencil = TRUE;
     params.AutoDepthStencilFormat = D3DFMT_D16;
-    recorder->ObjectMade();
     auto* device = new GfxDevice(recorder, nullptr, params, width, height);
     if (!device->Ready()) {
         device->Release();
