@@ -64,10 +64,9 @@ HRESULT D3DXCreateTexture(IDirect3DDevice9* pDevice, UINT Width, UINT Height, UI
         hr = device->MakeTexture(Width, Height, MipLevels, Usage, Format, Pool, &texture);
     }
     GfxPut(ppTexture, texture);
-    GfxLogMade(GFX_RECORD(RecorderOf(device), kName, hr, GfxArgOf(Width), GfxArgOf(Height), GfxArgOf(MipLevels),
-                       GfxArgOf(Usage), GfxArgOf(static_cast<DWORD>(Format)), GfxArgOf(static_cast<DWORD>(Pool))),
-            texture);
-    return hr;
+    GfxCall* call = GFX_RECORD(RecorderOf(device), kName, hr, GfxArgOf(Width), GfxArgOf(Height), GfxArgOf(MipLevels),
+                               GfxArgOf(Usage), GfxArgOf(Format), GfxArgOf(Pool));
+    return GfxLogMade(call, texture, hr);
 }
 
 HRESULT D3DXCreateTextureFromFileW(IDirect3DDevice9* pDevice, const char* pSrcFile, IDirect3DTexture9** ppTexture)
@@ -95,8 +94,7 @@ HRESULT D3DXCreateTextureFromFileW(IDirect3DDevice9* pDevice, const char* pSrcFi
     }
     std::free(picture.pixels);
     GfxPut(ppTexture, texture);
-    GfxLogMade(GFX_RECORD(RecorderOf(device), kName, hr, GfxArgText(pSrcFile)), texture);
-    return hr;
+    return GfxLogMade(GFX_RECORD(RecorderOf(device), kName, hr, GfxArgText(pSrcFile)), texture, hr);
 }
 
 HRESULT D3DXGetImageInfoFromFileW(const char* pSrcFile, D3DXIMAGE_INFO* pSrcInfo, ID3DXBuffer** ppErrors)
@@ -155,10 +153,9 @@ HRESULT D3DXCreateEffectFromFileW(IDirect3DDevice9* pDevice, const char* pSrcFil
         }
     }
     GfxPut(ppEffect, effect);
-    GfxLogMade(GFX_RECORD(RecorderOf(device), kName, hr, GfxArgText(pSrcFile), GfxArgPointer(pDefines),
-                       GfxArgPointer(pInclude), GfxArgOf(Flags), GfxArgPointer(pPool)),
-            effect != nullptr ? static_cast<ID3DXEffect*>(effect) : nullptr);
-    return hr;
+    GfxCall* call = GFX_RECORD(RecorderOf(device), kName, hr, GfxArgText(pSrcFile), GfxArgPointer(pDefines),
+                               GfxArgPointer(pInclude), GfxArgOf(Flags), GfxArgPointer(pPool));
+    return GfxLogMade(call, effect != nullptr ? static_cast<ID3DXEffect*>(effect) : nullptr, hr);
 }
 
 // ---- matrices: row vectors, left-handed, depth 0..1 ----

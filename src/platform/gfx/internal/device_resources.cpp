@@ -35,10 +35,9 @@ HRESULT GfxDevice::CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF, D3DPO
         }
     }
     GfxPut(ppVertexBuffer, buffer);
-    GfxLogMade(GFX_RECORD(recorder_, kName, hr, GfxArgOf(Length), GfxArgOf(Usage), GfxArgOf(FVF), GfxArgOf(Pool),
-                       GfxArgPointer(pSharedHandle)),
-            buffer);
-    return hr;
+    GfxCall* call = GFX_RECORD(recorder_, kName, hr, GfxArgOf(Length), GfxArgOf(Usage), GfxArgOf(FVF), GfxArgOf(Pool),
+                               GfxArgPointer(pSharedHandle));
+    return GfxLogMade(call, buffer, hr);
 }
 
 HRESULT GfxDevice::MakeTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
@@ -80,10 +79,9 @@ HRESULT GfxDevice::CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usa
         hr = MakeTexture(Width, Height, Levels, Usage, Format, Pool, &texture);
     }
     GfxPut(ppTexture, texture);
-    GfxLogMade(GFX_RECORD(recorder_, kName, hr, GfxArgOf(Width), GfxArgOf(Height), GfxArgOf(Levels), GfxArgOf(Usage),
-                       GfxArgOf(Format), GfxArgOf(Pool), GfxArgPointer(pSharedHandle)),
-            texture);
-    return hr;
+    GfxCall* call = GFX_RECORD(recorder_, kName, hr, GfxArgOf(Width), GfxArgOf(Height), GfxArgOf(Levels),
+                               GfxArgOf(Usage), GfxArgOf(Format), GfxArgOf(Pool), GfxArgPointer(pSharedHandle));
+    return GfxLogMade(call, texture, hr);
 }
 
 HRESULT GfxDevice::GetBackBuffer(UINT iSwapChain, UINT iBackBuffer, D3DBACKBUFFER_TYPE Type,
@@ -103,8 +101,8 @@ HRESULT GfxDevice::GetRenderTarget(DWORD RenderTargetIndex, IDirect3DSurface9** 
     const HRESULT hr =
         GfxCheck(recorder_, kName, RenderTargetIndex != 0 || ppRenderTarget == nullptr || renderTarget_ == nullptr);
     GfxPut(ppRenderTarget, hr == S_OK ? GfxShared(renderTarget_) : nullptr);
-    GfxLogMade(GFX_RECORD(recorder_, kName, hr, GfxArgOf(RenderTargetIndex)), hr == S_OK ? renderTarget_ : nullptr);
-    return hr;
+    GfxCall* call = GFX_RECORD(recorder_, kName, hr, GfxArgOf(RenderTargetIndex));
+    return GfxLogMade(call, hr == S_OK ? renderTarget_ : nullptr, hr);
 }
 
 HRESULT GfxDevice::SetRenderTarget(DWORD RenderTargetIndex, IDirect3DSurface9* pRenderTarget)

@@ -7,8 +7,6 @@
 
 #include "platform/gfx/internal/gl.h"
 
-GfxEffect::GfxEffect(GfxEffectDesc desc) : desc_(std::move(desc)) {}
-
 GfxEffect::~GfxEffect()
 {
     if (device_ != nullptr && device_->ActiveEffect() == this) {
@@ -142,8 +140,6 @@ HRESULT GfxEffect::SetTechnique(D3DXHANDLE hTechnique)
     const D3DXHANDLE named = index >= 0 ? desc_.techniques[index].name.c_str() : hTechnique;
     return GFX_RESULT(CallRecorder(), kName, hr, GfxArgText(named));
 }
-
-D3DXHANDLE GfxEffect::GetCurrentTechnique() { return desc_.techniques[technique_].name.c_str(); }
 
 HRESULT GfxEffect::Begin(UINT* pPasses, DWORD Flags)
 {

@@ -15,7 +15,8 @@
 
 // GFX_RECORD as the last line of a call: `return GFX_RESULT(recorder_, kName, hr, args...);`
 // logs the call and gives its result.
-#define GFX_RESULT(recorder, name, hr, ...) (GFX_RECORD(recorder, name, hr __VA_OPT__(, ) __VA_ARGS__), (hr))
+#define GFX_RESULT(recorder, name, hr, ...) \
+    (GFX_RECORD(recorder, name, hr __VA_OPT__(, ) __VA_ARGS__), (hr))
 
 // The failure injected for the call `name`, else D3DERR_INVALIDCALL when `invalid`, else
 // S_OK: the first lines of every call the layer records.
@@ -47,12 +48,14 @@ inline GfxArg GfxArgText(const char* s) { GfxArg a; a.kind = GfxArg::Text; a.s =
 GfxArg GfxArgObject(const IUnknown* object);  // knows the ids of layer objects
 inline GfxArg GfxArgPointer(const void* p) { GfxArg a; a.kind = GfxArg::Object; a.p = p; a.s = p ? "ptr" : "null"; return a; }
 
-// Closes a logged call's arguments (null when nothing was logged) with the object it made.
-inline void GfxLogMade(GfxCall* call, const IUnknown* made)
+// Closes a logged call's arguments (null when nothing was logged) with the object it made;
+// gives the call's result.
+inline HRESULT GfxLogMade(GfxCall* call, const IUnknown* made, HRESULT hr)
 {
     if (call != nullptr && made != nullptr) {
         call->args.push_back(GfxArgObject(made));
     }
+    return hr;
 }
 
 // The recorder set with GfxUseRecordingBackend, or null for the GL backend.
