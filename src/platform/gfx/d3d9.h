@@ -138,8 +138,6 @@ struct D3DSURFACE_DESC {
 };
 
 // ---- interfaces ----
-class IDirect3DDevice9;
-class IDirect3DSurface9;
 
 class IUnknown {
 public:

@@ -30,14 +30,14 @@ struct GfxCall {
 
     // "Clear(0, null, 0x3, 0xff000000, 1, 0)": method name without class, the arguments.
     std::string ToString() const;
-    std::int64_t Int(std::size_t index) const;
-    float Float(std::size_t index) const;
+    std::int64_t Int(std::size_t index) const { return index < args.size() ? args[index].i : 0; }
+    float Float(std::size_t index) const { return index < args.size() ? args[index].f : 0.0f; }
     const std::string& Text(std::size_t index) const;
 };
 
 class GfxRecorder {
 public:
-    GfxRecorder();
+    GfxRecorder() = default;
     ~GfxRecorder();
     GfxRecorder(const GfxRecorder&) = delete;
     GfxRecorder& operator=(const GfxRecorder&) = delete;
@@ -47,8 +47,11 @@ public:
     // first `skip` matching calls succeed; then `times` calls fail (negative: every one).
     // A failing call changes nothing and logs itself with the injected result. Calls that
     // return an object or handle return null instead.
-    void FailCall(const std::string& name, HRESULT result, int times = -1, int skip = 0);
-    void ClearFailures();
+    void FailCall(const std::string& name, HRESULT result, int times = -1, int skip = 0)
+    {
+        failures_.push_back(Failure{name, result, times, skip});
+    }
+    void ClearFailures() { failures_.clear(); }
 
     const std::vector<GfxCall>& Calls() const { return calls_; }
     void ClearCalls() { calls_.clear(); }
@@ -56,12 +59,16 @@ public:
     std::vector<std::string> CallNames() const;
     // The calls whose full or method name is `name`.
     std::vector<const GfxCall*> Find(const std::string& name) const;
-    std::size_t Count(const std::string& name) const;
+    std::size_t Count(const std::string& name) const { return Find(name).size(); }
 
     // Objects the recorder's backend has made and not yet destroyed (leak checks).
     int LiveObjects() const { return liveObjects_; }
     // Back buffer size used when the presentation parameters ask for 0 (the window's size).
-    void SetWindowSize(UINT width, UINT height);
+    void SetWindowSize(UINT width, UINT height)
+    {
+        windowWidth_ = width;
+        windowHeight_ = height;
+    }
 
     // ---- used by the backend ----
     // Checks for an injected failure for this call; S_OK when none applies.
@@ -71,7 +78,7 @@ public:
     void ObjectDestroyed() { --liveObjects_; }
     UINT WindowWidth() const { return windowWidth_; }
     UINT WindowHeight() const { return windowHeight_; }
-    std::string NextId(const char* prefix);
+    std::string NextId(const char* prefix) { return prefix + std::to_string(nextId_++); }
 
 private:
     struct Failure {

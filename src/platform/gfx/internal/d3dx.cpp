@@ -1,7 +1,8 @@
 // The D3DX calls: textures (empty, or from TGA files through the prefetcher), picture
-// information, effects from files, and the matrix helpers.
+// information, effects from files, and the matrix helpers; and the reports of refused files.
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <utility>
@@ -12,7 +13,6 @@
 #include "platform/gfx/internal/device.h"
 #include "platform/gfx/internal/gl.h"
 #include "platform/gfx/internal/picture_prefetch.h"
-#include "platform/gfx/internal/read_file.h"
 #include "platform/gfx/problems.h"
 
 namespace {
@@ -21,14 +21,7 @@ class GfxBuffer final : public ID3DXBuffer {
 public:
     explicit GfxBuffer(std::string text) : text_(std::move(text)) {}
     ULONG AddRef() override { return ++refs_; }
-    ULONG Release() override
-    {
-        const ULONG left = --refs_;
-        if (left == 0) {
-            delete this;
-        }
-        return left;
-    }
+    ULONG Release() override { return GfxUnref(this, refs_, nullptr, "ID3DXBuffer::Release"); }
     void* GetBufferPointer() override { return text_.data(); }
     DWORD GetBufferSize() override { return static_cast<DWORD>(text_.size() + 1); }
 
@@ -39,12 +32,21 @@ private:
 
 GfxRecorder* RecorderOf(const GfxDevice* device) { return device != nullptr ? device->Recorder() : nullptr; }
 
-HRESULT PictureResult(GfxPictureFailure failure)
+// The innermost GfxProblemCapture on this thread.
+thread_local GfxProblemCapture* ActiveCapture = nullptr;
+
+D3DXVECTOR3 Normalized(const D3DXVECTOR3& v)
 {
-    return failure == GfxPictureFailure::Unreadable    ? D3DERR_NOTFOUND
-           : failure == GfxPictureFailure::Undecodable ? D3DXERR_INVALIDDATA
-                                                       : S_OK;
+    const float length = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
+    return length != 0.0f ? D3DXVECTOR3(v.x / length, v.y / length, v.z / length) : v;
 }
+
+D3DXVECTOR3 Cross(const D3DXVECTOR3& a, const D3DXVECTOR3& b)
+{
+    return D3DXVECTOR3(a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x);
+}
+
+float Dot(const D3DXVECTOR3& a, const D3DXVECTOR3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 
 // Effect files are text a few kilobytes long.
 constexpr std::uint64_t kMaxEffectFileBytes = 1u << 22;
@@ -61,13 +63,10 @@ HRESULT D3DXCreateTexture(IDirect3DDevice9* pDevice, UINT Width, UINT Height, UI
     if (hr == S_OK) {
         hr = device->MakeTexture(Width, Height, MipLevels, Usage, Format, Pool, &texture);
     }
-    if (ppTexture != nullptr) {
-        *ppTexture = texture;
-    }
-    GfxLogMade(GFX_RECORD(RecorderOf(device), kName, hr, GfxArgOf(Width), GfxArgOf(Height), GfxArgOf(MipLevels),
-                       GfxArgOf(Usage), GfxArgOf(static_cast<DWORD>(Format)), GfxArgOf(static_cast<DWORD>(Pool))),
-            texture);
-    return hr;
+    GfxPut(ppTexture, texture);
+    GfxCall* call = GFX_RECORD(RecorderOf(device), kName, hr, GfxArgOf(Width), GfxArgOf(Height), GfxArgOf(MipLevels),
+                               GfxArgOf(Usage), GfxArgOf(Format), GfxArgOf(Pool));
+    return GfxLogMade(call, texture, hr);
 }
 
 HRESULT D3DXCreateTextureFromFileW(IDirect3DDevice9* pDevice, const char* pSrcFile, IDirect3DTexture9** ppTexture)
@@ -80,7 +79,7 @@ HRESULT D3DXCreateTextureFromFileW(IDirect3DDevice9* pDevice, const char* pSrcFi
     GfxPrefetchedPicture picture;
     std::string why;
     if (hr == S_OK && !GfxTakePrefetchedPicture(pSrcFile, &picture)) {
-        hr = PictureResult(GfxLoadPicture(pSrcFile, &picture, &why));
+        hr = GfxLoadPicture(pSrcFile, &picture, &why);
     }
     if (!why.empty()) {
         GfxReportProblem(std::string(pSrcFile) + ": cannot use as a texture: " + why);
@@ -94,26 +93,20 @@ HRESULT D3DXCreateTextureFromFileW(IDirect3DDevice9* pDevice, const char* pSrcFi
         texture->Surface().cpuDirty = true;
     }
     std::free(picture.pixels);
-    if (ppTexture != nullptr) {
-        *ppTexture = texture;
-    }
-    GfxLogMade(GFX_RECORD(RecorderOf(device), kName, hr, GfxArgText(pSrcFile)), texture);
-    return hr;
+    GfxPut(ppTexture, texture);
+    return GfxLogMade(GFX_RECORD(RecorderOf(device), kName, hr, GfxArgText(pSrcFile)), texture, hr);
 }
 
 HRESULT D3DXGetImageInfoFromFileW(const char* pSrcFile, D3DXIMAGE_INFO* pSrcInfo, ID3DXBuffer** ppErrors)
 {
-    if (ppErrors != nullptr) {
-        *ppErrors = nullptr;
-    }
+    GfxPut(ppErrors, nullptr);
     if (pSrcFile == nullptr || pSrcInfo == nullptr) {
         return D3DERR_INVALIDCALL;
     }
     std::vector<std::uint8_t> bytes;
     std::string why;
-    std::uint32_t width = 0;
-    std::uint32_t height = 0;
-    const HRESULT hr = PictureResult(GfxReadPicture(pSrcFile, &bytes, &width, &height, &why));
+    std::uint32_t width = 0, height = 0;
+    const HRESULT hr = GfxReadPicture(pSrcFile, &bytes, &width, &height, &why);
     if (FAILED(hr)) {
         if (ppErrors != nullptr) {
             *ppErrors = new GfxBuffer(why);
@@ -135,9 +128,7 @@ HRESULT D3DXCreateEffectFromFileW(IDirect3DDevice9* pDevice, const char* pSrcFil
                               pInclude != nullptr || pPool != nullptr);
     GfxEffect* effect = nullptr;
     std::string error;
-    if (ppCompilationErrors != nullptr) {
-        *ppCompilationErrors = nullptr;
-    }
+    GfxPut(ppCompilationErrors, nullptr);
     std::vector<std::uint8_t> bytes;
     std::string why;
     if (hr == S_OK && !GfxReadFile(pSrcFile, kMaxEffectFileBytes, &bytes, &why)) {
@@ -161,13 +152,10 @@ HRESULT D3DXCreateEffectFromFileW(IDirect3DDevice9* pDevice, const char* pSrcFil
             *ppCompilationErrors = new GfxBuffer(error);
         }
     }
-    if (ppEffect != nullptr) {
-        *ppEffect = effect;
-    }
-    GfxLogMade(GFX_RECORD(RecorderOf(device), kName, hr, GfxArgText(pSrcFile), GfxArgPointer(pDefines),
-                       GfxArgPointer(pInclude), GfxArgOf(Flags), GfxArgPointer(pPool)),
-            effect != nullptr ? static_cast<ID3DXEffect*>(effect) : nullptr);
-    return hr;
+    GfxPut(ppEffect, effect);
+    GfxCall* call = GFX_RECORD(RecorderOf(device), kName, hr, GfxArgText(pSrcFile), GfxArgPointer(pDefines),
+                               GfxArgPointer(pInclude), GfxArgOf(Flags), GfxArgPointer(pPool));
+    return GfxLogMade(call, effect != nullptr ? static_cast<ID3DXEffect*>(effect) : nullptr, hr);
 }
 
 // ---- matrices: row vectors, left-handed, depth 0..1 ----
@@ -181,35 +169,16 @@ D3DXMATRIX* D3DXMatrixIdentity(D3DXMATRIX* pOut)
 D3DXMATRIX* D3DXMatrixLookAtLH(D3DXMATRIX* pOut, const D3DXVECTOR3* pEye, const D3DXVECTOR3* pAt,
                                const D3DXVECTOR3* pUp)
 {
-    auto normalize = [](float v[3]) {
-        const float length = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
-        if (length != 0.0f) {
-            v[0] /= length;
-            v[1] /= length;
-            v[2] /= length;
-        }
-    };
-    auto cross = [](const float a[3], const float b[3], float out[3]) {
-        out[0] = a[1] * b[2] - a[2] * b[1];
-        out[1] = a[2] * b[0] - a[0] * b[2];
-        out[2] = a[0] * b[1] - a[1] * b[0];
-    };
-    auto dot = [](const float a[3], const D3DXVECTOR3& b) { return a[0] * b.x + a[1] * b.y + a[2] * b.z; };
-    float z[3] = {pAt->x - pEye->x, pAt->y - pEye->y, pAt->z - pEye->z};
-    normalize(z);
-    const float up[3] = {pUp->x, pUp->y, pUp->z};
-    float x[3];
-    cross(up, z, x);
-    normalize(x);
-    float y[3];
-    cross(z, x, y);
+    const D3DXVECTOR3 z = Normalized(D3DXVECTOR3(pAt->x - pEye->x, pAt->y - pEye->y, pAt->z - pEye->z));
+    const D3DXVECTOR3 x = Normalized(Cross(*pUp, z));
+    const D3DXVECTOR3 y = Cross(z, x);
     D3DXMATRIX& m = *pOut;
-    m._11 = x[0]; m._12 = y[0]; m._13 = z[0]; m._14 = 0.0f;
-    m._21 = x[1]; m._22 = y[1]; m._23 = z[1]; m._24 = 0.0f;
-    m._31 = x[2]; m._32 = y[2]; m._33 = z[2]; m._34 = 0.0f;
-    m._41 = -dot(x, *pEye);
-    m._42 = -dot(y, *pEye);
-    m._43 = -dot(z, *pEye);
+    m._11 = x.x; m._12 = y.x; m._13 = z.x; m._14 = 0.0f;
+    m._21 = x.y; m._22 = y.y; m._23 = z.y; m._24 = 0.0f;
+    m._31 = x.z; m._32 = y.z; m._33 = z.z; m._34 = 0.0f;
+    m._41 = -Dot(x, *pEye);
+    m._42 = -Dot(y, *pEye);
+    m._43 = -Dot(z, *pEye);
     m._44 = 1.0f;
     return pOut;
 }
@@ -242,4 +211,19 @@ D3DXMATRIX* D3DXMatrixMultiply(D3DXMATRIX* pOut, const D3DXMATRIX* pM1, const D3
     }
     static_cast<D3DMATRIX&>(*pOut) = r;
     return pOut;
+}
+
+// ---- reports of refused files, printed or caught by the innermost capture ----
+
+GfxProblemCapture::GfxProblemCapture() : outer_(ActiveCapture) { ActiveCapture = this; }
+
+GfxProblemCapture::~GfxProblemCapture() { ActiveCapture = outer_; }
+
+void GfxReportProblem(const std::string& line)
+{
+    if (ActiveCapture == nullptr) {
+        std::fprintf(stderr, "%s\n", line.c_str());
+    } else if (ActiveCapture->line_.empty()) {
+        ActiveCapture->line_ = line;
+    }
 }

@@ -52,13 +52,11 @@ DWORD* StateSlot(GfxRenderStates& s, D3DRENDERSTATETYPE state, DWORD value)
 
 DWORD* StageSlot(GfxStageStates& s, D3DTEXTURESTAGESTATETYPE type)
 {
-    switch (type) {
-    case D3DTSS_COLOROP: return &s.colorOp;
-    case D3DTSS_COLORARG1: return &s.colorArg1;
-    case D3DTSS_COLORARG2: return &s.colorArg2;
-    case D3DTSS_ALPHAOP: return &s.alphaOp;
-    }
-    return nullptr;
+    return type == D3DTSS_COLOROP     ? &s.colorOp
+           : type == D3DTSS_COLORARG1 ? &s.colorArg1
+           : type == D3DTSS_COLORARG2 ? &s.colorArg2
+           : type == D3DTSS_ALPHAOP   ? &s.alphaOp
+                                      : nullptr;
 }
 
 }  // namespace
@@ -74,6 +72,9 @@ GfxDevice::GfxDevice(GfxRecorder* recorder, GfxGl* gl, const D3DPRESENT_PARAMETE
                      UINT height)
     : recorder_(recorder), gl_(gl), world_(GfxIdentity()), view_(GfxIdentity()), projection_(GfxIdentity())
 {
+    if (recorder_ != nullptr) {
+        recorder_->ObjectMade();
+    }
     hasDepth_ = params.EnableAutoDepthStencil != FALSE;
     states_.zEnable = hasDepth_ ? D3DZB_TRUE : D3DZB_FALSE;
     const D3DFORMAT format = params.BackBufferFormat == D3DFMT_UNKNOWN ? D3DFMT_X8R8G8B8 : params.BackBufferFormat;
@@ -84,8 +85,7 @@ GfxDevice::GfxDevice(GfxRecorder* recorder, GfxGl* gl, const D3DPRESENT_PARAMETE
         return;
     }
     backBuffer_ = back;
-    back->AddRef();
-    renderTarget_ = back;
+    renderTarget_ = GfxShared(back);
     if (gl_ != nullptr) {
         gl_->BindTarget(back);
     }
@@ -93,73 +93,30 @@ GfxDevice::GfxDevice(GfxRecorder* recorder, GfxGl* gl, const D3DPRESENT_PARAMETE
 
 GfxDevice::~GfxDevice()
 {
-    for (IUnknown* held : {static_cast<IUnknown*>(stream_), static_cast<IUnknown*>(stageTexture_),
-                           static_cast<IUnknown*>(renderTarget_), static_cast<IUnknown*>(backBuffer_)}) {
-        if (held != nullptr) {
-            held->Release();
-        }
+    if (recorder_ != nullptr) {
+        recorder_->ObjectDestroyed();
     }
+    GfxHold(stream_, nullptr);
+    GfxHold(stageTexture_, nullptr);
+    GfxHold(renderTarget_, nullptr);
+    GfxHold(backBuffer_, nullptr);
     // What the game still holds outlives us as orphans that fail every call.
-    while (children_ != nullptr) {
-        GfxChild* child = children_;
-        Disown(child);
+    while (!children_.empty()) {
+        GfxChild* child = children_.back();
+        children_.pop_back();
         child->Orphan();
     }
     delete gl_;
 }
 
-void GfxDevice::Adopt(GfxChild* child)
-{
-    child->prevChild = nullptr;
-    child->nextChild = children_;
-    if (children_ != nullptr) {
-        children_->prevChild = child;
-    }
-    children_ = child;
-}
-
-void GfxDevice::Disown(GfxChild* child)
-{
-    if (child->prevChild != nullptr) {
-        child->prevChild->nextChild = child->nextChild;
-    } else if (children_ == child) {
-        children_ = child->nextChild;
-    }
-    if (child->nextChild != nullptr) {
-        child->nextChild->prevChild = child->prevChild;
-    }
-    child->prevChild = child->nextChild = nullptr;
-}
-
-void GfxDevice::DropEffect(GfxEffectDesc& desc)
-{
-    if (gl_ != nullptr) {
-        gl_->DropEffect(desc);
-    }
-}
-
-// ---- IDirect3DDevice9: life, scenes and states ----
-
-ULONG GfxDevice::Release()
-{
-    const ULONG left = --refs_;
-    GFX_RECORD(recorder_, "IDirect3DDevice9::Release", static_cast<HRESULT>(left));
-    if (left == 0) {
-        if (recorder_ != nullptr) {
-            recorder_->ObjectDestroyed();
-        }
-        delete this;
-    }
-    return left;
-}
+// ---- IDirect3DDevice9: scenes and states ----
 
 HRESULT GfxDevice::BeginScene()
 {
     static constexpr const char* kName = "IDirect3DDevice9::BeginScene";
     const HRESULT hr = GfxCheck(recorder_, kName, inScene_);
     inScene_ = inScene_ || hr == S_OK;
-    GFX_RECORD(recorder_, kName, hr);
-    return hr;
+    return GFX_RESULT(recorder_, kName, hr);
 }
 
 HRESULT GfxDevice::EndScene()
@@ -167,8 +124,7 @@ HRESULT GfxDevice::EndScene()
     static constexpr const char* kName = "IDirect3DDevice9::EndScene";
     const HRESULT hr = GfxCheck(recorder_, kName, !inScene_);
     inScene_ = inScene_ && hr != S_OK;
-    GFX_RECORD(recorder_, kName, hr);
-    return hr;
+    return GFX_RESULT(recorder_, kName, hr);
 }
 
 HRESULT GfxDevice::Present(const RECT* pSourceRect, const RECT* pDestRect, HWND hDestWindowOverride,
@@ -181,9 +137,8 @@ HRESULT GfxDevice::Present(const RECT* pSourceRect, const RECT* pDestRect, HWND 
     if (hr == S_OK && gl_ != nullptr) {
         gl_->Present(backBuffer_);
     }
-    GFX_RECORD(recorder_, kName, hr, GfxArgPointer(pSourceRect), GfxArgPointer(pDestRect),
-               GfxArgPointer(hDestWindowOverride), GfxArgPointer(pDirtyRegion));
-    return hr;
+    return GFX_RESULT(recorder_, kName, hr, GfxArgPointer(pSourceRect), GfxArgPointer(pDestRect),
+                      GfxArgPointer(hDestWindowOverride), GfxArgPointer(pDirtyRegion));
 }
 
 HRESULT GfxDevice::SetRenderState(D3DRENDERSTATETYPE State, DWORD Value)
@@ -194,8 +149,7 @@ HRESULT GfxDevice::SetRenderState(D3DRENDERSTATETYPE State, DWORD Value)
     if (hr == S_OK) {
         *slot = Value;
     }
-    GFX_RECORD(recorder_, kName, hr, GfxArgOf(State), GfxArgOf(Value));
-    return hr;
+    return GFX_RESULT(recorder_, kName, hr, GfxArgOf(State), GfxArgOf(Value));
 }
 
 HRESULT GfxDevice::SetTexture(DWORD Stage, IDirect3DBaseTexture9* pTexture)
@@ -205,16 +159,9 @@ HRESULT GfxDevice::SetTexture(DWORD Stage, IDirect3DBaseTexture9* pTexture)
     const bool foreign = pTexture != nullptr && (texture == nullptr || texture->Device() != this);
     const HRESULT hr = GfxCheck(recorder_, kName, Stage != 0 || foreign);
     if (hr == S_OK) {
-        if (texture != nullptr) {
-            texture->AddRef();
-        }
-        if (stageTexture_ != nullptr) {
-            stageTexture_->Release();
-        }
-        stageTexture_ = texture;
+        GfxHold(stageTexture_, texture);
     }
-    GFX_RECORD(recorder_, kName, hr, GfxArgOf(Stage), GfxArgObject(pTexture));
-    return hr;
+    return GFX_RESULT(recorder_, kName, hr, GfxArgOf(Stage), GfxArgObject(pTexture));
 }
 
 HRESULT GfxDevice::SetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type, DWORD Value)
@@ -228,8 +175,7 @@ HRESULT GfxDevice::SetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Ty
     if (hr == S_OK) {
         *slot = Value;
     }
-    GFX_RECORD(recorder_, kName, hr, GfxArgOf(Stage), GfxArgOf(Type), GfxArgOf(Value));
-    return hr;
+    return GFX_RESULT(recorder_, kName, hr, GfxArgOf(Stage), GfxArgOf(Type), GfxArgOf(Value));
 }
 
 D3DMATRIX* GfxDevice::TransformSlot(D3DTRANSFORMSTATETYPE state)
@@ -263,6 +209,5 @@ HRESULT GfxDevice::GetTransform(D3DTRANSFORMSTATETYPE State, D3DMATRIX* pMatrix)
     if (hr == S_OK) {
         *pMatrix = *slot;
     }
-    GFX_RECORD(recorder_, kName, hr, GfxArgOf(State));
-    return hr;
+    return GFX_RESULT(recorder_, kName, hr, GfxArgOf(State));
 }

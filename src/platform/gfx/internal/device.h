@@ -12,7 +12,6 @@
 
 class GfxGl;
 class GfxEffect;
-struct GfxEffectDesc;
 
 // Device states the GL backend turns into GL state at each draw.
 struct GfxRenderStates {
@@ -45,7 +44,7 @@ public:
     bool Ready() const { return backBuffer_ != nullptr; }
 
     ULONG AddRef() override { return ++refs_; }
-    ULONG Release() override;
+    ULONG Release() override { return GfxUnref(this, refs_, recorder_, "IDirect3DDevice9::Release"); }
     HRESULT Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR Color, float Z, DWORD Stencil) override;
     HRESULT BeginScene() override;
     HRESULT EndScene() override;
@@ -71,8 +70,8 @@ public:
 
     // ---- for the rest of the layer ----
     GfxRecorder* Recorder() const { return recorder_; }
-    void Adopt(GfxChild* child);
-    void Disown(GfxChild* child);
+    void Adopt(GfxChild* child) { children_.push_back(child); }
+    void Disown(GfxChild* child) { std::erase(children_, child); }
     // Makes a texture without logging (D3DX functions log their own call).
     HRESULT MakeTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
                         GfxTexture** out);
@@ -85,12 +84,8 @@ public:
     GfxEffect* ActiveEffect() const { return activeEffect_; }
     UINT ActivePass() const { return activePass_; }
 
-    // The injected failure for this call, if any (S_OK when none or not recording).
-    HRESULT Inject(const char* name) const { return GfxCheck(recorder_, name, false); }
-
     // The GL side of the children's calls; null on the recording backend.
     GfxGl* Gl() const { return gl_; }
-    void DropEffect(GfxEffectDesc& desc);
 
     const GfxRenderStates& States() const { return states_; }
     const GfxStageStates& Stage() const { return stage_; }
@@ -106,21 +101,18 @@ private:
     ULONG refs_ = 1;
     GfxRecorder* recorder_;
     GfxGl* gl_;
-    GfxChild* children_ = nullptr;
+    std::vector<GfxChild*> children_;
     GfxSurface* backBuffer_ = nullptr;
     GfxSurface* renderTarget_ = nullptr;  // one reference held
     GfxVertexBuffer* stream_ = nullptr;   // one reference held
-    UINT streamOffset_ = 0;
-    UINT streamStride_ = 0;
+    UINT streamOffset_ = 0, streamStride_ = 0;
     GfxTexture* stageTexture_ = nullptr;  // one reference held
     DWORD fvf_ = 0;
     bool inScene_ = false;
     bool hasDepth_ = false;
     GfxRenderStates states_;
     GfxStageStates stage_;
-    D3DMATRIX world_;
-    D3DMATRIX view_;
-    D3DMATRIX projection_;
+    D3DMATRIX world_, view_, projection_;
     GfxEffect* activeEffect_ = nullptr;
     UINT activePass_ = 0;
 };
@@ -131,7 +123,7 @@ public:
     ~GfxDirect3D() override;
     bool Ready() const { return ready_; }
     ULONG AddRef() override { return ++refs_; }
-    ULONG Release() override;
+    ULONG Release() override { return GfxUnref(this, refs_, recorder_, "IDirect3D9::Release"); }
     HRESULT CreateDevice(UINT Adapter, D3DDEVTYPE DeviceType, HWND hFocusWindow, DWORD BehaviorFlags,
                          D3DPRESENT_PARAMETERS* pPresentationParameters,
                          IDirect3DDevice9** ppReturnedDeviceInterface) override;

@@ -6,19 +6,6 @@
 #include "platform/gfx/internal/device.h"
 #include "platform/gfx/internal/gl.h"
 
-namespace {
-
-std::uint64_t VerticesFor(D3DPRIMITIVETYPE type, UINT count)
-{
-    switch (type) {
-    case D3DPT_TRIANGLELIST: return 3 * std::uint64_t{count};
-    case D3DPT_TRIANGLESTRIP: return std::uint64_t{count} + 2;
-    }
-    return 0;
-}
-
-}  // namespace
-
 HRESULT GfxDevice::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR Color, float Z, DWORD Stencil)
 {
     static constexpr const char* kName = "IDirect3DDevice9::Clear";
@@ -30,9 +17,8 @@ HRESULT GfxDevice::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOL
     if (hr == S_OK && gl_ != nullptr) {
         gl_->Clear(Flags, Color, Z);
     }
-    GFX_RECORD(recorder_, kName, hr, GfxArgOf(Count), GfxArgPointer(pRects), GfxArgOf(Flags), GfxArgOf(Color),
-               GfxArgOf(Z), GfxArgOf(Stencil));
-    return hr;
+    return GFX_RESULT(recorder_, kName, hr, GfxArgOf(Count), GfxArgPointer(pRects), GfxArgOf(Flags), GfxArgOf(Color),
+                      GfxArgOf(Z), GfxArgOf(Stencil));
 }
 
 HRESULT GfxDevice::SetStreamSource(UINT StreamNumber, IDirect3DVertexBuffer9* pStreamData, UINT OffsetInBytes,
@@ -44,19 +30,12 @@ HRESULT GfxDevice::SetStreamSource(UINT StreamNumber, IDirect3DVertexBuffer9* pS
     const bool badStride = pStreamData != nullptr && (Stride == 0 || Stride % 4 != 0 || OffsetInBytes % 4 != 0);
     const HRESULT hr = GfxCheck(recorder_, kName, StreamNumber != 0 || foreign || badStride);
     if (hr == S_OK) {
-        if (buffer != nullptr) {
-            buffer->AddRef();
-        }
-        if (stream_ != nullptr) {
-            stream_->Release();
-        }
-        stream_ = buffer;
+        GfxHold(stream_, buffer);
         streamOffset_ = OffsetInBytes;
         streamStride_ = Stride;
     }
-    GFX_RECORD(recorder_, kName, hr, GfxArgOf(StreamNumber), GfxArgObject(pStreamData), GfxArgOf(OffsetInBytes),
-               GfxArgOf(Stride));
-    return hr;
+    return GFX_RESULT(recorder_, kName, hr, GfxArgOf(StreamNumber), GfxArgObject(pStreamData), GfxArgOf(OffsetInBytes),
+                      GfxArgOf(Stride));
 }
 
 HRESULT GfxDevice::SetFVF(DWORD FVF)
@@ -66,15 +45,15 @@ HRESULT GfxDevice::SetFVF(DWORD FVF)
     if (hr == S_OK) {
         fvf_ = FVF;
     }
-    GFX_RECORD(recorder_, kName, hr, GfxArgOf(FVF));
-    return hr;
+    return GFX_RESULT(recorder_, kName, hr, GfxArgOf(FVF));
 }
 
 HRESULT GfxDevice::DrawPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT StartVertex, UINT PrimitiveCount)
 {
     static constexpr const char* kName = "IDirect3DDevice9::DrawPrimitive";
-    const std::uint64_t vertices = VerticesFor(PrimitiveType, PrimitiveCount);
-    const bool badType = PrimitiveType != D3DPT_TRIANGLELIST && PrimitiveType != D3DPT_TRIANGLESTRIP;
+    const bool list = PrimitiveType == D3DPT_TRIANGLELIST;
+    const bool badType = !list && PrimitiveType != D3DPT_TRIANGLESTRIP;
+    const std::uint64_t vertices = badType ? 0 : list ? 3 * std::uint64_t{PrimitiveCount} : PrimitiveCount + 2ull;
     const bool badStream = stream_ == nullptr || stream_->locked || streamStride_ < kVertexStride;
     const bool pastEnd = !badType && !badStream && PrimitiveCount != 0 &&
                          streamOffset_ + (StartVertex + vertices - 1) * streamStride_ + kVertexStride > stream_->length;

@@ -34,13 +34,10 @@ HRESULT GfxDevice::CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF, D3DPO
             buffer->Attach(this, "vb");
         }
     }
-    if (ppVertexBuffer != nullptr) {
-        *ppVertexBuffer = buffer;
-    }
-    GfxLogMade(GFX_RECORD(recorder_, kName, hr, GfxArgOf(Length), GfxArgOf(Usage), GfxArgOf(FVF), GfxArgOf(Pool),
-                       GfxArgPointer(pSharedHandle)),
-            buffer);
-    return hr;
+    GfxPut(ppVertexBuffer, buffer);
+    GfxCall* call = GFX_RECORD(recorder_, kName, hr, GfxArgOf(Length), GfxArgOf(Usage), GfxArgOf(FVF), GfxArgOf(Pool),
+                               GfxArgPointer(pSharedHandle));
+    return GfxLogMade(call, buffer, hr);
 }
 
 HRESULT GfxDevice::MakeTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
@@ -81,13 +78,10 @@ HRESULT GfxDevice::CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usa
     if (hr == S_OK) {
         hr = MakeTexture(Width, Height, Levels, Usage, Format, Pool, &texture);
     }
-    if (ppTexture != nullptr) {
-        *ppTexture = texture;
-    }
-    GfxLogMade(GFX_RECORD(recorder_, kName, hr, GfxArgOf(Width), GfxArgOf(Height), GfxArgOf(Levels), GfxArgOf(Usage),
-                       GfxArgOf(Format), GfxArgOf(Pool), GfxArgPointer(pSharedHandle)),
-            texture);
-    return hr;
+    GfxPut(ppTexture, texture);
+    GfxCall* call = GFX_RECORD(recorder_, kName, hr, GfxArgOf(Width), GfxArgOf(Height), GfxArgOf(Levels),
+                               GfxArgOf(Usage), GfxArgOf(Format), GfxArgOf(Pool), GfxArgPointer(pSharedHandle));
+    return GfxLogMade(call, texture, hr);
 }
 
 HRESULT GfxDevice::GetBackBuffer(UINT iSwapChain, UINT iBackBuffer, D3DBACKBUFFER_TYPE Type,
@@ -97,14 +91,8 @@ HRESULT GfxDevice::GetBackBuffer(UINT iSwapChain, UINT iBackBuffer, D3DBACKBUFFE
     const HRESULT hr = GfxCheck(recorder_, kName,
                                 iSwapChain != 0 || iBackBuffer != 0 || Type != D3DBACKBUFFER_TYPE_MONO ||
                                     ppBackBuffer == nullptr || backBuffer_ == nullptr);
-    if (hr == S_OK) {
-        backBuffer_->AddRef();
-    }
-    if (ppBackBuffer != nullptr) {
-        *ppBackBuffer = hr == S_OK ? backBuffer_ : nullptr;
-    }
-    GFX_RECORD(recorder_, kName, hr, GfxArgOf(iSwapChain), GfxArgOf(iBackBuffer), GfxArgOf(Type));
-    return hr;
+    GfxPut(ppBackBuffer, hr == S_OK ? GfxShared(backBuffer_) : nullptr);
+    return GFX_RESULT(recorder_, kName, hr, GfxArgOf(iSwapChain), GfxArgOf(iBackBuffer), GfxArgOf(Type));
 }
 
 HRESULT GfxDevice::GetRenderTarget(DWORD RenderTargetIndex, IDirect3DSurface9** ppRenderTarget)
@@ -112,14 +100,9 @@ HRESULT GfxDevice::GetRenderTarget(DWORD RenderTargetIndex, IDirect3DSurface9** 
     static constexpr const char* kName = "IDirect3DDevice9::GetRenderTarget";
     const HRESULT hr =
         GfxCheck(recorder_, kName, RenderTargetIndex != 0 || ppRenderTarget == nullptr || renderTarget_ == nullptr);
-    if (hr == S_OK) {
-        renderTarget_->AddRef();
-    }
-    if (ppRenderTarget != nullptr) {
-        *ppRenderTarget = hr == S_OK ? renderTarget_ : nullptr;
-    }
-    GfxLogMade(GFX_RECORD(recorder_, kName, hr, GfxArgOf(RenderTargetIndex)), hr == S_OK ? renderTarget_ : nullptr);
-    return hr;
+    GfxPut(ppRenderTarget, hr == S_OK ? GfxShared(renderTarget_) : nullptr);
+    GfxCall* call = GFX_RECORD(recorder_, kName, hr, GfxArgOf(RenderTargetIndex));
+    return GfxLogMade(call, hr == S_OK ? renderTarget_ : nullptr, hr);
 }
 
 HRESULT GfxDevice::SetRenderTarget(DWORD RenderTargetIndex, IDirect3DSurface9* pRenderTarget)
@@ -130,13 +113,10 @@ HRESULT GfxDevice::SetRenderTarget(DWORD RenderTargetIndex, IDirect3DSurface9* p
                                 RenderTargetIndex != 0 || surface == nullptr || surface->Device() != this ||
                                     !surface->IsRenderTarget());
     if (hr == S_OK) {
-        surface->AddRef();
-        renderTarget_->Release();
-        renderTarget_ = surface;
+        GfxHold(renderTarget_, surface);
         if (gl_ != nullptr) {
             gl_->BindTarget(surface);
         }
     }
-    GFX_RECORD(recorder_, kName, hr, GfxArgOf(RenderTargetIndex), GfxArgObject(pRenderTarget));
-    return hr;
+    return GFX_RESULT(recorder_, kName, hr, GfxArgOf(RenderTargetIndex), GfxArgObject(pRenderTarget));
 }

@@ -1,8 +1,9 @@
 // The IDirect3D9 object and Direct3DCreate9: where the backend is chosen and devices are
-// made, on a GL context or on the recorder.
+// made, on a GL context or on the recorder; and the usual windowed device for tools.
 
 #include "platform/gfx/internal/device.h"
 #include "platform/gfx/internal/gl.h"
+#include "platform/gfx/windowed_device.h"
 
 namespace {
 
@@ -34,16 +35,6 @@ GfxDirect3D::~GfxDirect3D()
     }
 }
 
-ULONG GfxDirect3D::Release()
-{
-    const ULONG left = --refs_;
-    GFX_RECORD(recorder_, "IDirect3D9::Release", static_cast<HRESULT>(left));
-    if (left == 0) {
-        delete this;
-    }
-    return left;
-}
-
 HRESULT GfxDirect3D::CreateDevice(UINT Adapter, D3DDEVTYPE DeviceType, HWND hFocusWindow, DWORD BehaviorFlags,
                                   D3DPRESENT_PARAMETERS* pPresentationParameters,
                                   IDirect3DDevice9** ppReturnedDeviceInterface)
@@ -73,9 +64,6 @@ HRESULT GfxDirect3D::CreateDevice(UINT Adapter, D3DDEVTYPE DeviceType, HWND hFoc
         if (used.BackBufferFormat == D3DFMT_UNKNOWN) {
             used.BackBufferFormat = D3DFMT_X8R8G8B8;
         }
-        if (recorder_ != nullptr) {
-            recorder_->ObjectMade();
-        }
         device = new GfxDevice(recorder_, gl, used, width, height);
         if (!device->Ready()) {
             device->Release();
@@ -85,13 +73,10 @@ HRESULT GfxDirect3D::CreateDevice(UINT Adapter, D3DDEVTYPE DeviceType, HWND hFoc
             *pp = used;
         }
     }
-    if (ppReturnedDeviceInterface != nullptr) {
-        *ppReturnedDeviceInterface = device;
-    }
+    GfxPut(ppReturnedDeviceInterface, device);
     // BehaviorFlags is logged only: vertex processing is always ours.
-    GFX_RECORD(recorder_, kName, hr, GfxArgOf(Adapter), GfxArgOf(DeviceType), GfxArgPointer(hFocusWindow),
-               GfxArgOf(BehaviorFlags), GfxArgPointer(pPresentationParameters));
-    return hr;
+    return GFX_RESULT(recorder_, kName, hr, GfxArgOf(Adapter), GfxArgOf(DeviceType), GfxArgPointer(hFocusWindow),
+                      GfxArgOf(BehaviorFlags), GfxArgPointer(pPresentationParameters));
 }
 
 // Chooses the backend for everything made from here on: the recorder, when one is set.
@@ -109,4 +94,26 @@ IDirect3D9* Direct3DCreate9(UINT SDKVersion)
     }
     GFX_RECORD(recorder, "Direct3DCreate9", d3d != nullptr ? S_OK : (hr != S_OK ? hr : E_FAIL), GfxArgOf(SDKVersion));
     return d3d;
+}
+
+HRESULT GfxCreateWindowedDevice(IDirect3D9* d3d, HWND window, UINT interval, IDirect3DDevice9** device,
+                                D3DPRESENT_PARAMETERS* used)
+{
+    if (d3d == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    D3DPRESENT_PARAMETERS pp{};
+    pp.BackBufferFormat = D3DFMT_UNKNOWN;
+    pp.BackBufferCount = 1;
+    pp.SwapEffect = D3DSWAPEFFECT_COPY;
+    pp.Windowed = TRUE;
+    pp.EnableAutoDepthStencil = TRUE;
+    pp.AutoDepthStencilFormat = D3DFMT_D16;
+    pp.PresentationInterval = interval;
+    const HRESULT hr =
+        d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, device);
+    if (used != nullptr) {
+        *used = pp;
+    }
+    return hr;
 }

@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-GfxEffect::GfxEffect(GfxEffectDesc desc) : desc_(std::move(desc)) {}
+#include "platform/gfx/internal/gl.h"
 
 GfxEffect::~GfxEffect()
 {
@@ -14,68 +14,51 @@ GfxEffect::~GfxEffect()
     }
     DropGpu();
     for (auto& p : desc_.params) {
-        if (p.texture != nullptr) {
-            p.texture->Release();
-            p.texture = nullptr;
-        }
+        GfxHold(p.texture, nullptr);
     }
 }
 
 void GfxEffect::DropGpu()
 {
-    if (device_ != nullptr) {
-        device_->DropEffect(desc_);
+    if (device_ != nullptr && device_->Gl() != nullptr) {
+        device_->Gl()->DropEffect(desc_);
     }
 }
 
-GfxEffectParam* GfxEffect::FindParam(D3DXHANDLE handle)
-{
-    if (handle == nullptr) {
-        return nullptr;
-    }
-    for (auto& p : desc_.params) {
-        if (p.name.c_str() == handle) {
-            return &p;
-        }
-    }
-    for (auto& p : desc_.params) {
-        if (std::strcmp(p.name.c_str(), handle) == 0) {
-            return &p;
-        }
-    }
-    return nullptr;
-}
+namespace {
 
-int GfxEffect::FindTechnique(D3DXHANDLE handle) const
+// The item `handle` names: the handle an effect gave out first, then the same text.
+template <class T>
+int FindNamed(const std::vector<T>& items, D3DXHANDLE handle)
 {
     if (handle == nullptr) {
         return -1;
     }
-    for (std::size_t i = 0; i < desc_.techniques.size(); ++i) {
-        if (desc_.techniques[i].name.c_str() == handle) {
-            return static_cast<int>(i);
-        }
-    }
-    for (std::size_t i = 0; i < desc_.techniques.size(); ++i) {
-        if (std::strcmp(desc_.techniques[i].name.c_str(), handle) == 0) {
-            return static_cast<int>(i);
+    for (int pass = 0; pass < 2; ++pass) {
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            const char* name = items[i].name.c_str();
+            if (pass == 0 ? name == handle : std::strcmp(name, handle) == 0) {
+                return static_cast<int>(i);
+            }
         }
     }
     return -1;
 }
 
+}  // namespace
+
+GfxEffectParam* GfxEffect::FindParam(D3DXHANDLE handle)
+{
+    const int index = FindNamed(desc_.params, handle);
+    return index >= 0 ? &desc_.params[index] : nullptr;
+}
+
 D3DXHANDLE GfxEffect::GetParameterByName(D3DXHANDLE hParameter, const char* pName)
 {
     static constexpr const char* kName = "ID3DXEffect::GetParameterByName";
-    HRESULT hr = device_ != nullptr ? device_->Inject(kName) : S_OK;
-    D3DXHANDLE found = nullptr;
-    if (hr == S_OK && hParameter == nullptr && pName != nullptr) {
-        for (const auto& p : desc_.params) {
-            if (p.name == pName) {
-                found = p.name.c_str();
-            }
-        }
-    }
+    const HRESULT hr = GfxCheck(CallRecorder(), kName, false);
+    const int index = hr == S_OK && hParameter == nullptr ? FindNamed(desc_.params, pName) : -1;
+    const D3DXHANDLE found = index >= 0 ? desc_.params[index].name.c_str() : nullptr;
     GFX_RECORD(CallRecorder(), kName, found != nullptr ? S_OK : (hr != S_OK ? hr : E_FAIL), GfxArgText(hParameter),
                GfxArgText(pName));
     return found;
@@ -84,29 +67,21 @@ D3DXHANDLE GfxEffect::GetParameterByName(D3DXHANDLE hParameter, const char* pNam
 D3DXHANDLE GfxEffect::GetTechniqueByName(const char* pName)
 {
     static constexpr const char* kName = "ID3DXEffect::GetTechniqueByName";
-    HRESULT hr = device_ != nullptr ? device_->Inject(kName) : S_OK;
-    D3DXHANDLE found = nullptr;
-    if (hr == S_OK && pName != nullptr) {
-        for (const auto& t : desc_.techniques) {
-            if (t.name == pName) {
-                found = t.name.c_str();
-            }
-        }
-    }
+    const HRESULT hr = GfxCheck(CallRecorder(), kName, false);
+    const int index = hr == S_OK ? FindNamed(desc_.techniques, pName) : -1;
+    const D3DXHANDLE found = index >= 0 ? desc_.techniques[index].name.c_str() : nullptr;
     GFX_RECORD(CallRecorder(), kName, found != nullptr ? S_OK : (hr != S_OK ? hr : E_FAIL), GfxArgText(pName));
     return found;
 }
 
 HRESULT GfxEffect::SetValue(const char* call, D3DXHANDLE handle, GfxParamType type, const float* values, int count)
 {
-    HRESULT hr = device_ != nullptr ? device_->Inject(call) : S_OK;
     GfxEffectParam* p = FindParam(handle);
-    if (hr == S_OK && (device_ == nullptr || p == nullptr || p->type != type || values == nullptr)) {
-        hr = D3DERR_INVALIDCALL;
-    }
+    const HRESULT hr = Check(call, p == nullptr || p->type != type || values == nullptr);
     if (hr == S_OK) {
         std::memcpy(p->value, values, sizeof(float) * static_cast<std::size_t>(count));
     }
+    // Logged even once orphaned.
     if (GfxCall* logged = GFX_RECORD(recorder_, call, hr, GfxArgText(p != nullptr ? p->name.c_str() : handle))) {
         if (type == GfxParamType::Matrix || values == nullptr) {
             logged->args.push_back(GfxArgPointer(values));
@@ -129,13 +104,8 @@ HRESULT GfxEffect::SetFloat(D3DXHANDLE hParameter, float f)
 
 HRESULT GfxEffect::SetVector(D3DXHANDLE hParameter, const D3DXVECTOR4* pVector)
 {
-    float v[4] = {};
-    if (pVector != nullptr) {
-        v[0] = pVector->x;
-        v[1] = pVector->y;
-        v[2] = pVector->z;
-        v[3] = pVector->w;
-    }
+    const float v[4] = {pVector != nullptr ? pVector->x : 0.0f, pVector != nullptr ? pVector->y : 0.0f,
+                        pVector != nullptr ? pVector->z : 0.0f, pVector != nullptr ? pVector->w : 0.0f};
     return SetValue("ID3DXEffect::SetVector", hParameter, GfxParamType::Vector, pVector != nullptr ? v : nullptr, 4);
 }
 
@@ -148,126 +118,89 @@ HRESULT GfxEffect::SetMatrix(D3DXHANDLE hParameter, const D3DXMATRIX* pMatrix)
 HRESULT GfxEffect::SetTexture(D3DXHANDLE hParameter, IDirect3DBaseTexture9* pTexture)
 {
     static constexpr const char* kName = "ID3DXEffect::SetTexture";
-    HRESULT hr = device_ != nullptr ? device_->Inject(kName) : S_OK;
     GfxEffectParam* p = FindParam(hParameter);
     auto* texture = dynamic_cast<GfxTexture*>(pTexture);
-    if (hr == S_OK && (device_ == nullptr || p == nullptr || p->type != GfxParamType::Texture ||
-                       (pTexture != nullptr && (texture == nullptr || texture->Device() != device_)))) {
-        hr = D3DERR_INVALIDCALL;
-    }
+    const bool foreign = pTexture != nullptr && (texture == nullptr || texture->Device() != device_);
+    const HRESULT hr = Check(kName, p == nullptr || p->type != GfxParamType::Texture || foreign);
     if (hr == S_OK) {
-        if (texture != nullptr) {
-            texture->AddRef();
-        }
-        if (p->texture != nullptr) {
-            p->texture->Release();
-        }
-        p->texture = texture;
+        GfxHold(p->texture, texture);
     }
-    GFX_RECORD(CallRecorder(), kName, hr, GfxArgText(p != nullptr ? p->name.c_str() : hParameter), GfxArgObject(pTexture));
-    return hr;
+    return GFX_RESULT(CallRecorder(), kName, hr, GfxArgText(p != nullptr ? p->name.c_str() : hParameter),
+                      GfxArgObject(pTexture));
 }
 
 HRESULT GfxEffect::SetTechnique(D3DXHANDLE hTechnique)
 {
     static constexpr const char* kName = "ID3DXEffect::SetTechnique";
-    HRESULT hr = device_ != nullptr ? device_->Inject(kName) : S_OK;
-    const int index = FindTechnique(hTechnique);
-    if (hr == S_OK && (device_ == nullptr || index < 0 || begun_)) {
-        hr = D3DERR_INVALIDCALL;
-    }
+    const int index = FindNamed(desc_.techniques, hTechnique);
+    const HRESULT hr = Check(kName, index < 0 || begun_);
     if (hr == S_OK) {
         technique_ = static_cast<UINT>(index);
     }
-    GFX_RECORD(CallRecorder(), kName, hr, GfxArgText(index >= 0 ? desc_.techniques[index].name.c_str() : hTechnique));
-    return hr;
+    const D3DXHANDLE named = index >= 0 ? desc_.techniques[index].name.c_str() : hTechnique;
+    return GFX_RESULT(CallRecorder(), kName, hr, GfxArgText(named));
 }
-
-D3DXHANDLE GfxEffect::GetCurrentTechnique() { return desc_.techniques[technique_].name.c_str(); }
 
 HRESULT GfxEffect::Begin(UINT* pPasses, DWORD Flags)
 {
     static constexpr const char* kName = "ID3DXEffect::Begin";
-    HRESULT hr = device_ != nullptr ? device_->Inject(kName) : S_OK;
-    if (hr == S_OK && (device_ == nullptr || begun_)) {
-        hr = D3DERR_INVALIDCALL;
+    const HRESULT hr = Check(kName, begun_);
+    begun_ = begun_ || hr == S_OK;
+    if (pPasses != nullptr) {
+        *pPasses = hr == S_OK ? static_cast<UINT>(desc_.techniques[technique_].passes.size()) : 0;
     }
-    if (hr == S_OK) {
-        begun_ = true;
-        if (pPasses != nullptr) {
-            *pPasses = static_cast<UINT>(desc_.techniques[technique_].passes.size());
-        }
-    } else if (pPasses != nullptr) {
-        *pPasses = 0;
-    }
-    GFX_RECORD(CallRecorder(), kName, hr, GfxArgOf(Flags));
-    return hr;
+    return GFX_RESULT(CallRecorder(), kName, hr, GfxArgOf(Flags));
 }
 
 HRESULT GfxEffect::BeginPass(UINT Pass)
 {
     static constexpr const char* kName = "ID3DXEffect::BeginPass";
-    HRESULT hr = device_ != nullptr ? device_->Inject(kName) : S_OK;
-    if (hr == S_OK && (device_ == nullptr || !begun_ || inPass_ || Pass >= desc_.techniques[technique_].passes.size() ||
-                       (device_->ActiveEffect() != nullptr && device_->ActiveEffect() != this))) {
-        hr = D3DERR_INVALIDCALL;
-    }
+    const GfxEffect* active = device_ != nullptr ? device_->ActiveEffect() : nullptr;
+    const bool otherActive = active != nullptr && active != this;
+    const HRESULT hr =
+        Check(kName, !begun_ || inPass_ || Pass >= desc_.techniques[technique_].passes.size() || otherActive);
     if (hr == S_OK) {
         inPass_ = true;
         device_->SetActivePass(this, Pass);
     }
-    GFX_RECORD(CallRecorder(), kName, hr, GfxArgOf(Pass));
-    return hr;
+    return GFX_RESULT(CallRecorder(), kName, hr, GfxArgOf(Pass));
 }
 
 HRESULT GfxEffect::CommitChanges()
 {
     static constexpr const char* kName = "ID3DXEffect::CommitChanges";
-    HRESULT hr = device_ != nullptr ? device_->Inject(kName) : S_OK;
-    if (hr == S_OK && (device_ == nullptr || !inPass_)) {
-        hr = D3DERR_INVALIDCALL;
-    }
-    GFX_RECORD(CallRecorder(), kName, hr);
-    return hr;
+    const HRESULT hr = Check(kName, !inPass_);
+    return GFX_RESULT(CallRecorder(), kName, hr);
 }
 
 HRESULT GfxEffect::EndPass()
 {
     static constexpr const char* kName = "ID3DXEffect::EndPass";
-    HRESULT hr = device_ != nullptr ? device_->Inject(kName) : S_OK;
-    if (hr == S_OK && (device_ == nullptr || !inPass_)) {
-        hr = D3DERR_INVALIDCALL;
-    }
+    const HRESULT hr = Check(kName, !inPass_);
     if (hr == S_OK) {
         inPass_ = false;
         device_->SetActivePass(nullptr, 0);
     }
-    GFX_RECORD(CallRecorder(), kName, hr);
-    return hr;
+    return GFX_RESULT(CallRecorder(), kName, hr);
 }
 
 HRESULT GfxEffect::End()
 {
     static constexpr const char* kName = "ID3DXEffect::End";
-    HRESULT hr = device_ != nullptr ? device_->Inject(kName) : S_OK;
-    if (hr == S_OK && (device_ == nullptr || !begun_)) {
-        hr = D3DERR_INVALIDCALL;
+    const HRESULT hr = Check(kName, !begun_);
+    if (hr == S_OK && inPass_) {
+        device_->SetActivePass(nullptr, 0);
     }
     if (hr == S_OK) {
-        if (inPass_) {
-            inPass_ = false;
-            device_->SetActivePass(nullptr, 0);
-        }
+        inPass_ = false;
         begun_ = false;
     }
-    GFX_RECORD(CallRecorder(), kName, hr);
-    return hr;
+    return GFX_RESULT(CallRecorder(), kName, hr);
 }
 
 HRESULT GfxEffect::OnLostDevice()
 {
     static constexpr const char* kName = "ID3DXEffect::OnLostDevice";
-    const HRESULT hr = device_ != nullptr ? device_->Inject(kName) : S_OK;
-    GFX_RECORD(CallRecorder(), kName, hr);
-    return hr;
+    const HRESULT hr = GfxCheck(CallRecorder(), kName, false);
+    return GFX_RESULT(CallRecorder(), kName, hr);
 }

@@ -64,11 +64,11 @@ std::string GfxShaderSource(const GfxEffectDesc& desc, const GfxEffectShader& sh
 
 class GfxEffect final : public ID3DXEffect, public GfxChild {
 public:
-    explicit GfxEffect(GfxEffectDesc desc);
+    explicit GfxEffect(GfxEffectDesc desc) : desc_(std::move(desc)) {}
     ~GfxEffect() override;
 
     ULONG AddRef() override { return ++refs_; }
-    ULONG Release() override { return Unref("ID3DXEffect::Release", this); }
+    ULONG Release() override { return Unref("ID3DXEffect::Release"); }
     D3DXHANDLE GetParameterByName(D3DXHANDLE hParameter, const char* pName) override;
     D3DXHANDLE GetTechniqueByName(const char* pName) override;
     HRESULT SetFloat(D3DXHANDLE hParameter, float f) override;
@@ -76,7 +76,7 @@ public:
     HRESULT SetMatrix(D3DXHANDLE hParameter, const D3DXMATRIX* pMatrix) override;
     HRESULT SetTexture(D3DXHANDLE hParameter, IDirect3DBaseTexture9* pTexture) override;
     HRESULT SetTechnique(D3DXHANDLE hTechnique) override;
-    D3DXHANDLE GetCurrentTechnique() override;
+    D3DXHANDLE GetCurrentTechnique() override { return desc_.techniques[technique_].name.c_str(); }
     HRESULT Begin(UINT* pPasses, DWORD Flags) override;
     HRESULT BeginPass(UINT Pass) override;
     HRESULT CommitChanges() override;
@@ -90,7 +90,6 @@ public:
 
 private:
     GfxEffectParam* FindParam(D3DXHANDLE handle);
-    int FindTechnique(D3DXHANDLE handle) const;
     HRESULT SetValue(const char* call, D3DXHANDLE handle, GfxParamType type, const float* values, int count);
 
     GfxEffectDesc desc_;

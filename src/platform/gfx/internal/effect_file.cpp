@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <iterator>
 #include <sstream>
 
 #include "platform/gfx/internal/effect.h"
@@ -14,13 +15,16 @@ const char* const kVertexInputs[] = {"inPosition", "inNormal", "inColor", "inTex
 
 std::vector<std::string> Words(const std::string& line)
 {
-    std::vector<std::string> words;
     std::istringstream in(line);
-    std::string w;
-    while (in >> w) {
-        words.push_back(w);
-    }
-    return words;
+    return {std::istream_iterator<std::string>(in), std::istream_iterator<std::string>()};
+}
+
+// The index of the first item `match` accepts, or -1.
+template <class T, class Match>
+int IndexOf(const std::vector<T>& items, Match match)
+{
+    const auto it = std::find_if(items.begin(), items.end(), match);
+    return it == items.end() ? -1 : static_cast<int>(it - items.begin());
 }
 
 bool IsIdentifier(const std::string& s)
@@ -43,7 +47,8 @@ bool ParseNumber(const std::string& s, float* out)
 
 class Parser {
 public:
-    Parser(const std::string& text, const std::string& file, GfxEffectDesc* out) : file_(file), out_(out)
+    Parser(const std::string& text, const std::string& file, GfxEffectDesc* out, std::string* error)
+        : file_(file), out_(out), error_(error)
     {
         std::string line;
         std::istringstream in(text);
@@ -55,7 +60,7 @@ public:
         }
     }
 
-    bool Run(std::string* error)
+    bool Run()
     {
         for (index_ = 0; index_ < lines_.size(); ++index_) {
             const std::vector<std::string> w = Words(lines_[index_]);
@@ -74,17 +79,11 @@ public:
                                                      "fragment or technique)");
             }
             if (!ok) {
-                *error = error_;
                 return false;
             }
         }
-        if (out_->techniques.empty()) {
-            index_ = lines_.empty() ? 0 : lines_.size() - 1;
-            Fail("the effect has no technique");
-            *error = error_;
-            return false;
-        }
-        return true;
+        index_ = lines_.empty() ? 0 : lines_.size() - 1;
+        return !out_->techniques.empty() || Fail("the effect has no technique");
     }
 
 private:
@@ -92,7 +91,7 @@ private:
 
     bool Fail(const std::string& message)
     {
-        error_ = file_ + ":" + std::to_string(Line()) + ": " + message;
+        *error_ = file_ + ":" + std::to_string(Line()) + ": " + message;
         return false;
     }
 
@@ -179,30 +178,21 @@ private:
 
     int FindShader(const std::string& name, bool vertex) const
     {
-        for (std::size_t i = 0; i < out_->shaders.size(); ++i) {
-            if (out_->shaders[i].name == name && out_->shaders[i].vertex == vertex) {
-                return static_cast<int>(i);
-            }
-        }
-        return -1;
+        return IndexOf(out_->shaders, [&](const GfxEffectShader& s) { return s.name == name && s.vertex == vertex; });
     }
 
     bool Focus(const std::vector<std::string>& p, GfxEffectPass* pass)
     {
         for (int k = 0; k < 2; ++k) {
             int& index = k == 0 ? pass->focusX : pass->focusY;
-            for (std::size_t i = 0; i < out_->params.size(); ++i) {
-                if (out_->params[i].name == p[4 + k] && out_->params[i].type == GfxParamType::Float) {
-                    index = static_cast<int>(i);
-                }
-            }
+            index = IndexOf(out_->params, [&](const GfxEffectParam& q) {
+                return q.name == p[4 + k] && q.type == GfxParamType::Float;
+            });
             if (index < 0) {
                 return Fail("the focus needs a float parameter named '" + p[4 + k] + "' above this line");
             }
         }
-        char* end = nullptr;
-        pass->focusRadius = std::strtof(p[6].c_str(), &end);
-        if (end == p[6].c_str() || *end != '\0' || !(pass->focusRadius > 0.0f) || pass->focusRadius > 1e6f) {
+        if (!ParseNumber(p[6], &pass->focusRadius) || !(pass->focusRadius > 0.0f) || pass->focusRadius > 1e6f) {
             pass->focusX = pass->focusY = -1;
             return Fail("the focus radius '" + p[6] + "' is not a positive number");
         }
@@ -214,10 +204,9 @@ private:
         if (w.size() != 2 || !IsIdentifier(w[1])) {
             return Fail("'technique' needs one name");
         }
-        for (const auto& t : out_->techniques) {
-            if (t.name == w[1]) {
-                return Fail("technique '" + w[1] + "' is defined twice");
-            }
+        const auto named = [&w](const GfxEffectTechnique& t) { return t.name == w[1]; };
+        if (std::any_of(out_->techniques.begin(), out_->techniques.end(), named)) {
+            return Fail("technique '" + w[1] + "' is defined twice");
         }
         GfxEffectTechnique t;
         t.name = w[1];
@@ -260,27 +249,18 @@ private:
     GfxEffectDesc* out_;
     std::vector<std::string> lines_;
     std::size_t index_ = 0;
-    std::string error_;
+    std::string* error_;
 };
 
-const char* GlslType(GfxParamType type)
-{
-    switch (type) {
-    case GfxParamType::Float: return "float";
-    case GfxParamType::Vector: return "vec4";
-    case GfxParamType::Matrix: return "mat4";
-    case GfxParamType::Texture: return "sampler2D";
-    }
-    return "float";
-}
+// Indexed by GfxParamType.
+constexpr const char* kGlslTypes[] = {"float", "vec4", "mat4", "sampler2D"};
 
 }  // namespace
 
 bool GfxParseEffect(const std::string& text, const std::string& fileName, GfxEffectDesc* out, std::string* error)
 {
     *out = GfxEffectDesc{};
-    Parser parser(text, fileName, out);
-    return parser.Run(error);
+    return Parser(text, fileName, out, error).Run();
 }
 
 std::string GfxShaderSource(const GfxEffectDesc& desc, const GfxEffectShader& shader, bool depthToGl,
@@ -297,11 +277,7 @@ std::string GfxShaderSource(const GfxEffectDesc& desc, const GfxEffectShader& sh
              "layout(location = 3) in vec2 inTexCoord;\n";
     }
     for (const auto& p : desc.params) {
-        s += "uniform ";
-        s += GlslType(p.type);
-        s += ' ';
-        s += p.name;
-        s += ";\n";
+        s += std::string("uniform ") + kGlslTypes[static_cast<int>(p.type)] + ' ' + p.name + ";\n";
     }
     if (shader.vertex) {
         s += "#define main gfx_user_main\n";

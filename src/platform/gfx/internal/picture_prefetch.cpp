@@ -1,21 +1,26 @@
 // Pictures read and decoded on a worker thread during start-up, handed to the texture
-// calls that ask for the same paths, and the loader both use.
+// calls that ask for the same paths, the loader both use and the whole-file reader.
 
 #include "platform/gfx/internal/picture_prefetch.h"
 
 #include <condition_variable>
 #include <cstdlib>
+#include <cstring>
 #include <mutex>
 #include <string>
 #include <system_error>
 #include <thread>
 #include <vector>
 
-#include "platform/gfx/internal/read_file.h"
+#include "platform/files/files.h"
 #include "platform/gfx/internal/tga.h"
 #include "platform/gfx/prefetch.h"
 
 namespace {
+
+// Largest file any picture we read can need: a 4096 x 4096 RLE picture of one-pixel
+// packets at 4 bytes a pixel, with the longest ID and colour map.
+constexpr std::uint64_t kMaxPictureFileBytes = 5ull * kGfxMaxTextureSide * kGfxMaxTextureSide + 18 + 255 + 65535 * 4;
 
 struct Slot {
     std::string path;
@@ -30,8 +35,6 @@ struct Prefetch {
     std::condition_variable ready;
     std::vector<Slot> slots;  // sized before the worker starts; only the flags change
     std::thread worker;
-
-    ~Prefetch() { Finish(); }
 
     void Finish()
     {
@@ -49,7 +52,7 @@ struct Prefetch {
         std::string why;
         for (Slot& slot : slots) {
             GfxPrefetchedPicture picture;
-            const bool ok = GfxLoadPicture(slot.path.c_str(), &picture, &why) == GfxPictureFailure::None;
+            const bool ok = GfxLoadPicture(slot.path.c_str(), &picture, &why) == S_OK;
             const std::lock_guard<std::mutex> lock(mutex);
             slot.picture = picture;
             slot.ok = ok;
@@ -69,37 +72,49 @@ Prefetch& State()
 
 }  // namespace
 
-GfxPictureFailure GfxReadPicture(const char* path, std::vector<std::uint8_t>* bytes, std::uint32_t* width,
-                                 std::uint32_t* height, std::string* why)
+bool GfxReadFile(const char* path, std::uint64_t maxBytes, std::vector<std::uint8_t>* bytes, std::string* why)
 {
-    if (!GfxReadFile(path, kMaxPictureFileBytes, bytes, why)) {
-        return GfxPictureFailure::Unreadable;
+    if (ReadRegularFile(path, maxBytes, bytes, why)) {
+        return true;
     }
-    return GfxCheckTga(bytes->data(), bytes->size(), width, height, why) ? GfxPictureFailure::None
-                                                                          : GfxPictureFailure::Undecodable;
+    // The callers put the path in front themselves.
+    const std::size_t named = std::strlen(path) + 1;
+    if (why->size() > named) {
+        why->erase(0, named);
+    }
+    return false;
 }
 
-GfxPictureFailure GfxLoadPicture(const char* path, GfxPrefetchedPicture* out, std::string* why)
+HRESULT GfxReadPicture(const char* path, std::vector<std::uint8_t>* bytes, std::uint32_t* width,
+                       std::uint32_t* height, std::string* why)
+{
+    if (!GfxReadFile(path, kMaxPictureFileBytes, bytes, why)) {
+        return D3DERR_NOTFOUND;
+    }
+    return GfxCheckTga(bytes->data(), bytes->size(), width, height, why) ? S_OK : D3DXERR_INVALIDDATA;
+}
+
+HRESULT GfxLoadPicture(const char* path, GfxPrefetchedPicture* out, std::string* why)
 {
     std::vector<std::uint8_t> bytes;
     GfxPrefetchedPicture picture;
-    const GfxPictureFailure read = GfxReadPicture(path, &bytes, &picture.width, &picture.height, why);
-    if (read != GfxPictureFailure::None) {
+    const HRESULT read = GfxReadPicture(path, &bytes, &picture.width, &picture.height, why);
+    if (read != S_OK) {
         return read;
     }
     picture.pixels =
         static_cast<std::byte*>(std::calloc(static_cast<std::size_t>(picture.width) * picture.height, 4));
     if (picture.pixels == nullptr) {
         *why = "too large to hold";
-        return GfxPictureFailure::Undecodable;
+        return D3DXERR_INVALIDDATA;
     }
     if (!GfxDecodeTgaInto(bytes.data(), bytes.size(), picture.width, picture.height,
                           reinterpret_cast<std::uint8_t*>(picture.pixels), why)) {
         std::free(picture.pixels);
-        return GfxPictureFailure::Undecodable;
+        return D3DXERR_INVALIDDATA;
     }
     *out = picture;
-    return GfxPictureFailure::None;
+    return S_OK;
 }
 
 void GfxPrefetchPictures(const char* const* paths, std::size_t count)

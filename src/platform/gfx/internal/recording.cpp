@@ -49,10 +49,6 @@ std::string GfxCall::ToString() const
     return s + ")";
 }
 
-std::int64_t GfxCall::Int(std::size_t index) const { return index < args.size() ? args[index].i : 0; }
-
-float GfxCall::Float(std::size_t index) const { return index < args.size() ? args[index].f : 0.0f; }
-
 const std::string& GfxCall::Text(std::size_t index) const
 {
     static const std::string kNone;
@@ -72,21 +68,12 @@ GfxArg GfxArgObject(const IUnknown* object)
 
 // ---- GfxRecorder ----
 
-GfxRecorder::GfxRecorder() = default;
-
 GfxRecorder::~GfxRecorder()
 {
     if (ActiveRecorder == this) {
         ActiveRecorder = nullptr;
     }
 }
-
-void GfxRecorder::FailCall(const std::string& name, HRESULT result, int times, int skip)
-{
-    failures_.push_back(Failure{name, result, times, skip});
-}
-
-void GfxRecorder::ClearFailures() { failures_.clear(); }
 
 std::vector<std::string> GfxRecorder::CallNames() const
 {
@@ -107,14 +94,6 @@ std::vector<const GfxCall*> GfxRecorder::Find(const std::string& name) const
         }
     }
     return found;
-}
-
-std::size_t GfxRecorder::Count(const std::string& name) const { return Find(name).size(); }
-
-void GfxRecorder::SetWindowSize(UINT width, UINT height)
-{
-    windowWidth_ = width;
-    windowHeight_ = height;
 }
 
 HRESULT GfxRecorder::Injected(const char* fullName)
@@ -143,8 +122,6 @@ GfxCall& GfxRecorder::Log(const char* fullName, std::vector<GfxArg> args, HRESUL
     return call;
 }
 
-std::string GfxRecorder::NextId(const char* prefix) { return prefix + std::to_string(nextId_++); }
-
 // ---- choosing the backend ----
 
 void GfxUseRecordingBackend(GfxRecorder* recorder) { ActiveRecorder = recorder; }
@@ -165,7 +142,6 @@ IDirect3DDevice9* GfxCreateRecordingDevice(GfxRecorder* recorder, UINT width, UI
     params.Windowed = TRUE;
     params.EnableAutoDepthStencil = TRUE;
     params.AutoDepthStencilFormat = D3DFMT_D16;
-    recorder->ObjectMade();
     auto* device = new GfxDevice(recorder, nullptr, params, width, height);
     if (!device->Ready()) {
         device->Release();

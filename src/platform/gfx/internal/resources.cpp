@@ -33,22 +33,16 @@ void GfxChild::Attach(GfxDevice* device, const char* idPrefix)
     device->Adopt(this);
 }
 
-void GfxChild::Orphan()
-{
-    DropGpu();
-    device_ = nullptr;
-}
-
 void GfxChild::Follow(GfxDevice* device)
 {
     device_ = device;
     recorder_ = device != nullptr ? device->Recorder() : recorder_;
 }
 
-ULONG GfxChild::Unref(const char* name, const IUnknown* self)
+ULONG GfxChild::Unref(const char* name)
 {
     const ULONG left = --refs_;
-    GFX_RECORD(recorder_, name, static_cast<HRESULT>(left), GfxArgObject(self));
+    GFX_RECORD(recorder_, name, static_cast<HRESULT>(left), Self());
     if (left == 0) {
         delete this;
     }
@@ -91,9 +85,7 @@ HRESULT GfxVertexBuffer::Lock(UINT OffsetToLock, UINT SizeToLock, void** ppbData
     } else if (ppbData != nullptr) {
         *ppbData = nullptr;
     }
-    GFX_RECORD(CallRecorder(), kName, hr, GfxArgObject(static_cast<IUnknown*>(this)), GfxArgOf(OffsetToLock),
-               GfxArgOf(SizeToLock), GfxArgOf(Flags));
-    return hr;
+    return GFX_RESULT(CallRecorder(), kName, hr, Self(), GfxArgOf(OffsetToLock), GfxArgOf(SizeToLock), GfxArgOf(Flags));
 }
 
 HRESULT GfxVertexBuffer::Unlock()
@@ -109,8 +101,7 @@ HRESULT GfxVertexBuffer::Unlock()
             highWater = std::max(lockEnd, highWater);
         }
     }
-    GFX_RECORD(CallRecorder(), kName, hr, GfxArgObject(static_cast<IUnknown*>(this)));
-    return hr;
+    return GFX_RESULT(CallRecorder(), kName, hr, Self());
 }
 
 // ---- surfaces ----
@@ -143,7 +134,7 @@ void GfxSurface::DropGpu()
 ULONG GfxSurface::AddRef() { return owner != nullptr ? owner->AddRef() : ++refs_; }
 
 // A level's references are its texture's; a back buffer counts its own.
-ULONG GfxSurface::Release() { return owner != nullptr ? owner->Release() : Unref("IDirect3DSurface9::Release", this); }
+ULONG GfxSurface::Release() { return owner != nullptr ? owner->Release() : Unref("IDirect3DSurface9::Release"); }
 
 HRESULT GfxSurface::GetDesc(D3DSURFACE_DESC* pDesc)
 {
@@ -152,8 +143,7 @@ HRESULT GfxSurface::GetDesc(D3DSURFACE_DESC* pDesc)
     if (hr == S_OK) {
         *pDesc = Desc();
     }
-    GFX_RECORD(CallRecorder(), kName, hr, GfxArgObject(static_cast<IUnknown*>(this)));
-    return hr;
+    return GFX_RESULT(CallRecorder(), kName, hr, Self());
 }
 
 HRESULT GfxSurface::DoLock(const char* name, D3DLOCKED_RECT* pLockedRect, const RECT* pRect, DWORD Flags,
@@ -197,27 +187,17 @@ HRESULT GfxSurface::LockRect(D3DLOCKED_RECT* pLockedRect, const RECT* pRect, DWO
 {
     static constexpr const char* kName = "IDirect3DSurface9::LockRect";
     const HRESULT hr = DoLock(kName, pLockedRect, pRect, Flags);
-    GFX_RECORD(CallRecorder(), kName, hr, GfxArgObject(static_cast<IUnknown*>(this)), GfxArgPointer(pRect),
-               GfxArgOf(Flags));
-    return hr;
+    return GFX_RESULT(CallRecorder(), kName, hr, Self(), GfxArgPointer(pRect), GfxArgOf(Flags));
 }
 
 HRESULT GfxSurface::UnlockRect()
 {
     static constexpr const char* kName = "IDirect3DSurface9::UnlockRect";
     const HRESULT hr = DoUnlock(kName, false);
-    GFX_RECORD(CallRecorder(), kName, hr, GfxArgObject(static_cast<IUnknown*>(this)));
-    return hr;
+    return GFX_RESULT(CallRecorder(), kName, hr, Self());
 }
 
 // ---- textures ----
-
-GfxTexture::GfxTexture(UINT width, UINT height, DWORD usage, D3DFORMAT format, D3DPOOL pool)
-    : surface_(this, format, usage, pool, width, height)
-{
-}
-
-GfxTexture::~GfxTexture() { DropGpu(); }
 
 void GfxTexture::DropGpu()
 {
@@ -232,37 +212,27 @@ HRESULT GfxTexture::GetLevelDesc(UINT Level, D3DSURFACE_DESC* pDesc)
     if (hr == S_OK) {
         *pDesc = surface_.Desc();
     }
-    GFX_RECORD(CallRecorder(), kName, hr, GfxArgObject(static_cast<IUnknown*>(this)), GfxArgOf(Level));
-    return hr;
+    return GFX_RESULT(CallRecorder(), kName, hr, Self(), GfxArgOf(Level));
 }
 
 HRESULT GfxTexture::GetSurfaceLevel(UINT Level, IDirect3DSurface9** ppSurfaceLevel)
 {
     static constexpr const char* kName = "IDirect3DTexture9::GetSurfaceLevel";
     const HRESULT hr = GfxCheck(CallRecorder(), kName, Level != 0 || ppSurfaceLevel == nullptr);
-    if (hr == S_OK) {
-        AddRef();
-    }
-    if (ppSurfaceLevel != nullptr) {
-        *ppSurfaceLevel = hr == S_OK ? &surface_ : nullptr;
-    }
-    GFX_RECORD(CallRecorder(), kName, hr, GfxArgObject(static_cast<IUnknown*>(this)), GfxArgOf(Level));
-    return hr;
+    GfxPut(ppSurfaceLevel, hr == S_OK ? GfxShared(&surface_) : nullptr);
+    return GFX_RESULT(CallRecorder(), kName, hr, Self(), GfxArgOf(Level));
 }
 
 HRESULT GfxTexture::LockRect(UINT Level, D3DLOCKED_RECT* pLockedRect, const RECT* pRect, DWORD Flags)
 {
     static constexpr const char* kName = "IDirect3DTexture9::LockRect";
     const HRESULT hr = surface_.DoLock(kName, pLockedRect, pRect, Flags, Level != 0);
-    GFX_RECORD(CallRecorder(), kName, hr, GfxArgObject(static_cast<IUnknown*>(this)), GfxArgOf(Level),
-               GfxArgPointer(pRect), GfxArgOf(Flags));
-    return hr;
+    return GFX_RESULT(CallRecorder(), kName, hr, Self(), GfxArgOf(Level), GfxArgPointer(pRect), GfxArgOf(Flags));
 }
 
 HRESULT GfxTexture::UnlockRect(UINT Level)
 {
     static constexpr const char* kName = "IDirect3DTexture9::UnlockRect";
     const HRESULT hr = surface_.DoUnlock(kName, Level != 0);
-    GFX_RECORD(CallRecorder(), kName, hr, GfxArgObject(static_cast<IUnknown*>(this)), GfxArgOf(Level));
-    return hr;
+    return GFX_RESULT(CallRecorder(), kName, hr, Self(), GfxArgOf(Level));
 }

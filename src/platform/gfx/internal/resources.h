@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <string>
+#include <type_traits>
 #include <utility>
 
 #include "platform/gfx/d3d9.h"
@@ -12,6 +13,36 @@
 
 class GfxDevice;
 class GfxTexture;
+
+// Points `slot` at `object`, holding a reference to it and dropping the one to what it held.
+template <class T>
+void GfxHold(T*& slot, std::type_identity_t<T>* object)
+{
+    if (object != nullptr) {
+        object->AddRef();
+    }
+    if (slot != nullptr) {
+        slot->Release();
+    }
+    slot = object;
+}
+
+// `object` with a reference added for the caller.
+template <class T>
+T* GfxShared(T* object)
+{
+    object->AddRef();
+    return object;
+}
+
+// Fills a call's out-pointer when the caller gave one.
+template <class T>
+void GfxPut(T** out, std::type_identity_t<T>* value)
+{
+    if (out != nullptr) {
+        *out = value;
+    }
+}
 
 // Reference counting and the link to the device that made an object. When a device goes
 // away before its children, it drops their GPU objects and clears `device_`; such an
@@ -22,17 +53,20 @@ public:
     virtual void DropGpu() {}
     // Joins the device's list of children, with an id for the recorder.
     void Attach(GfxDevice* device, const char* idPrefix);
-    void Orphan();
+    void Orphan()
+    {
+        DropGpu();
+        device_ = nullptr;
+    }
     // Points at the device without joining its list (a texture's level surface).
     void Follow(GfxDevice* device);
     GfxDevice* Device() const { return device_; }
     // The recorder that logs this object's calls: none once orphaned (its Release still logs).
     GfxRecorder* CallRecorder() const { return device_ != nullptr ? recorder_ : nullptr; }
     const std::string& Id() const { return id_; }
+    // This object as the recorder logs it.
+    GfxArg Self() const { return GfxArgObject(dynamic_cast<const IUnknown*>(this)); }
     void SetId(std::string id) { id_ = std::move(id); }
-
-    GfxChild* prevChild = nullptr;
-    GfxChild* nextChild = nullptr;
 
 protected:
     // GfxCheck for this object's call: an orphan's calls are all invalid.
@@ -40,8 +74,8 @@ protected:
     {
         return GfxCheck(CallRecorder(), name, device_ == nullptr || invalid);
     }
-    // Drops a reference and logs the Release `name` of `self`; destroys this with the last.
-    ULONG Unref(const char* name, const IUnknown* self);
+    // Drops a reference and logs the Release `name`; destroys this with the last.
+    ULONG Unref(const char* name);
 
     GfxDevice* device_ = nullptr;
     GfxRecorder* recorder_ = nullptr;  // kept past orphaning, so Release still logs
@@ -57,7 +91,7 @@ public:
     bool Allocated() const { return data != nullptr; }
 
     ULONG AddRef() override { return ++refs_; }
-    ULONG Release() override { return Unref("IDirect3DVertexBuffer9::Release", this); }
+    ULONG Release() override { return Unref("IDirect3DVertexBuffer9::Release"); }
     HRESULT Lock(UINT OffsetToLock, UINT SizeToLock, void** ppbData, DWORD Flags) override;
     HRESULT Unlock() override;
     void DropGpu() override;
@@ -121,12 +155,15 @@ public:
 
 class GfxTexture final : public IDirect3DTexture9, public GfxChild {
 public:
-    GfxTexture(UINT width, UINT height, DWORD usage, D3DFORMAT format, D3DPOOL pool);
-    ~GfxTexture() override;
+    GfxTexture(UINT width, UINT height, DWORD usage, D3DFORMAT format, D3DPOOL pool)
+        : surface_(this, format, usage, pool, width, height)
+    {
+    }
+    ~GfxTexture() override { DropGpu(); }
     bool Allocated() const { return surface_.pixels != nullptr; }
 
     ULONG AddRef() override { return ++refs_; }
-    ULONG Release() override { return Unref("IDirect3DTexture9::Release", this); }
+    ULONG Release() override { return Unref("IDirect3DTexture9::Release"); }
     HRESULT GetLevelDesc(UINT Level, D3DSURFACE_DESC* pDesc) override;
     HRESULT GetSurfaceLevel(UINT Level, IDirect3DSurface9** ppSurfaceLevel) override;
     HRESULT LockRect(UINT Level, D3DLOCKED_RECT* pLockedRect, const RECT* pRect, DWORD Flags) override;
