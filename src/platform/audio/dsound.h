@@ -7,8 +7,6 @@
 
 #include "platform/platform_types.h"
 
-using ULONG = std::uint32_t;
-
 // --- Formats ---------------------------------------------------------------------------
 
 constexpr WORD WAVE_FORMAT_PCM = 1;

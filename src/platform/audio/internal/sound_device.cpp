@@ -140,15 +140,6 @@ SoundDevice::~SoundDevice()
     delete[] scratch_;
 }
 
-ULONG SoundDevice::Release()
-{
-    const ULONG left = --refs_;
-    if (left == 0) {
-        delete this;
-    }
-    return left;
-}
-
 HRESULT SoundDevice::SetCooperativeLevel(HWND, DWORD level)
 {
     if (level != DSSCL_PRIORITY) {

@@ -151,17 +151,6 @@ ControllerDevice* ControllerDevice::Devices[ControllerDevice::kMaxDevices] = {};
 IDirectInputDevice8W::IDirectInputDevice8W(ControllerDevice* device) : device_(device) {}
 IDirectInputDevice8W::~IDirectInputDevice8W() { delete device_; }
 
-ULONG IDirectInputDevice8W::AddRef() { return ++references_; }
-
-ULONG IDirectInputDevice8W::Release()
-{
-    const ULONG left = --references_;
-    if (left == 0) {
-        delete this;
-    }
-    return left;
-}
-
 HRESULT IDirectInputDevice8W::SetDataFormat(const DIDATAFORMAT* format)
 {
     if (device_->acquired) {
@@ -308,17 +297,6 @@ HRESULT IDirectInputDevice8W::GetDeviceState(DWORD size, void* data)
 // --- The input object --------------------------------------------------------------------
 
 IDirectInput8W::~IDirectInput8W() { SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER); }
-
-ULONG IDirectInput8W::AddRef() { return ++references_; }
-
-ULONG IDirectInput8W::Release()
-{
-    const ULONG left = --references_;
-    if (left == 0) {
-        delete this;
-    }
-    return left;
-}
 
 HRESULT IDirectInput8W::EnumDevices(DWORD deviceClass, LPDIENUMDEVICESCALLBACKW callback, void* context, DWORD flags)
 {
