@@ -55,11 +55,6 @@ DWORD ObjectType(int index)
     return DIDFT_PSHBUTTON | DIDFT_MAKEINSTANCE(static_cast<DWORD>(index - kAxisCount - 1));
 }
 
-void CopyName(char* destination, const char* source)
-{
-    std::snprintf(destination, kDiNameLength, "%s", source != nullptr ? source : "");
-}
-
 // Extra mappings for controllers SDL does not know, kept beside the game's data.
 void LoadExtraMappings()
 {
@@ -311,7 +306,8 @@ HRESULT IDirectInput8W::EnumDevices(DWORD deviceClass, LPDIENUMDEVICESCALLBACKW 
         DIDEVICEINSTANCEW instance{};
         instance.dwSize = sizeof instance;
         instance.guidInstance = InstanceGuid(SDL_JoystickGetDeviceInstanceID(index));
-        CopyName(instance.tszProductName, SDL_GameControllerNameForIndex(index));
+        const char* name = SDL_GameControllerNameForIndex(index);
+        std::snprintf(instance.tszProductName, kDiNameLength, "%s", name != nullptr ? name : "");
         if (callback(&instance, context) == DIENUM_STOP) {
             break;
         }
@@ -356,20 +352,14 @@ HRESULT DirectInput8Create(HINSTANCE instance, DWORD version, const GUID& interf
         return DIERR_INVALIDPARAM;
     }
     *out = nullptr;
-    if (instance == nullptr) {
-        return DIERR_INVALIDPARAM;
-    }
-    if (version < DIRECTINPUT_VERSION) {
-        return DIERR_OLDDIRECTINPUTVERSION;
-    }
-    if (version > DIRECTINPUT_VERSION) {
-        return DIERR_BETADIRECTINPUTVERSION;
-    }
-    if (!(interfaceId == IID_IDirectInput8W)) {
-        return DIERR_NOINTERFACE;
-    }
-    if (outer != nullptr) {
-        return DIERR_NOAGGREGATION;
+    const HRESULT refusal = instance == nullptr                   ? DIERR_INVALIDPARAM
+                            : version < DIRECTINPUT_VERSION       ? DIERR_OLDDIRECTINPUTVERSION
+                            : version > DIRECTINPUT_VERSION       ? DIERR_BETADIRECTINPUTVERSION
+                            : !(interfaceId == IID_IDirectInput8W) ? DIERR_NOINTERFACE
+                            : outer != nullptr                    ? DIERR_NOAGGREGATION
+                                                                  : DI_OK;
+    if (refusal != DI_OK) {
+        return refusal;
     }
     if (!StartControllers()) {
         return DIERR_GENERIC;
