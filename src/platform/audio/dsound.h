@@ -29,7 +29,6 @@ struct DSBUFFERDESC {
     DWORD dwSize;  // sizeof(DSBUFFERDESC)
     DWORD dwFlags;
     DWORD dwBufferBytes;
-    DWORD dwReserved;
     WAVEFORMATEX* lpwfxFormat;
     GUID guid3DAlgorithm;
 };

@@ -104,13 +104,9 @@ struct DIJOYSTATE2 {
 };
 static_assert(sizeof(DIJOYSTATE2) == 272);
 
+// Of Win32's record only the size of the state a format fills: nothing reads the rest.
 struct DIDATAFORMAT {
-    DWORD dwSize;
-    DWORD dwObjSize;
-    DWORD dwFlags;
     DWORD dwDataSize;
-    DWORD dwNumObjs;
-    const void* rgodf;
 };
 
 // The joystick-2 format: GetDeviceState fills a DIJOYSTATE2.

@@ -60,13 +60,8 @@ HRESULT SoundBuffer::GetStatus(DWORD* status)
         return DSERR_INVALIDCALL;
     }
     SoundDevice::Guard guard(device_);
-    if (lost) {
-        *status = DSBSTATUS_BUFFERLOST;
-    } else if (voice.playing) {
-        *status = DSBSTATUS_PLAYING | (voice.looping ? DSBSTATUS_LOOPING : 0);
-    } else {
-        *status = 0;
-    }
+    const DWORD playing = DSBSTATUS_PLAYING | (voice.looping ? DSBSTATUS_LOOPING : 0);
+    *status = lost ? DSBSTATUS_BUFFERLOST : (voice.playing ? playing : 0);
     return DS_OK;
 }
 

@@ -15,7 +15,7 @@
 
 const GUID DIPROP_RANGE{0x00000004, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
 const GUID IID_IDirectInput8W{0xBF798031, 0x483A, 0x4DA2, {0xAA, 0x99, 0x5D, 0x64, 0xED, 0x36, 0x97, 0x00}};
-const DIDATAFORMAT c_dfDIJoystick2{24, 16, 0x1 /* absolute axes */, sizeof(DIJOYSTATE2), 0, nullptr};
+const DIDATAFORMAT c_dfDIJoystick2{sizeof(DIJOYSTATE2)};
 
 namespace {
 
