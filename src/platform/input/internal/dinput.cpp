@@ -117,14 +117,15 @@ struct ControllerDevice {
         SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
     }
 
-    // Losing the focus (once a window is set) or the controller ends the acquisition.
-    HRESULT CheckStillHeld()
+    // Losing the controller, or the focus once a window is set, ends the acquisition; the
+    // caller names the result for each.
+    HRESULT CheckStillHeld(HRESULT unplugged = DIERR_INPUTLOST, HRESULT unfocused = DIERR_INPUTLOST)
     {
-        if (!SDL_GameControllerGetAttached(controller) || (window != nullptr && !window_internal::HasFocus(window))) {
-            acquired = false;
-            return DIERR_INPUTLOST;
-        }
-        return DI_OK;
+        const bool attached = SDL_GameControllerGetAttached(controller);
+        const bool focused = window == nullptr || window_internal::HasFocus(window);
+        const HRESULT lost = !attached ? unplugged : (!focused ? unfocused : DI_OK);
+        acquired = acquired && lost == DI_OK;
+        return lost;
     }
 
     static constexpr int kMaxDevices = 16;
@@ -227,13 +228,8 @@ HRESULT IDirectInputDevice8W::Acquire()
     if (!d.formatSet) {
         return DIERR_INVALIDPARAM;
     }
-    if (!SDL_GameControllerGetAttached(d.controller)) {
-        d.acquired = false;
-        return DIERR_UNPLUGGED;
-    }
-    if (d.window != nullptr && !window_internal::HasFocus(d.window)) {
-        d.acquired = false;
-        return DIERR_OTHERAPPHASPRIO;
+    if (const HRESULT held = d.CheckStillHeld(DIERR_UNPLUGGED, DIERR_OTHERAPPHASPRIO); FAILED(held)) {
+        return held;
     }
     if (d.acquired) {
         return S_FALSE;
@@ -352,12 +348,12 @@ HRESULT DirectInput8Create(HINSTANCE instance, DWORD version, const GUID& interf
         return DIERR_INVALIDPARAM;
     }
     *out = nullptr;
-    const HRESULT refusal = instance == nullptr                   ? DIERR_INVALIDPARAM
-                            : version < DIRECTINPUT_VERSION       ? DIERR_OLDDIRECTINPUTVERSION
-                            : version > DIRECTINPUT_VERSION       ? DIERR_BETADIRECTINPUTVERSION
+    const HRESULT refusal = instance == nullptr                    ? DIERR_INVALIDPARAM
+                            : version < DIRECTINPUT_VERSION        ? DIERR_OLDDIRECTINPUTVERSION
+                            : version > DIRECTINPUT_VERSION        ? DIERR_BETADIRECTINPUTVERSION
                             : !(interfaceId == IID_IDirectInput8W) ? DIERR_NOINTERFACE
-                            : outer != nullptr                    ? DIERR_NOAGGREGATION
-                                                                  : DI_OK;
+                            : outer != nullptr                     ? DIERR_NOAGGREGATION
+                                                                   : DI_OK;
     if (refusal != DI_OK) {
         return refusal;
     }
