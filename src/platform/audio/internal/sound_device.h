@@ -39,7 +39,6 @@ public:
     DWORD lockCount = 0;
     DWORD restoreFailures = 0;
     SoundBuffer* next = nullptr;
-    SoundBuffer* prev = nullptr;
 
 private:
     friend class RefCounted<SoundBuffer, IDirectSoundBuffer>;
