@@ -16,10 +16,11 @@ constexpr std::size_t kLargeBlockPage = std::size_t{2} << 20;
 constexpr std::size_t kLargeBlockMinimum = std::size_t{1} << 20;
 
 inline std::size_t LargeBlockMapped(std::size_t bytes) { return (bytes + kLargeBlockPage - 1) & ~(kLargeBlockPage - 1); }
+inline bool IsLargeBlock(std::size_t bytes) { return bytes >= kLargeBlockMinimum && bytes <= (std::size_t{1} << 40); }
 
 inline void* AllocateLargeBlock(std::size_t bytes)
 {
-    if (bytes < kLargeBlockMinimum || bytes > (std::size_t{1} << 40)) {
+    if (!IsLargeBlock(bytes)) {
         return bytes == 0 ? nullptr : std::calloc(bytes, 1);
     }
     const std::size_t mapped = LargeBlockMapped(bytes);
@@ -44,12 +45,9 @@ inline void* AllocateLargeBlock(std::size_t bytes)
 
 inline void FreeLargeBlock(void* block, std::size_t bytes)
 {
-    if (block == nullptr) {
-        return;
+    if (!IsLargeBlock(bytes)) {
+        std::free(block);  // null included
+    } else if (block != nullptr) {
+        munmap(block, LargeBlockMapped(bytes));
     }
-    if (bytes < kLargeBlockMinimum || bytes > (std::size_t{1} << 40)) {
-        std::free(block);
-        return;
-    }
-    munmap(block, LargeBlockMapped(bytes));
 }

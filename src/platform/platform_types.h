@@ -11,6 +11,7 @@ using DWORD = std::uint32_t;
 using UINT = std::uint32_t;
 using WORD = std::uint16_t;
 using BYTE = std::uint8_t;
+using ULONG = std::uint32_t;
 using LONG = std::int32_t;
 using BOOL = int;
 using WPARAM = std::uintptr_t;

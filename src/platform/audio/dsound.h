@@ -7,8 +7,6 @@
 
 #include "platform/platform_types.h"
 
-using ULONG = std::uint32_t;
-
 // --- Formats ---------------------------------------------------------------------------
 
 constexpr WORD WAVE_FORMAT_PCM = 1;
@@ -31,7 +29,6 @@ struct DSBUFFERDESC {
     DWORD dwSize;  // sizeof(DSBUFFERDESC)
     DWORD dwFlags;
     DWORD dwBufferBytes;
-    DWORD dwReserved;
     WAVEFORMATEX* lpwfxFormat;
     GUID guid3DAlgorithm;
 };

@@ -4,9 +4,7 @@
 // controllers are offered (SDL's standard layout); the state record is DIJOYSTATE2.
 // Objects are plain classes, not COM: Release deletes when the count reaches zero.
 
-#include "platform/platform_types.h"
-
-using ULONG = std::uint32_t;
+#include "platform/ref_counted.h"
 
 constexpr DWORD DIRECTINPUT_VERSION = 0x0800;
 
@@ -106,13 +104,9 @@ struct DIJOYSTATE2 {
 };
 static_assert(sizeof(DIJOYSTATE2) == 272);
 
+// Of Win32's record only the size of the state a format fills: nothing reads the rest.
 struct DIDATAFORMAT {
-    DWORD dwSize;
-    DWORD dwObjSize;
-    DWORD dwFlags;
     DWORD dwDataSize;
-    DWORD dwNumObjs;
-    const void* rgodf;
 };
 
 // The joystick-2 format: GetDeviceState fills a DIJOYSTATE2.
@@ -127,11 +121,8 @@ extern const GUID IID_IDirectInput8W;
 
 struct ControllerDevice;
 
-class IDirectInputDevice8W {
+class IDirectInputDevice8W : public RefCounted<IDirectInputDevice8W> {
 public:
-    ULONG AddRef();
-    ULONG Release();
-
     // Only c_dfDIJoystick2; not while acquired.
     HRESULT SetDataFormat(const DIDATAFORMAT* format);
     // DISCL_EXCLUSIVE | DISCL_FOREGROUND, the one level offered: the device reads only while
@@ -155,20 +146,15 @@ public:
 
 private:
     friend class IDirectInput8W;
+    friend class RefCounted<IDirectInputDevice8W>;
     explicit IDirectInputDevice8W(ControllerDevice* device);
     ~IDirectInputDevice8W();
-    IDirectInputDevice8W(const IDirectInputDevice8W&) = delete;
-    IDirectInputDevice8W& operator=(const IDirectInputDevice8W&) = delete;
 
     ControllerDevice* device_;
-    ULONG references_ = 1;
 };
 
-class IDirectInput8W {
+class IDirectInput8W : public RefCounted<IDirectInput8W> {
 public:
-    ULONG AddRef();
-    ULONG Release();
-
     // DI8DEVCLASS_GAMECTRL, DIEDFL_ATTACHEDONLY: the attached game controllers in SDL's
     // order. The callback returns DIENUM_CONTINUE or DIENUM_STOP.
     HRESULT EnumDevices(DWORD deviceClass, LPDIENUMDEVICESCALLBACKW callback, void* context, DWORD flags);
@@ -177,12 +163,9 @@ public:
 
 private:
     friend HRESULT DirectInput8Create(HINSTANCE, DWORD, const GUID&, void**, void*);
+    friend class RefCounted<IDirectInput8W>;
     IDirectInput8W() = default;
     ~IDirectInput8W();
-    IDirectInput8W(const IDirectInput8W&) = delete;
-    IDirectInput8W& operator=(const IDirectInput8W&) = delete;
-
-    ULONG references_ = 1;
 };
 
 // Starts SDL's game controller support and loads extra mappings from a gamecontrollerdb.txt

@@ -17,6 +17,7 @@ struct MSG {
     WPARAM wParam;
     LPARAM lParam;
     DWORD time;
+    friend bool operator==(const MSG&, const MSG&) = default;
 };
 
 // The fields the game sets; the rest of Win32's record is left out.

@@ -1,5 +1,6 @@
 #include "platform/audio/internal/dsound_mix.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -16,6 +17,18 @@ std::vector<BYTE> Pcm16(const std::vector<std::int16_t>& samples)
         bytes[i * 2 + 1] = static_cast<BYTE>(v >> 8);
     }
     return bytes;
+}
+
+// The device's mix, as its callback runs it: every voice into the zeroed accumulator, then
+// written out.
+void MixVoices(MixVoice* const* voices, std::size_t count, const MixFormat& out, std::int32_t* accum, BYTE* dest,
+               DWORD frames)
+{
+    std::fill(accum, accum + static_cast<std::size_t>(frames) * out.channels, 0);
+    for (std::size_t v = 0; v < count; ++v) {
+        MixVoiceInto(*voices[v], out, accum, frames);
+    }
+    WriteMixed(accum, out, dest, frames);
 }
 
 MixVoice Voice(const std::vector<BYTE>& data, WORD channels, WORD bits, DWORD rate)

@@ -136,15 +136,3 @@ void WriteMixed(const std::int32_t* accum, const MixFormat& out, BYTE* dest, DWO
         }
     }
 }
-
-void MixVoices(MixVoice* const* voices, std::size_t count, const MixFormat& out,
-               std::int32_t* accum, BYTE* dest, DWORD frames)
-{
-    std::fill(accum, accum + static_cast<std::size_t>(frames) * out.channels, 0);
-    for (std::size_t v = 0; v < count; ++v) {
-        if (voices[v] != nullptr) {
-            MixVoiceInto(*voices[v], out, accum, frames);
-        }
-    }
-    WriteMixed(accum, out, dest, frames);
-}

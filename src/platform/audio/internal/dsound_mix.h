@@ -3,7 +3,6 @@
 // The mixer behind the sound output: plain data in, samples out, no device and no globals,
 // so its output can be checked sample for sample.
 
-#include <cstddef>
 #include <cstdint>
 
 #include "platform/platform_types.h"
@@ -45,8 +44,3 @@ void MixVoiceInto(MixVoice& voice, const MixFormat& out, std::int32_t* accum, DW
 // Clamps the accumulated samples and writes them in the output format (8-bit unsigned or
 // 16-bit signed, native byte order).
 void WriteMixed(const std::int32_t* accum, const MixFormat& out, BYTE* dest, DWORD frames);
-
-// The whole mix of `count` voices into `dest` (frames x out.channels samples). `accum` is
-// scratch of at least frames x out.channels values.
-void MixVoices(MixVoice* const* voices, std::size_t count, const MixFormat& out,
-               std::int32_t* accum, BYTE* dest, DWORD frames);

@@ -31,24 +31,24 @@ SoundBuffer::~SoundBuffer()
     device_->Release();
 }
 
-ULONG SoundBuffer::Release()
-{
-    const ULONG left = --refs_;
-    if (left == 0) {
-        delete this;
-    }
-    return left;
-}
-
 bool SoundBuffer::OwnsRange(const void* p, DWORD bytes) const
 {
     const auto* b = static_cast<const BYTE*>(p);
     return b >= data_ && b <= data_ + size_ && bytes <= static_cast<DWORD>(data_ + size_ - b);
 }
 
-HRESULT SoundBuffer::CheckControl(DWORD control) const
+template <class Apply>
+HRESULT SoundBuffer::SetControl(DWORD control, bool inRange, Apply apply)
 {
-    return IsPrimary() || (flags_ & control) == 0 ? DSERR_CONTROLUNAVAIL : DS_OK;
+    if (IsPrimary() || (flags_ & control) == 0) {
+        return DSERR_CONTROLUNAVAIL;
+    }
+    if (!inRange) {
+        return DSERR_INVALIDPARAM;
+    }
+    SoundDevice::Guard guard(device_);
+    apply();
+    return DS_OK;
 }
 
 HRESULT SoundBuffer::GetStatus(DWORD* status)
@@ -60,13 +60,8 @@ HRESULT SoundBuffer::GetStatus(DWORD* status)
         return DSERR_INVALIDCALL;
     }
     SoundDevice::Guard guard(device_);
-    if (lost) {
-        *status = DSBSTATUS_BUFFERLOST;
-    } else if (voice.playing) {
-        *status = DSBSTATUS_PLAYING | (voice.looping ? DSBSTATUS_LOOPING : 0);
-    } else {
-        *status = 0;
-    }
+    const DWORD playing = DSBSTATUS_PLAYING | (voice.looping ? DSBSTATUS_LOOPING : 0);
+    *status = lost ? DSBSTATUS_BUFFERLOST : (voice.playing ? playing : 0);
     return DS_OK;
 }
 
@@ -171,39 +166,19 @@ HRESULT SoundBuffer::Restore()
 
 HRESULT SoundBuffer::SetVolume(LONG volume)
 {
-    if (const HRESULT hr = CheckControl(DSBCAPS_CTRLVOLUME); FAILED(hr)) {
-        return hr;
-    }
-    if (volume < DSBVOLUME_MIN || volume > DSBVOLUME_MAX) {
-        return DSERR_INVALIDPARAM;
-    }
-    SoundDevice::Guard guard(device_);
-    voice.volume = volume;
-    return DS_OK;
+    return SetControl(DSBCAPS_CTRLVOLUME, volume >= DSBVOLUME_MIN && volume <= DSBVOLUME_MAX,
+                      [&] { voice.volume = volume; });
 }
 
 HRESULT SoundBuffer::SetFrequency(DWORD frequency)
 {
-    if (const HRESULT hr = CheckControl(DSBCAPS_CTRLFREQUENCY); FAILED(hr)) {
-        return hr;
-    }
-    if (frequency != DSBFREQUENCY_ORIGINAL && (frequency < DSBFREQUENCY_MIN || frequency > DSBFREQUENCY_MAX)) {
-        return DSERR_INVALIDPARAM;
-    }
-    SoundDevice::Guard guard(device_);
-    voice.frequency = frequency == DSBFREQUENCY_ORIGINAL ? format_.nSamplesPerSec : frequency;
-    return DS_OK;
+    const bool original = frequency == DSBFREQUENCY_ORIGINAL;
+    return SetControl(DSBCAPS_CTRLFREQUENCY,
+                      original || (frequency >= DSBFREQUENCY_MIN && frequency <= DSBFREQUENCY_MAX),
+                      [&] { voice.frequency = original ? format_.nSamplesPerSec : frequency; });
 }
 
 HRESULT SoundBuffer::SetPan(LONG pan)
 {
-    if (const HRESULT hr = CheckControl(DSBCAPS_CTRLPAN); FAILED(hr)) {
-        return hr;
-    }
-    if (pan < DSBPAN_LEFT || pan > DSBPAN_RIGHT) {
-        return DSERR_INVALIDPARAM;
-    }
-    SoundDevice::Guard guard(device_);
-    voice.pan = pan;
-    return DS_OK;
+    return SetControl(DSBCAPS_CTRLPAN, pan >= DSBPAN_LEFT && pan <= DSBPAN_RIGHT, [&] { voice.pan = pan; });
 }

@@ -140,15 +140,6 @@ SoundDevice::~SoundDevice()
     delete[] scratch_;
 }
 
-ULONG SoundDevice::Release()
-{
-    const ULONG left = --refs_;
-    if (left == 0) {
-        delete this;
-    }
-    return left;
-}
-
 HRESULT SoundDevice::SetCooperativeLevel(HWND, DWORD level)
 {
     if (level != DSSCL_PRIORITY) {
@@ -238,25 +229,20 @@ void SoundDevice::Link(SoundBuffer* buffer)
 {
     Guard guard(this);
     buffer->next = voices_;
-    if (voices_ != nullptr) {
-        voices_->prev = buffer;
-    }
     voices_ = buffer;
 }
 
+// Buffers go rarely (a reload, the end of the game), so a walk of the list will do.
 void SoundDevice::Unlink(SoundBuffer* buffer)
 {
     Guard guard(this);
-    if (buffer->prev != nullptr) {
-        buffer->prev->next = buffer->next;
-    } else if (voices_ == buffer) {
-        voices_ = buffer->next;
-    }
-    if (buffer->next != nullptr) {
-        buffer->next->prev = buffer->prev;
+    for (SoundBuffer** link = &voices_; *link != nullptr; link = &(*link)->next) {
+        if (*link == buffer) {
+            *link = buffer->next;
+            break;
+        }
     }
     buffer->next = nullptr;
-    buffer->prev = nullptr;
 }
 
 void SoundDevice::Render(BYTE* stream, DWORD bytes)

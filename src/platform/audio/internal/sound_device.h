@@ -10,15 +10,13 @@
 
 #include "platform/audio/dsound.h"
 #include "platform/audio/internal/dsound_mix.h"
+#include "platform/ref_counted.h"
 
 class SoundDevice;
 
-class SoundBuffer final : public IDirectSoundBuffer {
+class SoundBuffer final : public RefCounted<SoundBuffer, IDirectSoundBuffer> {
 public:
     SoundBuffer(SoundDevice* owner, DWORD flags, const WAVEFORMATEX* format, BYTE* data, DWORD size);
-
-    ULONG AddRef() override { return ++refs_; }
-    ULONG Release() override;
 
     HRESULT GetStatus(DWORD* status) override;
     HRESULT SetFormat(const WAVEFORMATEX* format) override;
@@ -41,15 +39,16 @@ public:
     DWORD lockCount = 0;
     DWORD restoreFailures = 0;
     SoundBuffer* next = nullptr;
-    SoundBuffer* prev = nullptr;
 
 private:
+    friend class RefCounted<SoundBuffer, IDirectSoundBuffer>;
     ~SoundBuffer();
     bool OwnsRange(const void* p, DWORD bytes) const;
-    // DSERR_CONTROLUNAVAIL unless the buffer was made with `control`.
-    HRESULT CheckControl(DWORD control) const;
+    // DSERR_CONTROLUNAVAIL unless the buffer was made with `control`, DSERR_INVALIDPARAM for
+    // a value out of range; else applies the value under the device lock.
+    template <class Apply>
+    HRESULT SetControl(DWORD control, bool inRange, Apply apply);
 
-    std::atomic<ULONG> refs_{1};
     SoundDevice* device_;
     DWORD flags_;
     WAVEFORMATEX format_{};
@@ -57,10 +56,8 @@ private:
     DWORD size_;
 };
 
-class SoundDevice final : public IDirectSound8 {
+class SoundDevice final : public RefCounted<SoundDevice, IDirectSound8> {
 public:
-    ULONG AddRef() override { return ++refs_; }
-    ULONG Release() override;
     HRESULT SetCooperativeLevel(HWND window, DWORD level) override;
     HRESULT CreateSoundBuffer(const DSBUFFERDESC* desc, IDirectSoundBuffer** buffer, void* outer) override;
 
@@ -100,13 +97,13 @@ public:
     DWORD CallbackCount() const { return callbacks_.load(); }
 
 private:
+    friend class RefCounted<SoundDevice, IDirectSound8>;
     SoundDevice() = default;
     ~SoundDevice();
     bool Open(const WAVEFORMATEX& format);
     void Link(SoundBuffer* buffer);
     static void Callback(void* user, Uint8* stream, int length);
 
-    std::atomic<ULONG> refs_{1};
     SDL_AudioDeviceID id_ = 0;
     bool levelSet_ = false;
     WAVEFORMATEX primaryFormat_{};

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -58,24 +59,14 @@ HMODULE GetModuleHandleW(const char* moduleName)
 
 DWORD GetModuleFileNameW(HMODULE module, char* buffer, DWORD size)
 {
-    if (module != nullptr && module != GetModuleHandleW(nullptr)) {
-        return 0;
-    }
-    if (buffer == nullptr || size == 0) {
+    if ((module != nullptr && module != GetModuleHandleW(nullptr)) || buffer == nullptr || size == 0) {
         return 0;
     }
     const std::string path = ProgramPath();
-    if (path.empty()) {
-        buffer[0] = '\0';
-        return 0;
-    }
-    if (path.size() >= size) {
-        std::memcpy(buffer, path.data(), size - 1);
-        buffer[size - 1] = '\0';
-        return size;
-    }
-    std::memcpy(buffer, path.c_str(), path.size() + 1);
-    return static_cast<DWORD>(path.size());
+    const size_t copied = std::min<size_t>(path.size(), size - 1);
+    std::memcpy(buffer, path.data(), copied);
+    buffer[copied] = '\0';
+    return path.size() >= size ? size : static_cast<DWORD>(copied);
 }
 
 DWORD GetFileAttributesW(const char* path)
@@ -110,12 +101,8 @@ DWORD GetFullPathNameW(const char* path, DWORD bufferLength, char* buffer, char*
 
     // Lexical only: ".." removes the previous component and stops at the root.
     std::vector<std::string> parts;
-    size_t start = 0;
-    while (start <= joined.size()) {
-        size_t end = start;
-        while (end < joined.size() && !IsSeparator(joined[end])) {
-            ++end;
-        }
+    for (size_t start = 0; start <= joined.size();) {
+        const size_t end = std::min(joined.find_first_of("/\\", start), joined.size());
         const std::string part = joined.substr(start, end - start);
         if (part == "..") {
             if (!parts.empty()) {

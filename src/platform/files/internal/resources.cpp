@@ -2,16 +2,14 @@
 
 #include "platform/files/resources.h"
 
+#include <algorithm>
 #include <cstring>
-
-namespace {
-constexpr int kMaxResources = 64;
-constexpr int kMaxResourceName = 64;
-}  // namespace
+#include <iterator>
 
 struct ResourceEntry {
-    char name[kMaxResourceName];
-    char type[kMaxResourceName];
+    static constexpr int kMaxName = 64;
+    char name[kMaxName];
+    char type[kMaxName];
     const void* data;
     DWORD size;
     bool used;
@@ -19,6 +17,7 @@ struct ResourceEntry {
 
 namespace {
 
+constexpr int kMaxResources = 64;
 ResourceEntry Table[kMaxResources];
 
 bool SameName(const char* a, const char* b)
@@ -34,7 +33,7 @@ bool SameName(const char* a, const char* b)
 
 bool FitsName(const char* s)
 {
-    return s != nullptr && s[0] != '\0' && std::strlen(s) < static_cast<std::size_t>(kMaxResourceName);
+    return s != nullptr && s[0] != '\0' && std::strlen(s) < static_cast<std::size_t>(ResourceEntry::kMaxName);
 }
 
 ResourceEntry* Find(const char* name, const char* type)
@@ -56,26 +55,12 @@ bool IsEntry(HRSRC resource)
 
 HRSRC FindResourceW(HMODULE, const char* name, const char* type)
 {
-    if (name == nullptr || type == nullptr) {
-        return nullptr;
-    }
-    return Find(name, type);
+    return name != nullptr && type != nullptr ? Find(name, type) : nullptr;
 }
 
-HGLOBAL LoadResource(HMODULE, HRSRC resource)
-{
-    return IsEntry(resource) ? resource->data : nullptr;
-}
-
-DWORD SizeofResource(HMODULE, HRSRC resource)
-{
-    return IsEntry(resource) ? resource->size : 0;
-}
-
-const void* LockResource(HGLOBAL loaded)
-{
-    return loaded;
-}
+HGLOBAL LoadResource(HMODULE, HRSRC resource) { return IsEntry(resource) ? resource->data : nullptr; }
+DWORD SizeofResource(HMODULE, HRSRC resource) { return IsEntry(resource) ? resource->size : 0; }
+const void* LockResource(HGLOBAL loaded) { return loaded; }
 
 bool RegisterResource(const char* name, const char* type, const void* data, DWORD size)
 {
@@ -104,7 +89,5 @@ bool RegisterResource(const char* name, const char* type, const void* data, DWOR
 
 void ClearResources()
 {
-    for (ResourceEntry& e : Table) {
-        e = ResourceEntry{};
-    }
+    std::fill(std::begin(Table), std::end(Table), ResourceEntry{});
 }

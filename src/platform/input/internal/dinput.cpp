@@ -15,7 +15,7 @@
 
 const GUID DIPROP_RANGE{0x00000004, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
 const GUID IID_IDirectInput8W{0xBF798031, 0x483A, 0x4DA2, {0xAA, 0x99, 0x5D, 0x64, 0xED, 0x36, 0x97, 0x00}};
-const DIDATAFORMAT c_dfDIJoystick2{24, 16, 0x1 /* absolute axes */, sizeof(DIJOYSTATE2), 0, nullptr};
+const DIDATAFORMAT c_dfDIJoystick2{sizeof(DIJOYSTATE2)};
 
 namespace {
 
@@ -53,11 +53,6 @@ DWORD ObjectType(int index)
         return DIDFT_POV | DIDFT_MAKEINSTANCE(0);
     }
     return DIDFT_PSHBUTTON | DIDFT_MAKEINSTANCE(static_cast<DWORD>(index - kAxisCount - 1));
-}
-
-void CopyName(char* destination, const char* source)
-{
-    std::snprintf(destination, kDiNameLength, "%s", source != nullptr ? source : "");
 }
 
 // Extra mappings for controllers SDL does not know, kept beside the game's data.
@@ -122,14 +117,15 @@ struct ControllerDevice {
         SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
     }
 
-    // Losing the focus (once a window is set) or the controller ends the acquisition.
-    HRESULT CheckStillHeld()
+    // Losing the controller, or the focus once a window is set, ends the acquisition; the
+    // caller names the result for each.
+    HRESULT CheckStillHeld(HRESULT unplugged = DIERR_INPUTLOST, HRESULT unfocused = DIERR_INPUTLOST)
     {
-        if (!SDL_GameControllerGetAttached(controller) || (window != nullptr && !window_internal::HasFocus(window))) {
-            acquired = false;
-            return DIERR_INPUTLOST;
-        }
-        return DI_OK;
+        const bool attached = SDL_GameControllerGetAttached(controller);
+        const bool focused = window == nullptr || window_internal::HasFocus(window);
+        const HRESULT lost = !attached ? unplugged : (!focused ? unfocused : DI_OK);
+        acquired = acquired && lost == DI_OK;
+        return lost;
     }
 
     static constexpr int kMaxDevices = 16;
@@ -150,17 +146,6 @@ ControllerDevice* ControllerDevice::Devices[ControllerDevice::kMaxDevices] = {};
 
 IDirectInputDevice8W::IDirectInputDevice8W(ControllerDevice* device) : device_(device) {}
 IDirectInputDevice8W::~IDirectInputDevice8W() { delete device_; }
-
-ULONG IDirectInputDevice8W::AddRef() { return ++references_; }
-
-ULONG IDirectInputDevice8W::Release()
-{
-    const ULONG left = --references_;
-    if (left == 0) {
-        delete this;
-    }
-    return left;
-}
 
 HRESULT IDirectInputDevice8W::SetDataFormat(const DIDATAFORMAT* format)
 {
@@ -243,13 +228,8 @@ HRESULT IDirectInputDevice8W::Acquire()
     if (!d.formatSet) {
         return DIERR_INVALIDPARAM;
     }
-    if (!SDL_GameControllerGetAttached(d.controller)) {
-        d.acquired = false;
-        return DIERR_UNPLUGGED;
-    }
-    if (d.window != nullptr && !window_internal::HasFocus(d.window)) {
-        d.acquired = false;
-        return DIERR_OTHERAPPHASPRIO;
+    if (const HRESULT held = d.CheckStillHeld(DIERR_UNPLUGGED, DIERR_OTHERAPPHASPRIO); FAILED(held)) {
+        return held;
     }
     if (d.acquired) {
         return S_FALSE;
@@ -309,17 +289,6 @@ HRESULT IDirectInputDevice8W::GetDeviceState(DWORD size, void* data)
 
 IDirectInput8W::~IDirectInput8W() { SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER); }
 
-ULONG IDirectInput8W::AddRef() { return ++references_; }
-
-ULONG IDirectInput8W::Release()
-{
-    const ULONG left = --references_;
-    if (left == 0) {
-        delete this;
-    }
-    return left;
-}
-
 HRESULT IDirectInput8W::EnumDevices(DWORD deviceClass, LPDIENUMDEVICESCALLBACKW callback, void* context, DWORD flags)
 {
     if (callback == nullptr || deviceClass != DI8DEVCLASS_GAMECTRL || flags != DIEDFL_ATTACHEDONLY) {
@@ -333,7 +302,8 @@ HRESULT IDirectInput8W::EnumDevices(DWORD deviceClass, LPDIENUMDEVICESCALLBACKW 
         DIDEVICEINSTANCEW instance{};
         instance.dwSize = sizeof instance;
         instance.guidInstance = InstanceGuid(SDL_JoystickGetDeviceInstanceID(index));
-        CopyName(instance.tszProductName, SDL_GameControllerNameForIndex(index));
+        const char* name = SDL_GameControllerNameForIndex(index);
+        std::snprintf(instance.tszProductName, kDiNameLength, "%s", name != nullptr ? name : "");
         if (callback(&instance, context) == DIENUM_STOP) {
             break;
         }
@@ -378,20 +348,14 @@ HRESULT DirectInput8Create(HINSTANCE instance, DWORD version, const GUID& interf
         return DIERR_INVALIDPARAM;
     }
     *out = nullptr;
-    if (instance == nullptr) {
-        return DIERR_INVALIDPARAM;
-    }
-    if (version < DIRECTINPUT_VERSION) {
-        return DIERR_OLDDIRECTINPUTVERSION;
-    }
-    if (version > DIRECTINPUT_VERSION) {
-        return DIERR_BETADIRECTINPUTVERSION;
-    }
-    if (!(interfaceId == IID_IDirectInput8W)) {
-        return DIERR_NOINTERFACE;
-    }
-    if (outer != nullptr) {
-        return DIERR_NOAGGREGATION;
+    const HRESULT refusal = instance == nullptr                    ? DIERR_INVALIDPARAM
+                            : version < DIRECTINPUT_VERSION        ? DIERR_OLDDIRECTINPUTVERSION
+                            : version > DIRECTINPUT_VERSION        ? DIERR_BETADIRECTINPUTVERSION
+                            : !(interfaceId == IID_IDirectInput8W) ? DIERR_NOINTERFACE
+                            : outer != nullptr                     ? DIERR_NOAGGREGATION
+                                                                   : DI_OK;
+    if (refusal != DI_OK) {
+        return refusal;
     }
     if (!StartControllers()) {
         return DIERR_GENERIC;

@@ -6,29 +6,23 @@
 
 namespace {
 
-const char* KeyPositionName(int position)
-{
-    return position > 0 && position < kKeyPositionCount ? SDL_GetScancodeName(static_cast<SDL_Scancode>(position))
-                                                         : "";
-}
+bool IsPosition(int position) { return position > 0 && position < kKeyPositionCount; }
 
 }  // namespace
 
 int KeyPositionFromName(const char* name)
 {
-    if (name == nullptr || *name == '\0') {
-        return 0;
-    }
-    const SDL_Scancode position = SDL_GetScancodeFromName(name);
-    return position > 0 && position < kKeyPositionCount ? static_cast<int>(position) : 0;
+    const int position = name != nullptr && *name != '\0' ? static_cast<int>(SDL_GetScancodeFromName(name)) : 0;
+    return IsPosition(position) ? position : 0;
 }
 
 std::string KeyLabel(int position)
 {
-    if (position <= 0 || position >= kKeyPositionCount) {
+    if (!IsPosition(position)) {
         return "";
     }
-    const SDL_Keycode key = SDL_GetKeyFromScancode(static_cast<SDL_Scancode>(position));
+    const auto scancode = static_cast<SDL_Scancode>(position);
+    const SDL_Keycode key = SDL_GetKeyFromScancode(scancode);
     const char* shown = key != SDLK_UNKNOWN ? SDL_GetKeyName(key) : "";
-    return shown != nullptr && *shown != '\0' ? std::string(shown) : std::string(KeyPositionName(position));
+    return shown != nullptr && *shown != '\0' ? shown : SDL_GetScancodeName(scancode);
 }

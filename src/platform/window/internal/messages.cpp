@@ -36,23 +36,6 @@ unsigned SentFromEvents = 0;
 
 bool IsKeyDown(UINT message) { return message == WM_KEYDOWN || message == WM_SYSKEYDOWN; }
 
-bool SameMessage(const MSG& a, const MSG& b)
-{
-    return a.hwnd == b.hwnd && a.message == b.message && a.wParam == b.wParam && a.lParam == b.lParam &&
-           a.time == b.time;
-}
-
-MSG MakeMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD time)
-{
-    MSG msg{};
-    msg.hwnd = window;
-    msg.message = message;
-    msg.wParam = wParam;
-    msg.lParam = lParam;
-    msg.time = time;
-    return msg;
-}
-
 bool Append(const MSG& msg)
 {
     if (QueueCount >= kQueueCapacity) {
@@ -107,7 +90,7 @@ void QueueTypedCharacter(HWND window, WPARAM character, LPARAM lParam, DWORD tim
     if (LastKeyDownPending && LastKeyDown.msg.hwnd == window && AddTyped(LastKeyDown, character)) {
         return;
     }
-    Append(MakeMessage(window, WM_CHAR, character, lParam, time));
+    Append(MSG{window, WM_CHAR, character, lParam, time});
 }
 
 void QueueTranslated(const TranslatedMessage& translated, DWORD time)
@@ -122,15 +105,13 @@ void QueueTranslated(const TranslatedMessage& translated, DWORD time)
             }
             return;
         }
+        // Both skip a window that is not (or no longer) ours.
         HWND window = window_internal::FromSdlId(translated.sdlWindowId);
-        if (window == nullptr) {
-            return;
-        }
         if (translated.message == WM_SETFOCUS || translated.message == WM_KILLFOCUS) {
             window_internal::SetFocus(window, translated.message == WM_SETFOCUS);
-            return;
+        } else {
+            window_internal::Send(window, translated.message, translated.wParam, translated.lParam);
         }
-        window_internal::Send(window, translated.message, translated.wParam, translated.lParam);
         return;
     }
 
@@ -145,10 +126,10 @@ void QueueTranslated(const TranslatedMessage& translated, DWORD time)
     // Win32 keeps only the newest of consecutive mouse moves.
     if (translated.message == WM_MOUSEMOVE && QueueCount > 0 && Queue[QueueCount - 1].msg.message == WM_MOUSEMOVE &&
         Queue[QueueCount - 1].msg.hwnd == window) {
-        Queue[QueueCount - 1].msg = MakeMessage(window, WM_MOUSEMOVE, translated.wParam, translated.lParam, time);
+        Queue[QueueCount - 1].msg = MSG{window, WM_MOUSEMOVE, translated.wParam, translated.lParam, time};
         return;
     }
-    Append(MakeMessage(window, translated.message, translated.wParam, translated.lParam, time));
+    Append(MSG{window, translated.message, translated.wParam, translated.lParam, time});
 }
 
 void PumpSdlEvents()
@@ -211,7 +192,7 @@ BOOL PeekMessageW(MSG* message, HWND window, UINT filterMin, UINT filterMax, UIN
     }
     // WM_QUIT waits until nothing else is queued.
     if (QuitPending) {
-        *message = MakeMessage(nullptr, WM_QUIT, static_cast<WPARAM>(QuitCode), 0, SDL_GetTicks());
+        *message = MSG{nullptr, WM_QUIT, static_cast<WPARAM>(QuitCode), 0, SDL_GetTicks()};
         if ((removeFlags & PM_REMOVE) != 0) {
             QuitPending = false;
         }
@@ -243,12 +224,12 @@ BOOL TranslateMessage(const MSG* message)
     if (kind != WM_KEYDOWN && kind != WM_KEYUP && kind != WM_SYSKEYDOWN && kind != WM_SYSKEYUP) {
         return FALSE;
     }
-    if (IsKeyDown(kind) && LastKeyDownPending && SameMessage(*message, LastKeyDown.msg)) {
+    if (IsKeyDown(kind) && LastKeyDownPending && *message == LastKeyDown.msg) {
         LastKeyDownPending = false;
         const UINT charMessage = kind == WM_SYSKEYDOWN ? WM_SYSCHAR : WM_CHAR;
         // Inserted in reverse so the characters come out in typing order, ahead of the rest.
         for (int i = LastKeyDown.typedCount - 1; i >= 0; --i) {
-            InsertFront(MakeMessage(message->hwnd, charMessage, LastKeyDown.typed[i], message->lParam, message->time));
+            InsertFront(MSG{message->hwnd, charMessage, LastKeyDown.typed[i], message->lParam, message->time});
         }
     }
     return TRUE;
@@ -290,7 +271,7 @@ BOOL PostMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     if (window != nullptr && !window_internal::IsLive(window)) {
         return FALSE;
     }
-    return Append(MakeMessage(window, message, wParam, lParam, SDL_GetTicks())) ? TRUE : FALSE;
+    return Append(MSG{window, message, wParam, lParam, SDL_GetTicks()}) ? TRUE : FALSE;
 }
 
 LRESULT SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam)

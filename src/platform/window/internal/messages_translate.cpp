@@ -24,25 +24,31 @@ constexpr KeyPair kKeys[] = {
 // Keys whose Win32 translation types a control character (SDL's text input leaves these out).
 WPARAM ControlCharacter(WPARAM vk, bool ctrl)
 {
-    if (ctrl) {
-        if (vk >= 0x41 && vk <= 0x5A) {
-            return vk - 0x40;  // Ctrl+A is 0x01 ... Ctrl+Z is 0x1A
-        }
-        switch (vk) {
-        case VK_BACK: return 0x7F;
-        case VK_RETURN: return 0x0A;
-        case VK_ESCAPE: return 0x1B;
-        default: return 0;
+    if (ctrl && vk >= 0x41 && vk <= 0x5A) {
+        return vk - 0x40;  // Ctrl+A is 0x01 ... Ctrl+Z is 0x1A
+    }
+    struct Control {
+        WPARAM vk, plain, withCtrl;
+    };
+    constexpr Control kControls[] = {
+        {VK_BACK, 0x08, 0x7F}, {VK_TAB, 0x09, 0}, {VK_RETURN, 0x0D, 0x0A}, {VK_ESCAPE, 0x1B, 0x1B}};
+    for (const Control& c : kControls) {
+        if (c.vk == vk) {
+            return ctrl ? c.withCtrl : c.plain;
         }
     }
-    switch (vk) {
-    case VK_BACK: return 0x08;
-    case VK_TAB: return 0x09;
-    case VK_RETURN: return 0x0D;
-    case VK_ESCAPE: return 0x1B;
-    default: return 0;
-    }
+    return 0;
 }
+
+// The window events the game answers, each sent to the procedure at once.
+struct WindowEventMessage {
+    Uint8 event;
+    UINT message;
+};
+constexpr WindowEventMessage kWindowEvents[] = {{SDL_WINDOWEVENT_CLOSE, WM_CLOSE},
+                                                {SDL_WINDOWEVENT_FOCUS_GAINED, WM_SETFOCUS},
+                                                {SDL_WINDOWEVENT_FOCUS_LOST, WM_KILLFOCUS},
+                                                {SDL_WINDOWEVENT_SIZE_CHANGED, WM_SIZE}};
 
 // Decodes one UTF-8 sequence; malformed bytes are skipped one at a time.
 bool NextCodePoint(const char*& text, const char* end, Uint32& codePoint)
@@ -79,15 +85,6 @@ bool NextCodePoint(const char*& text, const char* end, Uint32& codePoint)
         return true;
     }
     return false;
-}
-
-int Put(TranslatedMessage* out, int count, int capacity, const TranslatedMessage& message)
-{
-    if (count < capacity) {
-        out[count] = message;
-        return count + 1;
-    }
-    return count;
 }
 
 }  // namespace
@@ -133,31 +130,24 @@ WPARAM VirtualKeyFromSdl(SDL_Keycode key, SDL_Scancode scancode)
 int TranslateSdlEvent(const SDL_Event& event, TranslatedMessage* out, int capacity)
 {
     int count = 0;
+    const auto put = [&](const TranslatedMessage& message) {
+        if (count < capacity) {
+            out[count++] = message;
+        }
+    };
     switch (event.type) {
     case SDL_QUIT:
-        count = Put(out, count, capacity, {0, WM_CLOSE, 0, 0, true});
+        put({0, WM_CLOSE, 0, 0, true});
         break;
 
-    case SDL_WINDOWEVENT: {
-        const Uint32 id = event.window.windowID;
-        switch (event.window.event) {
-        case SDL_WINDOWEVENT_CLOSE:
-            count = Put(out, count, capacity, {id, WM_CLOSE, 0, 0, true});
-            break;
-        case SDL_WINDOWEVENT_FOCUS_GAINED:
-            count = Put(out, count, capacity, {id, WM_SETFOCUS, 0, 0, true});
-            break;
-        case SDL_WINDOWEVENT_FOCUS_LOST:
-            count = Put(out, count, capacity, {id, WM_KILLFOCUS, 0, 0, true});
-            break;
-        case SDL_WINDOWEVENT_SIZE_CHANGED:
-            count = Put(out, count, capacity, {id, WM_SIZE, 0, PackPoint(event.window.data1, event.window.data2), true});
-            break;
-        default:
-            break;
+    case SDL_WINDOWEVENT:
+        for (const WindowEventMessage& w : kWindowEvents) {
+            if (w.event == event.window.event) {
+                const LPARAM size = w.message == WM_SIZE ? PackPoint(event.window.data1, event.window.data2) : 0;
+                put({event.window.windowID, w.message, 0, size, true});
+            }
         }
         break;
-    }
 
     case SDL_KEYDOWN:
     case SDL_KEYUP: {
@@ -177,11 +167,11 @@ int TranslateSdlEvent(const SDL_Event& event, TranslatedMessage* out, int capaci
         if (!down || event.key.repeat != 0) lParam |= KF_REPEAT_BIT;
         if (!down) lParam |= KF_UP_BIT;
         const UINT message = down ? (system ? WM_SYSKEYDOWN : WM_KEYDOWN) : (system ? WM_SYSKEYUP : WM_KEYUP);
-        count = Put(out, count, capacity, {event.key.windowID, message, vk, lParam, false});
+        put({event.key.windowID, message, vk, lParam, false});
         // Ctrl+Alt is AltGr on many layouts: its characters come as text, if at all.
         const WPARAM control = alt && ctrl ? 0 : ControlCharacter(vk, ctrl);
         if (down && control != 0) {
-            count = Put(out, count, capacity, {event.key.windowID, WM_CHAR, control, lParam, false});
+            put({event.key.windowID, WM_CHAR, control, lParam, false});
         }
         break;
     }
@@ -191,22 +181,20 @@ int TranslateSdlEvent(const SDL_Event& event, TranslatedMessage* out, int capaci
         const char* end = text + strnlen(text, sizeof event.text.text);
         Uint32 codePoint = 0;
         while (NextCodePoint(text, end, codePoint)) {
-            count = Put(out, count, capacity, {event.text.windowID, WM_CHAR, codePoint, 1, false});
+            put({event.text.windowID, WM_CHAR, codePoint, 1, false});
         }
         break;
     }
 
     case SDL_MOUSEMOTION:
-        count = Put(out, count, capacity,
-                    {event.motion.windowID, WM_MOUSEMOVE, 0, PackPoint(event.motion.x, event.motion.y), false});
+        put({event.motion.windowID, WM_MOUSEMOVE, 0, PackPoint(event.motion.x, event.motion.y), false});
         break;
 
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
         if (event.button.button == SDL_BUTTON_LEFT) {
             const UINT message = event.type == SDL_MOUSEBUTTONDOWN ? WM_LBUTTONDOWN : WM_LBUTTONUP;
-            count = Put(out, count, capacity,
-                        {event.button.windowID, message, 0, PackPoint(event.button.x, event.button.y), false});
+            put({event.button.windowID, message, 0, PackPoint(event.button.x, event.button.y), false});
         }
         break;
 

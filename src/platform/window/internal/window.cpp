@@ -48,14 +48,6 @@ void ApplyCursor()
     }
 }
 
-void ReleaseSlot(PlatformWindow& window)
-{
-    if (window.sdl != nullptr) {
-        SDL_DestroyWindow(window.sdl);
-    }
-    window = PlatformWindow{};
-}
-
 }  // namespace
 
 namespace window_internal {
@@ -140,10 +132,8 @@ ATOM RegisterClassExW(const WNDCLASSEXW* windowClass)
     }
     for (int i = 0; i < kMaxClasses; ++i) {
         if (!Classes[i].used) {
-            WindowClass& entry = Classes[i];
-            entry.used = true;
-            std::snprintf(entry.name, sizeof entry.name, "%s", windowClass->lpszClassName);
-            entry.procedure = windowClass->lpfnWndProc;
+            Classes[i] = WindowClass{true, {}, windowClass->lpfnWndProc};
+            std::snprintf(Classes[i].name, kMaxClassName, "%s", windowClass->lpszClassName);
             return static_cast<ATOM>(0xC000 + i);
         }
     }
@@ -225,7 +215,8 @@ BOOL DestroyWindow(HWND window)
     window->destroying = true;
     Send(window, WM_DESTROY, 0, 0);
     DropQueued(window);
-    ReleaseSlot(*window);
+    SDL_DestroyWindow(window->sdl);  // a live window always has one
+    *window = PlatformWindow{};
     return TRUE;
 }
 
@@ -335,12 +326,13 @@ BOOL IsIconic(HWND window)
 
 BOOL StartDesktopVideo()
 {
-    const char* chosen = SDL_getenv("SDL_VIDEODRIVER");
-    if (!VideoStarted && (chosen == nullptr || chosen[0] == '\0')) {
-        const char* x11 = SDL_getenv("DISPLAY");
-        const char* wayland = SDL_getenv("WAYLAND_DISPLAY");
-        const bool hasX11 = x11 != nullptr && x11[0] != '\0';
-        const bool hasWayland = wayland != nullptr && wayland[0] != '\0';
+    const auto isSet = [](const char* name) {
+        const char* value = SDL_getenv(name);
+        return value != nullptr && value[0] != '\0';
+    };
+    if (!VideoStarted && !isSet("SDL_VIDEODRIVER")) {
+        const bool hasX11 = isSet("DISPLAY");
+        const bool hasWayland = isSet("WAYLAND_DISPLAY");
         SDL_SetHint(SDL_HINT_VIDEODRIVER, hasX11 && hasWayland ? "x11,wayland" : (hasX11 ? "x11" : "wayland"));
     }
     return EnsureVideo() ? TRUE : FALSE;
