@@ -493,9 +493,11 @@ TEST_F(GlRender, ABackBufferBetweenBarsIsDrawnInTheWindow)
     vb = nullptr;
     EXPECT_EQ(device->Release(), 0u);
     device = nullptr;
-    D3DDISPLAYMODE mode{};
-    ASSERT_EQ(d3d->GetAdapterDisplayMode(0, &mode), S_OK);
-    if (mode.Width <= mode.Height) {
+    SDL_DisplayMode desktop{};
+    ASSERT_EQ(SDL_GetDesktopDisplayMode(0, &desktop), 0);
+    const auto width = static_cast<UINT>(desktop.w);
+    const auto height = static_cast<UINT>(desktop.h);
+    if (width <= height) {
         GTEST_SKIP() << "needs a desktop wider than tall";
     }
     D3DPRESENT_PARAMETERS pp{};
@@ -503,11 +505,11 @@ TEST_F(GlRender, ABackBufferBetweenBarsIsDrawnInTheWindow)
     pp.SwapEffect = D3DSWAPEFFECT_COPY;
     pp.Windowed = FALSE;
     pp.EnableAutoDepthStencil = TRUE;
-    pp.AutoDepthStencilFormat = D3DFMT_D24S8;
+    pp.AutoDepthStencilFormat = D3DFMT_D16;
     pp.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
     // The window is square: the picture is the desktop's height squared. A back buffer of the
     // desktop's size, or one pixel off the picture's, is drawn apart and copied to its place.
-    const UINT sizes[3][2] = {{mode.Height, mode.Height}, {mode.Width, mode.Height}, {mode.Height - 1, mode.Height}};
+    const UINT sizes[3][2] = {{height, height}, {width, height}, {height - 1, height}};
     const bool inWindow[3] = {true, false, false};
     for (int i = 0; i < 3; ++i) {
         pp.BackBufferWidth = sizes[i][0];
