@@ -65,10 +65,19 @@ void HoldCreatureAtRest()
     Creature.Place(kRestPoint);
 }
 
-void DrawPicture(const Vector4& screenPoint, int textureIndex)
+// A screen's quad in a batch of its own, with no joint to the sky's strip before it: a lone
+// quad (five vertices), which the graphics layer draws with the full shader only round the
+// pointer, sparing most of the screen.
+void StartPictureBatch(const Vector4& screenPoint)
 {
     ResetBatch();
+    ClearBatchRestart();
     AddScreenQuad(screenPoint, kScreenHalfSize);
+}
+
+void DrawPicture(const Vector4& screenPoint, int textureIndex)
+{
+    StartPictureBatch(screenPoint);
     DrawScreenPicture(textureIndex);
 }
 
@@ -123,8 +132,7 @@ void RetryScreen(const Vector4& screenPoint)
 void GameEndScreen(const Vector4& screenPoint)
 {
     Session.levelCounter = 0;
-    ResetBatch();
-    AddScreenQuad(screenPoint, kScreenHalfSize);
+    StartPictureBatch(screenPoint);
     DrawBatchAdditive(kTexGameEnd);
     DrawScreenPicture(kTexGameEnd);
     Creature.Reset();

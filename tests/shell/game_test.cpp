@@ -89,6 +89,22 @@ TEST_F(Frame, ScreensHoldTheCreatureAtRestBelowTheLevel)
     }
 }
 
+// Each screen's picture is a lone quad, not joined to the sky's strip: five vertices, the
+// size the graphics layer draws round the pointer's focus.
+TEST_F(Frame, ScreenPicturesAreLoneQuads)
+{
+    ASSERT_EQ(Start(), S_OK);
+    for (Screen screen : {Screen::Title, Screen::LevelUp, Screen::Retry, Screen::GameEnd}) {
+        Session.screen = screen;
+        recorder.ClearCalls();
+        RunFrame();
+        const auto draws = recorder.Find("DrawPrimitive");
+        ASSERT_GE(draws.size(), 2u) << static_cast<int>(screen);
+        EXPECT_EQ(draws.back()->Int(2), 3) << static_cast<int>(screen);
+        EXPECT_EQ(draws.back()->vertices.size(), 5u) << static_cast<int>(screen);
+    }
+}
+
 TEST_F(Frame, AClickHeldFromTheStartCountsOnlyAfterARelease)
 {
     ASSERT_EQ(Start(), S_OK);
