@@ -192,14 +192,7 @@ CCreature::Motion CCreature::SaveMotion() const
     m.leftLegLength = leftLegStick->restLength;
     m.rightLegLength = rightLegStick->restLength;
     m.alive = alive;
-    m.leftGripPoint = leftGripPoint;
-    m.leftGripHeld = leftGripHeld;
-    m.leftGripping = leftGripping;
-    m.rightGripPoint = rightGripPoint;
-    m.rightGripHeld = rightGripHeld;
-    m.rightGripping = rightGripping;
-    m.leftSteer = leftSteer;
-    m.rightSteer = rightSteer;
+    m.controls = *this;
     return m;
 }
 
@@ -210,12 +203,5 @@ void CCreature::RestoreMotion(const Motion& m)
     leftLegStick->restLength = m.leftLegLength;
     rightLegStick->restLength = m.rightLegLength;
     alive = m.alive;
-    leftGripPoint = m.leftGripPoint;
-    leftGripHeld = m.leftGripHeld;
-    leftGripping = m.leftGripping;
-    rightGripPoint = m.rightGripPoint;
-    rightGripHeld = m.rightGripHeld;
-    rightGripping = m.rightGripping;
-    leftSteer = m.leftSteer;
-    rightSteer = m.rightSteer;
+    static_cast<CreatureControls&>(*this) = m.controls;
 }

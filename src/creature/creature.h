@@ -3,9 +3,23 @@
 #include "creature/verlet.h"
 #include "math/vector.h"
 
+// The grips and the steering: plain values, a base of the creature so that its members keep
+// their names and a saved motion copies them as one.
+struct CreatureControls {
+    Vector4 leftGripPoint{0.0f, 0.0f, 0.0f, 1.0f};
+    bool leftGripHeld = false;  // written by the frame driver every playing frame
+    bool leftGripping = false;
+    Vector4 rightGripPoint{0.0f, 0.0f, 0.0f, 1.0f};
+    bool rightGripHeld = false;
+    bool rightGripping = false;
+
+    Vector4 leftSteer{0.0f, 0.0f, 0.0f, 1.0f};
+    Vector4 rightSteer{0.0f, 0.0f, 0.0f, 1.0f};
+};
+
 // The player's creature: a physical skeleton (body, feet, hips) that collides with the
 // level, and a cosmetic one (legs, knees, antennae) re-attached to it every step.
-class CCreature {
+class CCreature : public CreatureControls {
 public:
     CCreature() = default;
     CCreature(const CCreature&) = delete;
@@ -32,16 +46,6 @@ public:
     VerletParticle* rightAntennaBase = nullptr;
     VerletParticle* rightAntennaTip = nullptr;
 
-    Vector4 leftGripPoint{0.0f, 0.0f, 0.0f, 1.0f};
-    bool leftGripHeld = false;  // written by the frame driver every playing frame
-    bool leftGripping = false;
-    Vector4 rightGripPoint{0.0f, 0.0f, 0.0f, 1.0f};
-    bool rightGripHeld = false;
-    bool rightGripping = false;
-
-    Vector4 leftSteer{0.0f, 0.0f, 0.0f, 1.0f};
-    Vector4 rightSteer{0.0f, 0.0f, 0.0f, 1.0f};
-
     // bodySystem.boxes is the creature's collision list, filled by the level loader.
     CVerletSystem bodySystem;
     CVerletSystem limbSystem;
@@ -61,14 +65,7 @@ public:
         float leftLegLength = 0.0f;
         float rightLegLength = 0.0f;
         bool alive = false;
-        Vector4 leftGripPoint{0.0f, 0.0f, 0.0f, 1.0f};
-        bool leftGripHeld = false;
-        bool leftGripping = false;
-        Vector4 rightGripPoint{0.0f, 0.0f, 0.0f, 1.0f};
-        bool rightGripHeld = false;
-        bool rightGripping = false;
-        Vector4 leftSteer{0.0f, 0.0f, 0.0f, 1.0f};
-        Vector4 rightSteer{0.0f, 0.0f, 0.0f, 1.0f};
+        CreatureControls controls;
     };
     // Both need the skeleton that Reset builds. A restored motion steps on exactly as the
     // saved one would have.

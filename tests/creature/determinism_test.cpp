@@ -256,10 +256,10 @@ TEST(CreatureDeterminism, ARunRestoredAfterADetourEndsAtTheRecordedHash)
     // Other sticks and grips for a while, then every flag the other way.
     ASSERT_TRUE(RunFrames(*c, 1100, 1400, result));
     c->alive = !motion.alive;
-    c->leftGripHeld = !motion.leftGripHeld;
-    c->leftGripping = !motion.leftGripping;
-    c->rightGripHeld = !motion.rightGripHeld;
-    c->rightGripping = !motion.rightGripping;
+    c->leftGripHeld = !motion.controls.leftGripHeld;
+    c->leftGripping = !motion.controls.leftGripping;
+    c->rightGripHeld = !motion.controls.rightGripHeld;
+    c->rightGripping = !motion.controls.rightGripping;
 
     c->RestoreMotion(motion);
     Drops = drops;
