@@ -60,4 +60,6 @@ void UpdateCamera()
     D3DXMATRIX viewProjection;
     D3DXMatrixMultiply(&viewProjection, &view, &projection);
     Gpu.effect->SetMatrix(Gpu.worldViewProjectionParam, &viewProjection);
+    Scene.viewProjection = viewProjection;
+    Scene.viewKnown = true;
 }

@@ -4,6 +4,7 @@
 // reset between levels or screens.
 
 #include "math/vector.h"
+#include "platform/gfx/d3dx9.h"
 
 struct SceneState {
     // The smoothed camera position: x and y follow the creature, z is the eye's -8, w stays 1.
@@ -11,6 +12,10 @@ struct SceneState {
     Vector4 cameraPoint{0.0f, 0.0f, 0.0f, 1.0f};
     // The effect's "WindAmount": 0.1 more per world draw.
     float windAmount = 0.0f;
+    // The camera's view and projection as last set, so the world can leave out what the
+    // view cannot reach; until a camera is set the world draws whole.
+    D3DXMATRIX viewProjection{};
+    bool viewKnown = false;
 
     // Back to how the process starts; the game itself never calls it.
     void Reset() { *this = SceneState{}; }

@@ -18,6 +18,7 @@ protected:
         World.ReleaseBuffer();
         World.ClearContents();
         World.tuftEnd = World.blockEnd = World.capEnd = World.goalEnd = World.spikeEnd = 0;
+        Scene.Reset();
         RecordedDrawing::TearDown();
     }
 
@@ -86,6 +87,40 @@ TEST_F(WorldDrawing, WindGrowsByATenthPerDrawAcrossLevelLoads)
     EXPECT_EQ(floats.back()->Float(1), Scene.windAmount);
     EXPECT_NEAR(floats.back()->Float(1) - floats[0]->Float(1), 2.4f, 1e-4f);
     EXPECT_EQ(recorder.Count("DrawPrimitive"), 0u);
+}
+
+TEST_F(WorldDrawing, OnceACameraIsSetOnlyTheQuadsItCanSeeAreDrawn)
+{
+    // Camera at (0, 0, -10) looking along +z, a right-angled view: x and y within 10 at z = 0.
+    const D3DXVECTOR3 eye(0.0f, 0.0f, -10.0f);
+    const D3DXVECTOR3 at(0.0f, 0.0f, 0.0f);
+    const D3DXVECTOR3 up(0.0f, 1.0f, 0.0f);
+    D3DXMATRIX view;
+    D3DXMATRIX projection;
+    D3DXMatrixLookAtLH(&view, &eye, &at, &up);
+    D3DXMatrixPerspectiveFovLH(&projection, 3.14159265f / 2.0f, 1.0f, 1.0f, 1000.0f);
+    D3DXMatrixMultiply(&Scene.viewProjection, &view, &projection);
+    Scene.viewKnown = true;
+    // Tufts: out, in, in; blocks: out; caps: in; goal and spikes empty.
+    const float lefts[5] = {40.0f, 0.0f, 3.0f, -40.0f, 5.0f};
+    for (int q = 0; q < 5; ++q) {
+        const float l = lefts[q];
+        const float corners[6][2] = {{l, 1.0f}, {l + 1.0f, 1.0f}, {l, 0.0f}, {l, 0.0f}, {l + 1.0f, 0.0f}, {l + 1.0f, 1.0f}};
+        for (int v = 0; v < 6; ++v) {
+            World.mesh[q * 6 + v] = Vertex{corners[v][0], corners[v][1], 0.0f, 0.0f, 0.0f, -1.0f, 0xFFFFFFFFu, 0.0f, 0.0f};
+        }
+    }
+    Ranges(18, 24, 30, 30, 30);
+    World.Draw();
+
+    const auto draws = recorder.Find("DrawPrimitive");
+    ASSERT_EQ(draws.size(), 2u);
+    EXPECT_EQ(draws[0]->Int(1), 6);
+    EXPECT_EQ(draws[0]->Int(2), 4);
+    EXPECT_EQ(draws[1]->Int(1), 24);
+    EXPECT_EQ(draws[1]->Int(2), 2);
+    // Every range still sets its picture and runs its pass.
+    EXPECT_EQ(recorder.Count("ID3DXEffect::SetTexture"), 5u);
 }
 
 }  // namespace

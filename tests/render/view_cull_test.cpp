@@ -1,0 +1,91 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "render/view_cull.h"
+
+namespace {
+
+// Eye at z = -10 looking along +z with a right-angled view: at z = 0 the view is
+// x and y from -10 to 10.
+D3DXMATRIX TestView()
+{
+    D3DXMATRIX view;
+    D3DXMATRIX projection;
+    D3DXMATRIX both;
+    const D3DXVECTOR3 eye(0.0f, 0.0f, -10.0f);
+    const D3DXVECTOR3 at(0.0f, 0.0f, 0.0f);
+    const D3DXVECTOR3 up(0.0f, 1.0f, 0.0f);
+    D3DXMatrixLookAtLH(&view, &eye, &at, &up);
+    D3DXMatrixPerspectiveFovLH(&projection, 3.14159265f / 2.0f, 1.0f, 1.0f, 1000.0f);
+    D3DXMatrixMultiply(&both, &view, &projection);
+    return both;
+}
+
+// A quad as the world builds one: six vertices over a rectangle.
+void AddQuad(std::vector<Vertex>& mesh, float left, float bottom, float right, float top, float z = 0.0f)
+{
+    const float corners[6][2] = {{left, top}, {right, top}, {left, bottom}, {left, bottom}, {right, bottom}, {right, top}};
+    for (const auto& c : corners) {
+        mesh.push_back(Vertex{c[0], c[1], z, 0.0f, 0.0f, -1.0f, 0xFFFFFFFFu, 0.0f, 0.0f});
+    }
+}
+
+TEST(ViewCull, AQuadGoesOnlyWhenItsGrownRectangleIsWhollyBeyondOneEdge)
+{
+    struct Case {
+        const char* what;
+        float left, bottom, right, top, z;
+        bool kept;
+    };
+    const Case cases[] = {
+        {"inside", -1.0f, -1.0f, 1.0f, 1.0f, 0.0f, true},
+        {"across the right edge", 9.0f, 0.0f, 12.0f, 1.0f, 0.0f, true},
+        {"within the margin right", 10.3f, 0.0f, 11.0f, 1.0f, 0.0f, true},
+        {"beyond the margin right", 10.6f, 0.0f, 11.0f, 1.0f, 0.0f, false},
+        {"beyond the margin left", -12.0f, 0.0f, -10.6f, 1.0f, 0.0f, false},
+        {"beyond the margin above", 0.0f, 10.6f, 1.0f, 12.0f, 0.0f, false},
+        {"within the margin below", 0.0f, -11.0f, 1.0f, -10.4f, 0.0f, true},
+        {"beyond the margin below", 0.0f, -12.0f, 1.0f, -10.6f, 0.0f, false},
+        {"farther away, where the view is wider", 14.0f, 0.0f, 15.0f, 1.0f, 10.0f, true},
+        {"beyond a corner but not one edge", 9.0f, 9.0f, 12.0f, 12.0f, 0.0f, true},
+        {"behind the eye", 50.0f, 50.0f, 51.0f, 51.0f, -20.0f, true},
+    };
+    const D3DXMATRIX m = TestView();
+    for (const Case& c : cases) {
+        std::vector<Vertex> mesh;
+        AddQuad(mesh, c.left, c.bottom, c.right, c.top, c.z);
+        const VertexSpan span = VisibleQuads(mesh.data(), 0, 6, m, 0.5f);
+        EXPECT_EQ(span.first, 0) << c.what;
+        EXPECT_EQ(span.end, c.kept ? 6 : 0) << c.what;
+    }
+}
+
+TEST(ViewCull, TheSpanRunsFromTheFirstToTheLastQuadInView)
+{
+    std::vector<Vertex> mesh;
+    AddQuad(mesh, 50.0f, 0.0f, 51.0f, 1.0f);   // 0: out
+    AddQuad(mesh, 0.0f, 0.0f, 1.0f, 1.0f);     // 6: in
+    AddQuad(mesh, -50.0f, 0.0f, -49.0f, 1.0f); // 12: out, kept inside the span
+    AddQuad(mesh, 2.0f, 2.0f, 3.0f, 3.0f);     // 18: in
+    AddQuad(mesh, 0.0f, 50.0f, 1.0f, 51.0f);   // 24: out
+    const D3DXMATRIX m = TestView();
+
+    VertexSpan span = VisibleQuads(mesh.data(), 0, 30, m, 0.5f);
+    EXPECT_EQ(span.first, 6);
+    EXPECT_EQ(span.end, 24);
+    // A range starting part-way sees only its own quads.
+    span = VisibleQuads(mesh.data(), 12, 30, m, 0.5f);
+    EXPECT_EQ(span.first, 18);
+    EXPECT_EQ(span.end, 24);
+    // Nothing in view: an empty span at the range's start.
+    span = VisibleQuads(mesh.data(), 24, 30, m, 0.5f);
+    EXPECT_EQ(span.first, 24);
+    EXPECT_EQ(span.end, 24);
+    // Not whole quads: drawn whole, as before.
+    span = VisibleQuads(mesh.data(), 0, 28, m, 0.5f);
+    EXPECT_EQ(span.first, 0);
+    EXPECT_EQ(span.end, 28);
+}
+
+}  // namespace
