@@ -68,8 +68,7 @@ D3DMATRIX GfxIdentity()
     return m;
 }
 
-GfxDevice::GfxDevice(GfxRecorder* recorder, GfxGl* gl, const D3DPRESENT_PARAMETERS& params, UINT width,
-                     UINT height)
+GfxDevice::GfxDevice(GfxRecorder* recorder, GfxGl* gl, const D3DPRESENT_PARAMETERS& params)
     : recorder_(recorder), gl_(gl), world_(GfxIdentity()), view_(GfxIdentity()), projection_(GfxIdentity())
 {
     if (recorder_ != nullptr) {
@@ -77,8 +76,8 @@ GfxDevice::GfxDevice(GfxRecorder* recorder, GfxGl* gl, const D3DPRESENT_PARAMETE
     }
     hasDepth_ = params.EnableAutoDepthStencil != FALSE;
     states_.zEnable = hasDepth_ ? D3DZB_TRUE : D3DZB_FALSE;
-    const D3DFORMAT format = params.BackBufferFormat == D3DFMT_UNKNOWN ? D3DFMT_X8R8G8B8 : params.BackBufferFormat;
-    auto* back = new GfxSurface(nullptr, format, D3DUSAGE_RENDERTARGET, D3DPOOL_DEFAULT, width, height);
+    auto* back = new GfxSurface(nullptr, params.BackBufferFormat, D3DUSAGE_RENDERTARGET, D3DPOOL_DEFAULT,
+                                params.BackBufferWidth, params.BackBufferHeight);
     back->Attach(this, "backbuffer");
     if (back->pixels == nullptr || (gl_ != nullptr && !gl_->MakeBackBuffer(back, hasDepth_))) {
         back->Release();
@@ -113,69 +112,64 @@ GfxDevice::~GfxDevice()
 
 HRESULT GfxDevice::BeginScene()
 {
-    static constexpr const char* kName = "IDirect3DDevice9::BeginScene";
-    const HRESULT hr = GfxCheck(recorder_, kName, inScene_);
-    inScene_ = inScene_ || hr == S_OK;
-    return GFX_RESULT(recorder_, kName, hr);
+    const GfxCheck check(recorder_, "IDirect3DDevice9::BeginScene", inScene_);
+    inScene_ = inScene_ || check.Ok();
+    return GFX_RESULT(check);
 }
 
 HRESULT GfxDevice::EndScene()
 {
-    static constexpr const char* kName = "IDirect3DDevice9::EndScene";
-    const HRESULT hr = GfxCheck(recorder_, kName, !inScene_);
-    inScene_ = inScene_ && hr != S_OK;
-    return GFX_RESULT(recorder_, kName, hr);
+    const GfxCheck check(recorder_, "IDirect3DDevice9::EndScene", !inScene_);
+    inScene_ = inScene_ && !check.Ok();
+    return GFX_RESULT(check);
 }
 
 HRESULT GfxDevice::Present(const RECT* pSourceRect, const RECT* pDestRect, HWND hDestWindowOverride,
                            const RGNDATA* pDirtyRegion)
 {
-    static constexpr const char* kName = "IDirect3DDevice9::Present";
-    const HRESULT hr = GfxCheck(recorder_, kName,
-                                pSourceRect != nullptr || pDestRect != nullptr || hDestWindowOverride != nullptr ||
-                                    pDirtyRegion != nullptr || inScene_);
-    if (hr == S_OK && gl_ != nullptr) {
+    const GfxCheck check(recorder_, "IDirect3DDevice9::Present",
+                         pSourceRect != nullptr || pDestRect != nullptr || hDestWindowOverride != nullptr ||
+                             pDirtyRegion != nullptr || inScene_);
+    if (check.Ok() && gl_ != nullptr) {
         gl_->Present(backBuffer_);
     }
-    return GFX_RESULT(recorder_, kName, hr, GfxArgPointer(pSourceRect), GfxArgPointer(pDestRect),
+    return GFX_RESULT(check, GfxArgPointer(pSourceRect), GfxArgPointer(pDestRect),
                       GfxArgPointer(hDestWindowOverride), GfxArgPointer(pDirtyRegion));
 }
 
 HRESULT GfxDevice::SetRenderState(D3DRENDERSTATETYPE State, DWORD Value)
 {
-    static constexpr const char* kName = "IDirect3DDevice9::SetRenderState";
     DWORD* slot = StateSlot(states_, State, Value);
-    const HRESULT hr = GfxCheck(recorder_, kName, slot == nullptr);
-    if (hr == S_OK) {
+    const GfxCheck check(recorder_, "IDirect3DDevice9::SetRenderState", slot == nullptr);
+    if (check.Ok()) {
         *slot = Value;
     }
-    return GFX_RESULT(recorder_, kName, hr, GfxArgOf(State), GfxArgOf(Value));
+    return GFX_RESULT(check, GfxArgOf(State), GfxArgOf(Value));
 }
 
 HRESULT GfxDevice::SetTexture(DWORD Stage, IDirect3DBaseTexture9* pTexture)
 {
-    static constexpr const char* kName = "IDirect3DDevice9::SetTexture";
     auto* texture = dynamic_cast<GfxTexture*>(pTexture);
     const bool foreign = pTexture != nullptr && (texture == nullptr || texture->Device() != this);
-    const HRESULT hr = GfxCheck(recorder_, kName, Stage != 0 || foreign);
-    if (hr == S_OK) {
+    const GfxCheck check(recorder_, "IDirect3DDevice9::SetTexture", Stage != 0 || foreign);
+    if (check.Ok()) {
         GfxHold(stageTexture_, texture);
     }
-    return GFX_RESULT(recorder_, kName, hr, GfxArgOf(Stage), GfxArgObject(pTexture));
+    return GFX_RESULT(check, GfxArgOf(Stage), GfxArgObject(pTexture));
 }
 
 HRESULT GfxDevice::SetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type, DWORD Value)
 {
-    static constexpr const char* kName = "IDirect3DDevice9::SetTextureStageState";
     DWORD* slot = StageSlot(stage_, Type);
     const bool isOp = Type == D3DTSS_COLOROP || Type == D3DTSS_ALPHAOP;
     const bool badValue = isOp ? (Value != D3DTOP_DISABLE && Value != D3DTOP_SELECTARG1 && Value != D3DTOP_MODULATE)
                                : (Value & 0xF) > D3DTA_TEXTURE;
-    const HRESULT hr = GfxCheck(recorder_, kName, Stage != 0 || slot == nullptr || badValue);
-    if (hr == S_OK) {
+    const GfxCheck check(recorder_, "IDirect3DDevice9::SetTextureStageState",
+                         Stage != 0 || slot == nullptr || badValue);
+    if (check.Ok()) {
         *slot = Value;
     }
-    return GFX_RESULT(recorder_, kName, hr, GfxArgOf(Stage), GfxArgOf(Type), GfxArgOf(Value));
+    return GFX_RESULT(check, GfxArgOf(Stage), GfxArgOf(Type), GfxArgOf(Value));
 }
 
 D3DMATRIX* GfxDevice::TransformSlot(D3DTRANSFORMSTATETYPE state)
@@ -188,26 +182,24 @@ D3DMATRIX* GfxDevice::TransformSlot(D3DTRANSFORMSTATETYPE state)
 
 HRESULT GfxDevice::SetTransform(D3DTRANSFORMSTATETYPE State, const D3DMATRIX* pMatrix)
 {
-    static constexpr const char* kName = "IDirect3DDevice9::SetTransform";
     D3DMATRIX* slot = TransformSlot(State);
-    const HRESULT hr = GfxCheck(recorder_, kName, slot == nullptr || pMatrix == nullptr);
-    if (hr == S_OK) {
+    const GfxCheck check(recorder_, "IDirect3DDevice9::SetTransform", slot == nullptr || pMatrix == nullptr);
+    if (check.Ok()) {
         *slot = *pMatrix;
     }
-    GfxCall* call = GFX_RECORD(recorder_, kName, hr, GfxArgOf(State), GfxArgPointer(pMatrix));
+    GfxCall* call = GFX_RECORD(check, GfxArgOf(State), GfxArgPointer(pMatrix));
     if (call != nullptr && pMatrix != nullptr) {
         std::memcpy(call->matrix, pMatrix->m, sizeof call->matrix);
     }
-    return hr;
+    return check.hr;
 }
 
 HRESULT GfxDevice::GetTransform(D3DTRANSFORMSTATETYPE State, D3DMATRIX* pMatrix)
 {
-    static constexpr const char* kName = "IDirect3DDevice9::GetTransform";
     const D3DMATRIX* slot = TransformSlot(State);
-    const HRESULT hr = GfxCheck(recorder_, kName, slot == nullptr || pMatrix == nullptr);
-    if (hr == S_OK) {
+    const GfxCheck check(recorder_, "IDirect3DDevice9::GetTransform", slot == nullptr || pMatrix == nullptr);
+    if (check.Ok()) {
         *pMatrix = *slot;
     }
-    return GFX_RESULT(recorder_, kName, hr, GfxArgOf(State));
+    return GFX_RESULT(check, GfxArgOf(State));
 }

@@ -127,25 +127,3 @@ GfxCall& GfxRecorder::Log(const char* fullName, std::vector<GfxArg> args, HRESUL
 void GfxUseRecordingBackend(GfxRecorder* recorder) { ActiveRecorder = recorder; }
 
 GfxRecorder* GfxActiveRecorder() { return ActiveRecorder; }
-
-IDirect3DDevice9* GfxCreateRecordingDevice(GfxRecorder* recorder, UINT width, UINT height)
-{
-    if (recorder == nullptr) {
-        return nullptr;
-    }
-    D3DPRESENT_PARAMETERS params{};
-    params.BackBufferWidth = width;
-    params.BackBufferHeight = height;
-    params.BackBufferFormat = D3DFMT_X8R8G8B8;
-    params.BackBufferCount = 1;
-    params.SwapEffect = D3DSWAPEFFECT_COPY;
-    params.Windowed = TRUE;
-    params.EnableAutoDepthStencil = TRUE;
-    params.AutoDepthStencilFormat = D3DFMT_D16;
-    auto* device = new GfxDevice(recorder, nullptr, params, width, height);
-    if (!device->Ready()) {
-        device->Release();
-        return nullptr;
-    }
-    return device;
-}

@@ -8,23 +8,28 @@
 
 #include "platform/gfx/recording.h"
 
-// The one recording hook: logs a call when `recorder` (a GfxRecorder*, may be null) is set,
-// building its arguments only then. Gives the logged GfxCall*, or null.
-#define GFX_RECORD(recorder, name, hr, ...) \
-    ((recorder) != nullptr ? &(recorder)->Log(name, std::vector<GfxArg>{__VA_ARGS__}, hr) : nullptr)
+// The first step of every call the layer records: `hr` is the failure injected for `name`,
+// else D3DERR_INVALIDCALL when `invalid`, else S_OK. GFX_RESULT logs the call at its end.
+struct GfxCheck {
+    GfxCheck(GfxRecorder* r, const char* n, bool invalid) : recorder(r), name(n)
+    {
+        const HRESULT injected = r != nullptr ? r->Injected(n) : S_OK;
+        hr = injected != S_OK ? injected : invalid ? D3DERR_INVALIDCALL : S_OK;
+    }
+    bool Ok() const { return hr == S_OK; }
 
-// GFX_RECORD as the last line of a call: `return GFX_RESULT(recorder_, kName, hr, args...);`
-// logs the call and gives its result.
-#define GFX_RESULT(recorder, name, hr, ...) \
-    (GFX_RECORD(recorder, name, hr __VA_OPT__(, ) __VA_ARGS__), (hr))
+    GfxRecorder* recorder;  // may be null: nothing is logged
+    const char* name;
+    HRESULT hr;
+};
 
-// The failure injected for the call `name`, else D3DERR_INVALIDCALL when `invalid`, else
-// S_OK: the first lines of every call the layer records.
-inline HRESULT GfxCheck(GfxRecorder* recorder, const char* name, bool invalid)
-{
-    const HRESULT hr = recorder != nullptr ? recorder->Injected(name) : S_OK;
-    return hr != S_OK ? hr : invalid ? D3DERR_INVALIDCALL : S_OK;
-}
+// Logs the checked call with its result and these arguments, building them only when
+// recording. Gives the logged GfxCall*, or null.
+#define GFX_RECORD(check, ...) \
+    ((check).recorder != nullptr ? &(check).recorder->Log((check).name, {__VA_ARGS__}, (check).hr) : nullptr)
+
+// GFX_RECORD as the last line of a call: `return GFX_RESULT(check, args...);`.
+#define GFX_RESULT(check, ...) (GFX_RECORD(check, __VA_ARGS__), (check).hr)
 
 // Release for objects that count their own references: drops one of `refs`, logs the call
 // `name` when recording, and deletes `self` with the last.
@@ -32,7 +37,9 @@ template <class T>
 ULONG GfxUnref(T* self, ULONG& refs, GfxRecorder* recorder, const char* name)
 {
     const ULONG left = --refs;
-    GFX_RECORD(recorder, name, static_cast<HRESULT>(left));
+    if (recorder != nullptr) {
+        recorder->Log(name, {}, static_cast<HRESULT>(left));
+    }
     if (left == 0) {
         delete self;
     }

@@ -69,8 +69,8 @@ public:
     void SetId(std::string id) { id_ = std::move(id); }
 
 protected:
-    // GfxCheck for this object's call: an orphan's calls are all invalid.
-    HRESULT Check(const char* name, bool invalid) const
+    // The check of this object's call: an orphan's calls are all invalid.
+    GfxCheck Check(const char* name, bool invalid) const
     {
         return GfxCheck(CallRecorder(), name, device_ == nullptr || invalid);
     }
@@ -125,9 +125,9 @@ public:
     void DropGpu() override;
 
     // Lock and unlock without logging, for this surface's and its texture's calls (`name`).
-    HRESULT DoLock(const char* name, D3DLOCKED_RECT* pLockedRect, const RECT* pRect, DWORD Flags,
-                   bool badLevel = false);
-    HRESULT DoUnlock(const char* name, bool badLevel);
+    GfxCheck DoLock(const char* name, D3DLOCKED_RECT* pLockedRect, const RECT* pRect, DWORD Flags,
+                    bool badLevel = false);
+    GfxCheck DoUnlock(const char* name, bool badLevel);
     bool IsRenderTarget() const { return (usage & D3DUSAGE_RENDERTARGET) != 0; }
     D3DSURFACE_DESC Desc() const
     {
