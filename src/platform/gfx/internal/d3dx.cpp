@@ -12,7 +12,7 @@
 #include "platform/gfx/internal/effect.h"
 #include "platform/gfx/internal/device.h"
 #include "platform/gfx/internal/gl.h"
-#include "platform/gfx/internal/picture_prefetch.h"
+#include "platform/gfx/internal/pictures.h"
 #include "platform/gfx/problems.h"
 
 namespace {

@@ -12,7 +12,6 @@
 #include "platform/gfx/device_problem.h"
 #include "platform/gfx/internal/effect.h"
 #include "platform/gfx/internal/gl_shared.h"
-#include "platform/gfx/internal/letterbox.h"
 #include "platform/window/internal/window_handle.h"
 #include "platform/window/internal/window_internal.h"
 

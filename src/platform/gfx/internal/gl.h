@@ -7,9 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/gfx/internal/frame_pacer.h"
 #include "platform/gfx/internal/device.h"
-#include "platform/gfx/internal/letterbox.h"
+#include "platform/gfx/internal/present.h"
 
 class GfxEffect;
 struct GfxEffectDesc;
