@@ -24,11 +24,7 @@ struct D3DXVECTOR4 {
     constexpr D3DXVECTOR4(float ax, float ay, float az, float aw) : x(ax), y(ay), z(az), w(aw) {}
 };
 
-struct D3DXMATRIX : D3DMATRIX {
-    D3DXMATRIX() = default;
-    float& operator()(UINT row, UINT col) { return m[row][col]; }
-    float operator()(UINT row, UINT col) const { return m[row][col]; }
-};
+struct D3DXMATRIX : D3DMATRIX {};
 
 struct D3DXMACRO;       // not supported: must be null
 class ID3DXInclude;     // not supported: must be null

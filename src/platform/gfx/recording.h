@@ -14,6 +14,13 @@
 #include "platform/gfx/d3dx9.h"
 
 struct GfxArg {
+    // Numbers convert as they are, so a call logs its arguments by name.
+    GfxArg() = default;
+    GfxArg(std::int64_t v) : i(v) {}
+    GfxArg(std::uint32_t v) : i(v) {}
+    GfxArg(std::int32_t v) : i(v) {}
+    GfxArg(float v) : kind(Float), f(v) {}
+
     enum Kind { Int, Float, Text, Object } kind = Int;
     std::int64_t i = 0;      // Int (unsigned values are stored as their value)
     float f = 0.0f;          // Float

@@ -60,9 +60,7 @@ HRESULT D3DXCreateTexture(IDirect3DDevice9* pDevice, UINT Width, UINT Height, UI
     GfxCheck check(RecorderOf(device), "D3DXCreateTexture", device == nullptr || ppTexture == nullptr);
     GfxTexture* texture = check.Ok() ? device->MakeTexture(check, Width, Height, MipLevels, Usage, Format, Pool) : nullptr;
     GfxPut(ppTexture, texture);
-    return GfxLogMade(GFX_RECORD(check, GfxArgOf(Width), GfxArgOf(Height), GfxArgOf(MipLevels), GfxArgOf(Usage),
-                                 GfxArgOf(Format), GfxArgOf(Pool)),
-                      texture, check.hr);
+    return GfxLogMade(GFX_RECORD(check, Width, Height, MipLevels, Usage, Format, Pool), texture, check.hr);
 }
 
 HRESULT D3DXCreateTextureFromFileW(IDirect3DDevice9* pDevice, const char* pSrcFile, IDirect3DTexture9** ppTexture)
@@ -148,7 +146,7 @@ HRESULT D3DXCreateEffectFromFileW(IDirect3DDevice9* pDevice, const char* pSrcFil
     }
     GfxPut(ppEffect, effect);
     GfxCall* call = GFX_RECORD(check, GfxArgText(pSrcFile), GfxArgPointer(pDefines), GfxArgPointer(pInclude),
-                               GfxArgOf(Flags), GfxArgPointer(pPool));
+                               Flags, GfxArgPointer(pPool));
     return GfxLogMade(call, effect != nullptr ? static_cast<ID3DXEffect*>(effect) : nullptr, check.hr);
 }
 

@@ -144,7 +144,7 @@ HRESULT GfxDevice::SetRenderState(D3DRENDERSTATETYPE State, DWORD Value)
     if (check.Ok()) {
         *slot = Value;
     }
-    return GFX_RESULT(check, GfxArgOf(State), GfxArgOf(Value));
+    return GFX_RESULT(check, State, Value);
 }
 
 HRESULT GfxDevice::SetTexture(DWORD Stage, IDirect3DBaseTexture9* pTexture)
@@ -155,7 +155,7 @@ HRESULT GfxDevice::SetTexture(DWORD Stage, IDirect3DBaseTexture9* pTexture)
     if (check.Ok()) {
         GfxHold(stageTexture_, texture);
     }
-    return GFX_RESULT(check, GfxArgOf(Stage), GfxArgObject(pTexture));
+    return GFX_RESULT(check, Stage, GfxArgObject(pTexture));
 }
 
 HRESULT GfxDevice::SetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type, DWORD Value)
@@ -169,7 +169,7 @@ HRESULT GfxDevice::SetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Ty
     if (check.Ok()) {
         *slot = Value;
     }
-    return GFX_RESULT(check, GfxArgOf(Stage), GfxArgOf(Type), GfxArgOf(Value));
+    return GFX_RESULT(check, Stage, Type, Value);
 }
 
 D3DMATRIX* GfxDevice::TransformSlot(D3DTRANSFORMSTATETYPE state)
@@ -187,7 +187,7 @@ HRESULT GfxDevice::SetTransform(D3DTRANSFORMSTATETYPE State, const D3DMATRIX* pM
     if (check.Ok()) {
         *slot = *pMatrix;
     }
-    GfxCall* call = GFX_RECORD(check, GfxArgOf(State), GfxArgPointer(pMatrix));
+    GfxCall* call = GFX_RECORD(check, State, GfxArgPointer(pMatrix));
     if (call != nullptr && pMatrix != nullptr) {
         std::memcpy(call->matrix, pMatrix->m, sizeof call->matrix);
     }
@@ -201,7 +201,7 @@ HRESULT GfxDevice::GetTransform(D3DTRANSFORMSTATETYPE State, D3DMATRIX* pMatrix)
     if (check.Ok()) {
         *pMatrix = *slot;
     }
-    return GFX_RESULT(check, GfxArgOf(State));
+    return GFX_RESULT(check, State);
 }
 
 // ---- IDirect3DDevice9: drawing ----
@@ -216,8 +216,7 @@ HRESULT GfxDevice::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOL
     if (check.Ok() && gl_ != nullptr) {
         gl_->Clear(Flags, Color, Z);
     }
-    return GFX_RESULT(check, GfxArgOf(Count), GfxArgPointer(pRects), GfxArgOf(Flags), GfxArgOf(Color),
-                      GfxArgOf(Z), GfxArgOf(Stencil));
+    return GFX_RESULT(check, Count, GfxArgPointer(pRects), Flags, Color, Z, Stencil);
 }
 
 HRESULT GfxDevice::SetStreamSource(UINT StreamNumber, IDirect3DVertexBuffer9* pStreamData, UINT OffsetInBytes,
@@ -232,8 +231,7 @@ HRESULT GfxDevice::SetStreamSource(UINT StreamNumber, IDirect3DVertexBuffer9* pS
         streamOffset_ = OffsetInBytes;
         streamStride_ = Stride;
     }
-    return GFX_RESULT(check, GfxArgOf(StreamNumber), GfxArgObject(pStreamData), GfxArgOf(OffsetInBytes),
-                      GfxArgOf(Stride));
+    return GFX_RESULT(check, StreamNumber, GfxArgObject(pStreamData), OffsetInBytes, Stride);
 }
 
 HRESULT GfxDevice::SetFVF(DWORD FVF)
@@ -242,7 +240,7 @@ HRESULT GfxDevice::SetFVF(DWORD FVF)
     if (check.Ok()) {
         fvf_ = FVF;
     }
-    return GFX_RESULT(check, GfxArgOf(FVF));
+    return GFX_RESULT(check, FVF);
 }
 
 HRESULT GfxDevice::DrawPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT StartVertex, UINT PrimitiveCount)
@@ -260,7 +258,7 @@ HRESULT GfxDevice::DrawPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT StartVerte
                    static_cast<UINT>(vertices))) {
         check.hr = D3DERR_DRIVERINTERNALERROR;
     }
-    GfxCall* call = GFX_RECORD(check, GfxArgOf(PrimitiveType), GfxArgOf(StartVertex), GfxArgOf(PrimitiveCount));
+    GfxCall* call = GFX_RECORD(check, PrimitiveType, StartVertex, PrimitiveCount);
     if (call != nullptr && check.Ok()) {
         call->vertices.resize(PrimitiveCount != 0 ? vertices : 0);
         for (std::size_t i = 0; i < call->vertices.size(); ++i) {

@@ -31,9 +31,7 @@ HRESULT GfxDevice::CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF, D3DPO
         buffer->Attach(this, "vb");
     }
     GfxPut(ppVertexBuffer, buffer);
-    return GfxLogMade(GFX_RECORD(check, GfxArgOf(Length), GfxArgOf(Usage), GfxArgOf(FVF), GfxArgOf(Pool),
-                                 GfxArgPointer(pSharedHandle)),
-                      buffer, check.hr);
+    return GfxLogMade(GFX_RECORD(check, Length, Usage, FVF, Pool, GfxArgPointer(pSharedHandle)), buffer, check.hr);
 }
 
 GfxTexture* GfxDevice::MakeTexture(GfxCheck& check, UINT width, UINT height, UINT levels, DWORD usage,
@@ -74,9 +72,8 @@ HRESULT GfxDevice::CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usa
     GfxCheck check(recorder_, "IDirect3DDevice9::CreateTexture", ppTexture == nullptr || pSharedHandle != nullptr);
     GfxTexture* texture = MakeTexture(check, Width, Height, Levels, Usage, Format, Pool);
     GfxPut(ppTexture, texture);
-    return GfxLogMade(GFX_RECORD(check, GfxArgOf(Width), GfxArgOf(Height), GfxArgOf(Levels), GfxArgOf(Usage),
-                                 GfxArgOf(Format), GfxArgOf(Pool), GfxArgPointer(pSharedHandle)),
-                      texture, check.hr);
+    GfxCall* call = GFX_RECORD(check, Width, Height, Levels, Usage, Format, Pool, GfxArgPointer(pSharedHandle));
+    return GfxLogMade(call, texture, check.hr);
 }
 
 HRESULT GfxDevice::GetBackBuffer(UINT iSwapChain, UINT iBackBuffer, D3DBACKBUFFER_TYPE Type,
@@ -86,7 +83,7 @@ HRESULT GfxDevice::GetBackBuffer(UINT iSwapChain, UINT iBackBuffer, D3DBACKBUFFE
                          iSwapChain != 0 || iBackBuffer != 0 || Type != D3DBACKBUFFER_TYPE_MONO ||
                              ppBackBuffer == nullptr || backBuffer_ == nullptr);
     GfxPut(ppBackBuffer, check.Ok() ? GfxShared(backBuffer_) : nullptr);
-    return GFX_RESULT(check, GfxArgOf(iSwapChain), GfxArgOf(iBackBuffer), GfxArgOf(Type));
+    return GFX_RESULT(check, iSwapChain, iBackBuffer, Type);
 }
 
 HRESULT GfxDevice::GetRenderTarget(DWORD RenderTargetIndex, IDirect3DSurface9** ppRenderTarget)
@@ -94,7 +91,7 @@ HRESULT GfxDevice::GetRenderTarget(DWORD RenderTargetIndex, IDirect3DSurface9** 
     const GfxCheck check(recorder_, "IDirect3DDevice9::GetRenderTarget",
                          RenderTargetIndex != 0 || ppRenderTarget == nullptr || renderTarget_ == nullptr);
     GfxPut(ppRenderTarget, check.Ok() ? GfxShared(renderTarget_) : nullptr);
-    return GfxLogMade(GFX_RECORD(check, GfxArgOf(RenderTargetIndex)), check.Ok() ? renderTarget_ : nullptr, check.hr);
+    return GfxLogMade(GFX_RECORD(check, RenderTargetIndex), check.Ok() ? renderTarget_ : nullptr, check.hr);
 }
 
 HRESULT GfxDevice::SetRenderTarget(DWORD RenderTargetIndex, IDirect3DSurface9* pRenderTarget)
@@ -109,5 +106,5 @@ HRESULT GfxDevice::SetRenderTarget(DWORD RenderTargetIndex, IDirect3DSurface9* p
             gl_->BindTarget(surface);
         }
     }
-    return GFX_RESULT(check, GfxArgOf(RenderTargetIndex), GfxArgObject(pRenderTarget));
+    return GFX_RESULT(check, RenderTargetIndex, GfxArgObject(pRenderTarget));
 }

@@ -77,8 +77,8 @@ HRESULT GfxDirect3D::CreateDevice(UINT Adapter, D3DDEVTYPE DeviceType, HWND hFoc
     GfxDevice* device = check.Ok() ? MakeDevice(window, pp, &check.hr) : nullptr;
     GfxPut(ppReturnedDeviceInterface, device);
     // BehaviorFlags is logged only: vertex processing is always ours.
-    return GFX_RESULT(check, GfxArgOf(Adapter), GfxArgOf(DeviceType), GfxArgPointer(hFocusWindow),
-                      GfxArgOf(BehaviorFlags), GfxArgPointer(pPresentationParameters));
+    return GFX_RESULT(check, Adapter, DeviceType, GfxArgPointer(hFocusWindow),
+                      BehaviorFlags, GfxArgPointer(pPresentationParameters));
 }
 
 GfxDevice* GfxDirect3D::MakeDevice(HWND window, D3DPRESENT_PARAMETERS* pp, HRESULT* hr)
@@ -113,7 +113,7 @@ IDirect3D9* Direct3DCreate9(UINT SDKVersion)
     const bool up = check.Ok() && SDKVersion == D3D_SDK_VERSION && (recorder != nullptr || GfxGl::VideoUp());
     GfxDirect3D* d3d = up ? new GfxDirect3D(recorder) : nullptr;
     check.hr = check.Ok() && d3d == nullptr ? E_FAIL : check.hr;
-    GFX_RECORD(check, GfxArgOf(SDKVersion));
+    GFX_RECORD(check, SDKVersion);
     return d3d;
 }
 

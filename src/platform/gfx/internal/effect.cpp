@@ -84,7 +84,7 @@ HRESULT GfxEffect::SetValue(const char* call, D3DXHANDLE handle, GfxParamType ty
             logged->args.push_back(GfxArgPointer(values));
         } else {
             for (int i = 0; i < count; ++i) {
-                logged->args.push_back(GfxArgOf(values[i]));
+                logged->args.push_back(values[i]);
             }
         }
         if (type == GfxParamType::Matrix && values != nullptr) {
@@ -122,8 +122,7 @@ HRESULT GfxEffect::SetTexture(D3DXHANDLE hParameter, IDirect3DBaseTexture9* pTex
     if (check.Ok()) {
         GfxHold(p->texture, texture);
     }
-    return GFX_RESULT(check, GfxArgText(p != nullptr ? p->name.c_str() : hParameter),
-                      GfxArgObject(pTexture));
+    return GFX_RESULT(check, GfxArgText(p != nullptr ? p->name.c_str() : hParameter), GfxArgObject(pTexture));
 }
 
 HRESULT GfxEffect::SetTechnique(D3DXHANDLE hTechnique)
@@ -144,7 +143,7 @@ HRESULT GfxEffect::Begin(UINT* pPasses, DWORD Flags)
     if (pPasses != nullptr) {
         *pPasses = check.Ok() ? static_cast<UINT>(desc_.techniques[technique_].passes.size()) : 0;
     }
-    return GFX_RESULT(check, GfxArgOf(Flags));
+    return GFX_RESULT(check, Flags);
 }
 
 HRESULT GfxEffect::BeginPass(UINT Pass)
@@ -157,7 +156,7 @@ HRESULT GfxEffect::BeginPass(UINT Pass)
         inPass_ = true;
         device_->SetActivePass(this, Pass);
     }
-    return GFX_RESULT(check, GfxArgOf(Pass));
+    return GFX_RESULT(check, Pass);
 }
 
 HRESULT GfxEffect::CommitChanges()

@@ -47,10 +47,6 @@ ULONG GfxUnref(T* self, ULONG& refs, GfxRecorder* recorder, const char* name)
 }
 
 // ---- argument capture for the recorder ----
-inline GfxArg GfxArgOf(std::int64_t v) { GfxArg a; a.kind = GfxArg::Int; a.i = v; return a; }
-inline GfxArg GfxArgOf(std::uint32_t v) { return GfxArgOf(static_cast<std::int64_t>(v)); }
-inline GfxArg GfxArgOf(std::int32_t v) { return GfxArgOf(static_cast<std::int64_t>(v)); }
-inline GfxArg GfxArgOf(float v) { GfxArg a; a.kind = GfxArg::Float; a.f = v; return a; }
 inline GfxArg GfxArgText(const char* s) { GfxArg a; a.kind = GfxArg::Text; a.s = s ? s : "null"; return a; }
 GfxArg GfxArgObject(const IUnknown* object);  // knows the ids of layer objects
 inline GfxArg GfxArgPointer(const void* p) { GfxArg a; a.kind = GfxArg::Object; a.p = p; a.s = p ? "ptr" : "null"; return a; }

@@ -87,7 +87,7 @@ HRESULT GfxVertexBuffer::Lock(UINT OffsetToLock, UINT SizeToLock, void** ppbData
     } else if (ppbData != nullptr) {
         *ppbData = nullptr;
     }
-    return GFX_RESULT(check, Self(), GfxArgOf(OffsetToLock), GfxArgOf(SizeToLock), GfxArgOf(Flags));
+    return GFX_RESULT(check, Self(), OffsetToLock, SizeToLock, Flags);
 }
 
 HRESULT GfxVertexBuffer::Unlock()
@@ -186,7 +186,7 @@ GfxCheck GfxSurface::DoUnlock(const char* name, bool badLevel)
 HRESULT GfxSurface::LockRect(D3DLOCKED_RECT* pLockedRect, const RECT* pRect, DWORD Flags)
 {
     const GfxCheck check = DoLock("IDirect3DSurface9::LockRect", pLockedRect, pRect, Flags);
-    return GFX_RESULT(check, Self(), GfxArgPointer(pRect), GfxArgOf(Flags));
+    return GFX_RESULT(check, Self(), GfxArgPointer(pRect), Flags);
 }
 
 HRESULT GfxSurface::UnlockRect()
@@ -209,7 +209,7 @@ HRESULT GfxTexture::GetLevelDesc(UINT Level, D3DSURFACE_DESC* pDesc)
     if (check.Ok()) {
         *pDesc = surface_.Desc();
     }
-    return GFX_RESULT(check, Self(), GfxArgOf(Level));
+    return GFX_RESULT(check, Self(), Level);
 }
 
 HRESULT GfxTexture::GetSurfaceLevel(UINT Level, IDirect3DSurface9** ppSurfaceLevel)
@@ -217,17 +217,17 @@ HRESULT GfxTexture::GetSurfaceLevel(UINT Level, IDirect3DSurface9** ppSurfaceLev
     const GfxCheck check(CallRecorder(), "IDirect3DTexture9::GetSurfaceLevel",
                          Level != 0 || ppSurfaceLevel == nullptr);
     GfxPut(ppSurfaceLevel, check.Ok() ? GfxShared(&surface_) : nullptr);
-    return GFX_RESULT(check, Self(), GfxArgOf(Level));
+    return GFX_RESULT(check, Self(), Level);
 }
 
 HRESULT GfxTexture::LockRect(UINT Level, D3DLOCKED_RECT* pLockedRect, const RECT* pRect, DWORD Flags)
 {
     const GfxCheck check = surface_.DoLock("IDirect3DTexture9::LockRect", pLockedRect, pRect, Flags, Level != 0);
-    return GFX_RESULT(check, Self(), GfxArgOf(Level), GfxArgPointer(pRect), GfxArgOf(Flags));
+    return GFX_RESULT(check, Self(), Level, GfxArgPointer(pRect), Flags);
 }
 
 HRESULT GfxTexture::UnlockRect(UINT Level)
 {
     const GfxCheck check = surface_.DoUnlock("IDirect3DTexture9::UnlockRect", Level != 0);
-    return GFX_RESULT(check, Self(), GfxArgOf(Level));
+    return GFX_RESULT(check, Self(), Level);
 }

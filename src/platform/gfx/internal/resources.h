@@ -131,7 +131,7 @@ public:
     bool IsRenderTarget() const { return (usage & D3DUSAGE_RENDERTARGET) != 0; }
     D3DSURFACE_DESC Desc() const
     {
-        return D3DSURFACE_DESC{format, D3DRTYPE_SURFACE, usage, pool, D3DMULTISAMPLE_NONE, 0, width, height};
+        return D3DSURFACE_DESC{format, usage, width, height};
     }
 
     GfxTexture* owner;
