@@ -58,7 +58,8 @@ HRESULT D3DXCreateTexture(IDirect3DDevice9* pDevice, UINT Width, UINT Height, UI
 {
     auto* device = dynamic_cast<GfxDevice*>(pDevice);
     GfxCheck check(RecorderOf(device), "D3DXCreateTexture", device == nullptr || ppTexture == nullptr);
-    GfxTexture* texture = check.Ok() ? device->MakeTexture(check, Width, Height, MipLevels, Usage, Format, Pool) : nullptr;
+    GfxTexture* texture =
+        check.Ok() ? device->MakeTexture(check, Width, Height, MipLevels, Usage, Format, Pool) : nullptr;
     GfxPut(ppTexture, texture);
     return GfxLogMade(GFX_RECORD(check, Width, Height, MipLevels, Usage, Format, Pool), texture, check.hr);
 }
@@ -87,7 +88,7 @@ HRESULT D3DXCreateTextureFromFileW(IDirect3DDevice9* pDevice, const char* pSrcFi
     }
     std::free(picture.pixels);
     GfxPut(ppTexture, texture);
-    return GfxLogMade(GFX_RECORD(check, GfxArgText(pSrcFile)), texture, check.hr);
+    return GfxLogMade(GFX_RECORD(check, pSrcFile), texture, check.hr);
 }
 
 HRESULT D3DXGetImageInfoFromFileW(const char* pSrcFile, D3DXIMAGE_INFO* pSrcInfo, ID3DXBuffer** ppErrors)
@@ -145,8 +146,7 @@ HRESULT D3DXCreateEffectFromFileW(IDirect3DDevice9* pDevice, const char* pSrcFil
         }
     }
     GfxPut(ppEffect, effect);
-    GfxCall* call = GFX_RECORD(check, GfxArgText(pSrcFile), GfxArgPointer(pDefines), GfxArgPointer(pInclude),
-                               Flags, GfxArgPointer(pPool));
+    GfxCall* call = GFX_RECORD(check, pSrcFile, pDefines, pInclude, Flags, pPool);
     return GfxLogMade(call, effect != nullptr ? static_cast<ID3DXEffect*>(effect) : nullptr, check.hr);
 }
 

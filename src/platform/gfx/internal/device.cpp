@@ -133,8 +133,7 @@ HRESULT GfxDevice::Present(const RECT* pSourceRect, const RECT* pDestRect, HWND 
     if (check.Ok() && gl_ != nullptr) {
         gl_->Present(backBuffer_);
     }
-    return GFX_RESULT(check, GfxArgPointer(pSourceRect), GfxArgPointer(pDestRect),
-                      GfxArgPointer(hDestWindowOverride), GfxArgPointer(pDirtyRegion));
+    return GFX_RESULT(check, pSourceRect, pDestRect, hDestWindowOverride, pDirtyRegion);
 }
 
 HRESULT GfxDevice::SetRenderState(D3DRENDERSTATETYPE State, DWORD Value)
@@ -155,7 +154,7 @@ HRESULT GfxDevice::SetTexture(DWORD Stage, IDirect3DBaseTexture9* pTexture)
     if (check.Ok()) {
         GfxHold(stageTexture_, texture);
     }
-    return GFX_RESULT(check, Stage, GfxArgObject(pTexture));
+    return GFX_RESULT(check, Stage, pTexture);
 }
 
 HRESULT GfxDevice::SetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type, DWORD Value)
@@ -187,7 +186,7 @@ HRESULT GfxDevice::SetTransform(D3DTRANSFORMSTATETYPE State, const D3DMATRIX* pM
     if (check.Ok()) {
         *slot = *pMatrix;
     }
-    GfxCall* call = GFX_RECORD(check, State, GfxArgPointer(pMatrix));
+    GfxCall* call = GFX_RECORD(check, State, pMatrix);
     if (call != nullptr && pMatrix != nullptr) {
         std::memcpy(call->matrix, pMatrix->m, sizeof call->matrix);
     }
@@ -216,7 +215,7 @@ HRESULT GfxDevice::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOL
     if (check.Ok() && gl_ != nullptr) {
         gl_->Clear(Flags, Color, Z);
     }
-    return GFX_RESULT(check, Count, GfxArgPointer(pRects), Flags, Color, Z, Stencil);
+    return GFX_RESULT(check, Count, pRects, Flags, Color, Z, Stencil);
 }
 
 HRESULT GfxDevice::SetStreamSource(UINT StreamNumber, IDirect3DVertexBuffer9* pStreamData, UINT OffsetInBytes,
@@ -231,7 +230,7 @@ HRESULT GfxDevice::SetStreamSource(UINT StreamNumber, IDirect3DVertexBuffer9* pS
         streamOffset_ = OffsetInBytes;
         streamStride_ = Stride;
     }
-    return GFX_RESULT(check, StreamNumber, GfxArgObject(pStreamData), OffsetInBytes, Stride);
+    return GFX_RESULT(check, StreamNumber, pStreamData, OffsetInBytes, Stride);
 }
 
 HRESULT GfxDevice::SetFVF(DWORD FVF)

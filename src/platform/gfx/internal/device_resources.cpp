@@ -31,7 +31,7 @@ HRESULT GfxDevice::CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF, D3DPO
         buffer->Attach(this, "vb");
     }
     GfxPut(ppVertexBuffer, buffer);
-    return GfxLogMade(GFX_RECORD(check, Length, Usage, FVF, Pool, GfxArgPointer(pSharedHandle)), buffer, check.hr);
+    return GfxLogMade(GFX_RECORD(check, Length, Usage, FVF, Pool, pSharedHandle), buffer, check.hr);
 }
 
 GfxTexture* GfxDevice::MakeTexture(GfxCheck& check, UINT width, UINT height, UINT levels, DWORD usage,
@@ -72,7 +72,7 @@ HRESULT GfxDevice::CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usa
     GfxCheck check(recorder_, "IDirect3DDevice9::CreateTexture", ppTexture == nullptr || pSharedHandle != nullptr);
     GfxTexture* texture = MakeTexture(check, Width, Height, Levels, Usage, Format, Pool);
     GfxPut(ppTexture, texture);
-    GfxCall* call = GFX_RECORD(check, Width, Height, Levels, Usage, Format, Pool, GfxArgPointer(pSharedHandle));
+    GfxCall* call = GFX_RECORD(check, Width, Height, Levels, Usage, Format, Pool, pSharedHandle);
     return GfxLogMade(call, texture, check.hr);
 }
 
@@ -106,5 +106,5 @@ HRESULT GfxDevice::SetRenderTarget(DWORD RenderTargetIndex, IDirect3DSurface9* p
             gl_->BindTarget(surface);
         }
     }
-    return GFX_RESULT(check, RenderTargetIndex, GfxArgObject(pRenderTarget));
+    return GFX_RESULT(check, RenderTargetIndex, pRenderTarget);
 }

@@ -77,8 +77,7 @@ HRESULT GfxDirect3D::CreateDevice(UINT Adapter, D3DDEVTYPE DeviceType, HWND hFoc
     GfxDevice* device = check.Ok() ? MakeDevice(window, pp, &check.hr) : nullptr;
     GfxPut(ppReturnedDeviceInterface, device);
     // BehaviorFlags is logged only: vertex processing is always ours.
-    return GFX_RESULT(check, Adapter, DeviceType, GfxArgPointer(hFocusWindow),
-                      BehaviorFlags, GfxArgPointer(pPresentationParameters));
+    return GFX_RESULT(check, Adapter, DeviceType, hFocusWindow, BehaviorFlags, pPresentationParameters);
 }
 
 GfxDevice* GfxDirect3D::MakeDevice(HWND window, D3DPRESENT_PARAMETERS* pp, HRESULT* hr)

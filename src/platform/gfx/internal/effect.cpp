@@ -58,7 +58,7 @@ D3DXHANDLE GfxEffect::GetParameterByName(D3DXHANDLE hParameter, const char* pNam
     GfxCheck check(CallRecorder(), "ID3DXEffect::GetParameterByName", false);
     const int index = check.Ok() && hParameter == nullptr ? FindNamed(desc_.params, pName) : -1;
     check.hr = check.Ok() && index < 0 ? E_FAIL : check.hr;
-    GFX_RECORD(check, GfxArgText(hParameter), GfxArgText(pName));
+    GFX_RECORD(check, hParameter, pName);
     return index >= 0 ? desc_.params[index].name.c_str() : nullptr;
 }
 
@@ -67,7 +67,7 @@ D3DXHANDLE GfxEffect::GetTechniqueByName(const char* pName)
     GfxCheck check(CallRecorder(), "ID3DXEffect::GetTechniqueByName", false);
     const int index = check.Ok() ? FindNamed(desc_.techniques, pName) : -1;
     check.hr = check.Ok() && index < 0 ? E_FAIL : check.hr;
-    GFX_RECORD(check, GfxArgText(pName));
+    GFX_RECORD(check, pName);
     return index >= 0 ? desc_.techniques[index].name.c_str() : nullptr;
 }
 
@@ -79,9 +79,9 @@ HRESULT GfxEffect::SetValue(const char* call, D3DXHANDLE handle, GfxParamType ty
         std::memcpy(p->value, values, sizeof(float) * static_cast<std::size_t>(count));
     }
     check.recorder = recorder_;  // logged even once orphaned
-    if (GfxCall* logged = GFX_RECORD(check, GfxArgText(p != nullptr ? p->name.c_str() : handle))) {
+    if (GfxCall* logged = GFX_RECORD(check, p != nullptr ? p->name.c_str() : handle)) {
         if (type == GfxParamType::Matrix || values == nullptr) {
-            logged->args.push_back(GfxArgPointer(values));
+            logged->args.push_back(values);
         } else {
             for (int i = 0; i < count; ++i) {
                 logged->args.push_back(values[i]);
@@ -122,7 +122,7 @@ HRESULT GfxEffect::SetTexture(D3DXHANDLE hParameter, IDirect3DBaseTexture9* pTex
     if (check.Ok()) {
         GfxHold(p->texture, texture);
     }
-    return GFX_RESULT(check, GfxArgText(p != nullptr ? p->name.c_str() : hParameter), GfxArgObject(pTexture));
+    return GFX_RESULT(check, p != nullptr ? p->name.c_str() : hParameter, pTexture);
 }
 
 HRESULT GfxEffect::SetTechnique(D3DXHANDLE hTechnique)
@@ -133,7 +133,7 @@ HRESULT GfxEffect::SetTechnique(D3DXHANDLE hTechnique)
         technique_ = static_cast<UINT>(index);
     }
     const D3DXHANDLE named = index >= 0 ? desc_.techniques[index].name.c_str() : hTechnique;
-    return GFX_RESULT(check, GfxArgText(named));
+    return GFX_RESULT(check, named);
 }
 
 HRESULT GfxEffect::Begin(UINT* pPasses, DWORD Flags)
@@ -149,9 +149,9 @@ HRESULT GfxEffect::Begin(UINT* pPasses, DWORD Flags)
 HRESULT GfxEffect::BeginPass(UINT Pass)
 {
     const GfxEffect* active = device_ != nullptr ? device_->ActiveEffect() : nullptr;
-    const bool otherActive = active != nullptr && active != this;
-    const GfxCheck check = Check("ID3DXEffect::BeginPass",
-                                 !begun_ || inPass_ || Pass >= desc_.techniques[technique_].passes.size() || otherActive);
+    const bool badPass = Pass >= desc_.techniques[technique_].passes.size();
+    const GfxCheck check =
+        Check("ID3DXEffect::BeginPass", !begun_ || inPass_ || badPass || (active != nullptr && active != this));
     if (check.Ok()) {
         inPass_ = true;
         device_->SetActivePass(this, Pass);

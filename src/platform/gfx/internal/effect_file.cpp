@@ -95,12 +95,14 @@ private:
         return false;
     }
 
-    bool NameTaken(const std::string& name) const
+    // False with the error when `name` is not free: a parameter, a shader or a vertex input has it.
+    bool NameFree(const std::string& name)
     {
         const auto named = [&name](const auto& item) { return item.name == name; };
-        return std::any_of(out_->params.begin(), out_->params.end(), named) ||
-               std::any_of(out_->shaders.begin(), out_->shaders.end(), named) ||
-               std::find(std::begin(kVertexInputs), std::end(kVertexInputs), name) != std::end(kVertexInputs);
+        const bool input = std::find(std::begin(kVertexInputs), std::end(kVertexInputs), name) != std::end(kVertexInputs);
+        const bool taken = input || std::any_of(out_->params.begin(), out_->params.end(), named) ||
+                           std::any_of(out_->shaders.begin(), out_->shaders.end(), named);
+        return !taken || Fail("the name '" + name + "' is already used");
     }
 
     bool Param(const std::vector<std::string>& w)
@@ -108,8 +110,8 @@ private:
         if (w.size() < 2 || !IsIdentifier(w[1])) {
             return Fail("'" + w[0] + "' needs a name");
         }
-        if (NameTaken(w[1])) {
-            return Fail("the name '" + w[1] + "' is already used");
+        if (!NameFree(w[1])) {
+            return false;
         }
         GfxEffectParam p;
         p.name = w[1];
@@ -156,8 +158,8 @@ private:
         if (w.size() != 2 || !IsIdentifier(w[1])) {
             return Fail("'" + w[0] + "' needs one name, then the GLSL code on the following lines, then 'end'");
         }
-        if (NameTaken(w[1])) {
-            return Fail("the name '" + w[1] + "' is already used");
+        if (!NameFree(w[1])) {
+            return false;
         }
         GfxEffectShader s;
         s.name = w[1];

@@ -336,9 +336,9 @@ void GfxGl::BindTarget(GfxSurface* target)
     }
     target_ = target;
     glBindFramebuffer(GL_FRAMEBUFFER, target->gl.framebuffer);
-    const int x = target->gl.window ? windowView_.x : 0;
-    const int y = target->gl.window ? windowView_.y : 0;
-    glViewport(x, y, static_cast<GLsizei>(target->width), static_cast<GLsizei>(target->height));
+    const bool window = target->gl.window;
+    glViewport(window ? windowView_.x : 0, window ? windowView_.y : 0, static_cast<GLsizei>(target->width),
+               static_cast<GLsizei>(target->height));
     if (sharedDepthClear_ && !target->gl.window && target->gl.depth) {
         glDepthMask(GL_TRUE);
         glClearDepth(sharedDepthZ_);
@@ -353,11 +353,11 @@ bool GfxGl::ReadBack(GfxSurface* surface)
         return false;
     }
     const bool isFloat = surface->format == D3DFMT_R32F;
+    const bool window = surface->gl.window;
     glBindFramebuffer(GL_READ_FRAMEBUFFER, surface->gl.framebuffer);
-    const int x = surface->gl.window ? windowView_.x : 0;
-    const int y = surface->gl.window ? windowView_.y : 0;
-    glReadPixels(x, y, static_cast<GLsizei>(surface->width), static_cast<GLsizei>(surface->height),
-                 isFloat ? GL_RED : GL_BGRA, isFloat ? GL_FLOAT : GL_UNSIGNED_BYTE, surface->pixels);
+    glReadPixels(window ? windowView_.x : 0, window ? windowView_.y : 0, static_cast<GLsizei>(surface->width),
+                 static_cast<GLsizei>(surface->height), isFloat ? GL_RED : GL_BGRA,
+                 isFloat ? GL_FLOAT : GL_UNSIGNED_BYTE, surface->pixels);
     if (surface->gl.window) {
         // The window reads bottom row first.
         const std::size_t pitch = static_cast<std::size_t>(surface->width) * 4;
@@ -511,13 +511,9 @@ bool GfxGl::LinkProgram(const std::string& vertexSource, const std::string& frag
     *program = 0;
     GLuint vs = 0;
     GLuint fs = 0;
-    *vertexFailed = true;
-    if (!CompileShader(GL_VERTEX_SHADER, vertexSource, &vs, log)) {
-        return false;
-    }
-    *vertexFailed = false;
-    if (!CompileShader(GL_FRAGMENT_SHADER, fragmentSource, &fs, log)) {
-        glDeleteShader(vs);
+    *vertexFailed = !CompileShader(GL_VERTEX_SHADER, vertexSource, &vs, log);
+    if (*vertexFailed || !CompileShader(GL_FRAGMENT_SHADER, fragmentSource, &fs, log)) {
+        glDeleteShader(vs);  // GL ignores the name 0
         return false;
     }
     const GLuint p = glCreateProgram();

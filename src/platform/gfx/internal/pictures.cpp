@@ -11,6 +11,7 @@
 #include <mutex>
 #include <system_error>
 #include <thread>
+#include <utility>
 
 #include <stb_image.h>
 
@@ -34,9 +35,8 @@ constexpr std::uint64_t kMaxPictureFileBytes = 5ull * kGfxMaxTextureSide * kGfxM
 struct Slot {
     std::string path;
     bool done = false;
-    bool ok = false;
     bool taken = false;
-    GfxPrefetchedPicture picture;
+    GfxPrefetchedPicture picture;  // no pixels when it failed to load
 };
 
 struct Prefetch {
@@ -61,10 +61,9 @@ struct Prefetch {
         std::string why;
         for (Slot& slot : slots) {
             GfxPrefetchedPicture picture;
-            const bool ok = GfxLoadPicture(slot.path.c_str(), &picture, &why) == S_OK;
+            GfxLoadPicture(slot.path.c_str(), &picture, &why);
             const std::lock_guard<std::mutex> lock(mutex);
             slot.picture = picture;
-            slot.ok = ok;
             slot.done = true;
             ready.notify_all();
         }
@@ -155,12 +154,12 @@ bool GfxDecodeTgaInto(const std::uint8_t* data, std::size_t size, std::uint32_t 
         stbi_image_free(rgba);
         return Refuse(why, "decoded size differs from the header");
     }
-    const std::size_t count = static_cast<std::size_t>(width) * height;
-    for (std::size_t i = 0; i < count; ++i) {
-        bgra[i * 4 + 0] = rgba[i * 4 + 2];
-        bgra[i * 4 + 1] = rgba[i * 4 + 1];
-        bgra[i * 4 + 2] = rgba[i * 4 + 0];
-        bgra[i * 4 + 3] = rgba[i * 4 + 3];
+    const std::size_t bytes = static_cast<std::size_t>(width) * height * 4;
+    for (std::size_t i = 0; i < bytes; i += 4) {
+        bgra[i] = rgba[i + 2];
+        bgra[i + 1] = rgba[i + 1];
+        bgra[i + 2] = rgba[i];
+        bgra[i + 3] = rgba[i + 3];
     }
     stbi_image_free(rgba);
     return true;
@@ -220,8 +219,7 @@ void GfxPrefetchPictures(const char* const* paths, std::size_t count)
     }
     for (std::size_t i = 0; i < count; ++i) {
         if (paths[i] != nullptr) {
-            state.slots.emplace_back();
-            state.slots.back().path = paths[i];
+            state.slots.emplace_back().path = paths[i];
         }
     }
     try {
@@ -244,12 +242,8 @@ bool GfxTakePrefetchedPicture(const char* path, GfxPrefetchedPicture* out)
         }
         state.ready.wait(lock, [&slot] { return slot.done; });
         slot.taken = true;
-        if (!slot.ok) {
-            return false;
-        }
-        *out = slot.picture;
-        slot.picture = GfxPrefetchedPicture{};
-        return true;
+        *out = std::exchange(slot.picture, GfxPrefetchedPicture{});
+        return out->pixels != nullptr;
     }
     return false;
 }

@@ -57,13 +57,11 @@ const std::string& GfxCall::Text(std::size_t index) const
 
 // ---- argument capture ----
 
-GfxArg GfxArgObject(const IUnknown* object)
+GfxArg::GfxArg(const IUnknown* object) : GfxArg(static_cast<const void*>(object))
 {
-    GfxArg a = GfxArgPointer(object);
     // Layer objects are GfxChild; anything else (a foreign implementation) is "foreign".
     const auto* child = dynamic_cast<const GfxChild*>(object);
-    a.s = object == nullptr ? "null" : child != nullptr ? child->Id() : std::string("foreign");
-    return a;
+    s = object == nullptr ? "null" : child != nullptr ? child->Id() : std::string("foreign");
 }
 
 // ---- GfxRecorder ----

@@ -47,16 +47,13 @@ ULONG GfxUnref(T* self, ULONG& refs, GfxRecorder* recorder, const char* name)
 }
 
 // ---- argument capture for the recorder ----
-inline GfxArg GfxArgText(const char* s) { GfxArg a; a.kind = GfxArg::Text; a.s = s ? s : "null"; return a; }
-GfxArg GfxArgObject(const IUnknown* object);  // knows the ids of layer objects
-inline GfxArg GfxArgPointer(const void* p) { GfxArg a; a.kind = GfxArg::Object; a.p = p; a.s = p ? "ptr" : "null"; return a; }
 
 // Closes a logged call's arguments (null when nothing was logged) with the object it made;
 // gives the call's result.
 inline HRESULT GfxLogMade(GfxCall* call, const IUnknown* made, HRESULT hr)
 {
     if (call != nullptr && made != nullptr) {
-        call->args.push_back(GfxArgObject(made));
+        call->args.emplace_back(made);
     }
     return hr;
 }

@@ -186,7 +186,7 @@ GfxCheck GfxSurface::DoUnlock(const char* name, bool badLevel)
 HRESULT GfxSurface::LockRect(D3DLOCKED_RECT* pLockedRect, const RECT* pRect, DWORD Flags)
 {
     const GfxCheck check = DoLock("IDirect3DSurface9::LockRect", pLockedRect, pRect, Flags);
-    return GFX_RESULT(check, Self(), GfxArgPointer(pRect), Flags);
+    return GFX_RESULT(check, Self(), pRect, Flags);
 }
 
 HRESULT GfxSurface::UnlockRect()
@@ -223,7 +223,7 @@ HRESULT GfxTexture::GetSurfaceLevel(UINT Level, IDirect3DSurface9** ppSurfaceLev
 HRESULT GfxTexture::LockRect(UINT Level, D3DLOCKED_RECT* pLockedRect, const RECT* pRect, DWORD Flags)
 {
     const GfxCheck check = surface_.DoLock("IDirect3DTexture9::LockRect", pLockedRect, pRect, Flags, Level != 0);
-    return GFX_RESULT(check, Self(), Level, GfxArgPointer(pRect), Flags);
+    return GFX_RESULT(check, Self(), Level, pRect, Flags);
 }
 
 HRESULT GfxTexture::UnlockRect(UINT Level)

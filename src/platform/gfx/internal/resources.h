@@ -65,7 +65,7 @@ public:
     GfxRecorder* CallRecorder() const { return device_ != nullptr ? recorder_ : nullptr; }
     const std::string& Id() const { return id_; }
     // This object as the recorder logs it.
-    GfxArg Self() const { return GfxArgObject(dynamic_cast<const IUnknown*>(this)); }
+    GfxArg Self() const { return dynamic_cast<const IUnknown*>(this); }
     void SetId(std::string id) { id_ = std::move(id); }
 
 protected:
