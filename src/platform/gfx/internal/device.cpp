@@ -100,11 +100,7 @@ GfxDevice::~GfxDevice()
     GfxHold(renderTarget_, nullptr);
     GfxHold(backBuffer_, nullptr);
     // What the game still holds outlives us as orphans that fail every call.
-    while (!children_.empty()) {
-        GfxChild* child = children_.back();
-        children_.pop_back();
-        child->Orphan();
-    }
+    std::for_each(children_.rbegin(), children_.rend(), [](GfxChild* child) { child->Orphan(); });
     delete gl_;
 }
 

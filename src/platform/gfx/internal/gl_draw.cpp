@@ -34,12 +34,10 @@ void GfxGl::Clear(DWORD flags, D3DCOLOR color, float z)
         glClearColor(rgba[0], rgba[1], rgba[2], rgba[3]);
         mask |= GL_COLOR_BUFFER_BIT;
     }
-    if (target_ != nullptr && target_->gl.depth) {
-        if ((flags & D3DCLEAR_ZBUFFER) != 0) {
-            glDepthMask(GL_TRUE);  // Clear ignores the depth-write state, as Direct3D does
-            glClearDepth(z);
-            mask |= GL_DEPTH_BUFFER_BIT;
-        }
+    if ((flags & D3DCLEAR_ZBUFFER) != 0 && target_ != nullptr && target_->gl.depth) {
+        glDepthMask(GL_TRUE);  // Clear ignores the depth-write state, as Direct3D does
+        glClearDepth(z);
+        mask |= GL_DEPTH_BUFFER_BIT;
     }
     if ((mask & GL_COLOR_BUFFER_BIT) != 0 && color != 0xFF000000u && target_ != nullptr && target_->gl.window &&
         windowBars_) {
@@ -119,23 +117,17 @@ void GfxGl::ApplyEffect(GfxEffect& effect, UINT pass, bool outside)
             continue;
         }
         const GfxEffectParam& param = desc.params[i];
-        switch (param.type) {
-        case GfxParamType::Float:
+        if (param.type == GfxParamType::Float) {
             glUniform1f(location, param.value[0]);
-            break;
-        case GfxParamType::Vector:
+        } else if (param.type == GfxParamType::Vector) {
             glUniform4fv(location, 1, param.value);
-            break;
-        case GfxParamType::Matrix:
+        } else if (param.type == GfxParamType::Matrix) {
             // Direct3D's row-major matrix read column-major is its transpose, so the
             // shader's M * v is Direct3D's v * M.
             glUniformMatrix4fv(location, 1, GL_FALSE, param.value);
-            break;
-        case GfxParamType::Texture:
+        } else {
             BindTextureUnit(unit, param.texture, param.linear, param.wrap);
-            glUniform1i(location, unit);
-            ++unit;
-            break;
+            glUniform1i(location, unit++);
         }
     }
 }

@@ -28,8 +28,6 @@ bool NameMatches(const std::string& pattern, const std::string& full)
 
 }  // namespace
 
-// ---- GfxCall ----
-
 std::string GfxCall::ToString() const
 {
     std::string s = MethodOf(name) + "(";
@@ -55,16 +53,12 @@ const std::string& GfxCall::Text(std::size_t index) const
     return index < args.size() ? args[index].s : kNone;
 }
 
-// ---- argument capture ----
-
 GfxArg::GfxArg(const IUnknown* object) : GfxArg(static_cast<const void*>(object))
 {
     // Layer objects are GfxChild; anything else (a foreign implementation) is "foreign".
     const auto* child = dynamic_cast<const GfxChild*>(object);
     s = object == nullptr ? "null" : child != nullptr ? child->Id() : std::string("foreign");
 }
-
-// ---- GfxRecorder ----
 
 GfxRecorder::~GfxRecorder()
 {
@@ -119,8 +113,6 @@ GfxCall& GfxRecorder::Log(const char* fullName, std::vector<GfxArg> args, HRESUL
     call.result = result;
     return call;
 }
-
-// ---- choosing the backend ----
 
 void GfxUseRecordingBackend(GfxRecorder* recorder) { ActiveRecorder = recorder; }
 

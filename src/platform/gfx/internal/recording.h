@@ -46,8 +46,6 @@ ULONG GfxUnref(T* self, ULONG& refs, GfxRecorder* recorder, const char* name)
     return left;
 }
 
-// ---- argument capture for the recorder ----
-
 // Closes a logged call's arguments (null when nothing was logged) with the object it made;
 // gives the call's result.
 inline HRESULT GfxLogMade(GfxCall* call, const IUnknown* made, HRESULT hr)

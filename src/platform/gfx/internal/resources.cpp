@@ -9,8 +9,6 @@
 #include "platform/gfx/internal/device.h"
 #include "platform/gfx/internal/gl.h"
 
-// ---- GfxChild ----
-
 GfxChild::~GfxChild()
 {
     if (device_ != nullptr) {
@@ -50,8 +48,6 @@ ULONG GfxChild::Unref(const char* name)
     }
     return left;
 }
-
-// ---- vertex buffer ----
 
 GfxVertexBuffer::GfxVertexBuffer(UINT len) : length(len)
 {
@@ -104,8 +100,6 @@ HRESULT GfxVertexBuffer::Unlock()
     }
     return GFX_RESULT(check, Self());
 }
-
-// ---- surfaces ----
 
 GfxSurface::GfxSurface(GfxTexture* container, D3DFORMAT fmt, DWORD use, D3DPOOL where, UINT w, UINT h)
     : owner(container), format(fmt), usage(use), pool(where), width(w), height(h)
@@ -194,8 +188,6 @@ HRESULT GfxSurface::UnlockRect()
     const GfxCheck check = DoUnlock("IDirect3DSurface9::UnlockRect", false);
     return GFX_RESULT(check, Self());
 }
-
-// ---- textures ----
 
 void GfxTexture::DropGpu()
 {
