@@ -30,6 +30,14 @@ private:
     std::string text_;
 };
 
+// Why a call failed, in the caller's buffer when it asks for one (null when there is no reason).
+void PutErrors(ID3DXBuffer** out, const std::string& text)
+{
+    if (out != nullptr) {
+        *out = text.empty() ? nullptr : new GfxBuffer(text);
+    }
+}
+
 GfxRecorder* RecorderOf(const GfxDevice* device) { return device != nullptr ? device->Recorder() : nullptr; }
 
 // The innermost GfxProblemCapture on this thread.
@@ -93,22 +101,17 @@ HRESULT D3DXCreateTextureFromFileW(IDirect3DDevice9* pDevice, const char* pSrcFi
 
 HRESULT D3DXGetImageInfoFromFileW(const char* pSrcFile, D3DXIMAGE_INFO* pSrcInfo, ID3DXBuffer** ppErrors)
 {
-    GfxPut(ppErrors, nullptr);
-    if (pSrcFile == nullptr || pSrcInfo == nullptr) {
-        return D3DERR_INVALIDCALL;
-    }
     std::vector<std::uint8_t> bytes;
     std::string why;
     std::uint32_t width = 0, height = 0;
-    const HRESULT hr = GfxReadPicture(pSrcFile, &bytes, &width, &height, &why);
-    if (FAILED(hr)) {
-        if (ppErrors != nullptr) {
-            *ppErrors = new GfxBuffer(why);
-        }
-        return hr;
+    const HRESULT hr = pSrcFile == nullptr || pSrcInfo == nullptr
+                           ? D3DERR_INVALIDCALL
+                           : GfxReadPicture(pSrcFile, &bytes, &width, &height, &why);
+    PutErrors(ppErrors, hr == S_OK ? std::string() : why);
+    if (hr == S_OK) {
+        *pSrcInfo = D3DXIMAGE_INFO{width, height, 1, 1, D3DFMT_A8R8G8B8, D3DRTYPE_TEXTURE, D3DXIFF_TGA};
     }
-    *pSrcInfo = D3DXIMAGE_INFO{width, height, 1, 1, D3DFMT_A8R8G8B8, D3DRTYPE_TEXTURE, D3DXIFF_TGA};
-    return S_OK;
+    return hr;
 }
 
 HRESULT D3DXCreateEffectFromFileW(IDirect3DDevice9* pDevice, const char* pSrcFile, const D3DXMACRO* pDefines,
@@ -121,7 +124,6 @@ HRESULT D3DXCreateEffectFromFileW(IDirect3DDevice9* pDevice, const char* pSrcFil
                        pInclude != nullptr || pPool != nullptr);
     GfxEffect* effect = nullptr;
     std::string error;
-    GfxPut(ppCompilationErrors, nullptr);
     std::vector<std::uint8_t> bytes;
     std::string why;
     if (check.Ok() && !GfxReadFile(pSrcFile, kMaxEffectFileBytes, &bytes, &why)) {
@@ -141,13 +143,10 @@ HRESULT D3DXCreateEffectFromFileW(IDirect3DDevice9* pDevice, const char* pSrcFil
     }
     if (!error.empty()) {
         GfxReportProblem(error);
-        if (ppCompilationErrors != nullptr) {
-            *ppCompilationErrors = new GfxBuffer(error);
-        }
     }
+    PutErrors(ppCompilationErrors, error);
     GfxPut(ppEffect, effect);
-    GfxCall* call = GFX_RECORD(check, pSrcFile, pDefines, pInclude, Flags, pPool);
-    return GfxLogMade(call, effect != nullptr ? static_cast<ID3DXEffect*>(effect) : nullptr, check.hr);
+    return GfxLogMade(GFX_RECORD(check, pSrcFile, pDefines, pInclude, Flags, pPool), effect, check.hr);
 }
 
 // ---- matrices: row vectors, left-handed, depth 0..1 ----

@@ -101,9 +101,8 @@ HRESULT GfxEffect::SetFloat(D3DXHANDLE hParameter, float f)
 
 HRESULT GfxEffect::SetVector(D3DXHANDLE hParameter, const D3DXVECTOR4* pVector)
 {
-    const float v[4] = {pVector != nullptr ? pVector->x : 0.0f, pVector != nullptr ? pVector->y : 0.0f,
-                        pVector != nullptr ? pVector->z : 0.0f, pVector != nullptr ? pVector->w : 0.0f};
-    return SetValue("ID3DXEffect::SetVector", hParameter, GfxParamType::Vector, pVector != nullptr ? v : nullptr, 4);
+    return SetValue("ID3DXEffect::SetVector", hParameter, GfxParamType::Vector,
+                    pVector != nullptr ? &pVector->x : nullptr, 4);
 }
 
 HRESULT GfxEffect::SetMatrix(D3DXHANDLE hParameter, const D3DXMATRIX* pMatrix)
