@@ -246,12 +246,10 @@ HRESULT GfxDevice::DrawPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT StartVerte
     const bool badStream = stream_ == nullptr || stream_->locked || streamStride_ < kVertexStride;
     const bool pastEnd = !badType && !badStream && PrimitiveCount != 0 &&
                          streamOffset_ + (StartVertex + vertices - 1) * streamStride_ + kVertexStride > stream_->length;
-    GfxCheck check(recorder_, "IDirect3DDevice9::DrawPrimitive",
-                   !inScene_ || badType || badStream || pastEnd || fvf_ != kVertexFvf);
-    if (check.Ok() && PrimitiveCount != 0 && gl_ != nullptr &&
-        !gl_->Draw(*this, stream_, streamOffset_, streamStride_, PrimitiveType, StartVertex,
-                   static_cast<UINT>(vertices))) {
-        check.hr = D3DERR_DRIVERINTERNALERROR;
+    const GfxCheck check(recorder_, "IDirect3DDevice9::DrawPrimitive",
+                         !inScene_ || badType || badStream || pastEnd || fvf_ != kVertexFvf);
+    if (check.Ok() && PrimitiveCount != 0 && gl_ != nullptr) {
+        gl_->Draw(*this, stream_, streamOffset_, streamStride_, PrimitiveType, StartVertex, static_cast<UINT>(vertices));
     }
     GfxCall* call = GFX_RECORD(check, PrimitiveType, StartVertex, PrimitiveCount);
     if (call != nullptr && check.Ok()) {

@@ -129,14 +129,10 @@ private:
             out_->params.push_back(std::move(p));
             return true;
         }
-        std::size_t count = 1;
-        if (w[0] == "vector") {
-            p.type = GfxParamType::Vector;
-            count = 4;
-        } else if (w[0] == "matrix") {
-            p.type = GfxParamType::Matrix;
-            count = 16;
-            p.value[0] = p.value[5] = p.value[10] = p.value[15] = 1.0f;
+        const std::size_t count = w[0] == "vector" ? 4 : w[0] == "matrix" ? 16 : 1;
+        p.type = count == 4 ? GfxParamType::Vector : count == 16 ? GfxParamType::Matrix : GfxParamType::Float;
+        if (count == 16) {
+            p.value[0] = p.value[5] = p.value[10] = p.value[15] = 1.0f;  // identity until set
         }
         if (w.size() > 2) {
             if (w[2] != "=" || w.size() != 3 + count) {

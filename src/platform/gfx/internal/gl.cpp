@@ -200,12 +200,10 @@ GfxGl::~GfxGl()
     glDeleteSamplers(4, samplers_);
     glDeleteTextures(1, &white_);
     glDeleteVertexArrays(1, &vao_);
-    if (context_ != nullptr) {
-        SDL_GL_MakeCurrent(window_->sdl, nullptr);
-        SDL_GL_DeleteContext(static_cast<SDL_GLContext>(context_));
-        --LiveContexts;
-    }
-    if (window_ != nullptr && (SDL_GetWindowFlags(window_->sdl) & SDL_WINDOW_FULLSCREEN) != 0) {
+    SDL_GL_MakeCurrent(window_->sdl, nullptr);
+    SDL_GL_DeleteContext(static_cast<SDL_GLContext>(context_));
+    --LiveContexts;
+    if ((SDL_GetWindowFlags(window_->sdl) & SDL_WINDOW_FULLSCREEN) != 0) {
         window_internal::SwitchFullScreen(window_, false);
     }
 }
@@ -249,9 +247,7 @@ bool GfxGl::MakeBackBuffer(GfxSurface* surface, bool depth)
 
 bool GfxGl::LeaveWindow(GfxSurface* surface)
 {
-    surface->gl.window = false;
-    surface->gl.depth = false;
-    surface->gl.stored = false;
+    surface->gl = {};  // a back buffer in the window has no texture or framebuffer to drop
     if (!MakeTexture(surface)) {
         return false;
     }

@@ -40,7 +40,7 @@ public:
     bool ReadBack(GfxSurface* surface);
     // Draws `vertexCount` vertices from `start` with the device's states, through the
     // effect pass the device has active or the fixed-function program.
-    bool Draw(const GfxDevice& device, GfxVertexBuffer* buffer, UINT offset, UINT stride, D3DPRIMITIVETYPE type,
+    void Draw(const GfxDevice& device, GfxVertexBuffer* buffer, UINT offset, UINT stride, D3DPRIMITIVETYPE type,
               UINT start, UINT vertexCount);
     void Present(GfxSurface* backBuffer);
 

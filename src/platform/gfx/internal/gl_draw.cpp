@@ -187,7 +187,7 @@ void GfxGl::ApplyFixed(const GfxDevice& device)
     glUniform1i(fixed.texture, 0);
 }
 
-bool GfxGl::Draw(const GfxDevice& device, GfxVertexBuffer* buffer, UINT offset, UINT stride, D3DPRIMITIVETYPE type,
+void GfxGl::Draw(const GfxDevice& device, GfxVertexBuffer* buffer, UINT offset, UINT stride, D3DPRIMITIVETYPE type,
                  UINT start, UINT vertexCount)
 {
     const std::uint64_t needed =
@@ -214,19 +214,16 @@ bool GfxGl::Draw(const GfxDevice& device, GfxVertexBuffer* buffer, UINT offset, 
     // quad, whose repeats cost next to nothing.
     if (effect != nullptr && effect->Pass(device.ActivePass()).outsideProgram != 0 &&
         (target_->width * target_->height >= kFocusLargeTarget || vertexCount <= kFocusQuadVertices)) {
-        DrawFocused(*effect, device.ActivePass(), mode, static_cast<int>(start),
-                    static_cast<int>(vertexCount));
-        GL_CHECK("DrawPrimitive");
-        return true;
-    }
-    if (effect != nullptr) {
-        ApplyEffect(*effect, device.ActivePass(), false);
+        DrawFocused(*effect, device.ActivePass(), mode, static_cast<int>(start), static_cast<int>(vertexCount));
     } else {
-        ApplyFixed(device);
+        if (effect != nullptr) {
+            ApplyEffect(*effect, device.ActivePass(), false);
+        } else {
+            ApplyFixed(device);
+        }
+        glDrawArrays(mode, static_cast<GLint>(start), static_cast<GLsizei>(vertexCount));
     }
-    glDrawArrays(mode, static_cast<GLint>(start), static_cast<GLsizei>(vertexCount));
     GL_CHECK("DrawPrimitive");
-    return true;
 }
 
 void GfxGl::DrawFocused(GfxEffect& effect, UINT pass, unsigned mode, int start, int count)

@@ -66,8 +66,7 @@ void GfxVertexBuffer::DropGpu()
     if (device_ != nullptr && device_->Gl() != nullptr && gl.buffer != 0) {
         device_->Gl()->DropBuffer(this);
     }
-    gl.buffer = 0;
-    gl.size = 0;
+    gl = {};
 }
 
 HRESULT GfxVertexBuffer::Lock(UINT OffsetToLock, UINT SizeToLock, void** ppbData, DWORD Flags)
@@ -122,8 +121,7 @@ void GfxSurface::DropGpu()
     if (device_ != nullptr && device_->Gl() != nullptr) {
         device_->Gl()->DropSurface(this);
     }
-    gl.texture = 0;
-    gl.framebuffer = 0;
+    gl = {};
 }
 
 ULONG GfxSurface::AddRef() { return owner != nullptr ? owner->AddRef() : ++refs_; }
