@@ -412,17 +412,16 @@ void GfxGl::UploadBuffer(GfxVertexBuffer* buffer, UINT needed)
 bool GfxGl::LinkPass(const GfxEffectDesc& desc, GfxEffectPass& pass, bool outside, std::string* log,
                      bool* vertexFailed)
 {
-    unsigned& program = outside ? pass.outsideProgram : pass.program;
+    unsigned& program = pass.programs[outside];
     const GfxEffectShader& vs = desc.shaders[pass.vertexShader];
     const GfxEffectShader& fs = desc.shaders[pass.fragmentShader];
     if (!LinkProgram(GfxShaderSource(desc, vs, !clipControl_), GfxShaderSource(desc, fs, !clipControl_, outside),
                      &program, log, vertexFailed)) {
         return false;
     }
-    std::vector<int>& locations = outside ? pass.outsideLocations : pass.locations;
-    locations.assign(desc.params.size(), -1);
+    pass.locations[outside].resize(desc.params.size());
     for (std::size_t i = 0; i < desc.params.size(); ++i) {
-        locations[i] = glGetUniformLocation(program, desc.params[i].name.c_str());
+        pass.locations[outside][i] = glGetUniformLocation(program, desc.params[i].name.c_str());
     }
     return true;
 }
@@ -438,7 +437,7 @@ bool GfxGl::BuildEffect(GfxEffectDesc& desc, const std::string& file, std::strin
                 continue;
             }
             // The program outside the focus is linked only after the pass's own one built.
-            const bool outside = pass.program != 0;
+            const bool outside = pass.programs[0] != 0;
             const GfxEffectShader& bad = desc.shaders[vertexFailed ? pass.vertexShader : pass.fragmentShader];
             *error = file + ":" + std::to_string(bad.firstLine - 1) + ": " + (bad.vertex ? "vertex" : "fragment") +
                      " shader '" + bad.name + "' of technique '" + technique.name + "' (pass on line " +
@@ -455,10 +454,9 @@ void GfxGl::DropEffect(GfxEffectDesc& desc)
 {
     for (auto& technique : desc.techniques) {
         for (auto& pass : technique.passes) {
-            glDeleteProgram(pass.program);  // GL ignores the name 0
-            glDeleteProgram(pass.outsideProgram);
-            pass.program = 0;
-            pass.outsideProgram = 0;
+            glDeleteProgram(pass.programs[0]);  // GL ignores the name 0
+            glDeleteProgram(pass.programs[1]);
+            pass.programs[0] = pass.programs[1] = 0;
         }
     }
 }

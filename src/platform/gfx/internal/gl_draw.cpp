@@ -107,8 +107,8 @@ void GfxGl::ApplyStates(const GfxDevice& device)
 void GfxGl::ApplyEffect(GfxEffect& effect, UINT pass, bool outside)
 {
     const GfxEffectPass& p = effect.Pass(pass);
-    glUseProgram(outside ? p.outsideProgram : p.program);
-    const std::vector<int>& locations = outside ? p.outsideLocations : p.locations;
+    glUseProgram(p.programs[outside]);
+    const std::vector<int>& locations = p.locations[outside];
     GfxEffectDesc& desc = effect.Desc();
     int unit = 1;  // unit 0 belongs to the fixed-function stage
     for (std::size_t i = 0; i < desc.params.size(); ++i) {
@@ -212,7 +212,7 @@ void GfxGl::Draw(const GfxDevice& device, GfxVertexBuffer* buffer, UINT offset, 
     // Drawing round a focus makes each draw three or five: on a small target the pixels it
     // spares cost less than that (measured with bench_frames on llvmpipe), except for a single
     // quad, whose repeats cost next to nothing.
-    if (effect != nullptr && effect->Pass(device.ActivePass()).outsideProgram != 0 &&
+    if (effect != nullptr && effect->Pass(device.ActivePass()).programs[1] != 0 &&
         (target_->width * target_->height >= kFocusLargeTarget || vertexCount <= kFocusQuadVertices)) {
         DrawFocused(*effect, device.ActivePass(), mode, static_cast<int>(start), static_cast<int>(vertexCount));
     } else {
