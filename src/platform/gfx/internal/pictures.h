@@ -1,10 +1,8 @@
 #pragma once
 
-// Private to the graphics layer: TGA pictures for textures, checked against their own header
-// before stb_image sees them (so a short or oversized file is a clean failure, not
-// uninitialised pixels or a giant allocation); the loader, the hand-over of pictures
-// prefetched on a worker (the public call is platform/gfx/prefetch.h), and the file reader
-// effects share with them.
+// Private to the graphics layer: TGA pictures for textures, checked against their header before
+// stb_image sees them (a short or oversized file fails cleanly); their loader, the hand-over of
+// pictures prefetched on a worker (platform/gfx/prefetch.h), and the file reader effects share.
 
 #include <cstddef>
 #include <cstdint>

@@ -1,9 +1,8 @@
 #pragma once
 
-// How presents reach the window. Where: the back buffer as large as fits, in the proportion
-// the picture was made for, centred, with black bars round it. When: a steady 60 per second
-// where the display cannot pace them (no vsync, or a refresh rate other than 60 Hz), counted
-// from a fixed origin so rounding never accumulates (frame k is due at origin + k / 60 s).
+// How presents reach the window: where (as large as fits, in the picture's proportion, centred
+// between black bars) and when (60 a second where the display cannot pace them; frame k is due
+// at origin + k / 60 s, so rounding never accumulates).
 
 #include <cstdint>
 
@@ -30,6 +29,7 @@ inline GfxViewRect GfxLetterbox(int drawableWidth, int drawableHeight, int pictu
     return {0, (drawableHeight - height) / 2, drawableWidth, height};
 }
 
+// Holds presents to 60 a second where vsync does not (none, or a display not at 60 Hz).
 class GfxFramePacer {
 public:
     static constexpr std::int64_t kNanosPerSecond = 1000000000;
