@@ -1,16 +1,12 @@
 #pragma once
 
-// The Direct3D 9 vocabulary the game draws with: the same class, method and constant names,
-// parameter orders and values as the Windows interface, without COM. Objects are abstract
-// classes with reference-counted Release; strings are UTF-8.
+// The Direct3D 9 vocabulary the game draws with: the Windows interface's class, method and
+// constant names, parameter orders and values, without COM; objects are abstract classes with
+// reference-counted Release, strings are UTF-8. Backends: OpenGL 3.3 core over the game
+// window, or the recorder for tests (recording.h). Game code includes only this and d3dx9.h.
 //
-// Two backends implement it (chosen at run time, see recording.h): OpenGL 3.3 core over the game window, and a
-// recording backend without GL for tests (recording.h). Game code includes only this
-// header and d3dx9.h.
-//
-// Contract shared by every call returning HRESULT: S_OK on success; a null
-// out-pointer, an unknown enum value or a call made in the wrong state gives
-// D3DERR_INVALIDCALL, and out-pointers are left null/zeroed on failure.
+// Every call returning HRESULT gives S_OK on success and D3DERR_INVALIDCALL for a null
+// out-pointer, an unknown enum value or the wrong state; out-pointers are null on failure.
 
 #include <cstdint>
 
@@ -40,7 +36,7 @@ enum D3DFORMAT : DWORD {
     D3DFMT_UNKNOWN = 0, D3DFMT_A8R8G8B8 = 21, D3DFMT_X8R8G8B8 = 22, D3DFMT_D16 = 80, D3DFMT_R32F = 114
 };
 enum D3DPOOL : DWORD { D3DPOOL_DEFAULT = 0, D3DPOOL_MANAGED = 1 };
-enum D3DRESOURCETYPE : DWORD { D3DRTYPE_SURFACE = 1, D3DRTYPE_TEXTURE = 3 };
+enum D3DRESOURCETYPE : DWORD { D3DRTYPE_TEXTURE = 3 };
 enum D3DDEVTYPE : DWORD { D3DDEVTYPE_HAL = 1 };
 enum D3DMULTISAMPLE_TYPE : DWORD { D3DMULTISAMPLE_NONE = 0 };
 enum D3DSWAPEFFECT : DWORD { D3DSWAPEFFECT_COPY = 3 };
@@ -110,14 +106,11 @@ struct D3DPRESENT_PARAMETERS {
     D3DFORMAT BackBufferFormat;
     UINT BackBufferCount;
     D3DMULTISAMPLE_TYPE MultiSampleType;
-    DWORD MultiSampleQuality;
     D3DSWAPEFFECT SwapEffect;
     HWND hDeviceWindow;  // null: the focus window
     BOOL Windowed;       // FALSE: full screen at the desktop's size
     BOOL EnableAutoDepthStencil;
     D3DFORMAT AutoDepthStencilFormat;
-    DWORD Flags;
-    UINT FullScreen_RefreshRateInHz;
     UINT PresentationInterval;
 };
 
@@ -128,11 +121,7 @@ struct D3DLOCKED_RECT {
 
 struct D3DSURFACE_DESC {
     D3DFORMAT Format;
-    D3DRESOURCETYPE Type;
     DWORD Usage;
-    D3DPOOL Pool;
-    D3DMULTISAMPLE_TYPE MultiSampleType;
-    DWORD MultiSampleQuality;
     UINT Width;
     UINT Height;
 };
@@ -156,9 +145,8 @@ class IDirect3DSurface9 : public IUnknown {
 public:
     // D3DERR_INVALIDCALL on null.
     virtual HRESULT GetDesc(D3DSURFACE_DESC* pDesc) = 0;
-    // Whole surface only (pRect null). D3DERR_INVALIDCALL when already locked, when
-    // pRect is not null, or for a format without a CPU layout (depth). Render targets are
-    // read back from the GPU. Write-back happens at UnlockRect unless D3DLOCK_READONLY.
+    // Whole surface only (pRect null); not when already locked. Render targets are read back
+    // from the GPU, and written back at UnlockRect unless D3DLOCK_READONLY.
     virtual HRESULT LockRect(D3DLOCKED_RECT* pLockedRect, const RECT* pRect, DWORD Flags) = 0;
     // D3DERR_INVALIDCALL when not locked.
     virtual HRESULT UnlockRect() = 0;
@@ -170,16 +158,14 @@ public:
     virtual HRESULT GetLevelDesc(UINT Level, D3DSURFACE_DESC* pDesc) = 0;
     // The level's surface with a reference added; D3DERR_INVALIDCALL as above.
     virtual HRESULT GetSurfaceLevel(UINT Level, IDirect3DSurface9** ppSurfaceLevel) = 0;
-    // As IDirect3DSurface9::LockRect on the level's surface; D3DERR_INVALIDCALL for a
-    // missing level.
+    // As IDirect3DSurface9::LockRect on the level's surface.
     virtual HRESULT LockRect(UINT Level, D3DLOCKED_RECT* pLockedRect, const RECT* pRect, DWORD Flags) = 0;
     virtual HRESULT UnlockRect(UINT Level) = 0;
 };
 
 class IDirect3DVertexBuffer9 : public IUnknown {
 public:
-    // Any byte range inside the buffer; SizeToLock 0 with OffsetToLock 0 locks all of it.
-    // D3DERR_INVALIDCALL when the range leaves the buffer, when already locked, or on null.
+    // Any byte range inside the buffer (SizeToLock 0: to its end), not when already locked.
     // The written range is uploaded at the next draw that reads the buffer.
     virtual HRESULT Lock(UINT OffsetToLock, UINT SizeToLock, void** ppbData, DWORD Flags) = 0;
     // D3DERR_INVALIDCALL when not locked.
@@ -188,17 +174,14 @@ public:
 
 class IDirect3DDevice9 : public IUnknown {
 public:
-    // Clears the current render target (D3DCLEAR_TARGET) and/or the depth buffer
-    // (D3DCLEAR_ZBUFFER). Count must be 0 with pRects null (whole target); otherwise, or
-    // with no flag or Z outside 0..1, D3DERR_INVALIDCALL.
+    // The whole target (Count 0, pRects null), with at least one flag and Z in 0..1.
     virtual HRESULT Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR Color, float Z,
                           DWORD Stencil) = 0;
     // D3DERR_INVALIDCALL when a scene is already begun / not begun.
     virtual HRESULT BeginScene() = 0;
     virtual HRESULT EndScene() = 0;
-    // Shows the back buffer, paced to 60 presents per second. Rectangles, window override
-    // and dirty region must be null (D3DERR_INVALIDCALL otherwise); D3DERR_INVALIDCALL
-    // between BeginScene and EndScene.
+    // Shows the back buffer, paced to 60 presents per second. Outside a scene, with every
+    // pointer null.
     virtual HRESULT Present(const RECT* pSourceRect, const RECT* pDestRect, HWND hDestWindowOverride,
                             const RGNDATA* pDirtyRegion) = 0;
 
@@ -209,8 +192,7 @@ public:
     // Only the game's format 0x152 (or a subset with D3DFVF_XYZ) is drawable; any value
     // is accepted here, and DrawPrimitive fails for one it cannot draw.
     virtual HRESULT SetFVF(DWORD FVF) = 0;
-    // D3DERR_INVALIDCALL for a state this layer does not know (see the enum above) or a
-    // value outside that state's enum.
+    // The states of the enum above, each with a value of its own enum.
     virtual HRESULT SetRenderState(D3DRENDERSTATETYPE State, DWORD Value) = 0;
     // Stage 0 only (D3DERR_INVALIDCALL otherwise); null unbinds (draws read white).
     virtual HRESULT SetTexture(DWORD Stage, IDirect3DBaseTexture9* pTexture) = 0;
@@ -219,15 +201,13 @@ public:
     // VIEW, PROJECTION and WORLD (identity until set); D3DERR_INVALIDCALL otherwise or on null.
     virtual HRESULT SetTransform(D3DTRANSFORMSTATETYPE State, const D3DMATRIX* pMatrix) = 0;
     virtual HRESULT GetTransform(D3DTRANSFORMSTATETYPE State, D3DMATRIX* pMatrix) = 0;
-    // TRIANGLELIST and TRIANGLESTRIP. D3DERR_INVALIDCALL with no stream bound, outside a
-    // scene, with a locked buffer, or when the vertices would run past the buffer's end.
-    // PrimitiveCount 0 draws nothing and succeeds. Draws through the active effect pass
-    // if there is one, otherwise through the fixed-function path.
+    // TRIANGLELIST and TRIANGLESTRIP in a scene, from a bound and unlocked stream that holds
+    // every vertex; PrimitiveCount 0 draws nothing. Through the active effect pass if there
+    // is one, otherwise the fixed-function stage.
     virtual HRESULT DrawPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT StartVertex, UINT PrimitiveCount) = 0;
 
-    // Length must hold at least one vertex of FVF (any Length when FVF is 0);
-    // D3DERR_INVALIDCALL otherwise, D3DERR_OUTOFVIDEOMEMORY when storage cannot be had.
-    // pSharedHandle must be null. Memory is committed as the buffer is written.
+    // Length holds a vertex of FVF (any when FVF is 0); pSharedHandle null. Memory is committed
+    // as the buffer is written; D3DERR_OUTOFVIDEOMEMORY when none can be had.
     virtual HRESULT CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF, D3DPOOL Pool,
                                        IDirect3DVertexBuffer9** ppVertexBuffer, HANDLE* pSharedHandle) = 0;
     // Levels 0 or 1 (one level is made); formats A8R8G8B8, X8R8G8B8 and R32F;

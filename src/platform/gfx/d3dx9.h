@@ -24,11 +24,7 @@ struct D3DXVECTOR4 {
     constexpr D3DXVECTOR4(float ax, float ay, float az, float aw) : x(ax), y(ay), z(az), w(aw) {}
 };
 
-struct D3DXMATRIX : D3DMATRIX {
-    D3DXMATRIX() = default;
-    float& operator()(UINT row, UINT col) { return m[row][col]; }
-    float operator()(UINT row, UINT col) const { return m[row][col]; }
-};
+struct D3DXMATRIX : D3DMATRIX {};
 
 struct D3DXMACRO;       // not supported: must be null
 class ID3DXInclude;     // not supported: must be null
@@ -40,9 +36,8 @@ public:
     virtual DWORD GetBufferSize() = 0;
 };
 
-// An effect made from a file in our own format (src/platform/gfx/effect_format.md).
-// Every Set fails with D3DERR_INVALIDCALL for a handle or name that is not a parameter
-// of the effect, for a parameter of another type, or for a null pointer.
+// An effect made from a file in our own format (src/platform/gfx/effect_format.md). Every Set
+// needs a parameter of the effect (handle or name) of its own type, and a non-null pointer.
 class ID3DXEffect : public IUnknown {
 public:
     // Null when there is no such parameter. hParameter must be null (top level).
@@ -89,15 +84,13 @@ HRESULT D3DXCreateTexture(IDirect3DDevice9* pDevice, UINT Width, UINT Height, UI
                           D3DFORMAT Format, D3DPOOL Pool, IDirect3DTexture9** ppTexture);
 
 // A TGA file (uncompressed or RLE, 24 or 32 bit, either origin) as one A8R8G8B8 level.
-// D3DERR_NOTFOUND when the file cannot be opened; D3DXERR_INVALIDDATA when it is not a TGA
-// we can read, is shorter than its header promises, or is larger than 4096 on a side.
-// A folder, a file that cannot be read or one too large for any picture is D3DERR_NOTFOUND.
-// Failures print one line naming the file and the reason on stderr.
+// D3DERR_NOTFOUND for a file that cannot be read (missing, a folder, too large for any
+// picture); D3DXERR_INVALIDDATA for one that is not a TGA we read, is cut short or is larger
+// than 4096 on a side. Failures print one line naming the file and the reason on stderr.
 HRESULT D3DXCreateTextureFromFileW(IDirect3DDevice9* pDevice, const char* pSrcFile, IDirect3DTexture9** ppTexture);
 
-// What D3DXCreateTextureFromFileW would make of the file, judged from its header and its
-// length without decoding: one level, D3DFMT_A8R8G8B8. The same checks and results as the
-// texture call; quiet, with the reason in *ppErrors when that is not null.
+// What D3DXCreateTextureFromFileW would make of the file, from its header and length alone:
+// the same checks and results, quiet, with the reason in *ppErrors when that is not null.
 HRESULT D3DXGetImageInfoFromFileW(const char* pSrcFile, D3DXIMAGE_INFO* pSrcInfo, ID3DXBuffer** ppErrors = nullptr);
 
 // D3DERR_NOTFOUND when the file cannot be opened; D3DXERR_INVALIDDATA on a parse or shader

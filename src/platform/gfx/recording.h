@@ -14,6 +14,17 @@
 #include "platform/gfx/d3dx9.h"
 
 struct GfxArg {
+    // A call logs its arguments as they are: numbers by value, text (null as "null"), the
+    // layer's objects by id ("foreign" for others) and any other pointer as "ptr" or "null".
+    GfxArg() = default;
+    GfxArg(std::int64_t v) : i(v) {}
+    GfxArg(std::uint32_t v) : i(v) {}
+    GfxArg(std::int32_t v) : i(v) {}
+    GfxArg(float v) : kind(Float), f(v) {}
+    GfxArg(const char* text) : kind(Text), s(text != nullptr ? text : "null") {}
+    GfxArg(const IUnknown* object);
+    GfxArg(const void* pointer) : kind(Object), s(pointer != nullptr ? "ptr" : "null"), p(pointer) {}
+
     enum Kind { Int, Float, Text, Object } kind = Int;
     std::int64_t i = 0;      // Int (unsigned values are stored as their value)
     float f = 0.0f;          // Float

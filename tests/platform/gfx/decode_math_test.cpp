@@ -6,8 +6,8 @@
 #include <gtest/gtest.h>
 
 #include "gfx_test_util.h"
-#include "platform/gfx/internal/frame_pacer.h"
-#include "platform/gfx/internal/tga.h"
+#include "platform/gfx/internal/pictures.h"
+#include "platform/gfx/internal/present.h"
 
 namespace {
 

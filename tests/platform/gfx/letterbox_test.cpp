@@ -1,4 +1,4 @@
-#include "platform/gfx/internal/letterbox.h"
+#include "platform/gfx/internal/present.h"
 
 #include <gtest/gtest.h>
 

@@ -61,6 +61,48 @@ TEST_F(Recording, LogsCallsWithTheirArgumentsInOrder)
     EXPECT_EQ(recorder.Calls()[3].Int(1), D3DCMP_ALWAYS);
 }
 
+// A texture from some other implementation: the layer logs it without knowing its id.
+class ForeignTexture final : public IDirect3DBaseTexture9 {
+public:
+    ULONG AddRef() override { return 1; }
+    ULONG Release() override { return 1; }
+};
+
+TEST_F(Recording, LogsEachKindOfArgumentAsItIs)
+{
+    IDirect3DTexture9* tex = nullptr;
+    ASSERT_EQ(device->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &tex, nullptr), S_OK);
+    IDirect3DTexture9* made = nullptr;
+    ForeignTexture foreign;
+    const RECT rect{0, 0, 1, 1};
+    const D3DMATRIX identity = GfxIdentity();
+    const struct {
+        std::function<void()> call;
+        const char* logged;
+    } cases[] = {
+        {[&] { device->SetTexture(0, tex); }, "SetTexture(0, tex3)"},
+        {[&] { device->SetTexture(0, &foreign); }, "SetTexture(0, foreign)"},
+        {[&] { device->SetTexture(0, nullptr); }, "SetTexture(0, null)"},
+        {[&] { device->Present(&rect, nullptr, nullptr, nullptr); }, "Present(ptr, null, null, null)"},
+        {[&] { device->SetTransform(D3DTS_WORLD, &identity); }, "SetTransform(256, ptr)"},
+        {[&] { device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE); }, "SetRenderState(22, 1)"},
+        {[&] { D3DXCreateTextureFromFileW(device, nullptr, &made); }, "D3DXCreateTextureFromFileW(\"null\")"},
+        {[&] { tex->LockRect(0, nullptr, &rect, D3DLOCK_READONLY); }, "LockRect(tex3, 0, ptr, 16)"},
+        {[&] {
+             tex->AddRef();
+             tex->Release();
+         },
+         "Release(tex3)"},
+    };
+    for (const auto& c : cases) {
+        recorder.ClearCalls();
+        c.call();
+        ASSERT_FALSE(recorder.Calls().empty()) << c.logged;
+        EXPECT_EQ(recorder.Calls().back().ToString(), c.logged);
+    }
+    tex->Release();
+}
+
 TEST_F(Recording, InjectedFailureReturnsTheResultAndChangesNothing)
 {
     recorder.FailCall("SetRenderState", D3DERR_DRIVERINTERNALERROR);

@@ -12,7 +12,7 @@
 #include "platform/gfx/internal/effect.h"
 #include "platform/gfx/internal/device.h"
 #include "platform/gfx/internal/gl.h"
-#include "platform/gfx/internal/picture_prefetch.h"
+#include "platform/gfx/internal/pictures.h"
 #include "platform/gfx/problems.h"
 
 namespace {
@@ -29,6 +29,14 @@ private:
     ULONG refs_ = 1;
     std::string text_;
 };
+
+// Why a call failed, in the caller's buffer when it asks for one (null when there is no reason).
+void PutErrors(ID3DXBuffer** out, const std::string& text)
+{
+    if (out != nullptr) {
+        *out = text.empty() ? nullptr : new GfxBuffer(text);
+    }
+}
 
 GfxRecorder* RecorderOf(const GfxDevice* device) { return device != nullptr ? device->Recorder() : nullptr; }
 
@@ -56,106 +64,89 @@ constexpr std::uint64_t kMaxEffectFileBytes = 1u << 22;
 HRESULT D3DXCreateTexture(IDirect3DDevice9* pDevice, UINT Width, UINT Height, UINT MipLevels, DWORD Usage,
                           D3DFORMAT Format, D3DPOOL Pool, IDirect3DTexture9** ppTexture)
 {
-    static constexpr const char* kName = "D3DXCreateTexture";
     auto* device = dynamic_cast<GfxDevice*>(pDevice);
-    HRESULT hr = GfxCheck(RecorderOf(device), kName, device == nullptr || ppTexture == nullptr);
-    GfxTexture* texture = nullptr;
-    if (hr == S_OK) {
-        hr = device->MakeTexture(Width, Height, MipLevels, Usage, Format, Pool, &texture);
-    }
+    GfxCheck check(RecorderOf(device), "D3DXCreateTexture", device == nullptr || ppTexture == nullptr);
+    GfxTexture* texture =
+        check.Ok() ? device->MakeTexture(check, Width, Height, MipLevels, Usage, Format, Pool) : nullptr;
     GfxPut(ppTexture, texture);
-    GfxCall* call = GFX_RECORD(RecorderOf(device), kName, hr, GfxArgOf(Width), GfxArgOf(Height), GfxArgOf(MipLevels),
-                               GfxArgOf(Usage), GfxArgOf(Format), GfxArgOf(Pool));
-    return GfxLogMade(call, texture, hr);
+    return GfxLogMade(GFX_RECORD(check, Width, Height, MipLevels, Usage, Format, Pool), texture, check.hr);
 }
 
 HRESULT D3DXCreateTextureFromFileW(IDirect3DDevice9* pDevice, const char* pSrcFile, IDirect3DTexture9** ppTexture)
 {
-    static constexpr const char* kName = "D3DXCreateTextureFromFileW";
     auto* device = dynamic_cast<GfxDevice*>(pDevice);
-    HRESULT hr = GfxCheck(RecorderOf(device), kName, device == nullptr || pSrcFile == nullptr || ppTexture == nullptr);
-    GfxTexture* texture = nullptr;
+    GfxCheck check(RecorderOf(device), "D3DXCreateTextureFromFileW",
+                   device == nullptr || pSrcFile == nullptr || ppTexture == nullptr);
     // Decoded ahead by the start-up worker, or now.
     GfxPrefetchedPicture picture;
     std::string why;
-    if (hr == S_OK && !GfxTakePrefetchedPicture(pSrcFile, &picture)) {
-        hr = GfxLoadPicture(pSrcFile, &picture, &why);
+    if (check.Ok() && !GfxTakePrefetchedPicture(pSrcFile, &picture)) {
+        check.hr = GfxLoadPicture(pSrcFile, &picture, &why);
     }
     if (!why.empty()) {
         GfxReportProblem(std::string(pSrcFile) + ": cannot use as a texture: " + why);
     }
-    if (hr == S_OK) {
-        hr = device->MakeTexture(picture.width, picture.height, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture);
-    }
-    if (hr == S_OK) {
+    GfxTexture* texture =
+        check.Ok() ? device->MakeTexture(check, picture.width, picture.height, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED)
+                   : nullptr;
+    if (texture != nullptr) {
         // Same size, same allocator: the texture adopts the decoded pixels.
         std::swap(texture->Surface().pixels, picture.pixels);
         texture->Surface().cpuDirty = true;
     }
     std::free(picture.pixels);
     GfxPut(ppTexture, texture);
-    return GfxLogMade(GFX_RECORD(RecorderOf(device), kName, hr, GfxArgText(pSrcFile)), texture, hr);
+    return GfxLogMade(GFX_RECORD(check, pSrcFile), texture, check.hr);
 }
 
 HRESULT D3DXGetImageInfoFromFileW(const char* pSrcFile, D3DXIMAGE_INFO* pSrcInfo, ID3DXBuffer** ppErrors)
 {
-    GfxPut(ppErrors, nullptr);
-    if (pSrcFile == nullptr || pSrcInfo == nullptr) {
-        return D3DERR_INVALIDCALL;
-    }
     std::vector<std::uint8_t> bytes;
     std::string why;
     std::uint32_t width = 0, height = 0;
-    const HRESULT hr = GfxReadPicture(pSrcFile, &bytes, &width, &height, &why);
-    if (FAILED(hr)) {
-        if (ppErrors != nullptr) {
-            *ppErrors = new GfxBuffer(why);
-        }
-        return hr;
+    const HRESULT hr = pSrcFile == nullptr || pSrcInfo == nullptr
+                           ? D3DERR_INVALIDCALL
+                           : GfxReadPicture(pSrcFile, &bytes, &width, &height, &why);
+    PutErrors(ppErrors, hr == S_OK ? std::string() : why);
+    if (hr == S_OK) {
+        *pSrcInfo = D3DXIMAGE_INFO{width, height, 1, 1, D3DFMT_A8R8G8B8, D3DRTYPE_TEXTURE, D3DXIFF_TGA};
     }
-    *pSrcInfo = D3DXIMAGE_INFO{width, height, 1, 1, D3DFMT_A8R8G8B8, D3DRTYPE_TEXTURE, D3DXIFF_TGA};
-    return S_OK;
+    return hr;
 }
 
 HRESULT D3DXCreateEffectFromFileW(IDirect3DDevice9* pDevice, const char* pSrcFile, const D3DXMACRO* pDefines,
                                   ID3DXInclude* pInclude, DWORD Flags, ID3DXEffectPool* pPool,
                                   ID3DXEffect** ppEffect, ID3DXBuffer** ppCompilationErrors)
 {
-    static constexpr const char* kName = "D3DXCreateEffectFromFileW";
     auto* device = dynamic_cast<GfxDevice*>(pDevice);
-    HRESULT hr = GfxCheck(RecorderOf(device), kName,
-                          device == nullptr || pSrcFile == nullptr || ppEffect == nullptr || pDefines != nullptr ||
-                              pInclude != nullptr || pPool != nullptr);
+    GfxCheck check(RecorderOf(device), "D3DXCreateEffectFromFileW",
+                   device == nullptr || pSrcFile == nullptr || ppEffect == nullptr || pDefines != nullptr ||
+                       pInclude != nullptr || pPool != nullptr);
     GfxEffect* effect = nullptr;
     std::string error;
-    GfxPut(ppCompilationErrors, nullptr);
     std::vector<std::uint8_t> bytes;
     std::string why;
-    if (hr == S_OK && !GfxReadFile(pSrcFile, kMaxEffectFileBytes, &bytes, &why)) {
-        hr = D3DERR_NOTFOUND;
+    if (check.Ok() && !GfxReadFile(pSrcFile, kMaxEffectFileBytes, &bytes, &why)) {
+        check.hr = D3DERR_NOTFOUND;
         error = std::string(pSrcFile) + ": " + why;
     }
     GfxEffectDesc desc;
-    if (hr == S_OK && !GfxParseEffect(std::string(bytes.begin(), bytes.end()), pSrcFile, &desc, &error)) {
-        hr = D3DXERR_INVALIDDATA;
+    if (check.Ok() && !GfxParseEffect(std::string(bytes.begin(), bytes.end()), pSrcFile, &desc, &error)) {
+        check.hr = D3DXERR_INVALIDDATA;
     }
-    if (hr == S_OK && device->Gl() != nullptr && !device->Gl()->BuildEffect(desc, pSrcFile, &error)) {
-        hr = D3DXERR_INVALIDDATA;
+    if (check.Ok() && device->Gl() != nullptr && !device->Gl()->BuildEffect(desc, pSrcFile, &error)) {
+        check.hr = D3DXERR_INVALIDDATA;
     }
-    if (hr == S_OK) {
+    if (check.Ok()) {
         effect = new GfxEffect(std::move(desc));
         effect->Attach(device, "effect");
     }
     if (!error.empty()) {
         GfxReportProblem(error);
-        if (ppCompilationErrors != nullptr) {
-            *ppCompilationErrors = new GfxBuffer(error);
-        }
     }
+    PutErrors(ppCompilationErrors, error);
     GfxPut(ppEffect, effect);
-    GfxCall* call = GFX_RECORD(RecorderOf(device), kName, hr, GfxArgText(pSrcFile), GfxArgPointer(pDefines),
-                               GfxArgPointer(pInclude), GfxArgOf(Flags), GfxArgPointer(pPool));
-    return GfxLogMade(call, effect != nullptr ? static_cast<ID3DXEffect*>(effect) : nullptr, hr);
+    return GfxLogMade(GFX_RECORD(check, pSrcFile, pDefines, pInclude, Flags, pPool), effect, check.hr);
 }
 
 // ---- matrices: row vectors, left-handed, depth 0..1 ----

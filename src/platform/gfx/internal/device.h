@@ -37,8 +37,9 @@ struct GfxStageStates {
 
 class GfxDevice final : public IDirect3DDevice9 {
 public:
-    // `gl` may be null (recording only); the device owns it.
-    GfxDevice(GfxRecorder* recorder, GfxGl* gl, const D3DPRESENT_PARAMETERS& params, UINT width, UINT height);
+    // `gl` may be null (recording only); the device owns it. The parameters are complete:
+    // the back buffer's size and format filled in.
+    GfxDevice(GfxRecorder* recorder, GfxGl* gl, const D3DPRESENT_PARAMETERS& params);
     ~GfxDevice() override;
     // False when the back buffer could not be made.
     bool Ready() const { return backBuffer_ != nullptr; }
@@ -72,9 +73,10 @@ public:
     GfxRecorder* Recorder() const { return recorder_; }
     void Adopt(GfxChild* child) { children_.push_back(child); }
     void Disown(GfxChild* child) { std::erase(children_, child); }
-    // Makes a texture without logging (D3DX functions log their own call).
-    HRESULT MakeTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
-                        GfxTexture** out);
+    // The texture of the checked call (CreateTexture's or a D3DX one's), or null with the
+    // reason in check.hr; a call already failed makes nothing.
+    GfxTexture* MakeTexture(GfxCheck& check, UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
+                            D3DPOOL pool);
     // The effect pass that draws until EndPass; null returns to the fixed-function path.
     void SetActivePass(GfxEffect* effect, UINT pass)
     {
@@ -115,23 +117,6 @@ private:
     D3DMATRIX world_, view_, projection_;
     GfxEffect* activeEffect_ = nullptr;
     UINT activePass_ = 0;
-};
-
-class GfxDirect3D final : public IDirect3D9 {
-public:
-    explicit GfxDirect3D(GfxRecorder* recorder);
-    ~GfxDirect3D() override;
-    bool Ready() const { return ready_; }
-    ULONG AddRef() override { return ++refs_; }
-    ULONG Release() override { return GfxUnref(this, refs_, recorder_, "IDirect3D9::Release"); }
-    HRESULT CreateDevice(UINT Adapter, D3DDEVTYPE DeviceType, HWND hFocusWindow, DWORD BehaviorFlags,
-                         D3DPRESENT_PARAMETERS* pPresentationParameters,
-                         IDirect3DDevice9** ppReturnedDeviceInterface) override;
-
-private:
-    ULONG refs_ = 1;
-    GfxRecorder* recorder_;
-    bool ready_ = false;
 };
 
 // The identity as a D3DMATRIX.

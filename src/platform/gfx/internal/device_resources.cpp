@@ -19,42 +19,39 @@ UINT FvfSize(DWORD fvf)
 HRESULT GfxDevice::CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF, D3DPOOL Pool,
                                       IDirect3DVertexBuffer9** ppVertexBuffer, HANDLE* pSharedHandle)
 {
-    static constexpr const char* kName = "IDirect3DDevice9::CreateVertexBuffer";
     const bool badLength = Length == 0 || (FVF != 0 && Length < FvfSize(FVF));
-    HRESULT hr = GfxCheck(recorder_, kName,
-                          ppVertexBuffer == nullptr || pSharedHandle != nullptr || badLength || Pool > D3DPOOL_MANAGED);
-    GfxVertexBuffer* buffer = nullptr;
-    if (hr == S_OK) {
-        buffer = new GfxVertexBuffer(Length);
-        if (!buffer->Allocated()) {
-            delete buffer;
-            buffer = nullptr;
-            hr = D3DERR_OUTOFVIDEOMEMORY;
-        } else {
-            buffer->Attach(this, "vb");
-        }
+    GfxCheck check(recorder_, "IDirect3DDevice9::CreateVertexBuffer",
+                   ppVertexBuffer == nullptr || pSharedHandle != nullptr || badLength || Pool > D3DPOOL_MANAGED);
+    GfxVertexBuffer* buffer = check.Ok() ? new GfxVertexBuffer(Length) : nullptr;
+    if (buffer != nullptr && !buffer->Allocated()) {
+        delete buffer;
+        buffer = nullptr;
+        check.hr = D3DERR_OUTOFVIDEOMEMORY;
+    } else if (buffer != nullptr) {
+        buffer->Attach(this, "vb");
     }
     GfxPut(ppVertexBuffer, buffer);
-    GfxCall* call = GFX_RECORD(recorder_, kName, hr, GfxArgOf(Length), GfxArgOf(Usage), GfxArgOf(FVF), GfxArgOf(Pool),
-                               GfxArgPointer(pSharedHandle));
-    return GfxLogMade(call, buffer, hr);
+    return GfxLogMade(GFX_RECORD(check, Length, Usage, FVF, Pool, pSharedHandle), buffer, check.hr);
 }
 
-HRESULT GfxDevice::MakeTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
-                               GfxTexture** out)
+GfxTexture* GfxDevice::MakeTexture(GfxCheck& check, UINT width, UINT height, UINT levels, DWORD usage,
+                                   D3DFORMAT format, D3DPOOL pool)
 {
-    *out = nullptr;
     const bool badSize = width == 0 || height == 0 || width > 4096 || height > 4096;
     const bool badFormat = format != D3DFMT_A8R8G8B8 && format != D3DFMT_X8R8G8B8 && format != D3DFMT_R32F;
     const bool renderTarget = (usage & D3DUSAGE_RENDERTARGET) != 0;
     const bool badPool = pool > D3DPOOL_MANAGED || (renderTarget && pool != D3DPOOL_DEFAULT);
-    if (badSize || badFormat || badPool || levels > 1 || (usage & ~D3DUSAGE_RENDERTARGET) != 0) {
-        return D3DERR_INVALIDCALL;
+    if (check.Ok() && (badSize || badFormat || badPool || levels > 1 || (usage & ~D3DUSAGE_RENDERTARGET) != 0)) {
+        check.hr = D3DERR_INVALIDCALL;
+    }
+    if (!check.Ok()) {
+        return nullptr;
     }
     auto* texture = new GfxTexture(width, height, usage, format, pool);
     if (!texture->Allocated()) {
         delete texture;
-        return D3DERR_OUTOFVIDEOMEMORY;
+        check.hr = D3DERR_OUTOFVIDEOMEMORY;
+        return nullptr;
     }
     texture->Attach(this, "tex");
     texture->Surface().Follow(this);
@@ -63,60 +60,51 @@ HRESULT GfxDevice::MakeTexture(UINT width, UINT height, UINT levels, DWORD usage
     }
     if (gl_ != nullptr && !gl_->MakeTexture(&texture->Surface())) {
         texture->Release();
-        return D3DERR_OUTOFVIDEOMEMORY;
+        check.hr = D3DERR_OUTOFVIDEOMEMORY;
+        return nullptr;
     }
-    *out = texture;
-    return S_OK;
+    return texture;
 }
 
 HRESULT GfxDevice::CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
                                  IDirect3DTexture9** ppTexture, HANDLE* pSharedHandle)
 {
-    static constexpr const char* kName = "IDirect3DDevice9::CreateTexture";
-    HRESULT hr = GfxCheck(recorder_, kName, ppTexture == nullptr || pSharedHandle != nullptr);
-    GfxTexture* texture = nullptr;
-    if (hr == S_OK) {
-        hr = MakeTexture(Width, Height, Levels, Usage, Format, Pool, &texture);
-    }
+    GfxCheck check(recorder_, "IDirect3DDevice9::CreateTexture", ppTexture == nullptr || pSharedHandle != nullptr);
+    GfxTexture* texture = MakeTexture(check, Width, Height, Levels, Usage, Format, Pool);
     GfxPut(ppTexture, texture);
-    GfxCall* call = GFX_RECORD(recorder_, kName, hr, GfxArgOf(Width), GfxArgOf(Height), GfxArgOf(Levels),
-                               GfxArgOf(Usage), GfxArgOf(Format), GfxArgOf(Pool), GfxArgPointer(pSharedHandle));
-    return GfxLogMade(call, texture, hr);
+    GfxCall* call = GFX_RECORD(check, Width, Height, Levels, Usage, Format, Pool, pSharedHandle);
+    return GfxLogMade(call, texture, check.hr);
 }
 
 HRESULT GfxDevice::GetBackBuffer(UINT iSwapChain, UINT iBackBuffer, D3DBACKBUFFER_TYPE Type,
                                  IDirect3DSurface9** ppBackBuffer)
 {
-    static constexpr const char* kName = "IDirect3DDevice9::GetBackBuffer";
-    const HRESULT hr = GfxCheck(recorder_, kName,
-                                iSwapChain != 0 || iBackBuffer != 0 || Type != D3DBACKBUFFER_TYPE_MONO ||
-                                    ppBackBuffer == nullptr || backBuffer_ == nullptr);
-    GfxPut(ppBackBuffer, hr == S_OK ? GfxShared(backBuffer_) : nullptr);
-    return GFX_RESULT(recorder_, kName, hr, GfxArgOf(iSwapChain), GfxArgOf(iBackBuffer), GfxArgOf(Type));
+    const GfxCheck check(recorder_, "IDirect3DDevice9::GetBackBuffer",
+                         iSwapChain != 0 || iBackBuffer != 0 || Type != D3DBACKBUFFER_TYPE_MONO ||
+                             ppBackBuffer == nullptr || backBuffer_ == nullptr);
+    GfxPut(ppBackBuffer, check.Ok() ? GfxShared(backBuffer_) : nullptr);
+    return GFX_RESULT(check, iSwapChain, iBackBuffer, Type);
 }
 
 HRESULT GfxDevice::GetRenderTarget(DWORD RenderTargetIndex, IDirect3DSurface9** ppRenderTarget)
 {
-    static constexpr const char* kName = "IDirect3DDevice9::GetRenderTarget";
-    const HRESULT hr =
-        GfxCheck(recorder_, kName, RenderTargetIndex != 0 || ppRenderTarget == nullptr || renderTarget_ == nullptr);
-    GfxPut(ppRenderTarget, hr == S_OK ? GfxShared(renderTarget_) : nullptr);
-    GfxCall* call = GFX_RECORD(recorder_, kName, hr, GfxArgOf(RenderTargetIndex));
-    return GfxLogMade(call, hr == S_OK ? renderTarget_ : nullptr, hr);
+    const GfxCheck check(recorder_, "IDirect3DDevice9::GetRenderTarget",
+                         RenderTargetIndex != 0 || ppRenderTarget == nullptr || renderTarget_ == nullptr);
+    GfxPut(ppRenderTarget, check.Ok() ? GfxShared(renderTarget_) : nullptr);
+    return GfxLogMade(GFX_RECORD(check, RenderTargetIndex), check.Ok() ? renderTarget_ : nullptr, check.hr);
 }
 
 HRESULT GfxDevice::SetRenderTarget(DWORD RenderTargetIndex, IDirect3DSurface9* pRenderTarget)
 {
-    static constexpr const char* kName = "IDirect3DDevice9::SetRenderTarget";
     auto* surface = dynamic_cast<GfxSurface*>(pRenderTarget);
-    const HRESULT hr = GfxCheck(recorder_, kName,
-                                RenderTargetIndex != 0 || surface == nullptr || surface->Device() != this ||
-                                    !surface->IsRenderTarget());
-    if (hr == S_OK) {
+    const GfxCheck check(recorder_, "IDirect3DDevice9::SetRenderTarget",
+                         RenderTargetIndex != 0 || surface == nullptr || surface->Device() != this ||
+                             !surface->IsRenderTarget());
+    if (check.Ok()) {
         GfxHold(renderTarget_, surface);
         if (gl_ != nullptr) {
             gl_->BindTarget(surface);
         }
     }
-    return GFX_RESULT(recorder_, kName, hr, GfxArgOf(RenderTargetIndex), GfxArgObject(pRenderTarget));
+    return GFX_RESULT(check, RenderTargetIndex, pRenderTarget);
 }

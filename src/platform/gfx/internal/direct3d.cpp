@@ -1,5 +1,5 @@
 // The IDirect3D9 object and Direct3DCreate9: where the backend is chosen and devices are
-// made, on a GL context or on the recorder; and the usual windowed device for tools.
+// made, on a GL context or on the recorder; and the usual windowed devices for tools and tests.
 
 #include "platform/gfx/internal/device.h"
 #include "platform/gfx/internal/gl.h"
@@ -18,81 +18,101 @@ bool BadPresentation(const D3DPRESENT_PARAMETERS& pp, bool noWindow)
            pp.BackBufferWidth > 4096 || pp.BackBufferHeight > 4096;
 }
 
-}  // namespace
-
-GfxDirect3D::GfxDirect3D(GfxRecorder* recorder) : recorder_(recorder)
+// Windowed, one back buffer of width x height (0: the window's size), a 16-bit depth buffer.
+D3DPRESENT_PARAMETERS WindowedParams(UINT width, UINT height, UINT interval)
 {
-    ready_ = recorder_ != nullptr || GfxGl::VideoUp();
-    if (recorder_ != nullptr) {
-        recorder_->ObjectMade();
-    }
+    D3DPRESENT_PARAMETERS pp{};
+    pp.BackBufferWidth = width;
+    pp.BackBufferHeight = height;
+    pp.BackBufferFormat = D3DFMT_X8R8G8B8;
+    pp.BackBufferCount = 1;
+    pp.SwapEffect = D3DSWAPEFFECT_COPY;
+    pp.Windowed = TRUE;
+    pp.EnableAutoDepthStencil = TRUE;
+    pp.AutoDepthStencilFormat = D3DFMT_D16;
+    pp.PresentationInterval = interval;
+    return pp;
 }
 
-GfxDirect3D::~GfxDirect3D()
-{
-    if (recorder_ != nullptr) {
-        recorder_->ObjectDestroyed();
+class GfxDirect3D final : public IDirect3D9 {
+public:
+    explicit GfxDirect3D(GfxRecorder* recorder) : recorder_(recorder)
+    {
+        if (recorder_ != nullptr) {
+            recorder_->ObjectMade();
+        }
     }
-}
+    ~GfxDirect3D() override
+    {
+        if (recorder_ != nullptr) {
+            recorder_->ObjectDestroyed();
+        }
+    }
+    ULONG AddRef() override { return ++refs_; }
+    ULONG Release() override { return GfxUnref(this, refs_, recorder_, "IDirect3D9::Release"); }
+    HRESULT CreateDevice(UINT Adapter, D3DDEVTYPE DeviceType, HWND hFocusWindow, DWORD BehaviorFlags,
+                         D3DPRESENT_PARAMETERS* pPresentationParameters,
+                         IDirect3DDevice9** ppReturnedDeviceInterface) override;
+
+private:
+    // The device for checked parameters, which get the back buffer's size and format filled
+    // in; null with the reason in *hr.
+    GfxDevice* MakeDevice(HWND window, D3DPRESENT_PARAMETERS* pp, HRESULT* hr);
+
+    ULONG refs_ = 1;
+    GfxRecorder* recorder_;
+};
 
 HRESULT GfxDirect3D::CreateDevice(UINT Adapter, D3DDEVTYPE DeviceType, HWND hFocusWindow, DWORD BehaviorFlags,
                                   D3DPRESENT_PARAMETERS* pPresentationParameters,
                                   IDirect3DDevice9** ppReturnedDeviceInterface)
 {
-    static constexpr const char* kName = "IDirect3D9::CreateDevice";
     D3DPRESENT_PARAMETERS* pp = pPresentationParameters;
     const bool badArgs = Adapter != D3DADAPTER_DEFAULT || DeviceType != D3DDEVTYPE_HAL || pp == nullptr ||
                          ppReturnedDeviceInterface == nullptr;
-    HRESULT hr = GfxCheck(recorder_, kName,
-                          badArgs || BadPresentation(*pp, recorder_ == nullptr && hFocusWindow == nullptr &&
-                                                              pp->hDeviceWindow == nullptr));
-    GfxDevice* device = nullptr;
-    UINT width = hr == S_OK ? pp->BackBufferWidth : 0;
-    UINT height = hr == S_OK ? pp->BackBufferHeight : 0;
-    GfxGl* gl = nullptr;
-    if (hr == S_OK && recorder_ != nullptr) {
-        width = width != 0 ? width : recorder_->WindowWidth();
-        height = height != 0 ? height : recorder_->WindowHeight();
-    } else if (hr == S_OK) {
-        gl = GfxGl::Create(pp->hDeviceWindow != nullptr ? pp->hDeviceWindow : hFocusWindow, *pp, &width, &height, &hr);
-    }
-    if (hr == S_OK) {
-        D3DPRESENT_PARAMETERS used = *pp;
-        used.BackBufferWidth = width;
-        used.BackBufferHeight = height;
-        used.BackBufferCount = 1;
-        if (used.BackBufferFormat == D3DFMT_UNKNOWN) {
-            used.BackBufferFormat = D3DFMT_X8R8G8B8;
-        }
-        device = new GfxDevice(recorder_, gl, used, width, height);
-        if (!device->Ready()) {
-            device->Release();
-            device = nullptr;
-            hr = D3DERR_OUTOFVIDEOMEMORY;
-        } else {
-            *pp = used;
-        }
-    }
+    GfxCheck check(recorder_, "IDirect3D9::CreateDevice",
+                   badArgs || BadPresentation(*pp, recorder_ == nullptr && hFocusWindow == nullptr &&
+                                                       pp->hDeviceWindow == nullptr));
+    HWND window = check.Ok() && pp->hDeviceWindow != nullptr ? pp->hDeviceWindow : hFocusWindow;
+    GfxDevice* device = check.Ok() ? MakeDevice(window, pp, &check.hr) : nullptr;
     GfxPut(ppReturnedDeviceInterface, device);
     // BehaviorFlags is logged only: vertex processing is always ours.
-    return GFX_RESULT(recorder_, kName, hr, GfxArgOf(Adapter), GfxArgOf(DeviceType), GfxArgPointer(hFocusWindow),
-                      GfxArgOf(BehaviorFlags), GfxArgPointer(pPresentationParameters));
+    return GFX_RESULT(check, Adapter, DeviceType, hFocusWindow, BehaviorFlags, pPresentationParameters);
 }
+
+GfxDevice* GfxDirect3D::MakeDevice(HWND window, D3DPRESENT_PARAMETERS* pp, HRESULT* hr)
+{
+    D3DPRESENT_PARAMETERS used = *pp;
+    used.BackBufferCount = 1;
+    used.BackBufferFormat = used.BackBufferFormat == D3DFMT_UNKNOWN ? D3DFMT_X8R8G8B8 : used.BackBufferFormat;
+    GfxGl* gl = nullptr;
+    if (recorder_ != nullptr) {
+        used.BackBufferWidth = used.BackBufferWidth != 0 ? used.BackBufferWidth : recorder_->WindowWidth();
+        used.BackBufferHeight = used.BackBufferHeight != 0 ? used.BackBufferHeight : recorder_->WindowHeight();
+    } else if ((gl = GfxGl::Create(window, &used, hr)) == nullptr) {
+        return nullptr;
+    }
+    auto* device = new GfxDevice(recorder_, gl, used);
+    if (!device->Ready()) {
+        device->Release();
+        *hr = D3DERR_OUTOFVIDEOMEMORY;
+        return nullptr;
+    }
+    *pp = used;
+    return device;
+}
+
+}  // namespace
 
 // Chooses the backend for everything made from here on: the recorder, when one is set.
 IDirect3D9* Direct3DCreate9(UINT SDKVersion)
 {
     GfxRecorder* recorder = GfxActiveRecorder();
-    const HRESULT hr = GfxCheck(recorder, "Direct3DCreate9", false);
-    GfxDirect3D* d3d = nullptr;
-    if (hr == S_OK && SDKVersion == D3D_SDK_VERSION) {
-        d3d = new GfxDirect3D(recorder);
-        if (!d3d->Ready()) {
-            delete d3d;
-            d3d = nullptr;
-        }
-    }
-    GFX_RECORD(recorder, "Direct3DCreate9", d3d != nullptr ? S_OK : (hr != S_OK ? hr : E_FAIL), GfxArgOf(SDKVersion));
+    GfxCheck check(recorder, "Direct3DCreate9", false);
+    const bool up = check.Ok() && SDKVersion == D3D_SDK_VERSION && (recorder != nullptr || GfxGl::VideoUp());
+    GfxDirect3D* d3d = up ? new GfxDirect3D(recorder) : nullptr;
+    check.hr = check.Ok() && d3d == nullptr ? E_FAIL : check.hr;
+    GFX_RECORD(check, SDKVersion);
     return d3d;
 }
 
@@ -102,18 +122,24 @@ HRESULT GfxCreateWindowedDevice(IDirect3D9* d3d, HWND window, UINT interval, IDi
     if (d3d == nullptr) {
         return D3DERR_INVALIDCALL;
     }
-    D3DPRESENT_PARAMETERS pp{};
-    pp.BackBufferFormat = D3DFMT_UNKNOWN;
-    pp.BackBufferCount = 1;
-    pp.SwapEffect = D3DSWAPEFFECT_COPY;
-    pp.Windowed = TRUE;
-    pp.EnableAutoDepthStencil = TRUE;
-    pp.AutoDepthStencilFormat = D3DFMT_D16;
-    pp.PresentationInterval = interval;
+    D3DPRESENT_PARAMETERS pp = WindowedParams(0, 0, interval);
     const HRESULT hr =
         d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, device);
     if (used != nullptr) {
         *used = pp;
     }
     return hr;
+}
+
+IDirect3DDevice9* GfxCreateRecordingDevice(GfxRecorder* recorder, UINT width, UINT height)
+{
+    if (recorder == nullptr) {
+        return nullptr;
+    }
+    auto* device = new GfxDevice(recorder, nullptr, WindowedParams(width, height, D3DPRESENT_INTERVAL_DEFAULT));
+    if (!device->Ready()) {
+        device->Release();
+        return nullptr;
+    }
+    return device;
 }

@@ -55,46 +55,43 @@ GfxEffectParam* GfxEffect::FindParam(D3DXHANDLE handle)
 
 D3DXHANDLE GfxEffect::GetParameterByName(D3DXHANDLE hParameter, const char* pName)
 {
-    static constexpr const char* kName = "ID3DXEffect::GetParameterByName";
-    const HRESULT hr = GfxCheck(CallRecorder(), kName, false);
-    const int index = hr == S_OK && hParameter == nullptr ? FindNamed(desc_.params, pName) : -1;
-    const D3DXHANDLE found = index >= 0 ? desc_.params[index].name.c_str() : nullptr;
-    GFX_RECORD(CallRecorder(), kName, found != nullptr ? S_OK : (hr != S_OK ? hr : E_FAIL), GfxArgText(hParameter),
-               GfxArgText(pName));
-    return found;
+    GfxCheck check(CallRecorder(), "ID3DXEffect::GetParameterByName", false);
+    const int index = check.Ok() && hParameter == nullptr ? FindNamed(desc_.params, pName) : -1;
+    check.hr = check.Ok() && index < 0 ? E_FAIL : check.hr;
+    GFX_RECORD(check, hParameter, pName);
+    return index >= 0 ? desc_.params[index].name.c_str() : nullptr;
 }
 
 D3DXHANDLE GfxEffect::GetTechniqueByName(const char* pName)
 {
-    static constexpr const char* kName = "ID3DXEffect::GetTechniqueByName";
-    const HRESULT hr = GfxCheck(CallRecorder(), kName, false);
-    const int index = hr == S_OK ? FindNamed(desc_.techniques, pName) : -1;
-    const D3DXHANDLE found = index >= 0 ? desc_.techniques[index].name.c_str() : nullptr;
-    GFX_RECORD(CallRecorder(), kName, found != nullptr ? S_OK : (hr != S_OK ? hr : E_FAIL), GfxArgText(pName));
-    return found;
+    GfxCheck check(CallRecorder(), "ID3DXEffect::GetTechniqueByName", false);
+    const int index = check.Ok() ? FindNamed(desc_.techniques, pName) : -1;
+    check.hr = check.Ok() && index < 0 ? E_FAIL : check.hr;
+    GFX_RECORD(check, pName);
+    return index >= 0 ? desc_.techniques[index].name.c_str() : nullptr;
 }
 
 HRESULT GfxEffect::SetValue(const char* call, D3DXHANDLE handle, GfxParamType type, const float* values, int count)
 {
     GfxEffectParam* p = FindParam(handle);
-    const HRESULT hr = Check(call, p == nullptr || p->type != type || values == nullptr);
-    if (hr == S_OK) {
+    GfxCheck check = Check(call, p == nullptr || p->type != type || values == nullptr);
+    if (check.Ok()) {
         std::memcpy(p->value, values, sizeof(float) * static_cast<std::size_t>(count));
     }
-    // Logged even once orphaned.
-    if (GfxCall* logged = GFX_RECORD(recorder_, call, hr, GfxArgText(p != nullptr ? p->name.c_str() : handle))) {
+    check.recorder = recorder_;  // logged even once orphaned
+    if (GfxCall* logged = GFX_RECORD(check, p != nullptr ? p->name.c_str() : handle)) {
         if (type == GfxParamType::Matrix || values == nullptr) {
-            logged->args.push_back(GfxArgPointer(values));
+            logged->args.push_back(values);
         } else {
             for (int i = 0; i < count; ++i) {
-                logged->args.push_back(GfxArgOf(values[i]));
+                logged->args.push_back(values[i]);
             }
         }
         if (type == GfxParamType::Matrix && values != nullptr) {
             std::memcpy(logged->matrix, values, sizeof logged->matrix);
         }
     }
-    return hr;
+    return check.hr;
 }
 
 HRESULT GfxEffect::SetFloat(D3DXHANDLE hParameter, float f)
@@ -104,9 +101,8 @@ HRESULT GfxEffect::SetFloat(D3DXHANDLE hParameter, float f)
 
 HRESULT GfxEffect::SetVector(D3DXHANDLE hParameter, const D3DXVECTOR4* pVector)
 {
-    const float v[4] = {pVector != nullptr ? pVector->x : 0.0f, pVector != nullptr ? pVector->y : 0.0f,
-                        pVector != nullptr ? pVector->z : 0.0f, pVector != nullptr ? pVector->w : 0.0f};
-    return SetValue("ID3DXEffect::SetVector", hParameter, GfxParamType::Vector, pVector != nullptr ? v : nullptr, 4);
+    return SetValue("ID3DXEffect::SetVector", hParameter, GfxParamType::Vector,
+                    pVector != nullptr ? &pVector->x : nullptr, 4);
 }
 
 HRESULT GfxEffect::SetMatrix(D3DXHANDLE hParameter, const D3DXMATRIX* pMatrix)
@@ -117,90 +113,82 @@ HRESULT GfxEffect::SetMatrix(D3DXHANDLE hParameter, const D3DXMATRIX* pMatrix)
 
 HRESULT GfxEffect::SetTexture(D3DXHANDLE hParameter, IDirect3DBaseTexture9* pTexture)
 {
-    static constexpr const char* kName = "ID3DXEffect::SetTexture";
     GfxEffectParam* p = FindParam(hParameter);
     auto* texture = dynamic_cast<GfxTexture*>(pTexture);
     const bool foreign = pTexture != nullptr && (texture == nullptr || texture->Device() != device_);
-    const HRESULT hr = Check(kName, p == nullptr || p->type != GfxParamType::Texture || foreign);
-    if (hr == S_OK) {
+    const GfxCheck check =
+        Check("ID3DXEffect::SetTexture", p == nullptr || p->type != GfxParamType::Texture || foreign);
+    if (check.Ok()) {
         GfxHold(p->texture, texture);
     }
-    return GFX_RESULT(CallRecorder(), kName, hr, GfxArgText(p != nullptr ? p->name.c_str() : hParameter),
-                      GfxArgObject(pTexture));
+    return GFX_RESULT(check, p != nullptr ? p->name.c_str() : hParameter, pTexture);
 }
 
 HRESULT GfxEffect::SetTechnique(D3DXHANDLE hTechnique)
 {
-    static constexpr const char* kName = "ID3DXEffect::SetTechnique";
     const int index = FindNamed(desc_.techniques, hTechnique);
-    const HRESULT hr = Check(kName, index < 0 || begun_);
-    if (hr == S_OK) {
+    const GfxCheck check = Check("ID3DXEffect::SetTechnique", index < 0 || begun_);
+    if (check.Ok()) {
         technique_ = static_cast<UINT>(index);
     }
     const D3DXHANDLE named = index >= 0 ? desc_.techniques[index].name.c_str() : hTechnique;
-    return GFX_RESULT(CallRecorder(), kName, hr, GfxArgText(named));
+    return GFX_RESULT(check, named);
 }
 
 HRESULT GfxEffect::Begin(UINT* pPasses, DWORD Flags)
 {
-    static constexpr const char* kName = "ID3DXEffect::Begin";
-    const HRESULT hr = Check(kName, begun_);
-    begun_ = begun_ || hr == S_OK;
+    const GfxCheck check = Check("ID3DXEffect::Begin", begun_);
+    begun_ = begun_ || check.Ok();
     if (pPasses != nullptr) {
-        *pPasses = hr == S_OK ? static_cast<UINT>(desc_.techniques[technique_].passes.size()) : 0;
+        *pPasses = check.Ok() ? static_cast<UINT>(desc_.techniques[technique_].passes.size()) : 0;
     }
-    return GFX_RESULT(CallRecorder(), kName, hr, GfxArgOf(Flags));
+    return GFX_RESULT(check, Flags);
 }
 
 HRESULT GfxEffect::BeginPass(UINT Pass)
 {
-    static constexpr const char* kName = "ID3DXEffect::BeginPass";
     const GfxEffect* active = device_ != nullptr ? device_->ActiveEffect() : nullptr;
-    const bool otherActive = active != nullptr && active != this;
-    const HRESULT hr =
-        Check(kName, !begun_ || inPass_ || Pass >= desc_.techniques[technique_].passes.size() || otherActive);
-    if (hr == S_OK) {
+    const bool badPass = Pass >= desc_.techniques[technique_].passes.size();
+    const GfxCheck check =
+        Check("ID3DXEffect::BeginPass", !begun_ || inPass_ || badPass || (active != nullptr && active != this));
+    if (check.Ok()) {
         inPass_ = true;
         device_->SetActivePass(this, Pass);
     }
-    return GFX_RESULT(CallRecorder(), kName, hr, GfxArgOf(Pass));
+    return GFX_RESULT(check, Pass);
 }
 
 HRESULT GfxEffect::CommitChanges()
 {
-    static constexpr const char* kName = "ID3DXEffect::CommitChanges";
-    const HRESULT hr = Check(kName, !inPass_);
-    return GFX_RESULT(CallRecorder(), kName, hr);
+    const GfxCheck check = Check("ID3DXEffect::CommitChanges", !inPass_);
+    return GFX_RESULT(check);
 }
 
 HRESULT GfxEffect::EndPass()
 {
-    static constexpr const char* kName = "ID3DXEffect::EndPass";
-    const HRESULT hr = Check(kName, !inPass_);
-    if (hr == S_OK) {
+    const GfxCheck check = Check("ID3DXEffect::EndPass", !inPass_);
+    if (check.Ok()) {
         inPass_ = false;
         device_->SetActivePass(nullptr, 0);
     }
-    return GFX_RESULT(CallRecorder(), kName, hr);
+    return GFX_RESULT(check);
 }
 
 HRESULT GfxEffect::End()
 {
-    static constexpr const char* kName = "ID3DXEffect::End";
-    const HRESULT hr = Check(kName, !begun_);
-    if (hr == S_OK && inPass_) {
-        device_->SetActivePass(nullptr, 0);
-    }
-    if (hr == S_OK) {
+    const GfxCheck check = Check("ID3DXEffect::End", !begun_);
+    if (check.Ok()) {
+        if (inPass_) {
+            device_->SetActivePass(nullptr, 0);
+        }
         inPass_ = false;
         begun_ = false;
     }
-    return GFX_RESULT(CallRecorder(), kName, hr);
+    return GFX_RESULT(check);
 }
 
 HRESULT GfxEffect::OnLostDevice()
 {
-    static constexpr const char* kName = "ID3DXEffect::OnLostDevice";
-    const HRESULT hr = GfxCheck(CallRecorder(), kName, false);
-    return GFX_RESULT(CallRecorder(), kName, hr);
+    const GfxCheck check(CallRecorder(), "ID3DXEffect::OnLostDevice", false);
+    return GFX_RESULT(check);
 }

@@ -30,15 +30,15 @@ struct GfxEffectPass {
     int vertexShader = -1;  // indices into the shaders
     int fragmentShader = -1;
     int line = 0;
-    unsigned program = 0;
-    std::vector<int> locations;  // per parameter; -1 where the program does not read it
     // `focus X Y RADIUS`: the fragment shader's full work is needed only within RADIUS (in
     // half view heights) of the point held by float parameters X and Y (-1..1, x rightwards,
     // y downwards). Elsewhere the same shader built with GFX_OUTSIDE_FOCUS defined draws.
     int focusX = -1, focusY = -1;  // parameter indices; -1 without a focus
     float focusRadius = 0.0f;
-    unsigned outsideProgram = 0;
-    std::vector<int> outsideLocations;
+    // The pass's program, then the one outside its focus (0 without a focus), each with its
+    // location of every parameter (-1 where the program does not read it).
+    unsigned programs[2] = {};
+    std::vector<int> locations[2];
 };
 
 struct GfxEffectTechnique {

@@ -95,12 +95,14 @@ private:
         return false;
     }
 
-    bool NameTaken(const std::string& name) const
+    // False with the error when `name` is not free: a parameter, a shader or a vertex input has it.
+    bool NameFree(const std::string& name)
     {
         const auto named = [&name](const auto& item) { return item.name == name; };
-        return std::any_of(out_->params.begin(), out_->params.end(), named) ||
-               std::any_of(out_->shaders.begin(), out_->shaders.end(), named) ||
-               std::find(std::begin(kVertexInputs), std::end(kVertexInputs), name) != std::end(kVertexInputs);
+        const bool input = std::find(std::begin(kVertexInputs), std::end(kVertexInputs), name) != std::end(kVertexInputs);
+        const bool taken = input || std::any_of(out_->params.begin(), out_->params.end(), named) ||
+                           std::any_of(out_->shaders.begin(), out_->shaders.end(), named);
+        return !taken || Fail("the name '" + name + "' is already used");
     }
 
     bool Param(const std::vector<std::string>& w)
@@ -108,8 +110,8 @@ private:
         if (w.size() < 2 || !IsIdentifier(w[1])) {
             return Fail("'" + w[0] + "' needs a name");
         }
-        if (NameTaken(w[1])) {
-            return Fail("the name '" + w[1] + "' is already used");
+        if (!NameFree(w[1])) {
+            return false;
         }
         GfxEffectParam p;
         p.name = w[1];
@@ -127,14 +129,10 @@ private:
             out_->params.push_back(std::move(p));
             return true;
         }
-        std::size_t count = 1;
-        if (w[0] == "vector") {
-            p.type = GfxParamType::Vector;
-            count = 4;
-        } else if (w[0] == "matrix") {
-            p.type = GfxParamType::Matrix;
-            count = 16;
-            p.value[0] = p.value[5] = p.value[10] = p.value[15] = 1.0f;
+        const std::size_t count = w[0] == "vector" ? 4 : w[0] == "matrix" ? 16 : 1;
+        p.type = count == 4 ? GfxParamType::Vector : count == 16 ? GfxParamType::Matrix : GfxParamType::Float;
+        if (count == 16) {
+            p.value[0] = p.value[5] = p.value[10] = p.value[15] = 1.0f;  // identity until set
         }
         if (w.size() > 2) {
             if (w[2] != "=" || w.size() != 3 + count) {
@@ -156,8 +154,8 @@ private:
         if (w.size() != 2 || !IsIdentifier(w[1])) {
             return Fail("'" + w[0] + "' needs one name, then the GLSL code on the following lines, then 'end'");
         }
-        if (NameTaken(w[1])) {
-            return Fail("the name '" + w[1] + "' is already used");
+        if (!NameFree(w[1])) {
+            return false;
         }
         GfxEffectShader s;
         s.name = w[1];

@@ -12,7 +12,6 @@
 #include "platform/gfx/device_problem.h"
 #include "platform/gfx/internal/effect.h"
 #include "platform/gfx/internal/gl_shared.h"
-#include "platform/gfx/internal/letterbox.h"
 #include "platform/window/internal/window_handle.h"
 #include "platform/window/internal/window_internal.h"
 
@@ -22,6 +21,16 @@ int VideoUsers = 0;
 int LiveContexts = 0;
 bool DepthConversionForced = false;
 
+// A shader's or program's info log.
+std::string InfoLog(GLuint object, bool program)
+{
+    GLint length = 0;
+    (program ? glGetProgramiv : glGetShaderiv)(object, GL_INFO_LOG_LENGTH, &length);
+    std::string text(static_cast<std::size_t>(std::max(length, 1)), '\0');
+    (program ? glGetProgramInfoLog : glGetShaderInfoLog)(object, length, nullptr, text.data());
+    return text.c_str();
+}
+
 bool CompileShader(GLenum kind, const std::string& source, GLuint* shader, std::string* log)
 {
     *shader = glCreateShader(kind);
@@ -30,17 +39,27 @@ bool CompileShader(GLenum kind, const std::string& source, GLuint* shader, std::
     glCompileShader(*shader);
     GLint ok = GL_FALSE;
     glGetShaderiv(*shader, GL_COMPILE_STATUS, &ok);
-    if (ok == GL_TRUE) {
-        return true;
+    if (ok != GL_TRUE) {
+        *log = InfoLog(*shader, false);
+        glDeleteShader(*shader);
+        *shader = 0;
     }
-    GLint length = 0;
-    glGetShaderiv(*shader, GL_INFO_LOG_LENGTH, &length);
-    std::string text2(static_cast<std::size_t>(length > 0 ? length : 1), '\0');
-    glGetShaderInfoLog(*shader, length, nullptr, text2.data());
-    *log = text2.c_str();
-    glDeleteShader(*shader);
-    *shader = 0;
-    return false;
+    return ok == GL_TRUE;
+}
+
+// Whole storage for a texture's pixels (null: contents undefined) or an update of all of them.
+void StorePixels(const GfxSurface& surface, const void* pixels, bool update)
+{
+    const bool isFloat = surface.format == D3DFMT_R32F;
+    const auto w = static_cast<GLsizei>(surface.width);
+    const auto h = static_cast<GLsizei>(surface.height);
+    const GLenum format = isFloat ? GL_RED : GL_BGRA;
+    const GLenum type = isFloat ? GL_FLOAT : GL_UNSIGNED_BYTE;
+    if (update) {
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, w, h, format, type, pixels);
+    } else {
+        glTexImage2D(GL_TEXTURE_2D, 0, isFloat ? GL_R32F : GL_RGBA8, w, h, 0, format, type, pixels);
+    }
 }
 
 std::string DeviceProblem;
@@ -66,8 +85,7 @@ bool GfxGl::VideoUp()
     return true;
 }
 
-GfxGl* GfxGl::Create(PlatformWindow* window, const D3DPRESENT_PARAMETERS& params, UINT* width, UINT* height,
-                     HRESULT* result)
+GfxGl* GfxGl::Create(PlatformWindow* window, D3DPRESENT_PARAMETERS* params, HRESULT* result)
 {
     *result = D3DERR_INVALIDCALL;
     if (window == nullptr || window->sdl == nullptr || LiveContexts > 0) {
@@ -101,11 +119,11 @@ GfxGl* GfxGl::Create(PlatformWindow* window, const D3DPRESENT_PARAMETERS& params
     ++LiveContexts;
 
     SDL_GetWindowSize(window->sdl, &gl->pictureWidth_, &gl->pictureHeight_);
-    if (params.Windowed == FALSE) {
+    if (params->Windowed == FALSE) {
         window_internal::SwitchFullScreen(window, true);
     }
-    int w = static_cast<int>(params.BackBufferWidth);
-    int h = static_cast<int>(params.BackBufferHeight);
+    UINT& w = params->BackBufferWidth;
+    UINT& h = params->BackBufferHeight;
     if (w == 0 || h == 0) {
         int dw = 0;
         int dh = 0;
@@ -113,19 +131,17 @@ GfxGl* GfxGl::Create(PlatformWindow* window, const D3DPRESENT_PARAMETERS& params
         if (dw <= 0 || dh <= 0) {
             SDL_GetWindowSize(window->sdl, &dw, &dh);
         }
-        w = w == 0 ? dw : w;
-        h = h == 0 ? dh : h;
+        w = w == 0 ? static_cast<UINT>(std::max(dw, 0)) : w;
+        h = h == 0 ? static_cast<UINT>(std::max(dh, 0)) : h;
     }
-    if (w <= 0 || h <= 0 || w > 4096 || h > 4096) {
+    if (w == 0 || h == 0 || w > 4096 || h > 4096) {
         *result = D3DERR_INVALIDCALL;
         delete gl;
         return nullptr;
     }
-    *width = static_cast<UINT>(w);
-    *height = static_cast<UINT>(h);
 
     // Vsync paces us only where the display runs at 60 Hz; elsewhere the limiter does.
-    gl->paced_ = params.PresentationInterval != D3DPRESENT_INTERVAL_IMMEDIATE;
+    gl->paced_ = params->PresentationInterval != D3DPRESENT_INTERVAL_IMMEDIATE;
     SDL_DisplayMode mode{};
     const int display = SDL_GetWindowDisplayIndex(window->sdl);
     const bool sixty = display >= 0 && SDL_GetCurrentDisplayMode(display, &mode) == 0 &&
@@ -161,23 +177,14 @@ GfxGl* GfxGl::Create(PlatformWindow* window, const D3DPRESENT_PARAMETERS& params
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
 
-    std::string vertex = std::string("#version 330 core\n") + kFixedVertex +
-                         (gl->clipControl_ ? "}\n" : "    gl_Position.z = 2.0 * gl_Position.z - gl_Position.w;\n}\n");
+    gl->fixedVertex_ = std::string("#version 330 core\n") + kFixedVertex +
+                       (gl->clipControl_ ? "}\n" : "    gl_Position.z = 2.0 * gl_Position.z - gl_Position.w;\n}\n");
     std::string log;
-    bool vertexFailed = false;
-    gl->fixedVertex_ = vertex;
-    if (!gl->LinkProgram(vertex, std::string("#version 330 core\n") + kFixedOpsUniform + kFixedFragment,
-                         &gl->fixedProgram_, &log, &vertexFailed)) {
+    if (!gl->LinkFixed(std::string("#version 330 core\n") + kFixedOpsUniform, &gl->fixed_, &log)) {
         std::fprintf(stderr, "graphics: the fixed-function program does not build:\n%s\n", log.c_str());
         delete gl;
         return nullptr;
     }
-    gl->fixedWorld_ = glGetUniformLocation(gl->fixedProgram_, "uWorld");
-    gl->fixedView_ = glGetUniformLocation(gl->fixedProgram_, "uView");
-    gl->fixedProjection_ = glGetUniformLocation(gl->fixedProgram_, "uProjection");
-    gl->fixedOps_ = glGetUniformLocation(gl->fixedProgram_, "uOps");
-    gl->fixedHasTexture_ = glGetUniformLocation(gl->fixedProgram_, "uHasTexture");
-    gl->fixedTexture_ = glGetUniformLocation(gl->fixedProgram_, "uTexture");
     GL_CHECK("device set-up");
     *result = S_OK;
     return gl;
@@ -185,24 +192,18 @@ GfxGl* GfxGl::Create(PlatformWindow* window, const D3DPRESENT_PARAMETERS& params
 
 GfxGl::~GfxGl()
 {
-    for (const FixedVariant& variant : fixedVariants_) {
+    for (const FixedProgram& variant : fixedVariants_) {
         glDeleteProgram(variant.program);
     }
-    if (fixedProgram_ != 0) {
-        glDeleteProgram(fixedProgram_);
-    }
-    if (depth_ != 0) {
-        glDeleteRenderbuffers(1, &depth_);
-    }
+    glDeleteProgram(fixed_.program);  // GL ignores the names 0 here and below
+    glDeleteRenderbuffers(1, &depth_);
     glDeleteSamplers(4, samplers_);
     glDeleteTextures(1, &white_);
     glDeleteVertexArrays(1, &vao_);
-    if (context_ != nullptr) {
-        SDL_GL_MakeCurrent(window_->sdl, nullptr);
-        SDL_GL_DeleteContext(static_cast<SDL_GLContext>(context_));
-        --LiveContexts;
-    }
-    if (window_ != nullptr && (SDL_GetWindowFlags(window_->sdl) & SDL_WINDOW_FULLSCREEN) != 0) {
+    SDL_GL_MakeCurrent(window_->sdl, nullptr);
+    SDL_GL_DeleteContext(static_cast<SDL_GLContext>(context_));
+    --LiveContexts;
+    if ((SDL_GetWindowFlags(window_->sdl) & SDL_WINDOW_FULLSCREEN) != 0) {
         window_internal::SwitchFullScreen(window_, false);
     }
 }
@@ -246,9 +247,7 @@ bool GfxGl::MakeBackBuffer(GfxSurface* surface, bool depth)
 
 bool GfxGl::LeaveWindow(GfxSurface* surface)
 {
-    surface->gl.window = false;
-    surface->gl.depth = false;
-    surface->gl.stored = false;
+    surface->gl = {};  // a back buffer in the window has no texture or framebuffer to drop
     if (!MakeTexture(surface)) {
         return false;
     }
@@ -261,7 +260,6 @@ bool GfxGl::LeaveWindow(GfxSurface* surface)
 
 bool GfxGl::MakeTexture(GfxSurface* surface)
 {
-    const bool isFloat = surface->format == D3DFMT_R32F;
     glGenTextures(1, &surface->gl.texture);
     glBindTexture(GL_TEXTURE_2D, surface->gl.texture);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
@@ -278,9 +276,7 @@ bool GfxGl::MakeTexture(GfxSurface* surface)
     // Pixels other than a render target's go up at first use too, once they hold something;
     // sending the fresh zeros now as well would copy them twice.
     const bool later = !surface->IsRenderTarget();
-    glTexImage2D(GL_TEXTURE_2D, 0, isFloat ? GL_R32F : GL_RGBA8, static_cast<GLsizei>(surface->width),
-                 static_cast<GLsizei>(surface->height), 0, isFloat ? GL_RED : GL_BGRA,
-                 isFloat ? GL_FLOAT : GL_UNSIGNED_BYTE, later ? nullptr : surface->pixels);
+    StorePixels(*surface, later ? nullptr : surface->pixels, false);
     surface->gl.stored = true;
     surface->cpuDirty = surface->cpuDirty || later;
     if (glGetError() == GL_OUT_OF_MEMORY) {
@@ -311,16 +307,10 @@ void GfxGl::DropSurface(GfxSurface* surface)
     if (target_ == surface) {
         target_ = nullptr;
     }
-    if (surface->gl.framebuffer != 0) {
-        glDeleteFramebuffers(1, &surface->gl.framebuffer);
-        surface->gl.framebuffer = 0;
-    }
-    if (surface->gl.texture != 0) {
-        glDeleteTextures(1, &surface->gl.texture);
-        surface->gl.texture = 0;
-    }
-    surface->gl.depth = false;
-    surface->gl.stored = false;
+    // GL ignores the name 0.
+    glDeleteFramebuffers(1, &surface->gl.framebuffer);
+    glDeleteTextures(1, &surface->gl.texture);
+    surface->gl = {};
 }
 
 void GfxGl::DropBuffer(GfxVertexBuffer* buffer)
@@ -330,8 +320,7 @@ void GfxGl::DropBuffer(GfxVertexBuffer* buffer)
         boundOffset_ = ~0u;
     }
     glDeleteBuffers(1, &buffer->gl.buffer);
-    buffer->gl.buffer = 0;
-    buffer->gl.size = 0;
+    buffer->gl = {};
 }
 
 void GfxGl::BindTarget(GfxSurface* target)
@@ -343,9 +332,9 @@ void GfxGl::BindTarget(GfxSurface* target)
     }
     target_ = target;
     glBindFramebuffer(GL_FRAMEBUFFER, target->gl.framebuffer);
-    const int x = target->gl.window ? windowView_.x : 0;
-    const int y = target->gl.window ? windowView_.y : 0;
-    glViewport(x, y, static_cast<GLsizei>(target->width), static_cast<GLsizei>(target->height));
+    const bool window = target->gl.window;
+    glViewport(window ? windowView_.x : 0, window ? windowView_.y : 0, static_cast<GLsizei>(target->width),
+               static_cast<GLsizei>(target->height));
     if (sharedDepthClear_ && !target->gl.window && target->gl.depth) {
         glDepthMask(GL_TRUE);
         glClearDepth(sharedDepthZ_);
@@ -360,11 +349,11 @@ bool GfxGl::ReadBack(GfxSurface* surface)
         return false;
     }
     const bool isFloat = surface->format == D3DFMT_R32F;
+    const bool window = surface->gl.window;
     glBindFramebuffer(GL_READ_FRAMEBUFFER, surface->gl.framebuffer);
-    const int x = surface->gl.window ? windowView_.x : 0;
-    const int y = surface->gl.window ? windowView_.y : 0;
-    glReadPixels(x, y, static_cast<GLsizei>(surface->width), static_cast<GLsizei>(surface->height),
-                 isFloat ? GL_RED : GL_BGRA, isFloat ? GL_FLOAT : GL_UNSIGNED_BYTE, surface->pixels);
+    glReadPixels(window ? windowView_.x : 0, window ? windowView_.y : 0, static_cast<GLsizei>(surface->width),
+                 static_cast<GLsizei>(surface->height), isFloat ? GL_RED : GL_BGRA,
+                 isFloat ? GL_FLOAT : GL_UNSIGNED_BYTE, surface->pixels);
     if (surface->gl.window) {
         // The window reads bottom row first.
         const std::size_t pitch = static_cast<std::size_t>(surface->width) * 4;
@@ -383,21 +372,12 @@ void GfxGl::UploadTexture(GfxSurface* surface)
     if (!surface->cpuDirty || surface->gl.texture == 0) {
         return;
     }
-    const bool isFloat = surface->format == D3DFMT_R32F;
     glBindTexture(GL_TEXTURE_2D, surface->gl.texture);
-    if (!surface->gl.stored) {
-        glTexImage2D(GL_TEXTURE_2D, 0, isFloat ? GL_R32F : GL_RGBA8, static_cast<GLsizei>(surface->width),
-                     static_cast<GLsizei>(surface->height), 0, isFloat ? GL_RED : GL_BGRA,
-                     isFloat ? GL_FLOAT : GL_UNSIGNED_BYTE, surface->pixels);
-        // Out of memory here leaves the texture unusable; it is tried again at the next use
-        // rather than drawn from storage that does not exist.
-        surface->gl.stored = glGetError() != GL_OUT_OF_MEMORY;
-        surface->cpuDirty = !surface->gl.stored;
-        return;
-    }
-    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, static_cast<GLsizei>(surface->width), static_cast<GLsizei>(surface->height),
-                    isFloat ? GL_RED : GL_BGRA, isFloat ? GL_FLOAT : GL_UNSIGNED_BYTE, surface->pixels);
-    surface->cpuDirty = false;
+    StorePixels(*surface, surface->pixels, surface->gl.stored);
+    // Out of memory for new storage leaves the texture unusable; it is tried again at the
+    // next use rather than drawn from storage that does not exist.
+    surface->gl.stored = surface->gl.stored || glGetError() != GL_OUT_OF_MEMORY;
+    surface->cpuDirty = !surface->gl.stored;
 }
 
 void GfxGl::UploadBuffer(GfxVertexBuffer* buffer, UINT needed)
@@ -406,75 +386,65 @@ void GfxGl::UploadBuffer(GfxVertexBuffer* buffer, UINT needed)
         glGenBuffers(1, &buffer->gl.buffer);
     }
     glBindBuffer(GL_ARRAY_BUFFER, buffer->gl.buffer);
-    if (buffer->gl.size < needed) {
+    const UINT size = buffer->gl.size;
+    if (size < needed) {
         // Grow to what draws reach, doubling, so a huge buffer costs only what is used.
-        UINT size = buffer->gl.size * 2 > 65536u ? buffer->gl.size * 2 : 65536u;
-        size = size < needed ? needed : size;
-        size = size > buffer->length ? buffer->length : size;
-        glBufferData(GL_ARRAY_BUFFER, size, nullptr, GL_DYNAMIC_DRAW);
-        const UINT valid = buffer->highWater < size ? buffer->highWater : size;
+        const UINT grown = std::min(std::max({size * 2, 65536u, needed}), buffer->length);
+        glBufferData(GL_ARRAY_BUFFER, grown, nullptr, GL_DYNAMIC_DRAW);
+        const UINT valid = std::min(buffer->highWater, grown);
         if (valid > 0) {
             glBufferSubData(GL_ARRAY_BUFFER, 0, valid, buffer->data);
         }
-        buffer->gl.size = size;
+        buffer->gl.size = grown;
         boundOffset_ = ~0u;  // the store changed: attribute pointers must be set again
-        if (buffer->dirtyEnd > size) {
-            buffer->dirtyBegin = buffer->dirtyBegin > size ? buffer->dirtyBegin : size;
-        } else {
-            buffer->dirtyBegin = buffer->dirtyEnd = 0;
-        }
-        return;
-    }
-    if (buffer->dirtyEnd > buffer->dirtyBegin && buffer->dirtyBegin < buffer->gl.size) {
-        const UINT end = buffer->dirtyEnd < buffer->gl.size ? buffer->dirtyEnd : buffer->gl.size;
+    } else if (buffer->dirtyEnd > buffer->dirtyBegin && buffer->dirtyBegin < size) {
+        const UINT end = std::min(buffer->dirtyEnd, size);
         glBufferSubData(GL_ARRAY_BUFFER, buffer->dirtyBegin, end - buffer->dirtyBegin, buffer->data + buffer->dirtyBegin);
-        if (buffer->dirtyEnd > end) {
-            buffer->dirtyBegin = end;
-        } else {
-            buffer->dirtyBegin = buffer->dirtyEnd = 0;
-        }
     }
+    // What was written past the GPU store stays dirty until the store grows over it.
+    if (buffer->dirtyEnd > buffer->gl.size) {
+        buffer->dirtyBegin = std::max(buffer->dirtyBegin, buffer->gl.size);
+    } else {
+        buffer->dirtyBegin = buffer->dirtyEnd = 0;
+    }
+}
+
+bool GfxGl::LinkPass(const GfxEffectDesc& desc, GfxEffectPass& pass, bool outside, std::string* log,
+                     bool* vertexFailed)
+{
+    unsigned& program = pass.programs[outside];
+    const GfxEffectShader& vs = desc.shaders[pass.vertexShader];
+    const GfxEffectShader& fs = desc.shaders[pass.fragmentShader];
+    if (!LinkProgram(GfxShaderSource(desc, vs, !clipControl_), GfxShaderSource(desc, fs, !clipControl_, outside),
+                     &program, log, vertexFailed)) {
+        return false;
+    }
+    pass.locations[outside].resize(desc.params.size());
+    for (std::size_t i = 0; i < desc.params.size(); ++i) {
+        pass.locations[outside][i] = glGetUniformLocation(program, desc.params[i].name.c_str());
+    }
+    return true;
 }
 
 bool GfxGl::BuildEffect(GfxEffectDesc& desc, const std::string& file, std::string* error)
 {
     for (auto& technique : desc.techniques) {
         for (auto& pass : technique.passes) {
-            const GfxEffectShader& vs = desc.shaders[pass.vertexShader];
-            const GfxEffectShader& fs = desc.shaders[pass.fragmentShader];
             std::string log;
             bool vertexFailed = false;
-            if (!LinkProgram(GfxShaderSource(desc, vs, !clipControl_), GfxShaderSource(desc, fs, !clipControl_),
-                             &pass.program, &log, &vertexFailed)) {
-                const GfxEffectShader& bad = vertexFailed ? vs : fs;
-                *error = file + ":" + std::to_string(bad.firstLine - 1) + ": " + (bad.vertex ? "vertex" : "fragment") +
-                         " shader '" + bad.name + "' of technique '" + technique.name + "' (pass on line " +
-                         std::to_string(pass.line) + ") does not build; GL says (line numbers are the file's):\n" +
-                         log;
-                DropEffect(desc);
-                return false;
+            if (LinkPass(desc, pass, false, &log, &vertexFailed) &&
+                (pass.focusX < 0 || LinkPass(desc, pass, true, &log, &vertexFailed))) {
+                continue;
             }
-            pass.locations.assign(desc.params.size(), -1);
-            for (std::size_t i = 0; i < desc.params.size(); ++i) {
-                pass.locations[i] = glGetUniformLocation(pass.program, desc.params[i].name.c_str());
-            }
-            if (pass.focusX >= 0) {
-                if (!LinkProgram(GfxShaderSource(desc, vs, !clipControl_),
-                                 GfxShaderSource(desc, fs, !clipControl_, true), &pass.outsideProgram, &log,
-                                 &vertexFailed)) {
-                    *error = file + ":" + std::to_string(fs.firstLine - 1) + ": fragment shader '" + fs.name +
-                             "' of technique '" + technique.name + "' (pass on line " + std::to_string(pass.line) +
-                             ") does not build with GFX_OUTSIDE_FOCUS; GL says (line numbers are the file's):\n" +
-                             log;
-                    DropEffect(desc);
-                    return false;
-                }
-                pass.outsideLocations.assign(desc.params.size(), -1);
-                for (std::size_t i = 0; i < desc.params.size(); ++i) {
-                    pass.outsideLocations[i] =
-                        glGetUniformLocation(pass.outsideProgram, desc.params[i].name.c_str());
-                }
-            }
+            // The program outside the focus is linked only after the pass's own one built.
+            const bool outside = pass.programs[0] != 0;
+            const GfxEffectShader& bad = desc.shaders[vertexFailed ? pass.vertexShader : pass.fragmentShader];
+            *error = file + ":" + std::to_string(bad.firstLine - 1) + ": " + (bad.vertex ? "vertex" : "fragment") +
+                     " shader '" + bad.name + "' of technique '" + technique.name + "' (pass on line " +
+                     std::to_string(pass.line) + ") does not build" + (outside ? " with GFX_OUTSIDE_FOCUS" : "") +
+                     "; GL says (line numbers are the file's):\n" + log;
+            DropEffect(desc);
+            return false;
         }
     }
     return true;
@@ -484,14 +454,9 @@ void GfxGl::DropEffect(GfxEffectDesc& desc)
 {
     for (auto& technique : desc.techniques) {
         for (auto& pass : technique.passes) {
-            if (pass.program != 0) {
-                glDeleteProgram(pass.program);
-            }
-            if (pass.outsideProgram != 0) {
-                glDeleteProgram(pass.outsideProgram);
-            }
-            pass.program = 0;
-            pass.outsideProgram = 0;
+            glDeleteProgram(pass.programs[0]);  // GL ignores the name 0
+            glDeleteProgram(pass.programs[1]);
+            pass.programs[0] = pass.programs[1] = 0;
         }
     }
 }
@@ -501,37 +466,33 @@ void GfxGl::Present(GfxSurface* backBuffer)
     int dw = 0;
     int dh = 0;
     SDL_GL_GetDrawableSize(window_->sdl, &dw, &dh);
+    const GfxViewRect view = GfxLetterbox(dw, dh, pictureWidth_, pictureHeight_);
     if (backBuffer->gl.window) {
         SDL_GL_SwapWindow(window_->sdl);
         // A window whose picture changed size or place no longer holds the back buffer: draw in a
         // texture from the next frame on and copy it over.
-        const GfxViewRect view = GfxLetterbox(dw, dh, pictureWidth_, pictureHeight_);
-        if ((static_cast<UINT>(view.width) != backBuffer->width || static_cast<UINT>(view.height) != backBuffer->height ||
-             view.x != windowView_.x || view.y != windowView_.y) &&
-            !LeaveWindow(backBuffer)) {
+        const bool moved = static_cast<UINT>(view.width) != backBuffer->width ||
+                           static_cast<UINT>(view.height) != backBuffer->height || view.x != windowView_.x ||
+                           view.y != windowView_.y;
+        if (moved && !LeaveWindow(backBuffer)) {
             std::fprintf(stderr, "graphics: the back buffer cannot leave the window\n");
         }
-        GL_CHECK("Present");
-        if (paced_ && !vsync_) {
-            pacer_.Wait();
+    } else {
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, backBuffer->gl.framebuffer);
+        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+        const auto w = static_cast<GLint>(backBuffer->width);
+        const auto h = static_cast<GLint>(backBuffer->height);
+        if (view.width != dw || view.height != dh) {
+            glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+            glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+            glClear(GL_COLOR_BUFFER_BIT);  // the bars
         }
-        return;
+        // The back buffer is stored top row first; the window's first row is its bottom.
+        glBlitFramebuffer(0, 0, w, h, view.x, view.y + view.height, view.x + view.width, view.y, GL_COLOR_BUFFER_BIT,
+                          (w == view.width && h == view.height) ? GL_NEAREST : GL_LINEAR);
+        SDL_GL_SwapWindow(window_->sdl);
+        glBindFramebuffer(GL_FRAMEBUFFER, target_ != nullptr ? target_->gl.framebuffer : 0);
     }
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, backBuffer->gl.framebuffer);
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-    const auto w = static_cast<GLint>(backBuffer->width);
-    const auto h = static_cast<GLint>(backBuffer->height);
-    const GfxViewRect view = GfxLetterbox(dw, dh, pictureWidth_, pictureHeight_);
-    if (view.width != dw || view.height != dh) {
-        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-        glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-        glClear(GL_COLOR_BUFFER_BIT);  // the bars
-    }
-    // The back buffer is stored top row first; the window's first row is its bottom.
-    glBlitFramebuffer(0, 0, w, h, view.x, view.y + view.height, view.x + view.width, view.y, GL_COLOR_BUFFER_BIT,
-                      (w == view.width && h == view.height) ? GL_NEAREST : GL_LINEAR);
-    SDL_GL_SwapWindow(window_->sdl);
-    glBindFramebuffer(GL_FRAMEBUFFER, target_ != nullptr ? target_->gl.framebuffer : 0);
     GL_CHECK("Present");
     if (paced_ && !vsync_) {
         pacer_.Wait();
@@ -544,13 +505,9 @@ bool GfxGl::LinkProgram(const std::string& vertexSource, const std::string& frag
     *program = 0;
     GLuint vs = 0;
     GLuint fs = 0;
-    *vertexFailed = true;
-    if (!CompileShader(GL_VERTEX_SHADER, vertexSource, &vs, log)) {
-        return false;
-    }
-    *vertexFailed = false;
-    if (!CompileShader(GL_FRAGMENT_SHADER, fragmentSource, &fs, log)) {
-        glDeleteShader(vs);
+    *vertexFailed = !CompileShader(GL_VERTEX_SHADER, vertexSource, &vs, log);
+    if (*vertexFailed || !CompileShader(GL_FRAGMENT_SHADER, fragmentSource, &fs, log)) {
+        glDeleteShader(vs);  // GL ignores the name 0
         return false;
     }
     const GLuint p = glCreateProgram();
@@ -562,11 +519,7 @@ bool GfxGl::LinkProgram(const std::string& vertexSource, const std::string& frag
     GLint ok = GL_FALSE;
     glGetProgramiv(p, GL_LINK_STATUS, &ok);
     if (ok != GL_TRUE) {
-        GLint length = 0;
-        glGetProgramiv(p, GL_INFO_LOG_LENGTH, &length);
-        std::string text(static_cast<std::size_t>(length > 0 ? length : 1), '\0');
-        glGetProgramInfoLog(p, length, nullptr, text.data());
-        *log = "link: " + std::string(text.c_str());
+        *log = "link: " + InfoLog(p, true);
         glDeleteProgram(p);
         return false;
     }

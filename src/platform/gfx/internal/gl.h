@@ -7,20 +7,19 @@
 #include <string>
 #include <vector>
 
-#include "platform/gfx/internal/frame_pacer.h"
 #include "platform/gfx/internal/device.h"
-#include "platform/gfx/internal/letterbox.h"
+#include "platform/gfx/internal/present.h"
 
 class GfxEffect;
 struct GfxEffectDesc;
+struct GfxEffectPass;
 
 class GfxGl {
 public:
     // Makes a GL 3.3 core context on the window; full screen at the desktop's size when
-    // params.Windowed is FALSE. The back buffer's size comes back in width / height (the
-    // window's drawable size where the parameters say 0). Null with *result set on failure.
-    static GfxGl* Create(PlatformWindow* window, const D3DPRESENT_PARAMETERS& params, UINT* width, UINT* height,
-                         HRESULT* result);
+    // params->Windowed is FALSE. A back buffer size of 0 becomes the window's drawable size.
+    // Null with *result set on failure.
+    static GfxGl* Create(PlatformWindow* window, D3DPRESENT_PARAMETERS* params, HRESULT* result);
     ~GfxGl();
     // Starts SDL's video subsystem for Direct3DCreate9, once: it stays up for the process.
     static bool VideoUp();
@@ -41,7 +40,7 @@ public:
     bool ReadBack(GfxSurface* surface);
     // Draws `vertexCount` vertices from `start` with the device's states, through the
     // effect pass the device has active or the fixed-function program.
-    bool Draw(const GfxDevice& device, GfxVertexBuffer* buffer, UINT offset, UINT stride, D3DPRIMITIVETYPE type,
+    void Draw(const GfxDevice& device, GfxVertexBuffer* buffer, UINT offset, UINT stride, D3DPRIMITIVETYPE type,
               UINT start, UINT vertexCount);
     void Present(GfxSurface* backBuffer);
 
@@ -57,6 +56,9 @@ private:
     // Links one program; false with the GL log in *log.
     bool LinkProgram(const std::string& vertexSource, const std::string& fragmentSource, unsigned* program,
                      std::string* log, bool* vertexFailed);
+    // Links one pass's program (or, with `outside`, its program for outside its focus) and
+    // finds each parameter in it.
+    bool LinkPass(const GfxEffectDesc& desc, GfxEffectPass& pass, bool outside, std::string* log, bool* vertexFailed);
     void UploadBuffer(GfxVertexBuffer* buffer, UINT needed);
     void BindTextureUnit(int unit, GfxTexture* texture, bool linear, bool wrap);
     void ApplyStates(const GfxDevice& device);
@@ -67,15 +69,19 @@ private:
     // in that square's full-height column), the other one in scissored bands round it.
     void DrawFocused(GfxEffect& effect, UINT pass, unsigned mode, int start, int count);
     void ApplyFixed(const GfxDevice& device);
-    // The fixed-function stage as one program per combination of operations, made at its
-    // first use; null (draw with the general program) where one does not build.
-    struct FixedVariant {
+    // A fixed-function program: the general one, which reads the stage's operations from
+    // uniforms, or a variant with them built in as constants (no ops uniforms).
+    struct FixedProgram {
         int ops[6] = {};
         bool hasTexture = false;
         unsigned program = 0;
-        int world = -1, view = -1, projection = -1, texture = -1;
+        int world = -1, view = -1, projection = -1, texture = -1, opsAt = -1, hasTextureAt = -1;
     };
-    const FixedVariant* FixedFor(const int (&ops)[6], bool hasTexture);
+    // Links the fixed-function vertex shader with the fragment shader under `head`.
+    bool LinkFixed(const std::string& head, FixedProgram* fixed, std::string* log);
+    // The variant for a combination of operations, made at its first use; the general
+    // program where that one does not build.
+    const FixedProgram& FixedFor(const int (&ops)[6], bool hasTexture);
 
     PlatformWindow* window_ = nullptr;
     void* context_ = nullptr;
@@ -87,11 +93,9 @@ private:
     UINT depthWidth_ = 0, depthHeight_ = 0;
     unsigned samplers_[4] = {};  // point/linear x wrap/clamp
     unsigned white_ = 0;         // what an empty texture slot samples
-    unsigned fixedProgram_ = 0;
-    int fixedWorld_ = -1, fixedView_ = -1, fixedProjection_ = -1, fixedOps_ = -1, fixedHasTexture_ = -1,
-        fixedTexture_ = -1;
     std::string fixedVertex_;
-    std::vector<FixedVariant> fixedVariants_;
+    FixedProgram fixed_;
+    std::vector<FixedProgram> fixedVariants_;
     GfxSurface* target_ = nullptr;
     bool sharedDepthClear_ = false;  // the window's depth was cleared; the shared store not yet
     float sharedDepthZ_ = 1.0f;

@@ -13,31 +13,12 @@ namespace {
 constexpr UINT kFocusLargeTarget = 1024u * 1024u;  // pixels
 constexpr UINT kFocusQuadVertices = 5;              // a quad closed as a strip
 
-GLenum CompareFunc(DWORD f)
-{
-    switch (f) {
-    case D3DCMP_LESSEQUAL: return GL_LEQUAL;
-    default: return GL_ALWAYS;
-    }
-}
-
 GLenum BlendFactor(DWORD b)
 {
-    switch (b) {
-    case D3DBLEND_ZERO: return GL_ZERO;
-    case D3DBLEND_ONE: return GL_ONE;
-    case D3DBLEND_SRCALPHA: return GL_SRC_ALPHA;
-    case D3DBLEND_INVSRCALPHA: return GL_ONE_MINUS_SRC_ALPHA;
-    default: return GL_ONE;
-    }
-}
-
-GLenum PrimitiveMode(D3DPRIMITIVETYPE type)
-{
-    switch (type) {
-    case D3DPT_TRIANGLESTRIP: return GL_TRIANGLE_STRIP;
-    default: return GL_TRIANGLES;
-    }
+    return b == D3DBLEND_ZERO          ? GL_ZERO
+           : b == D3DBLEND_SRCALPHA    ? GL_SRC_ALPHA
+           : b == D3DBLEND_INVSRCALPHA ? GL_ONE_MINUS_SRC_ALPHA
+                                       : GL_ONE;
 }
 
 }  // namespace
@@ -53,12 +34,10 @@ void GfxGl::Clear(DWORD flags, D3DCOLOR color, float z)
         glClearColor(rgba[0], rgba[1], rgba[2], rgba[3]);
         mask |= GL_COLOR_BUFFER_BIT;
     }
-    if (target_ != nullptr && target_->gl.depth) {
-        if ((flags & D3DCLEAR_ZBUFFER) != 0) {
-            glDepthMask(GL_TRUE);  // Clear ignores the depth-write state, as Direct3D does
-            glClearDepth(z);
-            mask |= GL_DEPTH_BUFFER_BIT;
-        }
+    if ((flags & D3DCLEAR_ZBUFFER) != 0 && target_ != nullptr && target_->gl.depth) {
+        glDepthMask(GL_TRUE);  // Clear ignores the depth-write state, as Direct3D does
+        glClearDepth(z);
+        mask |= GL_DEPTH_BUFFER_BIT;
     }
     if ((mask & GL_COLOR_BUFFER_BIT) != 0 && color != 0xFF000000u && target_ != nullptr && target_->gl.window &&
         windowBars_) {
@@ -100,7 +79,7 @@ void GfxGl::ApplyStates(const GfxDevice& device)
     const GfxRenderStates& s = device.States();
     if (target_ != nullptr && target_->gl.depth && s.zEnable != D3DZB_FALSE) {
         glEnable(GL_DEPTH_TEST);
-        glDepthFunc(CompareFunc(s.zFunc));
+        glDepthFunc(s.zFunc == D3DCMP_LESSEQUAL ? GL_LEQUAL : GL_ALWAYS);
         glDepthMask(s.zWriteEnable != FALSE ? GL_TRUE : GL_FALSE);
     } else {
         glDisable(GL_DEPTH_TEST);
@@ -128,8 +107,8 @@ void GfxGl::ApplyStates(const GfxDevice& device)
 void GfxGl::ApplyEffect(GfxEffect& effect, UINT pass, bool outside)
 {
     const GfxEffectPass& p = effect.Pass(pass);
-    glUseProgram(outside ? p.outsideProgram : p.program);
-    const std::vector<int>& locations = outside ? p.outsideLocations : p.locations;
+    glUseProgram(p.programs[outside]);
+    const std::vector<int>& locations = p.locations[outside];
     GfxEffectDesc& desc = effect.Desc();
     int unit = 1;  // unit 0 belongs to the fixed-function stage
     for (std::size_t i = 0; i < desc.params.size(); ++i) {
@@ -138,32 +117,42 @@ void GfxGl::ApplyEffect(GfxEffect& effect, UINT pass, bool outside)
             continue;
         }
         const GfxEffectParam& param = desc.params[i];
-        switch (param.type) {
-        case GfxParamType::Float:
+        if (param.type == GfxParamType::Float) {
             glUniform1f(location, param.value[0]);
-            break;
-        case GfxParamType::Vector:
+        } else if (param.type == GfxParamType::Vector) {
             glUniform4fv(location, 1, param.value);
-            break;
-        case GfxParamType::Matrix:
+        } else if (param.type == GfxParamType::Matrix) {
             // Direct3D's row-major matrix read column-major is its transpose, so the
             // shader's M * v is Direct3D's v * M.
             glUniformMatrix4fv(location, 1, GL_FALSE, param.value);
-            break;
-        case GfxParamType::Texture:
+        } else {
             BindTextureUnit(unit, param.texture, param.linear, param.wrap);
-            glUniform1i(location, unit);
-            ++unit;
-            break;
+            glUniform1i(location, unit++);
         }
     }
 }
 
-const GfxGl::FixedVariant* GfxGl::FixedFor(const int (&ops)[6], bool hasTexture)
+bool GfxGl::LinkFixed(const std::string& head, FixedProgram* fixed, std::string* log)
 {
-    for (const FixedVariant& variant : fixedVariants_) {
+    bool vertexFailed = false;
+    if (!LinkProgram(fixedVertex_, head + kFixedFragment, &fixed->program, log, &vertexFailed)) {
+        return false;
+    }
+    const auto at = [fixed](const char* name) { return glGetUniformLocation(fixed->program, name); };
+    fixed->world = at("uWorld");
+    fixed->view = at("uView");
+    fixed->projection = at("uProjection");
+    fixed->texture = at("uTexture");
+    fixed->opsAt = at("uOps");
+    fixed->hasTextureAt = at("uHasTexture");
+    return true;
+}
+
+const GfxGl::FixedProgram& GfxGl::FixedFor(const int (&ops)[6], bool hasTexture)
+{
+    for (const FixedProgram& variant : fixedVariants_) {
         if (variant.hasTexture == hasTexture && std::equal(ops, ops + 6, variant.ops)) {
-            return variant.program != 0 ? &variant : nullptr;
+            return variant.program != 0 ? variant : fixed_;
         }
     }
     std::string head = "#version 330 core\nconst int uOps[6] = int[6](";
@@ -171,21 +160,12 @@ const GfxGl::FixedVariant* GfxGl::FixedFor(const int (&ops)[6], bool hasTexture)
         head += std::to_string(ops[i]) + (i < 5 ? ", " : ");\n");
     }
     head += std::string("const int uHasTexture = ") + (hasTexture ? "1" : "0") + ";\n";
-    FixedVariant variant;
+    FixedProgram& variant = fixedVariants_.emplace_back();
     std::copy(ops, ops + 6, variant.ops);
     variant.hasTexture = hasTexture;
     std::string log;
-    bool vertexFailed = false;
-    if (!LinkProgram(fixedVertex_, head + kFixedFragment, &variant.program, &log, &vertexFailed)) {
-        fixedVariants_.push_back(variant);  // kept without a program, so it is not tried again
-        return nullptr;                     // the general program draws it
-    }
-    variant.world = glGetUniformLocation(variant.program, "uWorld");
-    variant.view = glGetUniformLocation(variant.program, "uView");
-    variant.projection = glGetUniformLocation(variant.program, "uProjection");
-    variant.texture = glGetUniformLocation(variant.program, "uTexture");
-    fixedVariants_.push_back(variant);
-    return &fixedVariants_.back();
+    // One that does not build stays listed without a program, so it is not tried again.
+    return LinkFixed(head, &variant, &log) ? variant : fixed_;
 }
 
 void GfxGl::ApplyFixed(const GfxDevice& device)
@@ -194,27 +174,20 @@ void GfxGl::ApplyFixed(const GfxDevice& device)
     const int ops[6] = {static_cast<int>(st.colorOp),   static_cast<int>(st.colorArg1), static_cast<int>(st.colorArg2),
                         static_cast<int>(st.alphaOp),   static_cast<int>(st.alphaArg1), static_cast<int>(st.alphaArg2)};
     const bool hasTexture = device.StageTexture() != nullptr;
-    const FixedVariant* variant = FixedFor(ops, hasTexture);
-    if (variant != nullptr) {
-        glUseProgram(variant->program);
-        glUniformMatrix4fv(variant->world, 1, GL_FALSE, &device.World().m[0][0]);
-        glUniformMatrix4fv(variant->view, 1, GL_FALSE, &device.View().m[0][0]);
-        glUniformMatrix4fv(variant->projection, 1, GL_FALSE, &device.Projection().m[0][0]);
-        BindTextureUnit(0, device.StageTexture(), false, true);
-        glUniform1i(variant->texture, 0);
-        return;
+    const FixedProgram& fixed = FixedFor(ops, hasTexture);
+    glUseProgram(fixed.program);
+    glUniformMatrix4fv(fixed.world, 1, GL_FALSE, &device.World().m[0][0]);
+    glUniformMatrix4fv(fixed.view, 1, GL_FALSE, &device.View().m[0][0]);
+    glUniformMatrix4fv(fixed.projection, 1, GL_FALSE, &device.Projection().m[0][0]);
+    if (&fixed == &fixed_) {
+        glUniform1iv(fixed.opsAt, 6, ops);
+        glUniform1i(fixed.hasTextureAt, hasTexture ? 1 : 0);
     }
-    glUseProgram(fixedProgram_);
-    glUniformMatrix4fv(fixedWorld_, 1, GL_FALSE, &device.World().m[0][0]);
-    glUniformMatrix4fv(fixedView_, 1, GL_FALSE, &device.View().m[0][0]);
-    glUniformMatrix4fv(fixedProjection_, 1, GL_FALSE, &device.Projection().m[0][0]);
-    glUniform1iv(fixedOps_, 6, ops);
-    glUniform1i(fixedHasTexture_, hasTexture ? 1 : 0);
     BindTextureUnit(0, device.StageTexture(), false, true);
-    glUniform1i(fixedTexture_, 0);
+    glUniform1i(fixed.texture, 0);
 }
 
-bool GfxGl::Draw(const GfxDevice& device, GfxVertexBuffer* buffer, UINT offset, UINT stride, D3DPRIMITIVETYPE type,
+void GfxGl::Draw(const GfxDevice& device, GfxVertexBuffer* buffer, UINT offset, UINT stride, D3DPRIMITIVETYPE type,
                  UINT start, UINT vertexCount)
 {
     const std::uint64_t needed =
@@ -234,25 +207,23 @@ bool GfxGl::Draw(const GfxDevice& device, GfxVertexBuffer* buffer, UINT offset, 
         boundStride_ = stride;
     }
     ApplyStates(device);
+    const GLenum mode = type == D3DPT_TRIANGLESTRIP ? GL_TRIANGLE_STRIP : GL_TRIANGLES;
     GfxEffect* effect = device.ActiveEffect();
     // Drawing round a focus makes each draw three or five: on a small target the pixels it
     // spares cost less than that (measured with bench_frames on llvmpipe), except for a single
     // quad, whose repeats cost next to nothing.
-    if (effect != nullptr && effect->Pass(device.ActivePass()).outsideProgram != 0 &&
+    if (effect != nullptr && effect->Pass(device.ActivePass()).programs[1] != 0 &&
         (target_->width * target_->height >= kFocusLargeTarget || vertexCount <= kFocusQuadVertices)) {
-        DrawFocused(*effect, device.ActivePass(), PrimitiveMode(type), static_cast<int>(start),
-                    static_cast<int>(vertexCount));
-        GL_CHECK("DrawPrimitive");
-        return true;
-    }
-    if (effect != nullptr) {
-        ApplyEffect(*effect, device.ActivePass(), false);
+        DrawFocused(*effect, device.ActivePass(), mode, static_cast<int>(start), static_cast<int>(vertexCount));
     } else {
-        ApplyFixed(device);
+        if (effect != nullptr) {
+            ApplyEffect(*effect, device.ActivePass(), false);
+        } else {
+            ApplyFixed(device);
+        }
+        glDrawArrays(mode, static_cast<GLint>(start), static_cast<GLsizei>(vertexCount));
     }
-    glDrawArrays(PrimitiveMode(type), static_cast<GLint>(start), static_cast<GLsizei>(vertexCount));
     GL_CHECK("DrawPrimitive");
-    return true;
 }
 
 void GfxGl::DrawFocused(GfxEffect& effect, UINT pass, unsigned mode, int start, int count)

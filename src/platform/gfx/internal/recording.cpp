@@ -28,8 +28,6 @@ bool NameMatches(const std::string& pattern, const std::string& full)
 
 }  // namespace
 
-// ---- GfxCall ----
-
 std::string GfxCall::ToString() const
 {
     std::string s = MethodOf(name) + "(";
@@ -55,18 +53,12 @@ const std::string& GfxCall::Text(std::size_t index) const
     return index < args.size() ? args[index].s : kNone;
 }
 
-// ---- argument capture ----
-
-GfxArg GfxArgObject(const IUnknown* object)
+GfxArg::GfxArg(const IUnknown* object) : GfxArg(static_cast<const void*>(object))
 {
-    GfxArg a = GfxArgPointer(object);
     // Layer objects are GfxChild; anything else (a foreign implementation) is "foreign".
     const auto* child = dynamic_cast<const GfxChild*>(object);
-    a.s = object == nullptr ? "null" : child != nullptr ? child->Id() : std::string("foreign");
-    return a;
+    s = object == nullptr ? "null" : child != nullptr ? child->Id() : std::string("foreign");
 }
-
-// ---- GfxRecorder ----
 
 GfxRecorder::~GfxRecorder()
 {
@@ -122,30 +114,6 @@ GfxCall& GfxRecorder::Log(const char* fullName, std::vector<GfxArg> args, HRESUL
     return call;
 }
 
-// ---- choosing the backend ----
-
 void GfxUseRecordingBackend(GfxRecorder* recorder) { ActiveRecorder = recorder; }
 
 GfxRecorder* GfxActiveRecorder() { return ActiveRecorder; }
-
-IDirect3DDevice9* GfxCreateRecordingDevice(GfxRecorder* recorder, UINT width, UINT height)
-{
-    if (recorder == nullptr) {
-        return nullptr;
-    }
-    D3DPRESENT_PARAMETERS params{};
-    params.BackBufferWidth = width;
-    params.BackBufferHeight = height;
-    params.BackBufferFormat = D3DFMT_X8R8G8B8;
-    params.BackBufferCount = 1;
-    params.SwapEffect = D3DSWAPEFFECT_COPY;
-    params.Windowed = TRUE;
-    params.EnableAutoDepthStencil = TRUE;
-    params.AutoDepthStencilFormat = D3DFMT_D16;
-    auto* device = new GfxDevice(recorder, nullptr, params, width, height);
-    if (!device->Ready()) {
-        device->Release();
-        return nullptr;
-    }
-    return device;
-}

@@ -9,8 +9,6 @@
 #include "platform/gfx/internal/device.h"
 #include "platform/gfx/internal/gl.h"
 
-// ---- GfxChild ----
-
 GfxChild::~GfxChild()
 {
     if (device_ != nullptr) {
@@ -42,14 +40,14 @@ void GfxChild::Follow(GfxDevice* device)
 ULONG GfxChild::Unref(const char* name)
 {
     const ULONG left = --refs_;
-    GFX_RECORD(recorder_, name, static_cast<HRESULT>(left), Self());
+    if (recorder_ != nullptr) {
+        recorder_->Log(name, {Self()}, static_cast<HRESULT>(left));
+    }
     if (left == 0) {
         delete this;
     }
     return left;
 }
-
-// ---- vertex buffer ----
 
 GfxVertexBuffer::GfxVertexBuffer(UINT len) : length(len)
 {
@@ -68,16 +66,15 @@ void GfxVertexBuffer::DropGpu()
     if (device_ != nullptr && device_->Gl() != nullptr && gl.buffer != 0) {
         device_->Gl()->DropBuffer(this);
     }
-    gl.buffer = 0;
-    gl.size = 0;
+    gl = {};
 }
 
 HRESULT GfxVertexBuffer::Lock(UINT OffsetToLock, UINT SizeToLock, void** ppbData, DWORD Flags)
 {
-    static constexpr const char* kName = "IDirect3DVertexBuffer9::Lock";
     const std::uint64_t end = SizeToLock == 0 ? length : std::uint64_t{OffsetToLock} + SizeToLock;
-    const HRESULT hr = Check(kName, ppbData == nullptr || locked || OffsetToLock > length || end > length);
-    if (hr == S_OK) {
+    const GfxCheck check =
+        Check("IDirect3DVertexBuffer9::Lock", ppbData == nullptr || locked || OffsetToLock > length || end > length);
+    if (check.Ok()) {
         locked = true;
         lockBegin = OffsetToLock;
         lockEnd = (Flags & D3DLOCK_READONLY) != 0 ? OffsetToLock : static_cast<UINT>(end);
@@ -85,14 +82,13 @@ HRESULT GfxVertexBuffer::Lock(UINT OffsetToLock, UINT SizeToLock, void** ppbData
     } else if (ppbData != nullptr) {
         *ppbData = nullptr;
     }
-    return GFX_RESULT(CallRecorder(), kName, hr, Self(), GfxArgOf(OffsetToLock), GfxArgOf(SizeToLock), GfxArgOf(Flags));
+    return GFX_RESULT(check, Self(), OffsetToLock, SizeToLock, Flags);
 }
 
 HRESULT GfxVertexBuffer::Unlock()
 {
-    static constexpr const char* kName = "IDirect3DVertexBuffer9::Unlock";
-    const HRESULT hr = Check(kName, !locked);
-    if (hr == S_OK) {
+    const GfxCheck check = Check("IDirect3DVertexBuffer9::Unlock", !locked);
+    if (check.Ok()) {
         locked = false;
         if (lockEnd > lockBegin) {
             const bool clean = dirtyEnd == dirtyBegin;
@@ -101,10 +97,8 @@ HRESULT GfxVertexBuffer::Unlock()
             highWater = std::max(lockEnd, highWater);
         }
     }
-    return GFX_RESULT(CallRecorder(), kName, hr, Self());
+    return GFX_RESULT(check, Self());
 }
-
-// ---- surfaces ----
 
 GfxSurface::GfxSurface(GfxTexture* container, D3DFORMAT fmt, DWORD use, D3DPOOL where, UINT w, UINT h)
     : owner(container), format(fmt), usage(use), pool(where), width(w), height(h)
@@ -127,8 +121,7 @@ void GfxSurface::DropGpu()
     if (device_ != nullptr && device_->Gl() != nullptr) {
         device_->Gl()->DropSurface(this);
     }
-    gl.texture = 0;
-    gl.framebuffer = 0;
+    gl = {};
 }
 
 ULONG GfxSurface::AddRef() { return owner != nullptr ? owner->AddRef() : ++refs_; }
@@ -138,38 +131,37 @@ ULONG GfxSurface::Release() { return owner != nullptr ? owner->Release() : Unref
 
 HRESULT GfxSurface::GetDesc(D3DSURFACE_DESC* pDesc)
 {
-    static constexpr const char* kName = "IDirect3DSurface9::GetDesc";
-    const HRESULT hr = GfxCheck(CallRecorder(), kName, pDesc == nullptr);
-    if (hr == S_OK) {
+    const GfxCheck check(CallRecorder(), "IDirect3DSurface9::GetDesc", pDesc == nullptr);
+    if (check.Ok()) {
         *pDesc = Desc();
     }
-    return GFX_RESULT(CallRecorder(), kName, hr, Self());
+    return GFX_RESULT(check, Self());
 }
 
-HRESULT GfxSurface::DoLock(const char* name, D3DLOCKED_RECT* pLockedRect, const RECT* pRect, DWORD Flags,
-                           bool badLevel)
+GfxCheck GfxSurface::DoLock(const char* name, D3DLOCKED_RECT* pLockedRect, const RECT* pRect, DWORD Flags,
+                            bool badLevel)
 {
-    HRESULT hr = Check(name, badLevel || pLockedRect == nullptr || pRect != nullptr || locked || pixels == nullptr);
+    GfxCheck check = Check(name, badLevel || pLockedRect == nullptr || pRect != nullptr || locked || pixels == nullptr);
     // A target's GPU copy is the live one: read it before a lock, write it back after.
-    GfxGl* gl = hr == S_OK && (IsRenderTarget() || owner == nullptr) ? device_->Gl() : nullptr;
+    GfxGl* gl = check.Ok() && (IsRenderTarget() || owner == nullptr) ? device_->Gl() : nullptr;
     if (gl != nullptr && !gl->ReadBack(this)) {
-        hr = D3DERR_DRIVERINTERNALERROR;
+        check.hr = D3DERR_DRIVERINTERNALERROR;
     }
-    if (hr == S_OK) {
+    if (check.Ok()) {
         locked = true;
         lockReadOnly = (Flags & D3DLOCK_READONLY) != 0;
     }
     if (pLockedRect != nullptr) {
-        *pLockedRect = hr == S_OK ? D3DLOCKED_RECT{static_cast<INT>(width * 4), pixels} : D3DLOCKED_RECT{0, nullptr};
+        *pLockedRect = check.Ok() ? D3DLOCKED_RECT{static_cast<INT>(width * 4), pixels} : D3DLOCKED_RECT{0, nullptr};
     }
-    return hr;
+    return check;
 }
 
-HRESULT GfxSurface::DoUnlock(const char* name, bool badLevel)
+GfxCheck GfxSurface::DoUnlock(const char* name, bool badLevel)
 {
-    const HRESULT hr = Check(name, badLevel || !locked);
-    if (hr != S_OK) {
-        return hr;
+    const GfxCheck check = Check(name, badLevel || !locked);
+    if (!check.Ok()) {
+        return check;
     }
     locked = false;
     if (!lockReadOnly) {
@@ -180,24 +172,20 @@ HRESULT GfxSurface::DoUnlock(const char* name, bool badLevel)
             device_->Gl()->UploadTexture(this);
         }
     }
-    return S_OK;
+    return check;
 }
 
 HRESULT GfxSurface::LockRect(D3DLOCKED_RECT* pLockedRect, const RECT* pRect, DWORD Flags)
 {
-    static constexpr const char* kName = "IDirect3DSurface9::LockRect";
-    const HRESULT hr = DoLock(kName, pLockedRect, pRect, Flags);
-    return GFX_RESULT(CallRecorder(), kName, hr, Self(), GfxArgPointer(pRect), GfxArgOf(Flags));
+    const GfxCheck check = DoLock("IDirect3DSurface9::LockRect", pLockedRect, pRect, Flags);
+    return GFX_RESULT(check, Self(), pRect, Flags);
 }
 
 HRESULT GfxSurface::UnlockRect()
 {
-    static constexpr const char* kName = "IDirect3DSurface9::UnlockRect";
-    const HRESULT hr = DoUnlock(kName, false);
-    return GFX_RESULT(CallRecorder(), kName, hr, Self());
+    const GfxCheck check = DoUnlock("IDirect3DSurface9::UnlockRect", false);
+    return GFX_RESULT(check, Self());
 }
-
-// ---- textures ----
 
 void GfxTexture::DropGpu()
 {
@@ -207,32 +195,29 @@ void GfxTexture::DropGpu()
 
 HRESULT GfxTexture::GetLevelDesc(UINT Level, D3DSURFACE_DESC* pDesc)
 {
-    static constexpr const char* kName = "IDirect3DTexture9::GetLevelDesc";
-    const HRESULT hr = GfxCheck(CallRecorder(), kName, Level != 0 || pDesc == nullptr);
-    if (hr == S_OK) {
+    const GfxCheck check(CallRecorder(), "IDirect3DTexture9::GetLevelDesc", Level != 0 || pDesc == nullptr);
+    if (check.Ok()) {
         *pDesc = surface_.Desc();
     }
-    return GFX_RESULT(CallRecorder(), kName, hr, Self(), GfxArgOf(Level));
+    return GFX_RESULT(check, Self(), Level);
 }
 
 HRESULT GfxTexture::GetSurfaceLevel(UINT Level, IDirect3DSurface9** ppSurfaceLevel)
 {
-    static constexpr const char* kName = "IDirect3DTexture9::GetSurfaceLevel";
-    const HRESULT hr = GfxCheck(CallRecorder(), kName, Level != 0 || ppSurfaceLevel == nullptr);
-    GfxPut(ppSurfaceLevel, hr == S_OK ? GfxShared(&surface_) : nullptr);
-    return GFX_RESULT(CallRecorder(), kName, hr, Self(), GfxArgOf(Level));
+    const GfxCheck check(CallRecorder(), "IDirect3DTexture9::GetSurfaceLevel",
+                         Level != 0 || ppSurfaceLevel == nullptr);
+    GfxPut(ppSurfaceLevel, check.Ok() ? GfxShared(&surface_) : nullptr);
+    return GFX_RESULT(check, Self(), Level);
 }
 
 HRESULT GfxTexture::LockRect(UINT Level, D3DLOCKED_RECT* pLockedRect, const RECT* pRect, DWORD Flags)
 {
-    static constexpr const char* kName = "IDirect3DTexture9::LockRect";
-    const HRESULT hr = surface_.DoLock(kName, pLockedRect, pRect, Flags, Level != 0);
-    return GFX_RESULT(CallRecorder(), kName, hr, Self(), GfxArgOf(Level), GfxArgPointer(pRect), GfxArgOf(Flags));
+    const GfxCheck check = surface_.DoLock("IDirect3DTexture9::LockRect", pLockedRect, pRect, Flags, Level != 0);
+    return GFX_RESULT(check, Self(), Level, pRect, Flags);
 }
 
 HRESULT GfxTexture::UnlockRect(UINT Level)
 {
-    static constexpr const char* kName = "IDirect3DTexture9::UnlockRect";
-    const HRESULT hr = surface_.DoUnlock(kName, Level != 0);
-    return GFX_RESULT(CallRecorder(), kName, hr, Self(), GfxArgOf(Level));
+    const GfxCheck check = surface_.DoUnlock("IDirect3DTexture9::UnlockRect", Level != 0);
+    return GFX_RESULT(check, Self(), Level);
 }

@@ -65,12 +65,12 @@ public:
     GfxRecorder* CallRecorder() const { return device_ != nullptr ? recorder_ : nullptr; }
     const std::string& Id() const { return id_; }
     // This object as the recorder logs it.
-    GfxArg Self() const { return GfxArgObject(dynamic_cast<const IUnknown*>(this)); }
+    GfxArg Self() const { return dynamic_cast<const IUnknown*>(this); }
     void SetId(std::string id) { id_ = std::move(id); }
 
 protected:
-    // GfxCheck for this object's call: an orphan's calls are all invalid.
-    HRESULT Check(const char* name, bool invalid) const
+    // The check of this object's call: an orphan's calls are all invalid.
+    GfxCheck Check(const char* name, bool invalid) const
     {
         return GfxCheck(CallRecorder(), name, device_ == nullptr || invalid);
     }
@@ -125,13 +125,13 @@ public:
     void DropGpu() override;
 
     // Lock and unlock without logging, for this surface's and its texture's calls (`name`).
-    HRESULT DoLock(const char* name, D3DLOCKED_RECT* pLockedRect, const RECT* pRect, DWORD Flags,
-                   bool badLevel = false);
-    HRESULT DoUnlock(const char* name, bool badLevel);
+    GfxCheck DoLock(const char* name, D3DLOCKED_RECT* pLockedRect, const RECT* pRect, DWORD Flags,
+                    bool badLevel = false);
+    GfxCheck DoUnlock(const char* name, bool badLevel);
     bool IsRenderTarget() const { return (usage & D3DUSAGE_RENDERTARGET) != 0; }
     D3DSURFACE_DESC Desc() const
     {
-        return D3DSURFACE_DESC{format, D3DRTYPE_SURFACE, usage, pool, D3DMULTISAMPLE_NONE, 0, width, height};
+        return D3DSURFACE_DESC{format, usage, width, height};
     }
 
     GfxTexture* owner;

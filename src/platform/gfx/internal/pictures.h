@@ -1,7 +1,8 @@
 #pragma once
 
-// Private to the graphics layer: the picture loader, the hand-over of prefetched pictures
-// (the public call is platform/gfx/prefetch.h) and the file reader effects share with them.
+// Private to the graphics layer: TGA pictures for textures, checked against their header before
+// stb_image sees them (a short or oversized file fails cleanly); their loader, the hand-over of
+// pictures prefetched on a worker (platform/gfx/prefetch.h), and the file reader effects share.
 
 #include <cstddef>
 #include <cstdint>
@@ -9,6 +10,20 @@
 #include <vector>
 
 #include "platform/gfx/d3dx9.h"
+
+constexpr std::uint32_t kGfxMaxTextureSide = 4096;
+
+// Checks that the header describes a picture we read (true colour, grey or colour-mapped,
+// plain or RLE, at most kGfxMaxTextureSide a side) and that the file holds every pixel the
+// header promises. False with the reason in *why.
+bool GfxCheckTga(const std::uint8_t* data, std::size_t size, std::uint32_t* width, std::uint32_t* height,
+                 std::string* why);
+
+// Decodes to rows top first, 4 bytes a pixel in the order blue, green, red, alpha, straight
+// into `bgra`, which holds width x height x 4 bytes for the size GfxCheckTga reported, so a
+// texture's own pixels need no second copy.
+bool GfxDecodeTgaInto(const std::uint8_t* data, std::size_t size, std::uint32_t width, std::uint32_t height,
+                      std::uint8_t* bgra, std::string* why);
 
 // One prefetched picture handed over: its pixels, calloc'd width x height x 4 bytes in the
 // texture layout (rows top first, B G R A), now owned by the taker.

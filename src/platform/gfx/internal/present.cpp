@@ -1,7 +1,7 @@
 // The present pacer: its schedule of 60 deadlines a second and the sleep to each, on the
 // monotonic clock.
 
-#include "platform/gfx/internal/frame_pacer.h"
+#include "platform/gfx/internal/present.h"
 
 #include <time.h>
 
