@@ -2,6 +2,8 @@
 
 #include "platform/files/resources.h"
 
+#include <strings.h>
+
 #include <algorithm>
 #include <cstring>
 #include <iterator>
@@ -20,17 +22,6 @@ namespace {
 constexpr int kMaxResources = 64;
 ResourceEntry Table[kMaxResources];
 
-bool SameName(const char* a, const char* b)
-{
-    const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
-    for (; upper(*a) == upper(*b); ++a, ++b) {
-        if (*a == '\0') {
-            return true;
-        }
-    }
-    return false;
-}
-
 bool FitsName(const char* s)
 {
     return s != nullptr && s[0] != '\0' && std::strlen(s) < static_cast<std::size_t>(ResourceEntry::kMaxName);
@@ -39,7 +30,7 @@ bool FitsName(const char* s)
 ResourceEntry* Find(const char* name, const char* type)
 {
     for (ResourceEntry& e : Table) {
-        if (e.used && SameName(e.name, name) && SameName(e.type, type)) {
+        if (e.used && strcasecmp(e.name, name) == 0 && strcasecmp(e.type, type) == 0) {
             return &e;
         }
     }
@@ -69,14 +60,9 @@ bool RegisterResource(const char* name, const char* type, const void* data, DWOR
     }
     ResourceEntry* entry = Find(name, type);
     if (entry == nullptr) {
-        for (ResourceEntry& e : Table) {
-            if (!e.used) {
-                entry = &e;
-                break;
-            }
-        }
+        entry = std::find_if(std::begin(Table), std::end(Table), [](const ResourceEntry& e) { return !e.used; });
     }
-    if (entry == nullptr) {
+    if (entry == std::end(Table)) {
         return false;
     }
     std::strcpy(entry->name, name);
