@@ -1,11 +1,17 @@
 // The message queue: SDL's events in as messages, typed characters kept with their key-down
-// until TranslateMessage, peeking, waiting, dispatching, posting and the default procedure.
+// until TranslateMessage, peeking, waiting, dispatching, posting, the default procedure, and
+// the quit signals that close every window.
 
+#include <signal.h>
+
+#include <csignal>
 #include <cstring>
+#include <initializer_list>
 
 #include "platform/window/internal/messages_translate.h"
-#include "platform/window/window.h"
 #include "platform/window/internal/window_internal.h"
+#include "platform/window/quit_signals.h"
+#include "platform/window/window.h"
 
 namespace {
 
@@ -33,6 +39,29 @@ int QuitCode = 0;
 // Messages SDL's events delivered straight to a procedure (focus, size, close): they end a
 // WaitMessage as a queued message does.
 unsigned SentFromEvents = 0;
+
+// Quit signals counted by a handler that does nothing else, so that one after the first is
+// acted on too; the queue takes each arrival once.
+volatile std::sig_atomic_t Signalled = 0;
+std::sig_atomic_t Delivered = 0;
+
+extern "C" void OnQuitSignal(int) { Signalled = Signalled + 1; }
+
+bool TakeQuitSignal()
+{
+    const std::sig_atomic_t arrived = Signalled;
+    if (arrived == Delivered) {
+        return false;
+    }
+    Delivered = arrived;
+    return true;
+}
+
+// The live window SDL knows by this id, or null.
+HWND FromSdlId(Uint32 sdlId)
+{
+    return window_internal::FindLive([sdlId](const PlatformWindow& w) { return sdlId != 0 && w.sdlId == sdlId; });
+}
 
 bool IsKeyDown(UINT message) { return message == WM_KEYDOWN || message == WM_SYSKEYDOWN; }
 
@@ -98,15 +127,13 @@ void QueueTranslated(const TranslatedMessage& translated, DWORD time)
     if (translated.sent) {
         ++SentFromEvents;
         if (translated.sdlWindowId == 0) {
-            for (int slot = 0; slot < window_internal::kMaxWindows; ++slot) {
-                if (HWND window = window_internal::WindowAt(slot)) {
-                    window_internal::Send(window, translated.message, translated.wParam, translated.lParam);
-                }
+            for (PlatformWindow& window : window_internal::Slots()) {
+                window_internal::Send(&window, translated.message, translated.wParam, translated.lParam);
             }
             return;
         }
         // Both skip a window that is not (or no longer) ours.
-        HWND window = window_internal::FromSdlId(translated.sdlWindowId);
+        HWND window = FromSdlId(translated.sdlWindowId);
         if (translated.message == WM_SETFOCUS || translated.message == WM_KILLFOCUS) {
             window_internal::SetFocus(window, translated.message == WM_SETFOCUS);
         } else {
@@ -115,7 +142,7 @@ void QueueTranslated(const TranslatedMessage& translated, DWORD time)
         return;
     }
 
-    HWND window = window_internal::FromSdlId(translated.sdlWindowId);
+    HWND window = FromSdlId(translated.sdlWindowId);
     if (window == nullptr) {
         return;  // input with no window of ours to go to
     }
@@ -168,13 +195,25 @@ void DropQueued(HWND window)
 
 }  // namespace window_internal
 
+void InstallQuitSignals()
+{
+    struct sigaction action {};
+    action.sa_handler = OnQuitSignal;
+    sigemptyset(&action.sa_mask);
+    // Restarted: a read the signal lands in simply goes on; the loop acts on the flag.
+    action.sa_flags = SA_RESTART;
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        sigaction(signal, &action, nullptr);
+    }
+}
+
 BOOL PeekMessageW(MSG* message, HWND window, UINT filterMin, UINT filterMax, UINT removeFlags)
 {
     if (message == nullptr || window != nullptr || filterMin != 0 || filterMax != 0) {
         return FALSE;
     }
     PumpSdlEvents();
-    if (window_internal::TakeQuitSignal()) {
+    if (TakeQuitSignal()) {
         // As SDL's own quit event, and the loop ends even where no window is left to close.
         QueueTranslated(TranslatedMessage{0, WM_CLOSE, 0, 0, true}, SDL_GetTicks());
         PostQuitMessage(0);

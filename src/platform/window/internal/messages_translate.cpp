@@ -1,6 +1,6 @@
 // One SDL event as the Win32 messages it stands for: keys (virtual-key codes, the key's
 // position in lParam, control characters), typed text, the left button and moves, and the
-// window events the game answers.
+// window events the game answers; key positions by name and by the player's layout.
 
 #include "platform/window/internal/messages_translate.h"
 
@@ -87,6 +87,8 @@ bool NextCodePoint(const char*& text, const char* end, Uint32& codePoint)
     return false;
 }
 
+bool IsPosition(int position) { return position > 0 && position < kKeyPositionCount; }
+
 }  // namespace
 
 LPARAM PackPoint(int x, int y)
@@ -160,7 +162,7 @@ int TranslateSdlEvent(const SDL_Event& event, TranslatedMessage* out, int capaci
         const bool system = vk == VK_F10 || (alt && !ctrl);
         LPARAM lParam = 1;  // repeat count
         // Where Win32 keeps the scan code: the key's position, whatever the layout.
-        if (keysym.scancode > 0 && keysym.scancode < kKeyPositionCount) {
+        if (IsPosition(keysym.scancode)) {
             lParam |= static_cast<LPARAM>(keysym.scancode) << kKeyPositionShift;
         }
         if (alt) lParam |= KF_ALTDOWN_BIT;
@@ -202,4 +204,21 @@ int TranslateSdlEvent(const SDL_Event& event, TranslatedMessage* out, int capaci
         break;
     }
     return count;
+}
+
+int KeyPositionFromName(const char* name)
+{
+    const int position = name != nullptr && *name != '\0' ? static_cast<int>(SDL_GetScancodeFromName(name)) : 0;
+    return IsPosition(position) ? position : 0;
+}
+
+std::string KeyLabel(int position)
+{
+    if (!IsPosition(position)) {
+        return "";
+    }
+    const auto scancode = static_cast<SDL_Scancode>(position);
+    const SDL_Keycode key = SDL_GetKeyFromScancode(scancode);
+    const char* shown = key != SDLK_UNKNOWN ? SDL_GetKeyName(key) : "";
+    return shown != nullptr && *shown != '\0' ? shown : SDL_GetScancodeName(scancode);
 }

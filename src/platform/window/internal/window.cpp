@@ -1,13 +1,16 @@
 // The window table and window classes, creating, showing and destroying windows, focus,
-// the cursor counter, full screen, the desktop's video driver and its display mode.
+// the cursor counter, full screen, icons, the desktop's video driver and its display mode,
+// and the bare hidden GL window.
 
 #include "platform/window/window.h"
 
+#include <stb_image.h>
 #include <strings.h>
 
 #include <cstdio>
 #include <cstring>
 
+#include "platform/window/hidden_gl_window.h"
 #include "platform/window/internal/window_internal.h"
 #include "platform/window/window_testing.h"
 
@@ -23,7 +26,8 @@ struct WindowClass {
 };
 
 WindowClass Classes[kMaxClasses];
-PlatformWindow Windows[window_internal::kMaxWindows];
+constexpr int kMaxWindows = 8;
+PlatformWindow Windows[kMaxWindows];
 int NextSlot = 0;  // slots are handed out round-robin so a stale handle is rarely reused soon
 int CursorCounter = 0;
 bool VideoStarted = false;
@@ -72,32 +76,11 @@ bool EnsureVideo()
     return VideoStarted;
 }
 
+std::span<PlatformWindow> Slots() { return Windows; }
+
 bool IsLive(HWND window)
 {
-    for (PlatformWindow& slot : Windows) {
-        if (&slot == window) {
-            return slot.live;
-        }
-    }
-    return false;
-}
-
-HWND FromSdlId(Uint32 sdlId)
-{
-    for (PlatformWindow& slot : Windows) {
-        if (slot.live && slot.sdlId == sdlId && sdlId != 0) {
-            return &slot;
-        }
-    }
-    return nullptr;
-}
-
-HWND WindowAt(int slot)
-{
-    if (slot < 0 || slot >= kMaxWindows || !Windows[slot].live) {
-        return nullptr;
-    }
-    return &Windows[slot];
+    return window != nullptr && FindLive([window](const PlatformWindow& slot) { return &slot == window; });
 }
 
 LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -143,13 +126,8 @@ ATOM RegisterClassExW(const WNDCLASSEXW* windowClass)
 BOOL UnregisterClassW(const char* className, HINSTANCE /*instance*/)
 {
     const int index = FindClass(className);
-    if (index < 0) {
+    if (index < 0 || FindLive([index](const PlatformWindow& window) { return window.classIndex == index; })) {
         return FALSE;
-    }
-    for (const PlatformWindow& window : Windows) {
-        if (window.live && window.classIndex == index) {
-            return FALSE;
-        }
     }
     Classes[index] = WindowClass{};
     return TRUE;
@@ -311,12 +289,7 @@ BOOL IsWindowFullScreen(HWND window)
 
 HWND GetActiveWindow()
 {
-    for (PlatformWindow& slot : Windows) {
-        if (slot.live && slot.focused) {
-            return &slot;
-        }
-    }
-    return nullptr;
+    return FindLive([](const PlatformWindow& window) { return window.focused; });
 }
 
 BOOL IsIconic(HWND window)
@@ -351,6 +324,69 @@ BOOL EnumDisplaySettingsW(const char* deviceName, DWORD modeNumber, DEVMODEW* mo
     return TRUE;
 }
 
-// ---- hooks for tools and tests ----
+// An HICON is an SDL surface that owns its pixels.
+void* LoadImageW(HINSTANCE /*instance*/, const char* name, UINT type, int /*cx*/, int /*cy*/, UINT flags)
+{
+    if (name == nullptr || type != IMAGE_ICON || (flags & LR_LOADFROMFILE) == 0) {
+        return nullptr;
+    }
+    int width = 0;
+    int height = 0;
+    int channels = 0;
+    stbi_uc* rgba = stbi_load(name, &width, &height, &channels, 4);
+    if (rgba == nullptr) {
+        return nullptr;
+    }
+    SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_RGBA32);
+    if (icon != nullptr) {
+        for (int y = 0; y < height; ++y) {
+            SDL_memcpy(static_cast<Uint8*>(icon->pixels) + static_cast<std::ptrdiff_t>(y) * icon->pitch,
+                       rgba + static_cast<std::ptrdiff_t>(y) * width * 4, static_cast<std::size_t>(width) * 4);
+        }
+    }
+    stbi_image_free(rgba);
+    return icon;
+}
+
+BOOL DestroyIcon(HICON icon)
+{
+    if (icon == nullptr) {
+        return FALSE;
+    }
+    SDL_FreeSurface(static_cast<SDL_Surface*>(icon));
+    return TRUE;
+}
+
+LRESULT window_internal::SetIcon(HWND window, HICON icon)
+{
+    if (!IsLive(window)) {
+        return 0;
+    }
+    void* previous = window->icon;
+    window->icon = icon;
+    if (icon != nullptr) {
+        SDL_SetWindowIcon(window->sdl, static_cast<SDL_Surface*>(icon));
+    }
+    return reinterpret_cast<LRESULT>(previous);
+}
+
+HiddenGlWindow::HiddenGlWindow(const char* title, int width, int height)
+{
+    SDL_Window* sdl =
+        EnsureVideo() ? SDL_CreateWindow(title, 0, 0, width, height, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN) : nullptr;
+    if (sdl != nullptr) {
+        window_ = new PlatformWindow{.sdl = sdl, .sdlId = SDL_GetWindowID(sdl)};
+    }
+}
+
+HiddenGlWindow::~HiddenGlWindow()
+{
+    if (window_ != nullptr) {
+        SDL_DestroyWindow(window_->sdl);
+        delete window_;
+    }
+}
+
+const char* HiddenGlWindow::Error() { return SDL_GetError(); }
 
 std::uint32_t WindowEventId(HWND window) { return window != nullptr ? window->sdlId : 0u; }

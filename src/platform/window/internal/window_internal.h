@@ -4,20 +4,31 @@
 
 #include <SDL.h>
 
+#include <span>
+
 #include "platform/window/window.h"
 #include "platform/window/internal/window_handle.h"
 
 namespace window_internal {
 
-constexpr int kMaxWindows = 8;
-
 // Starts SDL's video once for the process; false when it cannot.
 bool EnsureVideo();
 
+// The window table's slots; a handle points at one.
+std::span<PlatformWindow> Slots();
 bool IsLive(HWND window);
-// The live window SDL knows by this id, or null.
-HWND FromSdlId(Uint32 sdlId);
-HWND WindowAt(int slot);  // the slot's window when live, else null
+
+// The first live window `match` accepts, or null.
+template <class Match>
+HWND FindLive(Match match)
+{
+    for (PlatformWindow& slot : Slots()) {
+        if (slot.live && match(slot)) {
+            return &slot;
+        }
+    }
+    return nullptr;
+}
 
 // Calls the window's procedure at once (a sent message); 0 for a dead window.
 LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -35,8 +46,5 @@ LRESULT SetIcon(HWND window, HICON icon);
 
 // Drops the messages queued for a window that is going away.
 void DropQueued(HWND window);
-
-// True once for each time it is asked after one or more quit signals arrived.
-bool TakeQuitSignal();
 
 }  // namespace window_internal
