@@ -5,21 +5,38 @@
 #include "platform/window/internal/messages_translate.h"
 
 #include <cstring>
+#include <span>
 
 #include "platform/window/keys.h"
 
 namespace {
 
-struct KeyPair {
-    SDL_Keycode key;
+// `count` SDL codes from `first` on become the virtual keys from `vk` on.
+struct KeyRun {
+    int first;
     WPARAM vk;
+    int count = 1;
 };
 
-constexpr KeyPair kKeys[] = {
-    {SDLK_BACKSPACE, VK_BACK}, {SDLK_TAB, VK_TAB},       {SDLK_RETURN, VK_RETURN}, {SDLK_KP_ENTER, VK_RETURN},
-    {SDLK_LSHIFT, VK_SHIFT},   {SDLK_RSHIFT, VK_SHIFT},  {SDLK_LCTRL, VK_CONTROL}, {SDLK_RCTRL, VK_CONTROL},
-    {SDLK_LALT, VK_MENU},      {SDLK_RALT, VK_MENU},     {SDLK_ESCAPE, VK_ESCAPE}, {SDLK_SPACE, VK_SPACE},
+constexpr KeyRun kKeyRuns[] = {
+    {SDLK_a, 0x41, 26},        {SDLK_0, 0x30, 10},      {SDLK_F1, VK_F1, 12},     {SDLK_F13, VK_F1 + 12, 12},
+    {SDLK_BACKSPACE, VK_BACK}, {SDLK_TAB, VK_TAB},      {SDLK_RETURN, VK_RETURN}, {SDLK_KP_ENTER, VK_RETURN},
+    {SDLK_LSHIFT, VK_SHIFT},   {SDLK_RSHIFT, VK_SHIFT}, {SDLK_LCTRL, VK_CONTROL}, {SDLK_RCTRL, VK_CONTROL},
+    {SDLK_LALT, VK_MENU},      {SDLK_RALT, VK_MENU},    {SDLK_ESCAPE, VK_ESCAPE}, {SDLK_SPACE, VK_SPACE},
 };
+
+// Layouts whose letters are not Latin: the key's position decides, as a US keyboard's would.
+constexpr KeyRun kPositionRuns[] = {{SDL_SCANCODE_A, 0x41, 26}, {SDL_SCANCODE_1, 0x31, 9}, {SDL_SCANCODE_0, 0x30}};
+
+WPARAM FromRuns(std::span<const KeyRun> runs, int code)
+{
+    for (const KeyRun& run : runs) {
+        if (code >= run.first && code < run.first + run.count) {
+            return run.vk + static_cast<WPARAM>(code - run.first);
+        }
+    }
+    return VK_UNMAPPED;
+}
 
 // Keys whose Win32 translation types a control character (SDL's text input leaves these out).
 WPARAM ControlCharacter(WPARAM vk, bool ctrl)
@@ -87,46 +104,21 @@ bool NextCodePoint(const char*& text, const char* end, Uint32& codePoint)
     return false;
 }
 
-bool IsPosition(int position) { return position > 0 && position < kKeyPositionCount; }
-
-}  // namespace
-
+// x in the low 16 bits and y in the high 16 bits, each two's complement, as MAKELPARAM.
 LPARAM PackPoint(int x, int y)
 {
     const DWORD packed = (static_cast<DWORD>(x) & 0xFFFFu) | ((static_cast<DWORD>(y) & 0xFFFFu) << 16);
     return static_cast<LPARAM>(packed);
 }
 
+bool IsPosition(int position) { return position > 0 && position < kKeyPositionCount; }
+
+}  // namespace
+
 WPARAM VirtualKeyFromSdl(SDL_Keycode key, SDL_Scancode scancode)
 {
-    if (key >= SDLK_a && key <= SDLK_z) {
-        return 0x41 + static_cast<WPARAM>(key - SDLK_a);
-    }
-    if (key >= SDLK_0 && key <= SDLK_9) {
-        return 0x30 + static_cast<WPARAM>(key - SDLK_0);
-    }
-    if (key >= SDLK_F1 && key <= SDLK_F12) {
-        return VK_F1 + static_cast<WPARAM>(key - SDLK_F1);
-    }
-    if (key >= SDLK_F13 && key <= SDLK_F24) {
-        return VK_F1 + 12 + static_cast<WPARAM>(key - SDLK_F13);
-    }
-    for (const KeyPair& pair : kKeys) {
-        if (pair.key == key) {
-            return pair.vk;
-        }
-    }
-    // Layouts whose letters are not Latin: the key's position decides, as a US keyboard's would.
-    if (scancode >= SDL_SCANCODE_A && scancode <= SDL_SCANCODE_Z) {
-        return 0x41 + static_cast<WPARAM>(scancode - SDL_SCANCODE_A);
-    }
-    if (scancode >= SDL_SCANCODE_1 && scancode <= SDL_SCANCODE_9) {
-        return 0x31 + static_cast<WPARAM>(scancode - SDL_SCANCODE_1);
-    }
-    if (scancode == SDL_SCANCODE_0) {
-        return 0x30;
-    }
-    return VK_UNMAPPED;
+    const WPARAM byKey = FromRuns(kKeyRuns, key);
+    return byKey != VK_UNMAPPED ? byKey : FromRuns(kPositionRuns, scancode);
 }
 
 int TranslateSdlEvent(const SDL_Event& event, TranslatedMessage* out, int capacity)

@@ -25,6 +25,3 @@ int TranslateSdlEvent(const SDL_Event& event, TranslatedMessage* out, int capaci
 
 // Win32's virtual-key code for an SDL key, VK_UNMAPPED when there is none.
 WPARAM VirtualKeyFromSdl(SDL_Keycode key, SDL_Scancode scancode);
-
-// x in the low 16 bits and y in the high 16 bits, each two's complement, as MAKELPARAM.
-LPARAM PackPoint(int x, int y);
