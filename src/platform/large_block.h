@@ -15,7 +15,10 @@
 constexpr std::size_t kLargeBlockPage = std::size_t{2} << 20;
 constexpr std::size_t kLargeBlockMinimum = std::size_t{1} << 20;
 
-inline std::size_t LargeBlockMapped(std::size_t bytes) { return (bytes + kLargeBlockPage - 1) & ~(kLargeBlockPage - 1); }
+inline std::size_t LargeBlockMapped(std::size_t bytes)
+{
+    return (bytes + kLargeBlockPage - 1) & ~(kLargeBlockPage - 1);
+}
 inline bool IsLargeBlock(std::size_t bytes) { return bytes >= kLargeBlockMinimum && bytes <= (std::size_t{1} << 40); }
 
 inline void* AllocateLargeBlock(std::size_t bytes)

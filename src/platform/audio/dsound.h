@@ -2,8 +2,6 @@
 
 // Sound output shaped like DirectSound 8: a device object, one primary buffer that sets the
 // mix format, and secondary buffers of PCM samples mixed into the default audio device.
-// Game code sees only this header; the device and buffers live in internal/sound_device.cpp
-// and internal/sound_buffer.cpp.
 
 #include "platform/platform_types.h"
 
@@ -78,7 +76,7 @@ constexpr HRESULT DSERR_BUFFERLOST = MakeHresult(0x88780096u);
 
 // --- Interfaces ------------------------------------------------------------------------
 
-// A primary or secondary buffer. Reference counted: Release when done.
+// A primary or secondary buffer, reference counted.
 class IDirectSoundBuffer {
 public:
     virtual ULONG AddRef() = 0;

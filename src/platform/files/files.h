@@ -35,9 +35,10 @@ DWORD GetFullPathNameW(const char* path, DWORD bufferLength, char* buffer, char*
 
 void Sleep(DWORD milliseconds);
 
-// The whole file if it is a regular file of at most maxBytes, opened without blocking; else false with a one-line reason such as "PATH is not a regular file".
+// The whole file if it is a regular file of at most maxBytes, opened without blocking; else
+// false with a one-line reason such as "PATH is not a regular file".
 bool ReadRegularFile(const char* path, std::uint64_t maxBytes, std::vector<std::uint8_t>* bytes, std::string* why);
 
-// The same open and check for a reader that streams: the file open for reading, its length
-// in *length; else null and the one-line reason. A FIFO, socket or device never blocks here.
+// The same open and check for a reader that streams: the file and its *length, or null and
+// the reason.
 std::FILE* OpenRegularFile(const char* path, std::uint64_t* length, std::string* why);

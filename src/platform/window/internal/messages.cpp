@@ -85,12 +85,6 @@ void InsertFront(const MSG& msg)
     ++QueueCount;
 }
 
-void RemoveAt(int index)
-{
-    std::memmove(&Queue[index], &Queue[index + 1], sizeof(QueuedMessage) * static_cast<size_t>(QueueCount - index - 1));
-    --QueueCount;
-}
-
 bool AddTyped(QueuedMessage& entry, WPARAM character)
 {
     if (entry.typedCount >= kMaxTypedChars) {
@@ -225,7 +219,8 @@ BOOL PeekMessageW(MSG* message, HWND window, UINT filterMin, UINT filterMax, UIN
                 LastKeyDown = Queue[0];
                 LastKeyDownPending = true;
             }
-            RemoveAt(0);
+            --QueueCount;
+            std::memmove(&Queue[0], &Queue[1], sizeof(QueuedMessage) * static_cast<size_t>(QueueCount));
         }
         return TRUE;
     }
@@ -284,19 +279,16 @@ LRESULT DispatchMessageW(const MSG* message)
 
 LRESULT DefWindowProcW(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    switch (message) {
-    case WM_CLOSE:
-        DestroyWindow(window);
-        return 0;
-    case WM_SETICON: return window_internal::SetIcon(window, static_cast<HICON>(reinterpret_cast<void*>(lParam)));
-    case WM_SYSKEYDOWN:
-        if (wParam == VK_F4 && (lParam & KF_ALTDOWN_BIT) != 0 && (lParam & KF_REPEAT_BIT) == 0) {
-            window_internal::Send(window, WM_CLOSE, 0, 0);
-        }
-        return 0;
-    default:
-        return 0;
+    if (message == WM_SETICON) {
+        return window_internal::SetIcon(window, static_cast<HICON>(reinterpret_cast<void*>(lParam)));
     }
+    const bool altF4 = wParam == VK_F4 && (lParam & KF_ALTDOWN_BIT) != 0 && (lParam & KF_REPEAT_BIT) == 0;
+    if (message == WM_CLOSE) {
+        DestroyWindow(window);
+    } else if (message == WM_SYSKEYDOWN && altF4) {
+        window_internal::Send(window, WM_CLOSE, 0, 0);
+    }
+    return 0;
 }
 
 void PostQuitMessage(int exitCode)

@@ -34,10 +34,7 @@ bool VideoStarted = false;
 
 int FindClass(const char* name)
 {
-    if (name == nullptr) {
-        return -1;
-    }
-    for (int i = 0; i < kMaxClasses; ++i) {
+    for (int i = 0; name != nullptr && i < kMaxClasses; ++i) {
         if (Classes[i].used && strcasecmp(Classes[i].name, name) == 0) {
             return i;
         }
@@ -58,22 +55,20 @@ namespace window_internal {
 
 bool EnsureVideo()
 {
-    if (!VideoStarted) {
-        // Video stays up for the rest of the process, as a desktop session does for Win32.
-        VideoStarted = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
-        // Hold the GL library for the whole run as well: unloading it with the last window
-        // strands the GL driver's own allocations, and a later device would reload it anyway.
-        if (VideoStarted) {
-            SDL_GL_LoadLibrary(nullptr);
-            // A window's GL surface is chosen when the window is made: give it the depth-
-            // stencil store a graphics device draws with, so its back buffer can be drawn in
-            // the window itself.
-            SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
-            SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
-        }
-        ApplyCursor();
+    // Video stays up for the rest of the process, as a desktop session does for Win32.
+    if (VideoStarted || SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        return VideoStarted;
     }
-    return VideoStarted;
+    VideoStarted = true;
+    // Hold the GL library for the whole run as well: unloading it with the last window
+    // strands the GL driver's own allocations, and a later device would reload it anyway.
+    SDL_GL_LoadLibrary(nullptr);
+    // A window's GL surface is chosen when the window is made: give it the depth-stencil
+    // store a graphics device draws with, so its back buffer can be drawn in the window itself.
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
+    ApplyCursor();
+    return true;
 }
 
 std::span<PlatformWindow> Slots() { return Windows; }
@@ -85,10 +80,7 @@ bool IsLive(HWND window)
 
 LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (!IsLive(window)) {
-        return 0;
-    }
-    return Classes[window->classIndex].procedure(window, message, wParam, lParam);
+    return IsLive(window) ? Classes[window->classIndex].procedure(window, message, wParam, lParam) : 0;
 }
 
 void SetFocus(HWND window, bool focused)
@@ -168,11 +160,8 @@ HWND CreateWindowExW(DWORD /*exStyle*/, const char* className, const char* windo
     if (sdl == nullptr) {
         return nullptr;
     }
-    window->sdl = sdl;
-    window->sdlId = SDL_GetWindowID(sdl);
-    window->classIndex = classIndex;
-    window->live = true;
-    window->visible = visible;
+    *window = PlatformWindow{
+        .sdl = sdl, .sdlId = SDL_GetWindowID(sdl), .classIndex = classIndex, .live = true, .visible = visible};
     SDL_StartTextInput();
 
     if (Send(window, WM_CREATE, 0, 0) == -1) {
@@ -205,26 +194,24 @@ BOOL ShowWindow(HWND window, int command)
     if (!IsLive(window) || (command != SW_HIDE && command != SW_SHOWDEFAULT)) {
         return FALSE;
     }
+    const bool show = command == SW_SHOWDEFAULT;
     const bool wasVisible = window->visible;
-    if (command == SW_HIDE) {
-        if (wasVisible) {
-            SDL_HideWindow(window->sdl);
-            window->visible = false;
-            Send(window, WM_SHOWWINDOW, FALSE, 0);
-            SetFocus(window, false);
-        }
-        return wasVisible ? TRUE : FALSE;
+    if (show) {
+        SDL_ShowWindow(window->sdl);
+    } else if (wasVisible) {
+        SDL_HideWindow(window->sdl);
     }
-
-    SDL_ShowWindow(window->sdl);
-    if (!wasVisible) {
-        window->visible = true;
-        window->painted = false;
-        Send(window, WM_SHOWWINDOW, TRUE, 0);
+    if (show != wasVisible) {
+        window->visible = show;
+        window->painted = window->painted && !show;  // shown again, it is painted afresh
+        Send(window, WM_SHOWWINDOW, show ? TRUE : FALSE, 0);
     }
-    if (IsLive(window)) {
+    // The procedure may have destroyed the window meanwhile.
+    if (show && IsLive(window)) {
         SDL_RaiseWindow(window->sdl);
-        SetFocus(window, true);
+    }
+    if (show || wasVisible) {
+        SetFocus(window, show);
     }
     return wasVisible ? TRUE : FALSE;
 }
@@ -252,25 +239,22 @@ bool window_internal::SwitchFullScreen(PlatformWindow* window, bool fullScreen)
 {
     SDL_Window* sdl = window->sdl;
     const bool already = (SDL_GetWindowFlags(sdl) & SDL_WINDOW_FULLSCREEN) != 0;
-    if (fullScreen) {
-        if (!already) {
-            SDL_GetWindowPosition(sdl, &window->windowed.x, &window->windowed.y);
-            SDL_GetWindowSize(sdl, &window->windowed.w, &window->windowed.h);
-            window->windowedSaved = true;
-        }
+    if (fullScreen && !already) {
+        SDL_GetWindowPosition(sdl, &window->windowed.x, &window->windowed.y);
+        SDL_GetWindowSize(sdl, &window->windowed.w, &window->windowed.h);
+        window->windowedSaved = true;
         // The request goes to the window manager; with none, the window would stay as it is.
         SDL_Rect bounds{};
         const int display = SDL_GetWindowDisplayIndex(sdl);
-        if (!already && SDL_GetDisplayBounds(display >= 0 ? display : 0, &bounds) == 0) {
+        if (SDL_GetDisplayBounds(display >= 0 ? display : 0, &bounds) == 0) {
             SDL_SetWindowPosition(sdl, bounds.x, bounds.y);
             SDL_SetWindowSize(sdl, bounds.w, bounds.h);
         }
-        return SDL_SetWindowFullscreen(sdl, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0;
     }
-    if (SDL_SetWindowFullscreen(sdl, 0) != 0) {
+    if (SDL_SetWindowFullscreen(sdl, fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) {
         return false;
     }
-    if (already && window->windowedSaved) {
+    if (!fullScreen && already && window->windowedSaved) {
         SDL_SetWindowSize(sdl, window->windowed.w, window->windowed.h);
         SDL_SetWindowPosition(sdl, window->windowed.x, window->windowed.y);
     }
