@@ -4,6 +4,7 @@
 
 #include <signal.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstring>
 #include <initializer_list>
@@ -50,11 +51,9 @@ extern "C" void OnQuitSignal(int) { Signalled = Signalled + 1; }
 bool TakeQuitSignal()
 {
     const std::sig_atomic_t arrived = Signalled;
-    if (arrived == Delivered) {
-        return false;
-    }
+    const bool taken = arrived != Delivered;
     Delivered = arrived;
-    return true;
+    return taken;
 }
 
 // The live window SDL knows by this id, or null.
@@ -64,14 +63,14 @@ HWND FromSdlId(Uint32 sdlId)
 }
 
 bool IsKeyDown(UINT message) { return message == WM_KEYDOWN || message == WM_SYSKEYDOWN; }
+bool IsKeyMessage(UINT message) { return IsKeyDown(message) || message == WM_KEYUP || message == WM_SYSKEYUP; }
 
 bool Append(const MSG& msg)
 {
     if (QueueCount >= kQueueCapacity) {
         return false;
     }
-    Queue[QueueCount] = QueuedMessage{msg, {}, 0};
-    ++QueueCount;
+    Queue[QueueCount++] = QueuedMessage{msg, {}, 0};
     return true;
 }
 
@@ -98,17 +97,13 @@ bool AddTyped(QueuedMessage& entry, WPARAM character)
 // input method, say) does it arrive as a WM_CHAR of its own.
 void QueueTypedCharacter(HWND window, WPARAM character, LPARAM lParam, DWORD time)
 {
-    for (int i = QueueCount - 1; i >= 0; --i) {
-        const MSG& msg = Queue[i].msg;
-        if (msg.hwnd == window && (msg.message == WM_KEYUP || msg.message == WM_SYSKEYUP)) {
-            break;
-        }
-        if (msg.hwnd == window && IsKeyDown(msg.message)) {
-            if (AddTyped(Queue[i], character)) {
-                return;
-            }
-            break;
-        }
+    // The window's newest key message, when it is a key-down still queued.
+    int i = QueueCount - 1;
+    while (i >= 0 && (Queue[i].msg.hwnd != window || !IsKeyMessage(Queue[i].msg.message))) {
+        --i;
+    }
+    if (i >= 0 && IsKeyDown(Queue[i].msg.message) && AddTyped(Queue[i], character)) {
+        return;
     }
     if (LastKeyDownPending && LastKeyDown.msg.hwnd == window && AddTyped(LastKeyDown, character)) {
         return;
@@ -175,16 +170,9 @@ namespace window_internal {
 
 void DropQueued(HWND window)
 {
-    int kept = 0;
-    for (int i = 0; i < QueueCount; ++i) {
-        if (Queue[i].msg.hwnd != window) {
-            Queue[kept++] = Queue[i];
-        }
-    }
-    QueueCount = kept;
-    if (LastKeyDownPending && LastKeyDown.msg.hwnd == window) {
-        LastKeyDownPending = false;
-    }
+    const auto ofWindow = [window](const QueuedMessage& queued) { return queued.msg.hwnd == window; };
+    QueueCount = static_cast<int>(std::remove_if(Queue, Queue + QueueCount, ofWindow) - Queue);
+    LastKeyDownPending = LastKeyDownPending && !ofWindow(LastKeyDown);
 }
 
 }  // namespace window_internal
@@ -227,9 +215,7 @@ BOOL PeekMessageW(MSG* message, HWND window, UINT filterMin, UINT filterMax, UIN
     // WM_QUIT waits until nothing else is queued.
     if (QuitPending) {
         *message = MSG{nullptr, WM_QUIT, static_cast<WPARAM>(QuitCode), 0, SDL_GetTicks()};
-        if ((removeFlags & PM_REMOVE) != 0) {
-            QuitPending = false;
-        }
+        QuitPending = (removeFlags & PM_REMOVE) == 0;
         return TRUE;
     }
     return FALSE;
@@ -255,7 +241,7 @@ BOOL TranslateMessage(const MSG* message)
         return FALSE;
     }
     const UINT kind = message->message;
-    if (kind != WM_KEYDOWN && kind != WM_KEYUP && kind != WM_SYSKEYDOWN && kind != WM_SYSKEYUP) {
+    if (!IsKeyMessage(kind)) {
         return FALSE;
     }
     if (IsKeyDown(kind) && LastKeyDownPending && *message == LastKeyDown.msg) {
@@ -271,10 +257,8 @@ BOOL TranslateMessage(const MSG* message)
 
 LRESULT DispatchMessageW(const MSG* message)
 {
-    if (message == nullptr || message->hwnd == nullptr) {
-        return 0;
-    }
-    return window_internal::Send(message->hwnd, message->message, message->wParam, message->lParam);
+    return message != nullptr ? window_internal::Send(message->hwnd, message->message, message->wParam, message->lParam)
+                              : 0;
 }
 
 LRESULT DefWindowProcW(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -299,10 +283,8 @@ void PostQuitMessage(int exitCode)
 
 BOOL PostMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (window != nullptr && !window_internal::IsLive(window)) {
-        return FALSE;
-    }
-    return Append(MSG{window, message, wParam, lParam, SDL_GetTicks()}) ? TRUE : FALSE;
+    const bool addressable = window == nullptr || window_internal::IsLive(window);
+    return addressable && Append(MSG{window, message, wParam, lParam, SDL_GetTicks()}) ? TRUE : FALSE;
 }
 
 LRESULT SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
