@@ -31,7 +31,7 @@ public:
     HRESULT SetPan(LONG pan) override;
 
     bool IsPrimary() const { return (flags_ & DSBCAPS_PRIMARYBUFFER) != 0; }
-    DWORD BlockAlign() const { return format_.nBlockAlign; }
+    DWORD BlockAlign() const { return voice.channels * (voice.bitsPerSample / 8u); }
 
     // Everything below is guarded by the device lock.
     MixVoice voice;
@@ -51,7 +51,7 @@ private:
 
     SoundDevice* device_;
     DWORD flags_;
-    WAVEFORMATEX format_{};
+    DWORD rate_;  // the samples' own rate
     BYTE* data_;
     DWORD size_;
 };
