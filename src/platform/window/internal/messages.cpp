@@ -1,6 +1,6 @@
 // The message queue: SDL's events in as messages, typed characters kept with their key-down
-// until TranslateMessage, peeking, waiting, dispatching, posting, the default procedure, and
-// the quit signals that close every window.
+// until TranslateMessage, peeking, waiting, dispatching, posting, and the quit signals that
+// close every window.
 
 #include <signal.h>
 
@@ -9,7 +9,6 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "platform/window/internal/messages_translate.h"
 #include "platform/window/internal/window_internal.h"
 #include "platform/window/quit_signals.h"
 #include "platform/window/window.h"
@@ -259,20 +258,6 @@ LRESULT DispatchMessageW(const MSG* message)
 {
     return message != nullptr ? window_internal::Send(message->hwnd, message->message, message->wParam, message->lParam)
                               : 0;
-}
-
-LRESULT DefWindowProcW(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_SETICON) {
-        return window_internal::SetIcon(window, static_cast<HICON>(reinterpret_cast<void*>(lParam)));
-    }
-    const bool altF4 = wParam == VK_F4 && (lParam & KF_ALTDOWN_BIT) != 0 && (lParam & KF_REPEAT_BIT) == 0;
-    if (message == WM_CLOSE) {
-        DestroyWindow(window);
-    } else if (message == WM_SYSKEYDOWN && altF4) {
-        window_internal::Send(window, WM_CLOSE, 0, 0);
-    }
-    return 0;
 }
 
 void PostQuitMessage(int exitCode)

@@ -2,7 +2,7 @@
 // position in lParam, control characters), typed text, the left button and moves, and the
 // window events the game answers; key positions by name and by the player's layout.
 
-#include "platform/window/internal/messages_translate.h"
+#include "platform/window/internal/window_internal.h"
 
 #include <cstring>
 #include <span>

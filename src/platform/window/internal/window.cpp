@@ -1,6 +1,6 @@
-// The window table and window classes, creating, showing and destroying windows, focus,
-// the cursor counter, full screen, icons, the desktop's video driver and its display mode,
-// and the bare hidden GL window.
+// The window table and window classes, creating, showing and destroying windows, the
+// default procedure, focus, the cursor counter, full screen, icons, the desktop's video
+// driver and its display mode, and the bare hidden GL window.
 
 #include "platform/window/window.h"
 
@@ -47,6 +47,20 @@ void ApplyCursor()
     if (VideoStarted) {
         SDL_ShowCursor(CursorCounter >= 0 ? SDL_ENABLE : SDL_DISABLE);
     }
+}
+
+// WM_SETICON's default: shows `icon` for the window; returns the previous icon.
+LRESULT SetIcon(HWND window, HICON icon)
+{
+    if (!window_internal::IsLive(window)) {
+        return 0;
+    }
+    void* previous = window->icon;
+    window->icon = icon;
+    if (icon != nullptr) {
+        SDL_SetWindowIcon(window->sdl, static_cast<SDL_Surface*>(icon));
+    }
+    return reinterpret_cast<LRESULT>(previous);
 }
 
 }  // namespace
@@ -216,6 +230,20 @@ BOOL ShowWindow(HWND window, int command)
     return wasVisible ? TRUE : FALSE;
 }
 
+LRESULT DefWindowProcW(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_SETICON) {
+        return SetIcon(window, static_cast<HICON>(reinterpret_cast<void*>(lParam)));
+    }
+    const bool altF4 = wParam == VK_F4 && (lParam & KF_ALTDOWN_BIT) != 0 && (lParam & KF_REPEAT_BIT) == 0;
+    if (message == WM_CLOSE) {
+        DestroyWindow(window);
+    } else if (message == WM_SYSKEYDOWN && altF4) {
+        Send(window, WM_CLOSE, 0, 0);
+    }
+    return 0;
+}
+
 BOOL UpdateWindow(HWND window)
 {
     if (!IsLive(window)) {
@@ -339,19 +367,6 @@ BOOL DestroyIcon(HICON icon)
     }
     SDL_FreeSurface(static_cast<SDL_Surface*>(icon));
     return TRUE;
-}
-
-LRESULT window_internal::SetIcon(HWND window, HICON icon)
-{
-    if (!IsLive(window)) {
-        return 0;
-    }
-    void* previous = window->icon;
-    window->icon = icon;
-    if (icon != nullptr) {
-        SDL_SetWindowIcon(window->sdl, static_cast<SDL_Surface*>(icon));
-    }
-    return reinterpret_cast<LRESULT>(previous);
 }
 
 HiddenGlWindow::HiddenGlWindow(const char* title, int width, int height)

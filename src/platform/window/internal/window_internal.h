@@ -1,6 +1,8 @@
 #pragma once
 
-// Private to src/platform: what the window table, the message queue and the controller share.
+// Private to src/platform: what the window table, the message queue and the controller share,
+// and the translation of one SDL event into the Win32 messages it stands for. The translation
+// is pure (no SDL state is read), so tests can feed it made-up events.
 
 #include <SDL.h>
 
@@ -41,10 +43,26 @@ bool HasFocus(HWND window);
 // SetWindowFullScreen for any of the layer's windows, the graphics device's included.
 bool SwitchFullScreen(PlatformWindow* window, bool fullScreen);
 
-// WM_SETICON's default: shows `icon` for the window; returns the previous icon.
-LRESULT SetIcon(HWND window, HICON icon);
-
 // Drops the messages queued for a window that is going away.
 void DropQueued(HWND window);
 
 }  // namespace window_internal
+
+struct TranslatedMessage {
+    Uint32 sdlWindowId;  // 0 with WM_CLOSE from SDL_QUIT: every window
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    bool sent;  // delivered to the procedure at once (close, focus, size) rather than queued
+};
+
+constexpr int kMaxTranslatedMessages = 8;
+
+// Mouse messages carry the point alone (wParam 0); only the left button has messages. A key
+// that types a control character (Enter, Esc, Backspace, Tab, Ctrl+letter) yields its
+// WM_CHAR right after the key-down, as Win32's translation does; printable characters come
+// from SDL_TEXTINPUT, one WM_CHAR per code point. Returns the number of messages written.
+int TranslateSdlEvent(const SDL_Event& event, TranslatedMessage* out, int capacity);
+
+// Win32's virtual-key code for an SDL key, VK_UNMAPPED when there is none.
+WPARAM VirtualKeyFromSdl(SDL_Keycode key, SDL_Scancode scancode);
