@@ -2,7 +2,6 @@
 
 // Game controllers shaped like DirectInput 8 over SDL's game controller API. Only game
 // controllers are offered (SDL's standard layout); the state record is DIJOYSTATE2.
-// Objects are plain classes, not COM: Release deletes when the count reaches zero.
 
 #include "platform/ref_counted.h"
 
@@ -125,9 +124,8 @@ class IDirectInputDevice8W : public RefCounted<IDirectInputDevice8W> {
 public:
     // Only c_dfDIJoystick2; not while acquired.
     HRESULT SetDataFormat(const DIDATAFORMAT* format);
-    // DISCL_EXCLUSIVE | DISCL_FOREGROUND, the one level offered: the device reads only while
-    // `window` has the input focus, and no other device reads the same controller meanwhile.
-    // Until it is set the device reads regardless.
+    // DISCL_EXCLUSIVE | DISCL_FOREGROUND, the one level offered: from then on the device reads
+    // only while `window` has the focus, and no other device reads the controller meanwhile.
     HRESULT SetCooperativeLevel(HWND window, DWORD flags);
     // Every object, DIDFT_ALL: axes (two sticks, two triggers), the POV hat, the buttons.
     HRESULT EnumObjects(LPDIENUMDEVICEOBJECTSCALLBACKW callback, void* context, DWORD flags);

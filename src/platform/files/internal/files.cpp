@@ -51,10 +51,8 @@ std::string ProgramPath()
 std::string WorkingFolder()
 {
     std::vector<char> buffer(static_cast<size_t>(kMaxPath) + 1);
-    if (getcwd(buffer.data(), buffer.size()) == nullptr) {
-        return {};
-    }
-    return buffer.data();
+    const char* folder = getcwd(buffer.data(), buffer.size());
+    return folder != nullptr ? folder : "";
 }
 
 // The one-line refusal of both readers: the path, then why.
@@ -154,27 +152,21 @@ DWORD GetFullPathNameW(const char* path, DWORD bufferLength, char* buffer, char*
     joined += path;
     const bool trailingSeparator = IsSeparator(joined.back());
 
-    // Lexical only: ".." removes the previous component and stops at the root.
-    std::vector<std::string> parts;
+    // Lexical only: ".." removes the previous component and stops at the root. Every
+    // component is followed by '/' until the end.
+    std::string full = "/";
     for (size_t start = 0; start <= joined.size();) {
         const size_t end = std::min(joined.find_first_of("/\\", start), joined.size());
         const std::string part = joined.substr(start, end - start);
-        if (part == "..") {
-            if (!parts.empty()) {
-                parts.pop_back();
-            }
-        } else if (!part.empty() && part != ".") {
-            parts.push_back(part);
+        if (part == ".." && full.size() > 1) {
+            full.erase(full.rfind('/', full.size() - 2) + 1);
+        } else if (!part.empty() && part != "." && part != "..") {
+            full += part + '/';
         }
         start = end + 1;
     }
-
-    std::string full = "/";
-    for (size_t i = 0; i < parts.size(); ++i) {
-        full += parts[i];
-        if (i + 1 < parts.size() || trailingSeparator) {
-            full += '/';
-        }
+    if (!trailingSeparator && full.size() > 1) {
+        full.pop_back();
     }
 
     if (buffer == nullptr || full.size() + 1 > bufferLength) {
