@@ -5,6 +5,7 @@
 #include "platform/window/internal/window_internal.h"
 
 #include <cstring>
+#include <iterator>
 #include <span>
 
 #include "platform/window/keys.h"
@@ -67,39 +68,36 @@ constexpr WindowEventMessage kWindowEvents[] = {{SDL_WINDOWEVENT_CLOSE, WM_CLOSE
                                                 {SDL_WINDOWEVENT_FOCUS_LOST, WM_KILLFOCUS},
                                                 {SDL_WINDOWEVENT_SIZE_CHANGED, WM_SIZE}};
 
+// UTF-8 lead bytes: the bits under `mask` say the sequence's length; the others are the
+// code point's first bits.
+struct Lead {
+    unsigned char mask;
+    unsigned char pattern;
+    int length;
+};
+constexpr Lead kLeads[] = {{0x80, 0x00, 1}, {0xE0, 0xC0, 2}, {0xF0, 0xE0, 3}, {0xF8, 0xF0, 4}};
+
 // Decodes one UTF-8 sequence; malformed bytes are skipped one at a time.
 bool NextCodePoint(const char*& text, const char* end, Uint32& codePoint)
 {
-    while (text < end) {
+    for (; text < end; ++text) {
         const auto lead = static_cast<unsigned char>(*text);
-        int length = 0;
-        Uint32 value = 0;
-        if (lead < 0x80) {
-            length = 1;
-            value = lead;
-        } else if ((lead & 0xE0) == 0xC0) {
-            length = 2;
-            value = lead & 0x1Fu;
-        } else if ((lead & 0xF0) == 0xE0) {
-            length = 3;
-            value = lead & 0x0Fu;
-        } else if ((lead & 0xF8) == 0xF0) {
-            length = 4;
-            value = lead & 0x07u;
+        const Lead* kind = std::begin(kLeads);
+        while (kind != std::end(kLeads) && (lead & kind->mask) != kind->pattern) {
+            ++kind;
         }
-        bool ok = length > 0 && text + length <= end;
-        for (int i = 1; ok && i < length; ++i) {
+        bool ok = kind != std::end(kLeads) && text + kind->length <= end;
+        Uint32 value = ok ? lead & ~kind->mask & 0xFFu : 0;
+        for (int i = 1; ok && i < kind->length; ++i) {
             const auto next = static_cast<unsigned char>(text[i]);
             ok = (next & 0xC0) == 0x80;
             value = (value << 6) | (next & 0x3Fu);
         }
-        if (!ok) {
-            ++text;
-            continue;
+        if (ok) {
+            text += kind->length;
+            codePoint = value;
+            return true;
         }
-        text += length;
-        codePoint = value;
-        return true;
     }
     return false;
 }
@@ -107,8 +105,7 @@ bool NextCodePoint(const char*& text, const char* end, Uint32& codePoint)
 // x in the low 16 bits and y in the high 16 bits, each two's complement, as MAKELPARAM.
 LPARAM PackPoint(int x, int y)
 {
-    const DWORD packed = (static_cast<DWORD>(x) & 0xFFFFu) | ((static_cast<DWORD>(y) & 0xFFFFu) << 16);
-    return static_cast<LPARAM>(packed);
+    return static_cast<LPARAM>((static_cast<DWORD>(x) & 0xFFFFu) | ((static_cast<DWORD>(y) & 0xFFFFu) << 16));
 }
 
 bool IsPosition(int position) { return position > 0 && position < kKeyPositionCount; }
