@@ -166,12 +166,11 @@ HRESULT SoundDevice::CreateSoundBuffer(const DSBUFFERDESC* desc, IDirectSoundBuf
         return DSERR_INVALIDPARAM;
     }
     auto* data = static_cast<BYTE*>(AllocateLargeBlock(desc->dwBufferBytes));
-    if (data == nullptr) {
-        return DSERR_OUTOFMEMORY;
-    }
-    auto* created = new (std::nothrow) SoundBuffer(this, desc->dwFlags, desc->lpwfxFormat, data, desc->dwBufferBytes);
+    auto* created = data == nullptr ? nullptr
+                                    : new (std::nothrow)
+                                          SoundBuffer(this, desc->dwFlags, desc->lpwfxFormat, data, desc->dwBufferBytes);
     if (created == nullptr) {
-        FreeLargeBlock(data, desc->dwBufferBytes);
+        FreeLargeBlock(data, desc->dwBufferBytes);  // null included
         return DSERR_OUTOFMEMORY;
     }
     Link(created);
@@ -197,10 +196,7 @@ HRESULT SoundDevice::SetPrimaryFormat(const WAVEFORMATEX* format)
     // between the close and the open.
     SDL_CloseAudioDevice(id_);
     id_ = 0;
-    if (Open(*format)) {
-        return DS_OK;
-    }
-    return Open(previous) ? DSERR_BADFORMAT : DSERR_NODRIVER;
+    return Open(*format) ? DS_OK : (Open(previous) ? DSERR_BADFORMAT : DSERR_NODRIVER);
 }
 
 void SoundDevice::Link(SoundBuffer* buffer)
