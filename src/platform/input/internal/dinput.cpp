@@ -123,7 +123,7 @@ struct ControllerDevice {
     }
 
     static constexpr int kMaxDevices = 16;
-    static ControllerDevice* Devices[kMaxDevices];
+    static inline ControllerDevice* Devices[kMaxDevices] = {};
 
     SDL_GameController* controller;
     SDL_JoystickID id;
@@ -133,8 +133,6 @@ struct ControllerDevice {
     bool formatSet = false;
     bool acquired = false;
 };
-
-ControllerDevice* ControllerDevice::Devices[ControllerDevice::kMaxDevices] = {};
 
 // --- The device --------------------------------------------------------------------------
 

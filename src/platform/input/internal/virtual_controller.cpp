@@ -7,11 +7,7 @@
 
 #include "platform/input/internal/dinput_mapping.h"
 
-namespace {
-
 constexpr LONG kGameRange = 1000;
-
-}  // namespace
 
 struct VirtualController::Device {
     SDL_Joystick* joystick = nullptr;

@@ -270,7 +270,6 @@ bool window_internal::SwitchFullScreen(PlatformWindow* window, bool fullScreen)
     if (fullScreen && !already) {
         SDL_GetWindowPosition(sdl, &window->windowed.x, &window->windowed.y);
         SDL_GetWindowSize(sdl, &window->windowed.w, &window->windowed.h);
-        window->windowedSaved = true;
         // The request goes to the window manager; with none, the window would stay as it is.
         SDL_Rect bounds{};
         const int display = SDL_GetWindowDisplayIndex(sdl);
@@ -282,7 +281,7 @@ bool window_internal::SwitchFullScreen(PlatformWindow* window, bool fullScreen)
     if (SDL_SetWindowFullscreen(sdl, fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) {
         return false;
     }
-    if (!fullScreen && already && window->windowedSaved) {
+    if (!fullScreen && already && window->windowed.w > 0) {
         SDL_SetWindowSize(sdl, window->windowed.w, window->windowed.h);
         SDL_SetWindowPosition(sdl, window->windowed.x, window->windowed.y);
     }
