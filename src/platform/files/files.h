@@ -26,11 +26,9 @@ DWORD GetModuleFileNameW(HMODULE module, char* buffer, DWORD size);
 // FILE_ATTRIBUTE_DIRECTORY for a folder; FILE_ATTRIBUTE_NORMAL for anything else.
 DWORD GetFileAttributesW(const char* path);
 
-// Makes `path` absolute against the working folder and resolves "." and ".." by text alone.
-// The result uses '/'. Returns its length without the terminator when it fits in
-// `bufferLength`, else the size needed including the terminator (buffer untouched); 0 for a
-// null or empty path. `*filePart` (if given) points at the last component inside `buffer`,
-// or is null when the result ends in a separator.
+// `path` made absolute against the working folder, "." and ".." resolved by text alone, with
+// '/'. Its length when it fits in `bufferLength`, else the size needed with the terminator
+// (buffer untouched); 0 for no path. `*filePart` (if given): the last component, or null.
 DWORD GetFullPathNameW(const char* path, DWORD bufferLength, char* buffer, char** filePart);
 
 void Sleep(DWORD milliseconds);

@@ -166,10 +166,9 @@ private:
     ~IDirectInput8W();
 };
 
-// Starts SDL's game controller support and loads extra mappings from a gamecontrollerdb.txt
-// found beside the game's data. DIERR_OLDDIRECTINPUTVERSION / DIERR_BETADIRECTINPUTVERSION
-// for another version, DIERR_NOINTERFACE for another interface, DIERR_INVALIDPARAM without an
-// instance or out pointer, DIERR_GENERIC when SDL cannot start.
+// Starts SDL's game controllers and loads the mappings of a gamecontrollerdb.txt beside the
+// game's data. Refuses other versions and interfaces as DirectInput does; DIERR_GENERIC when
+// SDL cannot start.
 HRESULT DirectInput8Create(HINSTANCE instance, DWORD version, const GUID& interfaceId, void** out, void* outer);
 // The same, typed: no cast at the call.
 inline HRESULT DirectInput8Create(HINSTANCE instance, DWORD version, const GUID& interfaceId, IDirectInput8W** out,

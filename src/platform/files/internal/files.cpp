@@ -75,9 +75,8 @@ std::string OpenProblem(const std::string& native, int error)
 }
 
 // The open descriptor of a regular file and its length, or -1 and the reason (no path).
-// Opening with O_NONBLOCK makes a FIFO with no writer, or a device, answer at once; the
-// check then looks at what was actually opened, so a file swapped after any earlier look is
-// judged as what it has become.
+// O_NONBLOCK makes a FIFO with no writer, or a device, answer at once; the check then judges
+// what was actually opened, whatever an earlier look saw.
 int OpenChecked(const char* path, std::uint64_t* length, std::string* reason)
 {
     if (path == nullptr || path[0] == '\0') {

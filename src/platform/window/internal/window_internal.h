@@ -58,10 +58,9 @@ struct TranslatedMessage {
 
 constexpr int kMaxTranslatedMessages = 8;
 
-// Mouse messages carry the point alone (wParam 0); only the left button has messages. A key
-// that types a control character (Enter, Esc, Backspace, Tab, Ctrl+letter) yields its
-// WM_CHAR right after the key-down, as Win32's translation does; printable characters come
-// from SDL_TEXTINPUT, one WM_CHAR per code point. Returns the number of messages written.
+// Returns the number of messages written. Mouse messages carry the point alone; only the left
+// button has messages. A control character (Enter, Esc, Backspace, Tab, Ctrl+letter) comes as
+// WM_CHAR right after its key-down; printable ones come from SDL_TEXTINPUT, one per code point.
 int TranslateSdlEvent(const SDL_Event& event, TranslatedMessage* out, int capacity);
 
 // Win32's virtual-key code for an SDL key, VK_UNMAPPED when there is none.
