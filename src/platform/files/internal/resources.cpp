@@ -12,9 +12,8 @@ struct ResourceEntry {
     static constexpr int kMaxName = 64;
     char name[kMaxName];
     char type[kMaxName];
-    const void* data;
+    const void* data;  // null: a free slot
     DWORD size;
-    bool used;
 };
 
 namespace {
@@ -30,7 +29,7 @@ bool FitsName(const char* s)
 ResourceEntry* Find(const char* name, const char* type)
 {
     for (ResourceEntry& e : Table) {
-        if (e.used && strcasecmp(e.name, name) == 0 && strcasecmp(e.type, type) == 0) {
+        if (e.data != nullptr && strcasecmp(e.name, name) == 0 && strcasecmp(e.type, type) == 0) {
             return &e;
         }
     }
@@ -39,7 +38,7 @@ ResourceEntry* Find(const char* name, const char* type)
 
 bool IsEntry(HRSRC resource)
 {
-    return resource >= Table && resource < Table + kMaxResources && resource->used;
+    return resource >= Table && resource < Table + kMaxResources && resource->data != nullptr;
 }
 
 }  // namespace
@@ -60,7 +59,7 @@ bool RegisterResource(const char* name, const char* type, const void* data, DWOR
     }
     ResourceEntry* entry = Find(name, type);
     if (entry == nullptr) {
-        entry = std::find_if(std::begin(Table), std::end(Table), [](const ResourceEntry& e) { return !e.used; });
+        entry = std::find_if(std::begin(Table), std::end(Table), [](const ResourceEntry& e) { return e.data == nullptr; });
     }
     if (entry == std::end(Table)) {
         return false;
@@ -69,7 +68,6 @@ bool RegisterResource(const char* name, const char* type, const void* data, DWOR
     std::strcpy(entry->type, type);
     entry->data = data;
     entry->size = size;
-    entry->used = true;
     return true;
 }
 

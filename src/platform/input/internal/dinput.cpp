@@ -248,10 +248,7 @@ HRESULT IDirectInputDevice8W::GetDeviceState(DWORD size, void* data)
     if (data == nullptr || !device_->formatSet || size != sizeof(DIJOYSTATE2)) {
         return DIERR_INVALIDPARAM;
     }
-    if (!device_->acquired) {
-        return DIERR_NOTACQUIRED;
-    }
-    if (const HRESULT held = device_->CheckStillHeld(); FAILED(held)) {
+    if (const HRESULT held = device_->acquired ? device_->CheckStillHeld() : DIERR_NOTACQUIRED; FAILED(held)) {
         return held;
     }
     RawControllerState raw{};
@@ -300,10 +297,8 @@ HRESULT IDirectInput8W::CreateDevice(const GUID& instance, IDirectInputDevice8W*
         return DIERR_NOAGGREGATION;
     }
     SDL_JoystickID id = -1;
-    if (!ReadInstanceGuid(instance, id)) {
-        return DIERR_DEVICENOTREG;
-    }
-    for (int index = 0; index < SDL_NumJoysticks(); ++index) {
+    const bool ours = ReadInstanceGuid(instance, id);
+    for (int index = 0; ours && index < SDL_NumJoysticks(); ++index) {
         if (SDL_JoystickGetDeviceInstanceID(index) != id || !SDL_IsGameController(index)) {
             continue;
         }

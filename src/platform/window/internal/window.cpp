@@ -19,8 +19,8 @@ namespace {
 constexpr int kMaxClasses = 8;
 constexpr size_t kMaxClassName = 256;
 
+// A slot is free while it has no procedure.
 struct WindowClass {
-    bool used = false;
     char name[kMaxClassName] = {};
     WNDPROC procedure = nullptr;
 };
@@ -35,7 +35,7 @@ bool VideoStarted = false;
 int FindClass(const char* name)
 {
     for (int i = 0; name != nullptr && i < kMaxClasses; ++i) {
-        if (Classes[i].used && strcasecmp(Classes[i].name, name) == 0) {
+        if (Classes[i].procedure != nullptr && strcasecmp(Classes[i].name, name) == 0) {
             return i;
         }
     }
@@ -120,8 +120,8 @@ ATOM RegisterClassExW(const WNDCLASSEXW* windowClass)
         return 0;
     }
     for (int i = 0; i < kMaxClasses; ++i) {
-        if (!Classes[i].used) {
-            Classes[i] = WindowClass{true, {}, windowClass->lpfnWndProc};
+        if (Classes[i].procedure == nullptr) {
+            Classes[i] = WindowClass{{}, windowClass->lpfnWndProc};
             std::snprintf(Classes[i].name, kMaxClassName, "%s", windowClass->lpszClassName);
             return static_cast<ATOM>(0xC000 + i);
         }
