@@ -112,11 +112,9 @@ class IDirectSound8 {
 public:
     virtual ULONG AddRef() = 0;
     virtual ULONG Release() = 0;
-    // DSSCL_PRIORITY, the one level offered, before any buffer is made. Any window, or
-    // none: the output does not depend on one here.
+    // DSSCL_PRIORITY, the one level offered, before any buffer is made; any window or none.
     virtual HRESULT SetCooperativeLevel(HWND window, DWORD level) = 0;
-    virtual HRESULT CreateSoundBuffer(const DSBUFFERDESC* desc, IDirectSoundBuffer** buffer,
-                                      void* outer) = 0;
+    virtual HRESULT CreateSoundBuffer(const DSBUFFERDESC* desc, IDirectSoundBuffer** buffer, void* outer) = 0;
 
 protected:
     ~IDirectSound8() = default;

@@ -236,8 +236,7 @@ void SoundDevice::Render(BYTE* stream, DWORD bytes)
         dest += chunk * frameBytes;
         frames -= chunk;
     }
-    const BYTE silence = out.bitsPerSample == 8 ? 128 : 0;
-    std::memset(dest, silence, static_cast<std::size_t>(stream + bytes - dest));
+    std::memset(dest, out.bitsPerSample == 8 ? 128 : 0, static_cast<std::size_t>(stream + bytes - dest));
 }
 
 void SoundDevice::Pause(bool paused)
