@@ -41,10 +41,7 @@ std::string ProgramPath()
     }
     std::string path(static_cast<size_t>(kMaxPath), '\0');
     const ssize_t n = readlink("/proc/self/exe", path.data(), path.size());
-    if (n <= 0 || static_cast<size_t>(n) >= path.size()) {
-        return {};
-    }
-    path.resize(static_cast<size_t>(n));
+    path.resize(n > 0 && static_cast<size_t>(n) < path.size() ? static_cast<size_t>(n) : 0);  // none: empty
     return path;
 }
 

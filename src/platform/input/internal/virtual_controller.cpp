@@ -34,8 +34,7 @@ bool VirtualController::Attach(const char* name)
     if (joystick == nullptr) {
         return false;
     }
-    device_ = new Device;
-    device_->joystick = joystick;
+    device_ = new Device{joystick};
     const AxisRange range{-kGameRange, kGameRange};
     for (int v = 32767; v >= -32768; --v) {
         const LONG scaled = ScaleStickAxis(static_cast<Sint16>(v), range);
