@@ -165,12 +165,12 @@ HRESULT SoundDevice::CreateSoundBuffer(const DSBUFFERDESC* desc, IDirectSoundBuf
     if (desc->dwBufferBytes < DSBSIZE_MIN || desc->dwBufferBytes > DSBSIZE_MAX) {
         return DSERR_INVALIDPARAM;
     }
-    auto* data = static_cast<BYTE*>(AllocateLargeBlock(desc->dwBufferBytes));
-    auto* created = data == nullptr ? nullptr
-                                    : new (std::nothrow)
-                                          SoundBuffer(this, desc->dwFlags, desc->lpwfxFormat, data, desc->dwBufferBytes);
+    const DWORD size = desc->dwBufferBytes;
+    auto* data = static_cast<BYTE*>(AllocateLargeBlock(size));
+    auto* created = data != nullptr ? new (std::nothrow) SoundBuffer(this, desc->dwFlags, desc->lpwfxFormat, data, size)
+                                    : nullptr;
     if (created == nullptr) {
-        FreeLargeBlock(data, desc->dwBufferBytes);  // null included
+        FreeLargeBlock(data, size);  // null included
         return DSERR_OUTOFMEMORY;
     }
     Link(created);

@@ -59,7 +59,8 @@ bool RegisterResource(const char* name, const char* type, const void* data, DWOR
     }
     ResourceEntry* entry = Find(name, type);
     if (entry == nullptr) {
-        entry = std::find_if(std::begin(Table), std::end(Table), [](const ResourceEntry& e) { return e.data == nullptr; });
+        const auto isFree = [](const ResourceEntry& e) { return e.data == nullptr; };
+        entry = std::find_if(std::begin(Table), std::end(Table), isFree);
     }
     if (entry == std::end(Table)) {
         return false;
