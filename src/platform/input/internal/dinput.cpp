@@ -3,7 +3,9 @@
 
 #include "platform/input/dinput.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <string>
 #include <utility>
 
@@ -95,18 +97,13 @@ bool StartControllers()
 struct ControllerDevice {
     ControllerDevice(SDL_GameController* opened, SDL_JoystickID joystick) : controller(opened), id(joystick)
     {
-        for (ControllerDevice*& slot : Devices) {
-            if (slot == nullptr) {
-                slot = this;
-                break;
-            }
+        if (auto slot = std::find(std::begin(Devices), std::end(Devices), nullptr); slot != std::end(Devices)) {
+            *slot = this;
         }
     }
     ~ControllerDevice()
     {
-        for (ControllerDevice*& slot : Devices) {
-            slot = slot == this ? nullptr : slot;
-        }
+        std::replace(std::begin(Devices), std::end(Devices), this, static_cast<ControllerDevice*>(nullptr));
         SDL_GameControllerClose(controller);
         SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
     }

@@ -112,16 +112,16 @@ void QueueTypedCharacter(HWND window, WPARAM character, LPARAM lParam, DWORD tim
 
 void QueueTranslated(const TranslatedMessage& translated, DWORD time)
 {
+    // Input for a window that is not (or no longer) ours is dropped.
+    HWND window = FromSdlId(translated.sdlWindowId);
     if (translated.sent) {
         ++SentFromEvents;
         if (translated.sdlWindowId == 0) {
-            for (PlatformWindow& window : window_internal::Slots()) {
-                window_internal::Send(&window, translated.message, translated.wParam, translated.lParam);
+            for (PlatformWindow& each : window_internal::Slots()) {
+                window_internal::Send(&each, translated.message, translated.wParam, translated.lParam);
             }
             return;
         }
-        // Both skip a window that is not (or no longer) ours.
-        HWND window = FromSdlId(translated.sdlWindowId);
         if (translated.message == WM_SETFOCUS || translated.message == WM_KILLFOCUS) {
             window_internal::SetFocus(window, translated.message == WM_SETFOCUS);
         } else {
@@ -129,10 +129,8 @@ void QueueTranslated(const TranslatedMessage& translated, DWORD time)
         }
         return;
     }
-
-    HWND window = FromSdlId(translated.sdlWindowId);
     if (window == nullptr) {
-        return;  // input with no window of ours to go to
+        return;
     }
     if (translated.message == WM_CHAR) {
         QueueTypedCharacter(window, translated.wParam, translated.lParam, time);
