@@ -5,8 +5,6 @@
 
 #include "platform/platform_types.h"
 
-// --- Formats ---------------------------------------------------------------------------
-
 constexpr WORD WAVE_FORMAT_PCM = 1;
 
 #pragma pack(push, 1)
@@ -30,8 +28,6 @@ struct DSBUFFERDESC {
     WAVEFORMATEX* lpwfxFormat;
     GUID guid3DAlgorithm;
 };
-
-// --- Flags and limits ------------------------------------------------------------------
 
 constexpr DWORD DSSCL_PRIORITY = 2;
 
@@ -58,8 +54,6 @@ constexpr DWORD DSBFREQUENCY_ORIGINAL = 0;
 constexpr DWORD DSBFREQUENCY_MIN = 100;
 constexpr DWORD DSBFREQUENCY_MAX = 200000;
 
-// --- Results ---------------------------------------------------------------------------
-
 constexpr HRESULT DS_OK = S_OK;
 // Kept for the sound system's check; this output never models 3D, so never returns it.
 constexpr HRESULT DS_NO_VIRTUALIZATION = MakeHresult(0x0878000Au);
@@ -73,8 +67,6 @@ constexpr HRESULT DSERR_BADFORMAT = MakeHresult(0x88780064u);
 constexpr HRESULT DSERR_NODRIVER = MakeHresult(0x88780078u);
 constexpr HRESULT DSERR_NOAGGREGATION = MakeHresult(0x80040110u);
 constexpr HRESULT DSERR_BUFFERLOST = MakeHresult(0x88780096u);
-
-// --- Interfaces ------------------------------------------------------------------------
 
 // A primary or secondary buffer, reference counted.
 class IDirectSoundBuffer {

@@ -7,8 +7,6 @@
 
 constexpr DWORD DIRECTINPUT_VERSION = 0x0800;
 
-// --- Results -----------------------------------------------------------------------------
-
 constexpr HRESULT DI_OK = S_OK;
 constexpr HRESULT DI_NOEFFECT = S_FALSE;
 constexpr HRESULT DIERR_GENERIC = E_FAIL;
@@ -27,8 +25,6 @@ constexpr HRESULT DIERR_UNSUPPORTED = E_NOTIMPL;
 constexpr HRESULT DIERR_UNPLUGGED = MakeHresult(0x80040209u);
 constexpr HRESULT E_HANDLE = MakeHresult(0x80070006u);
 
-// --- Enumeration -------------------------------------------------------------------------
-
 constexpr DWORD DI8DEVCLASS_GAMECTRL = 4;
 constexpr DWORD DIEDFL_ATTACHEDONLY = 0x1;
 
@@ -46,8 +42,6 @@ struct DIDEVICEINSTANCEW {
 
 using LPDIENUMDEVICESCALLBACKW = BOOL (*)(const DIDEVICEINSTANCEW* instance, void* context);
 
-// --- Objects -----------------------------------------------------------------------------
-
 constexpr DWORD DIDFT_ALL = 0x00000000;
 constexpr DWORD DIDFT_ABSAXIS = 0x00000002;
 constexpr DWORD DIDFT_AXIS = 0x00000003;
@@ -64,8 +58,6 @@ struct DIDEVICEOBJECTINSTANCEW {
 };
 
 using LPDIENUMDEVICEOBJECTSCALLBACKW = BOOL (*)(const DIDEVICEOBJECTINSTANCEW* object, void* context);
-
-// --- Properties --------------------------------------------------------------------------
 
 constexpr DWORD DIPH_BYID = 2;
 
@@ -86,8 +78,6 @@ static_assert(sizeof(DIPROPRANGE) == 24);
 
 // Property identifiers: compared by identity, as DirectInput's small-integer GUIDs are.
 extern const GUID DIPROP_RANGE;
-
-// --- State -------------------------------------------------------------------------------
 
 struct DIJOYSTATE2 {
     LONG lX;
@@ -115,8 +105,6 @@ constexpr DWORD DISCL_EXCLUSIVE = 0x01;
 constexpr DWORD DISCL_FOREGROUND = 0x04;
 
 extern const GUID IID_IDirectInput8W;
-
-// --- Interfaces --------------------------------------------------------------------------
 
 struct ControllerDevice;
 

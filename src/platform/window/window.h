@@ -29,8 +29,6 @@ struct WNDCLASSEXW {
     const char* lpszClassName;
 };
 
-// --- Messages ----------------------------------------------------------------------------
-
 constexpr UINT WM_NULL = 0x0000;
 constexpr UINT WM_CREATE = 0x0001;
 constexpr UINT WM_DESTROY = 0x0002;
@@ -58,10 +56,8 @@ constexpr LPARAM KF_ALTDOWN_BIT = LPARAM{1} << 29;
 constexpr LPARAM KF_REPEAT_BIT = LPARAM{1} << 30;
 constexpr LPARAM KF_UP_BIT = LPARAM{1} << 31;
 
-// --- Virtual keys ------------------------------------------------------------------------
-
-// Only the keys the game or the translation tells apart have a code of their own; the game
-// reads the others by their place on the keyboard (keys.h).
+// Virtual keys: only those the game or the translation tells apart have a code of their own;
+// the game reads the others by their place on the keyboard (keys.h).
 constexpr WPARAM VK_BACK = 0x08;
 constexpr WPARAM VK_TAB = 0x09;
 constexpr WPARAM VK_RETURN = 0x0D;
@@ -76,8 +72,6 @@ constexpr WPARAM VK_F10 = 0x79;
 constexpr WPARAM VK_F11 = 0x7A;
 // Letters and digits are their ASCII capitals; any other key arrives with this code.
 constexpr WPARAM VK_UNMAPPED = 0xFF;
-
-// --- Classes, windows, showing -------------------------------------------------------------
 
 constexpr UINT CS_CLASSDC = 0x0040;
 
@@ -127,8 +121,6 @@ BOOL WaitMessage();
 // Wayland) and no back end that shows nothing, unless SDL_VIDEODRIVER names one.
 BOOL StartDesktopVideo();
 
-// --- Messages ----------------------------------------------------------------------------
-
 // Takes SDL's pending events into the queue, then its oldest message. The whole queue only
 // (`window` null, filter 0, 0). WM_QUIT comes once nothing else waits.
 BOOL PeekMessageW(MSG* message, HWND window, UINT filterMin, UINT filterMax, UINT removeFlags);
@@ -144,8 +136,6 @@ void PostQuitMessage(int exitCode);
 BOOL PostMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-// --- Icons -------------------------------------------------------------------------------
-
 // WM_SETICON's wParam; DefWindowProcW shows the icon (both sizes are one picture here) and
 // returns the previous one.
 constexpr WPARAM ICON_BIG = 1;
@@ -157,8 +147,6 @@ constexpr UINT LR_LOADFROMFILE = 0x0010;
 void* LoadImageW(HINSTANCE instance, const char* name, UINT type, int cx, int cy, UINT flags);
 // FALSE for a null icon. An icon still set on a window must not be destroyed.
 BOOL DestroyIcon(HICON icon);
-
-// --- Display modes -----------------------------------------------------------------------
 
 constexpr DWORD ENUM_CURRENT_SETTINGS = 0xFFFFFFFFu;
 

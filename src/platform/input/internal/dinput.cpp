@@ -131,8 +131,6 @@ struct ControllerDevice {
     bool acquired = false;
 };
 
-// --- The device --------------------------------------------------------------------------
-
 IDirectInputDevice8W::IDirectInputDevice8W(ControllerDevice* device) : device_(device) {}
 IDirectInputDevice8W::~IDirectInputDevice8W() { delete device_; }
 
@@ -259,8 +257,6 @@ HRESULT IDirectInputDevice8W::GetDeviceState(DWORD size, void* data)
     MapControllerState(raw, device_->ranges, static_cast<DIJOYSTATE2*>(data));
     return DI_OK;
 }
-
-// --- The input object --------------------------------------------------------------------
 
 IDirectInput8W::~IDirectInput8W() { SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER); }
 
