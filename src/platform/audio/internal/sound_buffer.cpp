@@ -85,11 +85,8 @@ HRESULT SoundBuffer::Lock(DWORD offset, DWORD bytes, void** audio1, DWORD* bytes
         return DSERR_INVALIDCALL;
     }
     SoundDevice::Guard guard(device_);
-    if (lost) {
-        return DSERR_BUFFERLOST;
-    }
-    if (offset >= size_ || bytes == 0 || bytes > size_) {
-        return DSERR_INVALIDPARAM;
+    if (lost || offset >= size_ || bytes == 0 || bytes > size_) {
+        return lost ? DSERR_BUFFERLOST : DSERR_INVALIDPARAM;
     }
     *audio1 = data_ + offset;
     *bytes1 = bytes <= size_ - offset ? bytes : size_ - offset;
