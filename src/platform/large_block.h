@@ -6,16 +6,18 @@
 #include <cstdint>
 #include <cstdlib>
 
-// Large, long-lived, zero-filled blocks: sound buffers, box arrays. Every fresh page faults
-// when it is first written, and on virtual machines a fault can cost milliseconds per
-// megabyte; blocks of 1 MB or more are mapped in whole 2 MB pages, on 2 MB boundaries, and
-// offered huge pages, so they fault a handful of times instead of hundreds. Smaller blocks
-// come from calloc. Free with the same byte count.
+// Large, long-lived, zero-filled blocks (sound buffers, box arrays); free with the same byte
+// count. A fresh page faults when first written, which on virtual machines can cost
+// milliseconds per megabyte: blocks of 1 MB or more are mapped in whole, aligned 2 MB pages
+// and offered huge pages. Smaller blocks come from calloc.
 
 constexpr std::size_t kLargeBlockPage = std::size_t{2} << 20;
 constexpr std::size_t kLargeBlockMinimum = std::size_t{1} << 20;
 
-inline std::size_t LargeBlockMapped(std::size_t bytes) { return (bytes + kLargeBlockPage - 1) & ~(kLargeBlockPage - 1); }
+inline std::size_t LargeBlockMapped(std::size_t bytes)
+{
+    return (bytes + kLargeBlockPage - 1) & ~(kLargeBlockPage - 1);
+}
 inline bool IsLargeBlock(std::size_t bytes) { return bytes >= kLargeBlockMinimum && bytes <= (std::size_t{1} << 40); }
 
 inline void* AllocateLargeBlock(std::size_t bytes)

@@ -2,12 +2,8 @@
 
 // Sound output shaped like DirectSound 8: a device object, one primary buffer that sets the
 // mix format, and secondary buffers of PCM samples mixed into the default audio device.
-// Game code sees only this header; the device and buffers live in internal/sound_device.cpp
-// and internal/sound_buffer.cpp.
 
 #include "platform/platform_types.h"
-
-// --- Formats ---------------------------------------------------------------------------
 
 constexpr WORD WAVE_FORMAT_PCM = 1;
 
@@ -32,8 +28,6 @@ struct DSBUFFERDESC {
     WAVEFORMATEX* lpwfxFormat;
     GUID guid3DAlgorithm;
 };
-
-// --- Flags and limits ------------------------------------------------------------------
 
 constexpr DWORD DSSCL_PRIORITY = 2;
 
@@ -60,8 +54,6 @@ constexpr DWORD DSBFREQUENCY_ORIGINAL = 0;
 constexpr DWORD DSBFREQUENCY_MIN = 100;
 constexpr DWORD DSBFREQUENCY_MAX = 200000;
 
-// --- Results ---------------------------------------------------------------------------
-
 constexpr HRESULT DS_OK = S_OK;
 // Kept for the sound system's check; this output never models 3D, so never returns it.
 constexpr HRESULT DS_NO_VIRTUALIZATION = MakeHresult(0x0878000Au);
@@ -76,9 +68,7 @@ constexpr HRESULT DSERR_NODRIVER = MakeHresult(0x88780078u);
 constexpr HRESULT DSERR_NOAGGREGATION = MakeHresult(0x80040110u);
 constexpr HRESULT DSERR_BUFFERLOST = MakeHresult(0x88780096u);
 
-// --- Interfaces ------------------------------------------------------------------------
-
-// A primary or secondary buffer. Reference counted: Release when done.
+// A primary or secondary buffer, reference counted.
 class IDirectSoundBuffer {
 public:
     virtual ULONG AddRef() = 0;
@@ -114,11 +104,9 @@ class IDirectSound8 {
 public:
     virtual ULONG AddRef() = 0;
     virtual ULONG Release() = 0;
-    // DSSCL_PRIORITY, the one level offered, before any buffer is made. Any window, or
-    // none: the output does not depend on one here.
+    // DSSCL_PRIORITY, the one level offered, before any buffer is made; any window or none.
     virtual HRESULT SetCooperativeLevel(HWND window, DWORD level) = 0;
-    virtual HRESULT CreateSoundBuffer(const DSBUFFERDESC* desc, IDirectSoundBuffer** buffer,
-                                      void* outer) = 0;
+    virtual HRESULT CreateSoundBuffer(const DSBUFFERDESC* desc, IDirectSoundBuffer** buffer, void* outer) = 0;
 
 protected:
     ~IDirectSound8() = default;

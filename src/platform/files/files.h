@@ -26,18 +26,17 @@ DWORD GetModuleFileNameW(HMODULE module, char* buffer, DWORD size);
 // FILE_ATTRIBUTE_DIRECTORY for a folder; FILE_ATTRIBUTE_NORMAL for anything else.
 DWORD GetFileAttributesW(const char* path);
 
-// Makes `path` absolute against the working folder and resolves "." and ".." by text alone.
-// The result uses '/'. Returns its length without the terminator when it fits in
-// `bufferLength`, else the size needed including the terminator (buffer untouched); 0 for a
-// null or empty path. `*filePart` (if given) points at the last component inside `buffer`,
-// or is null when the result ends in a separator.
+// `path` made absolute against the working folder, "." and ".." resolved by text alone, with
+// '/'. Its length when it fits in `bufferLength`, else the size needed with the terminator
+// (buffer untouched); 0 for no path. `*filePart` (if given): the last component, or null.
 DWORD GetFullPathNameW(const char* path, DWORD bufferLength, char* buffer, char** filePart);
 
 void Sleep(DWORD milliseconds);
 
-// The whole file if it is a regular file of at most maxBytes, opened without blocking; else false with a one-line reason such as "PATH is not a regular file".
+// The whole file if it is a regular file of at most maxBytes, opened without blocking; else
+// false with a one-line reason such as "PATH is not a regular file".
 bool ReadRegularFile(const char* path, std::uint64_t maxBytes, std::vector<std::uint8_t>* bytes, std::string* why);
 
-// The same open and check for a reader that streams: the file open for reading, its length
-// in *length; else null and the one-line reason. A FIFO, socket or device never blocks here.
+// The same open and check for a reader that streams: the file and its *length, or null and
+// the reason.
 std::FILE* OpenRegularFile(const char* path, std::uint64_t* length, std::string* why);

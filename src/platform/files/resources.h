@@ -16,9 +16,9 @@ HGLOBAL LoadResource(HMODULE module, HRSRC resource);
 DWORD SizeofResource(HMODULE module, HRSRC resource);
 const void* LockResource(HGLOBAL loaded);
 
-// Adds one of at most 64 resources, names and types under 64 bytes. The bytes are not copied: they must outlive every lookup (static data
-// of the build, or a test's own storage). Re-registering a name and type replaces the
-// entry. Fails (false) on null or over-long names, null data or a full table.
+// Adds one of at most 64 resources, names and types under 64 bytes; the bytes are not copied
+// and must outlive every lookup. The same name and type again replaces the entry. False on
+// null or over-long names, null data or a full table.
 bool RegisterResource(const char* name, const char* type, const void* data, DWORD size);
 
 // Drops every entry; for tests.

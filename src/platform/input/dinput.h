@@ -2,13 +2,10 @@
 
 // Game controllers shaped like DirectInput 8 over SDL's game controller API. Only game
 // controllers are offered (SDL's standard layout); the state record is DIJOYSTATE2.
-// Objects are plain classes, not COM: Release deletes when the count reaches zero.
 
 #include "platform/ref_counted.h"
 
 constexpr DWORD DIRECTINPUT_VERSION = 0x0800;
-
-// --- Results -----------------------------------------------------------------------------
 
 constexpr HRESULT DI_OK = S_OK;
 constexpr HRESULT DI_NOEFFECT = S_FALSE;
@@ -28,8 +25,6 @@ constexpr HRESULT DIERR_UNSUPPORTED = E_NOTIMPL;
 constexpr HRESULT DIERR_UNPLUGGED = MakeHresult(0x80040209u);
 constexpr HRESULT E_HANDLE = MakeHresult(0x80070006u);
 
-// --- Enumeration -------------------------------------------------------------------------
-
 constexpr DWORD DI8DEVCLASS_GAMECTRL = 4;
 constexpr DWORD DIEDFL_ATTACHEDONLY = 0x1;
 
@@ -47,8 +42,6 @@ struct DIDEVICEINSTANCEW {
 
 using LPDIENUMDEVICESCALLBACKW = BOOL (*)(const DIDEVICEINSTANCEW* instance, void* context);
 
-// --- Objects -----------------------------------------------------------------------------
-
 constexpr DWORD DIDFT_ALL = 0x00000000;
 constexpr DWORD DIDFT_ABSAXIS = 0x00000002;
 constexpr DWORD DIDFT_AXIS = 0x00000003;
@@ -65,8 +58,6 @@ struct DIDEVICEOBJECTINSTANCEW {
 };
 
 using LPDIENUMDEVICEOBJECTSCALLBACKW = BOOL (*)(const DIDEVICEOBJECTINSTANCEW* object, void* context);
-
-// --- Properties --------------------------------------------------------------------------
 
 constexpr DWORD DIPH_BYID = 2;
 
@@ -87,8 +78,6 @@ static_assert(sizeof(DIPROPRANGE) == 24);
 
 // Property identifiers: compared by identity, as DirectInput's small-integer GUIDs are.
 extern const GUID DIPROP_RANGE;
-
-// --- State -------------------------------------------------------------------------------
 
 struct DIJOYSTATE2 {
     LONG lX;
@@ -117,17 +106,14 @@ constexpr DWORD DISCL_FOREGROUND = 0x04;
 
 extern const GUID IID_IDirectInput8W;
 
-// --- Interfaces --------------------------------------------------------------------------
-
 struct ControllerDevice;
 
 class IDirectInputDevice8W : public RefCounted<IDirectInputDevice8W> {
 public:
     // Only c_dfDIJoystick2; not while acquired.
     HRESULT SetDataFormat(const DIDATAFORMAT* format);
-    // DISCL_EXCLUSIVE | DISCL_FOREGROUND, the one level offered: the device reads only while
-    // `window` has the input focus, and no other device reads the same controller meanwhile.
-    // Until it is set the device reads regardless.
+    // DISCL_EXCLUSIVE | DISCL_FOREGROUND, the one level offered: from then on the device reads
+    // only while `window` has the focus, and no other device reads the controller meanwhile.
     HRESULT SetCooperativeLevel(HWND window, DWORD flags);
     // Every object, DIDFT_ALL: axes (two sticks, two triggers), the POV hat, the buttons.
     HRESULT EnumObjects(LPDIENUMDEVICEOBJECTSCALLBACKW callback, void* context, DWORD flags);
@@ -168,10 +154,9 @@ private:
     ~IDirectInput8W();
 };
 
-// Starts SDL's game controller support and loads extra mappings from a gamecontrollerdb.txt
-// found beside the game's data. DIERR_OLDDIRECTINPUTVERSION / DIERR_BETADIRECTINPUTVERSION
-// for another version, DIERR_NOINTERFACE for another interface, DIERR_INVALIDPARAM without an
-// instance or out pointer, DIERR_GENERIC when SDL cannot start.
+// Starts SDL's game controllers and loads the mappings of a gamecontrollerdb.txt beside the
+// game's data. Refuses other versions and interfaces as DirectInput does; DIERR_GENERIC when
+// SDL cannot start.
 HRESULT DirectInput8Create(HINSTANCE instance, DWORD version, const GUID& interfaceId, void** out, void* outer);
 // The same, typed: no cast at the call.
 inline HRESULT DirectInput8Create(HINSTANCE instance, DWORD version, const GUID& interfaceId, IDirectInput8W** out,

@@ -29,8 +29,6 @@ struct WNDCLASSEXW {
     const char* lpszClassName;
 };
 
-// --- Messages ----------------------------------------------------------------------------
-
 constexpr UINT WM_NULL = 0x0000;
 constexpr UINT WM_CREATE = 0x0001;
 constexpr UINT WM_DESTROY = 0x0002;
@@ -58,10 +56,8 @@ constexpr LPARAM KF_ALTDOWN_BIT = LPARAM{1} << 29;
 constexpr LPARAM KF_REPEAT_BIT = LPARAM{1} << 30;
 constexpr LPARAM KF_UP_BIT = LPARAM{1} << 31;
 
-// --- Virtual keys ------------------------------------------------------------------------
-
-// Only the keys the game or the translation tells apart have a code of their own; the game
-// reads the others by their place on the keyboard (keys.h).
+// Virtual keys: only those the game or the translation tells apart have a code of their own;
+// the game reads the others by their place on the keyboard (keys.h).
 constexpr WPARAM VK_BACK = 0x08;
 constexpr WPARAM VK_TAB = 0x09;
 constexpr WPARAM VK_RETURN = 0x0D;
@@ -76,8 +72,6 @@ constexpr WPARAM VK_F10 = 0x79;
 constexpr WPARAM VK_F11 = 0x7A;
 // Letters and digits are their ASCII capitals; any other key arrives with this code.
 constexpr WPARAM VK_UNMAPPED = 0xFF;
-
-// --- Classes, windows, showing -------------------------------------------------------------
 
 constexpr UINT CS_CLASSDC = 0x0040;
 
@@ -99,48 +93,39 @@ ATOM RegisterClassExW(const WNDCLASSEXW* windowClass);
 // FALSE when the class is unknown or a window of it still exists.
 BOOL UnregisterClassW(const char* className, HINSTANCE instance);
 
-// A window of a registered class; hidden unless the style has WS_VISIBLE. Width and height are
-// the client size. The procedure receives WM_CREATE before this returns; -1 from it fails the
-// creation. Null when the class is unknown, SDL's video cannot start or the window table is full.
+// Hidden unless the style has WS_VISIBLE; width and height are the client size. The procedure
+// gets WM_CREATE before this returns, and -1 from it fails the creation. Null when the class
+// is unknown, SDL's video cannot start or the window table is full.
 HWND CreateWindowExW(DWORD exStyle, const char* className, const char* windowName, DWORD style, int x, int y,
                      int width, int height, HWND parent, HMENU menu, HINSTANCE instance, void* param);
 // Sends WM_DESTROY, then closes the window; its queued messages are dropped. FALSE if not a window.
 BOOL DestroyWindow(HWND window);
 BOOL IsWindow(HWND window);
-// SW_HIDE, or SW_SHOWDEFAULT: shown with the input focus. Returns whether the window was
-// visible before; FALSE for another command.
+// SW_HIDE, or SW_SHOWDEFAULT: shown with the input focus. Whether it was visible before.
 BOOL ShowWindow(HWND window, int command);
 // Sends WM_PAINT if the window is visible and has not been painted since it was shown.
 BOOL UpdateWindow(HWND window);
 // The display counter: the cursor shows while it is 0 or more. Starts at 0.
 int ShowCursor(BOOL show);
-// Switches between the desktop-sized full-screen mode and the window's own size (the device
-// set-up's presentation choice, and the players' toggle). The window is first laid over the
-// whole display, so it covers it even where no window manager answers the request; leaving
-// puts back the size and place it had. FALSE if not a window or SDL refuses.
+// Desktop-sized full screen, or back to the window's own size and place. The window is first
+// laid over the whole display, so it covers it even where no window manager answers.
 BOOL SetWindowFullScreen(HWND window, BOOL fullScreen);
 BOOL IsWindowFullScreen(HWND window);
-// Win32's active window: ours that has the keyboard focus, or null when the player is in
-// another program's window.
+// Ours that has the keyboard focus, or null while the player is in another program.
 HWND GetActiveWindow();
-// The window is minimised.
-BOOL IsIconic(HWND window);
-// Sleeps until a message is waiting (one already waiting returns at once) or an event was
-// sent to a procedure (the focus came back, say).
+BOOL IsIconic(HWND window);  // minimised
+// Sleeps until a message waits or an event was sent to a procedure (the focus came back, say).
 BOOL WaitMessage();
 
 // Starts the video for the desktop the environment names (DISPLAY: X11, WAYLAND_DISPLAY:
-// Wayland) and nothing else: unless SDL_VIDEODRIVER names a back end, SDL is not allowed to
-// fall back to one that shows nothing. FALSE when no desktop could be opened.
+// Wayland) and no back end that shows nothing, unless SDL_VIDEODRIVER names one.
 BOOL StartDesktopVideo();
 
-// --- Messages ----------------------------------------------------------------------------
-
-// Takes SDL's pending events into the queue, then takes the oldest message. The whole queue
-// only: `window` null and the filter 0, 0. WM_QUIT comes once nothing else waits.
+// Takes SDL's pending events into the queue, then its oldest message. The whole queue only
+// (`window` null, filter 0, 0). WM_QUIT comes once nothing else waits.
 BOOL PeekMessageW(MSG* message, HWND window, UINT filterMin, UINT filterMax, UINT removeFlags);
-// Posts WM_CHAR (WM_SYSCHAR) right behind a key-down whose key typed characters. Non-zero for
-// any key message, as Win32.
+// Posts WM_CHAR (WM_SYSCHAR) right behind a key-down that typed characters. TRUE for any key
+// message.
 BOOL TranslateMessage(const MSG* message);
 // Calls the window's procedure; 0 for thread messages and dead windows.
 LRESULT DispatchMessageW(const MSG* message);
@@ -151,21 +136,17 @@ void PostQuitMessage(int exitCode);
 BOOL PostMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-// --- Icons -------------------------------------------------------------------------------
-
-// WM_SETICON's wParam. DefWindowProcW sets the icon the desktop shows for the window (both
-// sizes are one picture here) and returns the previous one.
+// WM_SETICON's wParam; DefWindowProcW shows the icon (both sizes are one picture here) and
+// returns the previous one.
 constexpr WPARAM ICON_BIG = 1;
 constexpr UINT IMAGE_ICON = 1;
 constexpr UINT LR_LOADFROMFILE = 0x0010;
 
-// IMAGE_ICON with LR_LOADFROMFILE only: a PNG or TGA picture file becomes an icon (cx, cy
-// are ignored: the picture keeps its size). Null when the file cannot be read as a picture.
+// IMAGE_ICON with LR_LOADFROMFILE only: a PNG or TGA file as an icon of its own size (cx, cy
+// ignored). Null when the file cannot be read as a picture.
 void* LoadImageW(HINSTANCE instance, const char* name, UINT type, int cx, int cy, UINT flags);
 // FALSE for a null icon. An icon still set on a window must not be destroyed.
 BOOL DestroyIcon(HICON icon);
-
-// --- Display modes -----------------------------------------------------------------------
 
 constexpr DWORD ENUM_CURRENT_SETTINGS = 0xFFFFFFFFu;
 
@@ -176,6 +157,5 @@ struct DEVMODEW {
     DWORD dmPelsHeight;
 };
 
-// The primary display's mode in use: `deviceName` null and ENUM_CURRENT_SETTINGS only. FALSE
-// for anything else, or when SDL's video cannot start.
+// The primary display's mode in use: `deviceName` null and ENUM_CURRENT_SETTINGS only.
 BOOL EnumDisplaySettingsW(const char* deviceName, DWORD modeNumber, DEVMODEW* mode);

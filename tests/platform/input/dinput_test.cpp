@@ -98,6 +98,23 @@ TEST(ControllerMapping, StandardLayoutLandsInItsFields)
     EXPECT_EQ(state.rgdwPOV[0], 27000u);
     EXPECT_EQ(state.lX, 0);
 
+    // Opposite directions cancel, and a centred pad is no angle at all.
+    struct Pad {
+        bool up, right, down, left;
+        DWORD pov;
+    };
+    const Pad pads[] = {{false, false, false, false, 0xFFFFFFFFu}, {true, false, true, false, 0xFFFFFFFFu},
+                        {true, true, true, true, 0xFFFFFFFFu},     {false, false, true, true, 22500u},
+                        {true, true, true, false, 9000u},          {false, false, true, false, 18000u}};
+    for (const Pad& pad : pads) {
+        raw.buttons[SDL_CONTROLLER_BUTTON_DPAD_UP] = pad.up;
+        raw.buttons[SDL_CONTROLLER_BUTTON_DPAD_RIGHT] = pad.right;
+        raw.buttons[SDL_CONTROLLER_BUTTON_DPAD_DOWN] = pad.down;
+        raw.buttons[SDL_CONTROLLER_BUTTON_DPAD_LEFT] = pad.left;
+        MapControllerState(raw, ranges, &state);
+        EXPECT_EQ(state.rgdwPOV[0], pad.pov) << pad.up << pad.right << pad.down << pad.left;
+    }
+
     EXPECT_EQ(ControllerButtonAt(1), SDL_CONTROLLER_BUTTON_B);
     EXPECT_EQ(ControllerButtonAt(2), SDL_CONTROLLER_BUTTON_X);
     EXPECT_EQ(ControllerButtonAt(3), SDL_CONTROLLER_BUTTON_Y);

@@ -1,4 +1,4 @@
-#include "platform/window/internal/messages_translate.h"
+#include "platform/window/internal/window_internal.h"
 #include "platform/window/keys.h"
 
 #include <cstring>

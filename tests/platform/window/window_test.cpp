@@ -170,6 +170,9 @@ TEST(WindowClass, RegistrationRefusesBadRecordsAndDuplicates)
     EXPECT_TRUE(DestroyWindow(window));
     EXPECT_TRUE(UnregisterClassW("Zubo Proto", nullptr));
     EXPECT_FALSE(UnregisterClassW("Zubo Proto", nullptr));
+    wc.lpszClassName = "Zubo Proto";
+    EXPECT_NE(RegisterClassExW(&wc), 0);  // the freed slot and its name can be taken again
+    EXPECT_TRUE(UnregisterClassW("zubo proto", nullptr));
 }
 
 TEST_F(WindowTest, CreatedHiddenAtItsPlaceAndSizeAndShownOnRequest)
@@ -203,6 +206,13 @@ TEST_F(WindowTest, CreatedHiddenAtItsPlaceAndSizeAndShownOnRequest)
     EXPECT_TRUE(ShowWindow(window_, SW_HIDE));
     EXPECT_TRUE(Logged(WM_KILLFOCUS));
     EXPECT_FALSE(window_->focused);
+    Log.clear();
+    EXPECT_FALSE(ShowWindow(window_, SW_HIDE));  // already hidden: nothing is sent
+    EXPECT_TRUE(Log.empty());
+    EXPECT_FALSE(ShowWindow(window_, SW_SHOWDEFAULT));
+    EXPECT_TRUE(UpdateWindow(window_));
+    EXPECT_TRUE(Logged(WM_PAINT));  // shown again, it is painted afresh
+    EXPECT_TRUE(ShowWindow(window_, SW_HIDE));
     EXPECT_FALSE(ShowWindow(window_, 5));  // the other commands are not offered
     EXPECT_FALSE(ShowWindow(nullptr, SW_SHOWDEFAULT));
     EXPECT_FALSE(UpdateWindow(nullptr));

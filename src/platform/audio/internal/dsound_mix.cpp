@@ -27,10 +27,8 @@ std::int32_t AttenuationToGain(LONG hundredthsDb)
 
 std::int32_t ReadSample(const BYTE* p, WORD bits)
 {
-    if (bits == 8) {
-        return (static_cast<std::int32_t>(p[0]) - 128) * 256;
-    }
-    return static_cast<std::int16_t>(static_cast<std::uint16_t>(p[0] | (p[1] << 8)));
+    return bits == 8 ? (static_cast<std::int32_t>(p[0]) - 128) * 256
+                     : static_cast<std::int16_t>(static_cast<std::uint16_t>(p[0] | (p[1] << 8)));
 }
 
 std::int32_t Scale(std::int32_t sample, std::int32_t gain)
@@ -43,10 +41,7 @@ std::int32_t Scale(std::int32_t sample, std::int32_t gain)
 DWORD VoiceFrames(const MixVoice& voice)
 {
     const DWORD align = static_cast<DWORD>(voice.channels) * (voice.bitsPerSample / 8u);
-    if (voice.data == nullptr || align == 0) {
-        return 0;
-    }
-    return voice.bytes / align;
+    return voice.data != nullptr && align != 0 ? voice.bytes / align : 0;
 }
 
 void VoiceGains(LONG volume, LONG pan, std::int32_t* left, std::int32_t* right)
@@ -79,22 +74,17 @@ void MixVoiceInto(MixVoice& voice, const MixFormat& out, std::int32_t* accum, DW
     std::int32_t gainLeft = 0;
     std::int32_t gainRight = 0;
     VoiceGains(voice.volume, voice.pan, &gainLeft, &gainRight);
-    std::int32_t gainMono = 0;
-    std::int32_t unused = 0;
-    VoiceGains(voice.volume, 0, &gainMono, &unused);
+    const std::int32_t gainMono = AttenuationToGain(voice.volume);  // what the gains are unpanned
     const bool audible = accum != nullptr && !voice.silenced;
 
     // Wraps a looping voice; a one-shot voice that ran off its end stops and rewinds.
     auto keepsPlaying = [&](std::uint64_t& pos) {
-        if (pos < end) {
-            return true;
-        }
-        if (!voice.looping) {
+        if (pos >= end && !voice.looping) {
             voice.playing = false;
             voice.position = 0;
             return false;
         }
-        pos %= end;
+        pos = pos < end ? pos : pos % end;
         return true;
     };
 
@@ -107,8 +97,7 @@ void MixVoiceInto(MixVoice& voice, const MixFormat& out, std::int32_t* accum, DW
             const BYTE* frame = voice.data + static_cast<std::size_t>(pos >> 32) * align;
             const std::int32_t left = ReadSample(frame, voice.bitsPerSample);
             const std::int32_t right =
-                voice.channels == 2 ? ReadSample(frame + voice.bitsPerSample / 8, voice.bitsPerSample)
-                                    : left;
+                voice.channels == 2 ? ReadSample(frame + voice.bitsPerSample / 8, voice.bitsPerSample) : left;
             if (out.channels == 2) {
                 accum[i * 2] += Scale(left, gainLeft);
                 accum[i * 2 + 1] += Scale(right, gainRight);

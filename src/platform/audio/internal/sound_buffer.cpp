@@ -7,17 +7,14 @@
 #include "platform/large_block.h"
 
 SoundBuffer::SoundBuffer(SoundDevice* owner, DWORD flags, const WAVEFORMATEX* format, BYTE* data, DWORD size)
-    : device_(owner), flags_(flags), data_(data), size_(size)
+    : device_(owner), flags_(flags), rate_(format->nSamplesPerSec), data_(data), size_(size)
 {
     device_->AddRef();
-    format_ = *format;
-    format_.cbSize = 0;
-    format_.nAvgBytesPerSec = format_.nSamplesPerSec * format_.nBlockAlign;
     voice.data = data;
     voice.bytes = size;
-    voice.channels = format_.nChannels;
-    voice.bitsPerSample = format_.wBitsPerSample;
-    voice.frequency = format_.nSamplesPerSec;
+    voice.channels = format->nChannels;
+    voice.bitsPerSample = format->wBitsPerSample;
+    voice.frequency = rate_;
 }
 
 SoundBuffer::~SoundBuffer()
@@ -88,11 +85,8 @@ HRESULT SoundBuffer::Lock(DWORD offset, DWORD bytes, void** audio1, DWORD* bytes
         return DSERR_INVALIDCALL;
     }
     SoundDevice::Guard guard(device_);
-    if (lost) {
-        return DSERR_BUFFERLOST;
-    }
-    if (offset >= size_ || bytes == 0 || bytes > size_) {
-        return DSERR_INVALIDPARAM;
+    if (lost || offset >= size_ || bytes == 0 || bytes > size_) {
+        return lost ? DSERR_BUFFERLOST : DSERR_INVALIDPARAM;
     }
     *audio1 = data_ + offset;
     *bytes1 = bytes <= size_ - offset ? bytes : size_ - offset;
@@ -157,7 +151,7 @@ HRESULT SoundBuffer::Restore()
     }
     if (lost) {
         // The memory came back empty: the owner has to write its samples again.
-        std::memset(data_, format_.wBitsPerSample == 8 ? 128 : 0, size_);
+        std::memset(data_, voice.bitsPerSample == 8 ? 128 : 0, size_);
         voice.position = 0;
         lost = false;
     }
@@ -175,7 +169,7 @@ HRESULT SoundBuffer::SetFrequency(DWORD frequency)
     const bool original = frequency == DSBFREQUENCY_ORIGINAL;
     return SetControl(DSBCAPS_CTRLFREQUENCY,
                       original || (frequency >= DSBFREQUENCY_MIN && frequency <= DSBFREQUENCY_MAX),
-                      [&] { voice.frequency = original ? format_.nSamplesPerSec : frequency; });
+                      [&] { voice.frequency = original ? rate_ : frequency; });
 }
 
 HRESULT SoundBuffer::SetPan(LONG pan)

@@ -15,8 +15,6 @@
 
 namespace {
 
-// Mixed in slices of this many frames so the scratch is allocated once per device.
-constexpr DWORD kMixChunkFrames = 1024;
 constexpr std::uint16_t kDeviceSamples = 1024;
 
 // The mix format a fresh device starts with, until the primary buffer is given another.
@@ -27,36 +25,27 @@ bool AudioLeftUp = false;
 
 // With no sound card the audio back ends (ALSA above all) print their own errors straight to
 // stderr; the game says in one line of its own what that means, so hush them meanwhile.
-class QuietStderr {
-public:
-    QuietStderr()
-    {
-        std::fflush(stderr);
-        saved_ = dup(STDERR_FILENO);
-        const int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
-        if (saved_ >= 0 && null >= 0) {
-            dup2(null, STDERR_FILENO);
-        }
-        if (null >= 0) {
-            close(null);
-        }
+template <class Work>
+void WithStderrHushed(Work work)
+{
+    std::fflush(stderr);
+    const int saved = dup(STDERR_FILENO);
+    const int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (saved >= 0 && null >= 0) {
+        dup2(null, STDERR_FILENO);
     }
-    ~QuietStderr()
-    {
-        if (saved_ >= 0) {
-            dup2(saved_, STDERR_FILENO);
-            close(saved_);
-        }
+    if (null >= 0) {
+        close(null);
     }
-    QuietStderr(const QuietStderr&) = delete;
-    QuietStderr& operator=(const QuietStderr&) = delete;
+    work();
+    if (saved >= 0) {
+        dup2(saved, STDERR_FILENO);
+        close(saved);
+    }
+}
 
-private:
-    int saved_ = -1;
-};
-
-}  // namespace
-
+// A PCM format the mixer can play: 1 or 2 channels, 8 or 16 bits, a sane rate and a block
+// size that matches.
 HRESULT CheckPcmFormat(const WAVEFORMATEX* format)
 {
     if (format == nullptr) {
@@ -71,16 +60,12 @@ HRESULT CheckPcmFormat(const WAVEFORMATEX* format)
     return DS_OK;
 }
 
-HRESULT SoundDevice::Create(SoundDevice** out)
+}  // namespace
+
+HRESULT SoundDevice::Create(IDirectSound8** out)
 {
-    *out = nullptr;
     auto* device = new (std::nothrow) SoundDevice();
     if (device == nullptr) {
-        return DSERR_OUTOFMEMORY;
-    }
-    device->scratch_ = new (std::nothrow) std::int32_t[kMixChunkFrames * 2];
-    if (device->scratch_ == nullptr) {
-        device->Release();
         return DSERR_OUTOFMEMORY;
     }
     if (AudioLeftUp) {
@@ -88,11 +73,10 @@ HRESULT SoundDevice::Create(SoundDevice** out)
         AudioLeftUp = false;
     }
     bool opened = false;
-    {
-        const QuietStderr quiet;
+    WithStderrHushed([&] {
         device->audioInitialized_ = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
         opened = device->audioInitialized_ && device->Open(kDefaultPrimaryFormat);
-    }
+    });
     if (!opened) {
         // Letting audio go now would wait for SDL's device-watching thread, which sleeps a
         // tenth of a second at a time: a start-up without sound would stand still for it.
@@ -137,7 +121,6 @@ SoundDevice::~SoundDevice()
     if (audioInitialized_) {
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
     }
-    delete[] scratch_;
 }
 
 HRESULT SoundDevice::SetCooperativeLevel(HWND, DWORD level)
@@ -155,14 +138,12 @@ HRESULT SoundDevice::CreateSoundBuffer(const DSBUFFERDESC* desc, IDirectSoundBuf
         return DSERR_INVALIDPARAM;
     }
     *buffer = nullptr;
-    if (desc == nullptr || desc->dwSize != sizeof(DSBUFFERDESC)) {
-        return DSERR_INVALIDPARAM;
-    }
-    if (outer != nullptr) {
-        return DSERR_NOAGGREGATION;
-    }
-    if (!levelSet_) {
-        return DSERR_PRIOLEVELNEEDED;
+    const HRESULT refusal = desc == nullptr || desc->dwSize != sizeof(DSBUFFERDESC) ? DSERR_INVALIDPARAM
+                            : outer != nullptr                                      ? DSERR_NOAGGREGATION
+                            : !levelSet_                                            ? DSERR_PRIOLEVELNEEDED
+                                                                                    : DS_OK;
+    if (refusal != DS_OK) {
+        return refusal;
     }
     if ((desc->dwFlags & DSBCAPS_PRIMARYBUFFER) != 0) {
         if (desc->dwBufferBytes != 0 || desc->lpwfxFormat != nullptr) {
@@ -172,12 +153,9 @@ HRESULT SoundDevice::CreateSoundBuffer(const DSBUFFERDESC* desc, IDirectSoundBuf
             primary_->AddRef();
         } else {
             primary_ = new (std::nothrow) SoundBuffer(this, desc->dwFlags, &primaryFormat_, nullptr, 0);
-            if (primary_ == nullptr) {
-                return DSERR_OUTOFMEMORY;
-            }
         }
         *buffer = primary_;
-        return DS_OK;
+        return primary_ != nullptr ? DS_OK : DSERR_OUTOFMEMORY;
     }
 
     const HRESULT formatResult = CheckPcmFormat(desc->lpwfxFormat);
@@ -187,13 +165,12 @@ HRESULT SoundDevice::CreateSoundBuffer(const DSBUFFERDESC* desc, IDirectSoundBuf
     if (desc->dwBufferBytes < DSBSIZE_MIN || desc->dwBufferBytes > DSBSIZE_MAX) {
         return DSERR_INVALIDPARAM;
     }
-    auto* data = static_cast<BYTE*>(AllocateLargeBlock(desc->dwBufferBytes));
-    if (data == nullptr) {
-        return DSERR_OUTOFMEMORY;
-    }
-    auto* created = new (std::nothrow) SoundBuffer(this, desc->dwFlags, desc->lpwfxFormat, data, desc->dwBufferBytes);
+    const DWORD size = desc->dwBufferBytes;
+    auto* data = static_cast<BYTE*>(AllocateLargeBlock(size));
+    auto* created = data != nullptr ? new (std::nothrow) SoundBuffer(this, desc->dwFlags, desc->lpwfxFormat, data, size)
+                                    : nullptr;
     if (created == nullptr) {
-        FreeLargeBlock(data, desc->dwBufferBytes);
+        FreeLargeBlock(data, size);  // null included
         return DSERR_OUTOFMEMORY;
     }
     Link(created);
@@ -219,10 +196,7 @@ HRESULT SoundDevice::SetPrimaryFormat(const WAVEFORMATEX* format)
     // between the close and the open.
     SDL_CloseAudioDevice(id_);
     id_ = 0;
-    if (Open(*format)) {
-        return DS_OK;
-    }
-    return Open(previous) ? DSERR_BADFORMAT : DSERR_NODRIVER;
+    return Open(*format) ? DS_OK : (Open(previous) ? DSERR_BADFORMAT : DSERR_NODRIVER);
 }
 
 void SoundDevice::Link(SoundBuffer* buffer)
@@ -262,8 +236,7 @@ void SoundDevice::Render(BYTE* stream, DWORD bytes)
         dest += chunk * frameBytes;
         frames -= chunk;
     }
-    const BYTE silence = out.bitsPerSample == 8 ? 128 : 0;
-    std::memset(dest, silence, static_cast<std::size_t>(stream + bytes - dest));
+    std::memset(dest, out.bitsPerSample == 8 ? 128 : 0, static_cast<std::size_t>(stream + bytes - dest));
 }
 
 void SoundDevice::Pause(bool paused)
@@ -286,14 +259,6 @@ HRESULT DirectSoundCreate8(const GUID* device, IDirectSound8** directSound, void
         return DSERR_INVALIDPARAM;
     }
     *directSound = nullptr;
-    if (outer != nullptr) {
-        return DSERR_NOAGGREGATION;
-    }
-    if (device != nullptr && !(*device == GUID_NULL)) {
-        return DSERR_NODRIVER;
-    }
-    SoundDevice* created = nullptr;
-    const HRESULT hr = SoundDevice::Create(&created);
-    *directSound = created;
-    return hr;
+    const bool otherDevice = device != nullptr && !(*device == GUID_NULL);
+    return outer != nullptr ? DSERR_NOAGGREGATION : (otherDevice ? DSERR_NODRIVER : SoundDevice::Create(directSound));
 }

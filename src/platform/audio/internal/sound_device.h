@@ -31,7 +31,7 @@ public:
     HRESULT SetPan(LONG pan) override;
 
     bool IsPrimary() const { return (flags_ & DSBCAPS_PRIMARYBUFFER) != 0; }
-    DWORD BlockAlign() const { return format_.nBlockAlign; }
+    DWORD BlockAlign() const { return voice.channels * (voice.bitsPerSample / 8u); }
 
     // Everything below is guarded by the device lock.
     MixVoice voice;
@@ -51,7 +51,7 @@ private:
 
     SoundDevice* device_;
     DWORD flags_;
-    WAVEFORMATEX format_{};
+    DWORD rate_;  // the samples' own rate
     BYTE* data_;
     DWORD size_;
 };
@@ -61,7 +61,8 @@ public:
     HRESULT SetCooperativeLevel(HWND window, DWORD level) override;
     HRESULT CreateSoundBuffer(const DSBUFFERDESC* desc, IDirectSoundBuffer** buffer, void* outer) override;
 
-    static HRESULT Create(SoundDevice** out);
+    // Opens the default output into *out, or leaves it null.
+    static HRESULT Create(IDirectSound8** out);
 
     // Holds the device lock for a scope; the callback thread takes the same lock.
     class Guard {
@@ -110,11 +111,9 @@ private:
     MixFormat mixFormat_{};
     SoundBuffer* primary_ = nullptr;
     SoundBuffer* voices_ = nullptr;
-    std::int32_t* scratch_ = nullptr;
+    // Mixed in slices of this many frames, so the scratch is the device's own.
+    static constexpr DWORD kMixChunkFrames = 1024;
+    std::int32_t scratch_[kMixChunkFrames * 2] = {};
     std::atomic<DWORD> callbacks_{0};
     bool audioInitialized_ = false;
 };
-
-// Checks a PCM format the mixer can play: 1 or 2 channels, 8 or 16 bits, a sane rate and
-// a block size that matches.
-HRESULT CheckPcmFormat(const WAVEFORMATEX* format);

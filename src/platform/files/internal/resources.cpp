@@ -2,6 +2,8 @@
 
 #include "platform/files/resources.h"
 
+#include <strings.h>
+
 #include <algorithm>
 #include <cstring>
 #include <iterator>
@@ -10,26 +12,14 @@ struct ResourceEntry {
     static constexpr int kMaxName = 64;
     char name[kMaxName];
     char type[kMaxName];
-    const void* data;
+    const void* data;  // null: a free slot
     DWORD size;
-    bool used;
 };
 
 namespace {
 
 constexpr int kMaxResources = 64;
 ResourceEntry Table[kMaxResources];
-
-bool SameName(const char* a, const char* b)
-{
-    const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
-    for (; upper(*a) == upper(*b); ++a, ++b) {
-        if (*a == '\0') {
-            return true;
-        }
-    }
-    return false;
-}
 
 bool FitsName(const char* s)
 {
@@ -39,7 +29,7 @@ bool FitsName(const char* s)
 ResourceEntry* Find(const char* name, const char* type)
 {
     for (ResourceEntry& e : Table) {
-        if (e.used && SameName(e.name, name) && SameName(e.type, type)) {
+        if (e.data != nullptr && strcasecmp(e.name, name) == 0 && strcasecmp(e.type, type) == 0) {
             return &e;
         }
     }
@@ -48,7 +38,7 @@ ResourceEntry* Find(const char* name, const char* type)
 
 bool IsEntry(HRSRC resource)
 {
-    return resource >= Table && resource < Table + kMaxResources && resource->used;
+    return resource >= Table && resource < Table + kMaxResources && resource->data != nullptr;
 }
 
 }  // namespace
@@ -69,21 +59,16 @@ bool RegisterResource(const char* name, const char* type, const void* data, DWOR
     }
     ResourceEntry* entry = Find(name, type);
     if (entry == nullptr) {
-        for (ResourceEntry& e : Table) {
-            if (!e.used) {
-                entry = &e;
-                break;
-            }
-        }
+        const auto isFree = [](const ResourceEntry& e) { return e.data == nullptr; };
+        entry = std::find_if(std::begin(Table), std::end(Table), isFree);
     }
-    if (entry == nullptr) {
+    if (entry == std::end(Table)) {
         return false;
     }
     std::strcpy(entry->name, name);
     std::strcpy(entry->type, type);
     entry->data = data;
     entry->size = size;
-    entry->used = true;
     return true;
 }
 

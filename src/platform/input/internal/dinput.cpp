@@ -3,9 +3,11 @@
 
 #include "platform/input/dinput.h"
 
+#include <algorithm>
 #include <cstdio>
-#include <cstring>
+#include <iterator>
 #include <string>
+#include <utility>
 
 #include <SDL.h>
 
@@ -20,25 +22,19 @@ const DIDATAFORMAT c_dfDIJoystick2{sizeof(DIJOYSTATE2)};
 namespace {
 
 // Instance ids carry SDL's joystick instance id in Data1 and this mark in the rest.
-constexpr std::uint16_t kInstanceMark2 = 0x5344;
-constexpr std::uint16_t kInstanceMark3 = 0x4C4A;
-constexpr std::uint8_t kInstanceMark4[8] = {'C', 'T', 'R', 'L', 0, 0, 0, 1};
+constexpr GUID kInstanceMark{0, 0x5344, 0x4C4A, {'C', 'T', 'R', 'L', 0, 0, 0, 1}};
 
 GUID InstanceGuid(SDL_JoystickID id)
 {
-    GUID guid{static_cast<std::uint32_t>(id), kInstanceMark2, kInstanceMark3, {}};
-    std::memcpy(guid.Data4, kInstanceMark4, sizeof guid.Data4);
+    GUID guid = kInstanceMark;
+    guid.Data1 = static_cast<std::uint32_t>(id);
     return guid;
 }
 
 bool ReadInstanceGuid(const GUID& guid, SDL_JoystickID& id)
 {
-    if (guid.Data2 != kInstanceMark2 || guid.Data3 != kInstanceMark3 ||
-        std::memcmp(guid.Data4, kInstanceMark4, sizeof guid.Data4) != 0) {
-        return false;
-    }
     id = static_cast<SDL_JoystickID>(guid.Data1);
-    return true;
+    return guid == InstanceGuid(id);
 }
 
 constexpr int kObjectCount = kAxisCount + 1 + kControllerButtonCount;
@@ -101,18 +97,13 @@ bool StartControllers()
 struct ControllerDevice {
     ControllerDevice(SDL_GameController* opened, SDL_JoystickID joystick) : controller(opened), id(joystick)
     {
-        for (ControllerDevice*& slot : Devices) {
-            if (slot == nullptr) {
-                slot = this;
-                break;
-            }
+        if (auto slot = std::find(std::begin(Devices), std::end(Devices), nullptr); slot != std::end(Devices)) {
+            *slot = this;
         }
     }
     ~ControllerDevice()
     {
-        for (ControllerDevice*& slot : Devices) {
-            slot = slot == this ? nullptr : slot;
-        }
+        std::replace(std::begin(Devices), std::end(Devices), this, static_cast<ControllerDevice*>(nullptr));
         SDL_GameControllerClose(controller);
         SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
     }
@@ -129,7 +120,7 @@ struct ControllerDevice {
     }
 
     static constexpr int kMaxDevices = 16;
-    static ControllerDevice* Devices[kMaxDevices];
+    static inline ControllerDevice* Devices[kMaxDevices] = {};
 
     SDL_GameController* controller;
     SDL_JoystickID id;
@@ -139,10 +130,6 @@ struct ControllerDevice {
     bool formatSet = false;
     bool acquired = false;
 };
-
-ControllerDevice* ControllerDevice::Devices[ControllerDevice::kMaxDevices] = {};
-
-// --- The device --------------------------------------------------------------------------
 
 IDirectInputDevice8W::IDirectInputDevice8W(ControllerDevice* device) : device_(device) {}
 IDirectInputDevice8W::~IDirectInputDevice8W() { delete device_; }
@@ -161,17 +148,14 @@ HRESULT IDirectInputDevice8W::SetDataFormat(const DIDATAFORMAT* format)
 
 HRESULT IDirectInputDevice8W::SetCooperativeLevel(HWND window, DWORD flags)
 {
-    if (flags != (DISCL_EXCLUSIVE | DISCL_FOREGROUND)) {
-        return DIERR_INVALIDPARAM;
+    const HRESULT refusal = flags != (DISCL_EXCLUSIVE | DISCL_FOREGROUND) ? DIERR_INVALIDPARAM
+                            : !window_internal::IsLive(window)            ? E_HANDLE
+                            : device_->acquired                           ? DIERR_ACQUIRED
+                                                                          : DI_OK;
+    if (refusal == DI_OK) {
+        device_->window = window;
     }
-    if (!window_internal::IsLive(window)) {
-        return E_HANDLE;
-    }
-    if (device_->acquired) {
-        return DIERR_ACQUIRED;
-    }
-    device_->window = window;
-    return DI_OK;
+    return refusal;
 }
 
 HRESULT IDirectInputDevice8W::EnumObjects(LPDIENUMDEVICEOBJECTSCALLBACKW callback, void* context, DWORD)
@@ -205,21 +189,17 @@ HRESULT IDirectInputDevice8W::SetProperty(const GUID& property, const DIPROPHEAD
             found = i;
         }
     }
-    if (found < 0) {
-        return DIERR_OBJECTNOTFOUND;
-    }
-    if (found >= kAxisCount) {
-        return DIERR_UNSUPPORTED;  // buttons and the hat have no range
-    }
-    if (device_->acquired) {
-        return DIERR_ACQUIRED;
-    }
+    // Buttons and the hat have no range.
     const auto* request = reinterpret_cast<const DIPROPRANGE*>(header);
-    if (request->lMin >= request->lMax) {
-        return DIERR_INVALIDPARAM;
+    const HRESULT refusal = found < 0                        ? DIERR_OBJECTNOTFOUND
+                            : found >= kAxisCount            ? DIERR_UNSUPPORTED
+                            : device_->acquired              ? DIERR_ACQUIRED
+                            : request->lMin >= request->lMax ? DIERR_INVALIDPARAM
+                                                             : DI_OK;
+    if (refusal == DI_OK) {
+        device_->ranges[found] = AxisRange{request->lMin, request->lMax};
     }
-    device_->ranges[found] = AxisRange{request->lMin, request->lMax};
-    return DI_OK;
+    return refusal;
 }
 
 HRESULT IDirectInputDevice8W::Acquire()
@@ -246,11 +226,7 @@ HRESULT IDirectInputDevice8W::Acquire()
 
 HRESULT IDirectInputDevice8W::Unacquire()
 {
-    if (!device_->acquired) {
-        return DI_NOEFFECT;
-    }
-    device_->acquired = false;
-    return DI_OK;
+    return std::exchange(device_->acquired, false) ? DI_OK : DI_NOEFFECT;
 }
 
 HRESULT IDirectInputDevice8W::Poll()
@@ -267,10 +243,7 @@ HRESULT IDirectInputDevice8W::GetDeviceState(DWORD size, void* data)
     if (data == nullptr || !device_->formatSet || size != sizeof(DIJOYSTATE2)) {
         return DIERR_INVALIDPARAM;
     }
-    if (!device_->acquired) {
-        return DIERR_NOTACQUIRED;
-    }
-    if (const HRESULT held = device_->CheckStillHeld(); FAILED(held)) {
+    if (const HRESULT held = device_->acquired ? device_->CheckStillHeld() : DIERR_NOTACQUIRED; FAILED(held)) {
         return held;
     }
     RawControllerState raw{};
@@ -285,8 +258,6 @@ HRESULT IDirectInputDevice8W::GetDeviceState(DWORD size, void* data)
     return DI_OK;
 }
 
-// --- The input object --------------------------------------------------------------------
-
 IDirectInput8W::~IDirectInput8W() { SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER); }
 
 HRESULT IDirectInput8W::EnumDevices(DWORD deviceClass, LPDIENUMDEVICESCALLBACKW callback, void* context, DWORD flags)
@@ -299,9 +270,7 @@ HRESULT IDirectInput8W::EnumDevices(DWORD deviceClass, LPDIENUMDEVICESCALLBACKW 
         if (!SDL_IsGameController(index)) {
             continue;
         }
-        DIDEVICEINSTANCEW instance{};
-        instance.dwSize = sizeof instance;
-        instance.guidInstance = InstanceGuid(SDL_JoystickGetDeviceInstanceID(index));
+        DIDEVICEINSTANCEW instance{sizeof instance, InstanceGuid(SDL_JoystickGetDeviceInstanceID(index)), {}};
         const char* name = SDL_GameControllerNameForIndex(index);
         std::snprintf(instance.tszProductName, kDiNameLength, "%s", name != nullptr ? name : "");
         if (callback(&instance, context) == DIENUM_STOP) {
@@ -321,10 +290,8 @@ HRESULT IDirectInput8W::CreateDevice(const GUID& instance, IDirectInputDevice8W*
         return DIERR_NOAGGREGATION;
     }
     SDL_JoystickID id = -1;
-    if (!ReadInstanceGuid(instance, id)) {
-        return DIERR_DEVICENOTREG;
-    }
-    for (int index = 0; index < SDL_NumJoysticks(); ++index) {
+    const bool ours = ReadInstanceGuid(instance, id);
+    for (int index = 0; ours && index < SDL_NumJoysticks(); ++index) {
         if (SDL_JoystickGetDeviceInstanceID(index) != id || !SDL_IsGameController(index)) {
             continue;
         }

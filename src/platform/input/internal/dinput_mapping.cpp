@@ -33,14 +33,11 @@ DWORD PovFromDpad(bool up, bool right, bool down, bool left)
 {
     const int dx = (right ? 1 : 0) - (left ? 1 : 0);
     const int dy = (down ? 1 : 0) - (up ? 1 : 0);
-    if (dx == 0 && dy == 0) {
-        return 0xFFFFFFFFu;
-    }
     static constexpr DWORD kAngles[3][3] = {
         // dx = -1, 0, 1
-        {31500, 0, 4500},       // up
-        {27000, 0, 9000},       // level (centre handled above)
-        {22500, 18000, 13500},  // down
+        {31500, 0, 4500},            // up
+        {27000, 0xFFFFFFFFu, 9000},  // level: the centre is no angle
+        {22500, 18000, 13500},       // down
     };
     return kAngles[dy + 1][dx + 1];
 }

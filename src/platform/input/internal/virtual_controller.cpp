@@ -7,11 +7,7 @@
 
 #include "platform/input/internal/dinput_mapping.h"
 
-namespace {
-
 constexpr LONG kGameRange = 1000;
-
-}  // namespace
 
 struct VirtualController::Device {
     SDL_Joystick* joystick = nullptr;
@@ -38,8 +34,7 @@ bool VirtualController::Attach(const char* name)
     if (joystick == nullptr) {
         return false;
     }
-    device_ = new Device;
-    device_->joystick = joystick;
+    device_ = new Device{joystick};
     const AxisRange range{-kGameRange, kGameRange};
     for (int v = 32767; v >= -32768; --v) {
         const LONG scaled = ScaleStickAxis(static_cast<Sint16>(v), range);

@@ -1,11 +1,17 @@
 // The message queue: SDL's events in as messages, typed characters kept with their key-down
-// until TranslateMessage, peeking, waiting, dispatching, posting and the default procedure.
+// until TranslateMessage, peeking, waiting, dispatching, posting, and the quit signals that
+// close every window.
 
+#include <signal.h>
+
+#include <algorithm>
+#include <csignal>
 #include <cstring>
+#include <initializer_list>
 
-#include "platform/window/internal/messages_translate.h"
-#include "platform/window/window.h"
 #include "platform/window/internal/window_internal.h"
+#include "platform/window/quit_signals.h"
+#include "platform/window/window.h"
 
 namespace {
 
@@ -34,15 +40,36 @@ int QuitCode = 0;
 // WaitMessage as a queued message does.
 unsigned SentFromEvents = 0;
 
+// Quit signals counted by a handler that does nothing else, so that one after the first is
+// acted on too; the queue takes each arrival once.
+volatile std::sig_atomic_t Signalled = 0;
+std::sig_atomic_t Delivered = 0;
+
+extern "C" void OnQuitSignal(int) { Signalled = Signalled + 1; }
+
+bool TakeQuitSignal()
+{
+    const std::sig_atomic_t arrived = Signalled;
+    const bool taken = arrived != Delivered;
+    Delivered = arrived;
+    return taken;
+}
+
+// The live window SDL knows by this id, or null.
+HWND FromSdlId(Uint32 sdlId)
+{
+    return window_internal::FindLive([sdlId](const PlatformWindow& w) { return sdlId != 0 && w.sdlId == sdlId; });
+}
+
 bool IsKeyDown(UINT message) { return message == WM_KEYDOWN || message == WM_SYSKEYDOWN; }
+bool IsKeyMessage(UINT message) { return IsKeyDown(message) || message == WM_KEYUP || message == WM_SYSKEYUP; }
 
 bool Append(const MSG& msg)
 {
     if (QueueCount >= kQueueCapacity) {
         return false;
     }
-    Queue[QueueCount] = QueuedMessage{msg, {}, 0};
-    ++QueueCount;
+    Queue[QueueCount++] = QueuedMessage{msg, {}, 0};
     return true;
 }
 
@@ -54,12 +81,6 @@ void InsertFront(const MSG& msg)
     std::memmove(&Queue[1], &Queue[0], sizeof(QueuedMessage) * static_cast<size_t>(QueueCount));
     Queue[0] = QueuedMessage{msg, {}, 0};
     ++QueueCount;
-}
-
-void RemoveAt(int index)
-{
-    std::memmove(&Queue[index], &Queue[index + 1], sizeof(QueuedMessage) * static_cast<size_t>(QueueCount - index - 1));
-    --QueueCount;
 }
 
 bool AddTyped(QueuedMessage& entry, WPARAM character)
@@ -75,17 +96,13 @@ bool AddTyped(QueuedMessage& entry, WPARAM character)
 // input method, say) does it arrive as a WM_CHAR of its own.
 void QueueTypedCharacter(HWND window, WPARAM character, LPARAM lParam, DWORD time)
 {
-    for (int i = QueueCount - 1; i >= 0; --i) {
-        const MSG& msg = Queue[i].msg;
-        if (msg.hwnd == window && (msg.message == WM_KEYUP || msg.message == WM_SYSKEYUP)) {
-            break;
-        }
-        if (msg.hwnd == window && IsKeyDown(msg.message)) {
-            if (AddTyped(Queue[i], character)) {
-                return;
-            }
-            break;
-        }
+    // The window's newest key message, when it is a key-down still queued.
+    int i = QueueCount - 1;
+    while (i >= 0 && (Queue[i].msg.hwnd != window || !IsKeyMessage(Queue[i].msg.message))) {
+        --i;
+    }
+    if (i >= 0 && IsKeyDown(Queue[i].msg.message) && AddTyped(Queue[i], character)) {
+        return;
     }
     if (LastKeyDownPending && LastKeyDown.msg.hwnd == window && AddTyped(LastKeyDown, character)) {
         return;
@@ -95,18 +112,16 @@ void QueueTypedCharacter(HWND window, WPARAM character, LPARAM lParam, DWORD tim
 
 void QueueTranslated(const TranslatedMessage& translated, DWORD time)
 {
+    // Input for a window that is not (or no longer) ours is dropped.
+    HWND window = FromSdlId(translated.sdlWindowId);
     if (translated.sent) {
         ++SentFromEvents;
         if (translated.sdlWindowId == 0) {
-            for (int slot = 0; slot < window_internal::kMaxWindows; ++slot) {
-                if (HWND window = window_internal::WindowAt(slot)) {
-                    window_internal::Send(window, translated.message, translated.wParam, translated.lParam);
-                }
+            for (PlatformWindow& each : window_internal::Slots()) {
+                window_internal::Send(&each, translated.message, translated.wParam, translated.lParam);
             }
             return;
         }
-        // Both skip a window that is not (or no longer) ours.
-        HWND window = window_internal::FromSdlId(translated.sdlWindowId);
         if (translated.message == WM_SETFOCUS || translated.message == WM_KILLFOCUS) {
             window_internal::SetFocus(window, translated.message == WM_SETFOCUS);
         } else {
@@ -114,10 +129,8 @@ void QueueTranslated(const TranslatedMessage& translated, DWORD time)
         }
         return;
     }
-
-    HWND window = window_internal::FromSdlId(translated.sdlWindowId);
     if (window == nullptr) {
-        return;  // input with no window of ours to go to
+        return;
     }
     if (translated.message == WM_CHAR) {
         QueueTypedCharacter(window, translated.wParam, translated.lParam, time);
@@ -154,19 +167,24 @@ namespace window_internal {
 
 void DropQueued(HWND window)
 {
-    int kept = 0;
-    for (int i = 0; i < QueueCount; ++i) {
-        if (Queue[i].msg.hwnd != window) {
-            Queue[kept++] = Queue[i];
-        }
-    }
-    QueueCount = kept;
-    if (LastKeyDownPending && LastKeyDown.msg.hwnd == window) {
-        LastKeyDownPending = false;
-    }
+    const auto ofWindow = [window](const QueuedMessage& queued) { return queued.msg.hwnd == window; };
+    QueueCount = static_cast<int>(std::remove_if(Queue, Queue + QueueCount, ofWindow) - Queue);
+    LastKeyDownPending = LastKeyDownPending && !ofWindow(LastKeyDown);
 }
 
 }  // namespace window_internal
+
+void InstallQuitSignals()
+{
+    struct sigaction action {};
+    action.sa_handler = OnQuitSignal;
+    sigemptyset(&action.sa_mask);
+    // Restarted: a read the signal lands in simply goes on; the loop acts on the flag.
+    action.sa_flags = SA_RESTART;
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        sigaction(signal, &action, nullptr);
+    }
+}
 
 BOOL PeekMessageW(MSG* message, HWND window, UINT filterMin, UINT filterMax, UINT removeFlags)
 {
@@ -174,7 +192,7 @@ BOOL PeekMessageW(MSG* message, HWND window, UINT filterMin, UINT filterMax, UIN
         return FALSE;
     }
     PumpSdlEvents();
-    if (window_internal::TakeQuitSignal()) {
+    if (TakeQuitSignal()) {
         // As SDL's own quit event, and the loop ends even where no window is left to close.
         QueueTranslated(TranslatedMessage{0, WM_CLOSE, 0, 0, true}, SDL_GetTicks());
         PostQuitMessage(0);
@@ -186,16 +204,15 @@ BOOL PeekMessageW(MSG* message, HWND window, UINT filterMin, UINT filterMax, UIN
                 LastKeyDown = Queue[0];
                 LastKeyDownPending = true;
             }
-            RemoveAt(0);
+            --QueueCount;
+            std::memmove(&Queue[0], &Queue[1], sizeof(QueuedMessage) * static_cast<size_t>(QueueCount));
         }
         return TRUE;
     }
     // WM_QUIT waits until nothing else is queued.
     if (QuitPending) {
         *message = MSG{nullptr, WM_QUIT, static_cast<WPARAM>(QuitCode), 0, SDL_GetTicks()};
-        if ((removeFlags & PM_REMOVE) != 0) {
-            QuitPending = false;
-        }
+        QuitPending = (removeFlags & PM_REMOVE) == 0;
         return TRUE;
     }
     return FALSE;
@@ -221,7 +238,7 @@ BOOL TranslateMessage(const MSG* message)
         return FALSE;
     }
     const UINT kind = message->message;
-    if (kind != WM_KEYDOWN && kind != WM_KEYUP && kind != WM_SYSKEYDOWN && kind != WM_SYSKEYUP) {
+    if (!IsKeyMessage(kind)) {
         return FALSE;
     }
     if (IsKeyDown(kind) && LastKeyDownPending && *message == LastKeyDown.msg) {
@@ -237,27 +254,8 @@ BOOL TranslateMessage(const MSG* message)
 
 LRESULT DispatchMessageW(const MSG* message)
 {
-    if (message == nullptr || message->hwnd == nullptr) {
-        return 0;
-    }
-    return window_internal::Send(message->hwnd, message->message, message->wParam, message->lParam);
-}
-
-LRESULT DefWindowProcW(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    switch (message) {
-    case WM_CLOSE:
-        DestroyWindow(window);
-        return 0;
-    case WM_SETICON: return window_internal::SetIcon(window, static_cast<HICON>(reinterpret_cast<void*>(lParam)));
-    case WM_SYSKEYDOWN:
-        if (wParam == VK_F4 && (lParam & KF_ALTDOWN_BIT) != 0 && (lParam & KF_REPEAT_BIT) == 0) {
-            window_internal::Send(window, WM_CLOSE, 0, 0);
-        }
-        return 0;
-    default:
-        return 0;
-    }
+    return message != nullptr ? window_internal::Send(message->hwnd, message->message, message->wParam, message->lParam)
+                              : 0;
 }
 
 void PostQuitMessage(int exitCode)
@@ -268,10 +266,8 @@ void PostQuitMessage(int exitCode)
 
 BOOL PostMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (window != nullptr && !window_internal::IsLive(window)) {
-        return FALSE;
-    }
-    return Append(MSG{window, message, wParam, lParam, SDL_GetTicks()}) ? TRUE : FALSE;
+    const bool addressable = window == nullptr || window_internal::IsLive(window);
+    return addressable && Append(MSG{window, message, wParam, lParam, SDL_GetTicks()}) ? TRUE : FALSE;
 }
 
 LRESULT SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam)

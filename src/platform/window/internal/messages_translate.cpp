@@ -1,25 +1,43 @@
 // One SDL event as the Win32 messages it stands for: keys (virtual-key codes, the key's
 // position in lParam, control characters), typed text, the left button and moves, and the
-// window events the game answers.
+// window events the game answers; key positions by name and by the player's layout.
 
-#include "platform/window/internal/messages_translate.h"
+#include "platform/window/internal/window_internal.h"
 
 #include <cstring>
+#include <iterator>
+#include <span>
 
 #include "platform/window/keys.h"
 
 namespace {
 
-struct KeyPair {
-    SDL_Keycode key;
+// `count` SDL codes from `first` on become the virtual keys from `vk` on.
+struct KeyRun {
+    int first;
     WPARAM vk;
+    int count = 1;
 };
 
-constexpr KeyPair kKeys[] = {
-    {SDLK_BACKSPACE, VK_BACK}, {SDLK_TAB, VK_TAB},       {SDLK_RETURN, VK_RETURN}, {SDLK_KP_ENTER, VK_RETURN},
-    {SDLK_LSHIFT, VK_SHIFT},   {SDLK_RSHIFT, VK_SHIFT},  {SDLK_LCTRL, VK_CONTROL}, {SDLK_RCTRL, VK_CONTROL},
-    {SDLK_LALT, VK_MENU},      {SDLK_RALT, VK_MENU},     {SDLK_ESCAPE, VK_ESCAPE}, {SDLK_SPACE, VK_SPACE},
+constexpr KeyRun kKeyRuns[] = {
+    {SDLK_a, 0x41, 26},        {SDLK_0, 0x30, 10},      {SDLK_F1, VK_F1, 12},     {SDLK_F13, VK_F1 + 12, 12},
+    {SDLK_BACKSPACE, VK_BACK}, {SDLK_TAB, VK_TAB},      {SDLK_RETURN, VK_RETURN}, {SDLK_KP_ENTER, VK_RETURN},
+    {SDLK_LSHIFT, VK_SHIFT},   {SDLK_RSHIFT, VK_SHIFT}, {SDLK_LCTRL, VK_CONTROL}, {SDLK_RCTRL, VK_CONTROL},
+    {SDLK_LALT, VK_MENU},      {SDLK_RALT, VK_MENU},    {SDLK_ESCAPE, VK_ESCAPE}, {SDLK_SPACE, VK_SPACE},
 };
+
+// Layouts whose letters are not Latin: the key's position decides, as a US keyboard's would.
+constexpr KeyRun kPositionRuns[] = {{SDL_SCANCODE_A, 0x41, 26}, {SDL_SCANCODE_1, 0x31, 9}, {SDL_SCANCODE_0, 0x30}};
+
+WPARAM FromRuns(std::span<const KeyRun> runs, int code)
+{
+    for (const KeyRun& run : runs) {
+        if (code >= run.first && code < run.first + run.count) {
+            return run.vk + static_cast<WPARAM>(code - run.first);
+        }
+    }
+    return VK_UNMAPPED;
+}
 
 // Keys whose Win32 translation types a control character (SDL's text input leaves these out).
 WPARAM ControlCharacter(WPARAM vk, bool ctrl)
@@ -50,81 +68,54 @@ constexpr WindowEventMessage kWindowEvents[] = {{SDL_WINDOWEVENT_CLOSE, WM_CLOSE
                                                 {SDL_WINDOWEVENT_FOCUS_LOST, WM_KILLFOCUS},
                                                 {SDL_WINDOWEVENT_SIZE_CHANGED, WM_SIZE}};
 
+// UTF-8 lead bytes: the bits under `mask` say the sequence's length; the others are the
+// code point's first bits.
+struct Lead {
+    unsigned char mask;
+    unsigned char pattern;
+    int length;
+};
+constexpr Lead kLeads[] = {{0x80, 0x00, 1}, {0xE0, 0xC0, 2}, {0xF0, 0xE0, 3}, {0xF8, 0xF0, 4}};
+
 // Decodes one UTF-8 sequence; malformed bytes are skipped one at a time.
 bool NextCodePoint(const char*& text, const char* end, Uint32& codePoint)
 {
-    while (text < end) {
+    for (; text < end; ++text) {
         const auto lead = static_cast<unsigned char>(*text);
-        int length = 0;
-        Uint32 value = 0;
-        if (lead < 0x80) {
-            length = 1;
-            value = lead;
-        } else if ((lead & 0xE0) == 0xC0) {
-            length = 2;
-            value = lead & 0x1Fu;
-        } else if ((lead & 0xF0) == 0xE0) {
-            length = 3;
-            value = lead & 0x0Fu;
-        } else if ((lead & 0xF8) == 0xF0) {
-            length = 4;
-            value = lead & 0x07u;
+        const Lead* kind = std::begin(kLeads);
+        while (kind != std::end(kLeads) && (lead & kind->mask) != kind->pattern) {
+            ++kind;
         }
-        bool ok = length > 0 && text + length <= end;
-        for (int i = 1; ok && i < length; ++i) {
+        bool ok = kind != std::end(kLeads) && text + kind->length <= end;
+        Uint32 value = ok ? lead & ~kind->mask & 0xFFu : 0;
+        for (int i = 1; ok && i < kind->length; ++i) {
             const auto next = static_cast<unsigned char>(text[i]);
             ok = (next & 0xC0) == 0x80;
             value = (value << 6) | (next & 0x3Fu);
         }
-        if (!ok) {
-            ++text;
-            continue;
+        if (ok) {
+            text += kind->length;
+            codePoint = value;
+            return true;
         }
-        text += length;
-        codePoint = value;
-        return true;
     }
     return false;
 }
 
-}  // namespace
-
+// x in the low 16 bits and y in the high 16 bits, each two's complement, as MAKELPARAM.
 LPARAM PackPoint(int x, int y)
 {
-    const DWORD packed = (static_cast<DWORD>(x) & 0xFFFFu) | ((static_cast<DWORD>(y) & 0xFFFFu) << 16);
-    return static_cast<LPARAM>(packed);
+    return static_cast<LPARAM>((static_cast<DWORD>(x) & 0xFFFFu) | ((static_cast<DWORD>(y) & 0xFFFFu) << 16));
 }
+
+bool IsPosition(int position) { return position > 0 && position < kKeyPositionCount; }
+
+}  // namespace
 
 WPARAM VirtualKeyFromSdl(SDL_Keycode key, SDL_Scancode scancode)
 {
-    if (key >= SDLK_a && key <= SDLK_z) {
-        return 0x41 + static_cast<WPARAM>(key - SDLK_a);
-    }
-    if (key >= SDLK_0 && key <= SDLK_9) {
-        return 0x30 + static_cast<WPARAM>(key - SDLK_0);
-    }
-    if (key >= SDLK_F1 && key <= SDLK_F12) {
-        return VK_F1 + static_cast<WPARAM>(key - SDLK_F1);
-    }
-    if (key >= SDLK_F13 && key <= SDLK_F24) {
-        return VK_F1 + 12 + static_cast<WPARAM>(key - SDLK_F13);
-    }
-    for (const KeyPair& pair : kKeys) {
-        if (pair.key == key) {
-            return pair.vk;
-        }
-    }
-    // Layouts whose letters are not Latin: the key's position decides, as a US keyboard's would.
-    if (scancode >= SDL_SCANCODE_A && scancode <= SDL_SCANCODE_Z) {
-        return 0x41 + static_cast<WPARAM>(scancode - SDL_SCANCODE_A);
-    }
-    if (scancode >= SDL_SCANCODE_1 && scancode <= SDL_SCANCODE_9) {
-        return 0x31 + static_cast<WPARAM>(scancode - SDL_SCANCODE_1);
-    }
-    if (scancode == SDL_SCANCODE_0) {
-        return 0x30;
-    }
-    return VK_UNMAPPED;
+    const WPARAM byKey = FromRuns(kKeyRuns, key);
+    return byKey != VK_UNMAPPED ? byKey : FromRuns(kPositionRuns, scancode);
 }
 
 int TranslateSdlEvent(const SDL_Event& event, TranslatedMessage* out, int capacity)
@@ -160,7 +151,7 @@ int TranslateSdlEvent(const SDL_Event& event, TranslatedMessage* out, int capaci
         const bool system = vk == VK_F10 || (alt && !ctrl);
         LPARAM lParam = 1;  // repeat count
         // Where Win32 keeps the scan code: the key's position, whatever the layout.
-        if (keysym.scancode > 0 && keysym.scancode < kKeyPositionCount) {
+        if (IsPosition(keysym.scancode)) {
             lParam |= static_cast<LPARAM>(keysym.scancode) << kKeyPositionShift;
         }
         if (alt) lParam |= KF_ALTDOWN_BIT;
@@ -202,4 +193,21 @@ int TranslateSdlEvent(const SDL_Event& event, TranslatedMessage* out, int capaci
         break;
     }
     return count;
+}
+
+int KeyPositionFromName(const char* name)
+{
+    const int position = name != nullptr && *name != '\0' ? static_cast<int>(SDL_GetScancodeFromName(name)) : 0;
+    return IsPosition(position) ? position : 0;
+}
+
+std::string KeyLabel(int position)
+{
+    if (!IsPosition(position)) {
+        return "";
+    }
+    const auto scancode = static_cast<SDL_Scancode>(position);
+    const SDL_Keycode key = SDL_GetKeyFromScancode(scancode);
+    const char* shown = key != SDLK_UNKNOWN ? SDL_GetKeyName(key) : "";
+    return shown != nullptr && *shown != '\0' ? shown : SDL_GetScancodeName(scancode);
 }

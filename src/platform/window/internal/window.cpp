@@ -1,13 +1,16 @@
-// The window table and window classes, creating, showing and destroying windows, focus,
-// the cursor counter, full screen, the desktop's video driver and its display mode.
+// The window table and window classes, creating, showing and destroying windows, the
+// default procedure, focus, the cursor counter, full screen, icons, the desktop's video
+// driver and its display mode, and the bare hidden GL window.
 
 #include "platform/window/window.h"
 
+#include <stb_image.h>
 #include <strings.h>
 
 #include <cstdio>
 #include <cstring>
 
+#include "platform/window/hidden_gl_window.h"
 #include "platform/window/internal/window_internal.h"
 #include "platform/window/window_testing.h"
 
@@ -16,25 +19,23 @@ namespace {
 constexpr int kMaxClasses = 8;
 constexpr size_t kMaxClassName = 256;
 
+// A slot is free while it has no procedure.
 struct WindowClass {
-    bool used = false;
     char name[kMaxClassName] = {};
     WNDPROC procedure = nullptr;
 };
 
 WindowClass Classes[kMaxClasses];
-PlatformWindow Windows[window_internal::kMaxWindows];
+constexpr int kMaxWindows = 8;
+PlatformWindow Windows[kMaxWindows];
 int NextSlot = 0;  // slots are handed out round-robin so a stale handle is rarely reused soon
 int CursorCounter = 0;
 bool VideoStarted = false;
 
 int FindClass(const char* name)
 {
-    if (name == nullptr) {
-        return -1;
-    }
-    for (int i = 0; i < kMaxClasses; ++i) {
-        if (Classes[i].used && strcasecmp(Classes[i].name, name) == 0) {
+    for (int i = 0; name != nullptr && i < kMaxClasses; ++i) {
+        if (Classes[i].procedure != nullptr && strcasecmp(Classes[i].name, name) == 0) {
             return i;
         }
     }
@@ -48,64 +49,52 @@ void ApplyCursor()
     }
 }
 
+// WM_SETICON's default: shows `icon` for the window; returns the previous icon.
+LRESULT SetIcon(HWND window, HICON icon)
+{
+    if (!window_internal::IsLive(window)) {
+        return 0;
+    }
+    void* previous = window->icon;
+    window->icon = icon;
+    if (icon != nullptr) {
+        SDL_SetWindowIcon(window->sdl, static_cast<SDL_Surface*>(icon));
+    }
+    return reinterpret_cast<LRESULT>(previous);
+}
+
 }  // namespace
 
 namespace window_internal {
 
 bool EnsureVideo()
 {
-    if (!VideoStarted) {
-        // Video stays up for the rest of the process, as a desktop session does for Win32.
-        VideoStarted = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
-        // Hold the GL library for the whole run as well: unloading it with the last window
-        // strands the GL driver's own allocations, and a later device would reload it anyway.
-        if (VideoStarted) {
-            SDL_GL_LoadLibrary(nullptr);
-            // A window's GL surface is chosen when the window is made: give it the depth-
-            // stencil store a graphics device draws with, so its back buffer can be drawn in
-            // the window itself.
-            SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
-            SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
-        }
-        ApplyCursor();
+    // Video stays up for the rest of the process, as a desktop session does for Win32.
+    if (VideoStarted || SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        return VideoStarted;
     }
-    return VideoStarted;
+    VideoStarted = true;
+    // Hold the GL library for the whole run as well: unloading it with the last window
+    // strands the GL driver's own allocations, and a later device would reload it anyway.
+    SDL_GL_LoadLibrary(nullptr);
+    // A window's GL surface is chosen when the window is made: give it the depth-stencil
+    // store a graphics device draws with, so its back buffer can be drawn in the window itself.
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
+    ApplyCursor();
+    return true;
 }
+
+std::span<PlatformWindow> Slots() { return Windows; }
 
 bool IsLive(HWND window)
 {
-    for (PlatformWindow& slot : Windows) {
-        if (&slot == window) {
-            return slot.live;
-        }
-    }
-    return false;
-}
-
-HWND FromSdlId(Uint32 sdlId)
-{
-    for (PlatformWindow& slot : Windows) {
-        if (slot.live && slot.sdlId == sdlId && sdlId != 0) {
-            return &slot;
-        }
-    }
-    return nullptr;
-}
-
-HWND WindowAt(int slot)
-{
-    if (slot < 0 || slot >= kMaxWindows || !Windows[slot].live) {
-        return nullptr;
-    }
-    return &Windows[slot];
+    return window != nullptr && FindLive([window](const PlatformWindow& slot) { return &slot == window; });
 }
 
 LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (!IsLive(window)) {
-        return 0;
-    }
-    return Classes[window->classIndex].procedure(window, message, wParam, lParam);
+    return IsLive(window) ? Classes[window->classIndex].procedure(window, message, wParam, lParam) : 0;
 }
 
 void SetFocus(HWND window, bool focused)
@@ -131,8 +120,8 @@ ATOM RegisterClassExW(const WNDCLASSEXW* windowClass)
         return 0;
     }
     for (int i = 0; i < kMaxClasses; ++i) {
-        if (!Classes[i].used) {
-            Classes[i] = WindowClass{true, {}, windowClass->lpfnWndProc};
+        if (Classes[i].procedure == nullptr) {
+            Classes[i] = WindowClass{{}, windowClass->lpfnWndProc};
             std::snprintf(Classes[i].name, kMaxClassName, "%s", windowClass->lpszClassName);
             return static_cast<ATOM>(0xC000 + i);
         }
@@ -143,13 +132,8 @@ ATOM RegisterClassExW(const WNDCLASSEXW* windowClass)
 BOOL UnregisterClassW(const char* className, HINSTANCE /*instance*/)
 {
     const int index = FindClass(className);
-    if (index < 0) {
+    if (index < 0 || FindLive([index](const PlatformWindow& window) { return window.classIndex == index; })) {
         return FALSE;
-    }
-    for (const PlatformWindow& window : Windows) {
-        if (window.live && window.classIndex == index) {
-            return FALSE;
-        }
     }
     Classes[index] = WindowClass{};
     return TRUE;
@@ -190,11 +174,8 @@ HWND CreateWindowExW(DWORD /*exStyle*/, const char* className, const char* windo
     if (sdl == nullptr) {
         return nullptr;
     }
-    window->sdl = sdl;
-    window->sdlId = SDL_GetWindowID(sdl);
-    window->classIndex = classIndex;
-    window->live = true;
-    window->visible = visible;
+    *window = PlatformWindow{
+        .sdl = sdl, .sdlId = SDL_GetWindowID(sdl), .classIndex = classIndex, .live = true, .visible = visible};
     SDL_StartTextInput();
 
     if (Send(window, WM_CREATE, 0, 0) == -1) {
@@ -227,28 +208,40 @@ BOOL ShowWindow(HWND window, int command)
     if (!IsLive(window) || (command != SW_HIDE && command != SW_SHOWDEFAULT)) {
         return FALSE;
     }
+    const bool show = command == SW_SHOWDEFAULT;
     const bool wasVisible = window->visible;
-    if (command == SW_HIDE) {
-        if (wasVisible) {
-            SDL_HideWindow(window->sdl);
-            window->visible = false;
-            Send(window, WM_SHOWWINDOW, FALSE, 0);
-            SetFocus(window, false);
-        }
-        return wasVisible ? TRUE : FALSE;
+    if (show) {
+        SDL_ShowWindow(window->sdl);
+    } else if (wasVisible) {
+        SDL_HideWindow(window->sdl);
     }
-
-    SDL_ShowWindow(window->sdl);
-    if (!wasVisible) {
-        window->visible = true;
-        window->painted = false;
-        Send(window, WM_SHOWWINDOW, TRUE, 0);
+    if (show != wasVisible) {
+        window->visible = show;
+        window->painted = window->painted && !show;  // shown again, it is painted afresh
+        Send(window, WM_SHOWWINDOW, show ? TRUE : FALSE, 0);
     }
-    if (IsLive(window)) {
+    // The procedure may have destroyed the window meanwhile.
+    if (show && IsLive(window)) {
         SDL_RaiseWindow(window->sdl);
-        SetFocus(window, true);
+    }
+    if (show || wasVisible) {
+        SetFocus(window, show);
     }
     return wasVisible ? TRUE : FALSE;
+}
+
+LRESULT DefWindowProcW(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_SETICON) {
+        return SetIcon(window, static_cast<HICON>(reinterpret_cast<void*>(lParam)));
+    }
+    const bool altF4 = wParam == VK_F4 && (lParam & KF_ALTDOWN_BIT) != 0 && (lParam & KF_REPEAT_BIT) == 0;
+    if (message == WM_CLOSE) {
+        DestroyWindow(window);
+    } else if (message == WM_SYSKEYDOWN && altF4) {
+        Send(window, WM_CLOSE, 0, 0);
+    }
+    return 0;
 }
 
 BOOL UpdateWindow(HWND window)
@@ -274,25 +267,21 @@ bool window_internal::SwitchFullScreen(PlatformWindow* window, bool fullScreen)
 {
     SDL_Window* sdl = window->sdl;
     const bool already = (SDL_GetWindowFlags(sdl) & SDL_WINDOW_FULLSCREEN) != 0;
-    if (fullScreen) {
-        if (!already) {
-            SDL_GetWindowPosition(sdl, &window->windowed.x, &window->windowed.y);
-            SDL_GetWindowSize(sdl, &window->windowed.w, &window->windowed.h);
-            window->windowedSaved = true;
-        }
+    if (fullScreen && !already) {
+        SDL_GetWindowPosition(sdl, &window->windowed.x, &window->windowed.y);
+        SDL_GetWindowSize(sdl, &window->windowed.w, &window->windowed.h);
         // The request goes to the window manager; with none, the window would stay as it is.
         SDL_Rect bounds{};
         const int display = SDL_GetWindowDisplayIndex(sdl);
-        if (!already && SDL_GetDisplayBounds(display >= 0 ? display : 0, &bounds) == 0) {
+        if (SDL_GetDisplayBounds(display >= 0 ? display : 0, &bounds) == 0) {
             SDL_SetWindowPosition(sdl, bounds.x, bounds.y);
             SDL_SetWindowSize(sdl, bounds.w, bounds.h);
         }
-        return SDL_SetWindowFullscreen(sdl, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0;
     }
-    if (SDL_SetWindowFullscreen(sdl, 0) != 0) {
+    if (SDL_SetWindowFullscreen(sdl, fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) {
         return false;
     }
-    if (already && window->windowedSaved) {
+    if (!fullScreen && already && window->windowed.w > 0) {
         SDL_SetWindowSize(sdl, window->windowed.w, window->windowed.h);
         SDL_SetWindowPosition(sdl, window->windowed.x, window->windowed.y);
     }
@@ -311,12 +300,7 @@ BOOL IsWindowFullScreen(HWND window)
 
 HWND GetActiveWindow()
 {
-    for (PlatformWindow& slot : Windows) {
-        if (slot.live && slot.focused) {
-            return &slot;
-        }
-    }
-    return nullptr;
+    return FindLive([](const PlatformWindow& window) { return window.focused; });
 }
 
 BOOL IsIconic(HWND window)
@@ -351,6 +335,56 @@ BOOL EnumDisplaySettingsW(const char* deviceName, DWORD modeNumber, DEVMODEW* mo
     return TRUE;
 }
 
-// ---- hooks for tools and tests ----
+// An HICON is an SDL surface that owns its pixels.
+void* LoadImageW(HINSTANCE /*instance*/, const char* name, UINT type, int /*cx*/, int /*cy*/, UINT flags)
+{
+    if (name == nullptr || type != IMAGE_ICON || (flags & LR_LOADFROMFILE) == 0) {
+        return nullptr;
+    }
+    int width = 0;
+    int height = 0;
+    int channels = 0;
+    stbi_uc* rgba = stbi_load(name, &width, &height, &channels, 4);
+    if (rgba == nullptr) {
+        return nullptr;
+    }
+    SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_RGBA32);
+    if (icon != nullptr) {
+        for (int y = 0; y < height; ++y) {
+            SDL_memcpy(static_cast<Uint8*>(icon->pixels) + static_cast<std::ptrdiff_t>(y) * icon->pitch,
+                       rgba + static_cast<std::ptrdiff_t>(y) * width * 4, static_cast<std::size_t>(width) * 4);
+        }
+    }
+    stbi_image_free(rgba);
+    return icon;
+}
+
+BOOL DestroyIcon(HICON icon)
+{
+    if (icon == nullptr) {
+        return FALSE;
+    }
+    SDL_FreeSurface(static_cast<SDL_Surface*>(icon));
+    return TRUE;
+}
+
+HiddenGlWindow::HiddenGlWindow(const char* title, int width, int height)
+{
+    SDL_Window* sdl =
+        EnsureVideo() ? SDL_CreateWindow(title, 0, 0, width, height, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN) : nullptr;
+    if (sdl != nullptr) {
+        window_ = new PlatformWindow{.sdl = sdl, .sdlId = SDL_GetWindowID(sdl)};
+    }
+}
+
+HiddenGlWindow::~HiddenGlWindow()
+{
+    if (window_ != nullptr) {
+        SDL_DestroyWindow(window_->sdl);
+        delete window_;
+    }
+}
+
+const char* HiddenGlWindow::Error() { return SDL_GetError(); }
 
 std::uint32_t WindowEventId(HWND window) { return window != nullptr ? window->sdlId : 0u; }

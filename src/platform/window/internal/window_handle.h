@@ -18,6 +18,5 @@ struct PlatformWindow {
     bool painted = false;
     bool focused = false;  // what a foreground controller checks before it may read
     void* icon = nullptr;  // the HICON WM_SETICON set last
-    SDL_Rect windowed{};   // where the window was before it went full screen
-    bool windowedSaved = false;
+    SDL_Rect windowed{};   // where the window was before it went full screen (none: w 0)
 };

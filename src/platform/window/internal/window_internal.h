@@ -1,23 +1,36 @@
 #pragma once
 
-// Private to src/platform: what the window table, the message queue and the controller share.
+// Private to src/platform: what the window table, the message queue and the controller share,
+// and the translation of one SDL event into the Win32 messages it stands for. The translation
+// is pure (no SDL state is read), so tests can feed it made-up events.
 
 #include <SDL.h>
+
+#include <span>
 
 #include "platform/window/window.h"
 #include "platform/window/internal/window_handle.h"
 
 namespace window_internal {
 
-constexpr int kMaxWindows = 8;
-
 // Starts SDL's video once for the process; false when it cannot.
 bool EnsureVideo();
 
+// The window table's slots; a handle points at one.
+std::span<PlatformWindow> Slots();
 bool IsLive(HWND window);
-// The live window SDL knows by this id, or null.
-HWND FromSdlId(Uint32 sdlId);
-HWND WindowAt(int slot);  // the slot's window when live, else null
+
+// The first live window `match` accepts, or null.
+template <class Match>
+HWND FindLive(Match match)
+{
+    for (PlatformWindow& slot : Slots()) {
+        if (slot.live && match(slot)) {
+            return &slot;
+        }
+    }
+    return nullptr;
+}
 
 // Calls the window's procedure at once (a sent message); 0 for a dead window.
 LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -30,13 +43,25 @@ bool HasFocus(HWND window);
 // SetWindowFullScreen for any of the layer's windows, the graphics device's included.
 bool SwitchFullScreen(PlatformWindow* window, bool fullScreen);
 
-// WM_SETICON's default: shows `icon` for the window; returns the previous icon.
-LRESULT SetIcon(HWND window, HICON icon);
-
 // Drops the messages queued for a window that is going away.
 void DropQueued(HWND window);
 
-// True once for each time it is asked after one or more quit signals arrived.
-bool TakeQuitSignal();
-
 }  // namespace window_internal
+
+struct TranslatedMessage {
+    Uint32 sdlWindowId;  // 0 with WM_CLOSE from SDL_QUIT: every window
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    bool sent;  // delivered to the procedure at once (close, focus, size) rather than queued
+};
+
+constexpr int kMaxTranslatedMessages = 8;
+
+// Returns the number of messages written. Mouse messages carry the point alone; only the left
+// button has messages. A control character (Enter, Esc, Backspace, Tab, Ctrl+letter) comes as
+// WM_CHAR right after its key-down; printable ones come from SDL_TEXTINPUT, one per code point.
+int TranslateSdlEvent(const SDL_Event& event, TranslatedMessage* out, int capacity);
+
+// Win32's virtual-key code for an SDL key, VK_UNMAPPED when there is none.
+WPARAM VirtualKeyFromSdl(SDL_Keycode key, SDL_Scancode scancode);
