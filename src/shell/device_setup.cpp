@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/gfx/device_problem.h"
 #include "platform/gfx/prefetch.h"
 #include "platform/gfx/problems.h"
 #include "platform/window/window.h"

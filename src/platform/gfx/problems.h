@@ -24,3 +24,7 @@ private:
 
 // For the graphics layer: one line, without its newline.
 void GfxReportProblem(const std::string& line);
+
+// Why the last CreateDevice on OpenGL could not make its context ("no OpenGL 3.3 core
+// context: ..."), for the program's one line; empty when it could.
+const char* GfxDeviceProblem();

@@ -9,7 +9,7 @@
 #include <SDL.h>
 #include <epoxy/gl.h>
 
-#include "platform/gfx/device_problem.h"
+#include "platform/gfx/problems.h"
 #include "platform/gfx/internal/effect.h"
 #include "platform/gfx/internal/gl_shared.h"
 #include "platform/window/internal/window_handle.h"
