@@ -83,7 +83,6 @@ TEST_F(DeviceSetup, AMissingFileStopsAtThatFileWithTheSearchResult)
 
 TEST_F(DeviceSetup, ASuccessfulSetUpMakesEverythingInOrder)
 {
-    recorder.SetWindowSize(640, 480);
     ASSERT_EQ(Start(), S_OK);
     const auto created = recorder.Find("IDirect3D9::CreateDevice");
     ASSERT_EQ(created.size(), 1u);

@@ -74,21 +74,12 @@ public:
 
     // Objects the recorder's backend has made and not yet destroyed (leak checks).
     int LiveObjects() const { return liveObjects_; }
-    // Back buffer size used when the presentation parameters ask for 0 (the window's size).
-    void SetWindowSize(UINT width, UINT height)
-    {
-        windowWidth_ = width;
-        windowHeight_ = height;
-    }
 
     // ---- used by the backend ----
     // Checks for an injected failure for this call; S_OK when none applies.
     HRESULT Injected(const char* fullName);
     GfxCall& Log(const char* fullName, std::vector<GfxArg> args, HRESULT result);
-    void ObjectMade() { ++liveObjects_; }
-    void ObjectDestroyed() { --liveObjects_; }
-    UINT WindowWidth() const { return windowWidth_; }
-    UINT WindowHeight() const { return windowHeight_; }
+    void CountObject(int change) { liveObjects_ += change; }
     std::string NextId(const char* prefix) { return prefix + std::to_string(nextId_++); }
 
 private:
@@ -102,8 +93,6 @@ private:
     std::vector<GfxCall> calls_;
     int liveObjects_ = 0;
     int nextId_ = 1;
-    UINT windowWidth_ = 640;
-    UINT windowHeight_ = 480;
 };
 
 // From now on Direct3DCreate9 makes recording objects that log into `recorder` (null goes

@@ -71,9 +71,7 @@ D3DMATRIX GfxIdentity()
 GfxDevice::GfxDevice(GfxRecorder* recorder, GfxGl* gl, const D3DPRESENT_PARAMETERS& params)
     : recorder_(recorder), gl_(gl), world_(GfxIdentity()), view_(GfxIdentity()), projection_(GfxIdentity())
 {
-    if (recorder_ != nullptr) {
-        recorder_->ObjectMade();
-    }
+    GfxCountObject(recorder_, 1);
     hasDepth_ = params.EnableAutoDepthStencil != FALSE;
     states_.zEnable = hasDepth_ ? D3DZB_TRUE : D3DZB_FALSE;
     auto* back = new GfxSurface(nullptr, params.BackBufferFormat, D3DUSAGE_RENDERTARGET, D3DPOOL_DEFAULT,
@@ -92,9 +90,7 @@ GfxDevice::GfxDevice(GfxRecorder* recorder, GfxGl* gl, const D3DPRESENT_PARAMETE
 
 GfxDevice::~GfxDevice()
 {
-    if (recorder_ != nullptr) {
-        recorder_->ObjectDestroyed();
-    }
+    GfxCountObject(recorder_, -1);
     GfxHold(stream_, nullptr);
     GfxHold(stageTexture_, nullptr);
     GfxHold(renderTarget_, nullptr);

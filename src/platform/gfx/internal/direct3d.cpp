@@ -36,18 +36,8 @@ D3DPRESENT_PARAMETERS WindowedParams(UINT width, UINT height, UINT interval)
 
 class GfxDirect3D final : public IDirect3D9 {
 public:
-    explicit GfxDirect3D(GfxRecorder* recorder) : recorder_(recorder)
-    {
-        if (recorder_ != nullptr) {
-            recorder_->ObjectMade();
-        }
-    }
-    ~GfxDirect3D() override
-    {
-        if (recorder_ != nullptr) {
-            recorder_->ObjectDestroyed();
-        }
-    }
+    explicit GfxDirect3D(GfxRecorder* recorder) : recorder_(recorder) { GfxCountObject(recorder_, 1); }
+    ~GfxDirect3D() override { GfxCountObject(recorder_, -1); }
     ULONG AddRef() override { return ++refs_; }
     ULONG Release() override { return GfxUnref(this, refs_, recorder_, "IDirect3D9::Release"); }
     HRESULT CreateDevice(UINT Adapter, D3DDEVTYPE DeviceType, HWND hFocusWindow, DWORD BehaviorFlags,
@@ -87,8 +77,9 @@ GfxDevice* GfxDirect3D::MakeDevice(HWND window, D3DPRESENT_PARAMETERS* pp, HRESU
     used.BackBufferFormat = used.BackBufferFormat == D3DFMT_UNKNOWN ? D3DFMT_X8R8G8B8 : used.BackBufferFormat;
     GfxGl* gl = nullptr;
     if (recorder_ != nullptr) {
-        used.BackBufferWidth = used.BackBufferWidth != 0 ? used.BackBufferWidth : recorder_->WindowWidth();
-        used.BackBufferHeight = used.BackBufferHeight != 0 ? used.BackBufferHeight : recorder_->WindowHeight();
+        // The recorder has no window: a size of 0 takes the game window's.
+        used.BackBufferWidth = used.BackBufferWidth != 0 ? used.BackBufferWidth : 640;
+        used.BackBufferHeight = used.BackBufferHeight != 0 ? used.BackBufferHeight : 480;
     } else if ((gl = GfxGl::Create(window, &used, hr)) == nullptr) {
         return nullptr;
     }

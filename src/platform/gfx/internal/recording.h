@@ -56,5 +56,13 @@ inline HRESULT GfxLogMade(GfxCall* call, const IUnknown* made, HRESULT hr)
     return hr;
 }
 
+// Counts an object made (+1) or destroyed (-1) among the recorder's live ones, when recording.
+inline void GfxCountObject(GfxRecorder* recorder, int change)
+{
+    if (recorder != nullptr) {
+        recorder->CountObject(change);
+    }
+}
+
 // The recorder set with GfxUseRecordingBackend, or null for the GL backend.
 GfxRecorder* GfxActiveRecorder();

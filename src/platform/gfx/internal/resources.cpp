@@ -15,7 +15,7 @@ GfxChild::~GfxChild()
         device_->Disown(this);
     }
     if (counted_) {
-        recorder_->ObjectDestroyed();
+        recorder_->CountObject(-1);
     }
 }
 
@@ -25,7 +25,7 @@ void GfxChild::Attach(GfxDevice* device, const char* idPrefix)
     recorder_ = device->Recorder();
     if (recorder_ != nullptr) {
         id_ = recorder_->NextId(idPrefix);
-        recorder_->ObjectMade();
+        recorder_->CountObject(1);
         counted_ = true;
     }
     device->Adopt(this);
