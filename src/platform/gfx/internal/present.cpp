@@ -17,20 +17,16 @@ std::int64_t GfxFramePacer::NowNs()
 
 std::int64_t GfxFramePacer::Schedule(std::int64_t nowNs)
 {
-    if (!started_) {
-        started_ = true;
-        origin_ = nowNs;
-        frame_ = 0;
-        return 0;
+    const std::int64_t due = origin_ + Due(frame_ + 1);
+    if (started_ && nowNs <= due + Due(1)) {
+        ++frame_;
+        return due > nowNs ? due - nowNs : 0;
     }
-    ++frame_;
-    const std::int64_t due = origin_ + Due(frame_);
-    if (nowNs > due + Due(1)) {
-        origin_ = nowNs;
-        frame_ = 0;
-        return 0;
-    }
-    return due > nowNs ? due - nowNs : 0;
+    // The first present, or one more than a period late: the schedule starts again from it.
+    started_ = true;
+    origin_ = nowNs;
+    frame_ = 0;
+    return 0;
 }
 
 void GfxFramePacer::Wait()
