@@ -32,13 +32,15 @@ struct GfxCheck {
 #define GFX_RESULT(check, ...) (GFX_RECORD(check, __VA_ARGS__), (check).hr)
 
 // Release for objects that count their own references: drops one of `refs`, logs the call
-// `name` when recording, and deletes `self` with the last.
+// `name` (with `logged` as its argument when that is not null) when recording, and deletes
+// `self` with the last.
 template <class T>
-ULONG GfxUnref(T* self, ULONG& refs, GfxRecorder* recorder, const char* name)
+ULONG GfxUnref(T* self, ULONG& refs, GfxRecorder* recorder, const char* name, const IUnknown* logged = nullptr)
 {
     const ULONG left = --refs;
     if (recorder != nullptr) {
-        recorder->Log(name, {}, static_cast<HRESULT>(left));
+        recorder->Log(name, logged != nullptr ? std::vector<GfxArg>{logged} : std::vector<GfxArg>{},
+                      static_cast<HRESULT>(left));
     }
     if (left == 0) {
         delete self;

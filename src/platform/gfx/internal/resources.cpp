@@ -37,18 +37,6 @@ void GfxChild::Follow(GfxDevice* device)
     recorder_ = device != nullptr ? device->Recorder() : recorder_;
 }
 
-ULONG GfxChild::Unref(const char* name)
-{
-    const ULONG left = --refs_;
-    if (recorder_ != nullptr) {
-        recorder_->Log(name, {Self()}, static_cast<HRESULT>(left));
-    }
-    if (left == 0) {
-        delete this;
-    }
-    return left;
-}
-
 GfxVertexBuffer::GfxVertexBuffer(UINT len) : length(len)
 {
     // calloc of a large block maps fresh zero pages: only the pages written get committed.

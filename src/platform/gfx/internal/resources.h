@@ -75,7 +75,7 @@ protected:
         return GfxCheck(CallRecorder(), name, device_ == nullptr || invalid);
     }
     // Drops a reference and logs the Release `name`; destroys this with the last.
-    ULONG Unref(const char* name);
+    ULONG Unref(const char* name) { return GfxUnref(this, refs_, recorder_, name, dynamic_cast<IUnknown*>(this)); }
 
     GfxDevice* device_ = nullptr;
     GfxRecorder* recorder_ = nullptr;  // kept past orphaning, so Release still logs
@@ -129,10 +129,7 @@ public:
                     bool badLevel = false);
     GfxCheck DoUnlock(const char* name, bool badLevel);
     bool IsRenderTarget() const { return (usage & D3DUSAGE_RENDERTARGET) != 0; }
-    D3DSURFACE_DESC Desc() const
-    {
-        return D3DSURFACE_DESC{format, usage, width, height};
-    }
+    D3DSURFACE_DESC Desc() const { return D3DSURFACE_DESC{format, usage, width, height}; }
 
     GfxTexture* owner;
     D3DFORMAT format;
