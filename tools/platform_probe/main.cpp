@@ -109,8 +109,8 @@ BOOL SetRange(const DIDEVICEOBJECTINSTANCEW* object, void* /*context*/)
 
 void SetUpController(HWND window)
 {
-    HRESULT hr = DirectInput8Create(GetModuleHandleW(nullptr), DIRECTINPUT_VERSION, IID_IDirectInput8W,
-                                    reinterpret_cast<void**>(&Input), nullptr);
+    HRESULT hr =
+        DirectInput8Create(GetModuleHandleW(nullptr), DIRECTINPUT_VERSION, IID_IDirectInput8W, &Input, nullptr);
     if (FAILED(hr)) {
         std::printf("controller: no input object (0x%08X)\n", static_cast<unsigned>(hr));
         return;

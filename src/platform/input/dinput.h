@@ -148,7 +148,7 @@ public:
     HRESULT CreateDevice(const GUID& instance, IDirectInputDevice8W** device, void* outer);
 
 private:
-    friend HRESULT DirectInput8Create(HINSTANCE, DWORD, const GUID&, void**, void*);
+    friend HRESULT DirectInput8Create(HINSTANCE, DWORD, const GUID&, IDirectInput8W**, void*);
     friend class RefCounted<IDirectInput8W>;
     IDirectInput8W() = default;
     ~IDirectInput8W();
@@ -157,10 +157,5 @@ private:
 // Starts SDL's game controllers and loads the mappings of a gamecontrollerdb.txt beside the
 // game's data. Refuses other versions and interfaces as DirectInput does; DIERR_GENERIC when
 // SDL cannot start.
-HRESULT DirectInput8Create(HINSTANCE instance, DWORD version, const GUID& interfaceId, void** out, void* outer);
-// The same, typed: no cast at the call.
-inline HRESULT DirectInput8Create(HINSTANCE instance, DWORD version, const GUID& interfaceId, IDirectInput8W** out,
-                                  void* outer)
-{
-    return DirectInput8Create(instance, version, interfaceId, reinterpret_cast<void**>(out), outer);
-}
+HRESULT DirectInput8Create(HINSTANCE instance, DWORD version, const GUID& interfaceId, IDirectInput8W** out,
+                           void* outer);

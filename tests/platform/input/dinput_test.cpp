@@ -267,21 +267,21 @@ protected:
 
 TEST(DirectInputCreate, RefusesOtherVersionsInterfacesAndMissingArguments)
 {
-    void* out = reinterpret_cast<void*>(1);
+    auto* out = reinterpret_cast<IDirectInput8W*>(1);
     HINSTANCE module = GetModuleHandleW(nullptr);
     EXPECT_EQ(DirectInput8Create(module, 0x0700, IID_IDirectInput8W, &out, nullptr), DIERR_OLDDIRECTINPUTVERSION);
     EXPECT_EQ(out, nullptr);
     EXPECT_EQ(DirectInput8Create(module, 0x0900, IID_IDirectInput8W, &out, nullptr), DIERR_BETADIRECTINPUTVERSION);
     EXPECT_EQ(DirectInput8Create(module, DIRECTINPUT_VERSION, GUID_NULL, &out, nullptr), DIERR_NOINTERFACE);
     EXPECT_EQ(DirectInput8Create(nullptr, DIRECTINPUT_VERSION, IID_IDirectInput8W, &out, nullptr), DIERR_INVALIDPARAM);
-    EXPECT_EQ(DirectInput8Create(module, DIRECTINPUT_VERSION, IID_IDirectInput8W, static_cast<void**>(nullptr), nullptr),
+    EXPECT_EQ(DirectInput8Create(module, DIRECTINPUT_VERSION, IID_IDirectInput8W, static_cast<IDirectInput8W**>(nullptr), nullptr),
               DIERR_INVALIDPARAM);
     int outer = 0;
     EXPECT_EQ(DirectInput8Create(module, DIRECTINPUT_VERSION, IID_IDirectInput8W, &out, &outer), DIERR_NOAGGREGATION);
     EXPECT_EQ(out, nullptr);
 
     ASSERT_EQ(DirectInput8Create(module, DIRECTINPUT_VERSION, IID_IDirectInput8W, &out, nullptr), DI_OK);
-    auto* input = static_cast<IDirectInput8W*>(out);
+    IDirectInput8W* input = out;
     EXPECT_EQ(input->AddRef(), 2u);
     EXPECT_EQ(input->Release(), 1u);
     EXPECT_EQ(input->Release(), 0u);
@@ -575,8 +575,8 @@ TEST_F(ControllerTest, ExtraMappingsLoadFromTheDataFolder)
         std::fprintf(f, "%s,Odd Stick,a:b0,b:b1,leftx:a0,lefty:a1,platform:Linux,\n", guid);
         std::fclose(f);
         ASSERT_TRUE(folder.Enter());
-        created = DirectInput8Create(GetModuleHandleW(nullptr), DIRECTINPUT_VERSION, IID_IDirectInput8W,
-                                     reinterpret_cast<void**>(&second), nullptr);
+        created = DirectInput8Create(GetModuleHandleW(nullptr), DIRECTINPUT_VERSION, IID_IDirectInput8W, &second,
+                                     nullptr);
     }
     ASSERT_EQ(created, DI_OK);
     EXPECT_EQ(Enumerate().size(), before + 1);

@@ -31,12 +31,6 @@ GUID InstanceGuid(SDL_JoystickID id)
     return guid;
 }
 
-bool ReadInstanceGuid(const GUID& guid, SDL_JoystickID& id)
-{
-    id = static_cast<SDL_JoystickID>(guid.Data1);
-    return guid == InstanceGuid(id);
-}
-
 constexpr int kObjectCount = kAxisCount + 1 + kControllerButtonCount;
 
 // Axes in ControllerAxis order, then the POV, then the buttons.
@@ -289,8 +283,8 @@ HRESULT IDirectInput8W::CreateDevice(const GUID& instance, IDirectInputDevice8W*
     if (outer != nullptr) {
         return DIERR_NOAGGREGATION;
     }
-    SDL_JoystickID id = -1;
-    const bool ours = ReadInstanceGuid(instance, id);
+    const auto id = static_cast<SDL_JoystickID>(instance.Data1);
+    const bool ours = instance == InstanceGuid(id);
     for (int index = 0; ours && index < SDL_NumJoysticks(); ++index) {
         if (SDL_JoystickGetDeviceInstanceID(index) != id || !SDL_IsGameController(index)) {
             continue;
@@ -309,7 +303,8 @@ HRESULT IDirectInput8W::CreateDevice(const GUID& instance, IDirectInputDevice8W*
     return DIERR_DEVICENOTREG;
 }
 
-HRESULT DirectInput8Create(HINSTANCE instance, DWORD version, const GUID& interfaceId, void** out, void* outer)
+HRESULT DirectInput8Create(HINSTANCE instance, DWORD version, const GUID& interfaceId, IDirectInput8W** out,
+                           void* outer)
 {
     if (out == nullptr) {
         return DIERR_INVALIDPARAM;
