@@ -80,10 +80,9 @@ struct D3DRECT { LONG x1, y1, x2, y2; };
 struct RGNDATA;  // dirty regions are not supported; Present accepts only null
 struct D3DVECTOR { float x, y, z; };
 
-#if defined(__GNUC__)
+// GCC and Clang, the compilers we build with, both read these pragmas.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wpedantic"  // the anonymous struct inside the union
-#endif
 struct D3DMATRIX {
     union {
         struct {
@@ -95,9 +94,7 @@ struct D3DMATRIX {
         float m[4][4];
     };
 };
-#if defined(__GNUC__)
 #pragma GCC diagnostic pop
-#endif
 static_assert(sizeof(D3DMATRIX) == 64);
 
 struct D3DPRESENT_PARAMETERS {

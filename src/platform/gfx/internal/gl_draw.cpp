@@ -250,11 +250,8 @@ void GfxGl::DrawFocused(GfxEffect& effect, UINT pass, unsigned mode, int start, 
         if (x1 <= x0 || y1 <= y0) {
             return false;
         }
-        if (target_->gl.window) {
-            glScissor(windowView_.x + x0, windowView_.y + h - y1, x1 - x0, y1 - y0);
-        } else {
-            glScissor(x0, y0, x1 - x0, y1 - y0);
-        }
+        const bool window = target_->gl.window;
+        glScissor(window ? windowView_.x + x0 : x0, window ? windowView_.y + h - y1 : y0, x1 - x0, y1 - y0);
         return true;
     };
     // Each band repeats the draw's vertex work. The full columns above and below the square
