@@ -43,7 +43,7 @@ struct GfxCall {
     std::string ToString() const;
     std::int64_t Int(std::size_t index) const { return index < args.size() ? args[index].i : 0; }
     float Float(std::size_t index) const { return index < args.size() ? args[index].f : 0.0f; }
-    const std::string& Text(std::size_t index) const;
+    std::string Text(std::size_t index) const { return index < args.size() ? args[index].s : std::string(); }
 };
 
 class GfxRecorder {

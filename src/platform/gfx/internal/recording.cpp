@@ -47,12 +47,6 @@ std::string GfxCall::ToString() const
     return s + ")";
 }
 
-const std::string& GfxCall::Text(std::size_t index) const
-{
-    static const std::string kNone;
-    return index < args.size() ? args[index].s : kNone;
-}
-
 GfxArg::GfxArg(const IUnknown* object) : GfxArg(static_cast<const void*>(object))
 {
     // Layer objects are GfxChild; anything else (a foreign implementation) is "foreign".
