@@ -174,8 +174,9 @@ GfxGl* GfxGl::Create(PlatformWindow* window, D3DPRESENT_PARAMETERS* params, HRES
     glGenTextures(1, &gl->white_);
     glBindTexture(GL_TEXTURE_2D, gl->white_);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, white);
-    glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    // The context is ours alone, and these states keep GL's defaults for its life, which are
+    // what Direct3D draws with: every colour channel written, back faces culled, blending by
+    // addition, rows of pixels aligned to 4 bytes (ours are whole 4-byte pixels).
 
     gl->fixedVertex_ = std::string("#version 330 core\n") + kFixedVertex +
                        (gl->clipControl_ ? "}\n" : "    gl_Position.z = 2.0 * gl_Position.z - gl_Position.w;\n}\n");
@@ -483,7 +484,6 @@ void GfxGl::Present(GfxSurface* backBuffer)
         const auto w = static_cast<GLint>(backBuffer->width);
         const auto h = static_cast<GLint>(backBuffer->height);
         if (view.width != dw || view.height != dh) {
-            glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
             glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
             glClear(GL_COLOR_BUFFER_BIT);  // the bars
         }

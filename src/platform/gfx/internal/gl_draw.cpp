@@ -30,7 +30,6 @@ void GfxGl::Clear(DWORD flags, D3DCOLOR color, float z)
                            static_cast<float>((color >> 8) & 0xFF) / 255.0f, static_cast<float>(color & 0xFF) / 255.0f,
                            static_cast<float>((color >> 24) & 0xFF) / 255.0f};
     if ((flags & D3DCLEAR_TARGET) != 0) {
-        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
         glClearColor(rgba[0], rgba[1], rgba[2], rgba[3]);
         mask |= GL_COLOR_BUFFER_BIT;
     }
@@ -87,7 +86,6 @@ void GfxGl::ApplyStates(const GfxDevice& device)
     if (s.alphaBlendEnable != FALSE) {
         glEnable(GL_BLEND);
         glBlendFunc(BlendFactor(s.srcBlend), BlendFactor(s.destBlend));
-        glBlendEquation(GL_FUNC_ADD);
     } else {
         glDisable(GL_BLEND);
     }
@@ -97,11 +95,9 @@ void GfxGl::ApplyStates(const GfxDevice& device)
         glDisable(GL_CULL_FACE);
     } else {
         glEnable(GL_CULL_FACE);
-        glCullFace(GL_BACK);
         // Clip control's upper-left origin, used for the window, keeps this the same there.
         glFrontFace(s.cullMode == D3DCULL_CCW ? GL_CCW : GL_CW);
     }
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
 }
 
 void GfxGl::ApplyEffect(GfxEffect& effect, UINT pass, bool outside)
