@@ -11,8 +11,24 @@
 
 #include "game_graphics.h"
 #include "math/vertex.h"
+#include "platform/gfx/d3dx9.h"
 #include "platform/gfx/recording.h"
 #include "render/draw_batch.h"
+
+// An eye at z = -10 looking along +z with a right-angled view: at z = 0 the view holds x and
+// y from -10 to 10.
+inline D3DXMATRIX RightAngledView()
+{
+    const D3DXVECTOR3 eye(0.0f, 0.0f, -10.0f);
+    const D3DXVECTOR3 at(0.0f, 0.0f, 0.0f);
+    const D3DXVECTOR3 up(0.0f, 1.0f, 0.0f);
+    D3DXMATRIX view;
+    D3DXMATRIX projection;
+    D3DXMATRIX both;
+    D3DXMatrixLookAtLH(&view, &eye, &at, &up);
+    D3DXMatrixPerspectiveFovLH(&projection, 3.14159265f / 2.0f, 1.0f, 1.0f, 1000.0f);
+    return *D3DXMatrixMultiply(&both, &view, &projection);
+}
 
 class RecordedDrawing : public ::testing::Test {
 protected:

@@ -3,24 +3,9 @@
 #include <vector>
 
 #include "render/view_cull.h"
+#include "render_fixture.h"
 
 namespace {
-
-// Eye at z = -10 looking along +z with a right-angled view: at z = 0 the view is
-// x and y from -10 to 10.
-D3DXMATRIX TestView()
-{
-    D3DXMATRIX view;
-    D3DXMATRIX projection;
-    D3DXMATRIX both;
-    const D3DXVECTOR3 eye(0.0f, 0.0f, -10.0f);
-    const D3DXVECTOR3 at(0.0f, 0.0f, 0.0f);
-    const D3DXVECTOR3 up(0.0f, 1.0f, 0.0f);
-    D3DXMatrixLookAtLH(&view, &eye, &at, &up);
-    D3DXMatrixPerspectiveFovLH(&projection, 3.14159265f / 2.0f, 1.0f, 1.0f, 1000.0f);
-    D3DXMatrixMultiply(&both, &view, &projection);
-    return both;
-}
 
 // A quad as the world builds one: six vertices over a rectangle.
 void AddQuad(std::vector<Vertex>& mesh, float left, float bottom, float right, float top, float z = 0.0f)
@@ -51,7 +36,7 @@ TEST(ViewCull, AQuadGoesOnlyWhenItsGrownRectangleIsWhollyBeyondOneEdge)
         {"beyond a corner but not one edge", 9.0f, 9.0f, 12.0f, 12.0f, 0.0f, true},
         {"behind the eye", 50.0f, 50.0f, 51.0f, 51.0f, -20.0f, true},
     };
-    const D3DXMATRIX m = TestView();
+    const D3DXMATRIX m = RightAngledView();
     for (const Case& c : cases) {
         std::vector<Vertex> mesh;
         AddQuad(mesh, c.left, c.bottom, c.right, c.top, c.z);
@@ -69,7 +54,7 @@ TEST(ViewCull, TheSpanRunsFromTheFirstToTheLastQuadInView)
     AddQuad(mesh, -50.0f, 0.0f, -49.0f, 1.0f); // 12: out, kept inside the span
     AddQuad(mesh, 2.0f, 2.0f, 3.0f, 3.0f);     // 18: in
     AddQuad(mesh, 0.0f, 50.0f, 1.0f, 51.0f);   // 24: out
-    const D3DXMATRIX m = TestView();
+    const D3DXMATRIX m = RightAngledView();
 
     VertexSpan span = VisibleQuads(mesh.data(), 0, 30, m, 0.5f);
     EXPECT_EQ(span.first, 6);

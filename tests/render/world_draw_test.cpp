@@ -91,15 +91,7 @@ TEST_F(WorldDrawing, WindGrowsByATenthPerDrawAcrossLevelLoads)
 
 TEST_F(WorldDrawing, OnceACameraIsSetOnlyTheQuadsItCanSeeAreDrawn)
 {
-    // Camera at (0, 0, -10) looking along +z, a right-angled view: x and y within 10 at z = 0.
-    const D3DXVECTOR3 eye(0.0f, 0.0f, -10.0f);
-    const D3DXVECTOR3 at(0.0f, 0.0f, 0.0f);
-    const D3DXVECTOR3 up(0.0f, 1.0f, 0.0f);
-    D3DXMATRIX view;
-    D3DXMATRIX projection;
-    D3DXMatrixLookAtLH(&view, &eye, &at, &up);
-    D3DXMatrixPerspectiveFovLH(&projection, 3.14159265f / 2.0f, 1.0f, 1.0f, 1000.0f);
-    D3DXMatrixMultiply(&Scene.viewProjection, &view, &projection);
+    Scene.viewProjection = RightAngledView();
     Scene.viewKnown = true;
     // Tufts: out, in, in; blocks: out; caps: in; goal and spikes empty.
     const float lefts[5] = {40.0f, 0.0f, 3.0f, -40.0f, 5.0f};
