@@ -1,10 +1,20 @@
 #pragma once
 
-// What the drawing carries from one frame to the next for the whole run; neither value is
+// What the drawing carries from one frame to the next for the whole run; none of it is
 // reset between levels or screens.
 
 #include "math/vector.h"
 #include "platform/gfx/d3dx9.h"
+
+// What a still screen's pixels follow: two frames with the same key show the same picture.
+struct StillScreenKey {
+    int picture = -1;  // texture index of the screen's picture
+    float pointerX = 0.0f;
+    float pointerY = 0.0f;
+    float wind = 0.0f;
+    D3DXMATRIX view{};
+    D3DXMATRIX projection{};
+};
 
 struct SceneState {
     // The smoothed camera position: x and y follow the creature, z is the eye's -8, w stays 1.
@@ -16,6 +26,9 @@ struct SceneState {
     // view cannot reach; until a camera is set the world draws whole.
     D3DXMATRIX viewProjection{};
     bool viewKnown = false;
+    // The still screen kept in Gpu.stillScreen, and whether one is.
+    StillScreenKey stillKept{};
+    bool stillKeptValid = false;
 
     // Back to how the process starts; the game itself never calls it.
     void Reset() { *this = SceneState{}; }

@@ -8,6 +8,7 @@
 #include "render/draw_batch.h"
 #include "render/number_display.h"
 #include "render/screen_pictures.h"
+#include "render/still_screen.h"
 #include "render/texture_index.h"
 #include "shell/controller.h"
 #include "shell/game_state.h"
@@ -75,13 +76,16 @@ void StartPictureBatch(const Vector4& screenPoint)
     AddScreenQuad(screenPoint, kScreenHalfSize);
 }
 
-void DrawPicture(const Vector4& screenPoint, int textureIndex)
+// A screen whose frame was copied from the kept one draws nothing itself.
+void DrawPicture(const Vector4* screenPoint, int textureIndex)
 {
-    StartPictureBatch(screenPoint);
-    DrawScreenPicture(textureIndex);
+    if (screenPoint != nullptr) {
+        StartPictureBatch(*screenPoint);
+        DrawScreenPicture(textureIndex);
+    }
 }
 
-void TitleScreen(const Vector4& screenPoint)
+void TitleScreen(const Vector4* screenPoint)
 {
     DrawPicture(screenPoint, kTexTitle);
     HoldCreatureAtRest();
@@ -98,7 +102,7 @@ void TitleScreen(const Vector4& screenPoint)
     }
 }
 
-void LevelUpScreen(const Vector4& screenPoint)
+void LevelUpScreen(const Vector4* screenPoint)
 {
     HoldCreatureAtRest();
     DrawPicture(screenPoint, kTexLevelUp);
@@ -109,7 +113,7 @@ void LevelUpScreen(const Vector4& screenPoint)
     }
 }
 
-void RetryScreen(const Vector4& screenPoint)
+void RetryScreen(const Vector4* screenPoint)
 {
     HoldCreatureAtRest();
     DrawPicture(screenPoint, kTexRetry);
@@ -129,12 +133,14 @@ void RetryScreen(const Vector4& screenPoint)
     }
 }
 
-void GameEndScreen(const Vector4& screenPoint)
+void GameEndScreen(const Vector4* screenPoint)
 {
     Session.levelCounter = 0;
-    StartPictureBatch(screenPoint);
-    DrawBatchAdditive(kTexGameEnd);
-    DrawScreenPicture(kTexGameEnd);
+    if (screenPoint != nullptr) {
+        StartPictureBatch(*screenPoint);
+        DrawBatchAdditive(kTexGameEnd);
+        DrawScreenPicture(kTexGameEnd);
+    }
     Creature.Reset();
     if (AdvanceCondition()) {
         Session.clickArmed = false;
@@ -185,6 +191,28 @@ void SetFrameParameters()
     }
 }
 
+// The picture of a screen that can hold still; -1 in play.
+int StillPicture(Screen screen)
+{
+    switch (screen) {
+    case Screen::Title: return kTexTitle;
+    case Screen::LevelUp: return kTexLevelUp;
+    case Screen::Retry: return kTexRetry;
+    case Screen::GameEnd: return kTexGameEnd;
+    default: return -1;
+    }
+}
+
+bool AnyDrops()
+{
+    for (const CDropBurst& burst : Drops.bursts) {
+        if (burst.active) {
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 void DiscardStartupRandoms()
@@ -211,23 +239,33 @@ void RunFrame()
         Gpu.device->SetFVF(kVertexFvf);
         Gpu.device->SetStreamSource(0, Gpu.sharedVertexBuffer, 0, kVertexStride);
         const Vector4 screenPoint{Scene.cameraPoint.x, Scene.cameraPoint.y, Scene.cameraPoint.z + 2.0f, Scene.cameraPoint.w};
-        ResetBatch();
-        DrawSky();
         for (CDropBurst& burst : Drops.bursts) {
             burst.Update();
-        }
-        for (CDropBurst& burst : Drops.bursts) {
-            burst.Draw();
         }
         if (Session.levelCounter > kLastLevel) {
             Session.screen = Screen::GameEnd;
         }
+        // A screen with nothing moving on it shows the frame kept from before, if it is the same.
+        const int still = AnyDrops() ? -1 : StillPicture(Session.screen);
+        const StillScreenKey key = still >= 0 ? StillScreenNow(still, Session.pointerX, Session.pointerY) : StillScreenKey{};
+        const bool copied = still >= 0 && ShowStillScreen(key);
+        const Vector4* drawAt = copied ? nullptr : &screenPoint;
+        ResetBatch();
+        if (!copied) {
+            DrawSky();
+            for (CDropBurst& burst : Drops.bursts) {
+                burst.Draw();
+            }
+        }
         switch (Session.screen) {
-        case Screen::Title: TitleScreen(screenPoint); break;
-        case Screen::LevelUp: LevelUpScreen(screenPoint); break;
-        case Screen::Retry: RetryScreen(screenPoint); break;
-        case Screen::GameEnd: GameEndScreen(screenPoint); break;
+        case Screen::Title: TitleScreen(drawAt); break;
+        case Screen::LevelUp: LevelUpScreen(drawAt); break;
+        case Screen::Retry: RetryScreen(drawAt); break;
+        case Screen::GameEnd: GameEndScreen(drawAt); break;
         default: PlayingFrame(); break;
+        }
+        if (still >= 0 && !copied) {
+            KeepStillScreen(key);
         }
         Gpu.device->EndScene();
     }

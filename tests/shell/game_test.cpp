@@ -105,6 +105,44 @@ TEST_F(Frame, ScreenPicturesAreLoneQuads)
     }
 }
 
+// A screen holding still is drawn once and copied after that; anything that moves on it, or
+// a copy that fails, has the frame drawn again.
+TEST_F(Frame, AStillScreenIsCopiedUntilSomethingOnItChanges)
+{
+    ASSERT_EQ(Start(), S_OK);
+    struct Case {
+        const char* name;
+        Screen screen;
+        std::function<void()> change;
+        bool copied;
+    };
+    const Case cases[] = {
+        {"title, nothing changed", Screen::Title, [] {}, true},
+        {"game end, nothing changed", Screen::GameEnd, [] {}, true},
+        {"level-up, the pointer moved", Screen::LevelUp, [] { Session.pointerX += 0.01f; }, false},
+        {"retry, drops thrown", Screen::Retry, [] { Drops.bursts[3].active = true; }, false},
+        {"retry, the copy refused", Screen::Retry, [this] { recorder.FailCall("StretchRect", E_FAIL, 1); }, false},
+    };
+    const auto drew = [this] { return recorder.Count("DrawPrimitive") != 0; };
+    for (const Case& c : cases) {
+        Session.screen = c.screen;
+        Drops.Reset();
+        // The camera glides to the creature held at rest; the frames are the same once it is there.
+        int frames = 0;
+        do {
+            recorder.ClearCalls();
+            RunFrame();
+        } while (drew() && ++frames < 2000);
+        ASSERT_FALSE(drew()) << c.name;
+        EXPECT_EQ(recorder.Count("StretchRect"), 1u) << c.name;
+        c.change();
+        recorder.ClearCalls();
+        RunFrame();
+        EXPECT_EQ(!drew(), c.copied) << c.name;
+        EXPECT_EQ(Session.screen, c.screen) << c.name;
+    }
+}
+
 TEST_F(Frame, AClickHeldFromTheStartCountsOnlyAfterARelease)
 {
     ASSERT_EQ(Start(), S_OK);

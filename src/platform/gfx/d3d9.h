@@ -58,6 +58,7 @@ enum D3DTEXTURESTAGESTATETYPE : DWORD {
     D3DTSS_COLOROP = 1, D3DTSS_COLORARG1 = 2, D3DTSS_COLORARG2 = 3, D3DTSS_ALPHAOP = 4
 };
 enum D3DTEXTUREOP : DWORD { D3DTOP_DISABLE = 1, D3DTOP_SELECTARG1 = 2, D3DTOP_MODULATE = 4 };
+enum D3DTEXTUREFILTERTYPE : DWORD { D3DTEXF_NONE = 0, D3DTEXF_POINT = 1, D3DTEXF_LINEAR = 2 };
 
 constexpr DWORD D3DTA_DIFFUSE = 0x0;
 constexpr DWORD D3DTA_CURRENT = 0x1;
@@ -219,6 +220,11 @@ public:
     // with D3DUSAGE_RENDERTARGET, or the back buffer); D3DERR_INVALIDCALL otherwise.
     virtual HRESULT GetRenderTarget(DWORD RenderTargetIndex, IDirect3DSurface9** ppRenderTarget) = 0;
     virtual HRESULT SetRenderTarget(DWORD RenderTargetIndex, IDirect3DSurface9* pRenderTarget) = 0;
+    // Whole render-target surfaces of one size (both rectangles null), one onto another,
+    // pixel for pixel whatever the filter (NONE, POINT or LINEAR); D3DERR_INVALIDCALL otherwise.
+    virtual HRESULT StretchRect(IDirect3DSurface9* pSourceSurface, const RECT* pSourceRect,
+                                IDirect3DSurface9* pDestSurface, const RECT* pDestRect,
+                                D3DTEXTUREFILTERTYPE Filter) = 0;
 };
 
 class IDirect3D9 : public IUnknown {

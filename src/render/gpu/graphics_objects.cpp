@@ -36,6 +36,8 @@ void GpuObjects::Reset()
     ReleaseOnce(colorSurface64);
     ReleaseOnce(colorTarget64);
     ReleaseOnce(keptRenderTarget);
+    ReleaseOnce(stillScreenSurface);
+    ReleaseOnce(stillScreen);
     ReleaseOnce(device);
     ReleaseOnce(direct3D);
     *this = GpuObjects{};

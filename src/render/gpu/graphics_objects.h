@@ -49,6 +49,11 @@ struct GpuObjects {
     IDirect3DSurface9* floatSurface64 = nullptr;
     // The back buffer, kept while the targets are cleared and set back afterwards.
     IDirect3DSurface9* keptRenderTarget = nullptr;
+    // A still screen's last frame, the back buffer's size; made at its first use, and not
+    // asked for again once refused.
+    IDirect3DTexture9* stillScreen = nullptr;
+    IDirect3DSurface9* stillScreenSurface = nullptr;
+    bool stillScreenRefused = false;
 
     IDirect3DTexture9* textures[kPictureCount] = {};
     // The current level's map image, held from one load to the next; Shutdown releases it.
@@ -56,7 +61,7 @@ struct GpuObjects {
 
     // Releases what is held, each object once, and puts everything back to null: the shared
     // buffer, the pictures (the map image after the title), the effect, the targets and
-    // their surfaces, the device and Direct3D last.
+    // their surfaces, the still screen, the device and Direct3D last.
     void Reset();
 };
 extern GpuObjects Gpu;

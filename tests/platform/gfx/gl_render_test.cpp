@@ -483,6 +483,43 @@ TEST_F(GlRender, BackBufferKeepsItsPictureWhenItLeavesAResizedWindow)
     }
 }
 
+// StretchRect keeps the picture upright both ways between a texture and the back buffer,
+// drawn in the window or, after the window's resize, in a texture of its own.
+TEST_F(GlRender, StretchRectCopiesTheBackBufferIntoATextureAndBack)
+{
+    IDirect3DSurface9* back = nullptr;
+    ASSERT_EQ(device->GetRenderTarget(0, &back), S_OK);
+    D3DSURFACE_DESC desc{};
+    ASSERT_EQ(back->GetDesc(&desc), S_OK);
+    IDirect3DTexture9* kept = nullptr;
+    ASSERT_EQ(device->CreateTexture(desc.Width, desc.Height, 1, D3DUSAGE_RENDERTARGET, desc.Format, D3DPOOL_DEFAULT,
+                                    &kept, nullptr),
+              S_OK);
+    IDirect3DSurface9* level = nullptr;
+    ASSERT_EQ(kept->GetSurfaceLevel(0, &level), S_OK);
+    for (int pass = 0; pass < 2; ++pass) {
+        EXPECT_EQ(static_cast<GfxSurface*>(back)->gl.window, pass == 0);
+        device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kBlue, 1.0f, 0);
+        Draw(D3DPT_TRIANGLESTRIP, Quad(-1, 0, 1, 1, 0.5f, kRed), 2);  // the upper half
+        ASSERT_EQ(device->StretchRect(back, nullptr, level, nullptr, D3DTEXF_NONE), S_OK);
+        D3DLOCKED_RECT rect{};
+        ASSERT_EQ(level->LockRect(&rect, nullptr, D3DLOCK_READONLY), S_OK);
+        const auto* rows = static_cast<const std::uint8_t*>(rect.pBits);
+        EXPECT_EQ(rows[2], 255) << pass;                         // the top row red
+        EXPECT_EQ(rows[(kSize - 1) * rect.Pitch], 255) << pass;  // the bottom row blue
+        ASSERT_EQ(level->UnlockRect(), S_OK);
+        device->Clear(0, nullptr, D3DCLEAR_TARGET, kGreen, 1.0f, 0);
+        ASSERT_EQ(device->StretchRect(level, nullptr, back, nullptr, D3DTEXF_NONE), S_OK);
+        EXPECT_EQ(Pixel(32, 10), 0xFF0000u) << pass;
+        EXPECT_EQ(Pixel(32, 54), 0x0000FFu) << pass;
+        SDL_SetWindowSize(window.Handle()->sdl, 2 * kSize, kSize);
+        ASSERT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), S_OK);  // notices the new size
+    }
+    level->Release();
+    kept->Release();
+    back->Release();
+}
+
 // Full screen with a picture narrower than the desktop: the back buffer is drawn in the
 // window between the bars rather than copied there, and stays there from frame to frame.
 // (SDL's offscreen driver keeps the window's store at its first size, so what the bars and the

@@ -222,6 +222,22 @@ TEST(RecordingFailures, EveryOperationCanBeMadeToFail)
              s->Release();
              return hr;
          }},
+        {"IDirect3DDevice9::StretchRect",
+         [](auto d, auto, auto, auto) {
+             IDirect3DSurface9* back = nullptr;
+             d->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back);
+             D3DSURFACE_DESC desc{};
+             back->GetDesc(&desc);
+             IDirect3DTexture9* t = nullptr;
+             d->CreateTexture(desc.Width, desc.Height, 1, D3DUSAGE_RENDERTARGET, desc.Format, D3DPOOL_DEFAULT, &t, nullptr);
+             IDirect3DSurface9* s = nullptr;
+             t->GetSurfaceLevel(0, &s);
+             const HRESULT hr = d->StretchRect(back, nullptr, s, nullptr, D3DTEXF_NONE);
+             s->Release();
+             t->Release();
+             back->Release();
+             return hr;
+         }},
         {"IDirect3DVertexBuffer9::Lock", [](auto, auto vb, auto, auto) { void* p = nullptr; return vb->Lock(0, 36, &p, 0); }},
         {"IDirect3DVertexBuffer9::Unlock",
          [](auto, auto vb, auto, auto) { void* p = nullptr; vb->Lock(0, 36, &p, 0); return vb->Unlock(); }},
@@ -523,6 +539,79 @@ TEST_F(Recording, RenderTargetsTransformsAndStateReadBack)
     target->Release();
     current->Release();
     back->Release();
+}
+
+// StretchRect copies one whole render target onto another of the same size and format and
+// refuses anything else; on this backend the copy is of the CPU pixels.
+TEST_F(Recording, StretchRectCopiesWholeTargetsOfOneSizeAndFormat)
+{
+    IDirect3DSurface9* back = nullptr;
+    ASSERT_EQ(device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back), S_OK);
+    D3DSURFACE_DESC desc{};
+    ASSERT_EQ(back->GetDesc(&desc), S_OK);
+    const auto make = [this](UINT w, UINT h, DWORD usage, D3DFORMAT format, D3DPOOL pool) {
+        IDirect3DTexture9* tex = nullptr;
+        EXPECT_EQ(device->CreateTexture(w, h, 1, usage, format, pool, &tex, nullptr), S_OK);
+        IDirect3DSurface9* level = nullptr;
+        EXPECT_EQ(tex->GetSurfaceLevel(0, &level), S_OK);
+        tex->Release();  // the level keeps it
+        return level;
+    };
+    IDirect3DSurface9* kept = make(320, 240, D3DUSAGE_RENDERTARGET, desc.Format, D3DPOOL_DEFAULT);
+    IDirect3DSurface9* small = make(64, 64, D3DUSAGE_RENDERTARGET, desc.Format, D3DPOOL_DEFAULT);
+    IDirect3DSurface9* plain = make(320, 240, 0, desc.Format, D3DPOOL_MANAGED);
+    IDirect3DSurface9* floats = make(320, 240, D3DUSAGE_RENDERTARGET, D3DFMT_R32F, D3DPOOL_DEFAULT);
+    const RECT part{0, 0, 8, 8};
+    struct Case {
+        const char* name;
+        IDirect3DSurface9* from;
+        const RECT* fromRect;
+        IDirect3DSurface9* to;
+        const RECT* toRect;
+        DWORD filter;
+    };
+    const Case refused[] = {
+        {"no source", nullptr, nullptr, kept, nullptr, D3DTEXF_NONE},
+        {"onto itself", kept, nullptr, kept, nullptr, D3DTEXF_NONE},
+        {"another size", back, nullptr, small, nullptr, D3DTEXF_NONE},
+        {"not a render target", back, nullptr, plain, nullptr, D3DTEXF_NONE},
+        {"another format", back, nullptr, floats, nullptr, D3DTEXF_NONE},
+        {"a source rectangle", back, &part, kept, nullptr, D3DTEXF_NONE},
+        {"a destination rectangle", back, nullptr, kept, &part, D3DTEXF_NONE},
+        {"an unknown filter", back, nullptr, kept, nullptr, 3},
+    };
+    for (const Case& c : refused) {
+        EXPECT_EQ(device->StretchRect(c.from, c.fromRect, c.to, c.toRect, static_cast<D3DTEXTUREFILTERTYPE>(c.filter)),
+                  D3DERR_INVALIDCALL)
+            << c.name;
+    }
+
+    const auto fill = [](IDirect3DSurface9* s, std::uint8_t seed) {
+        D3DLOCKED_RECT rect{};
+        ASSERT_EQ(s->LockRect(&rect, nullptr, 0), S_OK);
+        auto* bytes = static_cast<std::uint8_t*>(rect.pBits);
+        for (int i = 0; i < rect.Pitch * 240; ++i) {
+            bytes[i] = static_cast<std::uint8_t>(i * 7 + seed);
+        }
+        ASSERT_EQ(s->UnlockRect(), S_OK);
+    };
+    const auto byteAt = [](IDirect3DSurface9* s, int at) {
+        D3DLOCKED_RECT rect{};
+        EXPECT_EQ(s->LockRect(&rect, nullptr, D3DLOCK_READONLY), S_OK);
+        const std::uint8_t b = static_cast<const std::uint8_t*>(rect.pBits)[at];
+        EXPECT_EQ(s->UnlockRect(), S_OK);
+        return b;
+    };
+    fill(back, 1);
+    ASSERT_EQ(device->StretchRect(back, nullptr, kept, nullptr, D3DTEXF_POINT), S_OK);
+    fill(back, 2);
+    ASSERT_EQ(device->StretchRect(kept, nullptr, back, nullptr, D3DTEXF_NONE), S_OK);
+    const int last = 320 * 240 * 4 - 1;
+    EXPECT_EQ(byteAt(back, 0), 1);
+    EXPECT_EQ(byteAt(back, last), static_cast<std::uint8_t>(last * 7 + 1));
+    for (IDirect3DSurface9* s : {kept, small, plain, floats, back}) {
+        s->Release();
+    }
 }
 
 TEST(RecordingLifetime, DeviceReleasedFirstLeavesChildrenSafeToRelease)

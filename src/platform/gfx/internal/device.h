@@ -68,6 +68,8 @@ public:
                           IDirect3DSurface9** ppBackBuffer) override;
     HRESULT GetRenderTarget(DWORD RenderTargetIndex, IDirect3DSurface9** ppRenderTarget) override;
     HRESULT SetRenderTarget(DWORD RenderTargetIndex, IDirect3DSurface9* pRenderTarget) override;
+    HRESULT StretchRect(IDirect3DSurface9* pSourceSurface, const RECT* pSourceRect, IDirect3DSurface9* pDestSurface,
+                        const RECT* pDestRect, D3DTEXTUREFILTERTYPE Filter) override;
 
     // ---- for the rest of the layer ----
     GfxRecorder* Recorder() const { return recorder_; }

@@ -1,6 +1,8 @@
 // The objects a device makes and hands out: vertex buffers, textures (also for the D3DX
 // calls, through MakeTexture), the back buffer and the render target.
 
+#include <cstring>
+
 #include "platform/gfx/internal/device.h"
 #include "platform/gfx/internal/gl.h"
 
@@ -107,4 +109,24 @@ HRESULT GfxDevice::SetRenderTarget(DWORD RenderTargetIndex, IDirect3DSurface9* p
         }
     }
     return GFX_RESULT(check, RenderTargetIndex, pRenderTarget);
+}
+
+HRESULT GfxDevice::StretchRect(IDirect3DSurface9* pSourceSurface, const RECT* pSourceRect,
+                               IDirect3DSurface9* pDestSurface, const RECT* pDestRect, D3DTEXTUREFILTERTYPE Filter)
+{
+    auto* from = dynamic_cast<GfxSurface*>(pSourceSurface);
+    auto* to = dynamic_cast<GfxSurface*>(pDestSurface);
+    const auto target = [this](const GfxSurface* s) { return s != nullptr && s->Device() == this && s->IsRenderTarget(); };
+    const bool badSurfaces = !target(from) || !target(to) || from == to ||
+                             (from->width != to->width || from->height != to->height || from->format != to->format);
+    const GfxCheck check(recorder_, "IDirect3DDevice9::StretchRect",
+                         badSurfaces || pSourceRect != nullptr || pDestRect != nullptr || Filter > D3DTEXF_LINEAR);
+    if (check.Ok()) {
+        if (gl_ != nullptr) {
+            gl_->Copy(*from, *to);
+        } else if (from->pixels != nullptr && to->pixels != nullptr) {
+            std::memcpy(to->pixels, from->pixels, static_cast<std::size_t>(to->width) * to->height * 4);
+        }
+    }
+    return GFX_RESULT(check, pSourceSurface, pSourceRect, pDestSurface, pDestRect, Filter);
 }

@@ -344,6 +344,27 @@ void GfxGl::BindTarget(GfxSurface* target)
     }
 }
 
+void GfxGl::Copy(const GfxSurface& from, const GfxSurface& to)
+{
+    // The picture's rows top first: a texture target holds them so, the window bottom first
+    // within its place, so a copy between the two turns the rows over.
+    const auto rows = [this](const GfxSurface& s, GLint* x, GLint* top, GLint* bottom) {
+        const auto h = static_cast<GLint>(s.height);
+        *x = s.gl.window ? windowView_.x : 0;
+        *top = s.gl.window ? windowView_.y + h : 0;
+        *bottom = s.gl.window ? windowView_.y : h;
+    };
+    GLint fx = 0, ftop = 0, fbottom = 0, tx = 0, ttop = 0, tbottom = 0;
+    rows(from, &fx, &ftop, &fbottom);
+    rows(to, &tx, &ttop, &tbottom);
+    const auto w = static_cast<GLint>(from.width);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, from.gl.framebuffer);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, to.gl.framebuffer);
+    glBlitFramebuffer(fx, ftop, fx + w, fbottom, tx, ttop, tx + w, tbottom, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    glBindFramebuffer(GL_FRAMEBUFFER, target_ != nullptr ? target_->gl.framebuffer : 0);
+    GL_CHECK("StretchRect");
+}
+
 bool GfxGl::ReadBack(GfxSurface* surface)
 {
     if (surface->gl.framebuffer == 0 && !surface->gl.window) {

@@ -36,6 +36,8 @@ public:
 
     void BindTarget(GfxSurface* target);
     void Clear(DWORD flags, D3DCOLOR color, float z);
+    // Copies one render target's GPU contents onto another of the same size.
+    void Copy(const GfxSurface& from, const GfxSurface& to);
     // Copies the GPU contents of a render target into surface->pixels.
     bool ReadBack(GfxSurface* surface);
     // Draws `vertexCount` vertices from `start` with the device's states, through the

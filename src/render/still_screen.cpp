@@ -1,0 +1,81 @@
+#include "render/still_screen.h"
+
+#include <cstring>
+
+#include "render/gpu/graphics_objects.h"
+
+namespace {
+
+// Every field is four bytes wide: the key has no padding to compare.
+static_assert(sizeof(StillScreenKey) == 4 * sizeof(float) + 2 * sizeof(D3DXMATRIX));
+
+bool SameKey(const StillScreenKey& a, const StillScreenKey& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+// The texture made the size and format of `target`; false once that has been refused.
+bool HaveTexture(IDirect3DSurface9* target)
+{
+    if (Gpu.stillScreenSurface != nullptr) {
+        return true;
+    }
+    D3DSURFACE_DESC desc{};
+    if (Gpu.stillScreenRefused || FAILED(target->GetDesc(&desc)) ||
+        FAILED(Gpu.device->CreateTexture(desc.Width, desc.Height, 1, D3DUSAGE_RENDERTARGET, desc.Format,
+                                         D3DPOOL_DEFAULT, &Gpu.stillScreen, nullptr)) ||
+        FAILED(Gpu.stillScreen->GetSurfaceLevel(0, &Gpu.stillScreenSurface))) {
+        if (Gpu.stillScreen != nullptr) {
+            Gpu.stillScreen->Release();
+            Gpu.stillScreen = nullptr;
+        }
+        Gpu.stillScreenSurface = nullptr;
+        Gpu.stillScreenRefused = true;
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+StillScreenKey StillScreenNow(int picture, float pointerX, float pointerY)
+{
+    StillScreenKey key;
+    key.picture = picture;
+    key.pointerX = pointerX;
+    key.pointerY = pointerY;
+    key.wind = Scene.windAmount;
+    if (Gpu.device != nullptr) {
+        Gpu.device->GetTransform(D3DTS_VIEW, &key.view);
+        Gpu.device->GetTransform(D3DTS_PROJECTION, &key.projection);
+    }
+    return key;
+}
+
+bool ShowStillScreen(const StillScreenKey& key)
+{
+    if (Gpu.device == nullptr || Gpu.stillScreenSurface == nullptr || !Scene.stillKeptValid ||
+        !SameKey(key, Scene.stillKept)) {
+        return false;
+    }
+    IDirect3DSurface9* target = nullptr;
+    if (FAILED(Gpu.device->GetRenderTarget(0, &target))) {
+        return false;
+    }
+    const bool copied = SUCCEEDED(Gpu.device->StretchRect(Gpu.stillScreenSurface, nullptr, target, nullptr, D3DTEXF_NONE));
+    target->Release();
+    Scene.stillKeptValid = copied;
+    return copied;
+}
+
+void KeepStillScreen(const StillScreenKey& key)
+{
+    Scene.stillKeptValid = false;
+    IDirect3DSurface9* target = nullptr;
+    if (Gpu.device == nullptr || FAILED(Gpu.device->GetRenderTarget(0, &target))) {
+        return;
+    }
+    if (HaveTexture(target) &&
+        SUCCEEDED(Gpu.device->StretchRect(target, nullptr, Gpu.stillScreenSurface, nullptr, D3DTEXF_NONE))) {
+        Scene.stillKept = key;
+        Scene.stillKeptValid = true;
+    }
+    target->Release();
+}
