@@ -26,9 +26,11 @@ struct SceneState {
     // view cannot reach; until a camera is set the world draws whole.
     D3DXMATRIX viewProjection{};
     bool viewKnown = false;
-    // The still screen kept in Gpu.stillScreen, and whether one is.
+    // The still screen kept in Gpu.stillScreen, and whether one is; the last one drawn.
     StillScreenKey stillKept{};
     bool stillKeptValid = false;
+    StillScreenKey stillSeen{};
+    bool stillSeenValid = false;
 
     // Back to how the process starts; the game itself never calls it.
     void Reset() { *this = SceneState{}; }

@@ -68,7 +68,15 @@ bool ShowStillScreen(const StillScreenKey& key)
 void KeepStillScreen(const StillScreenKey& key)
 {
     Scene.stillKeptValid = false;
+    // Kept from the second frame on: the first copy builds the GPU's copy path, which would
+    // delay the game's first frame.
+    const bool seen = Scene.stillSeenValid && SameKey(key, Scene.stillSeen);
+    Scene.stillSeen = key;
+    Scene.stillSeenValid = true;
     IDirect3DSurface9* target = nullptr;
+    if (!seen) {
+        return;
+    }
     if (Gpu.device == nullptr || FAILED(Gpu.device->GetRenderTarget(0, &target))) {
         return;
     }

@@ -1,7 +1,7 @@
 #pragma once
 
 // A screen that holds still (its picture over the sky, no drops, the same pointer, wind and
-// camera as the frame before) shows the same pixels again. Its first frame is kept in a
+// camera as the frame before) shows the same pixels again. Its second frame is kept in a
 // texture; the frames after it are copied from there instead of drawing the sky and the
 // picture's lens again.
 
@@ -14,5 +14,6 @@ StillScreenKey StillScreenNow(int picture, float pointerX, float pointerY);
 // nothing drawn, otherwise or when the copy fails.
 bool ShowStillScreen(const StillScreenKey& key);
 
-// Keeps the render target's pixels under `key`, making the texture at the first call.
+// Keeps the render target's pixels under `key` when the frame before was drawn under it too,
+// making the texture at the first such call.
 void KeepStillScreen(const StillScreenKey& key);

@@ -143,6 +143,27 @@ TEST_F(Frame, AStillScreenIsCopiedUntilSomethingOnItChanges)
     }
 }
 
+// A changed screen is drawn, then drawn and kept, then copied: the first frame after a change
+// makes no copy (the first copy builds the GPU's copy path, which would delay start-up).
+TEST_F(Frame, AStillScreenIsKeptFromItsSecondFrame)
+{
+    ASSERT_EQ(Start(), S_OK);
+    Session.screen = Screen::LevelUp;
+    for (int i = 0; i < 2000 && !(i > 0 && recorder.Count("DrawPrimitive") == 0); ++i) {
+        recorder.ClearCalls();
+        RunFrame();
+    }
+    Session.pointerY += 0.01f;
+    const std::size_t draws[3] = {1, 1, 0};
+    const std::size_t copies[3] = {0, 1, 1};
+    for (int frame = 0; frame < 3; ++frame) {
+        recorder.ClearCalls();
+        RunFrame();
+        EXPECT_EQ(recorder.Count("DrawPrimitive") != 0, draws[frame] != 0) << frame;
+        EXPECT_EQ(recorder.Count("StretchRect"), copies[frame]) << frame;
+    }
+}
+
 TEST_F(Frame, AClickHeldFromTheStartCountsOnlyAfterARelease)
 {
     ASSERT_EQ(Start(), S_OK);
