@@ -164,6 +164,28 @@ TEST_F(Frame, AStillScreenIsKeptFromItsSecondFrame)
     }
 }
 
+// Without a texture to keep it in, a still screen is drawn every frame, and the texture is
+// asked for once.
+TEST_F(Frame, AStillScreenWithoutItsTextureIsDrawnEveryFrame)
+{
+    ASSERT_EQ(Start(), S_OK);
+    recorder.FailCall("IDirect3DDevice9::CreateTexture", D3DERR_OUTOFVIDEOMEMORY);
+    Session.screen = Screen::LevelUp;
+    std::size_t framesDrawn = 0;
+    std::size_t asked = 0;
+    std::size_t copies = 0;
+    for (int i = 0; i < 1000; ++i) {
+        recorder.ClearCalls();
+        RunFrame();
+        framesDrawn += recorder.Count("DrawPrimitive") != 0 ? 1 : 0;
+        asked += recorder.Count("CreateTexture");
+        copies += recorder.Count("StretchRect");
+    }
+    EXPECT_EQ(framesDrawn, 1000u);
+    EXPECT_EQ(asked, 1u);
+    EXPECT_EQ(copies, 0u);
+}
+
 TEST_F(Frame, AClickHeldFromTheStartCountsOnlyAfterARelease)
 {
     ASSERT_EQ(Start(), S_OK);
