@@ -33,6 +33,22 @@ bool HaveTexture(IDirect3DSurface9* target)
     return true;
 }
 
+// Copies the kept frame onto the render target, or the render target into the kept frame
+// (its texture made at the first such copy).
+bool CopyKept(bool fromTarget)
+{
+    IDirect3DSurface9* target = nullptr;
+    if (Gpu.device == nullptr || FAILED(Gpu.device->GetRenderTarget(0, &target))) {
+        return false;
+    }
+    const bool ready = !fromTarget || HaveTexture(target);
+    IDirect3DSurface9* from = fromTarget ? target : Gpu.stillScreenSurface;
+    IDirect3DSurface9* to = fromTarget ? Gpu.stillScreenSurface : target;
+    const bool copied = ready && SUCCEEDED(Gpu.device->StretchRect(from, nullptr, to, nullptr, D3DTEXF_NONE));
+    target->Release();
+    return copied;
+}
+
 }  // namespace
 
 StillScreenKey StillScreenNow(int picture, float pointerX, float pointerY)
@@ -55,14 +71,8 @@ bool ShowStillScreen(const StillScreenKey& key)
         !SameKey(key, Scene.stillKept)) {
         return false;
     }
-    IDirect3DSurface9* target = nullptr;
-    if (FAILED(Gpu.device->GetRenderTarget(0, &target))) {
-        return false;
-    }
-    const bool copied = SUCCEEDED(Gpu.device->StretchRect(Gpu.stillScreenSurface, nullptr, target, nullptr, D3DTEXF_NONE));
-    target->Release();
-    Scene.stillKeptValid = copied;
-    return copied;
+    Scene.stillKeptValid = CopyKept(false);
+    return Scene.stillKeptValid;
 }
 
 void KeepStillScreen(const StillScreenKey& key)
@@ -73,17 +83,8 @@ void KeepStillScreen(const StillScreenKey& key)
     const bool seen = Scene.stillSeenValid && SameKey(key, Scene.stillSeen);
     Scene.stillSeen = key;
     Scene.stillSeenValid = true;
-    IDirect3DSurface9* target = nullptr;
-    if (!seen) {
-        return;
-    }
-    if (Gpu.device == nullptr || FAILED(Gpu.device->GetRenderTarget(0, &target))) {
-        return;
-    }
-    if (HaveTexture(target) &&
-        SUCCEEDED(Gpu.device->StretchRect(target, nullptr, Gpu.stillScreenSurface, nullptr, D3DTEXF_NONE))) {
+    if (seen && CopyKept(true)) {
         Scene.stillKept = key;
         Scene.stillKeptValid = true;
     }
-    target->Release();
 }
