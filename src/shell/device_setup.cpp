@@ -56,8 +56,9 @@ void FillPresentation(D3DPRESENT_PARAMETERS& pp)
     pp.MultiSampleType = D3DMULTISAMPLE_NONE;
     pp.SwapEffect = D3DSWAPEFFECT_COPY;
     pp.hDeviceWindow = nullptr;
-    pp.EnableAutoDepthStencil = TRUE;
-    pp.AutoDepthStencilFormat = D3DFMT_D16;
+    // No depth buffer: everything drawn with the depth test on lies in the plane z = 0 facing
+    // the camera, where LESSEQUAL always passes, so the test could never hide a pixel.
+    pp.EnableAutoDepthStencil = FALSE;
     if (Startup.fullScreenPresentation) {
         DEVMODEW mode{};
         EnumDisplaySettingsW(nullptr, ENUM_CURRENT_SETTINGS, &mode);

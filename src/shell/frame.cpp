@@ -230,8 +230,8 @@ void RunFrame()
         Session.pointerX = 0.0f;
         Session.pointerY = 0.0f;
     }
+    // The device has no depth buffer to clear (see FillPresentation).
     Gpu.device->Clear(0, nullptr, D3DCLEAR_TARGET, kOpaqueBlack, 1.0f, 0);
-    Gpu.device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kOpaqueBlack, 1.0f, 0);
     if (SUCCEEDED(Gpu.device->BeginScene())) {
         Gpu.device->SetStreamSource(0, Gpu.sharedVertexBuffer, 0, kVertexStride);
         UpdateCamera();

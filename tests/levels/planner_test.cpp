@@ -5,6 +5,7 @@
 #include <string>
 
 #include "creature/creature.h"
+#include "creature/verlet.h"
 #include "map_text.h"
 #include "play_sim.h"
 #include "replay.h"
@@ -96,6 +97,37 @@ TEST(PlaySim, SpikeUnderTheStartKillsAndAGoalOnItFinishes)
     EXPECT_EQ(sim.Step(Pad{}), StepResult::Running);
     World.goalPoint = Creature.GetPosition();
     EXPECT_EQ(sim.Step(Pad{}), StepResult::Goal);
+}
+
+// The game draws without a depth buffer. That can change no pixel only while everything it
+// draws with the depth test on stays in the plane z = 0, which faces the camera: every
+// level's world, and the creature however it is steered across it.
+TEST(PlaySim, EveryLevelAndTheCreatureOnItStayInThePlaneOfTheScreen)
+{
+    const char* const maps[8] = {"map1", "map3", "map4", "map2", "map6", "map7", "map8", "map5"};
+    const Pad pads[3] = {{700, -400, 1000, 300, false, false, false, true},
+                         {-1000, -1000, 0, 1000, false, false, true, false},
+                         {1000, 1000, -1000, -1000, false, false, true, true}};
+    for (int level = 0; level < 8; ++level) {
+        MapImage map;
+        ASSERT_TRUE(ReadMapImage(kSource + "/data/" + maps[level] + ".tga", map));
+        PlaySim sim;
+        sim.Load(map, level);
+        World.BuildMesh();
+        ASSERT_GT(World.vertexCount, 0);
+        for (std::int32_t i = 0; i < World.vertexCount; ++i) {
+            ASSERT_EQ(World.mesh[i].z, 0.0f) << maps[level] << " vertex " << i;
+        }
+        for (int step = 0; step < 240 && sim.Step(pads[(step / 40) % 3]) == StepResult::Running; ++step) {
+            const CCreature::Motion motion = Creature.SaveMotion();
+            for (const VerletParticle& p : motion.body) {
+                ASSERT_EQ(p.position.z, 0.0f) << maps[level] << " step " << step;
+            }
+            for (const VerletParticle& p : motion.limbs) {
+                ASSERT_EQ(p.position.z, 0.0f) << maps[level] << " step " << step;
+            }
+        }
+    }
 }
 
 TEST(FlowField, DistanceGrowsAwayFromTheGoalAndSpikesBlock)

@@ -41,7 +41,16 @@ protected:
         ASSERT_NE(d3d, nullptr) << "no video";
         ASSERT_NE(window.Handle(), nullptr) << HiddenGlWindow::Error();
         D3DPRESENT_PARAMETERS pp{};
-        ASSERT_EQ(GfxCreateWindowedDevice(d3d, window.Handle(), presentationInterval, &device, &pp), S_OK);
+        if (depth) {
+            ASSERT_EQ(GfxCreateWindowedDevice(d3d, window.Handle(), presentationInterval, &device, &pp), S_OK);
+        } else {
+            pp.Windowed = TRUE;
+            pp.SwapEffect = D3DSWAPEFFECT_COPY;
+            pp.PresentationInterval = presentationInterval;
+            ASSERT_EQ(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window.Handle(),
+                                        D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &device),
+                      S_OK);
+        }
         ASSERT_EQ(pp.BackBufferWidth, static_cast<UINT>(kSize));
         ASSERT_EQ(device->CreateVertexBuffer(36 * 4096, 0, 0x42, D3DPOOL_DEFAULT, &vb, nullptr), S_OK);
         device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
@@ -99,6 +108,8 @@ protected:
     }
 
     UINT presentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
+    // Without a depth buffer, as the game's device, the back buffer is drawn in the window.
+    bool depth = true;
     HiddenGlWindow window{"gfx test", kSize, kSize};
     IDirect3D9* d3d = nullptr;
     IDirect3DDevice9* device = nullptr;

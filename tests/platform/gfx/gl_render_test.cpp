@@ -483,9 +483,14 @@ TEST_F(GlRender, BackBufferKeepsItsPictureWhenItLeavesAResizedWindow)
     }
 }
 
+class GlRenderInWindow : public GlDevice {
+protected:
+    GlRenderInWindow() { depth = false; }
+};
+
 // StretchRect keeps the picture upright both ways between a texture and the back buffer,
 // drawn in the window or, after the window's resize, in a texture of its own.
-TEST_F(GlRender, StretchRectCopiesTheBackBufferIntoATextureAndBack)
+TEST_F(GlRenderInWindow, StretchRectCopiesTheBackBufferIntoATextureAndBack)
 {
     IDirect3DSurface9* back = nullptr;
     ASSERT_EQ(device->GetRenderTarget(0, &back), S_OK);
@@ -499,7 +504,7 @@ TEST_F(GlRender, StretchRectCopiesTheBackBufferIntoATextureAndBack)
     ASSERT_EQ(kept->GetSurfaceLevel(0, &level), S_OK);
     for (int pass = 0; pass < 2; ++pass) {
         EXPECT_EQ(static_cast<GfxSurface*>(back)->gl.window, pass == 0);
-        device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kBlue, 1.0f, 0);
+        device->Clear(0, nullptr, D3DCLEAR_TARGET, kBlue, 1.0f, 0);
         Draw(D3DPT_TRIANGLESTRIP, Quad(-1, 0, 1, 1, 0.5f, kRed), 2);  // the upper half
         ASSERT_EQ(device->StretchRect(back, nullptr, level, nullptr, D3DTEXF_NONE), S_OK);
         D3DLOCKED_RECT rect{};
@@ -541,23 +546,24 @@ TEST_F(GlRender, ABackBufferBetweenBarsIsDrawnInTheWindow)
     pp.BackBufferFormat = D3DFMT_X8R8G8B8;
     pp.SwapEffect = D3DSWAPEFFECT_COPY;
     pp.Windowed = FALSE;
-    pp.EnableAutoDepthStencil = TRUE;
     pp.AutoDepthStencilFormat = D3DFMT_D16;
     pp.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
     // The window is square: the picture is the desktop's height squared. A back buffer of the
-    // desktop's size, or one pixel off the picture's, is drawn apart and copied to its place.
-    const UINT sizes[3][2] = {{height, height}, {width, height}, {height - 1, height}};
-    const bool inWindow[3] = {true, false, false};
-    for (int i = 0; i < 3; ++i) {
+    // desktop's size, or one pixel off the picture's, is drawn apart and copied to its place;
+    // so is one with a depth buffer, which the window does not carry.
+    const UINT sizes[4][2] = {{height, height}, {width, height}, {height - 1, height}, {height, height}};
+    const bool inWindow[4] = {true, false, false, false};
+    for (int i = 0; i < 4; ++i) {
         pp.BackBufferWidth = sizes[i][0];
         pp.BackBufferHeight = sizes[i][1];
+        pp.EnableAutoDepthStencil = i == 3 ? TRUE : FALSE;
         IDirect3DDevice9* full = nullptr;
         ASSERT_EQ(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window.Handle(), 0, &pp, &full), S_OK);
         IDirect3DSurface9* back = nullptr;
         ASSERT_EQ(full->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back), S_OK);
         for (int frame = 0; frame < 2; ++frame) {
             EXPECT_EQ(static_cast<GfxSurface*>(back)->gl.window, inWindow[i]) << i << " " << frame;
-            ASSERT_EQ(full->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kGreen, 1.0f, 0), S_OK);
+            ASSERT_EQ(full->Clear(0, nullptr, D3DCLEAR_TARGET, kGreen, 1.0f, 0), S_OK);
             ASSERT_EQ(full->Present(nullptr, nullptr, nullptr, nullptr), S_OK);
         }
         back->Release();

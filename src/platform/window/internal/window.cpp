@@ -77,10 +77,12 @@ bool EnsureVideo()
     // Hold the GL library for the whole run as well: unloading it with the last window
     // strands the GL driver's own allocations, and a later device would reload it anyway.
     SDL_GL_LoadLibrary(nullptr);
-    // A window's GL surface is chosen when the window is made: give it the depth-stencil
-    // store a graphics device draws with, so its back buffer can be drawn in the window itself.
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
-    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
+    // A window's GL surface is chosen when the window is made: colour only, so a device
+    // without depth draws in the window itself. A depth store on the window would cost every
+    // frame even unused (software GL then takes its slow path for every layer); a device that
+    // asks for depth gets a store of its own and draws off the window.
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
     ApplyCursor();
     return true;
 }
