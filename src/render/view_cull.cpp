@@ -39,26 +39,17 @@ bool MayReachView(const Vertex* quad, const D3DXMATRIX& m, float margin)
 
 }  // namespace
 
-VertexSpan VisibleQuads(const Vertex* mesh, std::int32_t begin, std::int32_t end, const D3DXMATRIX& viewProjection,
-                        float margin)
+std::int32_t VisibleQuadList(const Vertex* mesh, std::int32_t begin, std::int32_t end,
+                             const D3DXMATRIX& viewProjection, float margin, std::int32_t* quads)
 {
-    if (end <= begin) {
-        return {begin, begin};
+    if (end > begin && (end - begin) % kQuad != 0) {
+        return -1;
     }
-    if ((end - begin) % kQuad != 0) {
-        return {begin, end};
-    }
-    VertexSpan span{end, end};
+    std::int32_t count = 0;
     for (std::int32_t q = begin; q < end; q += kQuad) {
         if (MayReachView(mesh + q, viewProjection, margin)) {
-            if (span.first == end) {
-                span.first = q;
-            }
-            span.end = q + kQuad;
+            quads[count++] = q;
         }
     }
-    if (span.first == end) {
-        return {begin, begin};
-    }
-    return span;
+    return count;
 }

@@ -16,9 +16,13 @@ const char* LevelMapName(int levelIndex)
     return kLevelMaps[levelIndex];
 }
 
-CWorld::CWorld() : mesh(new Vertex[kWorldMeshCapacity]) {}
+CWorld::CWorld() : mesh(new Vertex[kWorldMeshCapacity]), visibleQuads(new std::int32_t[kWorldMeshCapacity / 6]) {}
 
-CWorld::~CWorld() { delete[] mesh; }
+CWorld::~CWorld()
+{
+    delete[] mesh;
+    delete[] visibleQuads;
+}
 
 void CWorld::ClearContents()
 {

@@ -53,6 +53,8 @@ public:
     // The mesh as built, kept in memory and copied to vertexBuffer in one lock. Allocated
     // once with the world; large enough for any map.
     Vertex* mesh = nullptr;
+    // Room for the first vertex of every quad of the mesh: those in view, listed each frame.
+    std::int32_t* visibleQuads = nullptr;
 
     // Re-creates the vertex buffer at its standard size and empties the blocks, the spikes
     // and the mesh. Start, goal and the creature's collision list are left alone.

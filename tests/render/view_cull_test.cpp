@@ -40,37 +40,37 @@ TEST(ViewCull, AQuadGoesOnlyWhenItsGrownRectangleIsWhollyBeyondOneEdge)
     for (const Case& c : cases) {
         std::vector<Vertex> mesh;
         AddQuad(mesh, c.left, c.bottom, c.right, c.top, c.z);
-        const VertexSpan span = VisibleQuads(mesh.data(), 0, 6, m, 0.5f);
-        EXPECT_EQ(span.first, 0) << c.what;
-        EXPECT_EQ(span.end, c.kept ? 6 : 0) << c.what;
+        std::int32_t quads[1] = {-1};
+        EXPECT_EQ(VisibleQuadList(mesh.data(), 0, 6, m, 0.5f, quads), c.kept ? 1 : 0) << c.what;
+        EXPECT_EQ(quads[0], c.kept ? 0 : -1) << c.what;
     }
 }
 
-TEST(ViewCull, TheSpanRunsFromTheFirstToTheLastQuadInView)
+TEST(ViewCull, TheListHoldsTheQuadsInViewInMeshOrder)
 {
     std::vector<Vertex> mesh;
     AddQuad(mesh, 50.0f, 0.0f, 51.0f, 1.0f);   // 0: out
     AddQuad(mesh, 0.0f, 0.0f, 1.0f, 1.0f);     // 6: in
-    AddQuad(mesh, -50.0f, 0.0f, -49.0f, 1.0f); // 12: out, kept inside the span
+    AddQuad(mesh, -50.0f, 0.0f, -49.0f, 1.0f); // 12: out, between two in view
     AddQuad(mesh, 2.0f, 2.0f, 3.0f, 3.0f);     // 18: in
     AddQuad(mesh, 0.0f, 50.0f, 1.0f, 51.0f);   // 24: out
     const D3DXMATRIX m = RightAngledView();
-
-    VertexSpan span = VisibleQuads(mesh.data(), 0, 30, m, 0.5f);
-    EXPECT_EQ(span.first, 6);
-    EXPECT_EQ(span.end, 24);
-    // A range starting part-way sees only its own quads.
-    span = VisibleQuads(mesh.data(), 12, 30, m, 0.5f);
-    EXPECT_EQ(span.first, 18);
-    EXPECT_EQ(span.end, 24);
-    // Nothing in view: an empty span at the range's start.
-    span = VisibleQuads(mesh.data(), 24, 30, m, 0.5f);
-    EXPECT_EQ(span.first, 24);
-    EXPECT_EQ(span.end, 24);
-    // Not whole quads: drawn whole, as before.
-    span = VisibleQuads(mesh.data(), 0, 28, m, 0.5f);
-    EXPECT_EQ(span.first, 0);
-    EXPECT_EQ(span.end, 28);
+    struct Case {
+        std::int32_t begin, end, count;
+        std::int32_t quads[2];
+    };
+    const Case cases[] = {
+        {0, 30, 2, {6, 18}},
+        {12, 30, 1, {18, -1}},  // a range starting part-way sees only its own quads
+        {24, 30, 0, {-1, -1}},  // nothing in view
+        {0, 28, -1, {-1, -1}},  // not whole quads: drawn whole
+    };
+    for (const Case& c : cases) {
+        std::int32_t quads[5] = {-1, -1, -1, -1, -1};
+        EXPECT_EQ(VisibleQuadList(mesh.data(), c.begin, c.end, m, 0.5f, quads), c.count) << c.begin << " " << c.end;
+        EXPECT_EQ(quads[0], c.quads[0]) << c.begin;
+        EXPECT_EQ(quads[1], c.quads[1]) << c.begin;
+    }
 }
 
 }  // namespace

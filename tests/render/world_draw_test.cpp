@@ -89,30 +89,70 @@ TEST_F(WorldDrawing, WindGrowsByATenthPerDrawAcrossLevelLoads)
     EXPECT_EQ(recorder.Count("DrawPrimitive"), 0u);
 }
 
-TEST_F(WorldDrawing, OnceACameraIsSetOnlyTheQuadsItCanSeeAreDrawn)
+TEST_F(WorldDrawing, OnceACameraIsSetOnlyTheQuadsItCanSeeAreDrawnInOrderFromTheBatchBuffer)
 {
     Scene.viewProjection = RightAngledView();
     Scene.viewKnown = true;
-    // Tufts: out, in, in; blocks: out; caps: in; goal and spikes empty.
-    const float lefts[5] = {40.0f, 0.0f, 3.0f, -40.0f, 5.0f};
+    // Tufts: in, out, in; blocks: out; caps: in; goal and spikes empty.
+    const float lefts[5] = {0.0f, 40.0f, 3.0f, -40.0f, 5.0f};
     for (int q = 0; q < 5; ++q) {
         const float l = lefts[q];
         const float corners[6][2] = {{l, 1.0f}, {l + 1.0f, 1.0f}, {l, 0.0f}, {l, 0.0f}, {l + 1.0f, 0.0f}, {l + 1.0f, 1.0f}};
         for (int v = 0; v < 6; ++v) {
-            World.mesh[q * 6 + v] = Vertex{corners[v][0], corners[v][1], 0.0f, 0.0f, 0.0f, -1.0f, 0xFFFFFFFFu, 0.0f, 0.0f};
+            World.mesh[q * 6 + v] = Vertex{corners[v][0], corners[v][1], 0.0f, 0.0f, 0.0f, -1.0f, 0xFFFFFFFFu,
+                                           static_cast<float>(q), static_cast<float>(v)};
         }
     }
     Ranges(18, 24, 30, 30, 30);
     World.Draw();
 
+    // Each range's quads in view follow the last range's in the batch buffer.
     const auto draws = recorder.Find("DrawPrimitive");
     ASSERT_EQ(draws.size(), 2u);
-    EXPECT_EQ(draws[0]->Int(1), 6);
+    EXPECT_EQ(draws[0]->Int(1), 0);
     EXPECT_EQ(draws[0]->Int(2), 4);
-    EXPECT_EQ(draws[1]->Int(1), 24);
+    EXPECT_EQ(draws[1]->Int(1), 12);
     EXPECT_EQ(draws[1]->Int(2), 2);
+    const auto streams = recorder.Find("SetStreamSource");
+    ASSERT_EQ(streams.size(), 3u);
+    EXPECT_EQ(streams[0]->args[1].p, static_cast<const IUnknown*>(World.vertexBuffer));
+    EXPECT_EQ(streams[1]->args[1].p, static_cast<const IUnknown*>(Gpu.sharedVertexBuffer));
+    EXPECT_EQ(streams[2]->args[1].p, static_cast<const IUnknown*>(Gpu.sharedVertexBuffer));
+    void* data = nullptr;
+    ASSERT_EQ(Gpu.sharedVertexBuffer->Lock(0, 18 * kVertexStride, &data, D3DLOCK_READONLY), S_OK);
+    const auto* copied = static_cast<const Vertex*>(data);
+    const int fromQuad[3] = {0, 2, 4};
+    for (int i = 0; i < 18; ++i) {
+        EXPECT_EQ(copied[i].u, static_cast<float>(fromQuad[i / 6])) << i;
+        EXPECT_EQ(copied[i].v, static_cast<float>(i % 6)) << i;
+        EXPECT_EQ(copied[i].x, World.mesh[fromQuad[i / 6] * 6 + i % 6].x) << i;
+    }
+    Gpu.sharedVertexBuffer->Unlock();
     // Every range still sets its picture and runs its pass.
     EXPECT_EQ(recorder.Count("ID3DXEffect::SetTexture"), 5u);
+}
+
+TEST_F(WorldDrawing, ARangeThatCannotBeListedOrCopiedIsDrawnWhole)
+{
+    Scene.viewProjection = RightAngledView();
+    Scene.viewKnown = true;
+    for (int v = 0; v < 12; ++v) {
+        World.mesh[v] = Vertex{0.0f, 0.0f, 0.0f, 0.0f, 0.0f, -1.0f, 0xFFFFFFFFu, 0.0f, 0.0f};
+    }
+    // Tufts: not whole quads; blocks: one quad in view, but the batch buffer refuses the lock.
+    Ranges(4, 10, 10, 10, 10);
+    recorder.FailCall("IDirect3DVertexBuffer9::Lock", D3DERR_INVALIDCALL, 1);
+    World.Draw();
+    const auto draws = recorder.Find("DrawPrimitive");
+    ASSERT_EQ(draws.size(), 2u);
+    EXPECT_EQ(draws[0]->Int(1), 0);
+    EXPECT_EQ(draws[0]->Int(2), 1);
+    EXPECT_EQ(draws[1]->Int(1), 4);
+    EXPECT_EQ(draws[1]->Int(2), 2);
+    // Both from the world's own buffer, bound first; the batch buffer only at the end.
+    const auto streams = recorder.Find("SetStreamSource");
+    ASSERT_EQ(streams.size(), 2u);
+    EXPECT_EQ(streams[0]->args[1].p, static_cast<const IUnknown*>(World.vertexBuffer));
 }
 
 }  // namespace

@@ -115,9 +115,10 @@ cd "$work/elsewhere"
 wid=\$(window) || fail "the installed program shows no window"
 [ "\$(xdotool getwindowname "\$wid")" = Tarnwick ] || fail "title \$(xdotool getwindowname "\$wid")"
 xprop -id "\$wid" _NET_WM_NAME | grep -q '"Tarnwick"' || fail "_NET_WM_NAME: \$(xprop -id "\$wid" _NET_WM_NAME)"
-# The icon may reach the X server a little after the window shows (slow under ASan).
-for i in \$(seq 50); do xprop -id "\$wid" _NET_WM_ICON | grep -q 'Icon (64 x 64)' && break; sleep 0.1; done
-xprop -id "\$wid" _NET_WM_ICON | grep -q 'Icon (64 x 64)' ||
+# The icon may reach the X server a little after the window shows (slow under ASan). grep
+# reads all of xprop's long output: with -q it could stop early and pipefail see xprop's SIGPIPE.
+for i in \$(seq 50); do xprop -id "\$wid" _NET_WM_ICON | grep -c 'Icon (64 x 64)' >/dev/null && break; sleep 0.1; done
+xprop -id "\$wid" _NET_WM_ICON | grep -c 'Icon (64 x 64)' >/dev/null ||
   fail "no 64 x 64 icon on window \$wid (windows: \$(xdotool search --name '^Tarnwick\$' | tr '\\n' ' '); \$(xprop -id "\$wid" _NET_WM_ICON | head -c 200))"
 sleep 1.5
 import -window "\$wid" installed.png

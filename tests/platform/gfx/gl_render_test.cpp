@@ -327,7 +327,7 @@ end
     twoQuads.insert(twoQuads.end(), twoQuads.begin(), twoQuads.end());
     FillBuffer(vb, twoQuads);
     device->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
-    const auto draw = [&](float x, float y, UINT triangles = 2) {
+    const auto draw = [&](float x, float y, UINT triangles = 2, D3DPRIMITIVETYPE type = D3DPT_TRIANGLESTRIP) {
         effect->SetFloat("PointX", x);
         effect->SetFloat("PointY", y);
         device->Clear(0, nullptr, D3DCLEAR_TARGET, kBlue, 1.0f, 0);
@@ -335,24 +335,31 @@ end
         UINT passes = 0;
         effect->Begin(&passes, 0);
         effect->BeginPass(0);
-        EXPECT_EQ(device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, triangles), S_OK);
+        EXPECT_EQ(device->DrawPrimitive(type, 0, triangles), S_OK);
         effect->EndPass();
         effect->End();
         device->EndScene();
     };
-    // On a small target a draw of more than one quad is not worth the extra draws: the full
-    // shader draws all of it.
+    // On a small target a strip of more than one quad (a batch) is not worth the extra draws:
+    // the full shader draws all of it.
     draw(0.5f, -0.5f, 6);
     EXPECT_EQ(Pixel(48, 16), 0x00FF00u);
     EXPECT_EQ(Pixel(2, 60), 0x00FF00u);
-    // One quad is: the full shader keeps to the column of the square round (48, 16), which
-    // reaches 8 pixels each way.
-    draw(0.5f, -0.5f);
-    EXPECT_EQ(Pixel(48, 16), 0x00FF00u);
-    EXPECT_EQ(Pixel(48, 60), 0x00FF00u);
-    EXPECT_EQ(Pixel(41, 60), 0x00FF00u);
-    EXPECT_EQ(Pixel(38, 16), 0xFF0000u);
-    EXPECT_EQ(Pixel(2, 60), 0xFF0000u);
+    // One quad is, and so is a triangle list of quads (the world's): the full shader keeps to
+    // the column of the square round (48, 16), which reaches 8 pixels each way.
+    const std::vector<Vertex>& q = twoQuads;
+    const std::vector<Vertex> list = {q[0], q[1], q[2], q[2], q[1], q[3], q[0], q[1], q[2], q[2], q[1], q[3]};
+    for (int asList = 0; asList < 2; ++asList) {
+        SCOPED_TRACE(asList);
+        FillBuffer(vb, asList != 0 ? list : twoQuads);
+        draw(0.5f, -0.5f, asList != 0 ? 4 : 2, asList != 0 ? D3DPT_TRIANGLELIST : D3DPT_TRIANGLESTRIP);
+        EXPECT_EQ(Pixel(48, 16), 0x00FF00u);
+        EXPECT_EQ(Pixel(48, 60), 0x00FF00u);
+        EXPECT_EQ(Pixel(41, 60), 0x00FF00u);
+        EXPECT_EQ(Pixel(38, 16), 0xFF0000u);
+        EXPECT_EQ(Pixel(2, 60), 0xFF0000u);
+    }
+    FillBuffer(vb, twoQuads);
 
     // On a large texture target the full shader keeps to the square: a radius of a quarter
     // half height is 128 pixels each way, cut at the edges; rows count from the top.

@@ -205,11 +205,14 @@ void GfxGl::Draw(const GfxDevice& device, GfxVertexBuffer* buffer, UINT offset, 
     ApplyStates(device);
     const GLenum mode = type == D3DPT_TRIANGLESTRIP ? GL_TRIANGLE_STRIP : GL_TRIANGLES;
     GfxEffect* effect = device.ActiveEffect();
-    // Drawing round a focus makes each draw three or five: on a small target the pixels it
-    // spares cost less than that (measured with bench_frames on llvmpipe), except for a single
-    // quad, whose repeats cost next to nothing.
+    // Drawing round a focus makes each draw three or five. On a large target that always pays;
+    // on a small one (measured with bench_frames on llvmpipe) it pays for a single quad, whose
+    // repeats cost next to nothing, and for triangle lists (the world's quads in view, spread
+    // over the picture), but not for strips of several quads (the creature's small batches,
+    // mostly under the pointer), whose repeats cost more than the pixels they spare.
     if (effect != nullptr && effect->Pass(device.ActivePass()).programs[1] != 0 &&
-        (target_->width * target_->height >= kFocusLargeTarget || vertexCount <= kFocusQuadVertices)) {
+        (target_->width * target_->height >= kFocusLargeTarget || vertexCount <= kFocusQuadVertices ||
+         mode == GL_TRIANGLES)) {
         DrawFocused(*effect, device.ActivePass(), mode, static_cast<int>(start), static_cast<int>(vertexCount));
     } else {
         if (effect != nullptr) {
