@@ -1,3 +1,6 @@
+#include <utility>
+#include <vector>
+
 #include "render/scene_state.h"
 #include "render_fixture.h"
 #include "world/world.h"
@@ -20,6 +23,18 @@ protected:
         World.tuftEnd = World.blockEnd = World.capEnd = World.goalEnd = World.spikeEnd = 0;
         Scene.Reset();
         RecordedDrawing::TearDown();
+    }
+
+    // The draws made, as triangle lists: {first vertex, triangles} each.
+    void ExpectDraws(const std::vector<std::pair<std::int64_t, std::int64_t>>& expected)
+    {
+        const auto draws = recorder.Find("DrawPrimitive");
+        ASSERT_EQ(draws.size(), expected.size());
+        for (std::size_t i = 0; i < draws.size(); ++i) {
+            EXPECT_EQ(draws[i]->Int(0), D3DPT_TRIANGLELIST) << i;
+            EXPECT_EQ(draws[i]->Int(1), expected[i].first) << i;
+            EXPECT_EQ(draws[i]->Int(2), expected[i].second) << i;
+        }
     }
 
     static void Ranges(std::int32_t tuft, std::int32_t block, std::int32_t cap, std::int32_t goal, std::int32_t spike)
@@ -58,14 +73,7 @@ TEST_F(WorldDrawing, FiveRangesEachWithItsPictureThenTheBatchBufferAgain)
     EXPECT_EQ(recorder.Count("EndPass"), 5u);
     EXPECT_EQ(recorder.Count("End"), 5u);
 
-    const auto draws = recorder.Find("DrawPrimitive");
-    const std::int64_t starts[4][2] = {{0, 4}, {12, 6}, {30, 2}, {36, 2}};
-    ASSERT_EQ(draws.size(), 4u);
-    for (std::size_t i = 0; i < 4; ++i) {
-        EXPECT_EQ(draws[i]->Int(0), D3DPT_TRIANGLELIST);
-        EXPECT_EQ(draws[i]->Int(1), starts[i][0]);
-        EXPECT_EQ(draws[i]->Int(2), starts[i][1]);
-    }
+    ExpectDraws({{0, 4}, {12, 6}, {30, 2}, {36, 2}});
 }
 
 TEST_F(WorldDrawing, WindGrowsByATenthPerDrawAcrossLevelLoads)
@@ -107,12 +115,7 @@ TEST_F(WorldDrawing, OnceACameraIsSetOnlyTheQuadsItCanSeeAreDrawnInOrderFromTheB
     World.Draw();
 
     // Each range's quads in view follow the last range's in the batch buffer.
-    const auto draws = recorder.Find("DrawPrimitive");
-    ASSERT_EQ(draws.size(), 2u);
-    EXPECT_EQ(draws[0]->Int(1), 0);
-    EXPECT_EQ(draws[0]->Int(2), 4);
-    EXPECT_EQ(draws[1]->Int(1), 12);
-    EXPECT_EQ(draws[1]->Int(2), 2);
+    ExpectDraws({{0, 4}, {12, 2}});
     const auto streams = recorder.Find("SetStreamSource");
     ASSERT_EQ(streams.size(), 3u);
     EXPECT_EQ(streams[0]->args[1].p, static_cast<const IUnknown*>(World.vertexBuffer));
@@ -143,12 +146,7 @@ TEST_F(WorldDrawing, ARangeThatCannotBeListedOrCopiedIsDrawnWhole)
     Ranges(4, 10, 10, 10, 10);
     recorder.FailCall("IDirect3DVertexBuffer9::Lock", D3DERR_INVALIDCALL, 1);
     World.Draw();
-    const auto draws = recorder.Find("DrawPrimitive");
-    ASSERT_EQ(draws.size(), 2u);
-    EXPECT_EQ(draws[0]->Int(1), 0);
-    EXPECT_EQ(draws[0]->Int(2), 1);
-    EXPECT_EQ(draws[1]->Int(1), 4);
-    EXPECT_EQ(draws[1]->Int(2), 2);
+    ExpectDraws({{0, 1}, {4, 2}});
     // Both from the world's own buffer, bound first; the batch buffer only at the end.
     const auto streams = recorder.Find("SetStreamSource");
     ASSERT_EQ(streams.size(), 2u);
