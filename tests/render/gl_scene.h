@@ -196,7 +196,9 @@ public:
         }
     }
 
-    // The clears, the scene, the camera and the per-frame effect state.
+    // The clears, the scene, the camera and the per-frame effect state. This device has the
+    // tools' depth buffer, so its depth is cleared too; the game's has none and clears the
+    // colour only, which changes no pixel (everything lies in the plane z = 0).
     bool BeginFrame()
     {
         Gpu.device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000u, 1.0f, 0);
