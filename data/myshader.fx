@@ -18,12 +18,15 @@ float    DistortionPosy
 float    WindAmount
 
 vertex WorldVs
-out vec2 uv;
-out vec4 color;
-out vec4 clip;
-out vec3 toLamp;
-out float facing;
-out float flatness;
+// Everything drawn lies in a plane facing the camera, so w is the same over each triangle and
+// interpolating straight across the screen gives the same values for less work. The normal
+// is one per quad: its two flags need no interpolation at all.
+noperspective out vec2 uv;
+noperspective out vec4 color;
+noperspective out vec2 ndc;
+noperspective out vec3 toLamp;
+flat out float facing;
+flat out float flatness;
 void main()
 {
     vec3 p = inPosition;
@@ -46,17 +49,17 @@ void main()
     facing = inNormal.z < -0.5 ? 1.0 : 0.0;
     flatness = (inNormal.x > 0.5 && inNormal.y > 0.5 && inNormal.z > 0.5) ? 1.0 : 0.0;
     gl_Position = mWorldViewProjection * vec4(p, 1.0);
-    clip = gl_Position;
+    ndc = gl_Position.xy / gl_Position.w;
 }
 end
 
 fragment WorldFs
-in vec2 uv;
-in vec4 color;
-in vec4 clip;
-in vec3 toLamp;
-in float facing;
-in float flatness;
+noperspective in vec2 uv;
+noperspective in vec4 color;
+noperspective in vec2 ndc;
+noperspective in vec3 toLamp;
+flat in float facing;
+flat in float flatness;
 out vec4 fragColor;
 void main()
 {
@@ -75,7 +78,6 @@ void main()
     fragColor = vec4(min(c.rgb * light, vec3(1.0)), c.a);
 #else
     // The pointer, as a ratio-correct distance in the view.
-    vec2 ndc = clip.xy / clip.w;
     vec2 fromPointer = ndc - vec2(DistortionPosx, -DistortionPosy);
     vec2 d = fromPointer * vec2(RenderTargetWidth / max(RenderTargetHeight, 1.0), 1.0);
     float r2 = dot(d, d);
@@ -108,9 +110,9 @@ void main()
 end
 
 fragment PictureFs
-in vec2 uv;
-in vec4 color;
-in vec4 clip;
+noperspective in vec2 uv;
+noperspective in vec4 color;
+noperspective in vec2 ndc;
 out vec4 fragColor;
 void main()
 {
@@ -121,7 +123,6 @@ void main()
     vec4 c = texture(RenderTargetTexture, clamp(uv, cell + halfTexel, cell + 1.0 - halfTexel)) * color;
     fragColor = vec4(min(c.rgb, vec3(1.0)), c.a);
 #else
-    vec2 ndc = clip.xy / clip.w;
     vec2 fromPointer = ndc - vec2(DistortionPosx, -DistortionPosy);
     vec2 d = fromPointer * vec2(RenderTargetWidth / max(RenderTargetHeight, 1.0), 1.0);
     float r2 = dot(d, d);
