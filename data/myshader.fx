@@ -145,9 +145,9 @@ void main()
 end
 
 # The lens and rings fade with the distance from the pointer: beyond 0.8 half heights the
-# shader's cheaper build draws.
+# shader's cheaper build draws. The wind moves a tuft's top by under 0.25 units.
 technique WorldLighting
-    pass WorldVs WorldFs focus DistortionPosx DistortionPosy 0.8
+    pass WorldVs WorldFs focus DistortionPosx DistortionPosy 0.8 reach mWorldViewProjection 0.25
 end
 
 # The screens' pictures (normal (1, 1, 1)). A fifth of the shift and no glint reach under a

@@ -71,6 +71,21 @@ TEST(EffectParser, ReadsParametersShadersAndTechniques)
     EXPECT_EQ(desc.techniques[1].passes[1].fragmentShader, 1);
 }
 
+TEST(EffectParser, AFocusMayNameTheMatrixThatPlacesItsVertices)
+{
+    const std::string text = "float X\nmatrix M\nvertex V\nend\nfragment F\nend\ntechnique T\n"
+                             "pass V F focus X X 0.5\npass V F focus X X 0.5 reach M 0.25\nend\n";
+    GfxEffectDesc desc;
+    std::string error;
+    ASSERT_TRUE(GfxParseEffect(text, "f.fx", &desc, &error)) << error;
+    const std::vector<GfxEffectPass>& passes = desc.techniques[0].passes;
+    EXPECT_EQ(passes[0].reachMatrix, -1);
+    EXPECT_EQ(passes[1].focusX, 0);
+    EXPECT_FLOAT_EQ(passes[1].focusRadius, 0.5f);
+    EXPECT_EQ(passes[1].reachMatrix, 1);
+    EXPECT_FLOAT_EQ(passes[1].reachMargin, 0.25f);
+}
+
 TEST(EffectParser, ErrorsNameTheFileAndLine)
 {
     struct Case {
@@ -103,6 +118,12 @@ TEST(EffectParser, ErrorsNameTheFileAndLine)
          "f.fx:7: the focus radius '1x' is not a positive number"},
         {"float X\nvertex V\nend\nfragment F\nend\ntechnique T\npass V F near X X 1\nend\n",
          "f.fx:7: expected 'pass <vertex shader> <fragment shader> [focus"},
+        {"float X\nvertex V\nend\nfragment F\nend\ntechnique T\npass V F focus X X 1 reach X 1\nend\n",
+         "f.fx:7: the reach needs a matrix parameter named 'X'"},
+        {"float X\nmatrix M\nvertex V\nend\nfragment F\nend\ntechnique T\npass V F focus X X 1 reach M -1\nend\n",
+         "f.fx:8: the reach margin '-1' is not a number of 0 or more"},
+        {"float X\nmatrix M\nvertex V\nend\nfragment F\nend\ntechnique T\npass V F focus X X 1 near M 1\nend\n",
+         "f.fx:8: expected 'pass <vertex shader> <fragment shader> [focus"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);

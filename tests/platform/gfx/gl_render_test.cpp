@@ -405,6 +405,87 @@ end
     effect->Release();
 }
 
+TEST_F(GlRender, AFocusedListWithAReachDrawsEachPartWithTheTrianglesThatReachIt)
+{
+    // The vertex shader moves every vertex 0.125 to the right, within the margin the pass
+    // states, and the square round the focus is no longer widened to a column: each pixel of
+    // a grid of small triangles must still be drawn once, green inside the square, red outside.
+    const std::string path = WriteFile(ScratchFolder() / "reach.fx", R"(float PointX
+float PointY
+matrix Place
+vertex Vs
+void main() { gl_Position = Place * vec4(inPosition + vec3(0.125, 0.0, 0.0), 1.0); }
+end
+fragment Fs
+out vec4 fragColor;
+#ifdef GFX_OUTSIDE_FOCUS
+void main() { fragColor = vec4(1.0, 0.0, 0.0, 1.0); }
+#else
+void main() { fragColor = vec4(0.0, 1.0, 0.0, 1.0); }
+#endif
+end
+technique T
+    pass Vs Fs focus PointX PointY 0.25 reach Place 0.125
+end
+)");
+    ID3DXEffect* effect = nullptr;
+    ID3DXBuffer* errors = nullptr;
+    ASSERT_EQ(D3DXCreateEffectFromFileW(device, path.c_str(), nullptr, nullptr, 0, nullptr, &effect, &errors), S_OK)
+        << (errors != nullptr ? static_cast<const char*>(errors->GetBufferPointer()) : "");
+    // Quads of 8 x 8 pixels whose sides fall 2 pixels left of the squares' sides, so the
+    // shift carries them across: from x = -10 pixels, landing on -6.
+    std::vector<Vertex> grid;
+    for (int row = 0; row < 8; ++row) {
+        for (int col = 0; col < 9; ++col) {
+            const std::vector<Vertex> q =
+                Quad(-1.3125f + col * 0.25f, -1.0f + row * 0.25f, -1.0625f + col * 0.25f, -0.75f + row * 0.25f, 0.5f,
+                     0xFFFFFFFFu);
+            grid.insert(grid.end(), {q[0], q[1], q[2], q[2], q[1], q[3]});
+        }
+    }
+    FillBuffer(vb, grid);
+    device->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
+    D3DXMATRIX identity;
+    D3DXMatrixIdentity(&identity);
+    effect->SetMatrix("Place", &identity);
+    struct Case {
+        float x, y;                    // the focus, -1..1, y downwards
+        int left, top, right, bottom;  // the square it covers in pixels, cut at the edges
+    };
+    const Case cases[] = {{0.5f, -0.5f, 40, 8, 56, 24}, {-1.0f, 1.0f, 0, 56, 8, 64}, {0.0f, 0.1f, 24, 27, 40, 44}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.x);
+        effect->SetFloat("PointX", c.x);
+        effect->SetFloat("PointY", c.y);
+        device->Clear(0, nullptr, D3DCLEAR_TARGET, kBlue, 1.0f, 0);
+        ASSERT_EQ(device->BeginScene(), S_OK);
+        UINT passes = 0;
+        effect->Begin(&passes, 0);
+        effect->BeginPass(0);
+        EXPECT_EQ(device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, static_cast<UINT>(grid.size() / 3)), S_OK);
+        effect->EndPass();
+        effect->End();
+        device->EndScene();
+        IDirect3DSurface9* back = nullptr;
+        ASSERT_EQ(device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back), S_OK);
+        D3DLOCKED_RECT rect{};
+        ASSERT_EQ(back->LockRect(&rect, nullptr, D3DLOCK_READONLY), S_OK);
+        int wrong = 0;
+        for (int y = 0; y < kSize; ++y) {
+            const auto* row = static_cast<const std::uint8_t*>(rect.pBits) + y * rect.Pitch;
+            for (int x = 0; x < kSize; ++x) {
+                const bool inside = x >= c.left && x < c.right && y >= c.top && y < c.bottom;
+                const std::uint8_t* px = row + x * 4;  // B, G, R, X
+                wrong += px[0] == 0 && (inside ? px[1] == 255 && px[2] == 0 : px[1] == 0 && px[2] == 255) ? 0 : 1;
+            }
+        }
+        EXPECT_EQ(wrong, 0);
+        back->UnlockRect();
+        back->Release();
+    }
+    effect->Release();
+}
+
 TEST_F(GlRender, ShaderErrorsNameTheFileLineAndGlLog)
 {
     const std::string text = "float A\nvertex V\nvoid main()\n{\n    gl_Position = vec4(A) +;\n}\nend\n"

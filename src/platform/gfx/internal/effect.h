@@ -35,6 +35,11 @@ struct GfxEffectPass {
     // y downwards). Elsewhere the same shader built with GFX_OUTSIDE_FOCUS defined draws.
     int focusX = -1, focusY = -1;  // parameter indices; -1 without a focus
     float focusRadius = 0.0f;
+    // `reach MATRIX MARGIN` after it: the vertex shader puts each vertex within MARGIN (on each
+    // axis, in the vertex's own units) of its position times MATRIX, so each part of a focused
+    // triangle list is drawn with only the triangles that can reach it.
+    int reachMatrix = -1;  // parameter index; -1 without
+    float reachMargin = 0.0f;
     // The pass's program, then the one outside its focus (0 without a focus), each with its
     // location of every parameter (-1 where the program does not read it).
     unsigned programs[2] = {};

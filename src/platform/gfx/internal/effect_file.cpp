@@ -194,6 +194,18 @@ private:
             pass->focusX = pass->focusY = -1;
             return Fail("the focus radius '" + p[6] + "' is not a positive number");
         }
+        if (p.size() == 10) {
+            pass->reachMatrix = IndexOf(out_->params, [&](const GfxEffectParam& q) {
+                return q.name == p[8] && q.type == GfxParamType::Matrix;
+            });
+            if (pass->reachMatrix < 0) {
+                return Fail("the reach needs a matrix parameter named '" + p[8] + "' above this line");
+            }
+            if (!ParseNumber(p[9], &pass->reachMargin) || !(pass->reachMargin >= 0.0f) || pass->reachMargin > 1e6f) {
+                pass->reachMatrix = -1;
+                return Fail("the reach margin '" + p[9] + "' is not a number of 0 or more");
+            }
+        }
         return true;
     }
 
@@ -221,8 +233,10 @@ private:
                 out_->techniques.push_back(std::move(t));
                 return true;
             }
-            if (p[0] != "pass" || (p.size() != 3 && (p.size() != 7 || p[3] != "focus"))) {
-                return Fail("expected 'pass <vertex shader> <fragment shader> [focus <x> <y> <radius>]' or 'end'");
+            const bool focus = (p.size() == 7 || (p.size() == 10 && p[7] == "reach")) && p[3] == "focus";
+            if (p[0] != "pass" || (p.size() != 3 && !focus)) {
+                return Fail("expected 'pass <vertex shader> <fragment shader> [focus <x> <y> <radius> [reach <matrix> "
+                            "<margin>]]' or 'end'");
             }
             GfxEffectPass pass;
             pass.vertexShader = FindShader(p[1], true);
@@ -234,7 +248,7 @@ private:
             if (pass.fragmentShader < 0) {
                 return Fail("no fragment shader named '" + p[2] + "' above this line");
             }
-            if (p.size() == 7 && !Focus(p, &pass)) {
+            if (focus && !Focus(p, &pass)) {
                 return false;
             }
             t.passes.push_back(std::move(pass));

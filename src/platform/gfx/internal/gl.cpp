@@ -200,6 +200,7 @@ GfxGl::~GfxGl()
     glDeleteRenderbuffers(1, &depth_);
     glDeleteSamplers(4, samplers_);
     glDeleteTextures(1, &white_);
+    glDeleteBuffers(1, &bandIndices_);
     glDeleteVertexArrays(1, &vao_);
     SDL_GL_MakeCurrent(window_->sdl, nullptr);
     SDL_GL_DeleteContext(static_cast<SDL_GLContext>(context_));

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/gfx/internal/device.h"
+#include "platform/gfx/internal/focus_bands.h"
 #include "platform/gfx/internal/present.h"
 
 class GfxEffect;
@@ -68,8 +69,10 @@ private:
     // the effect's parameters.
     void ApplyEffect(GfxEffect& effect, UINT pass, bool outside);
     // Draws an effect pass with a focus: the full program in the square round the focus (or
-    // in that square's full-height column), the other one in scissored bands round it.
-    void DrawFocused(GfxEffect& effect, UINT pass, unsigned mode, int start, int count);
+    // in that square's full-height column), the other one in scissored bands round it. A
+    // triangle list of a pass with a reach draws each part with only its own triangles.
+    void DrawFocused(GfxEffect& effect, UINT pass, unsigned mode, int start, int count, const GfxVertexBuffer& buffer,
+                     UINT offset, UINT stride);
     void ApplyFixed(const GfxDevice& device);
     // A fixed-function program: the general one, which reads the stage's operations from
     // uniforms, or a variant with them built in as constants (no ops uniforms).
@@ -101,6 +104,8 @@ private:
     GfxSurface* target_ = nullptr;
     bool sharedDepthClear_ = false;  // the window's depth was cleared; the shared store not yet
     float sharedDepthZ_ = 1.0f;
+    unsigned bandIndices_ = 0;  // the element buffer of the focus bands' triangles
+    GfxBandLists bandLists_;
     unsigned boundBuffer_ = 0;
     UINT boundOffset_ = ~0u, boundStride_ = 0;
     GfxFramePacer pacer_;

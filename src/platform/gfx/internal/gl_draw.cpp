@@ -213,7 +213,8 @@ void GfxGl::Draw(const GfxDevice& device, GfxVertexBuffer* buffer, UINT offset, 
     if (effect != nullptr && effect->Pass(device.ActivePass()).programs[1] != 0 &&
         (target_->width * target_->height >= kFocusLargeTarget || vertexCount <= kFocusQuadVertices ||
          mode == GL_TRIANGLES)) {
-        DrawFocused(*effect, device.ActivePass(), mode, static_cast<int>(start), static_cast<int>(vertexCount));
+        DrawFocused(*effect, device.ActivePass(), mode, static_cast<int>(start), static_cast<int>(vertexCount), *buffer,
+                    offset, stride);
     } else {
         if (effect != nullptr) {
             ApplyEffect(*effect, device.ActivePass(), false);
@@ -225,7 +226,8 @@ void GfxGl::Draw(const GfxDevice& device, GfxVertexBuffer* buffer, UINT offset, 
     GL_CHECK("DrawPrimitive");
 }
 
-void GfxGl::DrawFocused(GfxEffect& effect, UINT pass, unsigned mode, int start, int count)
+void GfxGl::DrawFocused(GfxEffect& effect, UINT pass, unsigned mode, int start, int count,
+                        const GfxVertexBuffer& buffer, UINT offset, UINT stride)
 {
     const GfxEffectPass& p = effect.Pass(pass);
     const GfxEffectDesc& desc = effect.Desc();
@@ -243,28 +245,55 @@ void GfxGl::DrawFocused(GfxEffect& effect, UINT pass, unsigned mode, int start, 
     const int right = clampTo(std::ceil(cx + half), w);
     const int top = clampTo(std::floor(cy - half), h);
     const int bottom = clampTo(std::ceil(cy + half), h);
+    // Each band repeats the draw's vertex work, unless the pass says where its vertices
+    // land. Without that, the full columns above and below the square are drawn cheaply too
+    // only where they hold enough pixels to pay for two more draws.
+    const bool reach = p.reachMatrix >= 0 && mode == GL_TRIANGLES && buffer.data != nullptr;
+    const bool columnsOnly = !reach && static_cast<long>(right - left) * (h - (bottom - top)) < 65536;
+    GfxBand parts[kGfxMaxBands] = {{left, top, right, bottom}, {0, 0, left, h}, {right, 0, w, h}, {left, 0, right, top},
+                                   {left, bottom, right, h}};
+    if (columnsOnly) {
+        parts[0] = {left, 0, right, h};
+    }
+    const int partCount = columnsOnly ? 3 : 5;
+    bool listed = false;
+    if (reach) {
+        const GfxBandVertices v{reinterpret_cast<const unsigned char*>(buffer.data) + offset +
+                                    static_cast<std::size_t>(start) * stride,
+                                stride, count, desc.params[static_cast<std::size_t>(p.reachMatrix)].value,
+                                p.reachMargin};
+        listed = GfxListBandTriangles(v, w, h, parts, partCount, static_cast<unsigned>(start), &bandLists_);
+    }
+    if (listed) {
+        if (bandIndices_ == 0) {
+            glGenBuffers(1, &bandIndices_);
+        }
+        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, bandIndices_);
+        glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(bandLists_.indices.size() * sizeof(unsigned)),
+                     bandLists_.indices.data(), GL_STREAM_DRAW);
+    }
     // Scissor boxes are in GL's window space: the window's first row is its bottom, a
     // texture target's is the picture's top.
-    const auto box = [this, h](int x0, int y0, int x1, int y1) {
-        if (x1 <= x0 || y1 <= y0) {
-            return false;
-        }
-        const bool window = target_->gl.window;
-        glScissor(window ? windowView_.x + x0 : x0, window ? windowView_.y + h - y1 : y0, x1 - x0, y1 - y0);
-        return true;
-    };
-    // Each band repeats the draw's vertex work. The full columns above and below the square
-    // are drawn cheaply too only where they hold enough pixels to pay for two more draws.
-    const bool columnsOnly = static_cast<long>(right - left) * (h - (bottom - top)) < 65536;
+    const bool window = target_->gl.window;
     glEnable(GL_SCISSOR_TEST);
-    if (columnsOnly ? box(left, 0, right, h) : box(left, top, right, bottom)) {
-        ApplyEffect(effect, pass, false);
-        glDrawArrays(mode, start, count);
-    }
-    ApplyEffect(effect, pass, true);
-    const int bands[4][4] = {{0, 0, left, h}, {right, 0, w, h}, {left, 0, right, top}, {left, bottom, right, h}};
-    for (int i = 0; i < (columnsOnly ? 2 : 4); ++i) {
-        if (box(bands[i][0], bands[i][1], bands[i][2], bands[i][3])) {
+    int applied = -1;  // the program set: 0 the full one, 1 the one outside the focus
+    for (int i = 0; i < partCount; ++i) {
+        const GfxBand& b = parts[i];
+        const std::size_t from = listed && i > 0 ? bandLists_.ends[i - 1] : 0;
+        const std::size_t to = listed ? bandLists_.ends[i] : 0;
+        if (b.x1 <= b.x0 || b.y1 <= b.y0 || (listed && to == from)) {
+            continue;
+        }
+        if (applied != (i > 0 ? 1 : 0)) {
+            applied = i > 0 ? 1 : 0;
+            ApplyEffect(effect, pass, applied == 1);
+        }
+        glScissor(window ? windowView_.x + b.x0 : b.x0, window ? windowView_.y + h - b.y1 : b.y0, b.x1 - b.x0,
+                  b.y1 - b.y0);
+        if (listed) {
+            glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(to - from), GL_UNSIGNED_INT,
+                           reinterpret_cast<const void*>(from * sizeof(unsigned)));
+        } else {
             glDrawArrays(mode, start, count);
         }
     }
