@@ -19,10 +19,10 @@ float    WindAmount
 
 vertex WorldVs
 // Everything drawn lies in a plane facing the camera, so w is the same over each triangle and
-// interpolating straight across the screen gives the same values for less work. The normal
-// is one per quad: its two flags need no interpolation at all.
+// interpolating straight across the screen gives the same values for less work. Colours and
+// normals are one per quad: they need no interpolation at all.
 noperspective out vec2 uv;
-noperspective out vec4 color;
+flat out vec4 color;
 noperspective out vec2 ndc;
 noperspective out vec3 toLamp;
 flat out float facing;
@@ -55,7 +55,7 @@ end
 
 fragment WorldFs
 noperspective in vec2 uv;
-noperspective in vec4 color;
+flat in vec4 color;
 noperspective in vec2 ndc;
 noperspective in vec3 toLamp;
 flat in float facing;
@@ -111,7 +111,7 @@ end
 
 fragment PictureFs
 noperspective in vec2 uv;
-noperspective in vec4 color;
+flat in vec4 color;
 noperspective in vec2 ndc;
 out vec4 fragColor;
 void main()
