@@ -57,6 +57,62 @@ IDirect3DTexture9* MakeTexture(IDirect3DDevice9* device, UINT w, UINT h, const s
 
 using GlRender = GlDevice;
 
+// An effect whose pass draws green with its full shader and red with its build for outside
+// the focus; `vertexBody` places the vertices, `passTail` follows the pass's shaders.
+ID3DXEffect* GreenInFocusEffect(IDirect3DDevice9* device, const char* name, const std::string& vertexBody,
+                                const std::string& passTail)
+{
+    const std::string path = WriteFile(ScratchFolder() / name, "float PointX\nfloat PointY\nmatrix Place\nvertex Vs\n"
+                                                             "void main() { " + vertexBody + " }\nend\n" + R"(fragment Fs
+out vec4 fragColor;
+#ifdef GFX_OUTSIDE_FOCUS
+void main() { fragColor = vec4(1.0, 0.0, 0.0, 1.0); }
+#else
+void main() { fragColor = vec4(0.0, 1.0, 0.0, 1.0); }
+#endif
+end
+technique T
+    pass Vs Fs )" + passTail + "\nend\n");
+    ID3DXEffect* effect = nullptr;
+    ID3DXBuffer* errors = nullptr;
+    EXPECT_EQ(D3DXCreateEffectFromFileW(device, path.c_str(), nullptr, nullptr, 0, nullptr, &effect, &errors), S_OK)
+        << (errors != nullptr ? static_cast<const char*>(errors->GetBufferPointer()) : "");
+    return effect;
+}
+
+// Clears to blue and draws the effect's pass with the focus at (x, y).
+void DrawFocusPass(IDirect3DDevice9* device, ID3DXEffect* effect, float x, float y, D3DPRIMITIVETYPE type,
+                   UINT primitives)
+{
+    effect->SetFloat("PointX", x);
+    effect->SetFloat("PointY", y);
+    device->Clear(0, nullptr, D3DCLEAR_TARGET, kBlue, 1.0f, 0);
+    ASSERT_EQ(device->BeginScene(), S_OK);
+    UINT passes = 0;
+    effect->Begin(&passes, 0);
+    effect->BeginPass(0);
+    EXPECT_EQ(device->DrawPrimitive(type, 0, primitives), S_OK);
+    effect->EndPass();
+    effect->End();
+    device->EndScene();
+}
+
+// How many pixels of a locked picture are not green inside [left, right) x [top, bottom)
+// and red outside.
+int NotGreenOnlyIn(const D3DLOCKED_RECT& rect, int size, int left, int top, int right, int bottom)
+{
+    int wrong = 0;
+    for (int y = 0; y < size; ++y) {
+        const auto* row = static_cast<const std::uint8_t*>(rect.pBits) + y * rect.Pitch;
+        for (int x = 0; x < size; ++x) {
+            const bool inside = x >= left && x < right && y >= top && y < bottom;
+            const std::uint8_t* p = row + x * 4;  // B, G, R, A
+            wrong += p[0] == 0 && (inside ? p[1] == 255 && p[2] == 0 : p[1] == 0 && p[2] == 255) ? 0 : 1;
+        }
+    }
+    return wrong;
+}
+
 TEST_F(GlRender, ClearFillsTheTarget)
 {
     ASSERT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF336699u, 1.0f, 0), S_OK);
@@ -302,43 +358,15 @@ TEST_F(GlRender, AlphaBlendedTexturedStripThroughAnEffect)
 TEST_F(GlRender, AFocusedPassDrawsItsFullShaderOnlyInTheSquareRoundItsPointOnLargeTargetsOrForOneQuad)
 {
     // Green where the full shader draws, red where the one for outside the focus does.
-    const std::string path = WriteFile(ScratchFolder() / "focus.fx", R"(float PointX
-float PointY
-vertex Vs
-void main() { gl_Position = vec4(inPosition, 1.0); }
-end
-fragment Fs
-out vec4 fragColor;
-#ifdef GFX_OUTSIDE_FOCUS
-void main() { fragColor = vec4(1.0, 0.0, 0.0, 1.0); }
-#else
-void main() { fragColor = vec4(0.0, 1.0, 0.0, 1.0); }
-#endif
-end
-technique T
-    pass Vs Fs focus PointX PointY 0.25
-end
-)");
-    ID3DXEffect* effect = nullptr;
-    ID3DXBuffer* errors = nullptr;
-    ASSERT_EQ(D3DXCreateEffectFromFileW(device, path.c_str(), nullptr, nullptr, 0, nullptr, &effect, &errors), S_OK)
-        << (errors != nullptr ? static_cast<const char*>(errors->GetBufferPointer()) : "");
+    ID3DXEffect* effect =
+        GreenInFocusEffect(device, "focus.fx", "gl_Position = vec4(inPosition, 1.0);", "focus PointX PointY 0.25");
+    ASSERT_NE(effect, nullptr);
     std::vector<Vertex> twoQuads = Quad(-1, -1, 1, 1, 0.5f, 0xFFFFFFFFu);
     twoQuads.insert(twoQuads.end(), twoQuads.begin(), twoQuads.end());
     FillBuffer(vb, twoQuads);
     device->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
     const auto draw = [&](float x, float y, UINT triangles = 2, D3DPRIMITIVETYPE type = D3DPT_TRIANGLESTRIP) {
-        effect->SetFloat("PointX", x);
-        effect->SetFloat("PointY", y);
-        device->Clear(0, nullptr, D3DCLEAR_TARGET, kBlue, 1.0f, 0);
-        ASSERT_EQ(device->BeginScene(), S_OK);
-        UINT passes = 0;
-        effect->Begin(&passes, 0);
-        effect->BeginPass(0);
-        EXPECT_EQ(device->DrawPrimitive(type, 0, triangles), S_OK);
-        effect->EndPass();
-        effect->End();
-        device->EndScene();
+        DrawFocusPass(device, effect, x, y, type, triangles);
     };
     // On a small target a strip of more than one quad (a batch) is not worth the extra draws:
     // the full shader draws all of it.
@@ -381,16 +409,7 @@ end
         draw(c.x, c.y);
         D3DLOCKED_RECT rect{};
         ASSERT_EQ(large->LockRect(0, &rect, nullptr, D3DLOCK_READONLY), S_OK);
-        int wrong = 0;
-        for (int y = 0; y < 1024; ++y) {
-            const auto* row = static_cast<const std::uint8_t*>(rect.pBits) + y * rect.Pitch;
-            for (int x = 0; x < 1024; ++x) {
-                const bool inside = x >= c.left && x < c.left + c.size && y >= c.top && y < c.top + c.size;
-                const std::uint8_t* p = row + x * 4;  // B, G, R, A
-                wrong += (inside ? p[1] == 255 && p[2] == 0 : p[1] == 0 && p[2] == 255) && p[0] == 0 ? 0 : 1;
-            }
-        }
-        EXPECT_EQ(wrong, 0);
+        EXPECT_EQ(NotGreenOnlyIn(rect, 1024, c.left, c.top, c.left + c.size, c.top + c.size), 0);
         ASSERT_EQ(large->UnlockRect(0), S_OK);
     }
     ASSERT_EQ(device->SetRenderTarget(0, back), S_OK);
@@ -410,28 +429,10 @@ TEST_F(GlRender, AFocusedListWithAReachDrawsEachPartWithTheTrianglesThatReachIt)
     // The vertex shader moves every vertex 0.125 to the right, within the margin the pass
     // states, and the square round the focus is no longer widened to a column: each pixel of
     // a grid of small triangles must still be drawn once, green inside the square, red outside.
-    const std::string path = WriteFile(ScratchFolder() / "reach.fx", R"(float PointX
-float PointY
-matrix Place
-vertex Vs
-void main() { gl_Position = Place * vec4(inPosition + vec3(0.125, 0.0, 0.0), 1.0); }
-end
-fragment Fs
-out vec4 fragColor;
-#ifdef GFX_OUTSIDE_FOCUS
-void main() { fragColor = vec4(1.0, 0.0, 0.0, 1.0); }
-#else
-void main() { fragColor = vec4(0.0, 1.0, 0.0, 1.0); }
-#endif
-end
-technique T
-    pass Vs Fs focus PointX PointY 0.25 reach Place 0.125
-end
-)");
-    ID3DXEffect* effect = nullptr;
-    ID3DXBuffer* errors = nullptr;
-    ASSERT_EQ(D3DXCreateEffectFromFileW(device, path.c_str(), nullptr, nullptr, 0, nullptr, &effect, &errors), S_OK)
-        << (errors != nullptr ? static_cast<const char*>(errors->GetBufferPointer()) : "");
+    ID3DXEffect* effect =
+        GreenInFocusEffect(device, "reach.fx", "gl_Position = Place * vec4(inPosition + vec3(0.125, 0.0, 0.0), 1.0);",
+                           "focus PointX PointY 0.25 reach Place 0.125");
+    ASSERT_NE(effect, nullptr);
     // Quads of 8 x 8 pixels whose sides fall 2 pixels left of the squares' sides, so the
     // shift carries them across: from x = -10 pixels, landing on -6.
     std::vector<Vertex> grid;
@@ -455,31 +456,12 @@ end
     const Case cases[] = {{0.5f, -0.5f, 40, 8, 56, 24}, {-1.0f, 1.0f, 0, 56, 8, 64}, {0.0f, 0.1f, 24, 27, 40, 44}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.x);
-        effect->SetFloat("PointX", c.x);
-        effect->SetFloat("PointY", c.y);
-        device->Clear(0, nullptr, D3DCLEAR_TARGET, kBlue, 1.0f, 0);
-        ASSERT_EQ(device->BeginScene(), S_OK);
-        UINT passes = 0;
-        effect->Begin(&passes, 0);
-        effect->BeginPass(0);
-        EXPECT_EQ(device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, static_cast<UINT>(grid.size() / 3)), S_OK);
-        effect->EndPass();
-        effect->End();
-        device->EndScene();
+        DrawFocusPass(device, effect, c.x, c.y, D3DPT_TRIANGLELIST, static_cast<UINT>(grid.size() / 3));
         IDirect3DSurface9* back = nullptr;
         ASSERT_EQ(device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back), S_OK);
         D3DLOCKED_RECT rect{};
         ASSERT_EQ(back->LockRect(&rect, nullptr, D3DLOCK_READONLY), S_OK);
-        int wrong = 0;
-        for (int y = 0; y < kSize; ++y) {
-            const auto* row = static_cast<const std::uint8_t*>(rect.pBits) + y * rect.Pitch;
-            for (int x = 0; x < kSize; ++x) {
-                const bool inside = x >= c.left && x < c.right && y >= c.top && y < c.bottom;
-                const std::uint8_t* px = row + x * 4;  // B, G, R, X
-                wrong += px[0] == 0 && (inside ? px[1] == 255 && px[2] == 0 : px[1] == 0 && px[2] == 255) ? 0 : 1;
-            }
-        }
-        EXPECT_EQ(wrong, 0);
+        EXPECT_EQ(NotGreenOnlyIn(rect, kSize, c.left, c.top, c.right, c.bottom), 0);
         back->UnlockRect();
         back->Release();
     }
