@@ -1,6 +1,5 @@
 #include "creature/drop_burst.h"
 
-#include <cmath>
 #include <limits>
 
 #include "creature/creature.h"
@@ -12,7 +11,30 @@ DropPool Drops;
 namespace {
 constexpr float kAgePerFrame = 0.01f;
 constexpr float kDropGravity = 0.01f;
-constexpr float kPi = 3.1415927f;
+// Each drop's direction, i * pi / 10 for drop i, as (sin, cos) to the bit: a C runtime's
+// sinf and cosf round their own way, and replays must match on every system.
+constexpr float kDropDirections[kDropsPerBurst][2] = {
+    {0x0p+0, 0x1p+0},
+    {0x1.3c6ef4p-2, 0x1.e6f0e2p-1},
+    {0x1.2cf23p-1, 0x1.9e377ap-1},
+    {0x1.9e377ap-1, 0x1.2cf23p-1},
+    {0x1.e6f0e2p-1, 0x1.3c6ef2p-2},
+    {0x1p+0, -0x1.777a5cp-25},
+    {0x1.e6f0ep-1, -0x1.3c6ef6p-2},
+    {0x1.9e3776p-1, -0x1.2cf236p-1},
+    {0x1.2cf22ep-1, -0x1.9e377cp-1},
+    {0x1.3c6ef6p-2, -0x1.e6f0ep-1},
+    {-0x1.777a5cp-24, -0x1p+0},
+    {-0x1.3c6f02p-2, -0x1.e6f0dep-1},
+    {-0x1.2cf234p-1, -0x1.9e3778p-1},
+    {-0x1.9e377ep-1, -0x1.2cf22ap-1},
+    {-0x1.e6f0e4p-1, -0x1.3c6edcp-2},
+    {-0x1p+0, 0x1.99bc5cp-27},
+    {-0x1.e6f0ep-1, 0x1.3c6efcp-2},
+    {-0x1.9e3774p-1, 0x1.2cf238p-1},
+    {-0x1.2cf232p-1, 0x1.9e3778p-1},
+    {-0x1.3c6efp-2, 0x1.e6f0e2p-1},
+};
 
 void SpawnFromFoot(const VerletParticle* foot, bool gripping, std::int32_t& cooldown)
 {
@@ -45,8 +67,7 @@ void CDropBurst::Spawn(std::int32_t burstKind, const VerletParticle& foot)
     for (int i = 0; i < kDropsPerBurst; ++i) {
         DropParticle& drop = particles[i];
         drop.position = foot.position;
-        const float theta = static_cast<float>(i) * kPi / 10.0f;
-        drop.velocity = Vector4{std::sin(theta), std::cos(theta), 0.0f, 1.0f};
+        drop.velocity = Vector4{kDropDirections[i][0], kDropDirections[i][1], 0.0f, 1.0f};
         const float speed = static_cast<float>(Rand()) * 0.2f / 32767.0f + 0.1f;
         drop.velocity.Scale(speed);
         drop.velocity.Scale(0.5f);
