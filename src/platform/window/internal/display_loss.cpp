@@ -140,9 +140,12 @@ void WatchDisplay()
     using SetHandler = void* (*)(int (*)(void*));
     if (auto set = reinterpret_cast<SetHandler>(Symbol("libX11.so.6", "XSetIOErrorHandler"))) {
         set(OnXConnectionLost);
-        WatchForFaults();
     }
-    if (IsDriver("wayland")) {
+    // Only once SDL is on X11: a fault elsewhere, with DISPLAY naming a server long gone, is
+    // the program's own.
+    if (IsDriver("x11")) {
+        WatchForFaults();
+    } else if (IsDriver("wayland")) {
         GetWaylandError = reinterpret_cast<WaylandGetError>(Symbol("libwayland-client.so.0", "wl_display_get_error"));
     }
 #endif
