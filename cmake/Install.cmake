@@ -1,6 +1,7 @@
 # `cmake --install` and `cpack -G DEB`: both programs in bin/, the data in share/tarnwick/
 # (where the programs look beside their own folder), a desktop entry, the icon in the
-# hicolor theme and AppStream metainfo.
+# hicolor theme, AppStream metainfo, and the README and copyright in share/doc/tarnwick/
+# (where --help sends the player).
 include(GNUInstallDirs)
 
 set(TARNWICK_APP_ID "example.tarnwick.Tarnwick" CACHE STRING
@@ -25,6 +26,9 @@ install(FILES ${PROJECT_BINARY_DIR}/packaging/${TARNWICK_APP_ID}.desktop
   DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${PROJECT_BINARY_DIR}/packaging/${TARNWICK_APP_ID}.metainfo.xml
   DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+configure_file(${PROJECT_SOURCE_DIR}/packaging/copyright.in ${PROJECT_BINARY_DIR}/packaging/copyright @ONLY)
+install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_BINARY_DIR}/packaging/copyright
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tarnwick)
 foreach(size IN ITEMS 256 64)
   install(FILES ${PROJECT_SOURCE_DIR}/data/icon${size}.png
     DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps RENAME ${TARNWICK_APP_ID}.png)

@@ -14,6 +14,7 @@
 #include "shell/playing_step.h"
 #include "render/gpu/graphics_objects.h"
 #include "shell/level_load.h"
+#include "support/temp_folder.h"
 #include "world/world.h"
 
 namespace {
@@ -58,13 +59,12 @@ void PlayingFrameLogic(benchmark::State& state)
     // A level's own map instead, e.g. the densest: TARNWICK_BENCH_MAP=data/map5.tga.
     const char* given = std::getenv("TARNWICK_BENCH_MAP");
     const fs::path level = given != nullptr ? fs::absolute(given) : fs::path();
-    const fs::path saved = fs::current_path();
-    std::string pattern = (fs::temp_directory_path() / "tarnwick-bench-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) {
+    TempFolder folder("tarnwick-bench");
+    if (folder.Path().empty()) {
         state.SkipWithError("no temporary folder");
         return;
     }
-    const fs::path root = pattern;
+    const fs::path root = folder.Path();
     fs::create_directories(root / "data");
     MapImage map;
     std::string error;
@@ -75,7 +75,7 @@ void PlayingFrameLogic(benchmark::State& state)
         state.SkipWithError(error.c_str());
         return;
     }
-    fs::current_path(root);
+    folder.Enter();
     GfxRecorder recorder;
     Gpu.device = GfxCreateRecordingDevice(&recorder);
     Creature.Reset();
@@ -107,8 +107,6 @@ void PlayingFrameLogic(benchmark::State& state)
     state.counters["restarts"] = restarts;
     World.ReleaseBuffer();
     Gpu.Reset();
-    fs::current_path(saved);
-    fs::remove_all(root);
 }
 BENCHMARK(PlayingFrameLogic)->ArgName("checkerboard")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 

@@ -25,6 +25,7 @@
 #include "render/gpu/graphics_objects.h"
 #include "shell/level_load.h"
 #include "shell/media_search.h"
+#include "support/temp_folder.h"
 #include "world/merge.h"
 #include "world/world.h"
 
@@ -182,16 +183,14 @@ int main(int argc, char** argv)
 {
     benchmark::Initialize(&argc, argv);
 
-    std::string pattern = (fs::temp_directory_path() / "tarnwick-bench-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) {
+    TempFolder folder("tarnwick-bench");
+    if (!folder.Enter()) {
         std::fprintf(stderr, "cannot make a working folder\n");
         return 1;
     }
-    Root = fs::canonical(pattern);
+    Root = folder.Path();
     fs::create_directories(Root / "data");
     fs::create_directories(Root / "bin");
-    const fs::path savedCwd = fs::current_path();
-    fs::current_path(Root);
     FilesHook files;
     files.modulePath = (Root / "bin/tarnwick").string();
     GfxRecorder recorder;
@@ -237,7 +236,5 @@ int main(int argc, char** argv)
 
     World.ReleaseBuffer();
     Gpu.Reset();
-    fs::current_path(savedCwd);
-    fs::remove_all(Root);
     return 0;
 }

@@ -35,7 +35,8 @@ program and in the folders above both (also under media/), then in
 The music, data/VelmoraMusic.wav, comes from the working folder if it is
 there, otherwise from ../share/tarnwick/.
 Keys: $XDG_CONFIG_HOME/tarnwick/keys.txt (~/.config/tarnwick/keys.txt), if
-present, binds other keys to the feet and grips (format in the README).
+present, binds other keys to the feet and grips. Its format is in README.md,
+installed in ../share/doc/tarnwick/ beside the program.
 
 Environment:
   DISPLAY, WAYLAND_DISPLAY   the desktop to open; without either there is none

@@ -6,6 +6,7 @@
 
 #include "platform/gfx/prefetch.h"
 #include "platform/gfx/problems.h"
+#include "platform/ref_counted.h"
 #include "platform/window/window.h"
 #include "shell/controller.h"
 #include "render/gpu/graphics_objects.h"
@@ -38,15 +39,6 @@ HRESULT Fail(HRESULT result, const char* format, const char* subject = "")
     std::snprintf(Startup.lastFailure.what, sizeof Startup.lastFailure.what, format, subject);
     Startup.lastFailure.result = result;
     return result;
-}
-
-template <typename T>
-void ReleaseOnce(T*& object)
-{
-    if (object != nullptr) {
-        object->Release();
-        object = nullptr;
-    }
 }
 
 void FillPresentation(D3DPRESENT_PARAMETERS& pp)

@@ -1,5 +1,6 @@
 #include <cstdio>
 
+#include "platform/window/display_loss.h"
 #include "platform/window/window.h"
 #include "shell/command_line.h"
 #include "shell/device_setup.h"
@@ -39,6 +40,7 @@ bool DisplayReady()
 // The presentation is chosen when building; the command line only offers help and version.
 int main(int argc, char** argv)
 {
+    EndOnDisplayLoss("Tarnwick: the display went away\n");
     const CommandLineResult command = ParseCommandLine(argc, argv, kProgramName, TARNWICK_VERSION);
     switch (command.action) {
     case CommandLineAction::Help:

@@ -36,6 +36,8 @@ public:
     BoxList blocks{kWorldBoxCapacity};
     BoxList spikes{kWorldBoxCapacity};
 
+    // Made, filled and released by the shell's level loading, drawn by src/render: this
+    // library only carries the pointer.
     IDirect3DVertexBuffer9* vertexBuffer = nullptr;
     // Size in bytes of vertexBuffer as created.
     std::uint32_t vertexBufferBytes = 0;

@@ -35,6 +35,7 @@
 #include "platform/gfx/recording.h"
 #include "render/gpu/graphics_objects.h"
 #include "shell/level_load.h"
+#include "support/temp_folder.h"
 #include "support/loaded_level.h"
 #include "sound/music.h"
 #include "world/level_scan.h"
@@ -304,17 +305,13 @@ class BadAssets : public ::testing::TestWithParam<BadAsset> {
 protected:
     GfxRecorder recorder;
     FilesHook files;
-    fs::path root;
-    fs::path savedCwd;
+    TempFolder folder{"tarnwick-bad"};
+    fs::path root = folder.Path();
 
     void SetUp() override
     {
-        savedCwd = fs::current_path();
-        std::string pattern = (fs::temp_directory_path() / "tarnwick-bad-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        root = fs::canonical(pattern);
+        ASSERT_TRUE(folder.Enter());
         fs::create_directories(root / "data");
-        fs::current_path(root);
         files.modulePath = (root / "tarnwick").string();
         Gpu.device = GfxCreateRecordingDevice(&recorder);
         ASSERT_NE(Gpu.device, nullptr);
@@ -329,8 +326,6 @@ protected:
         Gpu.device->Release();
         Gpu.device = nullptr;
         EXPECT_EQ(recorder.LiveObjects(), 0);
-        fs::current_path(savedCwd);
-        fs::remove_all(root);
     }
 
     // Puts the asset where its load path looks for it.
@@ -499,7 +494,7 @@ namespace {
 // is sparse, 100 MB long and all zeros.
 TEST(BadAssetFiles, OversizedPictureIsRefusedBeforeReading)
 {
-    const fs::path path = fs::temp_directory_path() / ("tarnwick-huge-" + std::to_string(getpid()) + ".tga");
+    const fs::path path = ScratchFolder() / "huge.tga";
     {
         std::ofstream create(path, std::ios::binary);
     }
@@ -528,7 +523,6 @@ TEST(BadAssetFiles, OversizedPictureIsRefusedBeforeReading)
         message, path.string() + ": cannot use as a texture: is 104857600 bytes, more than any such file can need\n");
     EXPECT_LT(grewKb, 4 * 1024);
     device->Release();
-    fs::remove(path);
 }
 
 // A picture whose read never ends (held in the open by the test hook, as a stuck network
@@ -559,7 +553,7 @@ TEST(BadAssetFiles, ExitDoesNotWaitForAPictureStillBeingRead)
 // What the info call reports for a picture it accepts.
 TEST(BadAssetFiles, ImageInfoComesFromTheHeader)
 {
-    const fs::path path = fs::temp_directory_path() / ("tarnwick-info-" + std::to_string(getpid()) + ".tga");
+    const fs::path path = ScratchFolder() / "info.tga";
     ASSERT_TRUE(wavetest::WriteFile(path.string(),
         Bytes(Tga(10, 300, 2, 8 * 3))
             + Bytes { 0xFF, 1, 2, 3, 0xFF, 1, 2, 3, 0xFF, 1, 2, 3, 0xFF, 1, 2, 3, 0xD7, 4, 5, 6 }));
@@ -573,7 +567,6 @@ TEST(BadAssetFiles, ImageInfoComesFromTheHeader)
     EXPECT_EQ(info.ResourceType, D3DRTYPE_TEXTURE);
     EXPECT_EQ(info.ImageFileFormat, D3DXIFF_TGA);
     EXPECT_EQ(D3DXGetImageInfoFromFileW(path.c_str(), nullptr), D3DERR_INVALIDCALL);
-    fs::remove(path);
 }
 
 } // namespace

@@ -7,11 +7,10 @@
 #include <filesystem>
 #include <string>
 
-#include <unistd.h>
-
 #include "platform/gfx/d3d9.h"
 #include "platform/gfx/d3dx9.h"
 #include "render/gpu/graphics_objects.h"
+#include "support/temp_folder.h"
 
 // The game's parameters and a plain textured, vertex-coloured technique.
 inline const char* const kTestEffect = R"(matrix mWorldViewProjection
@@ -34,12 +33,12 @@ pass Vs Fs
 end
 )";
 
-// The process id keeps test processes that ctest runs side by side off each other's file:
-// one removing it while another reads it made the other's set-up fail.
+// A folder of the process's own keeps test processes that ctest runs side by side off each
+// other's file: one removing it while another reads it made the other's set-up fail.
 inline std::string WriteTestEffect(const char* fileName)
 {
-    const std::filesystem::path path =
-        std::filesystem::temp_directory_path() / (std::to_string(getpid()) + "-" + fileName);
+    static const TempFolder folder("tarnwick-effect");
+    const std::filesystem::path path = folder.Path() / fileName;
     if (std::FILE* f = std::fopen(path.string().c_str(), "wb")) {
         std::fputs(kTestEffect, f);
         std::fclose(f);

@@ -1,5 +1,6 @@
 // A composed playing frame on the GL backend, checked at a handful of pixels and written as
-// render_composed_frame.png beside the test for a person to look at.
+// render_composed_frame.png into the test's build folder for a person to look at: by its
+// full path, since the test run by hand from the project root once left it in the tree.
 
 #include <gtest/gtest.h>
 #include <stb_image_write.h>
@@ -53,9 +54,8 @@ TEST_F(GlFrame, ComposedPlayingFrame)
     scene.DrawFrame();
     scene.Present();
     const std::vector<std::uint8_t> rgba = scene.ReadBack();
-    EXPECT_NE(stbi_write_png("render_composed_frame.png", GlScene::kSize, GlScene::kSize, 4, rgba.data(),
-                             GlScene::kSize * 4),
-              0);
+    const char* const picture = TARNWICK_TEST_OUTPUT_DIR "/render_composed_frame.png";
+    EXPECT_NE(stbi_write_png(picture, GlScene::kSize, GlScene::kSize, 4, rgba.data(), GlScene::kSize * 4), 0);
 
     int x = 0;
     int y = 0;

@@ -30,7 +30,7 @@ echo "no display: exit 1 after $took ms: $(cat "$work/out.txt")"
 
 # --- command line --------------------------------------------------------------------------
 "$game_full" --help >"$work/help.txt" || fail "--help exit $?"
-for word in Esc F11 Alt+Enter SDL_VIDEODRIVER share/tarnwick; do
+for word in Esc F11 Alt+Enter SDL_VIDEODRIVER share/tarnwick share/doc/tarnwick/; do
   grep -q -- "$word" "$work/help.txt" || fail "--help does not name $word"
 done
 [ "$("$game_full" --version)" = "Tarnwick 0.1" ] || fail "--version: $("$game_full" --version)"
@@ -56,7 +56,12 @@ for program in $(sed -n 's/^Exec=//p' "$entry"); do
   [ -x "$work/root/usr/bin/$program" ] || fail "the entry starts $program, which is not installed"
 done
 [ -f "$share/tarnwick/data/myshader.fx" ] && [ -f "$share/tarnwick/data/map8.tga" ] || fail "no data installed"
-echo "install: entry, metainfo, icons, programs and data: ok"
+# --help sends the player to the installed README for the keys file's format.
+grep -q 'README.md' "$work/help.txt" && grep -q 'left-foot-up = T' "$share/doc/tarnwick/README.md" ||
+  fail "no README in share/doc/tarnwick/ telling the keys file's format"
+grep -q '^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/$' "$share/doc/tarnwick/copyright" &&
+  ! grep -q '@[A-Z_]*@' "$share/doc/tarnwick/copyright" || fail "copyright: $(cat "$share/doc/tarnwick/copyright")"
+echo "install: entry, metainfo, icons, programs, data, README and copyright: ok"
 
 # --- no OpenGL 3.3 (Mesa told to offer 3.1): one line, exit 1 -----------------------------
 code=0
@@ -72,7 +77,8 @@ cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/pkg" >/dev/null
 deb=$(ls "$work"/pkg/*.deb)
 dpkg-deb --contents "$deb" >"$work/contents.txt"
 for path in ./usr/bin/Tarnwick ./usr/bin/TarnwickWindowed ./usr/share/tarnwick/data/map1.tga \
-  "./usr/share/applications/$id.desktop" "./usr/share/icons/hicolor/256x256/apps/$id.png"; do
+  "./usr/share/applications/$id.desktop" "./usr/share/icons/hicolor/256x256/apps/$id.png" \
+  ./usr/share/doc/tarnwick/copyright ./usr/share/doc/tarnwick/README.md; do
   grep -q " $path\$" "$work/contents.txt" || fail "the package lacks $path"
 done
 depends=$(dpkg-deb -f "$deb" Depends)

@@ -22,6 +22,7 @@
 #include "shell/key_input.h"
 #include "shell/message_loop.h"
 #include "sound/music.h"
+#include "support/temp_folder.h"
 #include "test_assets.h"
 
 // The game started for real (window, music, controller, device, level 0) on the recording
@@ -30,21 +31,16 @@ class GameFixture : public ::testing::Test {
 protected:
     GfxRecorder recorder;
     FilesHook files;
-    std::filesystem::path root;
-    std::filesystem::path savedCwd;
+    TempFolder folder{"tarnwick-game"};
+    std::filesystem::path root = folder.Path();
     HWND window = nullptr;
 
     void SetUp() override
     {
-        namespace fs = std::filesystem;
-        savedCwd = fs::current_path();
-        std::string pattern = (fs::temp_directory_path() / "tarnwick-game-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        root = fs::canonical(pattern);
+        ASSERT_TRUE(folder.Enter());
         std::string error;
         ASSERT_TRUE(WriteTestAssets(root.string(), error)) << error;
-        fs::create_directories(root / "bin");
-        fs::current_path(root);
+        std::filesystem::create_directories(root / "bin");
         files.modulePath = (root / "bin/tarnwick").string();
         GfxUseRecordingBackend(&recorder);
         ResetShellState();
@@ -65,8 +61,6 @@ protected:
         GfxUseRecordingBackend(nullptr);
         EXPECT_EQ(recorder.LiveObjects(), 0);
         ResetShellState();
-        std::filesystem::current_path(savedCwd);
-        std::filesystem::remove_all(root);
     }
 
     static void ResetShellState()

@@ -22,6 +22,7 @@
 #include "render/gpu/graphics_objects.h"
 #include "shell/level_load.h"
 #include "support/loaded_level.h"
+#include "support/temp_folder.h"
 #include "world/merge.h"
 #include "world/world.h"
 
@@ -31,13 +32,11 @@ namespace {
 
 TEST(LoadDifferential, LoadedWorldMatchesThePairwiseBuild)
 {
-    const fs::path savedCwd = fs::current_path();
-    std::string pattern = (fs::temp_directory_path() / "tarnwick-load-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    const fs::path root = fs::canonical(pattern);
+    TempFolder folder("tarnwick-load");
+    ASSERT_TRUE(folder.Enter());
+    const fs::path root = folder.Path();
     fs::create_directories(root / "data");
     fs::create_directories(root / "bin");
-    fs::current_path(root);
     FilesHook files;
     files.modulePath = (root / "bin/tarnwick").string();
     GfxRecorder recorder;
@@ -96,8 +95,6 @@ TEST(LoadDifferential, LoadedWorldMatchesThePairwiseBuild)
     Gpu.device->Release();
     Gpu.device = nullptr;
     EXPECT_EQ(recorder.LiveObjects(), 0);
-    fs::current_path(savedCwd);
-    fs::remove_all(root);
 }
 
 }  // namespace

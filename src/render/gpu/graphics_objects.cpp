@@ -1,19 +1,8 @@
 #include "render/gpu/graphics_objects.h"
 
+#include "platform/ref_counted.h"
+
 GpuObjects Gpu;
-
-namespace {
-
-template <typename T>
-void ReleaseOnce(T*& object)
-{
-    if (object != nullptr) {
-        object->Release();
-        object = nullptr;
-    }
-}
-
-}  // namespace
 
 void GpuObjects::Reset()
 {

@@ -103,7 +103,7 @@ TEST_F(FilesTest, FullPathClimbsFolderByFolderToTheRoot)
         ++steps;
     }
     EXPECT_STREQ(buffer, "/");
-    EXPECT_EQ(steps, 2);  // /tmp/tarnwick_files_XXXXXX -> /tmp -> /
+    EXPECT_EQ(steps, 2);  // /tmp/tarnwick_files-XXXXXX -> /tmp -> /
 }
 
 TEST_F(FilesTest, FullPathTooSmallAsksForTheSizeWithTerminator)

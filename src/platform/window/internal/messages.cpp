@@ -151,6 +151,7 @@ void PumpSdlEvents()
         return;
     }
     SDL_PumpEvents();
+    window_internal::CheckDisplay();
     SDL_Event event;
     TranslatedMessage translated[kMaxTranslatedMessages];
     while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1) {

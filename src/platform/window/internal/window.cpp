@@ -70,10 +70,15 @@ namespace window_internal {
 bool EnsureVideo()
 {
     // Video stays up for the rest of the process, as a desktop session does for Win32.
-    if (VideoStarted || SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-        return VideoStarted;
+    if (VideoStarted) {
+        return true;
+    }
+    WatchDisplay();
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        return false;
     }
     VideoStarted = true;
+    WatchDisplay();
     // Hold the GL library for the whole run as well: unloading it with the last window
     // strands the GL driver's own allocations, and a later device would reload it anyway.
     SDL_GL_LoadLibrary(nullptr);

@@ -46,6 +46,13 @@ bool SwitchFullScreen(PlatformWindow* window, bool fullScreen);
 // Drops the messages queued for a window that is going away.
 void DropQueued(HWND window);
 
+// A lost display connection ends the program (display_loss.h). Called before the video
+// starts, so a loss during SDL's own start is caught, and again after, for a library SDL
+// loaded only then.
+void WatchDisplay();
+// Where a loss shows only as a state of the connection (Wayland): looked at after each pump.
+void CheckDisplay();
+
 }  // namespace window_internal
 
 struct TranslatedMessage {

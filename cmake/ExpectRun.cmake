@@ -1,0 +1,33 @@
+# Runs the command after "--" and passes only when it exits with EXIT (default 0), prints
+# nothing a sanitizer prints, and its output matches OUTPUT (when given). CTest's
+# PASS_REGULAR_EXPRESSION would ignore the exit status: a leak report or a crash after the
+# success line would pass.
+# cmake [-DEXIT=n] [-DOUTPUT=regex] -P ExpectRun.cmake -- command args...
+if(NOT DEFINED EXIT)
+  set(EXIT 0)
+endif()
+set(command "")
+set(after_dashes FALSE)
+math(EXPR last "${CMAKE_ARGC} - 1")
+foreach(i RANGE ${last})
+  if(after_dashes)
+    list(APPEND command "${CMAKE_ARGV${i}}")
+  elseif(CMAKE_ARGV${i} STREQUAL "--")
+    set(after_dashes TRUE)
+  endif()
+endforeach()
+if(NOT command)
+  message(FATAL_ERROR "ExpectRun.cmake: no command after --")
+endif()
+execute_process(COMMAND ${command} RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE out)
+message("${out}")
+include(${CMAKE_CURRENT_LIST_DIR}/SanitizerReport.cmake)
+if(NOT "${result}" STREQUAL "${EXIT}")
+  message(FATAL_ERROR "exit status ${result}, expected ${EXIT}: ${command}")
+endif()
+if(out MATCHES "${tarnwick_sanitizer_report}")
+  message(FATAL_ERROR "a sanitizer report: ${command}")
+endif()
+if(DEFINED OUTPUT AND NOT out MATCHES "${OUTPUT}")
+  message(FATAL_ERROR "output lacks \"${OUTPUT}\": ${command}")
+endif()
