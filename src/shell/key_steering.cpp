@@ -57,8 +57,6 @@ int ActionIndex(std::string_view name)
 
 }  // namespace
 
-const char* KeyActionName(KeyAction action) { return kActionNames[static_cast<int>(action)]; }
-
 KeyBindings DefaultKeyBindings()
 {
     KeyBindings b;

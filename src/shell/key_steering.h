@@ -25,9 +25,6 @@ struct KeyBindings {
     bool operator==(const KeyBindings&) const = default;
 };
 
-// The bindings file's name of an action: "left-foot-up" ... "right-grip".
-const char* KeyActionName(KeyAction action);
-
 // Left foot T F G H (up, left, down, right) with Space to grip; right foot on the arrows with
 // Right Ctrl or Right Shift to grip.
 KeyBindings DefaultKeyBindings();
