@@ -27,25 +27,17 @@ constexpr int kDiscardedRandoms = 300;
 constexpr D3DCOLOR kOpaqueBlack = 0xFF000000;
 constexpr float kMagicValue = 0.059328f;
 constexpr float kScreenHalfSize = 2.0f;
-constexpr std::int32_t kLastLevel = 7;
 const Vector4 kRestPoint{0.0f, -6.0f, 0.0f, 1.0f};
 
-bool ButtonDown(int index) { return GamePad.state.rgbButtons[index] != 0; }
-
-// A press kept since the last frame: a key that advances, or a click whose button was seen
-// up in an earlier screen frame (so one held since before the screen still waits).
-bool Tapped(bool armedBefore) { return Input.keyTapped || (Input.clickTapped && armedBefore); }
-
-// A click counts only if the button was seen up in an earlier screen frame; a key only
-// while the button is up.
-bool AdvanceCondition()
+ScreenPresses PressesNow()
 {
-    if (!Input.clickHeld) {
-        const bool armedBefore = Session.clickArmed;
-        Session.clickArmed = true;
-        return Input.keyPressed || Tapped(armedBefore);
-    }
-    return Session.clickArmed;
+    ScreenPresses p;
+    p.clickHeld = Input.clickHeld != 0;
+    p.clickTapped = Input.clickTapped;
+    p.keyTapped = Input.keyTapped;
+    p.keyPressed = Input.keyPressed;
+    p.backButton = ControllerButton(1);
+    return p;
 }
 
 // A map that became unusable since start-up (changed on disk) is never played, nor its
@@ -85,6 +77,19 @@ void DrawPicture(const Vector4* screenPoint, int textureIndex)
     }
 }
 
+// The screen's rule, then what it asks for: a new game or a level.
+void StepScreenNow()
+{
+    switch (StepScreen(Session, PressesNow())) {
+    case ScreenChange::NewGame:
+        ResetGame();
+        EnterLevel(0);
+        break;
+    case ScreenChange::EnterLevel: EnterLevel(Session.levelCounter); break;
+    case ScreenChange::None: break;
+    }
+}
+
 void TitleScreen(const Vector4* screenPoint)
 {
     DrawPicture(screenPoint, kTexTitle);
@@ -93,77 +98,42 @@ void TitleScreen(const Vector4* screenPoint)
         Session.titleWaitsForRelease = Input.keyPressed || Input.clickHeld != 0;
         return;
     }
-    if (AdvanceCondition()) {
-        Session.clickArmed = false;
-        ResetGame();
-        Session.screen = Screen::Playing;
-        Session.levelCounter = 0;
-        EnterLevel(0);
-    }
+    StepScreenNow();
 }
 
 void LevelUpScreen(const Vector4* screenPoint)
 {
     HoldCreatureAtRest();
     DrawPicture(screenPoint, kTexLevelUp);
-    if (AdvanceCondition()) {
-        Session.clickArmed = false;
-        Session.screen = Screen::Playing;
-        EnterLevel(Session.levelCounter);
-    }
+    StepScreenNow();
 }
 
 void RetryScreen(const Vector4* screenPoint)
 {
     HoldCreatureAtRest();
     DrawPicture(screenPoint, kTexRetry);
-    const bool armedBefore = Session.clickArmed;
-    if (!Input.clickHeld) {
-        Session.clickArmed = true;
-    } else if (!Session.clickArmed) {
-        return;
-    }
-    if (ButtonDown(1)) {
-        Session.screen = Screen::Title;
-    }
-    if (Input.clickHeld || Input.keyPressed || Tapped(armedBefore)) {
-        Session.clickArmed = false;
-        Session.screen = Screen::Playing;
-        EnterLevel(Session.levelCounter);
-    }
+    StepScreenNow();
 }
 
 void GameEndScreen(const Vector4* screenPoint)
 {
-    Session.levelCounter = 0;
     if (screenPoint != nullptr) {
         StartPictureBatch(*screenPoint);
         DrawBatchAdditive(kTexGameEnd);
         DrawScreenPicture(kTexGameEnd);
     }
     Creature.Reset();
-    if (AdvanceCondition()) {
-        Session.clickArmed = false;
-        Session.screen = Screen::Title;
-    }
+    StepScreenNow();
 }
 
-// The goal counts the level and shows the level-up screen.
 void PlayingLogic()
 {
     // The controller and the keys; with no key held, exactly the controller.
-    const PlayOutcome outcome = PlayingStep(Creature, World, ReadSteering(), Session.stickRamps, true);
-    if (outcome.reachedGoal) {
-        Session.levelCounter += 1;
-        Session.screen = Screen::LevelUp;
-    }
+    AfterPlayingStep(Session, PlayingStep(Creature, World, ReadSteering(), Session.stickRamps, true));
 }
 
 void PlayingFrame()
 {
-    if (!Creature.alive) {
-        Session.screen = Screen::Retry;
-    }
     DrawGoalArrow();
     PlayingLogic();
     Creature.Draw();
@@ -242,9 +212,7 @@ void RunFrame()
         for (CDropBurst& burst : Drops.bursts) {
             burst.Update();
         }
-        if (Session.levelCounter > kLastLevel) {
-            Session.screen = Screen::GameEnd;
-        }
+        CheckGameEnd(Session);
         // A screen with nothing moving on it shows the frame kept from before, if it is the same.
         const int still = AnyDrops() ? -1 : StillPicture(Session.screen);
         const StillScreenKey key = still >= 0 ? StillScreenNow(still, Session.pointerX, Session.pointerY) : StillScreenKey{};

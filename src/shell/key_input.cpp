@@ -86,7 +86,7 @@ void ResetKeyInput()
     ForgetTaps();
 }
 
-SteeringInput ReadSteering()
+SteeringInput ControllerSteering()
 {
     SteeringInput controller;
     controller.lx = GamePad.state.lX;
@@ -95,8 +95,10 @@ SteeringInput ReadSteering()
     controller.ry = GamePad.state.lRy;
     controller.leftGrip = GamePad.state.rgbButtons[4] != 0;
     controller.rightGrip = GamePad.state.rgbButtons[5] != 0;
-    return CombineSteering(controller, SteeringFromKeys(Input.keyHeld, Input.keyBindings));
+    return controller;
 }
+
+SteeringInput ReadSteering() { return CombineSteering(ControllerSteering(), SteeringFromKeys(Input.keyHeld, Input.keyBindings)); }
 
 std::string KeyBindingsPath()
 {

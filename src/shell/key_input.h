@@ -20,6 +20,8 @@ void ForgetTaps();
 // the game more than once).
 void ResetKeyInput();
 
+// The controller's sticks and grips (buttons 4 and 5), as the last poll read them.
+SteeringInput ControllerSteering();
 // The sticks and grips a playing frame reads: the controller's and the keys' combined by
 // CombineSteering.
 SteeringInput ReadSteering();

@@ -1,0 +1,118 @@
+#include "shell/screen_flow.h"
+
+#include "creature/creature.h"
+
+namespace {
+
+constexpr std::int32_t kLastLevel = 7;
+
+// A press kept since the last frame: a key that advances, or a click whose button was seen
+// up in an earlier screen frame (so one held since before the screen still waits).
+bool Tapped(const ScreenPresses& p, bool armedBefore) { return p.keyTapped || (p.clickTapped && armedBefore); }
+
+// A click counts only if the button was seen up in an earlier screen frame; a key only
+// while the button is up.
+bool Advances(GameSession& s, const ScreenPresses& p)
+{
+    if (!p.clickHeld) {
+        const bool armedBefore = s.clickArmed;
+        s.clickArmed = true;
+        return p.keyPressed || Tapped(p, armedBefore);
+    }
+    return s.clickArmed;
+}
+
+ScreenChange RetryStep(GameSession& s, const ScreenPresses& p)
+{
+    const bool armedBefore = s.clickArmed;
+    if (!p.clickHeld) {
+        s.clickArmed = true;
+    } else if (!s.clickArmed) {
+        return ScreenChange::None;
+    }
+    if (p.backButton) {
+        s.screen = Screen::Title;
+    }
+    if (p.clickHeld || p.keyPressed || Tapped(p, armedBefore)) {
+        s.clickArmed = false;
+        s.screen = Screen::Playing;
+        return ScreenChange::EnterLevel;
+    }
+    return ScreenChange::None;
+}
+
+}  // namespace
+
+const char* ScreenName(Screen screen)
+{
+    switch (screen) {
+    case Screen::Title: return "title";
+    case Screen::LevelUp: return "levelup";
+    case Screen::GameEnd: return "gameend";
+    case Screen::Retry: return "retry";
+    default: return "playing";
+    }
+}
+
+Screen ScreenFromNumber(std::int32_t number) { return static_cast<Screen>(number); }
+
+ScreenChange StepScreen(GameSession& session, const ScreenPresses& presses)
+{
+    switch (session.screen) {
+    case Screen::Title:
+        if (Advances(session, presses)) {
+            session.clickArmed = false;
+            session.screen = Screen::Playing;
+            session.levelCounter = 0;
+            return ScreenChange::NewGame;
+        }
+        return ScreenChange::None;
+    case Screen::LevelUp:
+        if (Advances(session, presses)) {
+            session.clickArmed = false;
+            session.screen = Screen::Playing;
+            return ScreenChange::EnterLevel;
+        }
+        return ScreenChange::None;
+    case Screen::Retry: return RetryStep(session, presses);
+    case Screen::GameEnd:
+        session.levelCounter = 0;
+        if (Advances(session, presses)) {
+            session.clickArmed = false;
+            session.screen = Screen::Title;
+        }
+        return ScreenChange::None;
+    default: return ScreenChange::None;
+    }
+}
+
+void CheckGameEnd(GameSession& session)
+{
+    if (session.levelCounter > kLastLevel) {
+        session.screen = Screen::GameEnd;
+    }
+}
+
+void AfterPlayingStep(GameSession& session, const PlayOutcome& outcome)
+{
+    if (outcome.wasDead) {
+        session.screen = Screen::Retry;
+    }
+    if (outcome.reachedGoal) {
+        session.levelCounter += 1;
+        session.screen = Screen::LevelUp;
+    }
+}
+
+void SteerAsReleased(CCreature& creature)
+{
+    StickRamps ramps;
+    SteerCreature(creature, ShapeSteering(SteeringInput{}, ramps), false);
+}
+
+void ArriveAtLevel(GameSession& session, CCreature& creature, std::int32_t levelIndex)
+{
+    session.levelCounter = levelIndex;
+    session.screen = Screen::LevelUp;
+    SteerAsReleased(creature);
+}

@@ -1,0 +1,70 @@
+#pragma once
+
+// The screens' rules on explicit state: which press moves a picture screen on, where it
+// leads, and what a playing frame's outcome makes of the session. The frame driver, the
+// headless runner and the level planner all go through here, so the rules exist once.
+
+#include <cstdint>
+
+#include "shell/playing_step.h"
+
+class CCreature;
+
+// Any value other than the named screens plays.
+enum class Screen : std::int32_t { Title = 0, LevelUp = 1, Playing = 2, GameEnd = 3, Retry = 4 };
+
+// The name the tools write for a screen: "title", "levelup", "playing", "gameend", "retry".
+const char* ScreenName(Screen screen);
+// The screen a tool's number stands for; anything unknown plays, as in the frame driver.
+Screen ScreenFromNumber(std::int32_t number);
+
+// What one run of the game carries from frame to frame, outside the creature and the world.
+struct GameSession {
+    Screen screen = Screen::Title;
+    // Levels completed in this run, and the index of the level the next start loads.
+    std::int32_t levelCounter = 0;
+    // Set in every screen frame with the mouse button up; a held click counts only while set.
+    bool clickArmed = false;
+    // The sticks' build-up, carried from one playing frame to the next.
+    StickRamps stickRamps;
+    // The mouse mapped to about -1..1 (y upwards) by Input.pointerSpan; not clamped.
+    float pointerX = 0.0f;
+    float pointerY = 0.0f;
+    // Set when a map that became unusable is refused, until the key, button and click that
+    // asked are all let go: a held button must not retry the map, and print its line, every
+    // frame.
+    bool titleWaitsForRelease = false;
+
+    void Reset() { *this = GameSession{}; }
+};
+
+// The presses a picture screen's frame sees.
+struct ScreenPresses {
+    bool clickHeld = false;    // the left button is down now
+    bool clickTapped = false;  // it went down since the last frame
+    bool keyTapped = false;    // a key that advances went down since the last frame
+    bool keyPressed = false;   // the last message was a key-down, or controller button 0 is down
+    bool backButton = false;   // controller button 1 is down
+};
+
+// What the caller must do after a screen's frame.
+enum class ScreenChange { None, NewGame, EnterLevel };
+
+// One frame of the screen the session shows (not of play): NewGame starts a game at level
+// 0 (the caller resets what a new game resets), EnterLevel loads session.levelCounter.
+ScreenChange StepScreen(GameSession& session, const ScreenPresses& presses);
+
+// At a frame's start: past the last level the game ends.
+void CheckGameEnd(GameSession& session);
+
+// After a playing frame's step: a creature dead when the frame began shows the retry screen;
+// the goal counts the level and shows the level-up screen (goal wins).
+void AfterPlayingStep(GameSession& session, const PlayOutcome& outcome);
+
+// The steering a creature is left with by released sticks on a level's last playing frame,
+// which the next level starts from.
+void SteerAsReleased(CCreature& creature);
+
+// What a player arriving at a level leaves behind: its level-up screen, and the creature
+// steered as released sticks leave it.
+void ArriveAtLevel(GameSession& session, CCreature& creature, std::int32_t levelIndex);
