@@ -35,7 +35,7 @@ ScreenPresses PressesNow()
     p.clickHeld = Input.clickHeld != 0;
     p.clickTapped = Input.clickTapped;
     p.keyTapped = Input.keyTapped;
-    p.keyPressed = Input.keyPressed;
+    p.buttonTapped = Input.buttonTapped;
     p.backButton = ControllerButton(1);
     return p;
 }

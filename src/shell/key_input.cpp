@@ -7,16 +7,12 @@
 
 #include "platform/files/files.h"
 #include "shell/controller.h"
+#include "shell/screen_flow.h"
 
 
 namespace {
 
 constexpr std::uint64_t kMaxBindingsBytes = 64 * 1024;
-
-// A key with a character is only known as one when its character message follows: until
-// then its press is kept provisionally, and what was kept before it is remembered.
-bool AwaitingCharacter = false;
-bool TappedBeforeKey = false;
 
 std::string Labels(KeyAction action)
 {
@@ -38,8 +34,6 @@ std::string FootLine(KeyAction up, KeyAction left, KeyAction down, KeyAction rig
 
 void NoteNewMessage(const MSG& message)
 {
-    const bool awaiting = AwaitingCharacter;
-    AwaitingCharacter = false;
     switch (message.message) {
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
@@ -50,34 +44,31 @@ void NoteNewMessage(const MSG& message)
         if (position != 0) {
             Input.keyHeld[position] = down;
         }
-        if (message.message != WM_KEYDOWN || (message.lParam & KF_REPEAT_BIT) != 0) {
-            break;
+        // Alt+Enter arrives as a system key and toggles full screen instead.
+        if (message.message == WM_KEYDOWN && (message.lParam & KF_REPEAT_BIT) == 0 && KeyAdvancesScreens(position)) {
+            Input.keyTapped = true;
         }
-        const WPARAM vk = message.wParam & 0xFFFF;
-        if (vk == VK_ESCAPE || vk == 0x57) {
-            break;  // Esc quits, W goes to the title: neither also advances
-        }
-        TappedBeforeKey = Input.keyTapped;
-        Input.keyTapped = true;
-        AwaitingCharacter = vk != VK_SPACE && vk != VK_RETURN;
         break;
     }
-    case WM_CHAR:
-        // The key-down just kept typed a character: it does not advance after all.
-        if (awaiting) {
-            Input.keyTapped = TappedBeforeKey;
-        }
-        break;
     case WM_LBUTTONDOWN: Input.clickTapped = true; break;
     default: break;
     }
+}
+
+void NoteControllerPress()
+{
+    const bool down = GamePad.present && ControllerButton(0);
+    if (down && !Input.buttonHeld) {
+        Input.buttonTapped = true;
+    }
+    Input.buttonHeld = down;
 }
 
 void ForgetTaps()
 {
     Input.clickTapped = false;
     Input.keyTapped = false;
-    AwaitingCharacter = false;
+    Input.buttonTapped = false;
 }
 
 void ResetKeyInput()

@@ -14,6 +14,8 @@
 // Takes one newly retrieved message into the key state and the kept presses. Called once
 // per message, where MapMessage maps the last message again in every pass.
 void NoteNewMessage(const MSG& message);
+// Notes a press of controller button A since the last pass; called after every poll.
+void NoteControllerPress();
 // A frame has seen the kept presses.
 void ForgetTaps();
 // The whole input state back to how the process starts, no press kept (tests and tools run

@@ -80,6 +80,7 @@ LoopPass RunLoopPass(MSG& message)
         pass = LoopPass::RanFrame;
     }
     PollController();
+    NoteControllerPress();
     if (!MapMessage(message)) {
         return LoopPass::Quit;
     }

@@ -1,14 +1,20 @@
 #include "shell/screen_flow.h"
 
 #include "creature/creature.h"
+#include "platform/window/keys.h"
 
 namespace {
 
 constexpr std::int32_t kLastLevel = 7;
 
-// A press kept since the last frame: a key that advances, or a click whose button was seen
-// up in an earlier screen frame (so one held since before the screen still waits).
-bool Tapped(const ScreenPresses& p, bool armedBefore) { return p.keyTapped || (p.clickTapped && armedBefore); }
+// A press that began since the last frame: Space, Enter, button A, or a click whose button
+// was seen up in an earlier screen frame (so one held since before the screen still waits).
+// Held keys and buttons never count: what was held through the level's end must not skip
+// the screen after it.
+bool Tapped(const ScreenPresses& p, bool armedBefore)
+{
+    return p.keyTapped || p.buttonTapped || (p.clickTapped && armedBefore);
+}
 
 // A click counts only if the button was seen up in an earlier screen frame; a key only
 // while the button is up.
@@ -17,7 +23,7 @@ bool Advances(GameSession& s, const ScreenPresses& p)
     if (!p.clickHeld) {
         const bool armedBefore = s.clickArmed;
         s.clickArmed = true;
-        return p.keyPressed || Tapped(p, armedBefore);
+        return Tapped(p, armedBefore);
     }
     return s.clickArmed;
 }
@@ -33,7 +39,7 @@ ScreenChange RetryStep(GameSession& s, const ScreenPresses& p)
     if (p.backButton) {
         s.screen = Screen::Title;
     }
-    if (p.clickHeld || p.keyPressed || Tapped(p, armedBefore)) {
+    if (p.clickHeld || Tapped(p, armedBefore)) {
         s.clickArmed = false;
         s.screen = Screen::Playing;
         return ScreenChange::EnterLevel;
@@ -42,6 +48,11 @@ ScreenChange RetryStep(GameSession& s, const ScreenPresses& p)
 }
 
 }  // namespace
+
+bool KeyAdvancesScreens(int keyPosition)
+{
+    return keyPosition == kKeySpace || keyPosition == kKeyEnter || keyPosition == kKeyPadEnter;
+}
 
 const char* ScreenName(Screen screen)
 {

@@ -42,10 +42,14 @@ struct GameSession {
 struct ScreenPresses {
     bool clickHeld = false;    // the left button is down now
     bool clickTapped = false;  // it went down since the last frame
-    bool keyTapped = false;    // a key that advances went down since the last frame
-    bool keyPressed = false;   // the last message was a key-down, or controller button 0 is down
-    bool backButton = false;   // controller button 1 is down
+    bool keyTapped = false;     // Space or Enter went down (not a repeat) since the last frame
+    bool buttonTapped = false;  // controller button A (0) went down since the last frame
+    bool backButton = false;    // controller button 1 is down
 };
+
+// Only Space and Enter move a screen on: a steering key, whatever the bindings, or a key
+// that toggles full screen or the music, pressed at the level's end, must not skip it.
+bool KeyAdvancesScreens(int keyPosition);
 
 // What the caller must do after a screen's frame.
 enum class ScreenChange { None, NewGame, EnterLevel };

@@ -31,7 +31,7 @@ TEST_F(Frame, EveryRowOfTheStateTable)
     ASSERT_EQ(Start(), S_OK);
     const auto key = [] {
         Input.clickHeld = 0;
-        Input.keyPressed = true;
+        Input.keyTapped = true;
     };
     const auto nothing = [] {};
     const StateRow rows[] = {
@@ -195,10 +195,10 @@ TEST_F(Frame, AClickHeldFromTheStartCountsOnlyAfterARelease)
     }
     EXPECT_EQ(Session.screen, Screen::Title);
     // A key does not count while the button is down.
-    Input.keyPressed = true;
+    Input.keyTapped = true;
     RunFrame();
     EXPECT_EQ(Session.screen, Screen::Title);
-    Input.keyPressed = false;
+    ForgetTaps();
     Input.clickHeld = 0;
     RunFrame();
     EXPECT_EQ(Session.screen, Screen::Title);

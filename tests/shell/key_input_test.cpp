@@ -8,6 +8,9 @@
 #include "game_fixture.h"
 #include "platform/window/window_testing.h"
 #include "shell/key_input.h"
+#include "shell/level_load.h"
+#include "sound/music.h"
+#include "world/world.h"
 
 namespace {
 
@@ -15,14 +18,17 @@ namespace {
 // translation, the loop and its message record.
 class KeyInput : public GameFixture {
 public:
-    void Key(bool down, SDL_Scancode position, SDL_Keycode shown, const char* text = nullptr)
+    void Key(bool down, SDL_Scancode position, SDL_Keycode shown, const char* text = nullptr, Uint16 mod = 0,
+             bool repeat = false)
     {
         SDL_Event event{};
         event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
         event.key.windowID = WindowEventId(window);
         event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+        event.key.repeat = repeat ? 1 : 0;
         event.key.keysym.scancode = position;
         event.key.keysym.sym = shown;
+        event.key.keysym.mod = mod;
         ASSERT_EQ(SDL_PushEvent(&event), 1);
         if (down && text != nullptr) {
             SDL_Event typed{};
@@ -34,6 +40,8 @@ public:
     }
     void Down(SDL_Scancode position, SDL_Keycode shown, const char* text = nullptr) { Key(true, position, shown, text); }
     void Up(SDL_Scancode position, SDL_Keycode shown) { Key(false, position, shown); }
+    // The key-down a held key's auto-repeat sends.
+    void Repeat(SDL_Scancode position, SDL_Keycode shown) { Key(true, position, shown, nullptr, 0, true); }
     void Tap(SDL_Scancode position, SDL_Keycode shown, const char* text = nullptr)
     {
         Down(position, shown, text);
@@ -138,61 +146,144 @@ TEST_F(KeyInput, KeysAndAControllerCombineInTheFrame)
     EXPECT_FLOAT_EQ(Creature.leftSteer.y, 2.0f);
 }
 
+// A screen moves on only for a press that begins while it is shown, and only from Space,
+// Enter, a click or button A: steering keys, the desktop's keys and modifiers never.
+struct PressCase {
+    const char* name;
+    std::function<void(KeyInput&)> press;
+    bool advances;
+};
+
+const PressCase kPresses[] = {
+    {"Space", [](KeyInput& t) { t.Tap(SDL_SCANCODE_SPACE, SDLK_SPACE, " "); }, true},
+    {"Enter", [](KeyInput& t) { t.Tap(SDL_SCANCODE_RETURN, SDLK_RETURN); }, true},
+    {"Enter held down", [](KeyInput& t) { t.Down(SDL_SCANCODE_RETURN, SDLK_RETURN); }, true},
+    {"keypad Enter", [](KeyInput& t) { t.Tap(SDL_SCANCODE_KP_ENTER, SDLK_KP_ENTER); }, true},
+    {"a click", [](KeyInput& t) { t.Button(true); t.Button(false); }, true},
+    {"right arrow (right foot)", [](KeyInput& t) { t.Tap(SDL_SCANCODE_RIGHT, SDLK_RIGHT); }, false},
+    {"up arrow held, repeating", [](KeyInput& t) { t.Down(SDL_SCANCODE_UP, SDLK_UP); t.Repeat(SDL_SCANCODE_UP, SDLK_UP); }, false},
+    {"t (left foot)", [](KeyInput& t) { t.Tap(SDL_SCANCODE_T, SDLK_t, "t"); }, false},
+    {"right Ctrl (right grip)", [](KeyInput& t) { t.Tap(SDL_SCANCODE_RCTRL, SDLK_RCTRL); }, false},
+    {"left Shift", [](KeyInput& t) { t.Tap(SDL_SCANCODE_LSHIFT, SDLK_LSHIFT); }, false},
+    {"F1", [](KeyInput& t) { t.Tap(SDL_SCANCODE_F1, SDLK_F1); }, false},
+    {"F11 (full screen)", [](KeyInput& t) { t.Tap(SDL_SCANCODE_F11, SDLK_F11); }, false},
+    {"Alt+Enter (full screen)", [](KeyInput& t) { t.Key(true, SDL_SCANCODE_RETURN, SDLK_RETURN, nullptr, KMOD_LALT); t.Key(false, SDL_SCANCODE_RETURN, SDLK_RETURN, nullptr, KMOD_LALT); }, false},
+    {"m (music)", [](KeyInput& t) { t.Tap(SDL_SCANCODE_M, SDLK_m, "m"); }, false},
+    {"a", [](KeyInput& t) { t.Tap(SDL_SCANCODE_A, SDLK_a, "a"); }, false},
+};
+
+// Where each screen leads when it moves on.
+Screen Next(Screen screen) { return screen == Screen::GameEnd ? Screen::Title : Screen::Playing; }
+
+void LetGoOfEverything(KeyInput& t)
+{
+    for (SDL_Scancode position : {SDL_SCANCODE_RETURN, SDL_SCANCODE_UP, SDL_SCANCODE_RIGHT, SDL_SCANCODE_SPACE, SDL_SCANCODE_T}) {
+        t.Up(position, SDLK_UNKNOWN);
+    }
+    t.Button(false);
+    t.Frame();
+}
+
 TEST_F(KeyInput, WhatAdvancesTheScreens)
 {
-    struct Case {
+    StartAndShowTheTitle();
+    for (Screen screen : {Screen::Title, Screen::LevelUp, Screen::Retry, Screen::GameEnd}) {
+        for (const PressCase& c : kPresses) {
+            SCOPED_TRACE(std::string(ScreenName(screen)) + ", " + c.name);
+            Session.screen = screen;
+            Session.levelCounter = 1;
+            ASSERT_EQ(Frame(), LoopPass::RanFrame);  // the screen has been seen with nothing pressed
+            ASSERT_EQ(Session.screen, screen);
+            c.press(*this);
+            ASSERT_EQ(Frame(), LoopPass::RanFrame);
+            EXPECT_EQ(Session.screen, c.advances ? Next(screen) : screen);
+            // The kept press was used up by that frame: a screen shown next waits.
+            Session.screen = Screen::LevelUp;
+            Frame();
+            EXPECT_EQ(Session.screen, Screen::LevelUp) << "advanced twice";
+            LetGoOfEverything(*this);
+        }
+    }
+    SetMusicMuted(false);
+    Session.screen = Screen::LevelUp;
+    Frame();
+    Tap(SDL_SCANCODE_W, SDLK_w, "w");
+    Frame();
+    EXPECT_EQ(Session.screen, Screen::Title) << "W goes to the title";
+}
+
+// A key or click that went down during play and is still held never skips the screen that
+// follows, however long it repeats; a fresh press then does.
+TEST_F(KeyInput, APressHeldFromPlayNeverSkipsAScreen)
+{
+    const struct {
         const char* name;
-        Screen screen;
-        std::function<void(KeyInput&)> input;
-        Screen after;
-    };
-    const Case cases[] = {
-        {"Space", Screen::Title, [](KeyInput& t) { t.Tap(SDL_SCANCODE_SPACE, SDLK_SPACE, " "); }, Screen::Playing},
-        {"Enter", Screen::LevelUp, [](KeyInput& t) { t.Tap(SDL_SCANCODE_RETURN, SDLK_RETURN); }, Screen::Playing},
-        {"Enter held", Screen::GameEnd, [](KeyInput& t) { t.Down(SDL_SCANCODE_RETURN, SDLK_RETURN); }, Screen::Title},
-        {"a tapped", Screen::Title, [](KeyInput& t) { t.Tap(SDL_SCANCODE_A, SDLK_a, "a"); }, Screen::Title},
-        {"a held", Screen::LevelUp, [](KeyInput& t) { t.Down(SDL_SCANCODE_A, SDLK_a, "a"); }, Screen::LevelUp},
-        {"t (steering) held", Screen::Title, [](KeyInput& t) { t.Down(SDL_SCANCODE_T, SDLK_t, "t"); }, Screen::Title},
-        {"an arrow tapped between frames", Screen::Retry, [](KeyInput& t) { t.Tap(SDL_SCANCODE_RIGHT, SDLK_RIGHT); }, Screen::Playing},
-        {"F1 then a, both between frames", Screen::Title,
-         [](KeyInput& t) {
-             t.Tap(SDL_SCANCODE_F1, SDLK_F1);
-             t.Tap(SDL_SCANCODE_A, SDLK_a, "a");
-         },
-         Screen::Playing},
-        {"a click between frames", Screen::Title,
-         [](KeyInput& t) {
-             t.Button(true);
-             t.Button(false);
-         },
-         Screen::Playing},
-        {"a click between frames on the retry screen", Screen::Retry,
-         [](KeyInput& t) {
-             t.Button(true);
-             t.Button(false);
-         },
-         Screen::Playing},
-        {"W", Screen::LevelUp, [](KeyInput& t) { t.Tap(SDL_SCANCODE_W, SDLK_w, "w"); }, Screen::Title},
+        SDL_Scancode position;  // SDL_SCANCODE_UNKNOWN: the mouse button
+        SDL_Keycode shown;
+    } held[] = {
+        {"Space (left grip)", SDL_SCANCODE_SPACE, SDLK_SPACE},
+        {"Enter", SDL_SCANCODE_RETURN, SDLK_RETURN},
+        {"right arrow", SDL_SCANCODE_RIGHT, SDLK_RIGHT},
+        {"right Ctrl", SDL_SCANCODE_RCTRL, SDLK_RCTRL},
+        {"the mouse button", SDL_SCANCODE_UNKNOWN, SDLK_UNKNOWN},
     };
     StartAndShowTheTitle();
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        Session.screen = c.screen;
-        Session.levelCounter = 1;
-        ASSERT_EQ(Frame(), LoopPass::RanFrame);  // the screen has been seen with the button up
-        ASSERT_EQ(Session.screen, c.screen);
-        c.input(*this);
-        ASSERT_EQ(Frame(), LoopPass::RanFrame);
-        EXPECT_EQ(Session.screen, c.after);
-        // The kept press was used up by that frame: a screen shown next waits.
-        Session.screen = Screen::LevelUp;
-        Frame();
-        EXPECT_EQ(Session.screen, Screen::LevelUp) << "advanced twice";
-        for (SDL_Scancode position : {SDL_SCANCODE_RETURN, SDL_SCANCODE_A, SDL_SCANCODE_T}) {
-            Up(position, SDLK_UNKNOWN);
+    for (Screen screen : {Screen::LevelUp, Screen::Retry, Screen::GameEnd}) {
+        for (const auto& h : held) {
+            SCOPED_TRACE(std::string(ScreenName(screen)) + ", " + h.name);
+            // Into play as a player gets there, by a tap of Space on a level-up screen.
+            Session.screen = Screen::LevelUp;
+            Session.levelCounter = 0;
+            Frame();
+            Tap(SDL_SCANCODE_SPACE, SDLK_SPACE, " ");
+            Frame();
+            ASSERT_EQ(Session.screen, Screen::Playing);
+            const bool mouse = h.position == SDL_SCANCODE_UNKNOWN;
+            mouse ? Button(true) : Down(h.position, h.shown);
+            Frame();
+            Session.screen = screen;  // the level ended in that frame
+            for (int i = 0; i < 20; ++i) {
+                if (!mouse) {
+                    Repeat(h.position, h.shown);
+                }
+                Frame();
+            }
+            EXPECT_EQ(Session.screen, screen);
+            mouse ? Button(false) : Up(h.position, h.shown);
+            Frame();
+            EXPECT_EQ(Session.screen, screen) << "letting go is no press";
+            Tap(SDL_SCANCODE_SPACE, SDLK_SPACE, " ");
+            Frame();
+            EXPECT_EQ(Session.screen, Next(screen));
+            LetGoOfEverything(*this);
         }
+    }
+}
+
+// Through the real loop: an arrow held as the creature reaches the goal.
+TEST_F(KeyInput, AnArrowHeldAcrossTheLevelEndLeavesTheLevelUpScreenUntilSpace)
+{
+    StartAndShowTheTitle();
+    Tap(SDL_SCANCODE_SPACE, SDLK_SPACE, " ");
+    Frame();
+    ASSERT_EQ(Session.screen, Screen::Playing);
+    Down(SDL_SCANCODE_RIGHT, SDLK_RIGHT);
+    Frame();
+    Creature.Reset();
+    Creature.Place(Vector4{World.goalPoint.x, World.goalPoint.y - 2.0f, 0.0f, 1.0f});
+    Repeat(SDL_SCANCODE_RIGHT, SDLK_RIGHT);
+    Frame();
+    ASSERT_EQ(Session.screen, Screen::LevelUp);
+    ASSERT_EQ(Session.levelCounter, 1);
+    for (int i = 0; i < 120; ++i) {
+        Repeat(SDL_SCANCODE_RIGHT, SDLK_RIGHT);
         Frame();
     }
+    EXPECT_EQ(Session.screen, Screen::LevelUp);
+    Tap(SDL_SCANCODE_SPACE, SDLK_SPACE, " ");
+    Frame();
+    EXPECT_EQ(Session.screen, Screen::Playing);
+    EXPECT_EQ(Session.levelCounter, 1);
 }
 
 TEST_F(KeyInput, EscQuitsAndAClickHeldFromTheStartWaitsForItsRelease)

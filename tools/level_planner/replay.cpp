@@ -72,10 +72,7 @@ bool ReadReplay(const std::string& path, ReplayScript& script, std::string& erro
             } else if (c.kind == CommandKind::KeyUp) {
                 held[KeyPosition(c.key)] = false;
             }
-            // Keys without a character, Space and Enter advance the screens; W and Esc act alone.
-            const bool advances = c.key != ScriptKey::Escape && c.key != ScriptKey::W &&
-                                  (!KeyTypesCharacter(c.key) || c.key == ScriptKey::Space);
-            if (c.kind != CommandKind::KeyUp && advances) {
+            if (c.kind != CommandKind::KeyUp && KeyAdvancesScreens(KeyPosition(c.key))) {
                 script.taps.insert(frame);
             }
             script.pads[frame] = combined();
@@ -184,6 +181,7 @@ RunRecord PlayReplay(const std::vector<MapImage>& maps, const ReplayScript& scri
     }
     bool clickHeld = false;
     Pad pad;
+    bool buttonHeld = false;
     std::int32_t levelStart = 0;
     Screen recorded = session.screen;
     record.states.push_back(std::string("0 ") + ScreenName(recorded));
@@ -222,11 +220,13 @@ RunRecord PlayReplay(const std::vector<MapImage>& maps, const ReplayScript& scri
             ScreenPresses presses;
             presses.clickHeld = clickHeld;
             presses.keyTapped = script.taps.count(frame) != 0;
+            presses.buttonTapped = pad.b0 && !buttonHeld;
             if (StepScreen(session, presses) != ScreenChange::None) {
                 sim.LoadNext(maps[static_cast<std::size_t>(std::clamp(session.levelCounter, 0, 7))]);
                 levelStart = frame;
             }
         }
+        buttonHeld = pad.b0;
         if (session.screen != recorded) {
             recorded = session.screen;
             record.states.push_back(std::to_string(frame) + " " + ScreenName(recorded));
