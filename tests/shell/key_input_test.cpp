@@ -398,6 +398,26 @@ TEST_F(HotPlug, APadPluggedInDuringPlaySteersAndOnePulledOutLeavesTheKeys)
     EXPECT_EQ(Session.screen, Screen::Playing);
 }
 
+TEST_F(HotPlug, ButtonAMovesAScreenOnOnlyWhenPressedWhileItIsShown)
+{
+    StartAndShowTheTitle();
+    SDL_Joystick* joystick = Plug();
+    ASSERT_GE(FramesUntil([] { return GamePad.device != nullptr; }), 1);
+    SDL_JoystickSetVirtualButton(joystick, SDL_CONTROLLER_BUTTON_A, SDL_PRESSED);
+    EXPECT_GE(FramesUntil([] { return Session.screen == Screen::Playing; }), 1) << "A pressed on the title";
+    Session.screen = Screen::LevelUp;  // the level ends with A still held
+    for (int i = 0; i < 20; ++i) {
+        Frame();
+    }
+    EXPECT_EQ(Session.screen, Screen::LevelUp) << "A held from play";
+    SDL_JoystickSetVirtualButton(joystick, SDL_CONTROLLER_BUTTON_A, SDL_RELEASED);
+    Frame();
+    Frame();
+    EXPECT_EQ(Session.screen, Screen::LevelUp) << "letting go is no press";
+    SDL_JoystickSetVirtualButton(joystick, SDL_CONTROLLER_BUTTON_A, SDL_PRESSED);
+    EXPECT_GE(FramesUntil([] { return Session.screen == Screen::Playing; }), 1) << "A pressed again";
+}
+
 // The bindings file in a private config folder.
 class Bindings : public KeyInput {
 protected:
