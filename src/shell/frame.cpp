@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "creature/creature.h"
 #include "creature/drop_burst.h"
 #include "math/random.h"
@@ -28,6 +30,13 @@ constexpr D3DCOLOR kOpaqueBlack = 0xFF000000;
 constexpr float kMagicValue = 0.059328f;
 constexpr float kScreenHalfSize = 2.0f;
 const Vector4 kRestPoint{0.0f, -6.0f, 0.0f, 1.0f};
+// Where the level-up picture leaves room for the time and the best: the numbers' right ends
+// from the camera, in the level's plane like the number in play (the picture, 2 from the
+// eye, spans 16 units there).
+constexpr float kTimeX = -2.4f;
+constexpr float kBestX = 5.6f;
+constexpr float kTimesY = -4.5f;
+constexpr float kTimeDigitSize = 0.5f;
 
 ScreenPresses PressesNow()
 {
@@ -101,10 +110,24 @@ void TitleScreen(const Vector4* screenPoint)
     StepScreenNow();
 }
 
+// The time the level took and its best, in seconds and tenths, below the picture's lines.
+void DrawLevelTimes(const Vector4& screenPoint)
+{
+    const std::int32_t level = Session.levelCounter - 1;
+    const std::int32_t best = level >= 0 && level < kLevelCount ? Session.bestFrames[level] : 0;
+    const float y = screenPoint.y + kTimesY;
+    DrawTenths(Session.finishedFrames / kFramesPerTenth, Vector4{screenPoint.x + kTimeX, y, 0.0f, screenPoint.w},
+               kTimeDigitSize);
+    DrawTenths(best / kFramesPerTenth, Vector4{screenPoint.x + kBestX, y, 0.0f, screenPoint.w}, kTimeDigitSize);
+}
+
 void LevelUpScreen(const Vector4* screenPoint)
 {
     HoldCreatureAtRest();
     DrawPicture(screenPoint, kTexLevelUp);
+    if (screenPoint != nullptr) {
+        DrawLevelTimes(*screenPoint);
+    }
     StepScreenNow();
 }
 
@@ -134,15 +157,17 @@ void PlayingLogic()
 
 void PlayingFrame()
 {
+    const std::int32_t level = Session.levelCounter;
     DrawGoalArrow();
     PlayingLogic();
     Creature.Draw();
     World.Draw();
     ResetBatch();
     ClearBatchRestart();
-    const float width = NumberWidth(1, 0.5f);
+    // The level being played, under the goal arrow.
+    const float width = NumberWidth(level + 1, 0.5f);
     const Vector4 origin{Scene.cameraPoint.x + 0.5f * width + 0.5f, Scene.cameraPoint.y + 4.0f, 0.0f, Scene.cameraPoint.w};
-    DrawNumber(1, origin, 0.5f);
+    DrawNumber(level + 1, origin, 0.5f);
     Gpu.device->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
     Gpu.device->SetRenderState(D3DRS_ZFUNC, D3DCMP_ALWAYS);
 }
@@ -215,7 +240,11 @@ void RunFrame()
         CheckGameEnd(Session);
         // A screen with nothing moving on it shows the frame kept from before, if it is the same.
         const int still = AnyDrops() ? -1 : StillPicture(Session.screen);
-        const StillScreenKey key = still >= 0 ? StillScreenNow(still, Session.pointerX, Session.pointerY) : StillScreenKey{};
+        StillScreenKey key = still >= 0 ? StillScreenNow(still, Session.pointerX, Session.pointerY) : StillScreenKey{};
+        if (still == kTexLevelUp) {
+            key.shown[0] = Session.finishedFrames;
+            key.shown[1] = Session.bestFrames[std::clamp(Session.levelCounter - 1, 0, kLevelCount - 1)];
+        }
         const bool copied = still >= 0 && ShowStillScreen(key);
         const Vector4* drawAt = copied ? nullptr : &screenPoint;
         ResetBatch();

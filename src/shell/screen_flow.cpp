@@ -5,7 +5,7 @@
 
 namespace {
 
-constexpr std::int32_t kLastLevel = 7;
+constexpr std::int32_t kLastLevel = kLevelCount - 1;
 
 // A press that began since the last frame: Space, Enter, button A, or a click whose button
 // was seen up in an earlier screen frame (so one held since before the screen still waits).
@@ -42,6 +42,7 @@ ScreenChange RetryStep(GameSession& s, const ScreenPresses& p)
     if (p.clickHeld || Tapped(p, armedBefore)) {
         s.clickArmed = false;
         s.screen = Screen::Playing;
+        s.levelFrames = 0;
         return ScreenChange::EnterLevel;
     }
     return ScreenChange::None;
@@ -75,6 +76,7 @@ ScreenChange StepScreen(GameSession& session, const ScreenPresses& presses)
             session.clickArmed = false;
             session.screen = Screen::Playing;
             session.levelCounter = 0;
+            session.levelFrames = 0;
             return ScreenChange::NewGame;
         }
         return ScreenChange::None;
@@ -82,6 +84,7 @@ ScreenChange StepScreen(GameSession& session, const ScreenPresses& presses)
         if (Advances(session, presses)) {
             session.clickArmed = false;
             session.screen = Screen::Playing;
+            session.levelFrames = 0;
             return ScreenChange::EnterLevel;
         }
         return ScreenChange::None;
@@ -109,7 +112,14 @@ void AfterPlayingStep(GameSession& session, const PlayOutcome& outcome)
     if (outcome.wasDead) {
         session.screen = Screen::Retry;
     }
+    session.levelFrames += 1;
     if (outcome.reachedGoal) {
+        const std::int32_t level = session.levelCounter;
+        session.finishedFrames = session.levelFrames;
+        if (level >= 0 && level < kLevelCount &&
+            (session.bestFrames[level] == 0 || session.levelFrames < session.bestFrames[level])) {
+            session.bestFrames[level] = session.levelFrames;
+        }
         session.levelCounter += 1;
         session.screen = Screen::LevelUp;
     }

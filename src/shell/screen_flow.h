@@ -10,6 +10,11 @@
 
 class CCreature;
 
+// The levels a run plays: indices 0 to 7.
+constexpr std::int32_t kLevelCount = 8;
+// Frames run at 60 a second.
+constexpr std::int32_t kFramesPerTenth = 6;
+
 // Any value other than the named screens plays.
 enum class Screen : std::int32_t { Title = 0, LevelUp = 1, Playing = 2, GameEnd = 3, Retry = 4 };
 
@@ -34,6 +39,11 @@ struct GameSession {
     // asked are all let go: a held button must not retry the map, and print its line, every
     // frame.
     bool titleWaitsForRelease = false;
+    // Playing frames since the level under way was entered (again, after a fall).
+    std::int32_t levelFrames = 0;
+    // The frames the last completed level took, and each level's fewest (0: never completed).
+    std::int32_t finishedFrames = 0;
+    std::int32_t bestFrames[kLevelCount] = {};
 
     void Reset() { *this = GameSession{}; }
 };
