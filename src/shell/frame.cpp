@@ -19,6 +19,7 @@
 #include "shell/key_input.h"
 #include "shell/level_load.h"
 #include "shell/playing_step.h"
+#include "shell/progress_file.h"
 #include "world/world.h"
 
 GameSession Session;
@@ -45,6 +46,7 @@ ScreenPresses PressesNow()
     p.clickTapped = Input.clickTapped;
     p.keyTapped = Input.keyTapped;
     p.buttonTapped = Input.buttonTapped;
+    p.chosenLevel = Input.levelKey;
     p.backButton = ControllerButton(1);
     return p;
 }
@@ -92,7 +94,7 @@ void StepScreenNow()
     switch (StepScreen(Session, PressesNow())) {
     case ScreenChange::NewGame:
         ResetGame();
-        EnterLevel(0);
+        EnterLevel(Session.levelCounter);
         break;
     case ScreenChange::EnterLevel: EnterLevel(Session.levelCounter); break;
     case ScreenChange::None: break;
@@ -152,7 +154,11 @@ void GameEndScreen(const Vector4* screenPoint)
 void PlayingLogic()
 {
     // The controller and the keys; with no key held, exactly the controller.
+    const std::int32_t level = Session.levelCounter;
     AfterPlayingStep(Session, PlayingStep(Creature, World, ReadSteering(), Session.stickRamps, true));
+    if (Session.levelCounter != level) {
+        SaveProgress();
+    }
 }
 
 void PlayingFrame()

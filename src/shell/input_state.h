@@ -31,6 +31,8 @@ struct InputState {
     bool clickTapped = false;
     bool keyTapped = false;
     bool buttonTapped = false;
+    // The level a number key named since the last frame (LevelOfKey), or -1.
+    std::int32_t levelKey = -1;
     // Controller button A as the last pass saw it, to tell a new press from a held one.
     bool buttonHeld = false;
 

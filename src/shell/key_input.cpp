@@ -13,6 +13,7 @@
 namespace {
 
 constexpr std::uint64_t kMaxBindingsBytes = 64 * 1024;
+constexpr std::size_t kMostProblemLines = 3;
 
 std::string Labels(KeyAction action)
 {
@@ -48,6 +49,9 @@ void NoteNewMessage(const MSG& message)
         if (message.message == WM_KEYDOWN && (message.lParam & KF_REPEAT_BIT) == 0 && KeyAdvancesScreens(position)) {
             Input.keyTapped = true;
         }
+        if (message.message == WM_KEYDOWN && (message.lParam & KF_REPEAT_BIT) == 0 && LevelOfKey(position) >= 0) {
+            Input.levelKey = LevelOfKey(position);
+        }
         break;
     }
     case WM_LBUTTONDOWN: Input.clickTapped = true; break;
@@ -69,6 +73,7 @@ void ForgetTaps()
     Input.clickTapped = false;
     Input.keyTapped = false;
     Input.buttonTapped = false;
+    Input.levelKey = -1;
 }
 
 void ResetKeyInput()
@@ -119,21 +124,32 @@ void LoadKeyBindings()
     }
     const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     KeyBindings bindings = DefaultKeyBindings();
-    if (!ParseKeyBindings(text, KeyPositionFromName, bindings, problem)) {
-        std::fprintf(stderr, "Tarnwick: %s: %s; using the default keys\n", path.c_str(), problem.c_str());
-        return;
+    std::vector<std::string> problems;
+    ParseKeyBindings(text, KeyPositionFromName, bindings, problems);
+    // A few lines at most, whatever was fed to the file.
+    for (std::size_t i = 0; i < problems.size() && i < kMostProblemLines; ++i) {
+        std::fprintf(stderr, "Tarnwick: %s: %s; that line is left out\n", path.c_str(), problems[i].c_str());
+    }
+    if (problems.size() > kMostProblemLines) {
+        std::fprintf(stderr, "Tarnwick: %s: %zu more bad lines left out\n", path.c_str(),
+                     problems.size() - kMostProblemLines);
     }
     Input.keyBindings = bindings;
 }
 
+std::string SteeringKeysLine()
+{
+    return "left foot " +
+           FootLine(KeyAction::LeftUp, KeyAction::LeftLeft, KeyAction::LeftDown, KeyAction::LeftRight,
+                    KeyAction::LeftGrip) +
+           "; right foot " +
+           FootLine(KeyAction::RightUp, KeyAction::RightLeft, KeyAction::RightDown, KeyAction::RightRight,
+                    KeyAction::RightGrip);
+}
+
 std::string ControlsLine(const char* controllerName)
 {
-    const std::string keys =
-        "left foot " + FootLine(KeyAction::LeftUp, KeyAction::LeftLeft, KeyAction::LeftDown, KeyAction::LeftRight,
-                                KeyAction::LeftGrip) +
-        "; right foot " +
-        FootLine(KeyAction::RightUp, KeyAction::RightLeft, KeyAction::RightDown, KeyAction::RightRight,
-                 KeyAction::RightGrip);
+    const std::string keys = SteeringKeysLine();
     if (controllerName == nullptr) {
         return "Tarnwick: no controller found; the keyboard steers: " + keys;
     }

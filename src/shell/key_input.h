@@ -35,6 +35,10 @@ std::string KeyBindingsPath();
 // reported in one line on stderr naming the file, the line and the problem.
 void LoadKeyBindings();
 
+// The steering keys in effect as the player's keyboard labels them: "left foot T F G H, grip
+// Space; right foot ...".
+std::string SteeringKeysLine();
+
 // One line for the player: the controller found (or none, and the keyboard steers) and the
 // steering keys as the player's keyboard labels them.
 std::string ControlsLine(const char* controllerName);

@@ -1,5 +1,7 @@
 #include "shell/screen_flow.h"
 
+#include <algorithm>
+
 #include "creature/creature.h"
 #include "platform/window/keys.h"
 
@@ -55,6 +57,17 @@ bool KeyAdvancesScreens(int keyPosition)
     return keyPosition == kKeySpace || keyPosition == kKeyEnter || keyPosition == kKeyPadEnter;
 }
 
+std::int32_t LevelOfKey(int keyPosition)
+{
+    if (keyPosition >= kKey1 && keyPosition < kKey1 + kLevelCount) {
+        return keyPosition - kKey1;
+    }
+    if (keyPosition >= kKeyPad1 && keyPosition < kKeyPad1 + kLevelCount) {
+        return keyPosition - kKeyPad1;
+    }
+    return -1;
+}
+
 const char* ScreenName(Screen screen)
 {
     switch (screen) {
@@ -71,15 +84,17 @@ Screen ScreenFromNumber(std::int32_t number) { return static_cast<Screen>(number
 ScreenChange StepScreen(GameSession& session, const ScreenPresses& presses)
 {
     switch (session.screen) {
-    case Screen::Title:
-        if (Advances(session, presses)) {
+    case Screen::Title: {
+        const bool chosen = presses.chosenLevel >= 0 && presses.chosenLevel <= session.reachedLevel && !presses.clickHeld;
+        if (Advances(session, presses) || chosen) {
             session.clickArmed = false;
             session.screen = Screen::Playing;
-            session.levelCounter = 0;
+            session.levelCounter = chosen ? presses.chosenLevel : 0;
             session.levelFrames = 0;
             return ScreenChange::NewGame;
         }
         return ScreenChange::None;
+    }
     case Screen::LevelUp:
         if (Advances(session, presses)) {
             session.clickArmed = false;
@@ -121,6 +136,7 @@ void AfterPlayingStep(GameSession& session, const PlayOutcome& outcome)
             session.bestFrames[level] = session.levelFrames;
         }
         session.levelCounter += 1;
+        session.reachedLevel = std::max(session.reachedLevel, std::min(session.levelCounter, kLastLevel));
         session.screen = Screen::LevelUp;
     }
 }

@@ -5,6 +5,7 @@
 // headless runner and the level planner all go through here, so the rules exist once.
 
 #include <cstdint>
+#include <string>
 
 #include "shell/playing_step.h"
 
@@ -44,6 +45,10 @@ struct GameSession {
     // The frames the last completed level took, and each level's fewest (0: never completed).
     std::int32_t finishedFrames = 0;
     std::int32_t bestFrames[kLevelCount] = {};
+    // Index of the furthest level reached: the title starts any level up to it.
+    std::int32_t reachedLevel = 0;
+    // Where progress is kept, written at each level's end; empty: not kept (tools, tests).
+    std::string progressPath;
 
     void Reset() { *this = GameSession{}; }
 };
@@ -55,7 +60,12 @@ struct ScreenPresses {
     bool keyTapped = false;     // Space or Enter went down (not a repeat) since the last frame
     bool buttonTapped = false;  // controller button A (0) went down since the last frame
     bool backButton = false;    // controller button 1 is down
+    std::int32_t chosenLevel = -1;  // a level's number key went down on the title: its index
 };
+
+// The level a number key (1 to 8, the top row or the keypad) names on the title; -1 for any
+// other key.
+std::int32_t LevelOfKey(int keyPosition);
 
 // Only Space and Enter move a screen on: a steering key, whatever the bindings, or a key
 // that toggles full screen or the music, pressed at the level's end, must not skip it.
@@ -64,8 +74,9 @@ bool KeyAdvancesScreens(int keyPosition);
 // What the caller must do after a screen's frame.
 enum class ScreenChange { None, NewGame, EnterLevel };
 
-// One frame of the screen the session shows (not of play): NewGame starts a game at level
-// 0 (the caller resets what a new game resets), EnterLevel loads session.levelCounter.
+// One frame of the screen the session shows (not of play): NewGame starts a game at
+// session.levelCounter (0, or a level reached chosen on the title; the caller resets what a
+// new game resets), EnterLevel loads session.levelCounter.
 ScreenChange StepScreen(GameSession& session, const ScreenPresses& presses);
 
 // At a frame's start: past the last level the game ends.

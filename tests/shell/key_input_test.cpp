@@ -443,19 +443,25 @@ protected:
     bool hadConfig = false;
 };
 
-TEST_F(Bindings, ABadFileGivesOneLineAndTheDefaults)
+TEST_F(Bindings, ABadLineIsNamedAndLeftOutAndABadFileGivesTheDefaults)
 {
     const std::filesystem::path file = root / "config/tarnwick/keys.txt";
+    KeyBindings upForTheGrip = DefaultKeyBindings();
+    upForTheGrip.keys[static_cast<int>(KeyAction::LeftGrip)][0] = kKeyUp;
+    upForTheGrip.keys[static_cast<int>(KeyAction::RightUp)][0] = 0;
     const struct {
         const char* name;
         const char* text;  // "folder", "fifo": that in the file's place
         std::string line;
+        KeyBindings after;
     } cases[] = {
-        {"unknown key", "left-foot-up = Nokey\n", file.string() + ": line 1: unknown key \"Nokey\""},
-        {"duplicate", "left-grip = Up\n", file.string() + ": line 1: one key for both left-grip and right-foot-up"},
-        {"garbage", "# mine\n\x01\x02garbage\n", file.string() + ": line 2: expected \"ACTION = KEY\""},
-        {"folder", "folder", file.string() + " is a folder, not a file"},
-        {"a pipe nobody writes (must not hang)", "fifo", file.string() + " is not a regular file"},
+        {"unknown key", "left-foot-up = Nokey\n", file.string() + ": line 1: unknown key \"Nokey\"; that line is left out",
+         DefaultKeyBindings()},
+        {"one key twice", "left-grip = Up\nleft-foot-up = Up\n",
+         file.string() + ": line 2: one key for both left-grip and left-foot-up; that line is left out", upForTheGrip},
+        {"garbage", "# mine\n\x01\x02garbage\n", file.string() + ": line 2: expected \"ACTION = KEY\"", DefaultKeyBindings()},
+        {"folder", "folder", file.string() + " is a folder, not a file", DefaultKeyBindings()},
+        {"a pipe nobody writes (must not hang)", "fifo", file.string() + " is not a regular file", DefaultKeyBindings()},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -473,9 +479,43 @@ TEST_F(Bindings, ABadFileGivesOneLineAndTheDefaults)
         const std::string said = testing::internal::GetCapturedStderr();
         EXPECT_EQ(said.find("Tarnwick: " + c.line), 0u) << said;
         EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
-        EXPECT_NE(said.find("using the default keys"), std::string::npos);
-        EXPECT_EQ(Input.keyBindings, DefaultKeyBindings());
+        EXPECT_EQ(Input.keyBindings, c.after);
     }
+    // Many bad lines: a few named, the rest counted.
+    std::filesystem::remove_all(file);
+    std::ofstream(file) << std::string(40, '\n') + "x\ny\nz\nw\nv\n";
+    testing::internal::CaptureStderr();
+    LoadKeyBindings();
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 4) << said;
+    EXPECT_NE(said.find("2 more bad lines left out"), std::string::npos) << said;
+}
+
+// The most common wish: the left foot on W A S D. W then steers, and Backspace is the title.
+TEST_F(Bindings, WASDSteersTheLeftFootAndBackspaceReturnsToTheTitle)
+{
+    std::ofstream(root / "config/tarnwick/keys.txt")
+        << "left-foot-up = W\nleft-foot-left = A\nleft-foot-down = S\nleft-foot-right = D\nleft-grip = Nokey\n";
+    testing::internal::CaptureStderr();
+    LoadKeyBindings();
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+    EXPECT_NE(said.find("line 5: unknown key \"Nokey\""), std::string::npos) << said;
+    EXPECT_NE(SteeringKeysLine().find("left foot W A S D, grip Space"), std::string::npos) << SteeringKeysLine();
+    StartAndShowTheTitle();
+    Tap(SDL_SCANCODE_SPACE, SDLK_SPACE, " ");
+    Frame();
+    ASSERT_EQ(Session.screen, Screen::Playing);
+    Down(SDL_SCANCODE_W, SDLK_w, "w");
+    Down(SDL_SCANCODE_A, SDLK_a, "a");
+    Frame();
+    EXPECT_EQ(ReadSteering(), (SteeringInput{-1000, -1000, 0, 0, false, false}));
+    EXPECT_EQ(Session.screen, Screen::Playing) << "W steers instead of going to the title";
+    Up(SDL_SCANCODE_W, SDLK_w);
+    Up(SDL_SCANCODE_A, SDLK_a);
+    Tap(SDL_SCANCODE_BACKSPACE, SDLK_BACKSPACE);
+    Frame();
+    EXPECT_EQ(Session.screen, Screen::Title);
 }
 
 TEST_F(Bindings, AGoodFileSteersTheGameAndNoFileSaysNothing)
