@@ -14,7 +14,8 @@
     X(Sky, kPicSky, kPicSky, false) X(Arrow, kPicSpikes, kPicArrow, false) X(Eye, kPicEye, kPicEye, false)   \
     X(Antenna, kPicAntenna, kPicAntenna, false) X(Title, kPicGameTitle, kPicGameTitle, false)                \
     X(LevelUp, kPicLevelUp, kPicLevelUp, false) X(GameEnd, kPicGameEnd, kPicGameEnd, false)                  \
-    X(Retry, kPicRetry, kPicRetry, false)
+    X(Retry, kPicRetry, kPicRetry, false) X(LevelUpStep, kPicLevelUpStep, kPicLevelUpStep, false)             \
+    X(LevelUpClimb, kPicLevelUpClimb, kPicLevelUpClimb, false) X(LevelUpSwing, kPicLevelUpSwing, kPicLevelUpSwing, false)
 
 struct TextureIndexEntry {
     IDirect3DTexture9* const* stage0;

@@ -112,6 +112,18 @@ void TitleScreen(const Vector4* screenPoint)
     StepScreenNow();
 }
 
+// Before the levels that bring a new move the picture carries a tip teaching it: stepping up
+// (level 2), gripping to climb (level 3), swinging (level 4).
+int LevelUpPicture(std::int32_t nextLevel)
+{
+    switch (nextLevel) {
+    case 1: return kTexLevelUpStep;
+    case 2: return kTexLevelUpClimb;
+    case 3: return kTexLevelUpSwing;
+    default: return kTexLevelUp;
+    }
+}
+
 // The time the level took and its best, in seconds and tenths, below the picture's lines.
 void DrawLevelTimes(const Vector4& screenPoint)
 {
@@ -126,7 +138,7 @@ void DrawLevelTimes(const Vector4& screenPoint)
 void LevelUpScreen(const Vector4* screenPoint)
 {
     HoldCreatureAtRest();
-    DrawPicture(screenPoint, kTexLevelUp);
+    DrawPicture(screenPoint, LevelUpPicture(Session.levelCounter));
     if (screenPoint != nullptr) {
         DrawLevelTimes(*screenPoint);
     }
@@ -197,7 +209,7 @@ int StillPicture(Screen screen)
 {
     switch (screen) {
     case Screen::Title: return kTexTitle;
-    case Screen::LevelUp: return kTexLevelUp;
+    case Screen::LevelUp: return LevelUpPicture(Session.levelCounter);
     case Screen::Retry: return kTexRetry;
     case Screen::GameEnd: return kTexGameEnd;
     default: return -1;
@@ -247,7 +259,7 @@ void RunFrame()
         // A screen with nothing moving on it shows the frame kept from before, if it is the same.
         const int still = AnyDrops() ? -1 : StillPicture(Session.screen);
         StillScreenKey key = still >= 0 ? StillScreenNow(still, Session.pointerX, Session.pointerY) : StillScreenKey{};
-        if (still == kTexLevelUp) {
+        if (Session.screen == Screen::LevelUp) {
             key.shown[0] = Session.finishedFrames;
             key.shown[1] = Session.bestFrames[std::clamp(Session.levelCounter - 1, 0, kLevelCount - 1)];
         }

@@ -74,8 +74,8 @@ TEST_F(Frame, LeavingAScreenForPlayStartsTheLevelOfTheCounter)
     ASSERT_EQ(Session.screen, Screen::Playing);
     // StartLevel put the creature on the level's start: the body lands there.
     EXPECT_NEAR(Creature.GetPosition().x, World.startPoint.x, 1e-4f);
-    // Seventeen pictures and the eight maps checked at start-up, then the two levels loaded.
-    EXPECT_EQ(recorder.Count("D3DXCreateTextureFromFileW"), 17u + 8u + 2u);
+    // The pictures and the eight maps checked at start-up, then the two levels loaded.
+    EXPECT_EQ(recorder.Count("D3DXCreateTextureFromFileW"), static_cast<std::size_t>(kTextureFileCount) + 8u + 2u);
 }
 
 TEST_F(Frame, ScreensHoldTheCreatureAtRestBelowTheLevel)

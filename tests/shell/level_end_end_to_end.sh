@@ -15,9 +15,10 @@ cp data/map3.tga level2.tga
 mv level2.tga data/map3.tga
 export XDG_CONFIG_HOME="$work/config"
 
-# Generated picture colours (see test_assets.cpp): the title, the level-up picture, the sky.
+# Generated picture colours (see test_assets.cpp): the title, the level-up picture before
+# level 2 (the one with the tip for stepping up), the sky.
 title_colour='#808088'
-level_up_colour='#AA9E9D'
+level_up_colour='#FEDAC7'
 sky_colour='#1E3A57'
 
 cat > inner.sh <<INNER

@@ -13,8 +13,12 @@ export XDG_CONFIG_HOME="$work/config"
 export XDG_STATE_HOME="$work/state"
 unset TARNWICK_STATE_DIR
 
+# Generated picture colours (see test_assets.cpp): the title, and the level-up pictures
+# before levels 2, 3 and 4 (each with its tip).
 title_colour='#808088'
-level_up_colour='#AA9E9D'
+before2_colour='#FEDAC7'
+before3_colour='#0CE4CE'
+before4_colour='#1AEED5'
 
 cat > inner.sh <<INNER
 #!/usr/bin/env bash
@@ -42,10 +46,10 @@ start first.txt
 grep -q "no progress kept yet" first.txt || fail "the first start said: \$(cat first.txt)"
 xdotool key --window "\$wid" space
 sleep 1
-shows level1_done.png "$level_up_colour" || fail "level 1 did not end"
+shows level1_done.png "$before2_colour" || fail "level 1 did not end"
 xdotool key --window "\$wid" space
 sleep 1
-shows level2_done.png "$level_up_colour" || fail "level 2 did not end"
+shows level2_done.png "$before3_colour" || fail "level 2 did not end"
 quit
 grep -qx "reached 3" "\$file" || fail "the file holds: \$(cat "\$file")"
 grep -q "^best 2 " "\$file" || fail "no best time for level 2: \$(cat "\$file")"
@@ -57,7 +61,7 @@ sleep 1
 shows still_title.png "$title_colour" || fail "8 (a level not reached) left the title"
 xdotool key --window "\$wid" 3
 sleep 1
-shows level3_done.png "$level_up_colour" || fail "3 did not start a level"
+shows level3_done.png "$before4_colour" || fail "3 did not start a level"
 quit
 grep -q "^best 3 " "\$file" || fail "3 did not play level 3: \$(cat "\$file")"
 grep -qx "reached 4" "\$file" || fail "the file holds: \$(cat "\$file")"

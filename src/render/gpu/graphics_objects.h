@@ -14,7 +14,8 @@
     X(Antenna, "data/Antenna.tga") X(GameTitle, "data/GameTitle.tga") X(Grass, "data/grass.tga")            \
     X(End, "data/end.tga") X(LevelUp, "data/LevelUp.tga") X(GameEnd, "data/GameEnd.tga")                    \
     X(Grass2, "data/Grass2.tga") X(ParticleDrop, "data/ParticleDrop.tga") X(Arrow, "data/arrow.tga")        \
-    X(Retry, "data/retry.tga")
+    X(Retry, "data/retry.tga") X(LevelUpStep, "data/LevelUpStep.tga") X(LevelUpClimb, "data/LevelUpClimb.tga")   \
+    X(LevelUpSwing, "data/LevelUpSwing.tga")
 
 enum PictureIndex : int {
 #define TARNWICK_PICTURE_INDEX(name, file) kPic##name,
