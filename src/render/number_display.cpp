@@ -1,5 +1,7 @@
 #include "render/number_display.h"
 
+#include <initializer_list>
+
 #include "render/draw_batch.h"
 #include "render/texture_index.h"
 
@@ -45,6 +47,20 @@ float Sum(float origin, float a, float p, float b, float q, float c, float r)
 
 }  // namespace
 
+namespace {
+
+void AddDigit(std::int32_t digit, float x, const Vector4& origin, float size)
+{
+    const std::int32_t mask = kSegmentFont[digit];
+    for (std::int32_t bit = 1; bit <= 64; bit <<= 1) {
+        if ((mask & bit) != 0) {
+            DrawSegment(bit, x, origin.y, origin.z, size);
+        }
+    }
+}
+
+}  // namespace
+
 void DrawSegment(std::int32_t bit, float x, float y, float z, float size)
 {
     int row = -1;
@@ -71,13 +87,32 @@ void DrawNumber(std::int32_t n, const Vector4& origin, float size)
     float x = origin.x;
     for (std::int32_t rest = n; rest > 0; rest /= 10) {
         x = x - kDigitStep * size;
-        const std::int32_t mask = kSegmentFont[rest % 10];
-        for (std::int32_t bit = 1; bit <= 64; bit <<= 1) {
-            if ((mask & bit) != 0) {
-                DrawSegment(bit, x, origin.y, origin.z, size);
-            }
+        AddDigit(rest % 10, x, origin, size);
+    }
+    DrawBatch(kTexAntenna);
+}
+
+void DrawTenths(std::int32_t tenths, const Vector4& origin, float size)
+{
+    ResetBatch();
+    float x = origin.x - kDigitStep * size;
+    AddDigit(tenths % 10, x, origin, size);
+    // The point sits low in the gap, which is a digit's width wider than the others.
+    const float px = x - size;
+    const float py = origin.y - size;
+    for (const float dy : {kHalfThickness, -kHalfThickness}) {
+        for (const float dx : {-kHalfThickness, kHalfThickness}) {
+            AddVertex(Vector4{px + dx, py + dy, origin.z, 1.0f}, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f);
         }
     }
+    EndStrip();
+    x = x - 2.0f * size;
+    std::int32_t rest = tenths / 10;
+    do {
+        AddDigit(rest % 10, x, origin, size);
+        x = x - kDigitStep * size;
+        rest /= 10;
+    } while (rest > 0);
     DrawBatch(kTexAntenna);
 }
 

@@ -16,5 +16,9 @@ void DrawSegment(std::int32_t bit, float x, float y, float z, float size);
 // n <= 0 draws nothing. One batch, flushed with the antenna picture.
 void DrawNumber(std::int32_t n, const Vector4& origin, float size);
 
+// A time in tenths of a second as seconds, a point and the tenths ("0.5" for 5), laid out
+// leftwards from origin as DrawNumber lays out a number. One batch, flushed like DrawNumber's.
+void DrawTenths(std::int32_t tenths, const Vector4& origin, float size);
+
 // (digits of n - 1) x 1.5 x size; -1.5 x size for n <= 0.
 float NumberWidth(std::int32_t n, float size);

@@ -7,7 +7,7 @@
 namespace {
 
 // Every field is four bytes wide: the key has no padding to compare.
-static_assert(sizeof(StillScreenKey) == 4 * sizeof(float) + 2 * sizeof(D3DXMATRIX));
+static_assert(sizeof(StillScreenKey) == 6 * sizeof(float) + 2 * sizeof(D3DXMATRIX));
 
 bool SameKey(const StillScreenKey& a, const StillScreenKey& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 

@@ -2,33 +2,33 @@
 
 // The small integers by which a draw batch names its pictures. Each index pairs the
 // texture bound to sampler stage 0 with the one handed to the effect's
-// "RenderTargetTexture"; the pairs point at the shell's texture globals, so the table is
-// valid before and after the textures are loaded.
+// "RenderTargetTexture"; the pairs point into Gpu.textures, so the table is valid before
+// and after the textures are loaded.
 
-class IDirect3DTexture9;
+#include "render/gpu/graphics_objects.h"
+
+// Each index's name, its two pictures, and whether it draws without writing depth (the head).
+#define TARNWICK_DRAW_PICTURES(X)                                                                            \
+    X(Leg, kPicLeg, kPicLeg, false) X(Drop, kPicGround, kPicParticleDrop, false)                             \
+    X(Knee, kPicKnee, kPicKnee, false) X(Head, kPicHeadface, kPicHeadface, true)                             \
+    X(Sky, kPicSky, kPicSky, false) X(Arrow, kPicSpikes, kPicArrow, false) X(Eye, kPicEye, kPicEye, false)   \
+    X(Antenna, kPicAntenna, kPicAntenna, false) X(Title, kPicGameTitle, kPicGameTitle, false)                \
+    X(LevelUp, kPicLevelUp, kPicLevelUp, false) X(GameEnd, kPicGameEnd, kPicGameEnd, false)                  \
+    X(Retry, kPicRetry, kPicRetry, false) X(LevelUpStep, kPicLevelUpStep, kPicLevelUpStep, false)             \
+    X(LevelUpClimb, kPicLevelUpClimb, kPicLevelUpClimb, false) X(LevelUpSwing, kPicLevelUpSwing, kPicLevelUpSwing, false)
 
 struct TextureIndexEntry {
     IDirect3DTexture9* const* stage0;
     IDirect3DTexture9* const* effect;
-    bool depthWritesOff;  // the head is drawn without writing depth
+    bool depthWritesOff;
 };
-
-constexpr int kTextureIndexCount = 13;
 
 enum : int {
-    kTexLeg = 0,
-    kTexDrop = 1,
-    kTexKnee = 2,
-    kTexHead = 3,
-    kTexSky = 4,
-    kTexArrow = 6,
-    kTexEye = 7,
-    kTexAntenna = 8,
-    kTexTitle = 9,
-    kTexLevelUp = 10,
-    kTexGameEnd = 11,
-    kTexRetry = 12,
+#define TARNWICK_DRAW_PICTURE_INDEX(name, stage0, effect, depthOff) kTex##name,
+    TARNWICK_DRAW_PICTURES(TARNWICK_DRAW_PICTURE_INDEX)
+#undef TARNWICK_DRAW_PICTURE_INDEX
+    kTextureIndexCount,
 };
 
-// Index 5 is unused and, like any index outside 0..12, draws as 0 (the leg picture).
+// Any index outside the table draws as 0 (the leg picture).
 const TextureIndexEntry& LookupTextureIndex(int index);

@@ -21,9 +21,11 @@ Controls (keyboard, by key position; or a controller, plugged in at any time):
   LB / RB                    grip with the left / right foot (controller)
   A                          confirm
   B                          leave the retry screen for the title
-  Space, Enter, a click, or a key that types no character (Shift, an arrow)
-                             advance the picture screens
-  W                          return to the title
+  Space, Enter, a click, A   advance the picture screens (a press held from play
+                             never does)
+  1 to 8                     on the title: start at a level already reached
+  Backspace, or W when no foot is bound to it
+                             return to the title
   M                          music off / on
   F11 or Alt+Enter           switch between the window and full screen
   Esc                        quit
@@ -35,8 +37,12 @@ program and in the folders above both (also under media/), then in
 The music, data/VelmoraMusic.wav, comes from the working folder if it is
 there, otherwise from ../share/tarnwick/.
 Keys: $XDG_CONFIG_HOME/tarnwick/keys.txt (~/.config/tarnwick/keys.txt), if
-present, binds other keys to the feet and grips. Its format is in README.md,
-installed in ../share/doc/tarnwick/ beside the program.
+present, binds other keys to the feet and grips; a bad line is named and left
+out. Its format is in README.md, installed in ../share/doc/tarnwick/ beside
+the program.
+Progress: the furthest level reached and each level's best time are kept in
+$XDG_STATE_HOME/tarnwick/progress.txt (~/.local/state/tarnwick/progress.txt),
+or $TARNWICK_STATE_DIR/progress.txt when that is set.
 
 Environment:
   DISPLAY, WAYLAND_DISPLAY   the desktop to open; without either there is none
@@ -47,7 +53,7 @@ Environment:
                              without OpenGL 3.3
 )";
     text += program;
-    text += " reads no other option and writes no file.\n"
+    text += " reads no other option and writes no file but the progress file.\n"
             "Exit codes: 0 after quitting, 1 when it cannot start (one line says why),\n"
             "2 for an unknown option.\n";
     return text;

@@ -141,3 +141,5 @@ void GameController::Reset()
     }
     *this = GameController{};
 }
+
+bool ControllerButton(int index) { return GamePad.state.rgbButtons[index] != 0; }

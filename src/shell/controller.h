@@ -33,3 +33,5 @@ HRESULT SetupController(HWND window);
 // was unplugged is let go (its state reads all zero again); while there is none, every
 // thirtieth pass looks for one plugged in since and prepares it as set-up does.
 void PollController();
+// Whether the controller's button is down, as the last poll read it.
+bool ControllerButton(int index);

@@ -39,11 +39,11 @@ struct StartupState {
 };
 extern StartupState Startup;
 
-// Starts reading the seventeen pictures in the background, so that SetupDevice finds them
+// Starts reading the twenty pictures in the background, so that SetupDevice finds them
 // decoded; called before the window is made. Changes no result of SetupDevice.
 void PrefetchTextures();
 
-// Controller, device, render targets, effect, the seventeen pictures, every level's map
+// Controller, device, render targets, effect, the twenty pictures, every level's map
 // checked (CheckLevelMap), stage-0 defaults and the first level. 0, or the first stopping failure's result (E_FAIL when no device could
 // be made); what was made stays for Shutdown.
 HRESULT SetupDevice(HWND window);

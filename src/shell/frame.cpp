@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "creature/creature.h"
 #include "creature/drop_burst.h"
 #include "math/random.h"
@@ -17,6 +19,7 @@
 #include "shell/key_input.h"
 #include "shell/level_load.h"
 #include "shell/playing_step.h"
+#include "shell/progress_file.h"
 #include "world/world.h"
 
 GameSession Session;
@@ -27,25 +30,25 @@ constexpr int kDiscardedRandoms = 300;
 constexpr D3DCOLOR kOpaqueBlack = 0xFF000000;
 constexpr float kMagicValue = 0.059328f;
 constexpr float kScreenHalfSize = 2.0f;
-constexpr std::int32_t kLastLevel = 7;
 const Vector4 kRestPoint{0.0f, -6.0f, 0.0f, 1.0f};
+// Where the level-up picture leaves room for the time and the best: the numbers' right ends
+// from the camera, in the level's plane like the number in play (the picture, 2 from the
+// eye, spans 16 units there).
+constexpr float kTimeX = -2.4f;
+constexpr float kBestX = 5.6f;
+constexpr float kTimesY = -4.5f;
+constexpr float kTimeDigitSize = 0.5f;
 
-bool ButtonDown(int index) { return GamePad.state.rgbButtons[index] != 0; }
-
-// A press kept since the last frame: a key that advances, or a click whose button was seen
-// up in an earlier screen frame (so one held since before the screen still waits).
-bool Tapped(bool armedBefore) { return Input.keyTapped || (Input.clickTapped && armedBefore); }
-
-// A click counts only if the button was seen up in an earlier screen frame; a key only
-// while the button is up.
-bool AdvanceCondition()
+ScreenPresses PressesNow()
 {
-    if (!Input.clickHeld) {
-        const bool armedBefore = Session.clickArmed;
-        Session.clickArmed = true;
-        return Input.keyPressed || Tapped(armedBefore);
-    }
-    return Session.clickArmed;
+    ScreenPresses p;
+    p.clickHeld = Input.clickHeld != 0;
+    p.clickTapped = Input.clickTapped;
+    p.keyTapped = Input.keyTapped;
+    p.buttonTapped = Input.buttonTapped;
+    p.chosenLevel = Input.levelKey;
+    p.backButton = ControllerButton(1);
+    return p;
 }
 
 // A map that became unusable since start-up (changed on disk) is never played, nor its
@@ -85,6 +88,19 @@ void DrawPicture(const Vector4* screenPoint, int textureIndex)
     }
 }
 
+// The screen's rule, then what it asks for: a new game or a level.
+void StepScreenNow()
+{
+    switch (StepScreen(Session, PressesNow())) {
+    case ScreenChange::NewGame:
+        ResetGame();
+        EnterLevel(Session.levelCounter);
+        break;
+    case ScreenChange::EnterLevel: EnterLevel(Session.levelCounter); break;
+    case ScreenChange::None: break;
+    }
+}
+
 void TitleScreen(const Vector4* screenPoint)
 {
     DrawPicture(screenPoint, kTexTitle);
@@ -93,86 +109,83 @@ void TitleScreen(const Vector4* screenPoint)
         Session.titleWaitsForRelease = Input.keyPressed || Input.clickHeld != 0;
         return;
     }
-    if (AdvanceCondition()) {
-        Session.clickArmed = false;
-        ResetGame();
-        Session.screen = Screen::Playing;
-        Session.levelCounter = 0;
-        EnterLevel(0);
+    StepScreenNow();
+}
+
+// Before the levels that bring a new move the picture carries a tip teaching it: stepping up
+// (level 2), gripping to climb (level 3), swinging (level 4).
+int LevelUpPicture(std::int32_t nextLevel)
+{
+    switch (nextLevel) {
+    case 1: return kTexLevelUpStep;
+    case 2: return kTexLevelUpClimb;
+    case 3: return kTexLevelUpSwing;
+    default: return kTexLevelUp;
     }
+}
+
+// The time the level took and its best, in seconds and tenths, below the picture's lines.
+void DrawLevelTimes(const Vector4& screenPoint)
+{
+    const std::int32_t level = Session.levelCounter - 1;
+    const std::int32_t best = level >= 0 && level < kLevelCount ? Session.bestFrames[level] : 0;
+    const float y = screenPoint.y + kTimesY;
+    DrawTenths(Session.finishedFrames / kFramesPerTenth, Vector4{screenPoint.x + kTimeX, y, 0.0f, screenPoint.w},
+               kTimeDigitSize);
+    DrawTenths(best / kFramesPerTenth, Vector4{screenPoint.x + kBestX, y, 0.0f, screenPoint.w}, kTimeDigitSize);
 }
 
 void LevelUpScreen(const Vector4* screenPoint)
 {
     HoldCreatureAtRest();
-    DrawPicture(screenPoint, kTexLevelUp);
-    if (AdvanceCondition()) {
-        Session.clickArmed = false;
-        Session.screen = Screen::Playing;
-        EnterLevel(Session.levelCounter);
+    DrawPicture(screenPoint, LevelUpPicture(Session.levelCounter));
+    if (screenPoint != nullptr) {
+        DrawLevelTimes(*screenPoint);
     }
+    StepScreenNow();
 }
 
 void RetryScreen(const Vector4* screenPoint)
 {
     HoldCreatureAtRest();
     DrawPicture(screenPoint, kTexRetry);
-    const bool armedBefore = Session.clickArmed;
-    if (!Input.clickHeld) {
-        Session.clickArmed = true;
-    } else if (!Session.clickArmed) {
-        return;
-    }
-    if (ButtonDown(1)) {
-        Session.screen = Screen::Title;
-    }
-    if (Input.clickHeld || Input.keyPressed || Tapped(armedBefore)) {
-        Session.clickArmed = false;
-        Session.screen = Screen::Playing;
-        EnterLevel(Session.levelCounter);
-    }
+    StepScreenNow();
 }
 
 void GameEndScreen(const Vector4* screenPoint)
 {
-    Session.levelCounter = 0;
     if (screenPoint != nullptr) {
         StartPictureBatch(*screenPoint);
         DrawBatchAdditive(kTexGameEnd);
         DrawScreenPicture(kTexGameEnd);
     }
     Creature.Reset();
-    if (AdvanceCondition()) {
-        Session.clickArmed = false;
-        Session.screen = Screen::Title;
-    }
+    StepScreenNow();
 }
 
-// The goal counts the level and shows the level-up screen.
 void PlayingLogic()
 {
     // The controller and the keys; with no key held, exactly the controller.
-    const PlayOutcome outcome = PlayingStep(Creature, World, ReadSteering(), Session.stickRamps, true);
-    if (outcome.reachedGoal) {
-        Session.levelCounter += 1;
-        Session.screen = Screen::LevelUp;
+    const std::int32_t level = Session.levelCounter;
+    AfterPlayingStep(Session, PlayingStep(Creature, World, ReadSteering(), Session.stickRamps, true));
+    if (Session.levelCounter != level) {
+        SaveProgress();
     }
 }
 
 void PlayingFrame()
 {
-    if (!Creature.alive) {
-        Session.screen = Screen::Retry;
-    }
+    const std::int32_t level = Session.levelCounter;
     DrawGoalArrow();
     PlayingLogic();
     Creature.Draw();
     World.Draw();
     ResetBatch();
     ClearBatchRestart();
-    const float width = NumberWidth(1, 0.5f);
+    // The level being played, under the goal arrow.
+    const float width = NumberWidth(level + 1, 0.5f);
     const Vector4 origin{Scene.cameraPoint.x + 0.5f * width + 0.5f, Scene.cameraPoint.y + 4.0f, 0.0f, Scene.cameraPoint.w};
-    DrawNumber(1, origin, 0.5f);
+    DrawNumber(level + 1, origin, 0.5f);
     Gpu.device->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
     Gpu.device->SetRenderState(D3DRS_ZFUNC, D3DCMP_ALWAYS);
 }
@@ -196,7 +209,7 @@ int StillPicture(Screen screen)
 {
     switch (screen) {
     case Screen::Title: return kTexTitle;
-    case Screen::LevelUp: return kTexLevelUp;
+    case Screen::LevelUp: return LevelUpPicture(Session.levelCounter);
     case Screen::Retry: return kTexRetry;
     case Screen::GameEnd: return kTexGameEnd;
     default: return -1;
@@ -242,12 +255,14 @@ void RunFrame()
         for (CDropBurst& burst : Drops.bursts) {
             burst.Update();
         }
-        if (Session.levelCounter > kLastLevel) {
-            Session.screen = Screen::GameEnd;
-        }
+        CheckGameEnd(Session);
         // A screen with nothing moving on it shows the frame kept from before, if it is the same.
         const int still = AnyDrops() ? -1 : StillPicture(Session.screen);
-        const StillScreenKey key = still >= 0 ? StillScreenNow(still, Session.pointerX, Session.pointerY) : StillScreenKey{};
+        StillScreenKey key = still >= 0 ? StillScreenNow(still, Session.pointerX, Session.pointerY) : StillScreenKey{};
+        if (Session.screen == Screen::LevelUp) {
+            key.shown[0] = Session.finishedFrames;
+            key.shown[1] = Session.bestFrames[std::clamp(Session.levelCounter - 1, 0, kLevelCount - 1)];
+        }
         const bool copied = still >= 0 && ShowStillScreen(key);
         const Vector4* drawAt = copied ? nullptr : &screenPoint;
         ResetBatch();

@@ -26,10 +26,15 @@ struct InputState {
     bool keyHeld[kKeyPositionCount] = {};
     // The keys that steer; the defaults unless a bindings file changed them.
     KeyBindings keyBindings = DefaultKeyBindings();
-    // Since the last frame: the left button went down, or a key that advances the screens did
-    // (one without a character, or Space or Enter; never W or Esc). Kept until a frame has run.
+    // Since the last frame: the left button went down, Space or Enter did (not a repeat), or
+    // controller button A did. Kept until a frame has run.
     bool clickTapped = false;
     bool keyTapped = false;
+    bool buttonTapped = false;
+    // The level a number key named since the last frame (LevelOfKey), or -1.
+    std::int32_t levelKey = -1;
+    // Controller button A as the last pass saw it, to tell a new press from a held one.
+    bool buttonHeld = false;
 
     void Reset() { *this = InputState{}; }
 };

@@ -7,16 +7,13 @@
 
 #include "platform/files/files.h"
 #include "shell/controller.h"
+#include "shell/screen_flow.h"
 
 
 namespace {
 
 constexpr std::uint64_t kMaxBindingsBytes = 64 * 1024;
-
-// A key with a character is only known as one when its character message follows: until
-// then its press is kept provisionally, and what was kept before it is remembered.
-bool AwaitingCharacter = false;
-bool TappedBeforeKey = false;
+constexpr std::size_t kMostProblemLines = 3;
 
 std::string Labels(KeyAction action)
 {
@@ -38,8 +35,6 @@ std::string FootLine(KeyAction up, KeyAction left, KeyAction down, KeyAction rig
 
 void NoteNewMessage(const MSG& message)
 {
-    const bool awaiting = AwaitingCharacter;
-    AwaitingCharacter = false;
     switch (message.message) {
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
@@ -50,34 +45,35 @@ void NoteNewMessage(const MSG& message)
         if (position != 0) {
             Input.keyHeld[position] = down;
         }
-        if (message.message != WM_KEYDOWN || (message.lParam & KF_REPEAT_BIT) != 0) {
-            break;
+        // Alt+Enter arrives as a system key and toggles full screen instead.
+        if (message.message == WM_KEYDOWN && (message.lParam & KF_REPEAT_BIT) == 0 && KeyAdvancesScreens(position)) {
+            Input.keyTapped = true;
         }
-        const WPARAM vk = message.wParam & 0xFFFF;
-        if (vk == VK_ESCAPE || vk == 0x57) {
-            break;  // Esc quits, W goes to the title: neither also advances
+        if (message.message == WM_KEYDOWN && (message.lParam & KF_REPEAT_BIT) == 0 && LevelOfKey(position) >= 0) {
+            Input.levelKey = LevelOfKey(position);
         }
-        TappedBeforeKey = Input.keyTapped;
-        Input.keyTapped = true;
-        AwaitingCharacter = vk != VK_SPACE && vk != VK_RETURN;
         break;
     }
-    case WM_CHAR:
-        // The key-down just kept typed a character: it does not advance after all.
-        if (awaiting) {
-            Input.keyTapped = TappedBeforeKey;
-        }
-        break;
     case WM_LBUTTONDOWN: Input.clickTapped = true; break;
     default: break;
     }
+}
+
+void NoteControllerPress()
+{
+    const bool down = GamePad.present && ControllerButton(0);
+    if (down && !Input.buttonHeld) {
+        Input.buttonTapped = true;
+    }
+    Input.buttonHeld = down;
 }
 
 void ForgetTaps()
 {
     Input.clickTapped = false;
     Input.keyTapped = false;
-    AwaitingCharacter = false;
+    Input.buttonTapped = false;
+    Input.levelKey = -1;
 }
 
 void ResetKeyInput()
@@ -86,7 +82,7 @@ void ResetKeyInput()
     ForgetTaps();
 }
 
-SteeringInput ReadSteering()
+SteeringInput ControllerSteering()
 {
     SteeringInput controller;
     controller.lx = GamePad.state.lX;
@@ -95,8 +91,10 @@ SteeringInput ReadSteering()
     controller.ry = GamePad.state.lRy;
     controller.leftGrip = GamePad.state.rgbButtons[4] != 0;
     controller.rightGrip = GamePad.state.rgbButtons[5] != 0;
-    return CombineSteering(controller, SteeringFromKeys(Input.keyHeld, Input.keyBindings));
+    return controller;
 }
+
+SteeringInput ReadSteering() { return CombineSteering(ControllerSteering(), SteeringFromKeys(Input.keyHeld, Input.keyBindings)); }
 
 std::string KeyBindingsPath()
 {
@@ -126,21 +124,32 @@ void LoadKeyBindings()
     }
     const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     KeyBindings bindings = DefaultKeyBindings();
-    if (!ParseKeyBindings(text, KeyPositionFromName, bindings, problem)) {
-        std::fprintf(stderr, "Tarnwick: %s: %s; using the default keys\n", path.c_str(), problem.c_str());
-        return;
+    std::vector<std::string> problems;
+    ParseKeyBindings(text, KeyPositionFromName, bindings, problems);
+    // A few lines at most, whatever was fed to the file.
+    for (std::size_t i = 0; i < problems.size() && i < kMostProblemLines; ++i) {
+        std::fprintf(stderr, "Tarnwick: %s: %s; that line is left out\n", path.c_str(), problems[i].c_str());
+    }
+    if (problems.size() > kMostProblemLines) {
+        std::fprintf(stderr, "Tarnwick: %s: %zu more bad lines left out\n", path.c_str(),
+                     problems.size() - kMostProblemLines);
     }
     Input.keyBindings = bindings;
 }
 
+std::string SteeringKeysLine()
+{
+    return "left foot " +
+           FootLine(KeyAction::LeftUp, KeyAction::LeftLeft, KeyAction::LeftDown, KeyAction::LeftRight,
+                    KeyAction::LeftGrip) +
+           "; right foot " +
+           FootLine(KeyAction::RightUp, KeyAction::RightLeft, KeyAction::RightDown, KeyAction::RightRight,
+                    KeyAction::RightGrip);
+}
+
 std::string ControlsLine(const char* controllerName)
 {
-    const std::string keys =
-        "left foot " + FootLine(KeyAction::LeftUp, KeyAction::LeftLeft, KeyAction::LeftDown, KeyAction::LeftRight,
-                                KeyAction::LeftGrip) +
-        "; right foot " +
-        FootLine(KeyAction::RightUp, KeyAction::RightLeft, KeyAction::RightDown, KeyAction::RightRight,
-                 KeyAction::RightGrip);
+    const std::string keys = SteeringKeysLine();
     if (controllerName == nullptr) {
         return "Tarnwick: no controller found; the keyboard steers: " + keys;
     }

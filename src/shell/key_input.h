@@ -14,12 +14,16 @@
 // Takes one newly retrieved message into the key state and the kept presses. Called once
 // per message, where MapMessage maps the last message again in every pass.
 void NoteNewMessage(const MSG& message);
+// Notes a press of controller button A since the last pass; called after every poll.
+void NoteControllerPress();
 // A frame has seen the kept presses.
 void ForgetTaps();
 // The whole input state back to how the process starts, no press kept (tests and tools run
 // the game more than once).
 void ResetKeyInput();
 
+// The controller's sticks and grips (buttons 4 and 5), as the last poll read them.
+SteeringInput ControllerSteering();
 // The sticks and grips a playing frame reads: the controller's and the keys' combined by
 // CombineSteering.
 SteeringInput ReadSteering();
@@ -30,6 +34,10 @@ std::string KeyBindingsPath();
 // Reads the bindings file if there is one. A bad one leaves the defaults in place and is
 // reported in one line on stderr naming the file, the line and the problem.
 void LoadKeyBindings();
+
+// The steering keys in effect as the player's keyboard labels them: "left foot T F G H, grip
+// Space; right foot ...".
+std::string SteeringKeysLine();
 
 // One line for the player: the controller found (or none, and the keyboard steers) and the
 // steering keys as the player's keyboard labels them.

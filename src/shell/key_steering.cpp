@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -10,8 +12,8 @@ constexpr const char* kActionNames[kKeyActionCount] = {
     "right-foot-up", "right-foot-down", "right-foot-left", "right-foot-right", "right-grip",
 };
 
-// Esc quits and W returns to the title: steering on them would do both.
-bool Reserved(int position) { return position == kKeyEscape || position == kKeyW; }
+// Esc quits and Backspace always returns to the title: steering on them would do both.
+bool Reserved(int position) { return position == kKeyEscape || position == kKeyBackspace; }
 
 bool AnyHeld(const bool* held, const KeyBindings& bindings, KeyAction action)
 {
@@ -57,8 +59,6 @@ int ActionIndex(std::string_view name)
 
 }  // namespace
 
-const char* KeyActionName(KeyAction action) { return kActionNames[static_cast<int>(action)]; }
-
 KeyBindings DefaultKeyBindings()
 {
     KeyBindings b;
@@ -77,6 +77,18 @@ KeyBindings DefaultKeyBindings()
     set(KeyAction::RightRight, kKeyRight);
     set(KeyAction::RightGrip, kKeyRightCtrl, kKeyRightShift);
     return b;
+}
+
+bool KeyIsBound(const KeyBindings& bindings, int position)
+{
+    for (const auto& keys : bindings.keys) {
+        for (std::uint16_t key : keys) {
+            if (key != 0 && key == position) {
+                return true;
+            }
+        }
+    }
+    return false;
 }
 
 SteeringInput SteeringFromKeys(const bool* held, const KeyBindings& bindings)
@@ -103,15 +115,13 @@ SteeringInput CombineSteering(const SteeringInput& controller, const SteeringInp
     return s;
 }
 
-bool ParseKeyBindings(std::string_view text, KeyNameLookup lookup, KeyBindings& bindings, std::string& problem)
+bool ParseKeyBindings(std::string_view text, KeyNameLookup lookup, KeyBindings& bindings,
+                      std::vector<std::string>& problems)
 {
-    KeyBindings result = bindings;
-    int lineOf[kKeyActionCount] = {};  // 0: kept from the defaults
+    problems.clear();
+    bool named[kKeyActionCount] = {};  // set by a good line of the file
     int line = 0;
-    auto fail = [&](const std::string& what) {
-        problem = "line " + std::to_string(line) + ": " + what;
-        return false;
-    };
+    auto bad = [&](const std::string& what) { problems.push_back("line " + std::to_string(line) + ": " + what); };
     while (!text.empty()) {
         ++line;
         const std::size_t end = text.find('\n');
@@ -126,60 +136,69 @@ bool ParseKeyBindings(std::string_view text, KeyNameLookup lookup, KeyBindings& 
         }
         const std::size_t equals = row.find('=');
         if (equals == std::string_view::npos) {
-            return fail("expected \"ACTION = KEY\", not \"" + std::string(row) + "\"");
+            bad("expected \"ACTION = KEY\", not \"" + std::string(row) + "\"");
+            continue;
         }
         const std::string_view name = Trim(row.substr(0, equals));
         const int action = ActionIndex(name);
         if (action < 0) {
-            return fail("unknown action \"" + std::string(name) + "\"");
+            bad("unknown action \"" + std::string(name) + "\"");
+            continue;
         }
-        if (lineOf[action] != 0) {
-            return fail(std::string(name) + " is bound twice");
+        if (named[action]) {
+            bad(std::string(name) + " is bound twice");
+            continue;
         }
-        lineOf[action] = line;
         std::string_view keys = row.substr(equals + 1);
         int count = 0;
         std::uint16_t found[kKeysPerAction] = {};
-        while (true) {
+        std::string problem;
+        while (problem.empty()) {
             const std::size_t comma = keys.find(',');
             const std::string keyName(Trim(keys.substr(0, comma)));
+            const int position = keyName.empty() ? 0 : lookup(keyName.c_str());
             if (keyName.empty()) {
-                return fail("a key name is missing after " + std::string(name));
+                problem = "a key name is missing after " + std::string(name);
+            } else if (count == kKeysPerAction) {
+                problem = std::string(name) + " takes at most two keys";
+            } else if (position <= 0 || position >= kKeyPositionCount) {
+                problem = "unknown key \"" + keyName + "\"";
+            } else if (Reserved(position)) {
+                problem = "\"" + keyName + "\" is kept for " + (position == kKeyBackspace ? "the title" : "quitting");
+            } else if (count == 1 && found[0] == position) {
+                problem = "\"" + keyName + "\" is named twice";
             }
-            if (count == kKeysPerAction) {
-                return fail(std::string(name) + " takes at most two keys");
+            for (int other = 0; problem.empty() && other < kKeyActionCount; ++other) {
+                for (std::uint16_t held : bindings.keys[other]) {
+                    if (named[other] && held == position && problem.empty()) {
+                        problem = std::string("one key for both ") + kActionNames[other] + " and " + std::string(name);
+                    }
+                }
             }
-            const int position = lookup(keyName.c_str());
-            if (position <= 0 || position >= kKeyPositionCount) {
-                return fail("unknown key \"" + keyName + "\"");
+            if (problem.empty()) {
+                found[count++] = static_cast<std::uint16_t>(position);
             }
-            if (Reserved(position)) {
-                return fail("\"" + keyName + "\" is kept for " + (position == kKeyW ? "the title" : "quitting"));
-            }
-            found[count++] = static_cast<std::uint16_t>(position);
             if (comma == std::string_view::npos) {
                 break;
             }
             keys = keys.substr(comma + 1);
         }
-        for (int i = 0; i < kKeysPerAction; ++i) {
-            result.keys[action][i] = found[i];
+        if (!problem.empty()) {
+            bad(problem);
+            continue;
         }
-    }
-    // One key may serve one action only, counting the defaults the file kept.
-    for (int a = 0; a < kKeyActionCount; ++a) {
-        for (int i = 0; i < kKeysPerAction; ++i) {
-            const std::uint16_t position = result.keys[a][i];
-            for (int b = 0; position != 0 && b <= a; ++b) {
-                for (int j = 0; j < kKeysPerAction; ++j) {
-                    if ((b < a || j < i) && result.keys[b][j] == position) {
-                        line = std::max(lineOf[a], lineOf[b]);
-                        return fail(std::string("one key for both ") + kActionNames[b] + " and " + kActionNames[a]);
-                    }
+        // The file's choice wins over a default it did not name: that action lets the key go.
+        for (int other = 0; other < kKeyActionCount; ++other) {
+            for (std::uint16_t& held : bindings.keys[other]) {
+                if (other != action && !named[other] && (held == found[0] || held == found[1]) && held != 0) {
+                    held = 0;
                 }
             }
         }
+        for (int i = 0; i < kKeysPerAction; ++i) {
+            bindings.keys[action][i] = found[i];
+        }
+        named[action] = true;
     }
-    bindings = result;
-    return true;
+    return problems.empty();
 }

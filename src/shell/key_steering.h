@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/window/keys.h"
 
@@ -24,9 +25,6 @@ struct KeyBindings {
 
     bool operator==(const KeyBindings&) const = default;
 };
-
-// The bindings file's name of an action: "left-foot-up" ... "right-grip".
-const char* KeyActionName(KeyAction action);
 
 // Left foot T F G H (up, left, down, right) with Space to grip; right foot on the arrows with
 // Right Ctrl or Right Shift to grip.
@@ -56,7 +54,12 @@ SteeringInput SteeringFromKeys(const bool* held, const KeyBindings& bindings);
 SteeringInput CombineSteering(const SteeringInput& controller, const SteeringInput& keys);
 
 // The bindings file: "ACTION = KEY" or "ACTION = KEY, KEY" lines, '#' comments, blank lines;
-// KEY is a US-keyboard key name. Actions not named keep their default keys. False with
-// "line N: problem" (or a problem without a line) in `problem`; `bindings` is then untouched.
+// KEY is a US-keyboard key name. Applies each good line onto `bindings`: an action not named
+// keeps its keys, except one the file gives to another action. A bad line is skipped and
+// named in `problems` ("line N: problem"); true when there was none.
 using KeyNameLookup = int (*)(const char* name);
-bool ParseKeyBindings(std::string_view text, KeyNameLookup lookup, KeyBindings& bindings, std::string& problem);
+bool ParseKeyBindings(std::string_view text, KeyNameLookup lookup, KeyBindings& bindings,
+                      std::vector<std::string>& problems);
+
+// Whether a key steers with these bindings (W then steers instead of going to the title).
+bool KeyIsBound(const KeyBindings& bindings, int position);

@@ -7,6 +7,7 @@
 
 #include "platform/platform_types.h"
 #include "render/gpu/graphics_objects.h"
+#include "shell/screen_flow.h"
 
 
 // Builds the world for a level. A map that is missing, cannot be decoded or locked, is not
@@ -20,8 +21,6 @@ HRESULT LoadLevelFile(const char* path);
 // LoadLevel, then puts the creature on the start point.
 HRESULT StartLevel(int levelIndex);
 
-// The levels a run plays: indices 0 to 7.
-constexpr int kLevelCount = 8;
 
 // Whether a level's map can be played: found, a 128 x 128 picture the loader reads, with a
 // start and a goal. S_OK, or the failure with *why set to one line naming the file and what

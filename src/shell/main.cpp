@@ -4,6 +4,7 @@
 #include "platform/window/window.h"
 #include "shell/command_line.h"
 #include "shell/device_setup.h"
+#include "shell/key_input.h"
 #include "shell/message_loop.h"
 
 #if TARNWICK_FULL_SCREEN
@@ -44,6 +45,10 @@ int main(int argc, char** argv)
     const CommandLineResult command = ParseCommandLine(argc, argv, kProgramName, TARNWICK_VERSION);
     switch (command.action) {
     case CommandLineAction::Help:
+        // The keys in effect, with the player's bindings file applied.
+        LoadKeyBindings();
+        std::printf("%s\nKeys in effect: %s\n", command.text.c_str(), SteeringKeysLine().c_str());
+        return 0;
     case CommandLineAction::Version: std::fputs(command.text.c_str(), stdout); return 0;
     case CommandLineAction::Refuse: std::fputs(command.text.c_str(), stderr); return 2;
     case CommandLineAction::Play: break;

@@ -11,6 +11,7 @@
 #include "shell/input_state.h"
 #include "shell/key_input.h"
 #include "shell/media_search.h"
+#include "shell/progress_file.h"
 #include "sound/music.h"
 
 namespace {
@@ -58,7 +59,12 @@ bool MapMessage(const MSG& message)
         }
         switch (message.wParam & 0xFFFF) {
         case VK_ESCAPE: return false;
-        case 0x57: Session.screen = Screen::Title; break;  // W
+        case VK_BACK: Session.screen = Screen::Title; break;
+        case 0x57:  // W, unless the bindings steer with it
+            if (!KeyIsBound(Input.keyBindings, kKeyW)) {
+                Session.screen = Screen::Title;
+            }
+            break;
         default: break;
         }
         return true;
@@ -80,6 +86,7 @@ LoopPass RunLoopPass(MSG& message)
         pass = LoopPass::RanFrame;
     }
     PollController();
+    NoteControllerPress();
     if (!MapMessage(message)) {
         return LoopPass::Quit;
     }
@@ -141,6 +148,7 @@ int RunGame()
     if (SUCCEEDED(hr)) {
         std::printf("%s\n", ControlsLine(GamePad.device != nullptr ? GamePad.name : nullptr).c_str());
         std::fflush(stdout);
+        LoadProgress(ProgressPath());
         MSG message{};
         while (RunProgramPass(window, message) != LoopPass::Quit) {
         }

@@ -7,7 +7,7 @@ if(NOT result EQUAL 0)
 endif()
 file(GLOB made RELATIVE ${OUT} ${OUT}/*)
 list(LENGTH made count)
-if((PART STREQUAL "pictures" AND NOT count EQUAL 17) OR (PART STREQUAL "music" AND NOT count EQUAL 1) OR
+if((PART STREQUAL "pictures" AND NOT count EQUAL 20) OR (PART STREQUAL "music" AND NOT count EQUAL 1) OR
    (PART STREQUAL "icons" AND NOT count EQUAL 2))
   message(FATAL_ERROR "the generator wrote ${count} files for the ${PART}: ${made}")
 endif()

@@ -102,11 +102,11 @@ INSTANTIATE_TEST_SUITE_P(Shipped, Pictures, ::testing::ValuesIn(::Pictures()),
                              return name.substr(0, name.find('.'));
                          });
 
-TEST(PictureTable, SeventeenFilesAndOnlyTheTuftsAre64By128)
+TEST(PictureTable, TwentyFilesAndOnlyTheTuftsAre64By128)
 {
     // The effect sways exactly the pictures of the tufts' size.
     const auto& all = ::Pictures();
-    ASSERT_EQ(all.size(), 17u);
+    ASSERT_EQ(all.size(), 20u);
     for (const PictureSpec& spec : all) {
         const bool tuftSize = spec.width == 64 && spec.height == 128;
         EXPECT_EQ(tuftSize, std::string(spec.file) == "Grass2.tga") << spec.file;

@@ -3,6 +3,10 @@
 # Passes on both programs' exit status, not on what they print: the success line comes last.
 # -DRUNNER= -DPLANNER= -DSCRIPT= -DCHECKS= -DSTART_LEVEL= -DOUT= -DSOURCE_DIR=
 include(${CMAKE_CURRENT_LIST_DIR}/../../cmake/SanitizerReport.cmake)
+# The runner plays level ends but keeps no progress: the state folder must stay unmade.
+file(REMOVE_RECURSE ${OUT}.state)
+set(ENV{XDG_STATE_HOME} ${OUT}.state)
+unset(ENV{TARNWICK_STATE_DIR})
 execute_process(
   COMMAND ${RUNNER} --backend recording --start-level ${START_LEVEL} --csv ${OUT}.csv --events ${OUT}.events ${SCRIPT}
   WORKING_DIRECTORY ${SOURCE_DIR}
@@ -10,6 +14,9 @@ execute_process(
 message("${runner_out}")
 if(NOT runner_result EQUAL 0 OR runner_out MATCHES "${tarnwick_sanitizer_report}")
   message(FATAL_ERROR "tarnwick_run failed (${runner_result}) on ${SCRIPT}")
+endif()
+if(EXISTS ${OUT}.state)
+  message(FATAL_ERROR "tarnwick_run wrote into the user's state folder on ${SCRIPT}")
 endif()
 execute_process(
   COMMAND ${PLANNER} checkrun ${CHECKS} ${OUT}.csv ${OUT}.events --start-level ${START_LEVEL}

@@ -265,19 +265,19 @@ TEST_F(Batching, TextureIndexPicksStageAndEffectPictures)
         IDirect3DTexture9* effect;
     };
     const Case cases[] = {
-        {0, Gpu.textures[kPicLeg], Gpu.textures[kPicLeg]},
-        {1, Gpu.textures[kPicGround], Gpu.textures[kPicParticleDrop]},
-        {2, Gpu.textures[kPicKnee], Gpu.textures[kPicKnee]},
-        {3, Gpu.textures[kPicHeadface], Gpu.textures[kPicHeadface]},
-        {4, Gpu.textures[kPicSky], Gpu.textures[kPicSky]},
-        {6, Gpu.textures[kPicSpikes], Gpu.textures[kPicArrow]},
-        {7, Gpu.textures[kPicEye], Gpu.textures[kPicEye]},
-        {8, Gpu.textures[kPicAntenna], Gpu.textures[kPicAntenna]},
-        {9, Gpu.textures[kPicGameTitle], Gpu.textures[kPicGameTitle]},
-        {10, Gpu.textures[kPicLevelUp], Gpu.textures[kPicLevelUp]},
-        {11, Gpu.textures[kPicGameEnd], Gpu.textures[kPicGameEnd]},
-        {12, Gpu.textures[kPicRetry], Gpu.textures[kPicRetry]},
-        {13, Gpu.textures[kPicLeg], Gpu.textures[kPicLeg]},
+        {kTexLeg, Gpu.textures[kPicLeg], Gpu.textures[kPicLeg]},
+        {kTexDrop, Gpu.textures[kPicGround], Gpu.textures[kPicParticleDrop]},
+        {kTexKnee, Gpu.textures[kPicKnee], Gpu.textures[kPicKnee]},
+        {kTexHead, Gpu.textures[kPicHeadface], Gpu.textures[kPicHeadface]},
+        {kTexSky, Gpu.textures[kPicSky], Gpu.textures[kPicSky]},
+        {kTexArrow, Gpu.textures[kPicSpikes], Gpu.textures[kPicArrow]},
+        {kTexEye, Gpu.textures[kPicEye], Gpu.textures[kPicEye]},
+        {kTexAntenna, Gpu.textures[kPicAntenna], Gpu.textures[kPicAntenna]},
+        {kTexTitle, Gpu.textures[kPicGameTitle], Gpu.textures[kPicGameTitle]},
+        {kTexLevelUp, Gpu.textures[kPicLevelUp], Gpu.textures[kPicLevelUp]},
+        {kTexGameEnd, Gpu.textures[kPicGameEnd], Gpu.textures[kPicGameEnd]},
+        {kTexRetry, Gpu.textures[kPicRetry], Gpu.textures[kPicRetry]},
+        {kTextureIndexCount, Gpu.textures[kPicLeg], Gpu.textures[kPicLeg]},
         {1000, Gpu.textures[kPicLeg], Gpu.textures[kPicLeg]},
         {-1, Gpu.textures[kPicLeg], Gpu.textures[kPicLeg]},
     };
@@ -295,7 +295,7 @@ TEST_F(Batching, TextureIndexPicksStageAndEffectPictures)
         EXPECT_EQ(effect[0]->Text(0), "RenderTargetTexture");
         EXPECT_EQ(effect[0]->args[1].p, AsObject(c.effect));
         // The depth-writes-off extra belongs to the head alone.
-        EXPECT_EQ(recorder.Count("SetRenderState"), c.index == 3 ? 9u : 8u);
+        EXPECT_EQ(recorder.Count("SetRenderState"), c.index == kTexHead ? 9u : 8u);
     }
 }
 
@@ -303,7 +303,7 @@ TEST_F(Batching, AdditiveFlushUsesTheFixedPipelineAndLeavesItsStates)
 {
     ResetBatch();
     Quad(0, 0);
-    DrawBatchAdditive(6);
+    DrawBatchAdditive(kTexArrow);
     EXPECT_EQ(recorder.Count("ID3DXEffect::SetTexture"), 0u);
     EXPECT_EQ(recorder.Count("Begin"), 0u);
     EXPECT_EQ(recorder.Count("SetTechnique"), 0u);

@@ -390,6 +390,9 @@ private:
                 return head || tail ? kArrow : Rgba{0, 0, 0, 0};
             },
             [](float, float) { return Solid(Rgba{200, 60, 60, 255}); },  // retry
+            [](float, float) { return Solid(Rgba{60, 200, 60, 255}); },  // level-up with a tip: step
+            [](float, float) { return Solid(Rgba{60, 200, 90, 255}); },  // climb
+            [](float, float) { return Solid(Rgba{60, 200, 120, 255}); },  // swing
         };
         for (int i = 0; i < kTextureFileCount; ++i) {
             *kTextureFiles[i].texture = Picture(32, paints[i]);

@@ -1,7 +1,7 @@
 #pragma once
 
 // The game's graphics globals on the recording device: a small shared vertex buffer, a test
-// effect with the game's parameters, and seventeen distinct 1 x 1 textures. The batch
+// effect with the game's parameters, and one distinct 1 x 1 texture per picture. The batch
 // starts as in a fresh process and the call log starts empty.
 
 #include <string>

@@ -11,6 +11,9 @@ namespace {
 
 using Desktop = GameFixture;
 
+// A key message's lParam for the key at that position (repeat count 1).
+LPARAM At(int position) { return 1 | (static_cast<LPARAM>(position) << kKeyPositionShift); }
+
 MSG Key(UINT kind, WPARAM key, LPARAM lParam)
 {
     MSG message{};
@@ -28,17 +31,17 @@ TEST_F(Desktop, KeysForTheDesktopActOnceAndNeverAdvanceAScreen)
         MSG message;
         bool mutes;        // flips the music's mute
         bool switches;     // flips full screen
-        bool keyPressed;   // what the screens see
+        bool advances;     // what the screens see
     } cases[] = {
-        {Key(WM_KEYDOWN, 0x4D, 1), true, false, true},  // M: its WM_CHAR clears the press, as any letter's
-        {Key(WM_KEYDOWN, 0x4D, 1 | KF_REPEAT_BIT), false, false, true},
-        {Key(WM_KEYDOWN, VK_F11, 1), false, true, false},
-        {Key(WM_KEYDOWN, VK_F11, 1 | KF_REPEAT_BIT), false, false, false},
-        {Key(WM_SYSKEYDOWN, VK_RETURN, 1 | KF_ALTDOWN_BIT), false, true, false},
-        {Key(WM_SYSKEYDOWN, VK_RETURN, 1 | KF_ALTDOWN_BIT | KF_REPEAT_BIT), false, false, false},
-        {Key(WM_KEYDOWN, VK_RETURN, 1), false, false, true},  // Enter alone is the game's
-        {Key(WM_KEYDOWN, VK_F10, 1), false, false, true},
-        {Key(WM_KEYUP, 0x4D, 1 | KF_REPEAT_BIT | KF_UP_BIT), false, false, false},
+        {Key(WM_KEYDOWN, 0x4D, At(16)), true, false, false},  // M
+        {Key(WM_KEYDOWN, 0x4D, At(16) | KF_REPEAT_BIT), false, false, false},
+        {Key(WM_KEYDOWN, VK_F11, At(68)), false, true, false},
+        {Key(WM_KEYDOWN, VK_F11, At(68) | KF_REPEAT_BIT), false, false, false},
+        {Key(WM_SYSKEYDOWN, VK_RETURN, At(kKeyEnter) | KF_ALTDOWN_BIT), false, true, false},
+        {Key(WM_SYSKEYDOWN, VK_RETURN, At(kKeyEnter) | KF_ALTDOWN_BIT | KF_REPEAT_BIT), false, false, false},
+        {Key(WM_KEYDOWN, VK_RETURN, At(kKeyEnter)), false, false, true},  // Enter alone is the game's
+        {Key(WM_KEYDOWN, VK_F10, At(67)), false, false, false},
+        {Key(WM_KEYUP, 0x4D, At(16) | KF_REPEAT_BIT | KF_UP_BIT), false, false, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(::testing::Message() << "message " << c.message.message << " key " << c.message.wParam
@@ -48,8 +51,10 @@ TEST_F(Desktop, KeysForTheDesktopActOnceAndNeverAdvanceAScreen)
         SendMessageW(window, c.message.message, c.message.wParam, c.message.lParam);
         EXPECT_EQ(MusicMuted() != muted, c.mutes);
         EXPECT_EQ(IsWindowFullScreen(window) != full, c.switches);
+        NoteNewMessage(c.message);
         EXPECT_TRUE(MapMessage(c.message));
-        EXPECT_EQ(Input.keyPressed, c.keyPressed);
+        EXPECT_EQ(Input.keyTapped, c.advances);
+        ForgetTaps();
     }
     SetMusicMuted(false);
 }

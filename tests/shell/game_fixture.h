@@ -75,11 +75,12 @@ protected:
 
     HRESULT Start() { return StartGame(window); }
 
-    // A key without a character, seen by the next frame.
+    // Space pressed and held, as the loop leaves it for the next frame.
     void PressKey()
     {
         Input.clickHeld = 0;
         Input.keyPressed = true;
+        Input.keyTapped = true;
     }
 
     // From the title into the first level, as a key press does it.
@@ -88,6 +89,7 @@ protected:
         ASSERT_EQ(Start(), S_OK);
         PressKey();
         RunFrame();
+        ForgetTaps();
         Input.keyPressed = false;
         ASSERT_EQ(Session.screen, Screen::Playing);
     }

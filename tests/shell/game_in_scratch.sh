@@ -12,3 +12,5 @@ game="$work/bin/$(basename "$game")"
 cd "$work"
 # Only matters in the sanitizer build: a desktop session's D-Bus library keeps a buffer.
 export LSAN_OPTIONS="suppressions=$here/x11_leaks.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
+# The progress file goes to the scratch folder, never the developer's own.
+export XDG_STATE_HOME="$work/state"

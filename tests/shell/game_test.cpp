@@ -1,5 +1,6 @@
 #include <functional>
 
+#include "drawn_digits.h"
 #include "game_fixture.h"
 #include "shell/level_load.h"
 #include "world/world.h"
@@ -31,7 +32,7 @@ TEST_F(Frame, EveryRowOfTheStateTable)
     ASSERT_EQ(Start(), S_OK);
     const auto key = [] {
         Input.clickHeld = 0;
-        Input.keyPressed = true;
+        Input.keyTapped = true;
     };
     const auto nothing = [] {};
     const StateRow rows[] = {
@@ -73,8 +74,8 @@ TEST_F(Frame, LeavingAScreenForPlayStartsTheLevelOfTheCounter)
     ASSERT_EQ(Session.screen, Screen::Playing);
     // StartLevel put the creature on the level's start: the body lands there.
     EXPECT_NEAR(Creature.GetPosition().x, World.startPoint.x, 1e-4f);
-    // Seventeen pictures and the eight maps checked at start-up, then the two levels loaded.
-    EXPECT_EQ(recorder.Count("D3DXCreateTextureFromFileW"), 17u + 8u + 2u);
+    // The pictures and the eight maps checked at start-up, then the two levels loaded.
+    EXPECT_EQ(recorder.Count("D3DXCreateTextureFromFileW"), static_cast<std::size_t>(kTextureFileCount) + 8u + 2u);
 }
 
 TEST_F(Frame, ScreensHoldTheCreatureAtRestBelowTheLevel)
@@ -99,9 +100,12 @@ TEST_F(Frame, ScreenPicturesAreLoneQuads)
         recorder.ClearCalls();
         RunFrame();
         const auto draws = recorder.Find("DrawPrimitive");
-        ASSERT_GE(draws.size(), 2u) << static_cast<int>(screen);
-        EXPECT_EQ(draws.back()->Int(2), 3) << static_cast<int>(screen);
-        EXPECT_EQ(draws.back()->vertices.size(), 5u) << static_cast<int>(screen);
+        // The level-up picture has the level's time and best drawn after it.
+        const std::size_t after = screen == Screen::LevelUp ? 2 : 0;
+        ASSERT_GE(draws.size(), 2u + after) << static_cast<int>(screen);
+        const GfxCall* picture = draws[draws.size() - 1 - after];
+        EXPECT_EQ(picture->Int(2), 3) << static_cast<int>(screen);
+        EXPECT_EQ(picture->vertices.size(), 5u) << static_cast<int>(screen);
     }
 }
 
@@ -195,10 +199,10 @@ TEST_F(Frame, AClickHeldFromTheStartCountsOnlyAfterARelease)
     }
     EXPECT_EQ(Session.screen, Screen::Title);
     // A key does not count while the button is down.
-    Input.keyPressed = true;
+    Input.keyTapped = true;
     RunFrame();
     EXPECT_EQ(Session.screen, Screen::Title);
-    Input.keyPressed = false;
+    ForgetTaps();
     Input.clickHeld = 0;
     RunFrame();
     EXPECT_EQ(Session.screen, Screen::Title);
@@ -261,6 +265,54 @@ TEST_F(Frame, AfterTheEighthGoalTheNextFrameShowsTheGameEnd)
     RunFrame();
     EXPECT_EQ(Session.screen, Screen::Playing) << "the next start begins again at the first level";
     EXPECT_EQ(Session.levelCounter, 0);
+}
+
+TEST_F(Frame, TheNumberUnderTheArrowIsTheLevelBeingPlayed)
+{
+    ASSERT_EQ(Start(), S_OK);
+    for (std::int32_t level = 0; level < kLevelCount; ++level) {
+        SCOPED_TRACE(level);
+        ASSERT_EQ(StartLevel(level), S_OK);
+        Session.screen = Screen::Playing;
+        Session.levelCounter = level;
+        recorder.ClearCalls();
+        RunFrame();
+        EXPECT_EQ(DrawnNumbers(recorder), std::vector<std::string>{std::to_string(level + 1)});
+    }
+}
+
+// Frames run at 60 a second: 150 frames are 2.5 s; the best is the fewest frames so far.
+TEST_F(Frame, TheLevelUpPictureShowsTheLevelsTimeAndItsBest)
+{
+    const struct {
+        std::int32_t frames;
+        const char* time;
+        const char* best;
+    } runs[] = {{150, "2.5", "2.5"}, {301, "5.0", "2.5"}, {62, "1.0", "1.0"}, {5, "0.0", "0.0"}};
+    StartPlaying();
+    for (const auto& run : runs) {
+        SCOPED_TRACE(run.frames);
+        for (std::int32_t f = 1; f < run.frames; ++f) {
+            Creature.Reset();
+            Creature.Place(World.startPoint);
+            RunFrame();
+        }
+        ASSERT_EQ(Session.screen, Screen::Playing);
+        PlaceAtGoal();
+        RunFrame();
+        ASSERT_EQ(Session.screen, Screen::LevelUp);
+        EXPECT_EQ(Session.finishedFrames, run.frames);
+        recorder.ClearCalls();
+        RunFrame();
+        EXPECT_EQ(DrawnNumbers(recorder), (std::vector<std::string>{run.time, run.best}));
+        // Level 1 again, through its level-up screen.
+        Session.levelCounter = 0;
+        PressKey();
+        RunFrame();
+        ForgetTaps();
+        Input.keyPressed = false;
+        ASSERT_EQ(Session.screen, Screen::Playing);
+    }
 }
 
 struct RampCase {

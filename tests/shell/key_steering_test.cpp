@@ -2,6 +2,8 @@
 
 #include <initializer_list>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "shell/key_steering.h"
 
@@ -72,17 +74,18 @@ int LookUp(const char* name)
     if (n == "Right Ctrl") return kKeyRightCtrl;
     if (n == "W") return kKeyW;
     if (n == "Escape") return kKeyEscape;
+    if (n == "Backspace") return kKeyBackspace;
     return 0;
 }
 
 TEST(KeyBindingsFile, AGoodFileRebindsWhatItNamesAndKeepsTheRest)
 {
     KeyBindings bindings = DefaultKeyBindings();
-    std::string problem;
+    std::vector<std::string> problems;
     ASSERT_TRUE(ParseKeyBindings("right-foot-up = I\n  right-foot-left=J\r\nright-foot-down = K   # comment\n\n"
                                  "right-foot-right = L\nright-grip = Right Ctrl",
-                                 LookUp, bindings, problem))
-        << problem;
+                                 LookUp, bindings, problems))
+        << problems[0];
     const Held held{12, 13};
     EXPECT_EQ(SteeringFromKeys(held.keys, bindings), (SteeringInput{0, 0, -1000, -1000, false, false}));
     const Held arrows{kKeyUp};
@@ -90,31 +93,46 @@ TEST(KeyBindingsFile, AGoodFileRebindsWhatItNamesAndKeepsTheRest)
     EXPECT_EQ(bindings.keys[static_cast<int>(KeyAction::LeftGrip)][0], kKeySpace) << "kept from the defaults";
 }
 
-TEST(KeyBindingsFile, ABadFileNamesTheLineAndChangesNothing)
+TEST(KeyBindingsFile, EachBadLineIsNamedAndLeftOutAndTheGoodOnesApply)
 {
+    const int leftUp = static_cast<int>(KeyAction::LeftUp);
+    const int leftDown = static_cast<int>(KeyAction::LeftDown);
+    const int leftGrip = static_cast<int>(KeyAction::LeftGrip);
+    const int rightGrip = static_cast<int>(KeyAction::RightGrip);
     const struct {
         const char* text;
-        const char* problem;
+        std::vector<std::string> problems;
+        std::vector<std::pair<int, int>> changed;  // (action, first key) differing from the defaults
     } cases[] = {
-        {"left-grip = Space\nleft-foot-up = Q\n", "line 2: unknown key \"Q\""},
-        {"left-foot-sideways = T\n", "line 1: unknown action \"left-foot-sideways\""},
-        {"\n\nthis is not a binding\n", "line 3: expected \"ACTION = KEY\", not \"this is not a binding\""},
-        {"left-grip = Space\nleft-grip = T\n", "line 2: left-grip is bound twice"},
-        {"right-grip = Space\n", "line 1: one key for both left-grip and right-grip"},
-        {"left-foot-up = I\nleft-foot-down = I\n", "line 2: one key for both left-foot-up and left-foot-down"},
-        {"left-grip = Space, Space\n", "line 1: one key for both left-grip and left-grip"},
-        {"left-grip = I, J, K\n", "line 1: left-grip takes at most two keys"},
-        {"left-grip =\n", "line 1: a key name is missing after left-grip"},
-        {"left-foot-up = W\n", "line 1: \"W\" is kept for the title"},
-        {"left-foot-up = Escape\n", "line 1: \"Escape\" is kept for quitting"},
+        {"left-grip = Space\nleft-foot-up = Q\n", {"line 2: unknown key \"Q\""}, {}},
+        {"left-foot-sideways = T\nleft-foot-up = I\n", {"line 1: unknown action \"left-foot-sideways\""}, {{leftUp, 12}}},
+        {"\n\nthis is not a binding\n", {"line 3: expected \"ACTION = KEY\", not \"this is not a binding\""}, {}},
+        {"left-grip = I\nleft-grip = J\n", {"line 2: left-grip is bound twice"}, {{leftGrip, 12}}},
+        {"left-foot-up = I\nleft-foot-down = I\n", {"line 2: one key for both left-foot-up and left-foot-down"},
+         {{leftUp, 12}}},
+        {"left-grip = Space, Space\n", {"line 1: \"Space\" is named twice"}, {}},
+        {"left-grip = I, J, K\n", {"line 1: left-grip takes at most two keys"}, {}},
+        {"left-grip =\n", {"line 1: a key name is missing after left-grip"}, {}},
+        {"left-foot-up = Escape\nleft-foot-down = J\n", {"line 1: \"Escape\" is kept for quitting"}, {{leftDown, 13}}},
+        {"left-foot-up = Backspace\n", {"line 1: \"Backspace\" is kept for the title"}, {}},
+        // The file's choice wins over a default it leaves unnamed: W steers, Space grips right.
+        {"left-foot-up = W\nright-grip = Space\n", {}, {{leftUp, kKeyW}, {rightGrip, kKeySpace}, {leftGrip, 0}}},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
         KeyBindings bindings = DefaultKeyBindings();
-        std::string problem;
-        EXPECT_FALSE(ParseKeyBindings(c.text, LookUp, bindings, problem)) << c.text;
-        EXPECT_EQ(problem, c.problem);
-        EXPECT_EQ(bindings, DefaultKeyBindings()) << c.text;
+        std::vector<std::string> problems;
+        EXPECT_EQ(ParseKeyBindings(c.text, LookUp, bindings, problems), c.problems.empty());
+        EXPECT_EQ(problems, c.problems);
+        KeyBindings want = DefaultKeyBindings();
+        for (const auto& [action, key] : c.changed) {
+            want.keys[action][0] = static_cast<std::uint16_t>(key);
+            want.keys[action][1] = 0;
+        }
+        EXPECT_EQ(bindings, want);
     }
+    EXPECT_TRUE(KeyIsBound(DefaultKeyBindings(), kKeySpace));
+    EXPECT_FALSE(KeyIsBound(DefaultKeyBindings(), kKeyW));
 }
 
 }  // namespace

@@ -226,6 +226,7 @@ TEST_P(LateMapSpoil, TheLevelStartGoesBackToTheTitleWithOneLine)
     PressKey();
     testing::internal::CaptureStderr();
     RunFrame();
+    ForgetTaps();
     const std::string err = testing::internal::GetCapturedStderr();
     EXPECT_EQ(Session.screen, Screen::Title);
     EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;

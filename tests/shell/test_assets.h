@@ -3,7 +3,7 @@
 #include <string>
 
 // Writes a game data folder under `root`: the plain test effect as data/myshader.fx, the
-// seventeen pictures (each one flat colour, see TestPictureColour) and eight small levels,
+// twenty pictures (each one flat colour, see TestPictureColour) and eight small levels,
 // each a floor with the start three rows above it, on the left, and the goal `goalCells` cells to its right.
 bool WriteTestAssets(const std::string& root, std::string& error, int goalCells = 20);
 

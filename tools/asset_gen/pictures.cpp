@@ -444,27 +444,55 @@ void DrawTitle(Canvas& c, const Font& font)
                      kCream, kCream, s * 0.005f);
         }
     }
-    DrawText(c, font, "W: title    Esc: quit", s * 0.032f, s * 0.5f, s * 0.83f, kLeafLight, kLeafLight, s * 0.005f);
+    DrawText(c, font, "1 to 8: a level reached    Backspace: title    Esc: quit", s * 0.029f, s * 0.5f, s * 0.83f,
+             kLeafLight, kLeafLight, s * 0.005f);
     DrawPanel(c, s * 0.925f, s * 0.05f, 0.45f);
-    DrawText(c, font, "Space, Enter, click or A to start", s * 0.05f, s * 0.5f, s * 0.945f, kCream, kCream,
-             s * 0.007f);
+    DrawText(c, font, "Space, Enter, click or controller A to start", s * 0.042f, s * 0.5f, s * 0.945f, kCream,
+             kCream, s * 0.007f);
     DrawSparkle(c, s * 0.12f, s * 0.07f, s * 0.03f, kGoldLight);
     DrawSparkle(c, s * 0.88f, s * 0.24f, s * 0.024f, kCream);
     c.ClearTransparent();
 }
 
-void DrawLevelUp(Canvas& c, const Font& font)
+// `tip`: two lines teaching the move the next level brings, or null.
+void DrawLevelUpWith(Canvas& c, const Font& font, const char* const* tip)
 {
     const float s = static_cast<float>(c.Width());
     DrawPanel(c, s * 0.45f, s * 0.21f, 0.40f);
     DrawText(c, font, "Level complete!", s * 0.12f, s * 0.5f, s * 0.42f, kGoldLight, kGold, s * 0.012f);
-    DrawText(c, font, "Well climbed.", s * 0.065f, s * 0.5f, s * 0.52f, kLeafLight, kLeafLight, s * 0.008f);
-    DrawText(c, font, "Click, press a key or A to go on", s * 0.05f, s * 0.5f, s * 0.61f, kCream, kCream, s * 0.007f);
+    if (tip != nullptr) {
+        DrawText(c, font, tip[0], s * 0.04f, s * 0.5f, s * 0.495f, kLeafLight, kLeafLight, s * 0.006f);
+        DrawText(c, font, tip[1], s * 0.04f, s * 0.5f, s * 0.545f, kLeafLight, kLeafLight, s * 0.006f);
+    } else {
+        DrawText(c, font, "Well climbed.", s * 0.065f, s * 0.5f, s * 0.52f, kLeafLight, kLeafLight, s * 0.008f);
+    }
+    DrawText(c, font, "Space, Enter, click or controller A to go on", s * 0.042f, s * 0.5f, s * 0.61f, kCream, kCream,
+             s * 0.007f);
+    // Over the level's time and its best, which the game draws in below them.
+    DrawText(c, font, "Time", s * 0.045f, s * 0.27f, s * 0.70f, kGoldLight, kGold, s * 0.006f);
+    DrawText(c, font, "Best", s * 0.045f, s * 0.77f, s * 0.70f, kGoldLight, kGold, s * 0.006f);
     for (int i = 0; i < 3; ++i) {
         DrawSparkle(c, s * (0.38f + 0.12f * static_cast<float>(i)), s * 0.21f, s * (i == 1 ? 0.05f : 0.035f), kGoldLight);
     }
     DrawCreature(c, s * 0.5f, s * 0.76f, s * 0.026f, s * 0.01f);
     c.ClearTransparent();
+}
+
+void DrawLevelUp(Canvas& c, const Font& font) { DrawLevelUpWith(c, font, nullptr); }
+void DrawLevelUpStep(Canvas& c, const Font& font)
+{
+    const char* const tip[] = {"Next: lift one foot high onto the step,", "then bring the other up after it"};
+    DrawLevelUpWith(c, font, tip);
+}
+void DrawLevelUpClimb(Canvas& c, const Font& font)
+{
+    const char* const tip[] = {"Next: grip the wall, then push that foot", "down to lift yourself"};
+    DrawLevelUpWith(c, font, tip);
+}
+void DrawLevelUpSwing(Canvas& c, const Font& font)
+{
+    const char* const tip[] = {"Next: grip the overhang with one foot", "and swing the other on to the next hold"};
+    DrawLevelUpWith(c, font, tip);
 }
 
 void DrawGameEnd(Canvas& c, const Font& font)
@@ -488,8 +516,8 @@ void DrawGameEnd(Canvas& c, const Font& font)
     DrawText(c, font, "Congratulations!", s * 0.115f, s * 0.5f, s * 0.25f, kGoldLight, kGold, s * 0.012f);
     DrawText(c, font, "All eight levels climbed", s * 0.058f, s * 0.5f, s * 0.33f, kCream, kCream, s * 0.008f);
     DrawPanel(c, s * 0.895f, s * 0.05f, 0.45f);
-    DrawText(c, font, "Click, press a key or A for the title", s * 0.045f, s * 0.5f, s * 0.91f, kCream, kCream,
-             s * 0.007f);
+    DrawText(c, font, "Space, Enter, click or controller A: title", s * 0.042f, s * 0.5f, s * 0.91f, kCream,
+             kCream, s * 0.007f);
     for (int i = 0; i < 6; ++i) {
         const float a = static_cast<float>(i) * kPi / 3.0f;
         DrawSparkle(c, s * (0.5f + 0.36f * std::cos(a)), s * (0.55f + 0.20f * std::sin(a)), s * 0.03f, kGoldLight);
@@ -501,7 +529,8 @@ void DrawRetry(Canvas& c, const Font& font)
     const float s = static_cast<float>(c.Width());
     DrawPanel(c, s * 0.47f, s * 0.22f, 0.40f);
     DrawText(c, font, "Ouch!", s * 0.16f, s * 0.5f, s * 0.40f, kCoralLight, kCoral, s * 0.014f);
-    DrawText(c, font, "Try again: click, a key or A", s * 0.055f, s * 0.5f, s * 0.53f, kCream, kCream, s * 0.008f);
+    DrawText(c, font, "Try again: Space, Enter, click or A", s * 0.048f, s * 0.5f, s * 0.53f, kCream, kCream,
+             s * 0.008f);
     DrawText(c, font, "B for the title", s * 0.05f, s * 0.5f, s * 0.62f, kLeafLight, kLeafLight, s * 0.007f);
     DrawCreature(c, s * 0.5f, s * 0.78f, s * 0.024f, -s * 0.03f);
     c.ClearTransparent();
@@ -520,7 +549,8 @@ const std::map<std::string, Painter>& Painters()
         {"end.tga", DrawGoal},          {"LevelUp.tga", DrawLevelUp},
         {"GameEnd.tga", DrawGameEnd},   {"Grass2.tga", DrawGrassTufts},
         {"ParticleDrop.tga", DrawDrop}, {"arrow.tga", DrawArrow},
-        {"retry.tga", DrawRetry},
+        {"retry.tga", DrawRetry},       {"LevelUpStep.tga", DrawLevelUpStep},
+        {"LevelUpClimb.tga", DrawLevelUpClimb}, {"LevelUpSwing.tga", DrawLevelUpSwing},
     };
     return painters;
 }
@@ -536,7 +566,8 @@ const std::vector<PictureSpec>& Pictures()
         {"eye.tga", 64, 64, true},           {"Antenna.tga", 64, 64, true},    {"GameTitle.tga", 512, 512, true},
         {"grass.tga", 128, 128, true},       {"end.tga", 256, 256, true},      {"LevelUp.tga", 512, 512, true},
         {"GameEnd.tga", 512, 512, true},     {"Grass2.tga", 64, 128, true},    {"ParticleDrop.tga", 32, 32, true},
-        {"arrow.tga", 128, 128, true},       {"retry.tga", 512, 512, true},
+        {"arrow.tga", 128, 128, true},       {"retry.tga", 512, 512, true},    {"LevelUpStep.tga", 512, 512, true},
+        {"LevelUpClimb.tga", 512, 512, true}, {"LevelUpSwing.tga", 512, 512, true},
     };
     return pictures;
 }

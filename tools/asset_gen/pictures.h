@@ -1,6 +1,6 @@
 #pragma once
 
-// The game's seventeen pictures, drawn from code.
+// The game's twenty pictures, drawn from code.
 
 #include <cstdint>
 #include <string>

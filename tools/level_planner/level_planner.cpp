@@ -3,7 +3,7 @@
 // checkpoints, and draws level overviews and replay strips.
 //
 //   level_planner plan MAP LEVEL OUT.replay [--beam N] [--expand N] [--hold N] [--seed N] [--max-frames N] [--grips 0]
-//                 [--keys 1]
+//                 [--keys 1] [--one-foot 1]
 //   level_planner record DATA SCRIPT CHECKS [--start-level N]
 //   level_planner verify DATA SCRIPT CHECKS [--start-level N]
 //   level_planner checkrun CHECKS RUN.csv RUN.events [--start-level N]
@@ -19,6 +19,8 @@
 // With --keys the plan uses only what the keyboard makes (each axis full or centred) and
 // is written as keydown/keyup lines of the default keys with nopad, the level started by
 // a tap of Space; fullrun --keys chains the levelN.keys.replay files.
+// With --one-foot each change of input moves one foot's keys only: with --keys 1 --hold 12,
+// play a person could make.
 
 #include <chrono>
 #include <cstdio>
@@ -161,6 +163,7 @@ int Plan_(const std::vector<std::string>& args)
     options.seed = static_cast<std::uint32_t>(Option(args, "--seed", static_cast<int>(options.seed)));
     options.grips = Option(args, "--grips", 1) != 0;
     options.keys = Option(args, "--keys", 0) != 0;
+    options.oneFoot = Option(args, "--one-foot", 0) != 0;
     const Plan plan = PlanLevel(map, level, options);
     if (!plan.found) {
         std::fprintf(stderr, "level_planner: no plan found; nearest %.1f cells from the goal\n",

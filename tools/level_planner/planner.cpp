@@ -30,12 +30,12 @@ std::int32_t RandomKeyAxis()
     return (Rand() % 3 - 1) * 1000;
 }
 
-Pad RandomPad(const Pad& previous, bool grips, bool keys)
+Pad RandomPad(const Pad& previous, bool grips, bool keys, bool oneFoot)
 {
     auto axis = keys ? RandomKeyAxis : RandomAxis;
     // Often keep one foot's input and change the other: walking and climbing alternate feet.
     Pad p = previous;
-    const int pick = Rand() % 4;
+    const int pick = Rand() % (oneFoot ? 2 : 4);
     if (pick != 1) {
         p.lx = axis();
         p.ly = axis();
@@ -46,7 +46,7 @@ Pad RandomPad(const Pad& previous, bool grips, bool keys)
         p.ry = axis();
         p.b5 = Rand() % 3 == 0;
     }
-    if (Rand() % 8 == 0) {
+    if (!oneFoot && Rand() % 8 == 0) {
         p = Pad{};
     }
     p.b4 = p.b4 && grips;
@@ -88,7 +88,8 @@ Plan PlanLevel(const MapImage& map, std::int32_t levelIndex, const PlanOptions& 
         for (std::size_t b = 0; b < beam.size(); ++b) {
             const std::int32_t parent = beam[b];
             for (std::int32_t e = 0; e < options.expansions && goalNode < 0; ++e) {
-                const Pad pad = RandomPad(nodes[static_cast<std::size_t>(parent)].pad, options.grips, options.keys);
+                const Pad pad = RandomPad(nodes[static_cast<std::size_t>(parent)].pad, options.grips, options.keys,
+                                          options.oneFoot);
                 sim.Restore(beamStates[b]);
                 StepResult result = StepResult::Running;
                 std::int32_t f = 0;

@@ -14,6 +14,7 @@ struct PlanOptions {
     std::uint32_t seed = 1;
     bool grips = true;  // off: prove a level needs the grip buttons
     bool keys = false;  // only what the keyboard makes: each axis full or centred
+    bool oneFoot = false;  // as a person plays: each change moves one foot's keys only
 };
 
 struct Plan {

@@ -8,6 +8,7 @@
 #include "creature/creature.h"
 #include "map_text.h"
 #include "shell/playing_step.h"
+#include "shell/screen_flow.h"
 #include "world/level_scan.h"
 #include "world/world.h"
 
@@ -37,9 +38,11 @@ void PlaySim::Load(const MapImage& map, int levelIndex)
 {
     Prepare(map);
     // A fresh program has never steered; every later level starts from a released pad.
-    const Vector4 steer = levelIndex == 0 ? Vector4{0.0f, 0.0f, 0.0f, 1.0f} : Vector4{0.0f, -0.3f, 0.0f, 1.0f};
-    Creature.leftSteer = steer;
-    Creature.rightSteer = steer;
+    if (levelIndex > 0) {
+        SteerAsReleased(Creature);
+    } else {
+        Creature.leftSteer = Creature.rightSteer = Vector4{0.0f, 0.0f, 0.0f, 1.0f};
+    }
     ramps = StickRamps{};
     frame = 0;
 }
@@ -50,11 +53,16 @@ void PlaySim::LoadNext(const MapImage& map)
     frame = 0;
 }
 
-StepResult PlaySim::Step(const Pad& pad)
+PlayOutcome PlaySim::Play(const Pad& pad)
 {
     ++frame;
     const SteeringInput input{pad.lx, pad.ly, pad.rx, pad.ry, pad.b4, pad.b5};
-    const PlayOutcome outcome = PlayingStep(Creature, World, input, ramps, false);
+    return PlayingStep(Creature, World, input, ramps, false);
+}
+
+StepResult PlaySim::Step(const Pad& pad)
+{
+    const PlayOutcome outcome = Play(pad);
     return outcome.reachedGoal ? StepResult::Goal : outcome.wasDead ? StepResult::Dead : StepResult::Running;
 }
 

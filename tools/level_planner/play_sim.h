@@ -37,7 +37,9 @@ public:
     // screens between levels do, steering and ramps carry over.
     void LoadNext(const MapImage& map);
 
-    // Goal wins over death in the same frame, as the game's branch order has it.
+    // One playing frame, its outcome as the screens read it.
+    PlayOutcome Play(const Pad& pad);
+    // Goal wins over death in the same frame, as the screens have it.
     StepResult Step(const Pad& pad);
 
     PlaySnapshot Save() const;

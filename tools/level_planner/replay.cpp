@@ -10,6 +10,7 @@
 #include "creature/creature.h"
 #include "platform/files/files.h"
 #include "shell/key_steering.h"
+#include "shell/screen_flow.h"
 #include "world/world.h"
 
 namespace {
@@ -24,24 +25,6 @@ bool OpenText(const std::string& path, std::istringstream& in, std::string& why)
     }
     in.str(std::string(bytes.begin(), bytes.end()));
     return true;
-}
-
-enum class State { Title = 0, LevelUp = 1, Playing = 2, GameEnd = 3, Retry = 4 };
-
-const char* StateName(State s)
-{
-    switch (s) {
-    case State::Title:
-        return "title";
-    case State::LevelUp:
-        return "levelup";
-    case State::GameEnd:
-        return "gameend";
-    case State::Retry:
-        return "retry";
-    default:
-        return "playing";
-    }
 }
 
 // Positions are written with 9 significant digits, so any change in the float arithmetic
@@ -89,10 +72,7 @@ bool ReadReplay(const std::string& path, ReplayScript& script, std::string& erro
             } else if (c.kind == CommandKind::KeyUp) {
                 held[KeyPosition(c.key)] = false;
             }
-            // Keys without a character, Space and Enter advance the screens; W and Esc act alone.
-            const bool advances = c.key != ScriptKey::Escape && c.key != ScriptKey::W &&
-                                  (!KeyTypesCharacter(c.key) || c.key == ScriptKey::Space);
-            if (c.kind != CommandKind::KeyUp && advances) {
+            if (c.kind != CommandKind::KeyUp && KeyAdvancesScreens(KeyPosition(c.key))) {
                 script.taps.insert(frame);
             }
             script.pads[frame] = combined();
@@ -194,25 +174,17 @@ RunRecord PlayReplay(const std::vector<MapImage>& maps, const ReplayScript& scri
 {
     RunRecord record;
     PlaySim sim;
-    State state = startLevel == 0 ? State::Title : State::LevelUp;
-    std::int32_t levelCounter = startLevel;
-    bool clickHeld = false;
-    bool clickArmed = false;
-    Pad pad;
-    std::int32_t levelStart = 0;
-    // A fresh program steers with (0, 0, 0, 1); a later level inherits a released pad.
+    GameSession session;
     Creature.Reset();
-    Creature.leftSteer = Creature.rightSteer =
-        startLevel == 0 ? Vector4{0.0f, 0.0f, 0.0f, 1.0f} : Vector4{0.0f, -0.3f, 0.0f, 1.0f};
-    auto enter = [&](State s, std::int32_t frame) {
-        state = s;
-        record.states.push_back(std::to_string(frame) + " " + StateName(s));
-    };
-    auto start = [&](std::int32_t frame) {
-        sim.LoadNext(maps[static_cast<std::size_t>(std::clamp(levelCounter, 0, 7))]);
-        levelStart = frame;
-    };
-    record.states.push_back(std::string("0 ") + StateName(state));
+    if (startLevel > 0) {
+        ArriveAtLevel(session, Creature, startLevel);
+    }
+    bool clickHeld = false;
+    Pad pad;
+    bool buttonHeld = false;
+    std::int32_t levelStart = 0;
+    Screen recorded = session.screen;
+    record.states.push_back(std::string("0 ") + ScreenName(recorded));
 
     for (std::int32_t frame = 0; frame < script.end; ++frame) {
         if (auto p = script.pads.find(frame); p != script.pads.end()) {
@@ -224,74 +196,40 @@ RunRecord PlayReplay(const std::vector<MapImage>& maps, const ReplayScript& scri
                    previous != script.mouse.end() && previous->second == "click") {
             clickHeld = false;
         }
-        if (levelCounter > 7 && state != State::GameEnd) {
-            enter(State::GameEnd, frame);
-        }
-        // The screens' rule: a held click once armed; with the button up, a key that
-        // advances pressed since the last frame.
-        const bool tapped = script.taps.count(frame) != 0;
-        bool advance = false;
-        if (!clickHeld) {
-            advance = tapped;
-            clickArmed = true;
-        } else {
-            advance = clickArmed;
-        }
-        switch (state) {
-        case State::Title:
-            Creature.Reset();
-            if (advance) {
-                clickArmed = false;
-                levelCounter = 0;
-                enter(State::Playing, frame);
-                start(frame);
-            }
-            break;
-        case State::LevelUp:
-            Creature.Reset();
-            if (advance) {
-                clickArmed = false;
-                enter(State::Playing, frame);
-                start(frame);
-            }
-            break;
-        case State::GameEnd:
-            levelCounter = 0;
-            Creature.Reset();
-            if (advance) {
-                clickArmed = false;
-                enter(State::Title, frame);
-            }
-            break;
-        case State::Retry:
-            Creature.Reset();
-            if ((clickHeld && clickArmed) || (!clickHeld && tapped)) {
-                clickArmed = false;
-                enter(State::Playing, frame);
-                start(frame);
-            }
-            break;
-        case State::Playing: {
-            const std::int32_t level = levelCounter;
-            const StepResult r = sim.Step(pad);
-            if (r == StepResult::Dead) {
+        CheckGameEnd(session);
+        if (session.screen == Screen::Playing) {
+            const std::int32_t level = session.levelCounter;
+            AfterPlayingStep(session, sim.Play(pad));
+            if (session.screen == Screen::Retry) {
                 record.deaths.push_back("level " + std::to_string(level) + " died by frame " + std::to_string(frame));
-                enter(State::Retry, frame);
             }
-            if (r == StepResult::Goal) {
+            const bool goal = session.levelCounter != level;
+            if (goal) {
                 record.goals.push_back({level, frame});
-                levelCounter += 1;
-                enter(State::LevelUp, frame);
             }
             const Vector4 at = Creature.GetPosition();
-            if (r == StepResult::Goal || (checkpointEvery > 0 && (frame - levelStart) % checkpointEvery == 0)) {
+            if (goal || (checkpointEvery > 0 && (frame - levelStart) % checkpointEvery == 0)) {
                 record.checkpoints.push_back({level, frame, at.x, at.y});
             }
             if (onFrame) {
                 onFrame(frame, level);
             }
-            break;
+        } else {
+            // The screens hold the creature at rest; its steering carries into the next level.
+            Creature.Reset();
+            ScreenPresses presses;
+            presses.clickHeld = clickHeld;
+            presses.keyTapped = script.taps.count(frame) != 0;
+            presses.buttonTapped = pad.b0 && !buttonHeld;
+            if (StepScreen(session, presses) != ScreenChange::None) {
+                sim.LoadNext(maps[static_cast<std::size_t>(std::clamp(session.levelCounter, 0, 7))]);
+                levelStart = frame;
+            }
         }
+        buttonHeld = pad.b0;
+        if (session.screen != recorded) {
+            recorded = session.screen;
+            record.states.push_back(std::to_string(frame) + " " + ScreenName(recorded));
         }
     }
     return record;
@@ -374,8 +312,7 @@ bool RecordFromRunner(const std::string& csvPath, const std::string& eventsPath,
         }
         record.checkpoints.push_back({want.level, want.frame, at->second.first, at->second.second + 2.0f});
     }
-    static const char* const kNames[] = {"title", "levelup", "playing", "gameend", "retry"};
-    auto name = [](std::int32_t state) { return kNames[state >= 0 && state <= 4 ? state : 2]; };
+    auto name = [](std::int32_t state) { return ScreenName(ScreenFromNumber(state)); };
     std::int32_t state = startLevel == 0 ? 0 : 1;
     std::int32_t level = startLevel;
     record.states.push_back(std::string("0 ") + name(state));

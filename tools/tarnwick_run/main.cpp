@@ -28,9 +28,9 @@
 #include "shell/controller.h"
 #include "shell/device_setup.h"
 #include "shell/game_state.h"
+#include "shell/key_input.h"
 #include "render/gpu/graphics_objects.h"
 #include "shell/message_loop.h"
-#include "shell/stick_shaping.h"
 
 namespace {
 
@@ -177,18 +177,11 @@ private:
     VirtualController controller_;
 };
 
+// The pad as the game reads it, to compare with the script's.
 PadState ReadPad()
 {
-    PadState pad;
-    pad.lx = GamePad.state.lX;
-    pad.ly = GamePad.state.lY;
-    pad.rx = GamePad.state.lRx;
-    pad.ry = GamePad.state.lRy;
-    pad.b0 = GamePad.state.rgbButtons[0] != 0;
-    pad.b1 = GamePad.state.rgbButtons[1] != 0;
-    pad.b4 = GamePad.state.rgbButtons[4] != 0;
-    pad.b5 = GamePad.state.rgbButtons[5] != 0;
-    return pad;
+    const SteeringInput s = ControllerSteering();
+    return PadState{s.lx, s.ly, s.rx, s.ry, ControllerButton(0), ControllerButton(1), s.leftGrip, s.rightGrip};
 }
 
 // Keyboard and mouse input as SDL events, so it reaches the game through the platform's
@@ -327,18 +320,6 @@ bool WriteShot(const std::string& file)
     return written;
 }
 
-// The state a player arriving at level N leaves behind: the level-up screen, and the steering
-// of released sticks from the last playing frame.
-void ArriveAtLevel(std::int32_t level)
-{
-    Session.levelCounter = level;
-    Session.screen = Screen::LevelUp;
-    std::int32_t leftRamp = 0;
-    std::int32_t rightRamp = 0;
-    Creature.SteerLeft(ShapeStick(0, 0, false, StickSide::Left, leftRamp));
-    Creature.SteerRight(ShapeStick(0, 0, false, StickSide::Right, rightRamp));
-}
-
 // How long before `at` the kernel started this process (loading libraries and the static
 // constructors included), from /proc's start time in clock ticks; -1 when unknown.
 // Without a window manager (Xvfb) a full-screen window keeps its windowed size, and the
@@ -450,7 +431,7 @@ int main(int argc, char** argv)
         CoverTheDesktop(window);
     }
     if (options.startLevel >= 1) {
-        ArriveAtLevel(options.startLevel);
+        ArriveAtLevel(Session, Creature, options.startLevel);
     }
 
     // The pad state for each frame, and the other input grouped by the frame it precedes.

@@ -21,6 +21,9 @@ public:
     // Called with the path just before ReadRegularFile or OpenRegularFile opens it, after any
     // search that found it.
     void (*beforeOpen)(const char* path) = nullptr;
+    // Called by ReplaceFile with the written temporary file just before it is renamed into
+    // place; false stops there, as a crash would.
+    bool (*beforeRename)(const char* temporary) = nullptr;
 
 private:
     FilesHook* previous_;

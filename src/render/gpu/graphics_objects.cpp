@@ -33,21 +33,7 @@ void GpuObjects::Reset()
 }
 
 const TextureFile kTextureFiles[kTextureFileCount] = {
-    {"data/Leg.tga", &Gpu.textures[kPicLeg]},
-    {"data/sky.tga", &Gpu.textures[kPicSky]},
-    {"data/ground.tga", &Gpu.textures[kPicGround]},
-    {"data/knee.tga", &Gpu.textures[kPicKnee]},
-    {"data/headface.tga", &Gpu.textures[kPicHeadface]},
-    {"data/spikes.tga", &Gpu.textures[kPicSpikes]},
-    {"data/eye.tga", &Gpu.textures[kPicEye]},
-    {"data/Antenna.tga", &Gpu.textures[kPicAntenna]},
-    {"data/GameTitle.tga", &Gpu.textures[kPicGameTitle]},
-    {"data/grass.tga", &Gpu.textures[kPicGrass]},
-    {"data/end.tga", &Gpu.textures[kPicEnd]},
-    {"data/LevelUp.tga", &Gpu.textures[kPicLevelUp]},
-    {"data/GameEnd.tga", &Gpu.textures[kPicGameEnd]},
-    {"data/Grass2.tga", &Gpu.textures[kPicGrass2]},
-    {"data/ParticleDrop.tga", &Gpu.textures[kPicParticleDrop]},
-    {"data/arrow.tga", &Gpu.textures[kPicArrow]},
-    {"data/retry.tga", &Gpu.textures[kPicRetry]},
+#define TARNWICK_PICTURE_FILE(name, file) {file, &Gpu.textures[kPic##name]},
+    TARNWICK_PICTURES(TARNWICK_PICTURE_FILE)
+#undef TARNWICK_PICTURE_FILE
 };

@@ -1,0 +1,89 @@
+// The user's state folder by the XDG rules, and the write-then-rename file replacement.
+
+#include "platform/files/user_state.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/files/files_hook.h"
+
+namespace {
+
+std::string FolderOf(const std::string& path)
+{
+    const std::size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+}
+
+bool WriteAll(int fd, const std::string& text)
+{
+    for (std::size_t done = 0; done < text.size();) {
+        const ssize_t n = write(fd, text.data() + done, text.size() - done);
+        if (n > 0) {
+            done += static_cast<std::size_t>(n);
+        } else if (n < 0 && errno != EINTR) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string UserStateFolder()
+{
+    const char* own = std::getenv("TARNWICK_STATE_DIR");
+    if (own != nullptr && own[0] != '\0') {
+        return own;
+    }
+    const char* state = std::getenv("XDG_STATE_HOME");
+    if (state != nullptr && state[0] == '/') {
+        return std::string(state) + "/tarnwick";
+    }
+    const char* home = std::getenv("HOME");
+    if (home != nullptr && home[0] != '\0') {
+        return std::string(home) + "/.local/state/tarnwick";
+    }
+    return {};
+}
+
+bool ReplaceFile(const std::string& path, const std::string& text, std::string* why)
+{
+    const std::string folder = FolderOf(path);
+    // The folder and any missing above it (a fresh home has no ~/.local/state).
+    for (std::size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
+        const std::string step = folder.substr(0, slash);
+        if (mkdir(step.c_str(), 0700) != 0 && errno != EEXIST) {
+            *why = step + " cannot be made: " + std::strerror(errno);
+            return false;
+        }
+        if (slash == std::string::npos) {
+            break;
+        }
+    }
+    std::string temporary = path + ".XXXXXX";
+    const int fd = mkstemp(temporary.data());
+    if (fd < 0) {
+        *why = path + " cannot be written: " + std::strerror(errno);
+        return false;
+    }
+    const bool written = WriteAll(fd, text) && fsync(fd) == 0;
+    const int writeError = errno;
+    close(fd);
+    const FilesHook* hook = FilesHook::Active();
+    if (written && hook != nullptr && hook->beforeRename != nullptr && !hook->beforeRename(temporary.c_str())) {
+        *why = path + " was not replaced: stopped before the rename";
+        return false;  // as a crash would leave it: the temporary file stays
+    }
+    if (!written || rename(temporary.c_str(), path.c_str()) != 0) {
+        *why = path + " cannot be written: " + std::strerror(written ? errno : writeError);
+        unlink(temporary.c_str());
+        return false;
+    }
+    return true;
+}
