@@ -1,7 +1,7 @@
 // The web build in Debian's Chromium (software WebGL2 through SwiftShader), driven through the
 // DevTools protocol: the page loads from a local server, shows the title as the Linux game
 // draws it, starts level 1 on Space, steers the creature with a held key and logs no errors;
-// served without its data it says so in one sentence.
+// served without its data, or in a browser without WebGL2, it says so in one sentence.
 // Usage: node tests/web/browser_test.mjs BUILD_FOLDER REFERENCE_TITLE.png
 import { chromium } from "playwright-core";
 import { readFileSync } from "node:fs";
@@ -108,6 +108,19 @@ try {
   check(/^Tarnwick could not load its data \(tarnwick\.data\); [^.]*\.$/.test(sentence) && hidden === "none",
     `without its data the page says so: "${sentence}"`);
   bare.close();
+
+  // A browser without WebGL2.
+  const plain = await chromium.launch({ executablePath: process.env.CHROMIUM ?? "/usr/bin/chromium",
+    args: ["--no-sandbox", "--disable-webgl", "--disable-webgl2"] });
+  const again = await serve(folder);
+  const noGl = await plain.newPage();
+  await noGl.goto(`http://127.0.0.1:${again.address().port}/`);
+  await noGl.waitForFunction(() => /WebGL2/.test(document.getElementById("message").textContent), null,
+    { timeout: 20000 }).catch(() => {});
+  const said = await noGl.textContent("#message");
+  check(said === "Tarnwick cannot run here: this browser has no WebGL2.", `without WebGL2 the page says so: "${said}"`);
+  await plain.close();
+  again.close();
 } catch (e) {
   check(false, `the checks ran to the end (${e.message})`);
 } finally {
