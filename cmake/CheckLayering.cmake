@@ -1,5 +1,6 @@
 # The layering rules, checked over the tree at SOURCE_DIR (the project root):
-# - a file under src/ outside src/platform includes no SDL, OpenGL, epoxy, stb or glm header;
+# - a file under src/ outside src/platform includes no SDL, OpenGL, epoxy, stb or glm header,
+#   nor emscripten's, which only the program entry (src/shell/main.cpp) may use besides;
 # - only src/platform and the platform's own tests (tests/platform) include a header from a
 #   platform area's internal/ folder: everything else sees the public faces alone;
 # - a file under src/ includes only its own folder and the folders below it, in this order
@@ -26,6 +27,12 @@ foreach(f IN LISTS sources)
     file(STRINGS ${f} lines REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"](SDL|SDL2/|GL/|GLES|epoxy/|EGL/|stb|glm/)")
     if(lines)
       list(APPEND offenders "${rel}: device header ${lines}")
+    endif()
+    if(NOT rel STREQUAL "src/shell/main.cpp")
+      file(STRINGS ${f} lines REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]emscripten")
+      if(lines)
+        list(APPEND offenders "${rel}: browser header ${lines}")
+      endif()
     endif()
   endif()
   if(NOT rel MATCHES "^(src|tests)/platform/")

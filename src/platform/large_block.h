@@ -18,7 +18,12 @@ inline std::size_t LargeBlockMapped(std::size_t bytes)
 {
     return (bytes + kLargeBlockPage - 1) & ~(kLargeBlockPage - 1);
 }
+#ifdef __EMSCRIPTEN__
+// A page's memory is one growable array with no pages to map: every block comes from calloc.
+inline bool IsLargeBlock(std::size_t) { return false; }
+#else
 inline bool IsLargeBlock(std::size_t bytes) { return bytes >= kLargeBlockMinimum && bytes <= (std::size_t{1} << 40); }
+#endif
 
 inline void* AllocateLargeBlock(std::size_t bytes)
 {

@@ -7,12 +7,24 @@
 #include "shell/key_input.h"
 #include "shell/message_loop.h"
 
+#ifdef __EMSCRIPTEN__
+#include <emscripten/emscripten.h>
+
+#include "creature/creature.h"
+#include "shell/game_state.h"
+
+// Read by the browser checks (tests/web): the screen showing and where the body is.
+extern "C" EMSCRIPTEN_KEEPALIVE int TarnwickScreen() { return static_cast<int>(Session.screen); }
+extern "C" EMSCRIPTEN_KEEPALIVE float TarnwickBodyX() { return Creature.body != nullptr ? Creature.body->position.x : 0.0f; }
+#endif
+
 #if TARNWICK_FULL_SCREEN
 constexpr const char* kProgramName = "Tarnwick";
 #else
 constexpr const char* kProgramName = "TarnwickWindowed";
 #endif
 
+#ifndef __EMSCRIPTEN__  // a page always has its canvas
 namespace {
 
 // Early and cheap: without a display SDL would try one back end after another, warn about
@@ -37,6 +49,7 @@ bool DisplayReady()
 }
 
 }  // namespace
+#endif
 
 // The presentation is chosen when building; the command line only offers help and version.
 int main(int argc, char** argv)
@@ -53,9 +66,11 @@ int main(int argc, char** argv)
     case CommandLineAction::Refuse: std::fputs(command.text.c_str(), stderr); return 2;
     case CommandLineAction::Play: break;
     }
+#ifndef __EMSCRIPTEN__
     if (!DisplayReady()) {
         return 1;
     }
+#endif
     Startup.fullScreenPresentation = TARNWICK_FULL_SCREEN != 0;
     return RunGame();
 }

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "platform/files/files.h"
+#include "platform/window/frame_loop.h"
 #include "platform/window/quit_signals.h"
 #include "shell/controller.h"
 #include "shell/desktop.h"
@@ -58,7 +59,12 @@ bool MapMessage(const MSG& message)
             return true;
         }
         switch (message.wParam & 0xFFFF) {
-        case VK_ESCAPE: return false;
+        case VK_ESCAPE:
+            if (ProgramCanQuit()) {
+                return false;
+            }
+            Session.screen = Screen::Title;  // a page cannot close its tab: Esc acts as W
+            break;
         case VK_BACK: Session.screen = Screen::Title; break;
         case 0x57:  // W, unless the bindings steer with it
             if (!KeyIsBound(Input.keyBindings, kKeyW)) {
@@ -139,25 +145,44 @@ void EndGame()
     ReleaseGameIcon();
 }
 
+namespace {
+
+struct ProgramLoop {
+    HWND window = nullptr;
+    MSG message{};
+};
+ProgramLoop Program;  // outlives RunGame where the browser owns the loop
+
+// Every waiting message, then one frame (or one rest while away).
+bool PassesUntilFrame(void* context)
+{
+    auto& loop = *static_cast<ProgramLoop*>(context);
+    for (;;) {
+        const LoopPass pass = RunProgramPass(loop.window, loop.message);
+        if (pass != LoopPass::Dispatched) {
+            return pass != LoopPass::Quit;
+        }
+    }
+}
+
+void EndProgramLoop(void*) { EndGame(); }
+
+}  // namespace
+
 int RunGame()
 {
     DiscardStartupRandoms();
     LoadKeyBindings();
-    HWND window = nullptr;
-    const HRESULT hr = StartGame(window);
-    if (SUCCEEDED(hr)) {
-        std::printf("%s\n", ControlsLine(GamePad.device != nullptr ? GamePad.name : nullptr).c_str());
-        std::fflush(stdout);
-        LoadProgress(ProgressPath());
-        MSG message{};
-        while (RunProgramPass(window, message) != LoopPass::Quit) {
-        }
-    }
-    EndGame();
+    const HRESULT hr = StartGame(Program.window);
     if (FAILED(hr)) {
+        EndGame();
         std::fprintf(stderr, "Tarnwick: cannot start: %s (0x%08X)\n", Startup.lastFailure.what,
                      static_cast<unsigned>(hr));
         return 1;
     }
+    std::printf("%s\n", ControlsLine(GamePad.device != nullptr ? GamePad.name : nullptr).c_str());
+    std::fflush(stdout);
+    LoadProgress(ProgressPath());
+    RunPassLoop(PassesUntilFrame, EndProgramLoop, &Program);
     return 0;
 }

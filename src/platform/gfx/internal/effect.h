@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/gfx/internal/device.h"
+#include "platform/gfx/internal/gl_dialect.h"
 
 enum class GfxParamType { Float, Vector, Matrix, Texture };
 
@@ -60,12 +61,12 @@ struct GfxEffectDesc {
 // Parses an effect file's text. On failure returns false with "file:line: message".
 bool GfxParseEffect(const std::string& text, const std::string& fileName, GfxEffectDesc* out, std::string* error);
 
-// The complete GLSL 330 source of one shader: the version line, the vertex inputs, a
-// uniform per parameter, then the file's code under its own line numbers. Vertex shaders
+// The complete GLSL source of one shader in the dialect: the version line, the vertex inputs,
+// a uniform per parameter, then the file's code under its own line numbers. Vertex shaders
 // get a main that flips y for our top-row-first targets and, with `depthToGl`, maps
 // Direct3D's 0..1 depth to GL's -1..1. `outsideFocus` defines GFX_OUTSIDE_FOCUS.
 std::string GfxShaderSource(const GfxEffectDesc& desc, const GfxEffectShader& shader, bool depthToGl,
-                            bool outsideFocus = false);
+                            bool outsideFocus = false, GlslDialect dialect = kGlslDialect);
 
 class GfxEffect final : public ID3DXEffect, public GfxChild {
 public:

@@ -276,17 +276,16 @@ bool GfxParseEffect(const std::string& text, const std::string& fileName, GfxEff
 }
 
 std::string GfxShaderSource(const GfxEffectDesc& desc, const GfxEffectShader& shader, bool depthToGl,
-                            bool outsideFocus)
+                            bool outsideFocus, GlslDialect dialect)
 {
-    std::string s = "#version 330 core\n";
+    std::string s = GlslHead(dialect);
     if (outsideFocus) {
         s += "#define GFX_OUTSIDE_FOCUS 1\n";
     }
     if (shader.vertex) {
         s += "layout(location = 0) in vec3 inPosition;\n"
-             "layout(location = 1) in vec3 inNormal;\n"
-             "layout(location = 2) in vec4 inColor;\n"
-             "layout(location = 3) in vec2 inTexCoord;\n";
+             "layout(location = 1) in vec3 inNormal;\n" +
+             GlslColorInput(dialect) + "layout(location = 3) in vec2 inTexCoord;\n";
     }
     for (const auto& p : desc.params) {
         s += std::string("uniform ") + kGlslTypes[static_cast<int>(p.type)] + ' ' + p.name + ";\n";
@@ -295,7 +294,7 @@ std::string GfxShaderSource(const GfxEffectDesc& desc, const GfxEffectShader& sh
         s += "#define main gfx_user_main\n";
     }
     s += "#line " + std::to_string(shader.firstLine) + "\n";
-    s += shader.source;
+    s += GlslBody(dialect, shader.source);
     if (shader.vertex) {
         // Targets keep the picture's top row first, so clip-space y is mirrored here.
         s += "#undef main\nvoid main()\n{\n    gfx_user_main();\n    gl_Position.y = -gl_Position.y;\n";

@@ -4,10 +4,11 @@
 #include "platform/gfx/internal/gl.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
+#include <vector>
 
 #include <SDL.h>
-#include <epoxy/gl.h>
 
 #include "platform/gfx/problems.h"
 #include "platform/gfx/internal/effect.h"
@@ -53,8 +54,16 @@ void StorePixels(const GfxSurface& surface, const void* pixels, bool update)
     const bool isFloat = surface.format == D3DFMT_R32F;
     const auto w = static_cast<GLsizei>(surface.width);
     const auto h = static_cast<GLsizei>(surface.height);
-    const GLenum format = isFloat ? GL_RED : GL_BGRA;
+    const GLenum format = isFloat ? GL_RED : kGlPixelOrder;
     const GLenum type = isFloat ? GL_FLOAT : GL_UNSIGNED_BYTE;
+    if (!kGlSwizzles && !isFloat && pixels != nullptr) {
+        // Kept between calls: textures go up at their first use, some during play.
+        static std::vector<std::uint8_t> turned;
+        turned.resize(static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * 4);
+        GlBgraToRgba(static_cast<const std::uint8_t*>(pixels), turned.size() / 4,
+                     surface.format == D3DFMT_X8R8G8B8, turned.data());
+        pixels = turned.data();
+    }
     if (update) {
         glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, w, h, format, type, pixels);
     } else {
@@ -97,8 +106,13 @@ GfxGl* GfxGl::Create(PlatformWindow* window, D3DPRESENT_PARAMETERS* params, HRES
         return nullptr;
     }
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+#ifdef __EMSCRIPTEN__
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 0);  // WebGL2
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_ES);
+#else
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+#endif
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     DeviceProblem.clear();
     SDL_GLContext context = SDL_GL_CreateContext(window->sdl);
@@ -107,7 +121,7 @@ GfxGl* GfxGl::Create(PlatformWindow* window, D3DPRESENT_PARAMETERS* params, HRES
         DeviceProblem = std::string("no OpenGL 3.3 core context (") + SDL_GetError() + ")";
         return nullptr;
     }
-    if (SDL_GL_MakeCurrent(window->sdl, context) != 0 || epoxy_gl_version() < 33) {
+    if (SDL_GL_MakeCurrent(window->sdl, context) != 0 || !GlVersionOk()) {
         DeviceProblem = "OpenGL 3.3 is not available";
         SDL_GL_DeleteContext(context);
         return nullptr;
@@ -146,15 +160,21 @@ GfxGl* GfxGl::Create(PlatformWindow* window, D3DPRESENT_PARAMETERS* params, HRES
     const int display = SDL_GetWindowDisplayIndex(window->sdl);
     const bool sixty = display >= 0 && SDL_GetCurrentDisplayMode(display, &mode) == 0 &&
                        (mode.refresh_rate == 60 || mode.refresh_rate == 59);
+#ifdef __EMSCRIPTEN__
+    // The browser calls each frame at its display's pace, and a page may not sleep.
+    (void)sixty;
+    gl->vsync_ = true;
+#else
     gl->vsync_ = gl->paced_ && sixty && SDL_GL_SetSwapInterval(1) == 0;
     if (!gl->vsync_) {
         SDL_GL_SetSwapInterval(0);
     }
+#endif
 
     gl->clipControl_ =
-        !DepthConversionForced && (epoxy_gl_version() >= 45 || epoxy_has_gl_extension("GL_ARB_clip_control"));
+        !DepthConversionForced && GlHasClipControl();
     if (gl->clipControl_) {
-        glClipControl(GL_LOWER_LEFT, GL_ZERO_TO_ONE);
+        GlClipControl(false);
     }
     glGenVertexArrays(1, &gl->vao_);
     glBindVertexArray(gl->vao_);
@@ -178,10 +198,10 @@ GfxGl* GfxGl::Create(PlatformWindow* window, D3DPRESENT_PARAMETERS* params, HRES
     // what Direct3D draws with: every colour channel written, back faces culled, blending by
     // addition, rows of pixels aligned to 4 bytes (ours are whole 4-byte pixels).
 
-    gl->fixedVertex_ = std::string("#version 330 core\n") + kFixedVertex +
+    gl->fixedVertex_ = GlslHead(kGlslDialect) + GlslColorInput(kGlslDialect) + kFixedVertex +
                        (gl->clipControl_ ? "}\n" : "    gl_Position.z = 2.0 * gl_Position.z - gl_Position.w;\n}\n");
     std::string log;
-    if (!gl->LinkFixed(std::string("#version 330 core\n") + kFixedOpsUniform, &gl->fixed_, &log)) {
+    if (!gl->LinkFixed(GlslHead(kGlslDialect) + kFixedOpsUniform, &gl->fixed_, &log)) {
         std::fprintf(stderr, "graphics: the fixed-function program does not build:\n%s\n", log.c_str());
         delete gl;
         return nullptr;
@@ -265,7 +285,7 @@ bool GfxGl::MakeTexture(GfxSurface* surface)
     glGenTextures(1, &surface->gl.texture);
     glBindTexture(GL_TEXTURE_2D, surface->gl.texture);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
-    if (surface->format == D3DFMT_X8R8G8B8) {
+    if (kGlSwizzles && surface->format == D3DFMT_X8R8G8B8) {
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_A, GL_ONE);
     }
     if (surface->pool == D3DPOOL_MANAGED && !surface->IsRenderTarget()) {
@@ -330,7 +350,7 @@ void GfxGl::BindTarget(GfxSurface* target)
     if (clipControl_ && (target_ == nullptr || target_->gl.window != target->gl.window)) {
         // Shaders mirror y for targets stored top row first; the window's origin is
         // mirrored with them, so its top row is the picture's too.
-        glClipControl(target->gl.window ? GL_UPPER_LEFT : GL_LOWER_LEFT, GL_ZERO_TO_ONE);
+        GlClipControl(target->gl.window);
     }
     target_ = target;
     glBindFramebuffer(GL_FRAMEBUFFER, target->gl.framebuffer);
@@ -339,7 +359,7 @@ void GfxGl::BindTarget(GfxSurface* target)
                static_cast<GLsizei>(target->height));
     if (sharedDepthClear_ && !target->gl.window && target->gl.depth) {
         glDepthMask(GL_TRUE);
-        glClearDepth(sharedDepthZ_);
+        GlClearDepth(sharedDepthZ_);
         glClear(GL_DEPTH_BUFFER_BIT);
         sharedDepthClear_ = false;
     }
@@ -375,8 +395,12 @@ bool GfxGl::ReadBack(GfxSurface* surface)
     const bool window = surface->gl.window;
     glBindFramebuffer(GL_READ_FRAMEBUFFER, surface->gl.framebuffer);
     glReadPixels(window ? windowView_.x : 0, window ? windowView_.y : 0, static_cast<GLsizei>(surface->width),
-                 static_cast<GLsizei>(surface->height), isFloat ? GL_RED : GL_BGRA,
+                 static_cast<GLsizei>(surface->height), isFloat ? GL_RED : kGlPixelOrder,
                  isFloat ? GL_FLOAT : GL_UNSIGNED_BYTE, surface->pixels);
+    if (!kGlSwizzles && !isFloat) {
+        GlRgbaToBgraInPlace(reinterpret_cast<std::uint8_t*>(surface->pixels),
+                            static_cast<std::size_t>(surface->width) * surface->height);
+    }
     if (surface->gl.window) {
         // The window reads bottom row first.
         const std::size_t pitch = static_cast<std::size_t>(surface->width) * 4;

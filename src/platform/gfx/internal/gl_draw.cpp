@@ -35,7 +35,7 @@ void GfxGl::Clear(DWORD flags, D3DCOLOR color, float z)
     }
     if ((flags & D3DCLEAR_ZBUFFER) != 0 && target_ != nullptr && target_->gl.depth) {
         glDepthMask(GL_TRUE);  // Clear ignores the depth-write state, as Direct3D does
-        glClearDepth(z);
+        GlClearDepth(z);
         mask |= GL_DEPTH_BUFFER_BIT;
     }
     if ((mask & GL_COLOR_BUFFER_BIT) != 0 && color != 0xFF000000u && target_ != nullptr && target_->gl.window &&
@@ -151,7 +151,7 @@ const GfxGl::FixedProgram& GfxGl::FixedFor(const int (&ops)[6], bool hasTexture)
             return variant.program != 0 ? variant : fixed_;
         }
     }
-    std::string head = "#version 330 core\nconst int uOps[6] = int[6](";
+    std::string head = GlslHead(kGlslDialect) + "const int uOps[6] = int[6](";
     for (int i = 0; i < 6; ++i) {
         head += std::to_string(ops[i]) + (i < 5 ? ", " : ");\n");
     }
@@ -196,7 +196,7 @@ void GfxGl::Draw(const GfxDevice& device, GfxVertexBuffer* buffer, UINT offset, 
         const auto s = static_cast<GLsizei>(stride);
         glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, s, at(0));
         glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, s, at(12));
-        glVertexAttribPointer(2, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, s, at(24));
+        glVertexAttribPointer(2, kGlColorSize, GL_UNSIGNED_BYTE, GL_TRUE, s, at(24));
         glVertexAttribPointer(3, 2, GL_FLOAT, GL_FALSE, s, at(28));
         boundBuffer_ = buffer->gl.buffer;
         boundOffset_ = offset;

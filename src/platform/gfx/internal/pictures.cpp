@@ -214,6 +214,12 @@ void GfxPrefetchPictures(const char* const* paths, std::size_t count)
 {
     Prefetch& state = State();
     state.Finish();
+#ifdef __EMSCRIPTEN__
+    // Threads in a page need special server headers: every picture loads in its own call.
+    (void)paths;
+    (void)count;
+    return;
+#endif
     if (paths == nullptr || count == 0) {
         return;
     }

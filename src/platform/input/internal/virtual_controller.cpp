@@ -30,6 +30,18 @@ bool VirtualController::Attach(const char* name)
     desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
     desc.name = name;
     const int index = SDL_JoystickAttachVirtualEx(&desc);
+    if (index >= 0) {
+        // Its raw buttons and axes are in SDL's own order, which SDL's own mapping for it
+        // follows; but where SDL has a default mapping for unknown devices (a browser's
+        // standard gamepad) that wins. Ours becomes the default here: only tools and tests
+        // attach this controller. The hint keeps it over a restart of the subsystem.
+        const char* const mapping =
+            "default,virtual,a:b0,b:b1,x:b2,y:b3,back:b4,guide:b5,start:b6,leftstick:b7,rightstick:b8,"
+            "leftshoulder:b9,rightshoulder:b10,dpup:b11,dpdown:b12,dpleft:b13,dpright:b14,leftx:a0,lefty:a1,"
+            "rightx:a2,righty:a3,lefttrigger:a4,righttrigger:a5,";
+        SDL_GameControllerAddMapping(mapping);
+        SDL_SetHint(SDL_HINT_GAMECONTROLLERCONFIG, mapping);
+    }
     SDL_Joystick* joystick = index >= 0 ? SDL_JoystickOpen(index) : nullptr;
     if (joystick == nullptr) {
         return false;

@@ -221,6 +221,9 @@ BOOL PeekMessageW(MSG* message, HWND window, UINT filterMin, UINT filterMax, UIN
 
 BOOL WaitMessage()
 {
+#ifdef __EMSCRIPTEN__
+    return TRUE;  // a page may not block; the browser itself stops a hidden page's frames
+#endif
     MSG waiting;
     const unsigned sent = SentFromEvents;
     while (PeekMessageW(&waiting, nullptr, 0, 0, PM_NOREMOVE) == FALSE && SentFromEvents == sent) {

@@ -166,8 +166,14 @@ HWND CreateWindowExW(DWORD /*exStyle*/, const char* className, const char* windo
     }
 
     const bool visible = (style & WS_VISIBLE) != 0;
+#ifdef __EMSCRIPTEN__
+    // The page scales the canvas to the window with bars; its pixels stay the window's size.
+    const bool resizable = false;
+#else
+    const bool resizable = (style & WS_THICKFRAME) != 0;
+#endif
     const Uint32 flags = SDL_WINDOW_OPENGL | (visible ? SDL_WINDOW_SHOWN : SDL_WINDOW_HIDDEN) |
-                         ((style & WS_THICKFRAME) != 0 ? SDL_WINDOW_RESIZABLE : 0);
+                         (resizable ? SDL_WINDOW_RESIZABLE : 0);
     const int w = width < 1 ? 1 : width;
     const int h = height < 1 ? 1 : height;
     const char* title = windowName != nullptr ? windowName : "";
