@@ -5,7 +5,7 @@
 
 namespace {
 
-std::string Usage(const char* program)
+std::string Usage(const char* program, const char* keysFile)
 {
     std::string text = "Usage: ";
     text += program;
@@ -34,7 +34,9 @@ program and in the folders above both (also under media/), then in
 ../share/tarnwick/ beside the program, where an installed copy keeps them.
 The music, data/VelmoraMusic.wav, comes from the working folder if it is
 there, otherwise from ../share/tarnwick/.
-Keys: $XDG_CONFIG_HOME/tarnwick/keys.txt (~/.config/tarnwick/keys.txt), if
+Keys: )";
+    text += keysFile;
+    text += R"(, if
 present, binds other keys to the feet and grips (format in the README).
 
 Environment:
@@ -76,13 +78,14 @@ bool NamesOnly(const char* drivers, const char* a, const char* b)
 
 }  // namespace
 
-CommandLineResult ParseCommandLine(int argc, const char* const* argv, const char* program, const char* version)
+CommandLineResult ParseCommandLine(int argc, const char* const* argv, const char* program, const char* version,
+                                   const char* keysFile)
 {
     CommandLineResult result;
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i] != nullptr ? argv[i] : "";
         if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
-            return {CommandLineAction::Help, Usage(program)};
+            return {CommandLineAction::Help, Usage(program, keysFile)};
         }
         if (std::strcmp(arg, "--version") == 0) {
             result = {CommandLineAction::Version, std::string(program) + " " + version + "\n"};

@@ -1,5 +1,6 @@
 #include <cstdio>
 
+#include "platform/window/desktop_conventions.h"
 #include "platform/window/window.h"
 #include "shell/command_line.h"
 #include "shell/device_setup.h"
@@ -17,6 +18,10 @@ namespace {
 // unrelated things and may go on invisibly.
 bool DisplayReady()
 {
+#if defined(_WIN32)
+    // Windows always has its desktop; should the video still not start, the device says why.
+    return true;
+#else
     const DisplayEnvironment environment = ReadDisplayEnvironment();
     std::string line = NoDisplayLine(environment);
     if (line.empty() && StartDesktopVideo() == FALSE) {
@@ -28,10 +33,11 @@ bool DisplayReady()
                " cannot be opened)\n";
     }
     if (!line.empty()) {
-        std::fputs(line.c_str(), stderr);
+        ReportStartupRefusal(line);
         return false;
     }
     return true;
+#endif
 }
 
 }  // namespace
@@ -39,7 +45,8 @@ bool DisplayReady()
 // The presentation is chosen when building; the command line only offers help and version.
 int main(int argc, char** argv)
 {
-    const CommandLineResult command = ParseCommandLine(argc, argv, kProgramName, TARNWICK_VERSION);
+    UseStartingConsole();
+    const CommandLineResult command = ParseCommandLine(argc, argv, kProgramName, TARNWICK_VERSION, KeysFileForHelp());
     switch (command.action) {
     case CommandLineAction::Help:
     case CommandLineAction::Version: std::fputs(command.text.c_str(), stdout); return 0;

@@ -7,7 +7,6 @@
 #include <cstdio>
 
 #include <SDL.h>
-#include <epoxy/gl.h>
 
 #include "platform/gfx/problems.h"
 #include "platform/gfx/internal/effect.h"
@@ -107,7 +106,8 @@ GfxGl* GfxGl::Create(PlatformWindow* window, D3DPRESENT_PARAMETERS* params, HRES
         DeviceProblem = std::string("no OpenGL 3.3 core context (") + SDL_GetError() + ")";
         return nullptr;
     }
-    if (SDL_GL_MakeCurrent(window->sdl, context) != 0 || epoxy_gl_version() < 33) {
+    const int version = SDL_GL_MakeCurrent(window->sdl, context) == 0 ? GlLoadCurrentContext() : 0;
+    if (version < 33) {
         DeviceProblem = "OpenGL 3.3 is not available";
         SDL_GL_DeleteContext(context);
         return nullptr;
@@ -152,7 +152,7 @@ GfxGl* GfxGl::Create(PlatformWindow* window, D3DPRESENT_PARAMETERS* params, HRES
     }
 
     gl->clipControl_ =
-        !DepthConversionForced && (epoxy_gl_version() >= 45 || epoxy_has_gl_extension("GL_ARB_clip_control"));
+        !DepthConversionForced && (version >= 45 || GlHasExtension("GL_ARB_clip_control"));
     if (gl->clipControl_) {
         glClipControl(GL_LOWER_LEFT, GL_ZERO_TO_ONE);
     }

@@ -5,7 +5,7 @@
 
 #include <cstdio>
 
-#include <epoxy/gl.h>
+#include "platform/gfx/internal/gl_api.h"
 
 #ifndef NDEBUG
 // Debug builds report GL errors where they surface; release builds skip the round trip.
