@@ -43,5 +43,7 @@ std::FILE* OpenRegularFile(const char* path, std::uint64_t* length, std::string*
 
 // The process's resident memory in bytes; 0 where the system does not say.
 std::uint64_t ResidentMemoryBytes();
+// The most it has been so far.
+std::uint64_t PeakResidentMemoryBytes();
 // Milliseconds since the process started, by the system's record; negative where it does not say.
 double ProcessAgeMilliseconds();

@@ -185,5 +185,6 @@ std::FILE* OpenRegularFile(const char* path, std::uint64_t* length, std::string*
     return file;
 }
 
-std::uint64_t ResidentMemoryBytes() { return native_files::ResidentBytes(); }
+std::uint64_t ResidentMemoryBytes() { return native_files::ResidentBytes(false); }
+std::uint64_t PeakResidentMemoryBytes() { return native_files::ResidentBytes(true); }
 double ProcessAgeMilliseconds() { return native_files::ProcessAgeMs(); }

@@ -24,7 +24,8 @@ PathKind KindOf(const std::string& path);
 // A regular file opened for binary reading and its length, or null and why (without the path).
 std::FILE* OpenRegular(const std::string& path, std::uint64_t* length, std::string* reason);
 
-std::uint64_t ResidentBytes();
+// The process's resident memory now, or its peak; 0 where the system does not say.
+std::uint64_t ResidentBytes(bool peak);
 double ProcessAgeMs();
 
 }  // namespace native_files

@@ -3,6 +3,7 @@
 #include "platform/files/internal/native_files.h"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -85,8 +86,14 @@ std::FILE* OpenRegular(const std::string& path, std::uint64_t* length, std::stri
     return file;
 }
 
-std::uint64_t ResidentBytes()
+std::uint64_t ResidentBytes(bool peak)
 {
+    if (peak) {
+        rusage usage{};
+        return getrusage(RUSAGE_SELF, &usage) == 0 && usage.ru_maxrss > 0
+                   ? static_cast<std::uint64_t>(usage.ru_maxrss) * 1024
+                   : 0;
+    }
     std::FILE* statm = std::fopen("/proc/self/statm", "r");
     long size = 0;
     long resident = 0;

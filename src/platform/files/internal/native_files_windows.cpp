@@ -117,11 +117,14 @@ std::FILE* OpenRegular(const std::string& path, std::uint64_t* length, std::stri
     return file;
 }
 
-std::uint64_t ResidentBytes()
+std::uint64_t ResidentBytes(bool peak)
 {
     PROCESS_MEMORY_COUNTERS counters{};
     counters.cb = sizeof(counters);
-    return GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters)) != 0 ? counters.WorkingSetSize : 0;
+    if (GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters)) == 0) {
+        return 0;
+    }
+    return peak ? counters.PeakWorkingSetSize : counters.WorkingSetSize;
 }
 
 double ProcessAgeMs()
