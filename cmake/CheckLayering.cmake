@@ -4,7 +4,12 @@
 # - only src/platform and the platform's own tests (tests/platform) include a header from a
 #   platform area's internal/ folder: everything else sees the public faces alone;
 # - a file under src/ includes only its own folder and the folders below it, in this order
-#   from the bottom: math, platform, sound, world, creature, render/gpu, render, shell.
+#   from the bottom: math, platform, sound, world, creature, render/gpu, render, shell;
+# - Windows' own headers (windows.h and the rest of the Win32 set) appear only in .cpp files
+#   under a platform area's internal/ folder, never in a header: our Win32-shaped names
+#   (DWORD, HWND, MSG, GetModuleFileNameW...) would clash with theirs;
+# - the GL loader's header (epoxy, glad, GLES) is included by src/platform/gfx/internal/gl_api.h
+#   alone, the one place that chooses it per system.
 set(layers math platform sound world creature render/gpu render shell)
 function(layer_of path out)
   if(path MATCHES "^render/gpu/")
@@ -44,6 +49,15 @@ foreach(f IN LISTS sources)
 
   if(NOT rel MATCHES "^src/")
     continue()
+  endif()
+  file(STRINGS ${f} lines REGEX
+    "^[ \t]*#[ \t]*include[ \t]*[<\"]([Ww]indows|[Ww]in[a-z]+|[Mm]msystem|[Dd]sound|[Dd]input|d3d[0-9a-z]*|[Pp]sapi|[Ss]hl[a-z]+|[Oo]bj[a-z]+|[Cc]ommctrl)\\.h[>\"]")
+  if(lines AND NOT rel MATCHES "^src/platform/[^/]+/internal/[^/]+\\.cpp$")
+    list(APPEND offenders "${rel}: Windows header outside a platform internal .cpp ${lines}")
+  endif()
+  file(STRINGS ${f} lines REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"](epoxy/|glad/|GLES[0-9]*/|GL/)")
+  if(lines AND NOT rel STREQUAL "src/platform/gfx/internal/gl_api.h")
+    list(APPEND offenders "${rel}: GL loader header outside gl_api.h ${lines}")
   endif()
   string(REGEX REPLACE "^src/" "" inside "${rel}")
   layer_of("${inside}" own)

@@ -23,7 +23,17 @@ set(cases
   "rejects|src/render/up.cpp|#include \"shell/game_state.h\""
   "rejects|src/creature/up.cpp|#include \"render/camera.h\""
   "rejects|src/creature/draw.cpp|#include \"render/draw_batch.h\""
-  "accepts|src/shell/top.cpp|#include \"render/camera.h\"")
+  "accepts|src/shell/top.cpp|#include \"render/camera.h\""
+  "rejects|src/shell/entry.cpp|#include <windows.h>"
+  "rejects|src/world/box.cpp|#include <Windows.h>"
+  "rejects|src/platform/files/internal/native.h|#include <windows.h>"
+  "rejects|src/platform/files/native.cpp|#include <psapi.h>"
+  "accepts|src/platform/files/internal/native_files_windows.cpp|#include <windows.h>"
+  "accepts|src/platform/window/internal/w.cpp|#include <winuser.h>"
+  "rejects|src/platform/gfx/internal/gl_draw.cpp|#include <glad/gl.h>"
+  "rejects|src/platform/gfx/internal/gl.cpp|#include <epoxy/gl.h>"
+  "rejects|src/platform/gfx/internal/gl_shared.h|#include <GLES3/gl3.h>"
+  "accepts|src/platform/gfx/internal/gl_api.h|#include <glad/gl.h>")
 set(failures "")
 foreach(case IN LISTS cases)
   string(REPLACE "|" ";" parts "${case}")

@@ -1,6 +1,8 @@
 #pragma once
 
+#if !defined(_WIN32)
 #include <sys/mman.h>
+#endif
 
 #include <cstddef>
 #include <cstdint>
@@ -27,6 +29,10 @@ inline bool IsLargeBlock(std::size_t bytes) { return bytes >= kLargeBlockMinimum
 
 inline void* AllocateLargeBlock(std::size_t bytes)
 {
+#if defined(_WIN32)
+    // Windows' heap already gives blocks this big pages of their own, zero-filled.
+    return bytes == 0 ? nullptr : std::calloc(bytes, 1);
+#else
     if (!IsLargeBlock(bytes)) {
         return bytes == 0 ? nullptr : std::calloc(bytes, 1);
     }
@@ -48,13 +54,19 @@ inline void* AllocateLargeBlock(std::size_t bytes)
     void* block = reinterpret_cast<void*>(aligned);
     madvise(block, mapped, MADV_HUGEPAGE);  // advice only: a refusal leaves normal pages
     return block;
+#endif
 }
 
 inline void FreeLargeBlock(void* block, std::size_t bytes)
 {
+#if defined(_WIN32)
+    (void)bytes;
+    std::free(block);
+#else
     if (!IsLargeBlock(bytes)) {
         std::free(block);  // null included
     } else if (block != nullptr) {
         munmap(block, LargeBlockMapped(bytes));
     }
+#endif
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/files/files.h"
+#include "platform/window/desktop_conventions.h"
 #include "shell/controller.h"
 #include "shell/screen_flow.h"
 
@@ -98,15 +99,8 @@ SteeringInput ReadSteering() { return CombineSteering(ControllerSteering(), Stee
 
 std::string KeyBindingsPath()
 {
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    if (config != nullptr && config[0] == '/') {
-        return std::string(config) + "/tarnwick/keys.txt";
-    }
-    const char* home = std::getenv("HOME");
-    if (home != nullptr && home[0] != '\0') {
-        return std::string(home) + "/.config/tarnwick/keys.txt";
-    }
-    return {};
+    const std::string folder = PlayerFilesFolder();
+    return folder.empty() ? folder : folder + "/keys.txt";
 }
 
 void LoadKeyBindings()

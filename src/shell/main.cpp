@@ -1,6 +1,7 @@
 #include <cstdio>
 
 #include "platform/window/display_loss.h"
+#include "platform/window/desktop_conventions.h"
 #include "platform/window/window.h"
 #include "shell/command_line.h"
 #include "shell/device_setup.h"
@@ -31,6 +32,10 @@ namespace {
 // unrelated things and may go on invisibly.
 bool DisplayReady()
 {
+#if defined(_WIN32)
+    // Windows always has its desktop; should the video still not start, the device says why.
+    return true;
+#else
     const DisplayEnvironment environment = ReadDisplayEnvironment();
     std::string line = NoDisplayLine(environment);
     if (line.empty() && StartDesktopVideo() == FALSE) {
@@ -42,10 +47,11 @@ bool DisplayReady()
                " cannot be opened)\n";
     }
     if (!line.empty()) {
-        std::fputs(line.c_str(), stderr);
+        ReportStartupRefusal(line);
         return false;
     }
     return true;
+#endif
 }
 
 }  // namespace
@@ -54,8 +60,9 @@ bool DisplayReady()
 // The presentation is chosen when building; the command line only offers help and version.
 int main(int argc, char** argv)
 {
+    UseStartingConsole();
     EndOnDisplayLoss("Tarnwick: the display went away\n");
-    const CommandLineResult command = ParseCommandLine(argc, argv, kProgramName, TARNWICK_VERSION);
+    const CommandLineResult command = ParseCommandLine(argc, argv, kProgramName, TARNWICK_VERSION, KeysFileForHelp());
     switch (command.action) {
     case CommandLineAction::Help:
         // The keys in effect, with the player's bindings file applied.

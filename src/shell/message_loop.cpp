@@ -1,9 +1,11 @@
 #include "shell/message_loop.h"
 
 #include <cstdio>
+#include <string>
 
 #include "platform/files/files.h"
 #include "platform/window/frame_loop.h"
+#include "platform/window/desktop_conventions.h"
 #include "platform/window/quit_signals.h"
 #include "shell/controller.h"
 #include "shell/desktop.h"
@@ -176,8 +178,9 @@ int RunGame()
     const HRESULT hr = StartGame(Program.window);
     if (FAILED(hr)) {
         EndGame();
-        std::fprintf(stderr, "Tarnwick: cannot start: %s (0x%08X)\n", Startup.lastFailure.what,
-                     static_cast<unsigned>(hr));
+        char code[16];
+        std::snprintf(code, sizeof(code), "0x%08X", static_cast<unsigned>(hr));
+        ReportStartupRefusal(std::string("Tarnwick: cannot start: ") + Startup.lastFailure.what + " (" + code + ")\n");
         return 1;
     }
     std::printf("%s\n", ControlsLine(GamePad.device != nullptr ? GamePad.name : nullptr).c_str());

@@ -9,7 +9,7 @@ namespace {
 CommandLineResult Parse(std::vector<const char*> args)
 {
     args.insert(args.begin(), "TarnwickWindowed");
-    return ParseCommandLine(static_cast<int>(args.size()), args.data(), "TarnwickWindowed", "0.1");
+    return ParseCommandLine(static_cast<int>(args.size()), args.data(), "TarnwickWindowed", "0.1", "C:\\K\\keys.txt");
 }
 
 TEST(CommandLine, OptionsAndTheirActions)
@@ -25,6 +25,7 @@ TEST(CommandLine, OptionsAndTheirActions)
         {{"-h"}, CommandLineAction::Help, "  Esc                        quit\n"},
         {{"--version", "--help"}, CommandLineAction::Help, "  SDL_VIDEODRIVER "},
         {{"--help", "--frobnicate"}, CommandLineAction::Help, "../share/tarnwick/"},
+        {{"--help"}, CommandLineAction::Help, "Keys: C:\\K\\keys.txt, if\npresent, binds"},
         {{"--frobnicate"}, CommandLineAction::Refuse,
          "Tarnwick: unknown option '--frobnicate' (try TarnwickWindowed --help)\n"},
         {{"--version", "-x"}, CommandLineAction::Refuse, "Tarnwick: unknown option '-x' (try TarnwickWindowed --help)\n"},

@@ -56,7 +56,7 @@ TEST(LoadDifferential, LoadedWorldMatchesThePairwiseBuild)
         ASSERT_TRUE(WriteTga((root / "data/map1.tga").string(), image, error)) << error;
         SetRandState(state);
         // Random maps have no start or goal, which only the level tool's loads accept.
-        ASSERT_EQ(LoadLevelFile((root / "data/map1.tga").c_str()), S_OK);
+        ASSERT_EQ(LoadLevelFile((root / "data/map1.tga").string().c_str()), S_OK);
         const std::uint32_t loadedRand = GetRandState();
 
         reference->ClearContents();

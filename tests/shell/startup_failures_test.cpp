@@ -74,7 +74,7 @@ void SpoilFile(const fs::path& path, Spoil how)
     case Spoil::NotTga: WriteBytes(path, "\x89PNG\r\n\x1a\n not a picture at all"); break;
     case Spoil::Fifo:
         fs::remove(path);
-        ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+        ASSERT_EQ(mkfifo(path.string().c_str(), 0600), 0);
         break;
     case Spoil::Folder:
         fs::remove(path);

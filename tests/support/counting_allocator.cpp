@@ -18,6 +18,24 @@ void Add() { Allocations.fetch_add(1, std::memory_order_relaxed); }
 
 // Every form is replaced, so no allocation slips past the count and no block is freed by a
 // different family than the one that made it.
+// Windows' C runtime frees aligned blocks with a call of their own.
+static void* AlignedAllocate(std::size_t alignment, std::size_t size)
+{
+#if defined(_WIN32)
+    return _aligned_malloc(size, alignment);
+#else
+    return std::aligned_alloc(alignment, size);
+#endif
+}
+static void AlignedFree(void* p)
+{
+#if defined(_WIN32)
+    _aligned_free(p);
+#else
+    std::free(p);
+#endif
+}
+
 void* operator new(std::size_t size)
 {
     Allocations.fetch_add(1, std::memory_order_relaxed);
@@ -30,7 +48,7 @@ void* operator new(std::size_t size, std::align_val_t align)
 {
     Allocations.fetch_add(1, std::memory_order_relaxed);
     const std::size_t a = static_cast<std::size_t>(align);
-    if (void* p = std::aligned_alloc(a, ((size == 0 ? 1 : size) + a - 1) / a * a)) {
+    if (void* p = AlignedAllocate(a, ((size == 0 ? 1 : size) + a - 1) / a * a)) {
         return p;
     }
     throw std::bad_alloc();
@@ -44,7 +62,7 @@ void* operator new(std::size_t size, std::align_val_t align, const std::nothrow_
 {
     Allocations.fetch_add(1, std::memory_order_relaxed);
     const std::size_t a = static_cast<std::size_t>(align);
-    return std::aligned_alloc(a, ((size == 0 ? 1 : size) + a - 1) / a * a);
+    return AlignedAllocate(a, ((size == 0 ? 1 : size) + a - 1) / a * a);
 }
 void* operator new[](std::size_t size) { return operator new(size); }
 void* operator new[](std::size_t size, std::align_val_t align) { return operator new(size, align); }
@@ -57,11 +75,11 @@ void operator delete(void* p) noexcept { std::free(p); }
 void operator delete[](void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
-void operator delete(void* p, std::align_val_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::align_val_t) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t, std::align_val_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t, std::align_val_t) noexcept { std::free(p); }
+void operator delete(void* p, std::align_val_t) noexcept { AlignedFree(p); }
+void operator delete[](void* p, std::align_val_t) noexcept { AlignedFree(p); }
+void operator delete(void* p, std::size_t, std::align_val_t) noexcept { AlignedFree(p); }
+void operator delete[](void* p, std::size_t, std::align_val_t) noexcept { AlignedFree(p); }
 void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
 void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
-void operator delete(void* p, std::align_val_t, const std::nothrow_t&) noexcept { std::free(p); }
-void operator delete[](void* p, std::align_val_t, const std::nothrow_t&) noexcept { std::free(p); }
+void operator delete(void* p, std::align_val_t, const std::nothrow_t&) noexcept { AlignedFree(p); }
+void operator delete[](void* p, std::align_val_t, const std::nothrow_t&) noexcept { AlignedFree(p); }

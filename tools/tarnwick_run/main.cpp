@@ -2,7 +2,6 @@
 // frames, headless, and writes what happened. See README.md.
 
 #include <SDL.h>
-#include <unistd.h>
 #include <stb/stb_image_write.h>
 
 #include <chrono>
@@ -345,29 +344,14 @@ double ProcessCpuMs()
     return static_cast<double>(cpu.tv_sec) * 1e3 + static_cast<double>(cpu.tv_nsec) / 1e6;
 }
 
+// The process's age at `at`, from the system's record of when it started.
 double ProcessAgeMs(std::chrono::steady_clock::time_point at)
 {
-    std::ifstream stat("/proc/self/stat");
-    std::string line;
-    std::getline(stat, line);
-    const std::size_t close = line.rfind(')');
-    if (close == std::string::npos) {
+    const double age = ProcessAgeMilliseconds();
+    if (age < 0.0) {
         return -1.0;
     }
-    std::istringstream fields(line.substr(close + 2));
-    std::string field;
-    // Fields from the state (the third) on; the start time is the twenty-second.
-    for (int i = 3; i <= 22 && fields >> field; ++i) {
-    }
-    timespec boot{};
-    const long ticks = sysconf(_SC_CLK_TCK);
-    if (field.empty() || ticks <= 0 || clock_gettime(CLOCK_BOOTTIME, &boot) != 0) {
-        return -1.0;
-    }
-    const double nowMs = static_cast<double>(boot.tv_sec) * 1e3 + static_cast<double>(boot.tv_nsec) / 1e6;
-    const double startMs = std::stod(field) * 1e3 / static_cast<double>(ticks);
-    const double sinceAt = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - at).count();
-    return nowMs - sinceAt - startMs;
+    return age - std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - at).count();
 }
 
 }  // namespace
@@ -401,8 +385,8 @@ int main(int argc, char** argv)
         return Usage("the script has no end line and there is no --frames");
     }
     if (!options.window) {
-        setenv("SDL_VIDEODRIVER", "offscreen", 0);
-        setenv("SDL_AUDIODRIVER", "dummy", 0);
+        SDL_setenv("SDL_VIDEODRIVER", "offscreen", 0);
+        SDL_setenv("SDL_AUDIODRIVER", "dummy", 0);
     }
 
     GfxRecorder recorder;

@@ -1,16 +1,14 @@
 #include "soak.h"
 
-#include <unistd.h>
-
 #include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 #include <limits>
 
 #include "creature/creature.h"
 #include "creature/drop_burst.h"
 #include "math/random.h"
+#include "platform/files/files.h"
 #include "shell/game_state.h"
 #include "world/level_scan.h"
 
@@ -20,14 +18,7 @@ namespace {
 constexpr float kMapHalfExtent = (kMapSize / 2 + 1) * kCellSize;
 constexpr std::int64_t kForcedDeathEvery = 1500;
 
-double ResidentMb()
-{
-    std::ifstream statm("/proc/self/statm");
-    long size = 0;
-    long resident = 0;
-    statm >> size >> resident;
-    return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
-}
+double ResidentMb() { return static_cast<double>(ResidentMemoryBytes()) / (1024.0 * 1024.0); }
 
 std::int64_t NowNs()
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-// Kernel-shaped file and module calls over POSIX. Strings are UTF-8; the W names stay so the
+// Kernel-shaped file and module calls over the system's own. Strings are UTF-8; the W names stay so the
 // game's calls read as they were written. Both '/' and '\' are accepted as separators.
 
 #include <cstdint>
@@ -40,3 +40,10 @@ bool ReadRegularFile(const char* path, std::uint64_t maxBytes, std::vector<std::
 // The same open and check for a reader that streams: the file and its *length, or null and
 // the reason.
 std::FILE* OpenRegularFile(const char* path, std::uint64_t* length, std::string* why);
+
+// The process's resident memory in bytes; 0 where the system does not say.
+std::uint64_t ResidentMemoryBytes();
+// The most it has been so far.
+std::uint64_t PeakResidentMemoryBytes();
+// Milliseconds since the process started, by the system's record; negative where it does not say.
+double ProcessAgeMilliseconds();

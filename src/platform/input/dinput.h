@@ -76,8 +76,14 @@ struct DIPROPRANGE {
 static_assert(sizeof(DIPROPHEADER) == 16);
 static_assert(sizeof(DIPROPRANGE) == 24);
 
+// Our data objects live in a namespace of their own and are brought out by name: on Windows
+// SDL and the system's libraries define objects called IID_IDirectInput8W and the like, and
+// the linker must never meet two. (Functions need this not: C++ gives ours their own names.)
+namespace dinput_objects {
 // Property identifiers: compared by identity, as DirectInput's small-integer GUIDs are.
 extern const GUID DIPROP_RANGE;
+}  // namespace dinput_objects
+using dinput_objects::DIPROP_RANGE;
 
 struct DIJOYSTATE2 {
     LONG lX;
@@ -98,13 +104,19 @@ struct DIDATAFORMAT {
     DWORD dwDataSize;
 };
 
+namespace dinput_objects {
 // The joystick-2 format: GetDeviceState fills a DIJOYSTATE2.
 extern const DIDATAFORMAT c_dfDIJoystick2;
+}  // namespace dinput_objects
+using dinput_objects::c_dfDIJoystick2;
 
 constexpr DWORD DISCL_EXCLUSIVE = 0x01;
 constexpr DWORD DISCL_FOREGROUND = 0x04;
 
+namespace dinput_objects {
 extern const GUID IID_IDirectInput8W;
+}  // namespace dinput_objects
+using dinput_objects::IID_IDirectInput8W;
 
 struct ControllerDevice;
 

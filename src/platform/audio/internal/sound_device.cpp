@@ -4,8 +4,10 @@
 
 #include "platform/audio/internal/sound_device.h"
 
+#if !defined(_WIN32)
 #include <fcntl.h>
 #include <unistd.h>
+#endif
 
 #include <cstdio>
 #include <cstring>
@@ -28,6 +30,10 @@ bool AudioLeftUp = false;
 template <class Work>
 void WithStderrHushed(Work work)
 {
+#if defined(_WIN32)
+    // Windows' audio back ends report through SDL only.
+    work();
+#else
     std::fflush(stderr);
     const int saved = dup(STDERR_FILENO);
     const int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
@@ -42,6 +48,7 @@ void WithStderrHushed(Work work)
         dup2(saved, STDERR_FILENO);
         close(saved);
     }
+#endif
 }
 
 // A PCM format the mixer can play: 1 or 2 channels, 8 or 16 bits, a sane rate and a block

@@ -3,12 +3,7 @@
 
 #include "platform/files/files.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <string>
@@ -16,6 +11,7 @@
 #include <vector>
 
 #include "platform/files/files_hook.h"
+#include "platform/files/internal/native_files.h"
 
 namespace {
 
@@ -39,17 +35,7 @@ std::string ProgramPath()
     if (ActiveHook != nullptr && !ActiveHook->modulePath.empty()) {
         return ActiveHook->modulePath;
     }
-    std::string path(static_cast<size_t>(kMaxPath), '\0');
-    const ssize_t n = readlink("/proc/self/exe", path.data(), path.size());
-    path.resize(n > 0 && static_cast<size_t>(n) < path.size() ? static_cast<size_t>(n) : 0);  // none: empty
-    return path;
-}
-
-std::string WorkingFolder()
-{
-    std::vector<char> buffer(static_cast<size_t>(kMaxPath) + 1);
-    const char* folder = getcwd(buffer.data(), buffer.size());
-    return folder != nullptr ? folder : "";
+    return native_files::ProgramPath();
 }
 
 // The one-line refusal of both readers: the path, then why.
@@ -58,45 +44,18 @@ std::string Refusal(const char* path, const std::string& reason)
     return std::string(path != nullptr ? path : "") + " " + reason;
 }
 
-// Why `path` did not open: a socket or a link loop is no file to read either.
-std::string OpenProblem(const std::string& native, int error)
-{
-    if (error == ELOOP) {
-        return "is not a regular file (a loop of symbolic links)";
-    }
-    struct stat info {};
-    if (error != ENOENT && stat(native.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
-        return S_ISDIR(info.st_mode) ? "is a folder, not a file" : "is not a regular file";
-    }
-    return std::string("cannot be opened: ") + std::strerror(error);
-}
-
-// The open descriptor of a regular file and its length, or -1 and the reason (no path).
-// O_NONBLOCK makes a FIFO with no writer, or a device, answer at once; the check then judges
-// what was actually opened, whatever an earlier look saw.
-int OpenChecked(const char* path, std::uint64_t* length, std::string* reason)
+// A regular file opened for reading and its length, or null and the reason (no path).
+std::FILE* OpenChecked(const char* path, std::uint64_t* length, std::string* reason)
 {
     if (path == nullptr || path[0] == '\0') {
         *reason = "cannot be opened: no file name";
-        return -1;
+        return nullptr;
     }
     const std::string native = NativePath(path);
     if (const FilesHook* hook = FilesHook::Active(); hook != nullptr && hook->beforeOpen != nullptr) {
         hook->beforeOpen(path);
     }
-    const int fd = open(native.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) {
-        *reason = OpenProblem(native, errno);
-        return -1;
-    }
-    struct stat info {};
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        *reason = S_ISDIR(info.st_mode) ? "is a folder, not a file" : "is not a regular file";
-        close(fd);
-        return -1;
-    }
-    *length = static_cast<std::uint64_t>(info.st_size);
-    return fd;
+    return native_files::OpenRegular(native, length, reason);
 }
 
 }  // namespace
@@ -123,13 +82,12 @@ DWORD GetFileAttributesW(const char* path)
     if (path == nullptr || path[0] == '\0') {
         return INVALID_FILE_ATTRIBUTES;
     }
-    const std::string native = NativePath(path);
-    struct stat info {};
-    if (stat(native.c_str(), &info) != 0) {
-        // A loop of links is there all the same: whoever opens it learns what is wrong.
-        return errno == ELOOP && lstat(native.c_str(), &info) == 0 ? FILE_ATTRIBUTE_NORMAL : INVALID_FILE_ATTRIBUTES;
+    switch (native_files::KindOf(NativePath(path))) {
+    case native_files::PathKind::Missing: return INVALID_FILE_ATTRIBUTES;
+    case native_files::PathKind::Folder: return FILE_ATTRIBUTE_DIRECTORY;
+    case native_files::PathKind::Other: break;
     }
-    return S_ISDIR(info.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
+    return FILE_ATTRIBUTE_NORMAL;
 }
 
 DWORD GetFullPathNameW(const char* path, DWORD bufferLength, char* buffer, char** filePart)
@@ -138,30 +96,32 @@ DWORD GetFullPathNameW(const char* path, DWORD bufferLength, char* buffer, char*
         return 0;
     }
     std::string joined;
-    if (!IsSeparator(path[0])) {
-        joined = WorkingFolder();
-        if (joined.empty()) {
+    if (native_files::RootLength(path) == 0) {
+        const std::string folder = native_files::WorkingFolder();
+        if (folder.empty()) {
             return 0;
         }
-        joined += '/';
+        // A path that starts at a separator but has no drive is on the working folder's drive.
+        joined = IsSeparator(path[0]) ? folder.substr(0, native_files::RootLength(folder)) : folder + '/';
     }
     joined += path;
     const bool trailingSeparator = IsSeparator(joined.back());
+    const size_t root = native_files::RootLength(joined);
 
     // Lexical only: ".." removes the previous component and stops at the root. Every
     // component is followed by '/' until the end.
-    std::string full = "/";
-    for (size_t start = 0; start <= joined.size();) {
+    std::string full = NativePath(joined.substr(0, root).c_str());
+    for (size_t start = root; start <= joined.size();) {
         const size_t end = std::min(joined.find_first_of("/\\", start), joined.size());
         const std::string part = joined.substr(start, end - start);
-        if (part == ".." && full.size() > 1) {
+        if (part == ".." && full.size() > root) {
             full.erase(full.rfind('/', full.size() - 2) + 1);
         } else if (!part.empty() && part != "." && part != "..") {
             full += part + '/';
         }
         start = end + 1;
     }
-    if (!trailingSeparator && full.size() > 1) {
+    if (!trailingSeparator && full.size() > root) {
         full.pop_back();
     }
 
@@ -195,22 +155,17 @@ bool ReadRegularFile(const char* path, std::uint64_t maxBytes, std::vector<std::
 {
     std::string reason;
     std::uint64_t length = 0;
-    const int fd = OpenChecked(path, &length, &reason);
-    if (fd >= 0 && length > maxBytes) {
+    std::FILE* file = OpenChecked(path, &length, &reason);
+    if (file != nullptr && length > maxBytes) {
         reason = "is " + std::to_string(length) + " bytes, more than any such file can need";
-    } else if (fd >= 0) {
+    } else if (file != nullptr) {
         bytes->resize(static_cast<std::size_t>(length));
-        for (std::size_t done = 0; done < bytes->size() && reason.empty();) {
-            const ssize_t n = read(fd, bytes->data() + done, bytes->size() - done);
-            if (n > 0) {
-                done += static_cast<std::size_t>(n);
-            } else if (n == 0 || errno != EINTR) {
-                reason = n == 0 ? "cannot be read: it became shorter while read" : "cannot be read";
-            }
+        if (std::fread(bytes->data(), 1, bytes->size(), file) != bytes->size()) {
+            reason = std::feof(file) != 0 ? "cannot be read: it became shorter while read" : "cannot be read";
         }
     }
-    if (fd >= 0) {
-        close(fd);
+    if (file != nullptr) {
+        std::fclose(file);
     }
     if (reason.empty()) {
         return true;
@@ -223,17 +178,13 @@ bool ReadRegularFile(const char* path, std::uint64_t maxBytes, std::vector<std::
 std::FILE* OpenRegularFile(const char* path, std::uint64_t* length, std::string* why)
 {
     std::string reason;
-    const int fd = OpenChecked(path, length, &reason);
-    if (fd < 0) {
-        *why = Refusal(path, reason);
-        return nullptr;
-    }
-    // Reads of a regular file never wait; the flag only mattered for the open.
-    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    std::FILE* file = fdopen(fd, "rb");
+    std::FILE* file = OpenChecked(path, length, &reason);
     if (file == nullptr) {
-        *why = Refusal(path, std::string("cannot be opened: ") + std::strerror(errno));
-        close(fd);
+        *why = Refusal(path, reason);
     }
     return file;
 }
+
+std::uint64_t ResidentMemoryBytes() { return native_files::ResidentBytes(false); }
+std::uint64_t PeakResidentMemoryBytes() { return native_files::ResidentBytes(true); }
+double ProcessAgeMilliseconds() { return native_files::ProcessAgeMs(); }

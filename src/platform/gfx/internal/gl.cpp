@@ -121,7 +121,8 @@ GfxGl* GfxGl::Create(PlatformWindow* window, D3DPRESENT_PARAMETERS* params, HRES
         DeviceProblem = std::string("no OpenGL 3.3 core context (") + SDL_GetError() + ")";
         return nullptr;
     }
-    if (SDL_GL_MakeCurrent(window->sdl, context) != 0 || !GlVersionOk()) {
+    const int version = SDL_GL_MakeCurrent(window->sdl, context) == 0 ? GlLoadCurrentContext() : 0;
+    if (version < kGlVersionNeeded) {
         DeviceProblem = "OpenGL 3.3 is not available";
         SDL_GL_DeleteContext(context);
         return nullptr;
@@ -172,7 +173,7 @@ GfxGl* GfxGl::Create(PlatformWindow* window, D3DPRESENT_PARAMETERS* params, HRES
 #endif
 
     gl->clipControl_ =
-        !DepthConversionForced && GlHasClipControl();
+        !DepthConversionForced && GlHasClipControl(version);
     if (gl->clipControl_) {
         GlClipControl(false);
     }

@@ -5,18 +5,12 @@
 
 #include <cstdio>
 
-#ifdef __EMSCRIPTEN__
-#include <GLES3/gl3.h>  // WebGL2
-#else
-#include <epoxy/gl.h>
-#endif
-
+#include "platform/gfx/internal/gl_api.h"
 #include "platform/gfx/internal/gl_dialect.h"
 
 // What desktop GL and WebGL2 do differently, each in one place.
 #ifdef __EMSCRIPTEN__
-inline bool GlVersionOk() { return true; }  // SDL made a WebGL2 context or none
-inline bool GlHasClipControl() { return false; }
+inline bool GlHasClipControl(int) { return false; }
 inline void GlClipControl(bool) {}
 inline void GlClearDepth(float z) { glClearDepthf(z); }
 // No BGRA: pixels are turned round on their way (gl_dialect.h), colours in the shaders.
@@ -24,8 +18,7 @@ inline constexpr GLenum kGlPixelOrder = GL_RGBA;
 inline constexpr GLint kGlColorSize = 4;
 inline constexpr bool kGlSwizzles = false;
 #else
-inline bool GlVersionOk() { return epoxy_gl_version() >= 33; }
-inline bool GlHasClipControl() { return epoxy_gl_version() >= 45 || epoxy_has_gl_extension("GL_ARB_clip_control"); }
+inline bool GlHasClipControl(int version) { return version >= 45 || GlHasExtension("GL_ARB_clip_control"); }
 // Direct3D's 0..1 depth, and the origin at the top for the window.
 inline void GlClipControl(bool upperLeft) { glClipControl(upperLeft ? GL_UPPER_LEFT : GL_LOWER_LEFT, GL_ZERO_TO_ONE); }
 inline void GlClearDepth(float z) { glClearDepth(z); }

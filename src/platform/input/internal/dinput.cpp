@@ -15,9 +15,9 @@
 #include "platform/files/files.h"
 #include "platform/window/internal/window_internal.h"
 
-const GUID DIPROP_RANGE{0x00000004, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
-const GUID IID_IDirectInput8W{0xBF798031, 0x483A, 0x4DA2, {0xAA, 0x99, 0x5D, 0x64, 0xED, 0x36, 0x97, 0x00}};
-const DIDATAFORMAT c_dfDIJoystick2{sizeof(DIJOYSTATE2)};
+const GUID dinput_objects::DIPROP_RANGE{0x00000004, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
+const GUID dinput_objects::IID_IDirectInput8W{0xBF798031, 0x483A, 0x4DA2, {0xAA, 0x99, 0x5D, 0x64, 0xED, 0x36, 0x97, 0x00}};
+const DIDATAFORMAT dinput_objects::c_dfDIJoystick2{sizeof(DIJOYSTATE2)};
 
 namespace {
 

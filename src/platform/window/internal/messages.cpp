@@ -177,6 +177,13 @@ void DropQueued(HWND window)
 
 void InstallQuitSignals()
 {
+#if defined(_WIN32)
+    // Windows raises these for Ctrl+C and Ctrl+Break in a console; closing or logging off
+    // reaches SDL as a quit event instead.
+    for (const int signal : {SIGTERM, SIGINT, SIGBREAK}) {
+        std::signal(signal, OnQuitSignal);
+    }
+#else
     struct sigaction action {};
     action.sa_handler = OnQuitSignal;
     sigemptyset(&action.sa_mask);
@@ -185,6 +192,7 @@ void InstallQuitSignals()
     for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
         sigaction(signal, &action, nullptr);
     }
+#endif
 }
 
 BOOL PeekMessageW(MSG* message, HWND window, UINT filterMin, UINT filterMax, UINT removeFlags)

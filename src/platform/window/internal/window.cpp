@@ -323,6 +323,8 @@ BOOL IsIconic(HWND window)
 
 BOOL StartDesktopVideo()
 {
+#if !defined(_WIN32)
+    // Windows has one desktop and SDL one driver for it; Wine's DISPLAY is no concern of ours.
     const auto isSet = [](const char* name) {
         const char* value = SDL_getenv(name);
         return value != nullptr && value[0] != '\0';
@@ -332,6 +334,7 @@ BOOL StartDesktopVideo()
         const bool hasWayland = isSet("WAYLAND_DISPLAY");
         SDL_SetHint(SDL_HINT_VIDEODRIVER, hasX11 && hasWayland ? "x11,wayland" : (hasX11 ? "x11" : "wayland"));
     }
+#endif
     return EnsureVideo() ? TRUE : FALSE;
 }
 

@@ -1,0 +1,101 @@
+#!/usr/bin/env bash
+# The Windows programs under Wine on the X display the run provides (scripts/test gives the
+# Windows tests an Xvfb at 1920 x 1080), started from a folder whose name has a space and
+# non-ASCII letters, with the generated data beside them and the working folder elsewhere:
+# the window is titled "Tarnwick", a tap of Space leaves the title, held keys move the
+# creature, Esc quits with 0; the full-screen program shows the 4:3 picture between bars;
+# without data/ the one-line refusal comes on stderr (no message box) with exit status 1.
+# usage: windows_end_to_end.sh WINE_RUN TarnwickWindowed.exe Tarnwick.exe make_test_assets.exe
+set -euo pipefail
+wine_run=$1
+windowed=$2
+full=$3
+make_assets=$4
+fail() { echo "windows_end_to_end: $*" >&2; exit 1; }
+[ -n "${DISPLAY:-}" ] || { echo "windows_end_to_end: no DISPLAY (scripts/test runs this under Xvfb)"; exit 77; }
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+# Arguments reach a Windows program in its code page, so the assets go to a plain name first.
+"$wine_run" "$make_assets" "$work/plain" >/dev/null
+game_folder="$work/Spiele Ordner – Tarnwick é"
+mv "$work/plain" "$game_folder"
+cp "$windowed" "$full" "$game_folder/"
+mkdir "$work/elsewhere" "$work/appdata"
+cd "$work/elsewhere"
+export SDL_AUDIODRIVER=dummy TARNWICK_NO_MESSAGE_BOX=1
+unset SDL_VIDEODRIVER
+
+# Generated picture colours (see test_assets.cpp).
+title='#808088' sky='#1E3A57' head='#48586C' floor='rgb(197,181,176)'
+share() { # fraction of the picture's pixels within 4% of a colour
+  convert "$1" -alpha off -fuzz 4% -fill white -opaque "$2" -fill black +opaque white -colorspace gray \
+    -format '%[fx:mean]' info:
+}
+box() { # the box (WxH+X+Y) of the pixels within 1% of a colour
+  convert "$1" -alpha off -fuzz 1% -fill black +opaque "$2" -bordercolor black -border 1 -format '%@' info: |
+    awk -F'[x+]' '{ printf "%dx%d+%d+%d", $1, $2, $3 - 1, $4 - 1 }'
+}
+left_edge() { # leftmost column of the pixels within 6% of a colour, or "none"
+  local b
+  b=$(convert "$1" -alpha off -fuzz 6% -fill white -opaque "$2" -fill black +opaque white -format '%@' info: 2>/dev/null)
+  case "$b" in 0x0* | "") echo none ;; *) echo "$b" | sed 's/^[0-9]*x[0-9]*+\([0-9]*\)+.*/\1/' ;; esac
+}
+place() { # the head's left edge against the floor's, since the camera follows the creature
+  local h f
+  h=$(left_edge "$1" "$head")
+  f=$(left_edge "$1" "$floor")
+  [ "$h" != none ] && [ "$f" != none ] || fail "$1: no creature ($h) or floor ($f) on screen"
+  echo $((h - f))
+}
+window() { timeout 60 xdotool search --sync --onlyvisible --name '^Tarnwick$' | head -n 1; }
+
+# The windowed program, on the keyboard.
+"$wine_run" "$game_folder/TarnwickWindowed.exe" >out.txt 2>err.txt &
+pid=$!
+wid=$(window) || fail "no window titled Tarnwick: $(cat err.txt)"
+sleep 2
+import -window "$wid" title.png
+t=$(share title.png "$title")
+awk "BEGIN { exit !($t > 0.9) }" || fail "title picture covers only $t of the window"
+xdotool key --window "$wid" space
+sleep 2
+import -window "$wid" level.png
+s=$(share level.png "$sky")
+awk "BEGIN { exit !($s > 0.3) }" || fail "Space did not start a level (sky $s)"
+cmp -s title.png level.png && fail "the picture did not change after Space"
+before=$(place level.png)
+xdotool keydown --window "$wid" t h Up Right
+sleep 3
+import -window "$wid" moved.png
+xdotool keyup --window "$wid" t h Up Right
+after=$(place moved.png)
+moved=$((after - before))
+[ "${moved#-}" -ge 12 ] || fail "the held keys moved the creature $moved pixels along the floor"
+xdotool key --window "$wid" Escape
+code=0
+wait $pid || code=$?
+[ "$code" -eq 0 ] || fail "exit status $code after Esc: $(cat err.txt)"
+echo "windowed: title $t, level sky $s, creature moved $moved pixels: ok"
+
+# The full-screen program on the 1920 x 1080 screen: 1440 x 1080 in the middle.
+"$wine_run" "$game_folder/Tarnwick.exe" >out.txt 2>err.txt &
+pid=$!
+wid=$(window) || fail "no full-screen window: $(cat err.txt)"
+sleep 2
+import -window root full.png
+b=$(box full.png "$title")
+[ "$b" = 1440x1080+240+0 ] || fail "full screen: the title is at $b, not 1440x1080+240+0"
+xdotool key --window "$wid" Escape
+code=0
+wait $pid || code=$?
+[ "$code" -eq 0 ] || fail "full screen: exit status $code"
+echo "full screen: title $b: ok"
+
+# Without data/: the line, exit status 1, and no window waiting for anyone.
+mv "$game_folder/data" "$game_folder/data.away"
+code=0
+timeout 60 "$wine_run" "$game_folder/TarnwickWindowed.exe" >out.txt 2>err.txt || code=$?
+[ "$code" -eq 1 ] || fail "without data/: exit status $code: $(cat err.txt)"
+grep -q '^Tarnwick: cannot start: ' err.txt || fail "without data/ it said: $(cat err.txt)"
+echo "without data/: exit 1, $(grep '^Tarnwick: cannot start: ' err.txt): ok"
