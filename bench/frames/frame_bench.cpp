@@ -98,8 +98,9 @@ Run Spawn(const std::vector<std::string>& args)
     long long frames = 0;
     double wall = 0.0;
     double cpu = 0.0;
-    if (at == std::string::npos || std::sscanf(text.c_str() + at, "timing first_present_ns=%lld frames=%lld wall_ms=%lf cpu_ms=%lf",
-                                               &first, &frames, &wall, &cpu) != 4 ||
+    if (at == std::string::npos ||
+        std::sscanf(text.c_str() + at, "timing first_present_ns=%lld frames=%lld wall_ms=%lf cpu_ms=%lf", &first,
+                    &frames, &wall, &cpu) != 4 ||
         frames <= 0) {
         std::fprintf(stderr, "bench_frames: no timing line from %s:\n%s\n", args[0].c_str(), text.c_str());
         return run;

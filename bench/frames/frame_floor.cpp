@@ -108,10 +108,10 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "frame_floor: %s\n", SDL_GetError());
         return 1;
     }
-    SDL_Window* window =
-        fullScreen ? SDL_CreateWindow("frame_floor", 0, 0, desktop.w, desktop.h, SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS)
-                   : SDL_CreateWindow("frame_floor", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, 640, 480,
-                                      SDL_WINDOW_OPENGL);
+    SDL_Window* window = fullScreen ? SDL_CreateWindow("frame_floor", 0, 0, desktop.w, desktop.h,
+                                                       SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS)
+                                    : SDL_CreateWindow("frame_floor", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                                       640, 480, SDL_WINDOW_OPENGL);
     SDL_GLContext context = window != nullptr ? SDL_GL_CreateContext(window) : nullptr;
     if (context == nullptr) {
         std::fprintf(stderr, "frame_floor: no GL 3.3 core window: %s\n", SDL_GetError());

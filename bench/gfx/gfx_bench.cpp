@@ -77,7 +77,8 @@ void BM_TenThousandVertexLocksAndOneDraw(benchmark::State& state)
         rig.device->Present(nullptr, nullptr, nullptr, nullptr);
     }
     state.SetItemsProcessed(state.iterations() * kVertices);
-    state.counters["frames/s"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+    state.counters["frames/s"] =
+        benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_TenThousandVertexLocksAndOneDraw)->Unit(benchmark::kMillisecond)->UseRealTime();
 

@@ -142,7 +142,8 @@ void Merge(benchmark::State& state, const BenchMap* map, BoxSearch search, Merge
     auto world = std::make_unique<CWorld>();
     if (rule == MergeRule::Blocks) {
         world->blocks.count = lists.blocks.count;
-        std::memcpy(world->blocks.entries, lists.blocks.entries, sizeof(Box) * static_cast<std::size_t>(lists.blocks.count));
+        std::memcpy(world->blocks.entries, lists.blocks.entries,
+                    sizeof(Box) * static_cast<std::size_t>(lists.blocks.count));
         world->AddGrassCaps();
         source = &world->blocks;
     }
@@ -221,8 +222,7 @@ int main(int argc, char** argv)
         for (BoxSearch search : {BoxSearch::ByCell, BoxSearch::Pairwise}) {
             const std::string tail = "/" + map.name + "/" + SearchName(search);
             const BenchMap* m = &map;
-            benchmark::RegisterBenchmark(("LoadLevel" + tail).c_str(), Load, m, search)
-                ->Unit(benchmark::kMillisecond);
+            benchmark::RegisterBenchmark(("LoadLevel" + tail).c_str(), Load, m, search)->Unit(benchmark::kMillisecond);
             benchmark::RegisterBenchmark(("CollisionMerge" + tail).c_str(), Merge, m, search, MergeRule::Collision)
                 ->Unit(benchmark::kMillisecond);
             benchmark::RegisterBenchmark(("BlockMerge" + tail).c_str(), Merge, m, search, MergeRule::Blocks)

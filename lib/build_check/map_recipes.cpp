@@ -11,20 +11,13 @@ struct Colour {
 Colour ColourOf(PixelClass what)
 {
     switch (what) {
-    case PixelClass::Solid:
-        return {255, 255, 255};
-    case PixelClass::SpikeUp:
-        return {255, 0, 255};
-    case PixelClass::SpikeDown:
-        return {255, 255, 0};
-    case PixelClass::Start:
-        return {255, 0, 0};
-    case PixelClass::Goal:
-        return {0, 0, 255};
-    case PixelClass::Scenery:
-        return {0, 255, 0};
-    case PixelClass::Empty:
-        break;
+    case PixelClass::Solid: return {255, 255, 255};
+    case PixelClass::SpikeUp: return {255, 0, 255};
+    case PixelClass::SpikeDown: return {255, 255, 0};
+    case PixelClass::Start: return {255, 0, 0};
+    case PixelClass::Goal: return {0, 0, 255};
+    case PixelClass::Scenery: return {0, 255, 0};
+    case PixelClass::Empty: break;
     }
     return {0, 0, 0};
 }
@@ -210,8 +203,7 @@ void MapBits::Set(int column, int row, PixelClass what)
 
 PixelClass MapBits::At(int column, int row) const
 {
-    const std::uint8_t* p =
-        &bytes[static_cast<std::size_t>(row) * kMapRowBytes + static_cast<std::size_t>(column) * 4];
+    const std::uint8_t* p = &bytes[static_cast<std::size_t>(row) * kMapRowBytes + static_cast<std::size_t>(column) * 4];
     return ClassifyPixel(p[2], p[1], p[0]);
 }
 
@@ -271,24 +263,12 @@ MapBits RandomMap(Recipe recipe, std::uint32_t seed)
     MapBits m;
     Draws d(seed ^ (static_cast<std::uint32_t>(recipe) << 24));
     switch (recipe) {
-    case Recipe::Scatter:
-        Scatter(m, d);
-        break;
-    case Recipe::Rectangles:
-        Rectangles(m, d);
-        break;
-    case Recipe::StackedRuns:
-        StackedRuns(m, d);
-        break;
-    case Recipe::Stripes:
-        Stripes(m, d);
-        break;
-    case Recipe::Holes:
-        Holes(m, d);
-        break;
-    case Recipe::Axes:
-        Axes(m, d);
-        break;
+    case Recipe::Scatter: Scatter(m, d); break;
+    case Recipe::Rectangles: Rectangles(m, d); break;
+    case Recipe::StackedRuns: StackedRuns(m, d); break;
+    case Recipe::Stripes: Stripes(m, d); break;
+    case Recipe::Holes: Holes(m, d); break;
+    case Recipe::Axes: Axes(m, d); break;
     }
     return m;
 }

@@ -144,7 +144,8 @@ void BoxList::PushPointOut(Vector4& point, float radius) const
     for (int pass = 0; pass < kPushPasses; ++pass) {
         // Every push of a pass is measured from where the point stood when it began.
         const Vector4 start = point;
-        const std::int32_t found = !index_.BuiltFor(count) ? -1 : index_.CentersNear(start.x, start.y, radius, near, kPushCandidates);
+        const std::int32_t found =
+            !index_.BuiltFor(count) ? -1 : index_.CentersNear(start.x, start.y, radius, near, kPushCandidates);
         const std::int32_t visits = found < 0 ? count : found;
         for (std::int32_t k = 0; k < visits; ++k) {
             Vector4 d = entries[found < 0 ? k : near[k]].center;

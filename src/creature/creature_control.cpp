@@ -9,7 +9,7 @@ struct RestPoint {
 // The rest pose, body at (0, -6); indices are those of the two systems.
 constexpr RestPoint kBodyRest[5] = {{0.0f, -6.0f}, {-1.0f, -7.0f}, {1.0f, -7.0f}, {-0.5f, -7.0f}, {0.5f, -7.0f}};
 constexpr RestPoint kLimbRest[10] = {
-    {-0.5f, -5.0f}, {0.5f, -5.0f}, {-1.5f, -5.0f}, {1.5f, -5.0f}, {-1.0f, -7.0f},
+    {-0.5f, -5.0f}, {0.5f, -5.0f},  {-1.5f, -5.0f}, {1.5f, -5.0f}, {-1.0f, -7.0f},
     {1.0f, -7.0f},  {-0.5f, -5.0f}, {-0.5f, -4.0f}, {0.5f, -5.0f}, {0.5f, -4.0f},
 };
 
@@ -113,7 +113,10 @@ void CCreature::Place(const Vector4& point)
     }
 }
 
-void CCreature::SteerLeft(const Vector4& input) { leftSteer = Steering(input, Hanging(leftGripHeld, leftLegTop, leftFoot)); }
+void CCreature::SteerLeft(const Vector4& input)
+{
+    leftSteer = Steering(input, Hanging(leftGripHeld, leftLegTop, leftFoot));
+}
 
 void CCreature::SteerRight(const Vector4& input)
 {

@@ -8,7 +8,7 @@
 
 // What a still screen's pixels follow: two frames with the same key show the same picture.
 struct StillScreenKey {
-    int picture = -1;  // texture index of the screen's picture
+    int picture = -1;   // texture index of the screen's picture
     int shown[2] = {};  // the numbers drawn on it
     float pointerX = 0.0f;
     float pointerY = 0.0f;

@@ -5,7 +5,8 @@
 namespace {
 
 const TextureIndexEntry kTable[kTextureIndexCount] = {
-#define TARNWICK_DRAW_PICTURE_ENTRY(name, stage0, effect, depthOff) {&Gpu.textures[stage0], &Gpu.textures[effect], depthOff},
+#define TARNWICK_DRAW_PICTURE_ENTRY(name, stage0, effect, depthOff) \
+    {&Gpu.textures[stage0], &Gpu.textures[effect], depthOff},
     TARNWICK_DRAW_PICTURES(TARNWICK_DRAW_PICTURE_ENTRY)
 #undef TARNWICK_DRAW_PICTURE_ENTRY
 };

@@ -8,14 +8,24 @@
 #include "render/gpu/graphics_objects.h"
 
 // Each index's name, its two pictures, and whether it draws without writing depth (the head).
-#define TARNWICK_DRAW_PICTURES(X)                                                                            \
-    X(Leg, kPicLeg, kPicLeg, false) X(Drop, kPicGround, kPicParticleDrop, false)                             \
-    X(Knee, kPicKnee, kPicKnee, false) X(Head, kPicHeadface, kPicHeadface, true)                             \
-    X(Sky, kPicSky, kPicSky, false) X(Arrow, kPicSpikes, kPicArrow, false) X(Eye, kPicEye, kPicEye, false)   \
-    X(Antenna, kPicAntenna, kPicAntenna, false) X(Title, kPicGameTitle, kPicGameTitle, false)                \
-    X(LevelUp, kPicLevelUp, kPicLevelUp, false) X(GameEnd, kPicGameEnd, kPicGameEnd, false)                  \
-    X(Retry, kPicRetry, kPicRetry, false) X(LevelUpStep, kPicLevelUpStep, kPicLevelUpStep, false)             \
-    X(LevelUpClimb, kPicLevelUpClimb, kPicLevelUpClimb, false) X(LevelUpSwing, kPicLevelUpSwing, kPicLevelUpSwing, false)
+// clang-format off
+#define TARNWICK_DRAW_PICTURES(X) \
+    X(Leg, kPicLeg, kPicLeg, false) \
+    X(Drop, kPicGround, kPicParticleDrop, false) \
+    X(Knee, kPicKnee, kPicKnee, false) \
+    X(Head, kPicHeadface, kPicHeadface, true) \
+    X(Sky, kPicSky, kPicSky, false) \
+    X(Arrow, kPicSpikes, kPicArrow, false) \
+    X(Eye, kPicEye, kPicEye, false) \
+    X(Antenna, kPicAntenna, kPicAntenna, false) \
+    X(Title, kPicGameTitle, kPicGameTitle, false) \
+    X(LevelUp, kPicLevelUp, kPicLevelUp, false) \
+    X(GameEnd, kPicGameEnd, kPicGameEnd, false) \
+    X(Retry, kPicRetry, kPicRetry, false) \
+    X(LevelUpStep, kPicLevelUpStep, kPicLevelUpStep, false) \
+    X(LevelUpClimb, kPicLevelUpClimb, kPicLevelUpClimb, false) \
+    X(LevelUpSwing, kPicLevelUpSwing, kPicLevelUpSwing, false)
+// clang-format on
 
 struct TextureIndexEntry {
     IDirect3DTexture9* const* stage0;
@@ -27,7 +37,7 @@ enum : int {
 #define TARNWICK_DRAW_PICTURE_INDEX(name, stage0, effect, depthOff) kTex##name,
     TARNWICK_DRAW_PICTURES(TARNWICK_DRAW_PICTURE_INDEX)
 #undef TARNWICK_DRAW_PICTURE_INDEX
-    kTextureIndexCount,
+        kTextureIndexCount,
 };
 
 // Any index outside the table draws as 0 (the leg picture).

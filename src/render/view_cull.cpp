@@ -39,8 +39,8 @@ bool MayReachView(const Vertex* quad, const D3DXMATRIX& m, float margin)
 
 }  // namespace
 
-std::int32_t VisibleQuadList(const Vertex* mesh, std::int32_t begin, std::int32_t end,
-                             const D3DXMATRIX& viewProjection, float margin, std::int32_t* quads)
+std::int32_t VisibleQuadList(const Vertex* mesh, std::int32_t begin, std::int32_t end, const D3DXMATRIX& viewProjection,
+                             float margin, std::int32_t* quads)
 {
     if (end > begin && (end - begin) % kQuad != 0) {
         return -1;

@@ -15,5 +15,5 @@
 // A quad is left out only when all four corners of its grown rectangle lie beyond one edge of
 // the view; a corner behind the eye keeps it. Returns how many; -1 for a range that is not
 // whole quads, which is to be drawn whole.
-std::int32_t VisibleQuadList(const Vertex* mesh, std::int32_t begin, std::int32_t end,
-                             const D3DXMATRIX& viewProjection, float margin, std::int32_t* quads);
+std::int32_t VisibleQuadList(const Vertex* mesh, std::int32_t begin, std::int32_t end, const D3DXMATRIX& viewProjection,
+                             float margin, std::int32_t* quads);

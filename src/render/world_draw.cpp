@@ -77,7 +77,8 @@ void CWorld::Draw()
         // Only the quads in view, in the mesh's order: the same triangles in the same order
         // cover the same pixels. A range that cannot be listed or copied is drawn whole.
         const std::int32_t count =
-            Scene.viewKnown ? VisibleQuadList(mesh, start, range.end, Scene.viewProjection, kSwayMargin, visibleQuads) : -1;
+            Scene.viewKnown ? VisibleQuadList(mesh, start, range.end, Scene.viewProjection, kSwayMargin, visibleQuads)
+                            : -1;
         if (count > 0 && CopyQuads(mesh, visibleQuads, count, copied)) {
             bind(Gpu.sharedVertexBuffer);
             Gpu.device->DrawPrimitive(D3DPT_TRIANGLELIST, static_cast<UINT>(copied), static_cast<UINT>(count * 2));

@@ -55,9 +55,10 @@ Environment:
                              without OpenGL 3.3
 )";
     text += program;
-    text += " reads no other option and writes no file but the progress file.\n"
-            "Exit codes: 0 after quitting, 1 when it cannot start (one line says why),\n"
-            "2 for an unknown option.\n";
+    text +=
+        " reads no other option and writes no file but the progress file.\n"
+        "Exit codes: 0 after quitting, 1 when it cannot start (one line says why),\n"
+        "2 for an unknown option.\n";
     return text;
 }
 
@@ -99,8 +100,8 @@ CommandLineResult ParseCommandLine(int argc, const char* const* argv, const char
             continue;
         }
         const char* kind = arg[0] == '-' ? "unknown option" : "unexpected argument";
-        return {CommandLineAction::Refuse, std::string("Tarnwick: ") + kind + " '" + arg + "' (try " + program +
-                                               " --help)\n"};
+        return {CommandLineAction::Refuse,
+                std::string("Tarnwick: ") + kind + " '" + arg + "' (try " + program + " --help)\n"};
     }
     return result;
 }

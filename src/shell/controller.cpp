@@ -75,7 +75,8 @@ void LookForController()
         return;
     }
     GamePad.passesUntilLook = kPassesBetweenLooks;
-    if (FAILED(GamePad.directInput->EnumDevices(DI8DEVCLASS_GAMECTRL, TakeFirstController, nullptr, DIEDFL_ATTACHEDONLY)) ||
+    if (FAILED(GamePad.directInput->EnumDevices(DI8DEVCLASS_GAMECTRL, TakeFirstController, nullptr,
+                                                DIEDFL_ATTACHEDONLY)) ||
         GamePad.device == nullptr) {
         return;
     }
@@ -93,8 +94,8 @@ HRESULT SetupController(HWND window)
 {
     GamePad.window = window;
     GamePad.passesUntilLook = kPassesBetweenLooks;
-    HRESULT hr = DirectInput8Create(GetModuleHandleW(nullptr), DIRECTINPUT_VERSION, IID_IDirectInput8W, &GamePad.directInput,
-                                    nullptr);
+    HRESULT hr = DirectInput8Create(GetModuleHandleW(nullptr), DIRECTINPUT_VERSION, IID_IDirectInput8W,
+                                    &GamePad.directInput, nullptr);
     if (FAILED(hr)) {
         GamePad.directInput = nullptr;
         return hr;

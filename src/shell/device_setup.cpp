@@ -100,8 +100,8 @@ HRESULT CheckLevelMaps()
 
 HRESULT CreateTargets(UINT width, UINT height)
 {
-    HRESULT hr = D3DXCreateTexture(Gpu.device, width, height, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT,
-                                   &Gpu.sceneTarget);
+    HRESULT hr = D3DXCreateTexture(Gpu.device, width, height, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8,
+                                   D3DPOOL_DEFAULT, &Gpu.sceneTarget);
     if (FAILED(hr)) {
         return Fail(hr, "the scene render target could not be created");
     }
@@ -157,7 +157,8 @@ HRESULT CreateEffect()
         return Fail(hr, "%s not found", kEffectFile);
     }
     GfxProblemCapture problem;
-    hr = D3DXCreateEffectFromFileW(Gpu.device, path, nullptr, nullptr, D3DXFX_NOT_CLONEABLE, nullptr, &Gpu.effect, nullptr);
+    hr = D3DXCreateEffectFromFileW(Gpu.device, path, nullptr, nullptr, D3DXFX_NOT_CLONEABLE, nullptr, &Gpu.effect,
+                                   nullptr);
     if (FAILED(hr)) {
         Gpu.effect = nullptr;
         return FailNaming(hr, problem, path, "could not be compiled");
@@ -221,8 +222,8 @@ HRESULT SetupDevice(HWND window)
     }
     D3DPRESENT_PARAMETERS pp;
     FillPresentation(pp);
-    if (FAILED(Gpu.direct3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
-                                      &pp, &Gpu.device))) {
+    if (FAILED(Gpu.direct3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window,
+                                          D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &Gpu.device))) {
         Gpu.device = nullptr;
         return GfxDeviceProblem()[0] != '\0'
                    ? Fail(E_FAIL, "the graphics device could not be created: %s", GfxDeviceProblem())
@@ -279,7 +280,7 @@ void CreateSharedVertexBuffer()
         return;
     }
     if (FAILED(Gpu.device->CreateVertexBuffer(kSharedVertexBufferBytes, 0, D3DFVF_XYZ | D3DFVF_DIFFUSE, D3DPOOL_DEFAULT,
-                                          &Gpu.sharedVertexBuffer, nullptr))) {
+                                              &Gpu.sharedVertexBuffer, nullptr))) {
         Gpu.sharedVertexBuffer = nullptr;
     }
 }

@@ -44,8 +44,8 @@ extern StartupState Startup;
 void PrefetchTextures();
 
 // Controller, device, render targets, effect, the twenty pictures, every level's map
-// checked (CheckLevelMap), stage-0 defaults and the first level. 0, or the first stopping failure's result (E_FAIL when no device could
-// be made); what was made stays for Shutdown.
+// checked (CheckLevelMap), stage-0 defaults and the first level. 0, or the first stopping failure's result (E_FAIL when
+// no device could be made); what was made stays for Shutdown.
 HRESULT SetupDevice(HWND window);
 // The draw batch's store; whether it could be made is not looked at.
 void CreateSharedVertexBuffer();

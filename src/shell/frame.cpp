@@ -184,7 +184,8 @@ void PlayingFrame()
     ClearBatchRestart();
     // The level being played, under the goal arrow.
     const float width = NumberWidth(level + 1, 0.5f);
-    const Vector4 origin{Scene.cameraPoint.x + 0.5f * width + 0.5f, Scene.cameraPoint.y + 4.0f, 0.0f, Scene.cameraPoint.w};
+    const Vector4 origin{Scene.cameraPoint.x + 0.5f * width + 0.5f, Scene.cameraPoint.y + 4.0f, 0.0f,
+                         Scene.cameraPoint.w};
     DrawNumber(level + 1, origin, 0.5f);
     Gpu.device->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
     Gpu.device->SetRenderState(D3DRS_ZFUNC, D3DCMP_ALWAYS);
@@ -251,7 +252,8 @@ void RunFrame()
         SetFrameParameters();
         Gpu.device->SetFVF(kVertexFvf);
         Gpu.device->SetStreamSource(0, Gpu.sharedVertexBuffer, 0, kVertexStride);
-        const Vector4 screenPoint{Scene.cameraPoint.x, Scene.cameraPoint.y, Scene.cameraPoint.z + 2.0f, Scene.cameraPoint.w};
+        const Vector4 screenPoint{Scene.cameraPoint.x, Scene.cameraPoint.y, Scene.cameraPoint.z + 2.0f,
+                                  Scene.cameraPoint.w};
         for (CDropBurst& burst : Drops.bursts) {
             burst.Update();
         }

@@ -10,7 +10,6 @@
 #include "shell/controller.h"
 #include "shell/screen_flow.h"
 
-
 namespace {
 
 constexpr std::uint64_t kMaxBindingsBytes = 64 * 1024;
@@ -95,7 +94,10 @@ SteeringInput ControllerSteering()
     return controller;
 }
 
-SteeringInput ReadSteering() { return CombineSteering(ControllerSteering(), SteeringFromKeys(Input.keyHeld, Input.keyBindings)); }
+SteeringInput ReadSteering()
+{
+    return CombineSteering(ControllerSteering(), SteeringFromKeys(Input.keyHeld, Input.keyBindings));
+}
 
 std::string KeyBindingsPath()
 {

@@ -10,7 +10,6 @@
 #include "shell/input_state.h"
 #include "shell/key_steering.h"
 
-
 // Takes one newly retrieved message into the key state and the kept presses. Called once
 // per message, where MapMessage maps the last message again in every pass.
 void NoteNewMessage(const MSG& message);

@@ -13,8 +13,16 @@
 #include "platform/window/keys.h"
 
 enum class KeyAction : int {
-    LeftUp, LeftDown, LeftLeft, LeftRight, LeftGrip,
-    RightUp, RightDown, RightLeft, RightRight, RightGrip,
+    LeftUp,
+    LeftDown,
+    LeftLeft,
+    LeftRight,
+    LeftGrip,
+    RightUp,
+    RightDown,
+    RightLeft,
+    RightRight,
+    RightGrip,
 };
 constexpr int kKeyActionCount = 10;
 constexpr int kKeysPerAction = 2;

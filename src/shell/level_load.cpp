@@ -14,7 +14,6 @@
 #include "world/level_scan.h"
 #include "world/world.h"
 
-
 namespace {
 
 // The world buffer holds the 36-byte layout; 0x42 is the format code it is created with.
@@ -107,7 +106,10 @@ const char* MissingMarks(const std::uint8_t* bits, std::int32_t pitch)
             goal = goal || kind == PixelClass::Goal;
         }
     }
-    return start && goal ? nullptr : !start && !goal ? "has no start and no goal" : !start ? "has no start" : "has no goal";
+    return start && goal     ? nullptr
+           : !start && !goal ? "has no start and no goal"
+           : !start          ? "has no start"
+                             : "has no goal";
 }
 
 // Locks a map image that passed CheckMap; `requireMarks` also asks for a start and a goal.
@@ -121,7 +123,8 @@ HRESULT LockForScan(IDirect3DTexture9* image, const char* file, bool requireMark
         Report(file, "cannot be read", FAILED(lockResult) ? lockResult : E_FAIL);
         return FAILED(lockResult) ? lockResult : E_FAIL;
     }
-    const char* missing = requireMarks ? MissingMarks(static_cast<const std::uint8_t*>(locked.pBits), locked.Pitch) : nullptr;
+    const char* missing =
+        requireMarks ? MissingMarks(static_cast<const std::uint8_t*>(locked.pBits), locked.Pitch) : nullptr;
     if (missing != nullptr) {
         image->UnlockRect(0);
         Report(file, missing, D3DXERR_INVALIDDATA);

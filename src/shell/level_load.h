@@ -9,7 +9,6 @@
 #include "render/gpu/graphics_objects.h"
 #include "shell/screen_flow.h"
 
-
 // Builds the world for a level. A map that is missing, cannot be decoded or locked, is not
 // 128 x 128, or has no start or no goal is reported in one line on stderr naming the file; the result is then that
 // failure, and the previous level is rebuilt whole from its held map image (or, before any
@@ -20,7 +19,6 @@ HRESULT LoadLevel(int levelIndex);
 HRESULT LoadLevelFile(const char* path);
 // LoadLevel, then puts the creature on the start point.
 HRESULT StartLevel(int levelIndex);
-
 
 // Whether a level's map can be played: found, a 128 x 128 picture the loader reads, with a
 // start and a goal. S_OK, or the failure with *why set to one line naming the file and what

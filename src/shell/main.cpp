@@ -16,7 +16,10 @@
 
 // Read by the browser checks (tests/web): the screen showing and where the body is.
 extern "C" EMSCRIPTEN_KEEPALIVE int TarnwickScreen() { return static_cast<int>(Session.screen); }
-extern "C" EMSCRIPTEN_KEEPALIVE float TarnwickBodyX() { return Creature.body != nullptr ? Creature.body->position.x : 0.0f; }
+extern "C" EMSCRIPTEN_KEEPALIVE float TarnwickBodyX()
+{
+    return Creature.body != nullptr ? Creature.body->position.x : 0.0f;
+}
 #endif
 
 #if TARNWICK_FULL_SCREEN

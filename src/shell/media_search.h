@@ -11,8 +11,8 @@ constexpr const char* kInstalledDataFolder = "share/tarnwick";
 
 // Turns an asset name such as "data/Leg.tga" into a path that exists. Tries, in order:
 // eight folders around the working folder and the program's folder, the same under
-// "media", then ../share/tarnwick beside the program (an installed copy), then every folder from the working folder and from the program's folder up to
-// (not including) the root, plain and under "media". Callers pass a buffer of kMaxPath.
+// "media", then ../share/tarnwick beside the program (an installed copy), then every folder from the working folder and
+// from the program's folder up to (not including) the root, plain and under "media". Callers pass a buffer of kMaxPath.
 //
 // 0: `destination` holds the first existing candidate (a folder counts too).
 // E_INVALIDARG: no name, empty name, no destination or capacity below 10; nothing written.

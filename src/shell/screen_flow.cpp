@@ -85,7 +85,8 @@ ScreenChange StepScreen(GameSession& session, const ScreenPresses& presses)
 {
     switch (session.screen) {
     case Screen::Title: {
-        const bool chosen = presses.chosenLevel >= 0 && presses.chosenLevel <= session.reachedLevel && !presses.clickHeld;
+        const bool chosen =
+            presses.chosenLevel >= 0 && presses.chosenLevel <= session.reachedLevel && !presses.clickHeld;
         if (Advances(session, presses) || chosen) {
             session.clickArmed = false;
             session.screen = Screen::Playing;

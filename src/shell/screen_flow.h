@@ -55,11 +55,11 @@ struct GameSession {
 
 // The presses a picture screen's frame sees.
 struct ScreenPresses {
-    bool clickHeld = false;    // the left button is down now
-    bool clickTapped = false;  // it went down since the last frame
-    bool keyTapped = false;     // Space or Enter went down (not a repeat) since the last frame
-    bool buttonTapped = false;  // controller button A (0) went down since the last frame
-    bool backButton = false;    // controller button 1 is down
+    bool clickHeld = false;         // the left button is down now
+    bool clickTapped = false;       // it went down since the last frame
+    bool keyTapped = false;         // Space or Enter went down (not a repeat) since the last frame
+    bool buttonTapped = false;      // controller button A (0) went down since the last frame
+    bool backButton = false;        // controller button 1 is down
     std::int32_t chosenLevel = -1;  // a level's number key went down on the title: its index
 };
 

@@ -13,10 +13,7 @@ Vector4 ScaledStick(std::int32_t rawX, std::int32_t rawY, float w)
     return v;
 }
 
-bool IsOutward(float x, StickSide side)
-{
-    return side == StickSide::Left ? x < 0.0f : x > 0.0f;
-}
+bool IsOutward(float x, StickSide side) { return side == StickSide::Left ? x < 0.0f : x > 0.0f; }
 
 }  // namespace
 

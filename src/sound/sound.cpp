@@ -125,8 +125,7 @@ HRESULT SoundSystem::CreateSound(CSound** sound, const char* fileName, DWORD cre
 
 // --- CSound ----------------------------------------------------------------------------
 
-CSound::CSound(IDirectSoundBuffer* const* buffers, DWORD bufferSize, DWORD count, WaveReader* wave,
-               DWORD creationFlags)
+CSound::CSound(IDirectSoundBuffer* const* buffers, DWORD bufferSize, DWORD count, WaveReader* wave, DWORD creationFlags)
     : bufferSize_(bufferSize), wave_(wave), count_(count), creationFlags_(creationFlags)
 {
     buffers_ = count > 0 ? new (std::nothrow) IDirectSoundBuffer*[count] : nullptr;

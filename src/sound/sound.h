@@ -19,8 +19,7 @@ public:
     HRESULT Initialize(HWND window, DWORD cooperativeLevel);
     HRESULT SetPrimaryFormat(DWORD channels, DWORD samplesPerSecond, DWORD bitsPerSample);
     // On success `*sound` owns `count` buffers, each holding the whole wave.
-    HRESULT CreateSound(CSound** sound, const char* fileName, DWORD creationFlags, REFGUID algorithm3d,
-                        DWORD count);
+    HRESULT CreateSound(CSound** sound, const char* fileName, DWORD creationFlags, REFGUID algorithm3d, DWORD count);
 
     IDirectSound8* GetDirectSound() const { return directSound_; }
 
@@ -31,8 +30,7 @@ private:
 class CSound {
 public:
     // Takes over the buffers (one reference each) and the reader, then fills every buffer.
-    CSound(IDirectSoundBuffer* const* buffers, DWORD bufferSize, DWORD count, WaveReader* wave,
-           DWORD creationFlags);
+    CSound(IDirectSoundBuffer* const* buffers, DWORD bufferSize, DWORD count, WaveReader* wave, DWORD creationFlags);
     virtual ~CSound();
     CSound(const CSound&) = delete;
     CSound& operator=(const CSound&) = delete;

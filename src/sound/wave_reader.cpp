@@ -32,10 +32,7 @@ std::uint32_t Le32(const BYTE* p)
            (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
 
-std::uint16_t Le16(const BYTE* p)
-{
-    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-}
+std::uint16_t Le16(const BYTE* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
 
 }  // namespace
 
@@ -182,8 +179,7 @@ bool WaveReader::DescendRiff(Chunk* riff)
     riff->formType = Le32(header + 8);
     riff->dataOffset = start + 8;
     // The whole RIFF chunk must be in the file, and hold at least its form type.
-    return riff->id == kRiff && riff->formType == kWave && riff->size >= 4 &&
-           riff->dataOffset + riff->size <= length_;
+    return riff->id == kRiff && riff->formType == kWave && riff->size >= 4 && riff->dataOffset + riff->size <= length_;
 }
 
 bool WaveReader::FindChunk(std::uint32_t id, const Chunk& parent, Chunk* found)

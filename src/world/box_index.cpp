@@ -52,8 +52,8 @@ void BoxIndex::Build(const Box* entries, std::int32_t count)
     built_ = false;
     for (std::int32_t i = 0; i < count; ++i) {
         const Box& b = entries[i];
-        if (!std::isfinite(b.min.x) || !std::isfinite(b.min.y) || !std::isfinite(b.max.x) ||
-            !std::isfinite(b.max.y) || !std::isfinite(b.center.x) || !std::isfinite(b.center.y)) {
+        if (!std::isfinite(b.min.x) || !std::isfinite(b.min.y) || !std::isfinite(b.max.x) || !std::isfinite(b.max.y) ||
+            !std::isfinite(b.center.x) || !std::isfinite(b.center.y)) {
             return;  // left unbuilt: every query scans the whole list
         }
     }
@@ -72,9 +72,8 @@ void BoxIndex::Build(const Box* entries, std::int32_t count)
             }
         }
     });
-    Fill(count, centerStart_, centerItems_, [&](std::int32_t i, auto file) {
-        file(CellOf(entries[i].center.y) * kCells + CellOf(entries[i].center.x));
-    });
+    Fill(count, centerStart_, centerItems_,
+         [&](std::int32_t i, auto file) { file(CellOf(entries[i].center.y) * kCells + CellOf(entries[i].center.x)); });
     count_ = count;
     built_ = true;
 }

@@ -68,8 +68,7 @@ MapScanCounts ScanMap(const std::uint8_t* bits, std::int32_t pitch, BoxList& blo
                 blocks.Append(CellCentre(c, r), kHalfCell, kHalfCell, 0);
                 ++counts.scenery;
                 break;
-            case PixelClass::Empty:
-                break;
+            case PixelClass::Empty: break;
             }
         }
     }

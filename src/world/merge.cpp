@@ -14,10 +14,7 @@ bool NearlyEqual(float a, float b)
 
 namespace {
 
-bool Merges(std::int32_t kind, MergeRule rule)
-{
-    return rule == MergeRule::Blocks ? kind >= 0 : kind != kBoxAbsorbed;
-}
+bool Merges(std::int32_t kind, MergeRule rule) { return rule == MergeRule::Blocks ? kind >= 0 : kind != kBoxAbsorbed; }
 
 bool SkipPair(const BoxList& list, std::int32_t i, std::int32_t j, MergeRule rule)
 {

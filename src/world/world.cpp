@@ -225,8 +225,7 @@ void CWorld::AppendSpikeQuad(const Vector4& base, const Vector4& size, std::int3
     const float top = base.y;
     const float bottom = base.y - size.y;
     AppendQuad({left, top, 0.0f * uvScale, 1.0f * uvScale}, {right, top, 1.0f * uvScale, 1.0f * uvScale},
-               {left, bottom, 0.0f * uvScale, 0.0f * uvScale}, {right, bottom, 1.0f * uvScale, 0.0f * uvScale},
-               base.z);
+               {left, bottom, 0.0f * uvScale, 0.0f * uvScale}, {right, bottom, 1.0f * uvScale, 0.0f * uvScale}, base.z);
 }
 
 void CWorld::AppendTuftQuad(const Vector4& base, const Vector4& size, float uvScale)
@@ -236,8 +235,7 @@ void CWorld::AppendTuftQuad(const Vector4& base, const Vector4& size, float uvSc
     const float top = base.y + size.y;
     const float bottom = base.y;
     AppendQuad({left, top, 0.0f * uvScale, 0.0f * uvScale}, {right, top, 1.0f * uvScale, 0.0f * uvScale},
-               {left, bottom, 0.0f * uvScale, 1.0f * uvScale}, {right, bottom, 1.0f * uvScale, 1.0f * uvScale},
-               base.z);
+               {left, bottom, 0.0f * uvScale, 1.0f * uvScale}, {right, bottom, 1.0f * uvScale, 1.0f * uvScale}, base.z);
 }
 
 namespace {

@@ -86,8 +86,7 @@ public:
     void AddGrassTufts(BoxSearch search = BoxSearch::ByCell);
     void AddGrassCaps(BoxSearch search = BoxSearch::ByCell);
     void MergeBlocks(BoxSearch search = BoxSearch::ByCell);
-    void AppendVertex(const Vector4& position, const float colour[4], const Vector4& normal,
-                      const Vector4& texcoord);
+    void AppendVertex(const Vector4& position, const float colour[4], const Vector4& normal, const Vector4& texcoord);
     void AppendBlockQuad(const Vector4& center, const Vector4& half, float uvScale);
     void AppendCornerQuad(const Vector4& center, const Vector4& half, float uvScale);
     void AppendSpikeQuad(const Vector4& base, const Vector4& size, std::int32_t kind, float uvScale);

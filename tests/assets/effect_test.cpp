@@ -74,7 +74,8 @@ protected:
     std::vector<std::uint32_t> DrawQuad(IDirect3DTexture9* texture, float x0, float y0, float x1, float y1,
                                         float normal, const char* technique = "WorldLighting")
     {
-        const float n[3] = {normal < 0.0f ? 0.0f : normal, normal < 0.0f ? 0.0f : normal, normal < 0.0f ? -1.0f : normal};
+        const float n[3] = {normal < 0.0f ? 0.0f : normal, normal < 0.0f ? 0.0f : normal,
+                            normal < 0.0f ? -1.0f : normal};
         const std::vector<Vertex> quad = {{x0, y1, 0.5f, n[0], n[1], n[2], 0xFFFFFFFFu, 0.0f, 0.0f},
                                           {x1, y1, 0.5f, n[0], n[1], n[2], 0xFFFFFFFFu, 1.0f, 0.0f},
                                           {x0, y0, 0.5f, n[0], n[1], n[2], 0xFFFFFFFFu, 0.0f, 1.0f},
@@ -104,8 +105,8 @@ protected:
                 const auto* row = static_cast<const std::uint8_t*>(rect.pBits) + y * rect.Pitch;
                 for (int x = 0; x < kSize; ++x) {
                     const std::uint8_t* p = row + x * 4;
-                    pixels.push_back((static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[1]) << 8) |
-                                     p[0]);
+                    pixels.push_back((static_cast<std::uint32_t>(p[2]) << 16) |
+                                     (static_cast<std::uint32_t>(p[1]) << 8) | p[0]);
                 }
             }
             back->UnlockRect();
@@ -126,7 +127,8 @@ protected:
                 const std::uint32_t p = a[static_cast<std::size_t>(y * kSize + x)];
                 const std::uint32_t q = b[static_cast<std::size_t>(y * kSize + x)];
                 for (int shift = 0; shift < 24; shift += 8) {
-                    worst = std::max(worst, std::abs(static_cast<int>((p >> shift) & 0xFF) - static_cast<int>((q >> shift) & 0xFF)));
+                    worst = std::max(
+                        worst, std::abs(static_cast<int>((p >> shift) & 0xFF) - static_cast<int>((q >> shift) & 0xFF)));
                 }
             }
         }
@@ -158,8 +160,8 @@ TEST_F(ShippedEffect, OffersTheTechniqueAndEveryParameterWithItsKind)
     effect->EndPass();
     effect->End();
 
-    for (const char* name : {"RenderTargetWidth", "RenderTargetHeight", "MagicValue", "DistortionPosx", "DistortionPosy",
-                             "WindAmount"}) {
+    for (const char* name :
+         {"RenderTargetWidth", "RenderTargetHeight", "MagicValue", "DistortionPosx", "DistortionPosy", "WindAmount"}) {
         EXPECT_NE(effect->GetParameterByName(nullptr, name), nullptr) << name;
         EXPECT_EQ(effect->SetFloat(name, 0.5f), S_OK) << name;
     }

@@ -137,9 +137,8 @@ TEST_F(PictureLooks, SkyIsLightEnoughToAddOntoBlackAndWarmerAtTheBottom)
     const Texels t = Load("sky.tga");
     ASSERT_EQ(t.argb.size(), 512u * 512u);
     const auto luma = [](std::uint32_t c) { return ((c >> 16) & 0xFF) + ((c >> 8) & 0xFF) + (c & 0xFF); };
-    const std::uint32_t darkest = luma(*std::min_element(t.argb.begin(), t.argb.end(), [&](std::uint32_t a, std::uint32_t b) {
-        return luma(a) < luma(b);
-    }));
+    const std::uint32_t darkest = luma(*std::min_element(
+        t.argb.begin(), t.argb.end(), [&](std::uint32_t a, std::uint32_t b) { return luma(a) < luma(b); }));
     EXPECT_GT(darkest, 150u);
     // Row 0 is the sky's bottom (v grows with world y): the horizon is warmer than the zenith.
     const std::uint32_t bottom = t.At(40, 30);

@@ -18,8 +18,8 @@ namespace {
 
 struct Level {
     const char* name;
-    double solid;   // chance of a solid cell
-    bool checker;   // alternate cells, so the merge leaves many small boxes
+    double solid;  // chance of a solid cell
+    bool checker;  // alternate cells, so the merge leaves many small boxes
 };
 
 void PrintTo(const Level& level, std::ostream* os) { *os << level.name; }

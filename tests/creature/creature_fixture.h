@@ -41,7 +41,10 @@ inline std::unique_ptr<CCreature> MakeCreature(float bodyX, float bodyY)
     return creature;
 }
 
-inline bool Finite(const Vector4& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z) && std::isfinite(v.w); }
+inline bool Finite(const Vector4& v)
+{
+    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z) && std::isfinite(v.w);
+}
 
 inline bool AllFinite(const CCreature& c)
 {

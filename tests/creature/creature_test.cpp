@@ -210,8 +210,8 @@ TEST_F(BendKnees, RightKneeMirrorsTheLeft)
 
 TEST_F(BendKnees, StopsLegStepsAndLiftsTheAntennae)
 {
-    for (VerletParticle* p : {c->leftKnee, c->rightKnee, c->leftLegTop, c->rightLegTop, c->leftLegFoot,
-                              c->rightLegFoot, c->leftAntennaTip, c->leftAntennaBase}) {
+    for (VerletParticle* p : {c->leftKnee, c->rightKnee, c->leftLegTop, c->rightLegTop, c->leftLegFoot, c->rightLegFoot,
+                              c->leftAntennaTip, c->leftAntennaBase}) {
         p->step = Vector4{0.5f, 0.5f, 0.5f, 1.0f};
     }
     const float tipY = c->leftAntennaTip->position.y;

@@ -112,8 +112,7 @@ Input ScriptedInput(int frame)
     const float t = static_cast<float>(frame % 37) / 37.0f;
     Input in{Vector4{0.0f, 0.0f, 0.0f, 1.0f}, Vector4{0.0f, 0.0f, 0.0f, 1.0f}, false, false};
     switch (phase) {
-    case 0:
-        break;
+    case 0: break;
     case 1:
         in.right = Vector4{1.5f, 0.5f + t, 0.0f, 1.0f};
         in.rightGrip = true;

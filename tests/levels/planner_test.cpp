@@ -233,10 +233,7 @@ TEST(ReplayScript, RejectsBrokenLines)
     }
 }
 
-std::vector<MapImage> EightCopies()
-{
-    return std::vector<MapImage>(8, FirstLevel());
-}
+std::vector<MapImage> EightCopies() { return std::vector<MapImage>(8, FirstLevel()); }
 
 TEST(PlayReplay, ClickCountsOnlyAfterTheButtonWasSeenUp)
 {

@@ -150,7 +150,8 @@ TEST_F(Camera, ScreenQuadFollowsTheViewAxes)
     Target(3, 1);
     UpdateCamera();
     ResetBatch();
-    AddScreenQuad(Vector4{Scene.cameraPoint.x, Scene.cameraPoint.y, Scene.cameraPoint.z + 2.0f, Scene.cameraPoint.w}, 2.0f);
+    AddScreenQuad(Vector4{Scene.cameraPoint.x, Scene.cameraPoint.y, Scene.cameraPoint.z + 2.0f, Scene.cameraPoint.w},
+                  2.0f);
     EXPECT_EQ(recorder.Count("DrawPrimitive"), 0u);
     DrawBatch(9);
     ASSERT_NE(LastDraw(), nullptr);

@@ -63,10 +63,19 @@ TEST_F(CreatureDrawing, ThirteenQuadsInOrderWithGripDependentFeet)
         Creature.rightGripHeld = c.right;
         Creature.Draw();
         const std::vector<const void*> expected = {
-            AsObject(c.left ? Gpu.textures[kPicAntenna] : Gpu.textures[kPicKnee]), AsObject(c.right ? Gpu.textures[kPicAntenna] : Gpu.textures[kPicKnee]),
-            AsObject(Gpu.textures[kPicLeg]), AsObject(Gpu.textures[kPicLeg]), AsObject(Gpu.textures[kPicLeg]), AsObject(Gpu.textures[kPicLeg]),
-            AsObject(Gpu.textures[kPicLeg]), AsObject(Gpu.textures[kPicLeg]), AsObject(Gpu.textures[kPicAntenna]), AsObject(Gpu.textures[kPicAntenna]),
-            AsObject(Gpu.textures[kPicEye]), AsObject(Gpu.textures[kPicEye]), AsObject(Gpu.textures[kPicHeadface])};
+            AsObject(c.left ? Gpu.textures[kPicAntenna] : Gpu.textures[kPicKnee]),
+            AsObject(c.right ? Gpu.textures[kPicAntenna] : Gpu.textures[kPicKnee]),
+            AsObject(Gpu.textures[kPicLeg]),
+            AsObject(Gpu.textures[kPicLeg]),
+            AsObject(Gpu.textures[kPicLeg]),
+            AsObject(Gpu.textures[kPicLeg]),
+            AsObject(Gpu.textures[kPicLeg]),
+            AsObject(Gpu.textures[kPicLeg]),
+            AsObject(Gpu.textures[kPicAntenna]),
+            AsObject(Gpu.textures[kPicAntenna]),
+            AsObject(Gpu.textures[kPicEye]),
+            AsObject(Gpu.textures[kPicEye]),
+            AsObject(Gpu.textures[kPicHeadface])};
         EXPECT_EQ(Pictures(), expected);
         ASSERT_EQ(recorder.Count("DrawPrimitive"), 13u);
 

@@ -195,9 +195,8 @@ TEST_F(Batching, DrawBatchSetsItsStatesAroundOnePass)
     }
     EXPECT_EQ(names, expected);
     const std::vector<std::pair<std::int64_t, std::int64_t>> states = {
-        {D3DRS_ZWRITEENABLE, TRUE},      {D3DRS_ZFUNC, D3DCMP_LESSEQUAL},
-        {D3DRS_ZENABLE, D3DZB_TRUE},     {D3DRS_ALPHABLENDENABLE, TRUE},
-        {D3DRS_SRCBLEND, D3DBLEND_SRCALPHA}, {D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA},
+        {D3DRS_ZWRITEENABLE, TRUE},      {D3DRS_ZFUNC, D3DCMP_LESSEQUAL},     {D3DRS_ZENABLE, D3DZB_TRUE},
+        {D3DRS_ALPHABLENDENABLE, TRUE},  {D3DRS_SRCBLEND, D3DBLEND_SRCALPHA}, {D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA},
         {D3DRS_ZFUNC, D3DCMP_LESSEQUAL}, {D3DRS_ZWRITEENABLE, TRUE}};
     EXPECT_EQ(RenderStates(), states);
     EXPECT_EQ(recorder.Find("SetFVF")[0]->Int(0), 0x152);
@@ -217,11 +216,9 @@ TEST_F(Batching, AScreenPictureDrawsWithoutTheDepthTestThroughTheScreensTechniqu
     DrawScreenPicture(kTexTitle);
     Gpu.screenPictureTechnique = saved;
     const std::vector<std::pair<std::int64_t, std::int64_t>> states = {
-        {D3DRS_ZWRITEENABLE, TRUE},          {D3DRS_ZFUNC, D3DCMP_LESSEQUAL},
-        {D3DRS_ZENABLE, D3DZB_FALSE},        {D3DRS_ALPHABLENDENABLE, TRUE},
-        {D3DRS_SRCBLEND, D3DBLEND_SRCALPHA}, {D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA},
-        {D3DRS_ZENABLE, D3DZB_TRUE},         {D3DRS_ZFUNC, D3DCMP_LESSEQUAL},
-        {D3DRS_ZWRITEENABLE, TRUE}};
+        {D3DRS_ZWRITEENABLE, TRUE},     {D3DRS_ZFUNC, D3DCMP_LESSEQUAL},     {D3DRS_ZENABLE, D3DZB_FALSE},
+        {D3DRS_ALPHABLENDENABLE, TRUE}, {D3DRS_SRCBLEND, D3DBLEND_SRCALPHA}, {D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA},
+        {D3DRS_ZENABLE, D3DZB_TRUE},    {D3DRS_ZFUNC, D3DCMP_LESSEQUAL},     {D3DRS_ZWRITEENABLE, TRUE}};
     EXPECT_EQ(RenderStates(), states);
     std::size_t draw = 0;
     std::size_t lastZEnable = 0;
@@ -310,9 +307,11 @@ TEST_F(Batching, AdditiveFlushUsesTheFixedPipelineAndLeavesItsStates)
     const auto stage = recorder.Find("IDirect3DDevice9::SetTexture");
     ASSERT_EQ(stage.size(), 1u);
     EXPECT_EQ(stage[0]->args[1].p, AsObject(Gpu.textures[kPicSpikes]));
-    const std::vector<std::pair<std::int64_t, std::int64_t>> states = {
-        {D3DRS_ALPHABLENDENABLE, TRUE}, {D3DRS_SRCBLEND, D3DBLEND_ONE}, {D3DRS_DESTBLEND, D3DBLEND_ONE},
-        {D3DRS_ZWRITEENABLE, FALSE},    {D3DRS_BLENDOP, D3DBLENDOP_ADD}};
+    const std::vector<std::pair<std::int64_t, std::int64_t>> states = {{D3DRS_ALPHABLENDENABLE, TRUE},
+                                                                       {D3DRS_SRCBLEND, D3DBLEND_ONE},
+                                                                       {D3DRS_DESTBLEND, D3DBLEND_ONE},
+                                                                       {D3DRS_ZWRITEENABLE, FALSE},
+                                                                       {D3DRS_BLENDOP, D3DBLENDOP_ADD}};
     EXPECT_EQ(RenderStates(), states);
     ASSERT_NE(LastDraw(), nullptr);
     EXPECT_EQ(LastDraw()->Int(2), 3);

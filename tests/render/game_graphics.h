@@ -50,7 +50,8 @@ inline std::string WriteTestEffect(const char* fileName)
 inline bool CreateGameEffect(IDirect3DDevice9* device, const char* fileName)
 {
     const std::string path = WriteTestEffect(fileName);
-    const HRESULT hr = D3DXCreateEffectFromFileW(device, path.c_str(), nullptr, nullptr, 0, nullptr, &Gpu.effect, nullptr);
+    const HRESULT hr =
+        D3DXCreateEffectFromFileW(device, path.c_str(), nullptr, nullptr, 0, nullptr, &Gpu.effect, nullptr);
     std::filesystem::remove(path);
     if (FAILED(hr) || Gpu.effect == nullptr) {
         return false;

@@ -135,8 +135,8 @@ public:
         if (!CreateGameEffect(Gpu.device, "tarnwick_render_gl.fx")) {
             return "the test effect does not load";
         }
-        if (FAILED(Gpu.device->CreateVertexBuffer(static_cast<UINT>(kBatchVertexCapacity) * kVertexStride, 0, kVertexFvf,
-                                              D3DPOOL_DEFAULT, &Gpu.sharedVertexBuffer, nullptr))) {
+        if (FAILED(Gpu.device->CreateVertexBuffer(static_cast<UINT>(kBatchVertexCapacity) * kVertexStride, 0,
+                                                  kVertexFvf, D3DPOOL_DEFAULT, &Gpu.sharedVertexBuffer, nullptr))) {
             return "no shared vertex buffer";
         }
         if (!MakePictures()) {
@@ -231,7 +231,10 @@ public:
         ResetBatch();
         ClearBatchRestart();
         const float width = NumberWidth(1, 0.5f);
-        DrawNumber(1, Vector4{Scene.cameraPoint.x + 0.5f * width + 0.5f, Scene.cameraPoint.y + 4.0f, 0.0f, Scene.cameraPoint.w}, 0.5f);
+        DrawNumber(
+            1,
+            Vector4{Scene.cameraPoint.x + 0.5f * width + 0.5f, Scene.cameraPoint.y + 4.0f, 0.0f, Scene.cameraPoint.w},
+            0.5f);
     }
 
     void EndFrame()
@@ -291,7 +294,7 @@ private:
     {
         IDirect3DTexture9* texture = nullptr;
         if (FAILED(Gpu.device->CreateTexture(static_cast<UINT>(size), static_cast<UINT>(size), 1, 0, D3DFMT_A8R8G8B8,
-                                         D3DPOOL_MANAGED, &texture, nullptr))) {
+                                             D3DPOOL_MANAGED, &texture, nullptr))) {
             return nullptr;
         }
         D3DLOCKED_RECT rect{};
@@ -346,7 +349,9 @@ private:
                 const bool mortar = row - std::floor(row) < 0.12f || col - std::floor(col) < 0.06f;
                 return mortar ? kMortar : kBrick;
             },
-            [](float u, float v) { return Disc(u, v, 0.45f, Rgba{250, 220, 60, 255}); },  // knee
+            [](float u, float v) {
+                return Disc(u, v, 0.45f, Rgba{250, 220, 60, 255});
+            },  // knee
             // Head: a round face with two dark eyes.
             [](float u, float v) {
                 if (Distance(u, v, 0.33f, 0.38f) < 0.08f || Distance(u, v, 0.67f, 0.38f) < 0.08f) {
@@ -364,7 +369,9 @@ private:
                                                           : Disc(u, v, 0.45f, Rgba{255, 255, 255, 255});
             },
             [](float, float) { return Solid(kAntenna); },
-            [](float, float) { return Solid(Rgba{60, 60, 200, 255}); },  // title
+            [](float, float) {
+                return Solid(Rgba{60, 60, 200, 255});
+            },  // title
             // Grass caps: green with lighter blades.
             [](float u, float) {
                 return static_cast<int>(u * 16.0f) % 2 == 0 ? Rgba{60, 170, 60, 255} : Rgba{90, 200, 80, 255};
@@ -374,14 +381,20 @@ private:
                 const bool white = (static_cast<int>(u * 4.0f) + static_cast<int>(v * 4.0f)) % 2 == 0;
                 return white ? Rgba{250, 250, 250, 255} : Rgba{20, 20, 20, 255};
             },
-            [](float, float) { return Solid(Rgba{60, 200, 60, 255}); },   // level up
-            [](float, float) { return Solid(Rgba{200, 200, 60, 255}); },  // game end
+            [](float, float) {
+                return Solid(Rgba{60, 200, 60, 255});
+            },  // level up
+            [](float, float) {
+                return Solid(Rgba{200, 200, 60, 255});
+            },  // game end
             // Tufts: blades towards the top, clear between them.
             [](float u, float v) {
                 const float blade = std::abs(u * 6.0f - std::round(u * 6.0f));
                 return blade < 0.5f * v ? Rgba{50, 150, 50, 255} : Rgba{0, 0, 0, 0};
             },
-            [](float u, float v) { return Disc(u, v, 0.4f, Rgba{150, 200, 255, 255}); },  // drop
+            [](float u, float v) {
+                return Disc(u, v, 0.4f, Rgba{150, 200, 255, 255});
+            },  // drop
             // Arrow: a broad head pointing to the bottom row, which the game turns to face
             // the goal.
             [](float u, float v) {
@@ -389,10 +402,18 @@ private:
                 const bool tail = v < 0.4f && std::abs(u - 0.5f) < 0.15f;
                 return head || tail ? kArrow : Rgba{0, 0, 0, 0};
             },
-            [](float, float) { return Solid(Rgba{200, 60, 60, 255}); },  // retry
-            [](float, float) { return Solid(Rgba{60, 200, 60, 255}); },  // level-up with a tip: step
-            [](float, float) { return Solid(Rgba{60, 200, 90, 255}); },  // climb
-            [](float, float) { return Solid(Rgba{60, 200, 120, 255}); },  // swing
+            [](float, float) {
+                return Solid(Rgba{200, 60, 60, 255});
+            },  // retry
+            [](float, float) {
+                return Solid(Rgba{60, 200, 60, 255});
+            },  // level-up with a tip: step
+            [](float, float) {
+                return Solid(Rgba{60, 200, 90, 255});
+            },  // climb
+            [](float, float) {
+                return Solid(Rgba{60, 200, 120, 255});
+            },  // swing
         };
         for (int i = 0; i < kTextureFileCount; ++i) {
             *kTextureFiles[i].texture = Picture(32, paints[i]);

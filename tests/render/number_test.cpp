@@ -86,8 +86,8 @@ TEST_F(Numbers, Width)
         float size;
         float width;
     };
-    const Case cases[] = {{1, 0.5f, 0.0f}, {10, 0.5f, 0.75f}, {0, 0.5f, -0.75f}, {-3, 2.0f, -3.0f},
-                          {12345, 1.0f, 6.0f}, {2147483647, 1.0f, 13.5f}};
+    const Case cases[] = {{1, 0.5f, 0.0f},   {10, 0.5f, 0.75f},   {0, 0.5f, -0.75f},
+                          {-3, 2.0f, -3.0f}, {12345, 1.0f, 6.0f}, {2147483647, 1.0f, 13.5f}};
     for (const Case& c : cases) {
         EXPECT_EQ(NumberWidth(c.n, c.size), c.width) << c.n;
     }

@@ -39,11 +39,12 @@ protected:
         Gpu.device = GfxCreateRecordingDevice(&recorder);
         ASSERT_NE(Gpu.device, nullptr);
         ASSERT_EQ(Gpu.device->CreateVertexBuffer(kBufferVertices * kVertexStride, 0, kVertexFvf, D3DPOOL_DEFAULT,
-                                             &Gpu.sharedVertexBuffer, nullptr),
+                                                 &Gpu.sharedVertexBuffer, nullptr),
                   S_OK);
         ASSERT_TRUE(CreateGameEffect(Gpu.device, "tarnwick_render_recorded.fx"));
         for (const TextureFile& file : kTextureFiles) {
-            ASSERT_EQ(Gpu.device->CreateTexture(1, 1, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, file.texture, nullptr), S_OK);
+            ASSERT_EQ(Gpu.device->CreateTexture(1, 1, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, file.texture, nullptr),
+                      S_OK);
         }
         // As the frame driver leaves things before any batch of a frame.
         ASSERT_EQ(Gpu.device->BeginScene(), S_OK);

@@ -10,7 +10,8 @@ namespace {
 // A quad as the world builds one: six vertices over a rectangle.
 void AddQuad(std::vector<Vertex>& mesh, float left, float bottom, float right, float top, float z = 0.0f)
 {
-    const float corners[6][2] = {{left, top}, {right, top}, {left, bottom}, {left, bottom}, {right, bottom}, {right, top}};
+    const float corners[6][2] = {{left, top},    {right, top},    {left, bottom},
+                                 {left, bottom}, {right, bottom}, {right, top}};
     for (const auto& c : corners) {
         mesh.push_back(Vertex{c[0], c[1], z, 0.0f, 0.0f, -1.0f, 0xFFFFFFFFu, 0.0f, 0.0f});
     }
@@ -49,11 +50,11 @@ TEST(ViewCull, AQuadGoesOnlyWhenItsGrownRectangleIsWhollyBeyondOneEdge)
 TEST(ViewCull, TheListHoldsTheQuadsInViewInMeshOrder)
 {
     std::vector<Vertex> mesh;
-    AddQuad(mesh, 50.0f, 0.0f, 51.0f, 1.0f);   // 0: out
-    AddQuad(mesh, 0.0f, 0.0f, 1.0f, 1.0f);     // 6: in
-    AddQuad(mesh, -50.0f, 0.0f, -49.0f, 1.0f); // 12: out, between two in view
-    AddQuad(mesh, 2.0f, 2.0f, 3.0f, 3.0f);     // 18: in
-    AddQuad(mesh, 0.0f, 50.0f, 1.0f, 51.0f);   // 24: out
+    AddQuad(mesh, 50.0f, 0.0f, 51.0f, 1.0f);    // 0: out
+    AddQuad(mesh, 0.0f, 0.0f, 1.0f, 1.0f);      // 6: in
+    AddQuad(mesh, -50.0f, 0.0f, -49.0f, 1.0f);  // 12: out, between two in view
+    AddQuad(mesh, 2.0f, 2.0f, 3.0f, 3.0f);      // 18: in
+    AddQuad(mesh, 0.0f, 50.0f, 1.0f, 51.0f);    // 24: out
     const D3DXMATRIX m = RightAngledView();
     struct Case {
         std::int32_t begin, end, count;

@@ -63,7 +63,8 @@ TEST_F(WorldDrawing, FiveRangesEachWithItsPictureThenTheBatchBufferAgain)
 
     const auto pictures = recorder.Find("ID3DXEffect::SetTexture");
     const std::vector<const void*> expected = {AsObject(Gpu.textures[kPicGrass2]), AsObject(Gpu.textures[kPicGround]),
-                                               AsObject(Gpu.textures[kPicGrass]), AsObject(Gpu.textures[kPicEnd]), AsObject(Gpu.textures[kPicSpikes])};
+                                               AsObject(Gpu.textures[kPicGrass]), AsObject(Gpu.textures[kPicEnd]),
+                                               AsObject(Gpu.textures[kPicSpikes])};
     ASSERT_EQ(pictures.size(), 5u);
     for (std::size_t i = 0; i < 5; ++i) {
         EXPECT_EQ(pictures[i]->Text(0), "RenderTargetTexture");
@@ -105,10 +106,12 @@ TEST_F(WorldDrawing, OnceACameraIsSetOnlyTheQuadsItCanSeeAreDrawnInOrderFromTheB
     const float lefts[5] = {0.0f, 40.0f, 3.0f, -40.0f, 5.0f};
     for (int q = 0; q < 5; ++q) {
         const float l = lefts[q];
-        const float corners[6][2] = {{l, 1.0f}, {l + 1.0f, 1.0f}, {l, 0.0f}, {l, 0.0f}, {l + 1.0f, 0.0f}, {l + 1.0f, 1.0f}};
+        const float corners[6][2] = {{l, 1.0f}, {l + 1.0f, 1.0f}, {l, 0.0f},
+                                     {l, 0.0f}, {l + 1.0f, 0.0f}, {l + 1.0f, 1.0f}};
         for (int v = 0; v < 6; ++v) {
-            World.mesh[q * 6 + v] = Vertex{corners[v][0], corners[v][1], 0.0f, 0.0f, 0.0f, -1.0f, 0xFFFFFFFFu,
-                                           static_cast<float>(q), static_cast<float>(v)};
+            World.mesh[q * 6 + v] =
+                Vertex{corners[v][0],         corners[v][1],        0.0f, 0.0f, 0.0f, -1.0f, 0xFFFFFFFFu,
+                       static_cast<float>(q), static_cast<float>(v)};
         }
     }
     Ranges(18, 24, 30, 30, 30);

@@ -25,8 +25,8 @@ protected:
         windowClass.lpfnWndProc = DefWindowProcW;
         windowClass.lpszClassName = "Controller Input";
         RegisterClassExW(&windowClass);
-        window = CreateWindowExW(0, "Controller Input", "", WS_OVERLAPPED, 0, 0, 64, 64, nullptr, nullptr, nullptr,
-                                 nullptr);
+        window =
+            CreateWindowExW(0, "Controller Input", "", WS_OVERLAPPED, 0, 0, 64, 64, nullptr, nullptr, nullptr, nullptr);
         ASSERT_NE(window, nullptr);
         ShowWindow(window, SW_SHOWDEFAULT);
         Pump();

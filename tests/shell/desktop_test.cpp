@@ -29,9 +29,9 @@ TEST_F(Desktop, KeysForTheDesktopActOnceAndNeverAdvanceAScreen)
     ASSERT_NE(window, nullptr);
     const struct {
         MSG message;
-        bool mutes;        // flips the music's mute
-        bool switches;     // flips full screen
-        bool advances;     // what the screens see
+        bool mutes;     // flips the music's mute
+        bool switches;  // flips full screen
+        bool advances;  // what the screens see
     } cases[] = {
         {Key(WM_KEYDOWN, 0x4D, At(16)), true, false, false},  // M
         {Key(WM_KEYDOWN, 0x4D, At(16) | KF_REPEAT_BIT), false, false, false},

@@ -87,7 +87,8 @@ TEST_F(DeviceSetup, ASuccessfulSetUpMakesEverythingInOrder)
     const auto created = recorder.Find("IDirect3D9::CreateDevice");
     ASSERT_EQ(created.size(), 1u);
     const auto loads = recorder.Find("D3DXCreateTextureFromFileW");
-    ASSERT_EQ(loads.size(), static_cast<std::size_t>(kTextureFileCount + 9)) << "the pictures, every level's map checked, the first map";
+    ASSERT_EQ(loads.size(), static_cast<std::size_t>(kTextureFileCount + 9))
+        << "the pictures, every level's map checked, the first map";
     for (int i = 0; i < kTextureFileCount; ++i) {
         const std::string& path = loads[static_cast<std::size_t>(i)]->Text(0);
         EXPECT_EQ(path.substr(path.size() - std::strlen(kTextureFiles[i].file)), kTextureFiles[i].file);
@@ -156,8 +157,13 @@ TEST(FullScreenPicture, FillsTheDesktopInTheWindowsProportion)
     const struct {
         UINT desktopWidth, desktopHeight, width, height;
     } cases[] = {
-        {1920, 1080, 1440, 1080}, {2560, 1440, 1920, 1440}, {1280, 1024, 1280, 960}, {640, 480, 640, 480},
-        {1366, 768, 1024, 768},   {1000, 1000, 1000, 750},  {3, 1, 1, 1},
+        {1920, 1080, 1440, 1080},
+        {2560, 1440, 1920, 1440},
+        {1280, 1024, 1280, 960},
+        {640, 480, 640, 480},
+        {1366, 768, 1024, 768},
+        {1000, 1000, 1000, 750},
+        {3, 1, 1, 1},
     };
     for (const auto& c : cases) {
         const PictureSize picture = FullScreenPicture(c.desktopWidth, c.desktopHeight);

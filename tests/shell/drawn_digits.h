@@ -82,8 +82,8 @@ inline std::string DrawnDigits(const std::vector<Vertex>& vertices)
         } else {
             // Which side: the slot the bar's right-side reading gives, if it fits one.
             const float asRight = b.cx - half;
-            const float offset = (rightDigit - asRight - ((hasPoint && asRight < pointX) ? 0.5f * size : 0.0f)) /
-                                 (1.5f * size);
+            const float offset =
+                (rightDigit - asRight - ((hasPoint && asRight < pointX) ? 0.5f * size : 0.0f)) / (1.5f * size);
             const bool isRight = std::fabs(offset - std::round(offset)) < 0.2f;
             digitX = isRight ? asRight : b.cx + half;
             const bool upper = b.cy > middle;

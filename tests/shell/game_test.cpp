@@ -326,8 +326,8 @@ TEST_F(Frame, StickRampsReachTheCreatureThroughTheFrame)
     StartPlaying();
     GamePad.state.lY = -1000;
     GamePad.state.lRy = -1000;
-    const RampCase cases[] = {{-1000, 1, 2.0f}, {-1000, 50, 2.0f}, {-1000, 51, 3.36f}, {-1000, 150, 6.0f},
-                              {-1000, 200, 6.0f}};
+    const RampCase cases[] = {
+        {-1000, 1, 2.0f}, {-1000, 50, 2.0f}, {-1000, 51, 3.36f}, {-1000, 150, 6.0f}, {-1000, 200, 6.0f}};
     int frame = 0;
     for (const RampCase& c : cases) {
         while (frame < c.frame) {

@@ -38,7 +38,10 @@ public:
             ASSERT_EQ(SDL_PushEvent(&typed), 1);
         }
     }
-    void Down(SDL_Scancode position, SDL_Keycode shown, const char* text = nullptr) { Key(true, position, shown, text); }
+    void Down(SDL_Scancode position, SDL_Keycode shown, const char* text = nullptr)
+    {
+        Key(true, position, shown, text);
+    }
     void Up(SDL_Scancode position, SDL_Keycode shown) { Key(false, position, shown); }
     // The key-down a held key's auto-repeat sends.
     void Repeat(SDL_Scancode position, SDL_Keycode shown) { Key(true, position, shown, nullptr, 0, true); }
@@ -105,8 +108,8 @@ TEST_F(KeyInput, BothFeetAndBothGripsSteerThroughTheLoop)
     EXPECT_EQ(Session.stickRamps.left, 150);
     EXPECT_EQ(Session.screen, Screen::Playing) << "the arrows' key-downs do not leave play";
 
-    for (SDL_Scancode position : {SDL_SCANCODE_T, SDL_SCANCODE_H, SDL_SCANCODE_LEFT, SDL_SCANCODE_UP,
-                                  SDL_SCANCODE_SPACE, SDL_SCANCODE_RCTRL}) {
+    for (SDL_Scancode position :
+         {SDL_SCANCODE_T, SDL_SCANCODE_H, SDL_SCANCODE_LEFT, SDL_SCANCODE_UP, SDL_SCANCODE_SPACE, SDL_SCANCODE_RCTRL}) {
         Up(position, SDLK_UNKNOWN);
     }
     Frame();
@@ -159,15 +162,30 @@ const PressCase kPresses[] = {
     {"Enter", [](KeyInput& t) { t.Tap(SDL_SCANCODE_RETURN, SDLK_RETURN); }, true},
     {"Enter held down", [](KeyInput& t) { t.Down(SDL_SCANCODE_RETURN, SDLK_RETURN); }, true},
     {"keypad Enter", [](KeyInput& t) { t.Tap(SDL_SCANCODE_KP_ENTER, SDLK_KP_ENTER); }, true},
-    {"a click", [](KeyInput& t) { t.Button(true); t.Button(false); }, true},
+    {"a click",
+     [](KeyInput& t) {
+         t.Button(true);
+         t.Button(false);
+     },
+     true},
     {"right arrow (right foot)", [](KeyInput& t) { t.Tap(SDL_SCANCODE_RIGHT, SDLK_RIGHT); }, false},
-    {"up arrow held, repeating", [](KeyInput& t) { t.Down(SDL_SCANCODE_UP, SDLK_UP); t.Repeat(SDL_SCANCODE_UP, SDLK_UP); }, false},
+    {"up arrow held, repeating",
+     [](KeyInput& t) {
+         t.Down(SDL_SCANCODE_UP, SDLK_UP);
+         t.Repeat(SDL_SCANCODE_UP, SDLK_UP);
+     },
+     false},
     {"t (left foot)", [](KeyInput& t) { t.Tap(SDL_SCANCODE_T, SDLK_t, "t"); }, false},
     {"right Ctrl (right grip)", [](KeyInput& t) { t.Tap(SDL_SCANCODE_RCTRL, SDLK_RCTRL); }, false},
     {"left Shift", [](KeyInput& t) { t.Tap(SDL_SCANCODE_LSHIFT, SDLK_LSHIFT); }, false},
     {"F1", [](KeyInput& t) { t.Tap(SDL_SCANCODE_F1, SDLK_F1); }, false},
     {"F11 (full screen)", [](KeyInput& t) { t.Tap(SDL_SCANCODE_F11, SDLK_F11); }, false},
-    {"Alt+Enter (full screen)", [](KeyInput& t) { t.Key(true, SDL_SCANCODE_RETURN, SDLK_RETURN, nullptr, KMOD_LALT); t.Key(false, SDL_SCANCODE_RETURN, SDLK_RETURN, nullptr, KMOD_LALT); }, false},
+    {"Alt+Enter (full screen)",
+     [](KeyInput& t) {
+         t.Key(true, SDL_SCANCODE_RETURN, SDLK_RETURN, nullptr, KMOD_LALT);
+         t.Key(false, SDL_SCANCODE_RETURN, SDLK_RETURN, nullptr, KMOD_LALT);
+     },
+     false},
     {"m (music)", [](KeyInput& t) { t.Tap(SDL_SCANCODE_M, SDLK_m, "m"); }, false},
     {"a", [](KeyInput& t) { t.Tap(SDL_SCANCODE_A, SDLK_a, "a"); }, false},
 };
@@ -177,7 +195,8 @@ Screen Next(Screen screen) { return screen == Screen::GameEnd ? Screen::Title : 
 
 void LetGoOfEverything(KeyInput& t)
 {
-    for (SDL_Scancode position : {SDL_SCANCODE_RETURN, SDL_SCANCODE_UP, SDL_SCANCODE_RIGHT, SDL_SCANCODE_SPACE, SDL_SCANCODE_T}) {
+    for (SDL_Scancode position :
+         {SDL_SCANCODE_RETURN, SDL_SCANCODE_UP, SDL_SCANCODE_RIGHT, SDL_SCANCODE_SPACE, SDL_SCANCODE_T}) {
         t.Up(position, SDLK_UNKNOWN);
     }
     t.Button(false);
@@ -221,10 +240,8 @@ TEST_F(KeyInput, APressHeldFromPlayNeverSkipsAScreen)
         SDL_Scancode position;  // SDL_SCANCODE_UNKNOWN: the mouse button
         SDL_Keycode shown;
     } held[] = {
-        {"Space (left grip)", SDL_SCANCODE_SPACE, SDLK_SPACE},
-        {"Enter", SDL_SCANCODE_RETURN, SDLK_RETURN},
-        {"right arrow", SDL_SCANCODE_RIGHT, SDLK_RIGHT},
-        {"right Ctrl", SDL_SCANCODE_RCTRL, SDLK_RCTRL},
+        {"Space (left grip)", SDL_SCANCODE_SPACE, SDLK_SPACE},    {"Enter", SDL_SCANCODE_RETURN, SDLK_RETURN},
+        {"right arrow", SDL_SCANCODE_RIGHT, SDLK_RIGHT},          {"right Ctrl", SDL_SCANCODE_RCTRL, SDLK_RCTRL},
         {"the mouse button", SDL_SCANCODE_UNKNOWN, SDLK_UNKNOWN},
     };
     StartAndShowTheTitle();
@@ -461,13 +478,15 @@ TEST_F(Bindings, ABadLineIsNamedAndLeftOutAndABadFileGivesTheDefaults)
         std::string line;
         KeyBindings after;
     } cases[] = {
-        {"unknown key", "left-foot-up = Nokey\n", file.string() + ": line 1: unknown key \"Nokey\"; that line is left out",
-         DefaultKeyBindings()},
+        {"unknown key", "left-foot-up = Nokey\n",
+         file.string() + ": line 1: unknown key \"Nokey\"; that line is left out", DefaultKeyBindings()},
         {"one key twice", "left-grip = Up\nleft-foot-up = Up\n",
          file.string() + ": line 2: one key for both left-grip and left-foot-up; that line is left out", upForTheGrip},
-        {"garbage", "# mine\n\x01\x02garbage\n", file.string() + ": line 2: expected \"ACTION = KEY\"", DefaultKeyBindings()},
+        {"garbage", "# mine\n\x01\x02garbage\n", file.string() + ": line 2: expected \"ACTION = KEY\"",
+         DefaultKeyBindings()},
         {"folder", "folder", file.string() + " is a folder, not a file", DefaultKeyBindings()},
-        {"a pipe nobody writes (must not hang)", "fifo", file.string() + " is not a regular file", DefaultKeyBindings()},
+        {"a pipe nobody writes (must not hang)", "fifo", file.string() + " is not a regular file",
+         DefaultKeyBindings()},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

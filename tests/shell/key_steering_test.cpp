@@ -29,7 +29,8 @@ TEST(KeySteering, DefaultKeysMakeBothSticksAndBothGrips)
         {"left foot down and left", {kKeyG, kKeyF}, {-1000, 1000, 0, 0, false, false}},
         {"opposite keys cancel", {kKeyF, kKeyH, kKeyT, kKeyG}, {0, 0, 0, 0, false, false}},
         {"right foot on the arrows", {kKeyUp, kKeyLeft}, {0, 0, -1000, -1000, false, false}},
-        {"both feet and both grips at once", {kKeyT, kKeyDown, kKeyRight, kKeySpace, kKeyRightCtrl},
+        {"both feet and both grips at once",
+         {kKeyT, kKeyDown, kKeyRight, kKeySpace, kKeyRightCtrl},
          {0, -1000, 1000, 1000, true, true}},
         {"Right Shift grips too", {kKeyRightShift}, {0, 0, 0, 0, false, true}},
         {"W and Esc steer nothing", {kKeyW, kKeyEscape}, {0, 0, 0, 0, false, false}},
@@ -50,9 +51,13 @@ TEST(KeySteering, KeysAndControllerCombineByTheLargerDeflectionPerAxis)
     } cases[] = {
         {"no key: the controller exactly", {-400, 700, 1, -999, true, false}, {}, {-400, 700, 1, -999, true, false}},
         {"keys alone", {}, {1000, -1000, 0, 1000, false, true}, {1000, -1000, 0, 1000, false, true}},
-        {"the key is larger", {400, -700, 0, 0, false, false}, {-1000, 0, 0, 0, false, false},
+        {"the key is larger",
+         {400, -700, 0, 0, false, false},
+         {-1000, 0, 0, 0, false, false},
          {-1000, -700, 0, 0, false, false}},
-        {"a tie keeps the controller's", {-1000, 0, 0, 0, false, false}, {1000, 0, 0, 0, false, false},
+        {"a tie keeps the controller's",
+         {-1000, 0, 0, 0, false, false},
+         {1000, 0, 0, 0, false, false},
          {-1000, 0, 0, 0, false, false}},
         {"grips: either", {0, 0, 0, 0, true, false}, {0, 0, 0, 0, false, true}, {0, 0, 0, 0, true, true}},
     };
@@ -82,9 +87,10 @@ TEST(KeyBindingsFile, AGoodFileRebindsWhatItNamesAndKeepsTheRest)
 {
     KeyBindings bindings = DefaultKeyBindings();
     std::vector<std::string> problems;
-    ASSERT_TRUE(ParseKeyBindings("right-foot-up = I\n  right-foot-left=J\r\nright-foot-down = K   # comment\n\n"
-                                 "right-foot-right = L\nright-grip = Right Ctrl",
-                                 LookUp, bindings, problems))
+    ASSERT_TRUE(
+        ParseKeyBindings("right-foot-up = I\n  right-foot-left=J\r\nright-foot-down = K   # comment\n\n"
+                         "right-foot-right = L\nright-grip = Right Ctrl",
+                         LookUp, bindings, problems))
         << problems[0];
     const Held held{12, 13};
     EXPECT_EQ(SteeringFromKeys(held.keys, bindings), (SteeringInput{0, 0, -1000, -1000, false, false}));
@@ -105,10 +111,13 @@ TEST(KeyBindingsFile, EachBadLineIsNamedAndLeftOutAndTheGoodOnesApply)
         std::vector<std::pair<int, int>> changed;  // (action, first key) differing from the defaults
     } cases[] = {
         {"left-grip = Space\nleft-foot-up = Q\n", {"line 2: unknown key \"Q\""}, {}},
-        {"left-foot-sideways = T\nleft-foot-up = I\n", {"line 1: unknown action \"left-foot-sideways\""}, {{leftUp, 12}}},
+        {"left-foot-sideways = T\nleft-foot-up = I\n",
+         {"line 1: unknown action \"left-foot-sideways\""},
+         {{leftUp, 12}}},
         {"\n\nthis is not a binding\n", {"line 3: expected \"ACTION = KEY\", not \"this is not a binding\""}, {}},
         {"left-grip = I\nleft-grip = J\n", {"line 2: left-grip is bound twice"}, {{leftGrip, 12}}},
-        {"left-foot-up = I\nleft-foot-down = I\n", {"line 2: one key for both left-foot-up and left-foot-down"},
+        {"left-foot-up = I\nleft-foot-down = I\n",
+         {"line 2: one key for both left-foot-up and left-foot-down"},
          {{leftUp, 12}}},
         {"left-grip = Space, Space\n", {"line 1: \"Space\" is named twice"}, {}},
         {"left-grip = I, J, K\n", {"line 1: left-grip takes at most two keys"}, {}},

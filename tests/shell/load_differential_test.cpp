@@ -63,8 +63,8 @@ TEST(LoadDifferential, LoadedWorldMatchesThePairwiseBuild)
         collision.Empty();
         reference->startPoint = World.startPoint;
         reference->goalPoint = World.goalPoint;
-        ScanMap(bits.bytes.data(), kMapRowBytes, reference->blocks, reference->spikes, collision,
-                reference->startPoint, reference->goalPoint);
+        ScanMap(bits.bytes.data(), kMapRowBytes, reference->blocks, reference->spikes, collision, reference->startPoint,
+                reference->goalPoint);
         SetRandState(state);
         reference->BuildMeshPairwise();
         MergeRectanglesPairwise(collision, MergeRule::Collision);

@@ -19,7 +19,10 @@ MSG Message(UINT kind, WPARAM wParam = 0, LPARAM lParam = 0)
     return message;
 }
 
-LPARAM Point(int x, int y) { return static_cast<LPARAM>((static_cast<std::uint32_t>(y & 0xFFFF) << 16) | (x & 0xFFFF)); }
+LPARAM Point(int x, int y)
+{
+    return static_cast<LPARAM>((static_cast<std::uint32_t>(y & 0xFFFF) << 16) | (x & 0xFFFF));
+}
 
 TEST_F(Loop, EscAndWActOnTheFirstKeyDownOnly)
 {

@@ -217,9 +217,9 @@ TEST_F(MediaSearch, InstalledDataBesideTheProgramsFolder)
     Touch("usr/share/tarnwick/data/VelmoraMusic.wav");
     const struct {
         const char* name;
-        bool media;                 // FindMediaFile finds it
+        bool media;  // FindMediaFile finds it
         std::string mediaPath;
-        bool music;                 // FindWorkingOrInstalledFile finds it
+        bool music;  // FindWorkingOrInstalledFile finds it
         std::string musicPath;
     } cases[] = {
         {"data/x.tga", true, R("usr/bin") + "/../share/tarnwick/data/x.tga", true,

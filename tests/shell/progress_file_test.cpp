@@ -24,7 +24,10 @@ std::string Read(const std::filesystem::path& path)
     return text.str();
 }
 
-void Write(const std::filesystem::path& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
+void Write(const std::filesystem::path& path, const std::string& text)
+{
+    std::ofstream(path, std::ios::binary) << text;
+}
 
 TEST_F(ProgressFile, ABadFileGivesOneLineAndAnEmptyRecord)
 {
@@ -36,9 +39,19 @@ TEST_F(ProgressFile, ABadFileGivesOneLineAndAnEmptyRecord)
     } cases[] = {
         {"missing", [](const fs::path&) {}, "no progress kept yet"},
         {"empty", [](const fs::path& p) { Write(p, ""); }, "empty"},
-        {"garbage", [](const fs::path& p) { Write(p, std::string("\x7f" "ELF\x02\x01\x01\0\0", 9)); }, "not a progress file"},
+        {"garbage",
+         [](const fs::path& p) {
+             Write(p, std::string("\x7f"
+                                  "ELF\x02\x01\x01\0\0",
+                                  9));
+         },
+         "not a progress file"},
         {"cut short", [](const fs::path& p) { Write(p, "tarnwick progress 1\nreached 4\nbest 1 2"); }, "cut short"},
-        {"3 GB, sparse", [](const fs::path& p) { Write(p, "tarnwick progress 1\n"); fs::resize_file(p, 3ull << 30); },
+        {"3 GB, sparse",
+         [](const fs::path& p) {
+             Write(p, "tarnwick progress 1\n");
+             fs::resize_file(p, 3ull << 30);
+         },
          "more than any such file can need"},
         {"a folder", [](const fs::path& p) { fs::create_directory(p); }, "is a folder"},
         {"a FIFO", [](const fs::path& p) { ASSERT_EQ(mkfifo(p.c_str(), 0600), 0); }, "not a regular file"},

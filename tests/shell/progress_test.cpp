@@ -82,8 +82,11 @@ TEST(Progress, TheTitleStartsALevelReachedByItsNumber)
         std::int32_t chosen;
         Screen after;
         std::int32_t level;
-    } cases[] = {{2, 2, Screen::Playing, 2}, {2, 0, Screen::Playing, 0}, {2, 3, Screen::Title, 0},
-                 {7, 7, Screen::Playing, 7}, {0, 1, Screen::Title, 0}};
+    } cases[] = {{2, 2, Screen::Playing, 2},
+                 {2, 0, Screen::Playing, 0},
+                 {2, 3, Screen::Title, 0},
+                 {7, 7, Screen::Playing, 7},
+                 {0, 1, Screen::Title, 0}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.chosen);
         GameSession s;

@@ -41,7 +41,8 @@ bool WriteTestAssets(const std::string& root, std::string& error, int goalCells)
     // In the middle of the map, where the camera is free to follow.
     const std::string margin(50, '.');
     level << std::string(60, '\n') << margin << "..S" << std::string(static_cast<std::size_t>(goalCells), '.')
-          << "G\n\n\n" << margin << std::string(static_cast<std::size_t>(goalCells) + 8, '#') << "\n";
+          << "G\n\n\n"
+          << margin << std::string(static_cast<std::size_t>(goalCells) + 8, '#') << "\n";
     MapImage map;
     if (!TextToMap(level.str(), map, error)) {
         return false;

@@ -25,10 +25,7 @@ protected:
         dir_ = folder_.Path().string();
         ClearResources();
     }
-    void TearDown() override
-    {
-        ClearResources();
-    }
+    void TearDown() override { ClearResources(); }
     std::string Write(const char* name, const Bytes& bytes)
     {
         std::string path = dir_ + "/" + name;
@@ -121,8 +118,8 @@ TEST_F(WaveReaderTest, FirstChunkMustBeRiffWaveEvenIfOneFollows)
 TEST_F(WaveReaderTest, SkipsUnknownChunksIncludingOddSizedOnes)
 {
     const Bytes samples = Ramp(6);
-    const Bytes wave = Riff({Chunk("LIST", Ramp(5)), Chunk("fmt ", FmtBody(1, 1, 11025, 8)),
-                             Chunk("fact", Ramp(3)), Chunk("data", samples), Chunk("smpl", Ramp(4))});
+    const Bytes wave = Riff({Chunk("LIST", Ramp(5)), Chunk("fmt ", FmtBody(1, 1, 11025, 8)), Chunk("fact", Ramp(3)),
+                             Chunk("data", samples), Chunk("smpl", Ramp(4))});
     WaveReader reader;
     ASSERT_EQ(reader.OpenMemory(wave.data(), static_cast<DWORD>(wave.size())), S_OK);
     EXPECT_EQ(reader.format->nSamplesPerSec, 11025u);
@@ -199,8 +196,8 @@ TEST_F(WaveReaderTest, UntrustedSizesAreRefused)
     EXPECT_EQ(reader.OpenMemory(b.data(), static_cast<DWORD>(b.size())), E_FAIL);
 
     // A skipped chunk that claims to run past the RIFF chunk.
-    const Bytes c = Riff({Chunk("JUNK", Ramp(4), 0x7FFFFFF0), Chunk("fmt ", FmtBody(1, 1, 8000, 8)),
-                          Chunk("data", Ramp(4))});
+    const Bytes c =
+        Riff({Chunk("JUNK", Ramp(4), 0x7FFFFFF0), Chunk("fmt ", FmtBody(1, 1, 8000, 8)), Chunk("data", Ramp(4))});
     EXPECT_EQ(reader.OpenMemory(c.data(), static_cast<DWORD>(c.size())), E_FAIL);
 
     // "fmt " shorter than it claims (the file ends inside it).

@@ -15,7 +15,6 @@ void Add() { Allocations.fetch_add(1, std::memory_order_relaxed); }
 
 }  // namespace counting_allocator
 
-
 // Every form is replaced, so no allocation slips past the count and no block is freed by a
 // different family than the one that made it.
 // Windows' C runtime frees aligned blocks with a call of their own.

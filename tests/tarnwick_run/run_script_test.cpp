@@ -16,18 +16,19 @@ TEST(RunScript, ReadsEveryCommandWithItsFrameAndLine)
 {
     Script script;
     std::string error;
-    ASSERT_TRUE(Parse("# a comment\n"
-                      "\n"
-                      "0 pad 10 -1000 1000 -5 1 0 1 0  # trailing comment\n"
-                      "3 key w\n"
-                      "3 keydown right\n"
-                      "4 keyup right\n"
-                      "5 mouse 320 -4\n"
-                      "6 down\n"
-                      "7 up\n"
-                      "8 click\n"
-                      "9 end\n",
-                      script, error))
+    ASSERT_TRUE(
+        Parse("# a comment\n"
+              "\n"
+              "0 pad 10 -1000 1000 -5 1 0 1 0  # trailing comment\n"
+              "3 key w\n"
+              "3 keydown right\n"
+              "4 keyup right\n"
+              "5 mouse 320 -4\n"
+              "6 down\n"
+              "7 up\n"
+              "8 click\n"
+              "9 end\n",
+              script, error))
         << error;
     ASSERT_EQ(script.commands.size(), 9u);
     const ScriptCommand& pad = script.commands[0];
@@ -57,8 +58,9 @@ TEST(RunScript, ErrorsNameTheLine)
         {"\n\n1 nopad\n", "line 3: nopad belongs at frame 0, before any pad line"},
         {"0 pad 0 0 0 0 0 0 0 0\n0 nopad\n", "line 2: nopad belongs at frame 0, before any pad line"},
         {"0 nopad\n1 pad 0 0 0 0 0 0 0 0\n", "line 2: pad after nopad"},
-        {"0 key return\n", "line 1: unknown key \"return\" (escape, w, space, a, right, f1, enter, t, f, g, h, up, "
-                          "down, left, rctrl, rshift)"},
+        {"0 key return\n",
+         "line 1: unknown key \"return\" (escape, w, space, a, right, f1, enter, t, f, g, h, up, "
+         "down, left, rctrl, rshift)"},
         {"0 jump\n", "line 1: unknown command \"jump\""},
         {"x click\n", "line 1: the frame must be a whole number from 0 to 2147483647, not \"x\""},
         {"-1 click\n", "line 1: the frame must be a whole number from 0 to 2147483647, not \"-1\""},

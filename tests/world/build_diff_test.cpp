@@ -194,13 +194,18 @@ TEST(CellGrid, LinesAreTheScansEdgesAndFarApart)
         float value;
         int index;
     };
-    const Around columns[] = {{CellCentre(7, 9).x, 7}, {grid.XAt(7), -1},  {-30.0f, -1}, {30.0f, -1},
-                              {-31.0f, -1},            {nan, -1},          {std::nextafter(grid.XAt(8), 0.0f), 8}};
+    const Around columns[] = {{CellCentre(7, 9).x, 7},
+                              {grid.XAt(7), -1},
+                              {-30.0f, -1},
+                              {30.0f, -1},
+                              {-31.0f, -1},
+                              {nan, -1},
+                              {std::nextafter(grid.XAt(8), 0.0f), 8}};
     for (const Around& a : columns) {
         EXPECT_EQ(grid.ColumnAround(a.value), a.index) << a.value;
     }
-    const Around rows[] = {{CellCentre(0, 9).y, 9}, {grid.YAt(9), -1}, {30.46875f, -1}, {-29.765625f, -1},
-                           {nan, -1},               {std::nextafter(grid.YAt(9), 0.0f), 9}};
+    const Around rows[] = {{CellCentre(0, 9).y, 9}, {grid.YAt(9), -1}, {30.46875f, -1},
+                           {-29.765625f, -1},       {nan, -1},         {std::nextafter(grid.YAt(9), 0.0f), 9}};
     for (const Around& a : rows) {
         EXPECT_EQ(grid.RowAround(a.value), a.index) << a.value;
     }

@@ -15,10 +15,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string TempPath(const char* leaf)
-{
-    return (ScratchFolder() / leaf).string();
-}
+std::string TempPath(const char* leaf) { return (ScratchFolder() / leaf).string(); }
 
 TEST(MapText, EveryCellCharacterRoundTrips)
 {
@@ -110,8 +107,8 @@ TEST(MapText, BottomUpAndSmallTgaFiles)
     rows[(127 * 128 + 3) * 3 + 2] = 255;
     file.insert(file.end(), rows.begin(), rows.end());
     const std::string path = TempPath("bottomup.tga");
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(file.data()),
-                                                static_cast<std::streamsize>(file.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
     MapImage map;
     std::string error;
     ASSERT_TRUE(ReadMapImage(path, map));

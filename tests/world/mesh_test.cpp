@@ -108,15 +108,15 @@ TEST_F(WorldMesh, CoveredBlocksGetNoGrass)
 {
     MapPixels map;
     map.Solid(10, 10);
-    map.Solid(10, 11);    // under a solid block
+    map.Solid(10, 11);  // under a solid block
     map.Scenery(20, 10);
-    map.Solid(20, 11);    // under scenery: covered too
+    map.Solid(20, 11);  // under scenery: covered too
     map.SpikeUp(30, 10);
-    map.Solid(30, 11);    // under a spike: exposed
+    map.Solid(30, 11);  // under a spike: exposed
     map.Start(40, 10);
-    map.Solid(40, 11);    // under the start: exposed
+    map.Solid(40, 11);  // under the start: exposed
     map.Goal(50, 10);
-    map.Solid(50, 11);    // under the goal: exposed
+    map.Solid(50, 11);  // under the goal: exposed
     Build(map);
     // Exposed: (10,10), scenery (20,10), (30,11), (40,11), (50,11).
     EXPECT_EQ(world->tuftEnd, 5 * 6);
@@ -140,9 +140,9 @@ TEST(BlockExposure, OnlyOtherBlocksBelowTheLimitCover)
     EXPECT_TRUE(exposed(list, 0, 1));
     EXPECT_TRUE(exposed(list, 1, 2));
     // A block never covers itself, and a point on an edge is not inside (strict).
-    list[1].Set(Vector4{0.5f, 0.75f, 0, 1}, 0.25f, 0.25f, 0);   // min.x == p.x
+    list[1].Set(Vector4{0.5f, 0.75f, 0, 1}, 0.25f, 0.25f, 0);  // min.x == p.x
     EXPECT_TRUE(exposed(list, 0, 2));
-    list[1].Set(Vector4{0.25f, 1.0f, 0, 1}, 0.25f, 0.25f, 0);   // min.y == p.y
+    list[1].Set(Vector4{0.25f, 1.0f, 0, 1}, 0.25f, 0.25f, 0);  // min.y == p.y
     EXPECT_TRUE(exposed(list, 0, 2));
     list[1].Set(Vector4{0.49f, 0.99f, 0, 1}, 0.25f, 0.25f, 0);  // just inside
     EXPECT_FALSE(exposed(list, 0, 2));
@@ -235,8 +235,8 @@ TEST_F(WorldMesh, SpikeQuadsStandAndHang)
     const int up = world->goalEnd;
     EXPECT_FLOAT_EQ(V(up).x, xc - 0.234375f);
     EXPECT_FLOAT_EQ(V(up + 1).x, xc + 0.234375f);
-    EXPECT_FLOAT_EQ(V(up).y, yc + 2.134375f);        // top
-    EXPECT_FLOAT_EQ(V(up + 2).y, yc - 0.334375f);    // bottom
+    EXPECT_FLOAT_EQ(V(up).y, yc + 2.134375f);      // top
+    EXPECT_FLOAT_EQ(V(up + 2).y, yc - 0.334375f);  // bottom
     EXPECT_EQ(V(up).v, 0.0f);
     EXPECT_EQ(V(up + 2).v, 1.0f);
 

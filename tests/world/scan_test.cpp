@@ -88,7 +88,7 @@ TEST(MapScan, StartGoalAndScenery)
 {
     MapPixels map;
     map.Start(10, 20);
-    map.Set(40, 50, 0, 0, 9);     // blue goal
+    map.Set(40, 50, 0, 0, 9);  // blue goal
     map.Scenery(70, 80);
     Lists l;
     l.Scan(map);
@@ -118,8 +118,8 @@ TEST(MapScan, ColumnMajorOrderAndLastStartWins)
     map.Solid(0, 5);
     map.Solid(0, 2);
     map.Start(3, 100);
-    map.Start(9, 10);   // rightmost column wins...
-    map.Start(9, 4);    // ...and within it the lowest
+    map.Start(9, 10);  // rightmost column wins...
+    map.Start(9, 4);   // ...and within it the lowest
     map.Goal(50, 60);
     map.Goal(50, 61);
     Lists l;

@@ -30,7 +30,8 @@ int main(int argc, char** argv)
     const bool sheet = argc == 4 && option == "--sheet";
     const bool only = argc == 3 && (option == "--pictures" || option == "--music" || option == "--icons");
     if (argc != 2 && !sheet && !only) {
-        std::fprintf(stderr, "usage: make_assets OUT_DIR [--sheet CONTACT_SHEET.png | --pictures | --music | --icons]\n");
+        std::fprintf(stderr,
+                     "usage: make_assets OUT_DIR [--sheet CONTACT_SHEET.png | --pictures | --music | --icons]\n");
         return 2;
     }
     const std::string dir = argv[1];

@@ -108,7 +108,8 @@ void DrawSky(Canvas& c, const Font&)
             col = Mix(col, far, Cover((up - ridge) * 512.0f, 2.0f) * (0.85f - 0.2f * fl));
         }
         if (up > 0.7f) {
-            const float stars = SmoothStep(0.82f, 0.97f, clouds.At(u * 240.0f, up * 240.0f)) * SmoothStep(0.7f, 0.95f, up);
+            const float stars =
+                SmoothStep(0.82f, 0.97f, clouds.At(u * 240.0f, up * 240.0f)) * SmoothStep(0.7f, 0.95f, up);
             col = Mix(col, kCream, stars * 0.5f);
         }
         return WithAlpha(col, 1.0f);
@@ -329,8 +330,8 @@ void DrawArrow(Canvas& c, const Font&)
 // ---- the screens ----
 
 // Text with a soft ink outline and shadow, its fill running from `top` to `bottom`.
-void DrawText(Canvas& c, const Font& font, const std::string& text, float size, float centreX, float baseline,
-              Rgba top, Rgba bottom, float outline)
+void DrawText(Canvas& c, const Font& font, const std::string& text, float size, float centreX, float baseline, Rgba top,
+              Rgba bottom, float outline)
 {
     const int w = c.Width();
     const int h = c.Height();
@@ -392,11 +393,15 @@ void DrawCreature(Canvas& c, float cx, float headY, float unit, float lean)
         const float footX = cx + side * unit * 1.6f + lean;
         const float footY = headY + unit * 6.6f;
         const float limb = unit * 0.16f + 2.0f;
-        part(topX, headY, kneeX, kneeY, limb, [&](float x, float y) { return Limb(x, y, topX, headY, kneeX, kneeY, unit * 0.16f); });
-        part(kneeX, kneeY, footX, footY, limb, [&](float x, float y) { return Limb(x, y, kneeX, kneeY, footX, footY, unit * 0.16f); });
+        part(topX, headY, kneeX, kneeY, limb,
+             [&](float x, float y) { return Limb(x, y, topX, headY, kneeX, kneeY, unit * 0.16f); });
+        part(kneeX, kneeY, footX, footY, limb,
+             [&](float x, float y) { return Limb(x, y, kneeX, kneeY, footX, footY, unit * 0.16f); });
         const float ball = unit * 0.31f + 2.0f;
-        part(kneeX, kneeY, kneeX, kneeY, ball, [&](float x, float y) { return Joint(x, y, kneeX, kneeY, unit * 0.31f); });
-        part(footX, footY, footX, footY, ball, [&](float x, float y) { return Foot(x, y, footX, footY, unit * 0.31f); });
+        part(kneeX, kneeY, kneeX, kneeY, ball,
+             [&](float x, float y) { return Joint(x, y, kneeX, kneeY, unit * 0.31f); });
+        part(footX, footY, footX, footY, ball,
+             [&](float x, float y) { return Foot(x, y, footX, footY, unit * 0.31f); });
         const float eyeX = cx + side * unit * 1.15f - lean * 0.3f;
         const float eyeY = headY - unit * 1.6f + (side > 0.0f ? unit * 0.1f : 0.0f);
         part(topX, headY, eyeX, eyeY, unit * 0.08f + 2.0f,
@@ -406,7 +411,8 @@ void DrawCreature(Canvas& c, float cx, float headY, float unit, float lean)
     for (float side : {-1.0f, 1.0f}) {
         const float eyeX = cx + side * unit * 1.15f - lean * 0.3f;
         const float eyeY = headY - unit * 1.6f + (side > 0.0f ? unit * 0.1f : 0.0f);
-        part(eyeX, eyeY, eyeX, eyeY, unit * 0.6f + 2.0f, [&](float x, float y) { return Eye(x, y, eyeX, eyeY, unit * 0.55f); });
+        part(eyeX, eyeY, eyeX, eyeY, unit * 0.6f + 2.0f,
+             [&](float x, float y) { return Eye(x, y, eyeX, eyeY, unit * 0.55f); });
     }
 }
 
@@ -440,15 +446,15 @@ void DrawTitle(Canvas& c, const Font& font)
     for (const auto& column : columns) {
         DrawText(c, font, column.heading, s * 0.052f, s * column.x, s * 0.605f, kGoldLight, kGold, s * 0.006f);
         for (int row = 0; row < 3; ++row) {
-            DrawText(c, font, column.rows[row], s * 0.034f, s * column.x, s * (0.665f + 0.055f * static_cast<float>(row)),
-                     kCream, kCream, s * 0.005f);
+            DrawText(c, font, column.rows[row], s * 0.034f, s * column.x,
+                     s * (0.665f + 0.055f * static_cast<float>(row)), kCream, kCream, s * 0.005f);
         }
     }
     DrawText(c, font, "1 to 8: a level reached    Backspace: title    Esc: quit", s * 0.029f, s * 0.5f, s * 0.83f,
              kLeafLight, kLeafLight, s * 0.005f);
     DrawPanel(c, s * 0.925f, s * 0.05f, 0.45f);
-    DrawText(c, font, "Space, Enter, click or controller A to start", s * 0.042f, s * 0.5f, s * 0.945f, kCream,
-             kCream, s * 0.007f);
+    DrawText(c, font, "Space, Enter, click or controller A to start", s * 0.042f, s * 0.5f, s * 0.945f, kCream, kCream,
+             s * 0.007f);
     DrawSparkle(c, s * 0.12f, s * 0.07f, s * 0.03f, kGoldLight);
     DrawSparkle(c, s * 0.88f, s * 0.24f, s * 0.024f, kCream);
     c.ClearTransparent();
@@ -472,7 +478,8 @@ void DrawLevelUpWith(Canvas& c, const Font& font, const char* const* tip)
     DrawText(c, font, "Time", s * 0.045f, s * 0.27f, s * 0.70f, kGoldLight, kGold, s * 0.006f);
     DrawText(c, font, "Best", s * 0.045f, s * 0.77f, s * 0.70f, kGoldLight, kGold, s * 0.006f);
     for (int i = 0; i < 3; ++i) {
-        DrawSparkle(c, s * (0.38f + 0.12f * static_cast<float>(i)), s * 0.21f, s * (i == 1 ? 0.05f : 0.035f), kGoldLight);
+        DrawSparkle(c, s * (0.38f + 0.12f * static_cast<float>(i)), s * 0.21f, s * (i == 1 ? 0.05f : 0.035f),
+                    kGoldLight);
     }
     DrawCreature(c, s * 0.5f, s * 0.76f, s * 0.026f, s * 0.01f);
     c.ClearTransparent();
@@ -516,8 +523,8 @@ void DrawGameEnd(Canvas& c, const Font& font)
     DrawText(c, font, "Congratulations!", s * 0.115f, s * 0.5f, s * 0.25f, kGoldLight, kGold, s * 0.012f);
     DrawText(c, font, "All eight levels climbed", s * 0.058f, s * 0.5f, s * 0.33f, kCream, kCream, s * 0.008f);
     DrawPanel(c, s * 0.895f, s * 0.05f, 0.45f);
-    DrawText(c, font, "Space, Enter, click or controller A: title", s * 0.042f, s * 0.5f, s * 0.91f, kCream,
-             kCream, s * 0.007f);
+    DrawText(c, font, "Space, Enter, click or controller A: title", s * 0.042f, s * 0.5f, s * 0.91f, kCream, kCream,
+             s * 0.007f);
     for (int i = 0; i < 6; ++i) {
         const float a = static_cast<float>(i) * kPi / 3.0f;
         DrawSparkle(c, s * (0.5f + 0.36f * std::cos(a)), s * (0.55f + 0.20f * std::sin(a)), s * 0.03f, kGoldLight);
@@ -541,16 +548,26 @@ using Painter = void (*)(Canvas&, const Font&);
 const std::map<std::string, Painter>& Painters()
 {
     static const std::map<std::string, Painter> painters = {
-        {"Leg.tga", DrawLeg},           {"sky.tga", DrawSky},
-        {"ground.tga", DrawGround},     {"knee.tga", DrawKnee},
-        {"headface.tga", DrawHeadface}, {"spikes.tga", DrawSpikes},
-        {"eye.tga", DrawEye},           {"Antenna.tga", DrawAntenna},
-        {"GameTitle.tga", DrawTitle},   {"grass.tga", DrawGrassCap},
-        {"end.tga", DrawGoal},          {"LevelUp.tga", DrawLevelUp},
-        {"GameEnd.tga", DrawGameEnd},   {"Grass2.tga", DrawGrassTufts},
-        {"ParticleDrop.tga", DrawDrop}, {"arrow.tga", DrawArrow},
-        {"retry.tga", DrawRetry},       {"LevelUpStep.tga", DrawLevelUpStep},
-        {"LevelUpClimb.tga", DrawLevelUpClimb}, {"LevelUpSwing.tga", DrawLevelUpSwing},
+        {"Leg.tga", DrawLeg},
+        {"sky.tga", DrawSky},
+        {"ground.tga", DrawGround},
+        {"knee.tga", DrawKnee},
+        {"headface.tga", DrawHeadface},
+        {"spikes.tga", DrawSpikes},
+        {"eye.tga", DrawEye},
+        {"Antenna.tga", DrawAntenna},
+        {"GameTitle.tga", DrawTitle},
+        {"grass.tga", DrawGrassCap},
+        {"end.tga", DrawGoal},
+        {"LevelUp.tga", DrawLevelUp},
+        {"GameEnd.tga", DrawGameEnd},
+        {"Grass2.tga", DrawGrassTufts},
+        {"ParticleDrop.tga", DrawDrop},
+        {"arrow.tga", DrawArrow},
+        {"retry.tga", DrawRetry},
+        {"LevelUpStep.tga", DrawLevelUpStep},
+        {"LevelUpClimb.tga", DrawLevelUpClimb},
+        {"LevelUpSwing.tga", DrawLevelUpSwing},
     };
     return painters;
 }
@@ -561,13 +578,26 @@ const std::vector<PictureSpec>& Pictures()
 {
     // Grass2 alone is 64 x 128: the effect recognises the tufts by that size.
     static const std::vector<PictureSpec> pictures = {
-        {"Leg.tga", 32, 128, true},          {"sky.tga", 512, 512, false},     {"ground.tga", 512, 512, false},
-        {"knee.tga", 64, 64, true},          {"headface.tga", 128, 128, true}, {"spikes.tga", 64, 256, true},
-        {"eye.tga", 64, 64, true},           {"Antenna.tga", 64, 64, true},    {"GameTitle.tga", 512, 512, true},
-        {"grass.tga", 128, 128, true},       {"end.tga", 256, 256, true},      {"LevelUp.tga", 512, 512, true},
-        {"GameEnd.tga", 512, 512, true},     {"Grass2.tga", 64, 128, true},    {"ParticleDrop.tga", 32, 32, true},
-        {"arrow.tga", 128, 128, true},       {"retry.tga", 512, 512, true},    {"LevelUpStep.tga", 512, 512, true},
-        {"LevelUpClimb.tga", 512, 512, true}, {"LevelUpSwing.tga", 512, 512, true},
+        {"Leg.tga", 32, 128, true},
+        {"sky.tga", 512, 512, false},
+        {"ground.tga", 512, 512, false},
+        {"knee.tga", 64, 64, true},
+        {"headface.tga", 128, 128, true},
+        {"spikes.tga", 64, 256, true},
+        {"eye.tga", 64, 64, true},
+        {"Antenna.tga", 64, 64, true},
+        {"GameTitle.tga", 512, 512, true},
+        {"grass.tga", 128, 128, true},
+        {"end.tga", 256, 256, true},
+        {"LevelUp.tga", 512, 512, true},
+        {"GameEnd.tga", 512, 512, true},
+        {"Grass2.tga", 64, 128, true},
+        {"ParticleDrop.tga", 32, 32, true},
+        {"arrow.tga", 128, 128, true},
+        {"retry.tga", 512, 512, true},
+        {"LevelUpStep.tga", 512, 512, true},
+        {"LevelUpClimb.tga", 512, 512, true},
+        {"LevelUpSwing.tga", 512, 512, true},
     };
     return pictures;
 }

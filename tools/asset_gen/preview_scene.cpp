@@ -181,8 +181,8 @@ void DrawLevel(Scene& s, float camX, float camY)
     const float ay = camY + 6.0f;
     const float dx = 1.0f;  // the goal lies to the right
     s.Effect("arrow.tga", D3DPT_TRIANGLESTRIP,
-             {At(ax - dx, ay + 2.0f, 0, 0, 0, 0), At(ax - dx, ay - 2.0f, 0, 1, 0, 0), At(ax + dx, ay + 2.0f, 0, 0, 1, 0),
-              At(ax + dx, ay - 2.0f, 0, 1, 1, 0)},
+             {At(ax - dx, ay + 2.0f, 0, 0, 0, 0), At(ax - dx, ay - 2.0f, 0, 1, 0, 0),
+              At(ax + dx, ay + 2.0f, 0, 0, 1, 0), At(ax + dx, ay - 2.0f, 0, 1, 1, 0)},
              2);
 
     // The rest pose: hips 2 above the feet, leg tops and antenna bases 2.5 above the hips.
@@ -260,7 +260,8 @@ int main(int argc, char** argv)
     ID3DXBuffer* errors = nullptr;
     if (FAILED(D3DXCreateEffectFromFileW(s.device, (data + "/myshader.fx").c_str(), nullptr, nullptr,
                                          D3DXFX_NOT_CLONEABLE, nullptr, &s.effect, &errors))) {
-        std::fprintf(stderr, "preview_scene: %s\n", errors != nullptr ? static_cast<const char*>(errors->GetBufferPointer()) : "no effect");
+        std::fprintf(stderr, "preview_scene: %s\n",
+                     errors != nullptr ? static_cast<const char*>(errors->GetBufferPointer()) : "no effect");
         return 1;
     }
     for (const char* name : {"Leg.tga", "sky.tga", "ground.tga", "knee.tga", "headface.tga", "spikes.tga", "eye.tga",
@@ -290,8 +291,10 @@ int main(int argc, char** argv)
         const char* name;
         const char* picture;  // null: a level in play
         float camX, camY;
-    } shots[] = {{"play", nullptr, 0.5f, 0.0f},          {"title", "GameTitle.tga", 0.0f, -6.0f},
-                 {"levelup", "LevelUp.tga", 3.0f, -2.0f}, {"gameend", "GameEnd.tga", -4.0f, 3.0f},
+    } shots[] = {{"play", nullptr, 0.5f, 0.0f},
+                 {"title", "GameTitle.tga", 0.0f, -6.0f},
+                 {"levelup", "LevelUp.tga", 3.0f, -2.0f},
+                 {"gameend", "GameEnd.tga", -4.0f, 3.0f},
                  {"retry", "retry.tga", 1.0f, 0.0f}};
     int failures = 0;
     for (const auto& shot : shots) {

@@ -13,7 +13,10 @@ constexpr int kStepsPerBeat = 4;
 constexpr int kBeats = 128;
 
 // Start of a sixteenth step in samples; steps past the end wrap round the loop.
-int StepFrame(int step) { return static_cast<int>(static_cast<std::int64_t>(step) * kSongFrames / (kBeats * kStepsPerBeat)); }
+int StepFrame(int step)
+{
+    return static_cast<int>(static_cast<std::int64_t>(step) * kSongFrames / (kBeats * kStepsPerBeat));
+}
 
 float MidiHz(int note) { return 440.0f * std::exp2(static_cast<float>(note - 69) / 12.0f); }
 
@@ -31,7 +34,8 @@ public:
         const float p = (phase - std::floor(phase)) * kSize;
         const int i = std::min(static_cast<int>(p), kSize - 1);
         const float t = p - static_cast<float>(i);
-        return table_[static_cast<std::size_t>(i)] + (table_[static_cast<std::size_t>(i) + 1] - table_[static_cast<std::size_t>(i)]) * t;
+        return table_[static_cast<std::size_t>(i)] +
+               (table_[static_cast<std::size_t>(i) + 1] - table_[static_cast<std::size_t>(i)]) * t;
     }
 
 private:
@@ -165,7 +169,8 @@ public:
                 const float e = lead.Next(t);
                 const float vib = 1.0f + 0.006f * sine(t * 5.5f) * std::min(1.0f, t / 0.3f);
                 phase += hz * vib / kSongRate;
-                s = e * (sine(phase) + 0.28f * sine(phase * 3.0f) + 0.1f * sine(phase * 5.0f) + 0.2f * sine(phase * 2.0f));
+                s = e *
+                    (sine(phase) + 0.28f * sine(phase * 3.0f) + 0.1f * sine(phase * 5.0f) + 0.2f * sine(phase * 2.0f));
                 break;
             }
             case Voice::Kick: {
@@ -204,9 +209,13 @@ public:
         std::vector<float> wetL(left_.size());
         std::vector<float> wetR(right_.size());
         for (int i = 0; i < kSongFrames; ++i) {
-            const auto back = [&](int k) { return static_cast<std::size_t>(((i - k * delay) % kSongFrames + kSongFrames) % kSongFrames); };
-            wetL[static_cast<std::size_t>(i)] = 0.22f * right_[back(1)] + 0.10f * left_[back(2)] + 0.05f * right_[back(3)];
-            wetR[static_cast<std::size_t>(i)] = 0.22f * left_[back(1)] + 0.10f * right_[back(2)] + 0.05f * left_[back(3)];
+            const auto back = [&](int k) {
+                return static_cast<std::size_t>(((i - k * delay) % kSongFrames + kSongFrames) % kSongFrames);
+            };
+            wetL[static_cast<std::size_t>(i)] =
+                0.22f * right_[back(1)] + 0.10f * left_[back(2)] + 0.05f * right_[back(3)];
+            wetR[static_cast<std::size_t>(i)] =
+                0.22f * left_[back(1)] + 0.10f * right_[back(2)] + 0.05f * left_[back(3)];
         }
         for (std::size_t i = 0; i < left_.size(); ++i) {
             left_[i] += wetL[i];
@@ -261,22 +270,19 @@ constexpr Chord kEm{40, {64, 67, 71}};
 constexpr std::array<Chord, 16> kChords = {kD, kBm, kG, kA, kG, kA, kFsm, kBm, kD, kBm, kG, kA, kEm, kG, kA, kA};
 
 struct TuneNote {
-    int pitch;  // 0 is a rest
+    int pitch;   // 0 is a rest
     int length;  // sixteenths
 };
 
 // Eight bars each.
 constexpr TuneNote kVerseTune[] = {
-    {66, 4}, {69, 4}, {74, 8}, {71, 2}, {69, 2}, {66, 4}, {64, 8},
-    {66, 4}, {71, 4}, {74, 6}, {73, 2}, {71, 12}, {0, 4},
-    {67, 4}, {71, 4}, {74, 4}, {76, 4}, {74, 4}, {71, 4}, {67, 8},
-    {69, 4}, {73, 4}, {76, 4}, {73, 4}, {71, 4}, {69, 4}, {64, 4}, {73, 4},
+    {66, 4}, {69, 4},  {74, 8}, {71, 2}, {69, 2}, {66, 4}, {64, 8}, {66, 4}, {71, 4}, {74, 6},
+    {73, 2}, {71, 12}, {0, 4},  {67, 4}, {71, 4}, {74, 4}, {76, 4}, {74, 4}, {71, 4}, {67, 8},
+    {69, 4}, {73, 4},  {76, 4}, {73, 4}, {71, 4}, {69, 4}, {64, 4}, {73, 4},
 };
 constexpr TuneNote kTurnTune[] = {
-    {71, 8}, {67, 4}, {64, 4}, {66, 4}, {67, 4}, {71, 8},
-    {74, 8}, {71, 4}, {67, 4}, {69, 4}, {71, 4}, {67, 8},
-    {69, 6}, {71, 2}, {73, 4}, {76, 4}, {78, 8}, {76, 8},
-    {73, 4}, {71, 4}, {69, 4}, {64, 4}, {69, 12}, {0, 4},
+    {71, 8}, {67, 4}, {64, 4}, {66, 4}, {67, 4}, {71, 8}, {74, 8}, {71, 4}, {67, 4}, {69, 4}, {71, 4},  {67, 8},
+    {69, 6}, {71, 2}, {73, 4}, {76, 4}, {78, 8}, {76, 8}, {73, 4}, {71, 4}, {69, 4}, {64, 4}, {69, 12}, {0, 4},
 };
 
 void PlayTune(Mixer& mix, const TuneNote* tune, std::size_t count, int firstStep)

@@ -51,8 +51,8 @@ float Font::Measure(const std::string& text, float pixelHeight) const
     return x;
 }
 
-std::vector<float> Font::Distance(const std::string& text, float pixelHeight, float centreX, float baseline,
-                                  int width, int height, float reach) const
+std::vector<float> Font::Distance(const std::string& text, float pixelHeight, float centreX, float baseline, int width,
+                                  int height, float reach) const
 {
     std::vector<float> field(static_cast<std::size_t>(width) * height, reach);
     const float scale = stbtt_ScaleForPixelHeight(Info(info_), pixelHeight);
@@ -65,8 +65,8 @@ std::vector<float> Font::Distance(const std::string& text, float pixelHeight, fl
         int h = 0;
         int xoff = 0;
         int yoff = 0;
-        unsigned char* sdf = stbtt_GetCodepointSDF(Info(info_), scale, text[i], padding, static_cast<unsigned char>(kEdge),
-                                                   perPixel, &w, &h, &xoff, &yoff);
+        unsigned char* sdf = stbtt_GetCodepointSDF(Info(info_), scale, text[i], padding,
+                                                   static_cast<unsigned char>(kEdge), perPixel, &w, &h, &xoff, &yoff);
         const int left = static_cast<int>(std::lround(x)) + xoff;
         const int top = static_cast<int>(std::lround(baseline)) + yoff;
         for (int gy = 0; sdf != nullptr && gy < h; ++gy) {

@@ -19,8 +19,8 @@ public:
 
     // Signed distance in pixels (negative inside, at most `reach` outside) from every pixel
     // of a width x height picture to `text`, centred on centreX with its baseline at baseline.
-    std::vector<float> Distance(const std::string& text, float pixelHeight, float centreX, float baseline,
-                                int width, int height, float reach) const;
+    std::vector<float> Distance(const std::string& text, float pixelHeight, float centreX, float baseline, int width,
+                                int height, float reach) const;
 
 private:
     std::vector<unsigned char> bytes_;

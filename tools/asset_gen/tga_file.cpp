@@ -14,7 +14,9 @@ std::vector<std::uint8_t> EncodeTga(const std::vector<std::uint8_t>& bgra, int w
     out[16] = static_cast<std::uint8_t>(bytes * 8);
     out[17] = static_cast<std::uint8_t>(0x20 | (alpha ? 8 : 0));  // top-left origin, alpha bits
     const auto pixel = [&](int i) { return &bgra[static_cast<std::size_t>(i) * 4]; };
-    const auto same = [&](int i, int j) { return std::memcmp(pixel(i), pixel(j), static_cast<std::size_t>(bytes)) == 0; };
+    const auto same = [&](int i, int j) {
+        return std::memcmp(pixel(i), pixel(j), static_cast<std::size_t>(bytes)) == 0;
+    };
     // Packets never cross a row, as the format asks.
     for (int y = 0; y < height; ++y) {
         const int rowEnd = (y + 1) * width;

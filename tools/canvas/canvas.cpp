@@ -5,7 +5,8 @@
 #include <algorithm>
 #include <cmath>
 
-PixelCanvas::PixelCanvas(int w, int h) : width(w), height(h), pixels(static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * 3, 0)
+PixelCanvas::PixelCanvas(int w, int h)
+    : width(w), height(h), pixels(static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * 3, 0)
 {
 }
 
@@ -14,7 +15,8 @@ void PixelCanvas::Put(int x, int y, std::uint32_t rgb)
     if (x < 0 || y < 0 || x >= width || y >= height) {
         return;
     }
-    const std::size_t i = (static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)) * 3;
+    const std::size_t i =
+        (static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)) * 3;
     pixels[i] = static_cast<unsigned char>(rgb >> 16);
     pixels[i + 1] = static_cast<unsigned char>(rgb >> 8);
     pixels[i + 2] = static_cast<unsigned char>(rgb);

@@ -288,10 +288,10 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "cannot write %s.csv\n", prefix.c_str());
         return 1;
     }
-    static const char* const kNames[15] = {"body", "leftFoot", "rightFoot", "leftHip", "rightHip",
-                                           "leftLegTop", "rightLegTop", "leftKnee", "rightKnee", "leftLegFoot",
-                                           "rightLegFoot", "leftAntennaBase", "leftAntennaTip", "rightAntennaBase",
-                                           "rightAntennaTip"};
+    static const char* const kNames[15] = {"body",           "leftFoot",         "rightFoot",      "leftHip",
+                                           "rightHip",       "leftLegTop",       "rightLegTop",    "leftKnee",
+                                           "rightKnee",      "leftLegFoot",      "rightLegFoot",   "leftAntennaBase",
+                                           "leftAntennaTip", "rightAntennaBase", "rightAntennaTip"};
     std::fprintf(csv, "frame");
     for (const char* name : kNames) {
         std::fprintf(csv, ",%s_x,%s_y", name, name);
@@ -348,7 +348,7 @@ int main(int argc, char** argv)
         return 1;
     }
     const Vector4 at = Creature.GetPosition();
-    std::printf("%d frames, %zu panels, %d bursts; creature at (%.3f, %.3f); %s.csv %s\n", frames, poses.size(),
-                bursts, static_cast<double>(at.x), static_cast<double>(at.y), prefix.c_str(), png.c_str());
+    std::printf("%d frames, %zu panels, %d bursts; creature at (%.3f, %.3f); %s.csv %s\n", frames, poses.size(), bursts,
+                static_cast<double>(at.x), static_cast<double>(at.y), prefix.c_str(), png.c_str());
     return 0;
 }

@@ -9,7 +9,7 @@
 struct FuzzDevice {
     GfxRecorder recorder;
     IDirect3DDevice9* device = nullptr;
-    int liveWithDevice = 0; // the recorder's object count with only the device alive
+    int liveWithDevice = 0;  // the recorder's object count with only the device alive
 
     // After each input: nothing made from it may still be alive.
     bool NothingLeft() const { return recorder.LiveObjects() == liveWithDevice; }

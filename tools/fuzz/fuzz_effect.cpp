@@ -20,8 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     ID3DXEffect* effect = nullptr;
     ID3DXBuffer* errors = nullptr;
-    const HRESULT hr
-        = D3DXCreateEffectFromFileW(fuzz.device, path.c_str(), nullptr, nullptr, 0, nullptr, &effect, &errors);
+    const HRESULT hr =
+        D3DXCreateEffectFromFileW(fuzz.device, path.c_str(), nullptr, nullptr, 0, nullptr, &effect, &errors);
     FuzzCheck(SUCCEEDED(hr) == (effect != nullptr) && (errors != nullptr) == (effect == nullptr));
     if (errors != nullptr) {
         const auto* text = static_cast<const char*>(errors->GetBufferPointer());

@@ -39,7 +39,7 @@ std::vector<std::uint8_t> BaselineMap()
     tga[12] = kMapSize;
     tga[14] = kMapSize;
     tga[16] = 24;
-    tga[17] = 0x20; // top row first
+    tga[17] = 0x20;  // top row first
     auto pixel = [&](int column, int row, std::uint8_t r, std::uint8_t g, std::uint8_t b) {
         std::uint8_t* p = &tga[18 + (static_cast<std::size_t>(row) * kMapSize + column) * 3];
         p[0] = b;
@@ -49,8 +49,8 @@ std::vector<std::uint8_t> BaselineMap()
     for (int column = 10; column < 60; ++column) {
         pixel(column, 70, 255, 255, 255);
     }
-    pixel(12, 69, 255, 0, 0); // start
-    pixel(50, 69, 0, 0, 255); // goal
+    pixel(12, 69, 255, 0, 0);  // start
+    pixel(50, 69, 0, 0, 255);  // goal
     return tga;
 }
 
@@ -77,8 +77,8 @@ struct Snapshot {
     }
     bool operator==(const Snapshot& o) const
     {
-        return blocks == o.blocks && spikes == o.spikes && collision == o.collision && vertices == o.vertices
-            && std::memcmp(start, o.start, sizeof start) == 0 && std::memcmp(goal, o.goal, sizeof goal) == 0;
+        return blocks == o.blocks && spikes == o.spikes && collision == o.collision && vertices == o.vertices &&
+               std::memcmp(start, o.start, sizeof start) == 0 && std::memcmp(goal, o.goal, sizeof goal) == 0;
     }
 };
 
@@ -86,15 +86,12 @@ struct Snapshot {
 Snapshot lastLoaded;
 
 // Level index 0 reads data/map1.tga, index 1 data/map3.tga.
-void LoadBaseline()
-{
-    FuzzCheck(LoadLevel(1) == S_OK);
-}
+void LoadBaseline() { FuzzCheck(LoadLevel(1) == S_OK); }
 
 // Decodes the map already written to `path` the way the loader will, to count its cells.
 bool TooManyCells(const std::string& path)
 {
-    D3DXIMAGE_INFO info {};
+    D3DXIMAGE_INFO info{};
     if (FAILED(D3DXGetImageInfoFromFileW(path.c_str(), &info))) {
         return false;
     }
@@ -108,7 +105,7 @@ bool TooManyCells(const std::string& path)
     if (FAILED(D3DXCreateTextureFromFileW(Gpu.device, path.c_str(), &image))) {
         return false;
     }
-    D3DLOCKED_RECT locked {};
+    D3DLOCKED_RECT locked{};
     FuzzCheck(image->LockRect(0, &locked, nullptr, D3DLOCK_READONLY) == S_OK);
     int filled = 0;
     for (int row = 0; row < kMapSize; ++row) {
@@ -122,7 +119,7 @@ bool TooManyCells(const std::string& path)
     return filled > kMaxFilledCells;
 }
 
-} // namespace
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

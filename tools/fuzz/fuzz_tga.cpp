@@ -11,13 +11,13 @@
 
 namespace {
 
-volatile unsigned sink = 0; // keeps the row reads
+volatile unsigned sink = 0;  // keeps the row reads
 
 // A small file can claim a huge picture through run-length packets; decoding one takes
 // seconds under the sanitizers and teaches the fuzzer nothing the small ones do not.
 constexpr std::uint64_t kMaxPixels = 512 * 512;
 
-} // namespace
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
@@ -29,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string path = FuzzFolder() + "/picture.tga";
     FuzzWriteFile(path, data, size);
 
-    D3DXIMAGE_INFO info {};
+    D3DXIMAGE_INFO info{};
     const bool headerOk = SUCCEEDED(D3DXGetImageInfoFromFileW(path.c_str(), &info));
     const UINT width = info.Width;
     const UINT height = info.Height;
@@ -45,17 +45,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     FuzzCheck(headerOk);
-    D3DSURFACE_DESC desc {};
+    D3DSURFACE_DESC desc{};
     FuzzCheck(texture->GetLevelDesc(0, &desc) == S_OK);
     FuzzCheck(desc.Width == width && desc.Height == height && desc.Format == D3DFMT_A8R8G8B8);
 
-    D3DLOCKED_RECT locked {};
+    D3DLOCKED_RECT locked{};
     FuzzCheck(texture->LockRect(0, &locked, nullptr, D3DLOCK_READONLY) == S_OK);
     FuzzCheck(locked.pBits != nullptr && locked.Pitch >= static_cast<INT>(width * 4));
     unsigned sum = 0;
     for (std::uint32_t row = 0; row < height; ++row) {
-        const auto* bytes
-            = static_cast<const std::uint8_t*>(locked.pBits) + static_cast<std::size_t>(row) * locked.Pitch;
+        const auto* bytes =
+            static_cast<const std::uint8_t*>(locked.pBits) + static_cast<std::size_t>(row) * locked.Pitch;
         for (std::uint32_t i = 0; i < width * 4; ++i) {
             sum += bytes[i];
         }

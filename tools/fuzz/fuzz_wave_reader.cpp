@@ -34,7 +34,7 @@ void ReadAll(WaveReader& reader, DWORD piece)
     FuzzCheck(total == reader.GetSize());
 }
 
-} // namespace
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

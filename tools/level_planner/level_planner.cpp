@@ -43,8 +43,9 @@ namespace {
 
 int Usage()
 {
-    std::fputs("usage: level_planner plan|record|verify|checkrun|fullrun|mapcheck|overview|strip|stats ... (see the source)\n",
-               stderr);
+    std::fputs(
+        "usage: level_planner plan|record|verify|checkrun|fullrun|mapcheck|overview|strip|stats ... (see the source)\n",
+        stderr);
     return 2;
 }
 

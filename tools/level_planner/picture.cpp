@@ -70,9 +70,7 @@ void DrawMap(PixelCanvas& canvas, const MapView& view, const MapImage& map)
                 }
                 break;
             }
-            case PixelClass::Scenery:
-                canvas.Fill(x, y, x + s, y + s, 0x3c5a4a);
-                break;
+            case PixelClass::Scenery: canvas.Fill(x, y, x + s, y + s, 0x3c5a4a); break;
             case PixelClass::SpikeUp:
             case PixelClass::SpikeDown: {
                 // The spike's deadly box: its own cell and the 2.2 units it reaches.
@@ -105,8 +103,7 @@ void DrawMap(PixelCanvas& canvas, const MapView& view, const MapImage& map)
                 canvas.Disc(cx, cy, static_cast<float>(s), 0xfacc15);
                 break;
             }
-            default:
-                break;
+            default: break;
             }
         }
     }
@@ -115,8 +112,7 @@ void DrawMap(PixelCanvas& canvas, const MapView& view, const MapImage& map)
 void DrawCreature(PixelCanvas& canvas, const MapView& view)
 {
     auto line = [&](const VerletParticle* a, const VerletParticle* b, std::uint32_t rgb) {
-        canvas.Line(view.X(a->position.x), view.Y(a->position.y), view.X(b->position.x), view.Y(b->position.y), rgb,
-                    2);
+        canvas.Line(view.X(a->position.x), view.Y(a->position.y), view.X(b->position.x), view.Y(b->position.y), rgb, 2);
     };
     const CCreature& c = Creature;
     line(c.leftFoot, c.leftKnee, 0xf5f5f4);

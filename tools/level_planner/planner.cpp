@@ -19,16 +19,10 @@ struct Node {
 
 constexpr std::int32_t kAxisSteps[] = {-1000, -700, -400, 0, 400, 700, 1000};
 
-std::int32_t RandomAxis()
-{
-    return kAxisSteps[Rand() % static_cast<int>(std::size(kAxisSteps))];
-}
+std::int32_t RandomAxis() { return kAxisSteps[Rand() % static_cast<int>(std::size(kAxisSteps))]; }
 
 // A held key pushes its axis fully; opposite keys cancel.
-std::int32_t RandomKeyAxis()
-{
-    return (Rand() % 3 - 1) * 1000;
-}
+std::int32_t RandomKeyAxis() { return (Rand() % 3 - 1) * 1000; }
 
 Pad RandomPad(const Pad& previous, bool grips, bool keys, bool oneFoot)
 {

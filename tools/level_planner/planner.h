@@ -12,8 +12,8 @@ struct PlanOptions {
     std::int32_t hold = 10;         // frames each input is held
     std::int32_t maxFrames = 4000;  // give up beyond this
     std::uint32_t seed = 1;
-    bool grips = true;  // off: prove a level needs the grip buttons
-    bool keys = false;  // only what the keyboard makes: each axis full or centred
+    bool grips = true;     // off: prove a level needs the grip buttons
+    bool keys = false;     // only what the keyboard makes: each axis full or centred
     bool oneFoot = false;  // as a person plays: each change moves one foot's keys only
 };
 

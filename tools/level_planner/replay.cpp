@@ -65,7 +65,8 @@ bool ReadReplay(const std::string& path, ReplayScript& script, std::string& erro
         case CommandKind::Key:
         case CommandKind::KeyDown:
         case CommandKind::KeyUp: {
-            const char* verb = c.kind == CommandKind::Key ? "key" : (c.kind == CommandKind::KeyDown ? "keydown" : "keyup");
+            const char* verb =
+                c.kind == CommandKind::Key ? "key" : (c.kind == CommandKind::KeyDown ? "keydown" : "keyup");
             script.keys.emplace(frame, std::string(verb) + " " + KeyName(c.key));
             if (c.kind == CommandKind::KeyDown) {
                 held[KeyPosition(c.key)] = true;
@@ -78,17 +79,10 @@ bool ReadReplay(const std::string& path, ReplayScript& script, std::string& erro
             script.pads[frame] = combined();
             break;
         }
-        case CommandKind::Click:
-            script.mouse[frame] = "click";
-            break;
-        case CommandKind::Down:
-            script.mouse[frame] = "down";
-            break;
-        case CommandKind::Up:
-            script.mouse[frame] = "up";
-            break;
-        default:
-            break;
+        case CommandKind::Click: script.mouse[frame] = "click"; break;
+        case CommandKind::Down: script.mouse[frame] = "down"; break;
+        case CommandKind::Up: script.mouse[frame] = "up"; break;
+        default: break;
         }
     }
     if (parsed.endFrame <= 0) {
@@ -135,10 +129,10 @@ std::vector<std::string> KeyChanges(const Pad& from, const Pad& to)
         const char* name;
         bool (*wanted)(const Pad&);
     } kSteeringKeys[] = {
-        {"t", [](const Pad& p) { return p.ly < 0; }},  {"g", [](const Pad& p) { return p.ly > 0; }},
-        {"f", [](const Pad& p) { return p.lx < 0; }},  {"h", [](const Pad& p) { return p.lx > 0; }},
-        {"space", [](const Pad& p) { return p.b4; }},  {"up", [](const Pad& p) { return p.ry < 0; }},
-        {"down", [](const Pad& p) { return p.ry > 0; }}, {"left", [](const Pad& p) { return p.rx < 0; }},
+        {"t", [](const Pad& p) { return p.ly < 0; }},     {"g", [](const Pad& p) { return p.ly > 0; }},
+        {"f", [](const Pad& p) { return p.lx < 0; }},     {"h", [](const Pad& p) { return p.lx > 0; }},
+        {"space", [](const Pad& p) { return p.b4; }},     {"up", [](const Pad& p) { return p.ry < 0; }},
+        {"down", [](const Pad& p) { return p.ry > 0; }},  {"left", [](const Pad& p) { return p.rx < 0; }},
         {"right", [](const Pad& p) { return p.rx > 0; }}, {"rctrl", [](const Pad& p) { return p.b5; }},
     };
     std::vector<std::string> lines;

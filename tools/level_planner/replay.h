@@ -18,9 +18,9 @@ struct ReplayScript {
     // What the playing frames read from this frame on: the pad and the held keys combined
     // as the game combines them (the keys alone with nopad).
     std::map<std::int32_t, Pad> pads;
-    std::map<std::int32_t, std::string> mouse;  // frame -> "click", "down" or "up"
+    std::map<std::int32_t, std::string> mouse;      // frame -> "click", "down" or "up"
     std::multimap<std::int32_t, std::string> keys;  // frame -> "keydown t", in file order
-    std::set<std::int32_t> taps;  // frames before which a key that advances the screens went down
+    std::set<std::int32_t> taps;                    // frames before which a key that advances the screens went down
     bool noPad = false;
     std::int32_t end = 0;
     std::vector<std::string> comments;  // written at the top, '#' included

@@ -266,7 +266,8 @@ private:
 
 void WriteCsvRow(std::FILE* csv, std::int64_t frame)
 {
-    std::fprintf(csv, "%lld,%d,%d,%d", static_cast<long long>(frame), static_cast<int>(Session.screen), Session.levelCounter, Creature.alive ? 1 : 0);
+    std::fprintf(csv, "%lld,%d,%d,%d", static_cast<long long>(frame), static_cast<int>(Session.screen),
+                 Session.levelCounter, Creature.alive ? 1 : 0);
     for (const CVerletSystem* system : {&Creature.bodySystem, &Creature.limbSystem}) {
         const int count = system == &Creature.bodySystem ? 5 : 10;
         for (int i = 0; i < count; ++i) {
@@ -292,7 +293,8 @@ void WriteCsvHeader(std::FILE* csv)
 bool WriteShot(const std::string& file)
 {
     IDirect3DSurface9* back = nullptr;
-    if (Gpu.device == nullptr || FAILED(Gpu.device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back)) || back == nullptr) {
+    if (Gpu.device == nullptr || FAILED(Gpu.device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back)) ||
+        back == nullptr) {
         return false;
     }
     D3DSURFACE_DESC desc{};
@@ -302,7 +304,8 @@ bool WriteShot(const std::string& file)
     if (SUCCEEDED(back->LockRect(&rect, nullptr, D3DLOCK_READONLY))) {
         std::vector<std::uint8_t> rgba(static_cast<std::size_t>(desc.Width) * desc.Height * 4);
         for (UINT y = 0; y < desc.Height; ++y) {
-            const auto* row = static_cast<const std::uint8_t*>(rect.pBits) + static_cast<std::ptrdiff_t>(y) * rect.Pitch;
+            const auto* row =
+                static_cast<const std::uint8_t*>(rect.pBits) + static_cast<std::ptrdiff_t>(y) * rect.Pitch;
             for (UINT x = 0; x < desc.Width; ++x) {
                 std::uint8_t* out = &rgba[(static_cast<std::size_t>(y) * desc.Width + x) * 4];
                 out[0] = row[x * 4 + 2];
@@ -564,7 +567,8 @@ int main(int argc, char** argv)
             WriteCsvRow(csv, frame);
         }
         if (events != nullptr && (Session.screen != lastState || Session.levelCounter != lastLevel)) {
-            std::fprintf(events, "%lld,%d,%d\n", static_cast<long long>(frame), static_cast<int>(Session.screen), Session.levelCounter);
+            std::fprintf(events, "%lld,%d,%d\n", static_cast<long long>(frame), static_cast<int>(Session.screen),
+                         Session.levelCounter);
         }
         lastState = Session.screen;
         lastLevel = Session.levelCounter;
@@ -588,19 +592,19 @@ int main(int argc, char** argv)
             std::fprintf(stderr, " (%.0f ms from the process's start, to 10 ms)", sinceStart);
         }
         if (frame > 1) {
-            std::fprintf(stderr, ", then %.3f ms a frame", Ms(lastPresent - firstPresent).count() / static_cast<double>(frame - 1));
+            std::fprintf(stderr, ", then %.3f ms a frame",
+                         Ms(lastPresent - firstPresent).count() / static_cast<double>(frame - 1));
         }
         std::fprintf(stderr, "\n");
         // One line for the frame benchmark to read: the first present on the steady clock
         // (comparable between processes), then wall and CPU time of the timed frames.
         const std::int64_t timed = frame - options.timedFrom;
         if (timed > 0) {
-            std::fprintf(stderr, "timing first_present_ns=%lld frames=%lld wall_ms=%.3f cpu_ms=%.3f\n",
-                         static_cast<long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(
-                                                    firstPresent.time_since_epoch())
-                                                    .count()),
-                         static_cast<long long>(timed), Ms(lastPresent - timedStart).count(),
-                         lastCpuMs - timedStartCpuMs);
+            std::fprintf(
+                stderr, "timing first_present_ns=%lld frames=%lld wall_ms=%.3f cpu_ms=%.3f\n",
+                static_cast<long long>(
+                    std::chrono::duration_cast<std::chrono::nanoseconds>(firstPresent.time_since_epoch()).count()),
+                static_cast<long long>(timed), Ms(lastPresent - timedStart).count(), lastCpuMs - timedStartCpuMs);
         }
     }
     if (soak && !soak->Report(frame)) {

@@ -13,14 +13,22 @@ struct KeyEntry {
 };
 
 constexpr KeyEntry kKeys[] = {
-    {"escape", ScriptKey::Escape, false, 41}, {"w", ScriptKey::W, true, 26},
-    {"space", ScriptKey::Space, true, 44},    {"a", ScriptKey::A, true, 4},
-    {"right", ScriptKey::Right, false, 79},   {"f1", ScriptKey::F1, false, 58},
-    {"enter", ScriptKey::Enter, false, 40},   {"t", ScriptKey::T, true, 23},
-    {"f", ScriptKey::F, true, 9},             {"g", ScriptKey::G, true, 10},
-    {"h", ScriptKey::H, true, 11},            {"up", ScriptKey::Up, false, 82},
-    {"down", ScriptKey::Down, false, 81},     {"left", ScriptKey::Left, false, 80},
-    {"rctrl", ScriptKey::RightCtrl, false, 228}, {"rshift", ScriptKey::RightShift, false, 229},
+    {"escape", ScriptKey::Escape, false, 41},
+    {"w", ScriptKey::W, true, 26},
+    {"space", ScriptKey::Space, true, 44},
+    {"a", ScriptKey::A, true, 4},
+    {"right", ScriptKey::Right, false, 79},
+    {"f1", ScriptKey::F1, false, 58},
+    {"enter", ScriptKey::Enter, false, 40},
+    {"t", ScriptKey::T, true, 23},
+    {"f", ScriptKey::F, true, 9},
+    {"g", ScriptKey::G, true, 10},
+    {"h", ScriptKey::H, true, 11},
+    {"up", ScriptKey::Up, false, 82},
+    {"down", ScriptKey::Down, false, 81},
+    {"left", ScriptKey::Left, false, 80},
+    {"rctrl", ScriptKey::RightCtrl, false, 228},
+    {"rshift", ScriptKey::RightShift, false, 229},
 };
 
 std::string KeyNames()
@@ -192,9 +200,14 @@ bool ParseScript(std::istream& in, Script& script, std::string& error)
             if (script.noPad) {
                 return parse.Fail("pad after nopad");
             }
-            command.pad = PadState{static_cast<std::int32_t>(v[0]), static_cast<std::int32_t>(v[1]),
-                                   static_cast<std::int32_t>(v[2]), static_cast<std::int32_t>(v[3]),
-                                   v[4] != 0, v[5] != 0, v[6] != 0, v[7] != 0};
+            command.pad = PadState{static_cast<std::int32_t>(v[0]),
+                                   static_cast<std::int32_t>(v[1]),
+                                   static_cast<std::int32_t>(v[2]),
+                                   static_cast<std::int32_t>(v[3]),
+                                   v[4] != 0,
+                                   v[5] != 0,
+                                   v[6] != 0,
+                                   v[7] != 0};
             padSeen = true;
             break;
         }
@@ -212,17 +225,15 @@ bool ParseScript(std::istream& in, Script& script, std::string& error)
             }
             break;
         case CommandKind::Mouse:
-            if (!parse.Number(parts[2], "X", -32768, 32767, v[0]) || !parse.Number(parts[3], "Y", -32768, 32767, v[1])) {
+            if (!parse.Number(parts[2], "X", -32768, 32767, v[0]) ||
+                !parse.Number(parts[3], "Y", -32768, 32767, v[1])) {
                 return false;
             }
             command.x = static_cast<std::int32_t>(v[0]);
             command.y = static_cast<std::int32_t>(v[1]);
             break;
-        case CommandKind::End:
-            script.endFrame = command.frame;
-            break;
-        default:
-            break;
+        case CommandKind::End: script.endFrame = command.frame; break;
+        default: break;
         }
         lastFrame = command.frame;
         script.commands.push_back(command);

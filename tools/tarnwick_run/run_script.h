@@ -31,11 +31,11 @@ enum class CommandKind {
     Key,      // key-down (with its character, if any) and key-up, before the frame
     KeyDown,  // key-down alone: the key stays held
     KeyUp,
-    Mouse,    // move to client pixel (x, y)
-    Down,     // left button
+    Mouse,  // move to client pixel (x, y)
+    Down,   // left button
     Up,
-    Click,    // down before the frame, up before the next
-    End,      // the run stops after this many frames
+    Click,  // down before the frame, up before the next
+    End,    // the run stops after this many frames
 };
 
 struct ScriptCommand {

@@ -131,7 +131,7 @@ bool Soak::AfterFrame(std::int64_t frame)
         for (std::int32_t i = 0; i < system->particleCount && where[0] == '\0'; ++i) {
             const VerletParticle& p = system->particles[i];
             if (!Finite(p.position) || !Finite(p.previous)) {
-                std::snprintf(where, sizeof where, "%s particle %d is not finite", 
+                std::snprintf(where, sizeof where, "%s particle %d is not finite",
                               system == &Creature.bodySystem ? "body" : "limb", i);
             }
         }
@@ -171,12 +171,13 @@ bool Soak::Report(std::int64_t framesRun)
                  "tarnwick_run: soak: %lld frames in %.1f s, %.0f frames/s; RSS %.1f MB at the start, %.1f MB "
                  "after warm-up (frame %lld), %.1f MB at the end; %lld levels started, %lld completed, %lld "
                  "deaths\n",
-                 static_cast<long long>(framesRun), seconds, seconds > 0.0 ? static_cast<double>(framesRun) / seconds : 0.0,
-                 startMb_, warmMb_, static_cast<long long>(warmFrame_), endMb, static_cast<long long>(levelsStarted_),
+                 static_cast<long long>(framesRun), seconds,
+                 seconds > 0.0 ? static_cast<double>(framesRun) / seconds : 0.0, startMb_, warmMb_,
+                 static_cast<long long>(warmFrame_), endMb, static_cast<long long>(levelsStarted_),
                  static_cast<long long>(levelsDone_), static_cast<long long>(deaths_));
     if (options_.maxRssGrowthMb >= 0.0 && endMb - warmMb_ > options_.maxRssGrowthMb) {
-        std::fprintf(stderr, "tarnwick_run: soak: RSS grew %.1f MB after warm-up, more than %.1f MB\n",
-                     endMb - warmMb_, options_.maxRssGrowthMb);
+        std::fprintf(stderr, "tarnwick_run: soak: RSS grew %.1f MB after warm-up, more than %.1f MB\n", endMb - warmMb_,
+                     options_.maxRssGrowthMb);
         return false;
     }
     return true;

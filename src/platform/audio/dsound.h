@@ -82,8 +82,8 @@ public:
 
     // A region that runs past the end of the buffer wraps: the first part reaches the end,
     // the second starts at 0. With no second pointer the lock stops at the end.
-    virtual HRESULT Lock(DWORD offset, DWORD bytes, void** audio1, DWORD* bytes1, void** audio2,
-                         DWORD* bytes2, DWORD flags) = 0;
+    virtual HRESULT Lock(DWORD offset, DWORD bytes, void** audio1, DWORD* bytes1, void** audio2, DWORD* bytes2,
+                         DWORD flags) = 0;
     virtual HRESULT Unlock(void* audio1, DWORD bytes1, void* audio2, DWORD bytes2) = 0;
 
     virtual HRESULT Play(DWORD reserved, DWORD priority, DWORD flags) = 0;

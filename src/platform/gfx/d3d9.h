@@ -25,15 +25,19 @@ constexpr HRESULT MakeD3dHresult(std::uint32_t code) { return MakeHresult(0x8876
 constexpr HRESULT D3DERR_DRIVERINTERNALERROR = MakeD3dHresult(2087);
 constexpr HRESULT D3DERR_NOTFOUND = MakeD3dHresult(2150);
 constexpr HRESULT D3DERR_NOTAVAILABLE = MakeD3dHresult(2154);
-constexpr HRESULT D3DERR_INVALIDCALL = MakeD3dHresult(2156);       // 0x8876086C
+constexpr HRESULT D3DERR_INVALIDCALL = MakeD3dHresult(2156);  // 0x8876086C
 constexpr HRESULT D3DERR_OUTOFVIDEOMEMORY = MakeD3dHresult(380);
-constexpr HRESULT D3DERR_WASSTILLDRAWING = MakeD3dHresult(540);    // 0x8876021C
+constexpr HRESULT D3DERR_WASSTILLDRAWING = MakeD3dHresult(540);  // 0x8876021C
 static_assert(D3DERR_INVALIDCALL == MakeHresult(0x8876086Cu));
 static_assert(D3DERR_WASSTILLDRAWING == MakeHresult(0x8876021Cu));
 
 // ---- enums (values as in Direct3D 9; only those the game uses) ----
 enum D3DFORMAT : DWORD {
-    D3DFMT_UNKNOWN = 0, D3DFMT_A8R8G8B8 = 21, D3DFMT_X8R8G8B8 = 22, D3DFMT_D16 = 80, D3DFMT_R32F = 114
+    D3DFMT_UNKNOWN = 0,
+    D3DFMT_A8R8G8B8 = 21,
+    D3DFMT_X8R8G8B8 = 22,
+    D3DFMT_D16 = 80,
+    D3DFMT_R32F = 114
 };
 enum D3DPOOL : DWORD { D3DPOOL_DEFAULT = 0, D3DPOOL_MANAGED = 1 };
 enum D3DRESOURCETYPE : DWORD { D3DRTYPE_TEXTURE = 3 };
@@ -45,8 +49,15 @@ enum D3DPRIMITIVETYPE : DWORD { D3DPT_TRIANGLELIST = 4, D3DPT_TRIANGLESTRIP = 5 
 enum D3DTRANSFORMSTATETYPE : DWORD { D3DTS_VIEW = 2, D3DTS_PROJECTION = 3, D3DTS_WORLD = 256 };  // WORLDMATRIX(0)
 
 enum D3DRENDERSTATETYPE : DWORD {
-    D3DRS_ZENABLE = 7, D3DRS_ZWRITEENABLE = 14, D3DRS_SRCBLEND = 19, D3DRS_DESTBLEND = 20, D3DRS_CULLMODE = 22,
-    D3DRS_ZFUNC = 23, D3DRS_ALPHABLENDENABLE = 27, D3DRS_LIGHTING = 137, D3DRS_BLENDOP = 171
+    D3DRS_ZENABLE = 7,
+    D3DRS_ZWRITEENABLE = 14,
+    D3DRS_SRCBLEND = 19,
+    D3DRS_DESTBLEND = 20,
+    D3DRS_CULLMODE = 22,
+    D3DRS_ZFUNC = 23,
+    D3DRS_ALPHABLENDENABLE = 27,
+    D3DRS_LIGHTING = 137,
+    D3DRS_BLENDOP = 171
 };
 
 enum D3DZBUFFERTYPE : DWORD { D3DZB_FALSE = 0, D3DZB_TRUE = 1 };
@@ -55,7 +66,10 @@ enum D3DCMPFUNC : DWORD { D3DCMP_LESSEQUAL = 4, D3DCMP_ALWAYS = 8 };
 enum D3DBLEND : DWORD { D3DBLEND_ZERO = 1, D3DBLEND_ONE = 2, D3DBLEND_SRCALPHA = 5, D3DBLEND_INVSRCALPHA = 6 };
 enum D3DBLENDOP : DWORD { D3DBLENDOP_ADD = 1 };
 enum D3DTEXTURESTAGESTATETYPE : DWORD {
-    D3DTSS_COLOROP = 1, D3DTSS_COLORARG1 = 2, D3DTSS_COLORARG2 = 3, D3DTSS_ALPHAOP = 4
+    D3DTSS_COLOROP = 1,
+    D3DTSS_COLORARG1 = 2,
+    D3DTSS_COLORARG2 = 3,
+    D3DTSS_ALPHAOP = 4
 };
 enum D3DTEXTUREOP : DWORD { D3DTOP_DISABLE = 1, D3DTOP_SELECTARG1 = 2, D3DTOP_MODULATE = 4 };
 enum D3DTEXTUREFILTERTYPE : DWORD { D3DTEXF_NONE = 0, D3DTEXF_POINT = 1, D3DTEXF_LINEAR = 2 };
@@ -76,10 +90,16 @@ constexpr UINT D3DPRESENT_INTERVAL_ONE = 0x1;
 constexpr UINT D3DPRESENT_INTERVAL_IMMEDIATE = 0x80000000u;
 
 // ---- records ----
-struct RECT { LONG left, top, right, bottom; };
-struct D3DRECT { LONG x1, y1, x2, y2; };
+struct RECT {
+    LONG left, top, right, bottom;
+};
+struct D3DRECT {
+    LONG x1, y1, x2, y2;
+};
 struct RGNDATA;  // dirty regions are not supported; Present accepts only null
-struct D3DVECTOR { float x, y, z; };
+struct D3DVECTOR {
+    float x, y, z;
+};
 
 // GCC and Clang, the compilers we build with, both read these pragmas.
 #pragma GCC diagnostic push
@@ -173,8 +193,7 @@ public:
 class IDirect3DDevice9 : public IUnknown {
 public:
     // The whole target (Count 0, pRects null), with at least one flag and Z in 0..1.
-    virtual HRESULT Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR Color, float Z,
-                          DWORD Stencil) = 0;
+    virtual HRESULT Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR Color, float Z, DWORD Stencil) = 0;
     // D3DERR_INVALIDCALL when a scene is already begun / not begun.
     virtual HRESULT BeginScene() = 0;
     virtual HRESULT EndScene() = 0;

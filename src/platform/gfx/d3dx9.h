@@ -97,8 +97,8 @@ HRESULT D3DXGetImageInfoFromFileW(const char* pSrcFile, D3DXIMAGE_INFO* pSrcInfo
 // compile error, with the message (file:line: ... and the GL log) in *ppCompilationErrors
 // when that is not null, and always on stderr. pDefines, pInclude and pPool must be null.
 HRESULT D3DXCreateEffectFromFileW(IDirect3DDevice9* pDevice, const char* pSrcFile, const D3DXMACRO* pDefines,
-                                  ID3DXInclude* pInclude, DWORD Flags, ID3DXEffectPool* pPool,
-                                  ID3DXEffect** ppEffect, ID3DXBuffer** ppCompilationErrors);
+                                  ID3DXInclude* pInclude, DWORD Flags, ID3DXEffectPool* pPool, ID3DXEffect** ppEffect,
+                                  ID3DXBuffer** ppCompilationErrors);
 
 // Each returns pOut. Direct3D conventions: row vectors (v * M), left-handed, z in 0..1.
 D3DXMATRIX* D3DXMatrixIdentity(D3DXMATRIX* pOut);

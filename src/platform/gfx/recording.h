@@ -26,18 +26,18 @@ struct GfxArg {
     GfxArg(const void* pointer) : kind(Object), s(pointer != nullptr ? "ptr" : "null"), p(pointer) {}
 
     enum Kind { Int, Float, Text, Object } kind = Int;
-    std::int64_t i = 0;      // Int (unsigned values are stored as their value)
-    float f = 0.0f;          // Float
-    std::string s;           // Text; for Object the object's id ("vb1", "tex3") or "null"
-    const void* p = nullptr; // Object
+    std::int64_t i = 0;       // Int (unsigned values are stored as their value)
+    float f = 0.0f;           // Float
+    std::string s;            // Text; for Object the object's id ("vb1", "tex3") or "null"
+    const void* p = nullptr;  // Object
 };
 
 struct GfxCall {
-    std::string name;           // "IDirect3DDevice9::Clear", "ID3DXEffect::SetFloat", "D3DXCreateTextureFromFileW"
-    std::vector<GfxArg> args;   // in parameter order; out-pointers are left out
-    HRESULT result = S_OK;      // for handle-returning calls: S_OK, or E_FAIL when null was returned
+    std::string name;              // "IDirect3DDevice9::Clear", "ID3DXEffect::SetFloat", "D3DXCreateTextureFromFileW"
+    std::vector<GfxArg> args;      // in parameter order; out-pointers are left out
+    HRESULT result = S_OK;         // for handle-returning calls: S_OK, or E_FAIL when null was returned
     std::vector<Vertex> vertices;  // DrawPrimitive: the vertices read, in stream order
-    float matrix[16] = {};      // SetTransform / SetMatrix: the matrix, row by row
+    float matrix[16] = {};         // SetTransform / SetMatrix: the matrix, row by row
 
     // "Clear(0, null, 0x3, 0xff000000, 1, 0)": method name without class, the arguments.
     std::string ToString() const;

@@ -96,8 +96,8 @@ BOOL UnregisterClassW(const char* className, HINSTANCE instance);
 // Hidden unless the style has WS_VISIBLE; width and height are the client size. The procedure
 // gets WM_CREATE before this returns, and -1 from it fails the creation. Null when the class
 // is unknown, SDL's video cannot start or the window table is full.
-HWND CreateWindowExW(DWORD exStyle, const char* className, const char* windowName, DWORD style, int x, int y,
-                     int width, int height, HWND parent, HMENU menu, HINSTANCE instance, void* param);
+HWND CreateWindowExW(DWORD exStyle, const char* className, const char* windowName, DWORD style, int x, int y, int width,
+                     int height, HWND parent, HMENU menu, HINSTANCE instance, void* param);
 // Sends WM_DESTROY, then closes the window; its queued messages are dropped. FALSE if not a window.
 BOOL DestroyWindow(HWND window);
 BOOL IsWindow(HWND window);

@@ -8,20 +8,35 @@
 
 // The pictures in load order: each one's name and file. The index enum and the file table
 // below are both made from this one list, so they cannot disagree.
-#define TARNWICK_PICTURES(X)                                                                                 \
-    X(Leg, "data/Leg.tga") X(Sky, "data/sky.tga") X(Ground, "data/ground.tga") X(Knee, "data/knee.tga")     \
-    X(Headface, "data/headface.tga") X(Spikes, "data/spikes.tga") X(Eye, "data/eye.tga")                    \
-    X(Antenna, "data/Antenna.tga") X(GameTitle, "data/GameTitle.tga") X(Grass, "data/grass.tga")            \
-    X(End, "data/end.tga") X(LevelUp, "data/LevelUp.tga") X(GameEnd, "data/GameEnd.tga")                    \
-    X(Grass2, "data/Grass2.tga") X(ParticleDrop, "data/ParticleDrop.tga") X(Arrow, "data/arrow.tga")        \
-    X(Retry, "data/retry.tga") X(LevelUpStep, "data/LevelUpStep.tga") X(LevelUpClimb, "data/LevelUpClimb.tga")   \
+// clang-format off
+#define TARNWICK_PICTURES(X) \
+    X(Leg, "data/Leg.tga") \
+    X(Sky, "data/sky.tga") \
+    X(Ground, "data/ground.tga") \
+    X(Knee, "data/knee.tga") \
+    X(Headface, "data/headface.tga") \
+    X(Spikes, "data/spikes.tga") \
+    X(Eye, "data/eye.tga") \
+    X(Antenna, "data/Antenna.tga") \
+    X(GameTitle, "data/GameTitle.tga") \
+    X(Grass, "data/grass.tga") \
+    X(End, "data/end.tga") \
+    X(LevelUp, "data/LevelUp.tga") \
+    X(GameEnd, "data/GameEnd.tga") \
+    X(Grass2, "data/Grass2.tga") \
+    X(ParticleDrop, "data/ParticleDrop.tga") \
+    X(Arrow, "data/arrow.tga") \
+    X(Retry, "data/retry.tga") \
+    X(LevelUpStep, "data/LevelUpStep.tga") \
+    X(LevelUpClimb, "data/LevelUpClimb.tga") \
     X(LevelUpSwing, "data/LevelUpSwing.tga")
+// clang-format on
 
 enum PictureIndex : int {
 #define TARNWICK_PICTURE_INDEX(name, file) kPic##name,
     TARNWICK_PICTURES(TARNWICK_PICTURE_INDEX)
 #undef TARNWICK_PICTURE_INDEX
-    kPictureCount,
+        kPictureCount,
 };
 
 struct GpuObjects {

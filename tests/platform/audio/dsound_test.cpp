@@ -170,8 +170,8 @@ TEST_F(DirectSoundTest, SecondaryBufferCreationChecksEverything)
 
     for (WAVEFORMATEX bad : {Pcm(3, 22050, 16), Pcm(2, 22050, 24), Pcm(1, 50, 16), Pcm(1, 300000, 16)}) {
         DSBUFFERDESC d = Desc(0, 64, &bad);
-        EXPECT_EQ(ds_->CreateSoundBuffer(&d, &b, nullptr), DSERR_BADFORMAT) << bad.nChannels << " "
-                                                                           << bad.wBitsPerSample;
+        EXPECT_EQ(ds_->CreateSoundBuffer(&d, &b, nullptr), DSERR_BADFORMAT)
+            << bad.nChannels << " " << bad.wBitsPerSample;
     }
     WAVEFORMATEX adpcm = Pcm(1, 22050, 16);
     adpcm.wFormatTag = 2;
@@ -243,7 +243,8 @@ TEST_F(DirectSoundTest, LockWrapsIntoTwoRegions)
 // whole buffer is new silence and every byte of it can be written.
 TEST_F(DirectSoundTest, BuffersOfEverySizeStartSilentAndHoldTheirLength)
 {
-    for (const DWORD bytes : {DWORD{4}, DWORD{(1u << 20) - 2}, DWORD{1u << 20}, DWORD{(2u << 20) + 2}, DWORD{5u << 20}}) {
+    for (const DWORD bytes :
+         {DWORD{4}, DWORD{(1u << 20) - 2}, DWORD{1u << 20}, DWORD{(2u << 20) + 2}, DWORD{5u << 20}}) {
         SCOPED_TRACE(bytes);
         IDirectSoundBuffer* b = MakeBuffer(0, bytes, Pcm(1, 22050, 16));
         ASSERT_NE(b, nullptr);

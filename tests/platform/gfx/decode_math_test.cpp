@@ -142,10 +142,9 @@ TEST(Tga, ImageIdAndColourMapAreSkippedAndCounted)
 
 D3DXVECTOR4 Transform(const D3DXVECTOR4& v, const D3DXMATRIX& m)
 {
-    return D3DXVECTOR4(v.x * m._11 + v.y * m._21 + v.z * m._31 + v.w * m._41,
-                       v.x * m._12 + v.y * m._22 + v.z * m._32 + v.w * m._42,
-                       v.x * m._13 + v.y * m._23 + v.z * m._33 + v.w * m._43,
-                       v.x * m._14 + v.y * m._24 + v.z * m._34 + v.w * m._44);
+    return D3DXVECTOR4(
+        v.x * m._11 + v.y * m._21 + v.z * m._31 + v.w * m._41, v.x * m._12 + v.y * m._22 + v.z * m._32 + v.w * m._42,
+        v.x * m._13 + v.y * m._23 + v.z * m._33 + v.w * m._43, v.x * m._14 + v.y * m._24 + v.z * m._34 + v.w * m._44);
 }
 
 TEST(Matrices, CameraOfTheGameMapsItsViewEdgesToClipEdges)

@@ -73,8 +73,9 @@ TEST(EffectParser, ReadsParametersShadersAndTechniques)
 
 TEST(EffectParser, AFocusMayNameTheMatrixThatPlacesItsVertices)
 {
-    const std::string text = "float X\nmatrix M\nvertex V\nend\nfragment F\nend\ntechnique T\n"
-                             "pass V F focus X X 0.5\npass V F focus X X 0.5 reach M 0.25\nend\n";
+    const std::string text =
+        "float X\nmatrix M\nvertex V\nend\nfragment F\nend\ntechnique T\n"
+        "pass V F focus X X 0.5\npass V F focus X X 0.5 reach M 0.25\nend\n";
     GfxEffectDesc desc;
     std::string error;
     ASSERT_TRUE(GfxParseEffect(text, "f.fx", &desc, &error)) << error;

@@ -26,8 +26,7 @@ struct Bgra {
 };
 
 // A TGA file. `rows` are given top first; `topOrigin` decides the order they are stored in.
-inline std::string MakeTga(int width, int height, const std::vector<Bgra>& topFirst, int bits, bool topOrigin,
-                           bool rle)
+inline std::string MakeTga(int width, int height, const std::vector<Bgra>& topFirst, int bits, bool topOrigin, bool rle)
 {
     std::string out(18, '\0');
     out[2] = static_cast<char>(rle ? 10 : 2);

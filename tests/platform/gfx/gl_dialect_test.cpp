@@ -79,7 +79,8 @@ protected:
     {
         std::string log;
         const GLuint program = glCreateProgram();
-        for (const auto& [kind, source] : {std::pair{GL_VERTEX_SHADER, vertex}, std::pair{GL_FRAGMENT_SHADER, fragment}}) {
+        for (const auto& [kind, source] :
+             {std::pair{GL_VERTEX_SHADER, vertex}, std::pair{GL_FRAGMENT_SHADER, fragment}}) {
             const GLuint shader = glCreateShader(kind);
             const char* text = source.c_str();
             glShaderSource(shader, 1, &text, nullptr);
@@ -143,9 +144,9 @@ TEST_F(EsShaders, TheFixedFunctionProgramsBuild)
     EXPECT_EQ(Link(vertex, general), "");
     EXPECT_EQ(Link(vertex, constant), "");
     // The check itself can fail: the desktop dialect is not ES.
-    EXPECT_NE(Link(GlslHead(GlslDialect::Core330) + GlslColorInput(GlslDialect::Core330) + kFixedVertex + "}\n",
-                   general),
-              "");
+    EXPECT_NE(
+        Link(GlslHead(GlslDialect::Core330) + GlslColorInput(GlslDialect::Core330) + kFixedVertex + "}\n", general),
+        "");
 }
 
 }  // namespace

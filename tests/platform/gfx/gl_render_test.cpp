@@ -62,8 +62,10 @@ using GlRender = GlDevice;
 ID3DXEffect* GreenInFocusEffect(IDirect3DDevice9* device, const char* name, const std::string& vertexBody,
                                 const std::string& passTail)
 {
-    const std::string path = WriteFile(ScratchFolder() / name, "float PointX\nfloat PointY\nmatrix Place\nvertex Vs\n"
-                                                             "void main() { " + vertexBody + " }\nend\n" + R"(fragment Fs
+    const std::string path = WriteFile(ScratchFolder() / name,
+                                       "float PointX\nfloat PointY\nmatrix Place\nvertex Vs\n"
+                                       "void main() { " +
+                                           vertexBody + " }\nend\n" + R"(fragment Fs
 out vec4 fragColor;
 #ifdef GFX_OUTSIDE_FOCUS
 void main() { fragColor = vec4(1.0, 0.0, 0.0, 1.0); }
@@ -438,9 +440,8 @@ TEST_F(GlRender, AFocusedListWithAReachDrawsEachPartWithTheTrianglesThatReachIt)
     std::vector<Vertex> grid;
     for (int row = 0; row < 8; ++row) {
         for (int col = 0; col < 9; ++col) {
-            const std::vector<Vertex> q =
-                Quad(-1.3125f + col * 0.25f, -1.0f + row * 0.25f, -1.0625f + col * 0.25f, -0.75f + row * 0.25f, 0.5f,
-                     0xFFFFFFFFu);
+            const std::vector<Vertex> q = Quad(-1.3125f + col * 0.25f, -1.0f + row * 0.25f, -1.0625f + col * 0.25f,
+                                               -0.75f + row * 0.25f, 0.5f, 0xFFFFFFFFu);
             grid.insert(grid.end(), {q[0], q[1], q[2], q[2], q[1], q[3]});
         }
     }
@@ -470,9 +471,10 @@ TEST_F(GlRender, AFocusedListWithAReachDrawsEachPartWithTheTrianglesThatReachIt)
 
 TEST_F(GlRender, ShaderErrorsNameTheFileLineAndGlLog)
 {
-    const std::string text = "float A\nvertex V\nvoid main()\n{\n    gl_Position = vec4(A) +;\n}\nend\n"
-                             "fragment F\nout vec4 c;\nvoid main() { c = vec4(A); }\nend\n"
-                             "technique T\npass V F\nend\n";
+    const std::string text =
+        "float A\nvertex V\nvoid main()\n{\n    gl_Position = vec4(A) +;\n}\nend\n"
+        "fragment F\nout vec4 c;\nvoid main() { c = vec4(A); }\nend\n"
+        "technique T\npass V F\nend\n";
     const std::string path = WriteFile(ScratchFolder() / "broken.fx", text);
     ID3DXEffect* effect = nullptr;
     ID3DXBuffer* errors = nullptr;
@@ -689,7 +691,8 @@ TEST_F(GlRender, DeviceCreationRefusesBadWindowsAndSecondDevices)
     pp.SwapEffect = D3DSWAPEFFECT_COPY;
     pp.Windowed = TRUE;
     IDirect3DDevice9* second = nullptr;
-    EXPECT_EQ(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window.Handle(), 0, &pp, &second), D3DERR_INVALIDCALL);
+    EXPECT_EQ(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window.Handle(), 0, &pp, &second),
+              D3DERR_INVALIDCALL);
     EXPECT_EQ(second, nullptr);
     device->Release();
     device = nullptr;
@@ -702,7 +705,8 @@ TEST_F(GlRender, DeviceCreationRefusesBadWindowsAndSecondDevices)
     EXPECT_EQ(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, &plain, 0, &pp, &second), D3DERR_NOTAVAILABLE);
     SDL_DestroyWindow(plain.sdl);
     pp.Windowed = FALSE;  // full screen needs a size and a format
-    EXPECT_EQ(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window.Handle(), 0, &pp, &second), D3DERR_INVALIDCALL);
+    EXPECT_EQ(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window.Handle(), 0, &pp, &second),
+              D3DERR_INVALIDCALL);
     pp.Windowed = TRUE;
     pp.BackBufferWidth = 32;
     pp.BackBufferHeight = 16;

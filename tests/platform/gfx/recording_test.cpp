@@ -45,8 +45,8 @@ TEST_F(Recording, LogsCallsWithTheirArgumentsInOrder)
     device->EndScene();
     device->Present(nullptr, nullptr, nullptr, nullptr);
 
-    const std::vector<std::string> expected = {"Clear", "BeginScene", "SetStreamSource", "SetRenderState", "EndScene",
-                                               "Present"};
+    const std::vector<std::string> expected = {"Clear",          "BeginScene", "SetStreamSource",
+                                               "SetRenderState", "EndScene",   "Present"};
     EXPECT_EQ(recorder.CallNames(), expected);
     const GfxCall& clear = recorder.Calls()[0];
     EXPECT_EQ(clear.name, "IDirect3DDevice9::Clear");
@@ -144,27 +144,45 @@ TEST(RecordingFailures, EveryOperationCanBeMadeToFail)
     const std::filesystem::path dir = ScratchFolder();
     const std::vector<Bgra> pixels(4, Bgra{1, 2, 3, 4});
     const std::string tga = WriteFile(dir / "t.tga", MakeTga(2, 2, pixels, 32, true, false));
-    const std::string fx = WriteFile(dir / "e.fx", "float F\nvector Vec\nmatrix Mat\ntexture T\nvertex V\nvoid main(){gl_Position=vec4(0.0);}\n"
-                                                   "end\nfragment P\nout vec4 c;\nvoid main(){c=vec4(F);}\nend\n"
-                                                   "technique Tech\npass V P\nend\n");
+    const std::string fx =
+        WriteFile(dir / "e.fx",
+                  "float F\nvector Vec\nmatrix Mat\ntexture T\nvertex V\nvoid main(){gl_Position=vec4(0.0);}\n"
+                  "end\nfragment P\nout vec4 c;\nvoid main(){c=vec4(F);}\nend\n"
+                  "technique Tech\npass V P\nend\n");
 
     struct Case {
         const char* name;
         std::function<HRESULT(IDirect3DDevice9*, IDirect3DVertexBuffer9*, IDirect3DTexture9*, ID3DXEffect*)> call;
     };
     const std::vector<Case> cases = {
-        {"IDirect3DDevice9::Clear", [](auto d, auto, auto, auto) { return d->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0); }},
+        {"IDirect3DDevice9::Clear",
+         [](auto d, auto, auto, auto) { return d->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0); }},
         {"IDirect3DDevice9::BeginScene", [](auto d, auto, auto, auto) { return d->BeginScene(); }},
-        {"IDirect3DDevice9::EndScene", [](auto d, auto, auto, auto) { d->BeginScene(); return d->EndScene(); }},
-        {"IDirect3DDevice9::Present", [](auto d, auto, auto, auto) { return d->Present(nullptr, nullptr, nullptr, nullptr); }},
-        {"IDirect3DDevice9::SetStreamSource", [](auto d, auto vb, auto, auto) { return d->SetStreamSource(0, vb, 0, 36); }},
+        {"IDirect3DDevice9::EndScene",
+         [](auto d, auto, auto, auto) {
+             d->BeginScene();
+             return d->EndScene();
+         }},
+        {"IDirect3DDevice9::Present",
+         [](auto d, auto, auto, auto) { return d->Present(nullptr, nullptr, nullptr, nullptr); }},
+        {"IDirect3DDevice9::SetStreamSource",
+         [](auto d, auto vb, auto, auto) { return d->SetStreamSource(0, vb, 0, 36); }},
         {"IDirect3DDevice9::SetFVF", [](auto d, auto, auto, auto) { return d->SetFVF(kVertexFvf); }},
-        {"IDirect3DDevice9::SetRenderState", [](auto d, auto, auto, auto) { return d->SetRenderState(D3DRS_LIGHTING, FALSE); }},
+        {"IDirect3DDevice9::SetRenderState",
+         [](auto d, auto, auto, auto) { return d->SetRenderState(D3DRS_LIGHTING, FALSE); }},
         {"IDirect3DDevice9::SetTexture", [](auto d, auto, auto t, auto) { return d->SetTexture(0, t); }},
         {"IDirect3DDevice9::SetTextureStageState",
          [](auto d, auto, auto, auto) { return d->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE); }},
-        {"IDirect3DDevice9::SetTransform", [](auto d, auto, auto, auto) { D3DMATRIX m{}; return d->SetTransform(D3DTS_VIEW, &m); }},
-        {"IDirect3DDevice9::GetTransform", [](auto d, auto, auto, auto) { D3DMATRIX m{}; return d->GetTransform(D3DTS_VIEW, &m); }},
+        {"IDirect3DDevice9::SetTransform",
+         [](auto d, auto, auto, auto) {
+             D3DMATRIX m{};
+             return d->SetTransform(D3DTS_VIEW, &m);
+         }},
+        {"IDirect3DDevice9::GetTransform",
+         [](auto d, auto, auto, auto) {
+             D3DMATRIX m{};
+             return d->GetTransform(D3DTS_VIEW, &m);
+         }},
         {"IDirect3DDevice9::DrawPrimitive",
          [](auto d, auto vb, auto, auto) {
              d->SetStreamSource(0, vb, 0, 36);
@@ -229,7 +247,8 @@ TEST(RecordingFailures, EveryOperationCanBeMadeToFail)
              D3DSURFACE_DESC desc{};
              back->GetDesc(&desc);
              IDirect3DTexture9* t = nullptr;
-             d->CreateTexture(desc.Width, desc.Height, 1, D3DUSAGE_RENDERTARGET, desc.Format, D3DPOOL_DEFAULT, &t, nullptr);
+             d->CreateTexture(desc.Width, desc.Height, 1, D3DUSAGE_RENDERTARGET, desc.Format, D3DPOOL_DEFAULT, &t,
+                              nullptr);
              IDirect3DSurface9* s = nullptr;
              t->GetSurfaceLevel(0, &s);
              const HRESULT hr = d->StretchRect(back, nullptr, s, nullptr, D3DTEXF_NONE);
@@ -238,13 +257,33 @@ TEST(RecordingFailures, EveryOperationCanBeMadeToFail)
              back->Release();
              return hr;
          }},
-        {"IDirect3DVertexBuffer9::Lock", [](auto, auto vb, auto, auto) { void* p = nullptr; return vb->Lock(0, 36, &p, 0); }},
+        {"IDirect3DVertexBuffer9::Lock",
+         [](auto, auto vb, auto, auto) {
+             void* p = nullptr;
+             return vb->Lock(0, 36, &p, 0);
+         }},
         {"IDirect3DVertexBuffer9::Unlock",
-         [](auto, auto vb, auto, auto) { void* p = nullptr; vb->Lock(0, 36, &p, 0); return vb->Unlock(); }},
-        {"IDirect3DTexture9::LockRect", [](auto, auto, auto t, auto) { D3DLOCKED_RECT r{}; return t->LockRect(0, &r, nullptr, 0); }},
+         [](auto, auto vb, auto, auto) {
+             void* p = nullptr;
+             vb->Lock(0, 36, &p, 0);
+             return vb->Unlock();
+         }},
+        {"IDirect3DTexture9::LockRect",
+         [](auto, auto, auto t, auto) {
+             D3DLOCKED_RECT r{};
+             return t->LockRect(0, &r, nullptr, 0);
+         }},
         {"IDirect3DTexture9::UnlockRect",
-         [](auto, auto, auto t, auto) { D3DLOCKED_RECT r{}; t->LockRect(0, &r, nullptr, 0); return t->UnlockRect(0); }},
-        {"IDirect3DTexture9::GetLevelDesc", [](auto, auto, auto t, auto) { D3DSURFACE_DESC s{}; return t->GetLevelDesc(0, &s); }},
+         [](auto, auto, auto t, auto) {
+             D3DLOCKED_RECT r{};
+             t->LockRect(0, &r, nullptr, 0);
+             return t->UnlockRect(0);
+         }},
+        {"IDirect3DTexture9::GetLevelDesc",
+         [](auto, auto, auto t, auto) {
+             D3DSURFACE_DESC s{};
+             return t->GetLevelDesc(0, &s);
+         }},
         {"IDirect3DTexture9::GetSurfaceLevel",
          [](auto, auto, auto t, auto) {
              IDirect3DSurface9* s = nullptr;
@@ -286,7 +325,8 @@ TEST(RecordingFailures, EveryOperationCanBeMadeToFail)
         {"D3DXCreateTexture",
          [](auto d, auto, auto, auto) {
              IDirect3DTexture9* t = nullptr;
-             const HRESULT hr = D3DXCreateTexture(d, 64, 64, 1, D3DUSAGE_RENDERTARGET, D3DFMT_R32F, D3DPOOL_DEFAULT, &t);
+             const HRESULT hr =
+                 D3DXCreateTexture(d, 64, 64, 1, D3DUSAGE_RENDERTARGET, D3DFMT_R32F, D3DPOOL_DEFAULT, &t);
              if (t == nullptr) {
                  return hr;
              }
@@ -306,8 +346,8 @@ TEST(RecordingFailures, EveryOperationCanBeMadeToFail)
         {"D3DXCreateEffectFromFileW",
          [fx](auto d, auto, auto, auto) {
              ID3DXEffect* e = nullptr;
-             const HRESULT hr = D3DXCreateEffectFromFileW(d, fx.c_str(), nullptr, nullptr, D3DXFX_NOT_CLONEABLE,
-                                                          nullptr, &e, nullptr);
+             const HRESULT hr =
+                 D3DXCreateEffectFromFileW(d, fx.c_str(), nullptr, nullptr, D3DXFX_NOT_CLONEABLE, nullptr, &e, nullptr);
              if (e == nullptr) {
                  return hr;
              }
@@ -319,17 +359,50 @@ TEST(RecordingFailures, EveryOperationCanBeMadeToFail)
         {"ID3DXEffect::GetTechniqueByName",
          [](auto, auto, auto, auto e) { return e->GetTechniqueByName("Tech") == nullptr ? kInjected : S_OK; }},
         {"ID3DXEffect::SetFloat", [](auto, auto, auto, auto e) { return e->SetFloat("F", 1.0f); }},
-        {"ID3DXEffect::SetVector", [](auto, auto, auto, auto e) { D3DXVECTOR4 v(0, 0, 0, 0); return e->SetVector("Vec", &v); }},
-        {"ID3DXEffect::SetMatrix", [](auto, auto, auto, auto e) { D3DXMATRIX m; D3DXMatrixIdentity(&m); return e->SetMatrix("Mat", &m); }},
+        {"ID3DXEffect::SetVector",
+         [](auto, auto, auto, auto e) {
+             D3DXVECTOR4 v(0, 0, 0, 0);
+             return e->SetVector("Vec", &v);
+         }},
+        {"ID3DXEffect::SetMatrix",
+         [](auto, auto, auto, auto e) {
+             D3DXMATRIX m;
+             D3DXMatrixIdentity(&m);
+             return e->SetMatrix("Mat", &m);
+         }},
         {"ID3DXEffect::SetTexture", [](auto, auto, auto t, auto e) { return e->SetTexture("T", t); }},
         {"ID3DXEffect::SetTechnique", [](auto, auto, auto, auto e) { return e->SetTechnique("Tech"); }},
-        {"ID3DXEffect::Begin", [](auto, auto, auto, auto e) { UINT n = 0; return e->Begin(&n, 0); }},
-        {"ID3DXEffect::BeginPass", [](auto, auto, auto, auto e) { UINT n = 0; e->Begin(&n, 0); return e->BeginPass(0); }},
+        {"ID3DXEffect::Begin",
+         [](auto, auto, auto, auto e) {
+             UINT n = 0;
+             return e->Begin(&n, 0);
+         }},
+        {"ID3DXEffect::BeginPass",
+         [](auto, auto, auto, auto e) {
+             UINT n = 0;
+             e->Begin(&n, 0);
+             return e->BeginPass(0);
+         }},
         {"ID3DXEffect::EndPass",
-         [](auto, auto, auto, auto e) { UINT n = 0; e->Begin(&n, 0); e->BeginPass(0); return e->EndPass(); }},
-        {"ID3DXEffect::End", [](auto, auto, auto, auto e) { UINT n = 0; e->Begin(&n, 0); return e->End(); }},
+         [](auto, auto, auto, auto e) {
+             UINT n = 0;
+             e->Begin(&n, 0);
+             e->BeginPass(0);
+             return e->EndPass();
+         }},
+        {"ID3DXEffect::End",
+         [](auto, auto, auto, auto e) {
+             UINT n = 0;
+             e->Begin(&n, 0);
+             return e->End();
+         }},
         {"ID3DXEffect::CommitChanges",
-         [](auto, auto, auto, auto e) { UINT n = 0; e->Begin(&n, 0); e->BeginPass(0); return e->CommitChanges(); }},
+         [](auto, auto, auto, auto e) {
+             UINT n = 0;
+             e->Begin(&n, 0);
+             e->BeginPass(0);
+             return e->CommitChanges();
+         }},
         {"ID3DXEffect::OnLostDevice", [](auto, auto, auto, auto e) { return e->OnLostDevice(); }},
     };
 
@@ -344,7 +417,8 @@ TEST(RecordingFailures, EveryOperationCanBeMadeToFail)
             IDirect3DTexture9* tex = nullptr;
             ASSERT_EQ(device->CreateTexture(2, 2, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &tex, nullptr), S_OK);
             ID3DXEffect* effect = nullptr;
-            ASSERT_EQ(D3DXCreateEffectFromFileW(device, fx.c_str(), nullptr, nullptr, 0, nullptr, &effect, nullptr), S_OK);
+            ASSERT_EQ(D3DXCreateEffectFromFileW(device, fx.c_str(), nullptr, nullptr, 0, nullptr, &effect, nullptr),
+                      S_OK);
             ASSERT_EQ(c.call(device, vb, tex, effect), S_OK) << "succeeds without an injected failure";
 
             recorder.FailCall(c.name, kInjected);
@@ -424,12 +498,12 @@ TEST_F(Recording, DrawPrimitiveRefusesWhatItCannotDraw)
     EXPECT_EQ(device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 1), D3DERR_INVALIDCALL);
     ASSERT_EQ(device->BeginScene(), S_OK);
     EXPECT_EQ(device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 1), S_OK);
-    EXPECT_EQ(device->DrawPrimitive(D3DPT_TRIANGLELIST, 61, 1), S_OK);     // vertices 61..63, the last three
+    EXPECT_EQ(device->DrawPrimitive(D3DPT_TRIANGLELIST, 61, 1), S_OK);  // vertices 61..63, the last three
     EXPECT_EQ(device->DrawPrimitive(D3DPT_TRIANGLELIST, 62, 1), D3DERR_INVALIDCALL);
-    EXPECT_EQ(device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 62), S_OK);    // 64 vertices
+    EXPECT_EQ(device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 62), S_OK);  // 64 vertices
     EXPECT_EQ(device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 63), D3DERR_INVALIDCALL);
     EXPECT_EQ(device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0xFFFFFFF0u, 0xFFFFFFF0u), D3DERR_INVALIDCALL);
-    EXPECT_EQ(device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 0), S_OK);      // nothing to draw
+    EXPECT_EQ(device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 0), S_OK);  // nothing to draw
     void* p = nullptr;
     ASSERT_EQ(vb->Lock(0, 36, &p, 0), S_OK);
     EXPECT_EQ(device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 1), D3DERR_INVALIDCALL);
@@ -656,7 +730,7 @@ TEST(RecordingTextures, FileTexturesDecodeSoLockRectReadsPixels)
     IDirect3DDevice9* device = GfxCreateRecordingDevice(&recorder);
     const std::filesystem::path dir = ScratchFolder();
     // 3 x 2: top row red, green, blue; bottom row white, black, grey with alpha 128.
-    const std::vector<Bgra> pixels = {{0, 0, 255, 255},   {0, 255, 0, 255}, {255, 0, 0, 255},
+    const std::vector<Bgra> pixels = {{0, 0, 255, 255},     {0, 255, 0, 255}, {255, 0, 0, 255},
                                       {255, 255, 255, 255}, {0, 0, 0, 255},   {128, 128, 128, 128}};
     for (bool rle : {false, true}) {
         for (bool top : {false, true}) {
@@ -676,9 +750,9 @@ TEST(RecordingTextures, FileTexturesDecodeSoLockRectReadsPixels)
                 const auto* bytes = static_cast<const std::uint8_t*>(rect.pBits);
                 EXPECT_EQ(bytes[2], 255);  // top-left red: B G R A = 0 0 255 255
                 EXPECT_EQ(bytes[0], 0);
-                EXPECT_EQ(bytes[4 + 1], 255);  // green
-                EXPECT_EQ(bytes[8 + 0], 255);  // blue
-                EXPECT_EQ(bytes[12 + 0], 255);  // second row: white
+                EXPECT_EQ(bytes[4 + 1], 255);     // green
+                EXPECT_EQ(bytes[8 + 0], 255);     // blue
+                EXPECT_EQ(bytes[12 + 0], 255);    // second row: white
                 EXPECT_EQ(bytes[12 + 4 + 2], 0);  // black
                 EXPECT_EQ(bytes[12 + 8 + 0], 128);
                 EXPECT_EQ(bytes[12 + 8 + 3], bits == 32 ? 128 : 255);
@@ -702,7 +776,7 @@ TEST(RecordingTextures, PrefetchedPicturesLoadAsTheirFilesDo)
     GfxRecorder recorder;
     IDirect3DDevice9* device = GfxCreateRecordingDevice(&recorder);
     const std::filesystem::path dir = ScratchFolder();
-    const std::vector<Bgra> pixels = {{0, 0, 255, 255},   {0, 255, 0, 128}, {255, 0, 0, 255},
+    const std::vector<Bgra> pixels = {{0, 0, 255, 255},     {0, 255, 0, 128}, {255, 0, 0, 255},
                                       {255, 255, 255, 255}, {0, 0, 0, 255},   {128, 128, 128, 128}};
     const std::string good = MakeTga(3, 2, pixels, 32, false, true);
     const std::vector<std::string> paths = {

@@ -153,12 +153,13 @@ protected:
         wc.lpfnWndProc = PassThrough;
         wc.lpszClassName = "Controller Test";
         ASSERT_NE(RegisterClassExW(&wc), 0);
-        window_ = CreateWindowExW(0, "Controller Test", "Controller Test", WS_OVERLAPPED | WS_SYSMENU, 0, 0, 640,
-                                  480, nullptr, nullptr, nullptr, nullptr);
+        window_ = CreateWindowExW(0, "Controller Test", "Controller Test", WS_OVERLAPPED | WS_SYSMENU, 0, 0, 640, 480,
+                                  nullptr, nullptr, nullptr, nullptr);
         ASSERT_NE(window_, nullptr);
         ShowWindow(window_, SW_SHOWDEFAULT);
-        ASSERT_EQ(DirectInput8Create(GetModuleHandleW(nullptr), DIRECTINPUT_VERSION, IID_IDirectInput8W, &input_, nullptr),
-                  DI_OK);
+        ASSERT_EQ(
+            DirectInput8Create(GetModuleHandleW(nullptr), DIRECTINPUT_VERSION, IID_IDirectInput8W, &input_, nullptr),
+            DI_OK);
         ASSERT_NE(input_, nullptr);
     }
     void TearDown() override
@@ -274,7 +275,8 @@ TEST(DirectInputCreate, RefusesOtherVersionsInterfacesAndMissingArguments)
     EXPECT_EQ(DirectInput8Create(module, 0x0900, IID_IDirectInput8W, &out, nullptr), DIERR_BETADIRECTINPUTVERSION);
     EXPECT_EQ(DirectInput8Create(module, DIRECTINPUT_VERSION, GUID_NULL, &out, nullptr), DIERR_NOINTERFACE);
     EXPECT_EQ(DirectInput8Create(nullptr, DIRECTINPUT_VERSION, IID_IDirectInput8W, &out, nullptr), DIERR_INVALIDPARAM);
-    EXPECT_EQ(DirectInput8Create(module, DIRECTINPUT_VERSION, IID_IDirectInput8W, static_cast<IDirectInput8W**>(nullptr), nullptr),
+    EXPECT_EQ(DirectInput8Create(module, DIRECTINPUT_VERSION, IID_IDirectInput8W,
+                                 static_cast<IDirectInput8W**>(nullptr), nullptr),
               DIERR_INVALIDPARAM);
     int outer = 0;
     EXPECT_EQ(DirectInput8Create(module, DIRECTINPUT_VERSION, IID_IDirectInput8W, &out, &outer), DIERR_NOAGGREGATION);
@@ -414,7 +416,8 @@ TEST_F(ControllerTest, PollFailsUntilAcquiredThenReadsTheMappedState)
     SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_RIGHTX, 32767);
     SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_RIGHTY, -16384);
     const SDL_GameControllerButton pressed[] = {SDL_CONTROLLER_BUTTON_A, SDL_CONTROLLER_BUTTON_B,
-                                                SDL_CONTROLLER_BUTTON_LEFTSHOULDER, SDL_CONTROLLER_BUTTON_RIGHTSHOULDER};
+                                                SDL_CONTROLLER_BUTTON_LEFTSHOULDER,
+                                                SDL_CONTROLLER_BUTTON_RIGHTSHOULDER};
     for (SDL_GameControllerButton button : pressed) {
         SDL_JoystickSetVirtualButton(pad, button, SDL_PRESSED);
     }
@@ -575,8 +578,8 @@ TEST_F(ControllerTest, ExtraMappingsLoadFromTheDataFolder)
         std::fprintf(f, "%s,Odd Stick,a:b0,b:b1,leftx:a0,lefty:a1,platform:Linux,\n", guid);
         std::fclose(f);
         ASSERT_TRUE(folder.Enter());
-        created = DirectInput8Create(GetModuleHandleW(nullptr), DIRECTINPUT_VERSION, IID_IDirectInput8W, &second,
-                                     nullptr);
+        created =
+            DirectInput8Create(GetModuleHandleW(nullptr), DIRECTINPUT_VERSION, IID_IDirectInput8W, &second, nullptr);
     }
     ASSERT_EQ(created, DI_OK);
     EXPECT_EQ(Enumerate().size(), before + 1);

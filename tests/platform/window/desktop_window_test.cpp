@@ -62,8 +62,8 @@ TEST_F(DesktopWindow, IconsLoadFromPictureFilesOnly)
     } cases[] = {
         {icon, IMAGE_ICON, LR_LOADFROMFILE, true},
         {std::string(TARNWICK_SOURCE_DIR) + "/data/knee.tga", IMAGE_ICON, LR_LOADFROMFILE, true},
-        {icon, IMAGE_ICON, 0, false},                   // a resource name: we have none
-        {icon, 0, LR_LOADFROMFILE, false},              // a bitmap is not an icon
+        {icon, IMAGE_ICON, 0, false},       // a resource name: we have none
+        {icon, 0, LR_LOADFROMFILE, false},  // a bitmap is not an icon
         {icon + ".missing", IMAGE_ICON, LR_LOADFROMFILE, false},
         {std::string(TARNWICK_SOURCE_DIR) + "/data/myshader.fx", IMAGE_ICON, LR_LOADFROMFILE, false},
     };

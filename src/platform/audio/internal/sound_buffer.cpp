@@ -67,8 +67,7 @@ HRESULT SoundBuffer::SetFormat(const WAVEFORMATEX* format)
     return IsPrimary() ? device_->SetPrimaryFormat(format) : DSERR_INVALIDCALL;
 }
 
-HRESULT SoundBuffer::Lock(DWORD offset, DWORD bytes, void** audio1, DWORD* bytes1, void** audio2, DWORD* bytes2,
-                          DWORD)
+HRESULT SoundBuffer::Lock(DWORD offset, DWORD bytes, void** audio1, DWORD* bytes1, void** audio2, DWORD* bytes2, DWORD)
 {
     if (audio1 == nullptr || bytes1 == nullptr) {
         return DSERR_INVALIDPARAM;

@@ -174,8 +174,8 @@ HRESULT SoundDevice::CreateSoundBuffer(const DSBUFFERDESC* desc, IDirectSoundBuf
     }
     const DWORD size = desc->dwBufferBytes;
     auto* data = static_cast<BYTE*>(AllocateLargeBlock(size));
-    auto* created = data != nullptr ? new (std::nothrow) SoundBuffer(this, desc->dwFlags, desc->lpwfxFormat, data, size)
-                                    : nullptr;
+    auto* created =
+        data != nullptr ? new (std::nothrow) SoundBuffer(this, desc->dwFlags, desc->lpwfxFormat, data, size) : nullptr;
     if (created == nullptr) {
         FreeLargeBlock(data, size);  // null included
         return DSERR_OUTOFMEMORY;

@@ -102,7 +102,8 @@ std::uint64_t ResidentBytes(bool peak)
         std::fclose(statm);
     }
     const long page = sysconf(_SC_PAGESIZE);
-    return read && resident > 0 && page > 0 ? static_cast<std::uint64_t>(resident) * static_cast<std::uint64_t>(page) : 0;
+    return read && resident > 0 && page > 0 ? static_cast<std::uint64_t>(resident) * static_cast<std::uint64_t>(page)
+                                            : 0;
 }
 
 double ProcessAgeMs()

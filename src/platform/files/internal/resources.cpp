@@ -72,7 +72,4 @@ bool RegisterResource(const char* name, const char* type, const void* data, DWOR
     return true;
 }
 
-void ClearResources()
-{
-    std::fill(std::begin(Table), std::end(Table), ResourceEntry{});
-}
+void ClearResources() { std::fill(std::begin(Table), std::end(Table), ResourceEntry{}); }

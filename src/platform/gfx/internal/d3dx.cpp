@@ -115,8 +115,8 @@ HRESULT D3DXGetImageInfoFromFileW(const char* pSrcFile, D3DXIMAGE_INFO* pSrcInfo
 }
 
 HRESULT D3DXCreateEffectFromFileW(IDirect3DDevice9* pDevice, const char* pSrcFile, const D3DXMACRO* pDefines,
-                                  ID3DXInclude* pInclude, DWORD Flags, ID3DXEffectPool* pPool,
-                                  ID3DXEffect** ppEffect, ID3DXBuffer** ppCompilationErrors)
+                                  ID3DXInclude* pInclude, DWORD Flags, ID3DXEffectPool* pPool, ID3DXEffect** ppEffect,
+                                  ID3DXBuffer** ppCompilationErrors)
 {
     auto* device = dynamic_cast<GfxDevice*>(pDevice);
     GfxCheck check(RecorderOf(device), "D3DXCreateEffectFromFileW",
@@ -164,9 +164,18 @@ D3DXMATRIX* D3DXMatrixLookAtLH(D3DXMATRIX* pOut, const D3DXVECTOR3* pEye, const 
     const D3DXVECTOR3 x = Normalized(Cross(*pUp, z));
     const D3DXVECTOR3 y = Cross(z, x);
     D3DXMATRIX& m = *pOut;
-    m._11 = x.x; m._12 = y.x; m._13 = z.x; m._14 = 0.0f;
-    m._21 = x.y; m._22 = y.y; m._23 = z.y; m._24 = 0.0f;
-    m._31 = x.z; m._32 = y.z; m._33 = z.z; m._34 = 0.0f;
+    m._11 = x.x;
+    m._12 = y.x;
+    m._13 = z.x;
+    m._14 = 0.0f;
+    m._21 = x.y;
+    m._22 = y.y;
+    m._23 = z.y;
+    m._24 = 0.0f;
+    m._31 = x.z;
+    m._32 = y.z;
+    m._33 = z.z;
+    m._34 = 0.0f;
     m._41 = -Dot(x, *pEye);
     m._42 = -Dot(y, *pEye);
     m._43 = -Dot(z, *pEye);

@@ -245,7 +245,8 @@ HRESULT GfxDevice::DrawPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT StartVerte
     const GfxCheck check(recorder_, "IDirect3DDevice9::DrawPrimitive",
                          !inScene_ || badType || badStream || pastEnd || fvf_ != kVertexFvf);
     if (check.Ok() && PrimitiveCount != 0 && gl_ != nullptr) {
-        gl_->Draw(*this, stream_, streamOffset_, streamStride_, PrimitiveType, StartVertex, static_cast<UINT>(vertices));
+        gl_->Draw(*this, stream_, streamOffset_, streamStride_, PrimitiveType, StartVertex,
+                  static_cast<UINT>(vertices));
     }
     GfxCall* call = GFX_RECORD(check, PrimitiveType, StartVertex, PrimitiveCount);
     if (call != nullptr && check.Ok()) {

@@ -36,8 +36,8 @@ HRESULT GfxDevice::CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF, D3DPO
     return GfxLogMade(GFX_RECORD(check, Length, Usage, FVF, Pool, pSharedHandle), buffer, check.hr);
 }
 
-GfxTexture* GfxDevice::MakeTexture(GfxCheck& check, UINT width, UINT height, UINT levels, DWORD usage,
-                                   D3DFORMAT format, D3DPOOL pool)
+GfxTexture* GfxDevice::MakeTexture(GfxCheck& check, UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
+                                   D3DPOOL pool)
 {
     const bool badSize = width == 0 || height == 0 || width > 4096 || height > 4096;
     const bool badFormat = format != D3DFMT_A8R8G8B8 && format != D3DFMT_X8R8G8B8 && format != D3DFMT_R32F;
@@ -99,9 +99,9 @@ HRESULT GfxDevice::GetRenderTarget(DWORD RenderTargetIndex, IDirect3DSurface9** 
 HRESULT GfxDevice::SetRenderTarget(DWORD RenderTargetIndex, IDirect3DSurface9* pRenderTarget)
 {
     auto* surface = dynamic_cast<GfxSurface*>(pRenderTarget);
-    const GfxCheck check(recorder_, "IDirect3DDevice9::SetRenderTarget",
-                         RenderTargetIndex != 0 || surface == nullptr || surface->Device() != this ||
-                             !surface->IsRenderTarget());
+    const GfxCheck check(
+        recorder_, "IDirect3DDevice9::SetRenderTarget",
+        RenderTargetIndex != 0 || surface == nullptr || surface->Device() != this || !surface->IsRenderTarget());
     if (check.Ok()) {
         GfxHold(renderTarget_, surface);
         if (gl_ != nullptr) {
@@ -116,7 +116,9 @@ HRESULT GfxDevice::StretchRect(IDirect3DSurface9* pSourceSurface, const RECT* pS
 {
     auto* from = dynamic_cast<GfxSurface*>(pSourceSurface);
     auto* to = dynamic_cast<GfxSurface*>(pDestSurface);
-    const auto target = [this](const GfxSurface* s) { return s != nullptr && s->Device() == this && s->IsRenderTarget(); };
+    const auto target = [this](const GfxSurface* s) {
+        return s != nullptr && s->Device() == this && s->IsRenderTarget();
+    };
     const bool badSurfaces = !target(from) || !target(to) || from == to ||
                              (from->width != to->width || from->height != to->height || from->format != to->format);
     const GfxCheck check(recorder_, "IDirect3DDevice9::StretchRect",

@@ -75,8 +75,9 @@ public:
             } else if (w[0] == "technique") {
                 ok = Technique(w);
             } else {
-                ok = Fail("unknown word '" + w[0] + "' (expected float, vector, matrix, texture, vertex, "
-                                                     "fragment or technique)");
+                ok = Fail("unknown word '" + w[0] +
+                          "' (expected float, vector, matrix, texture, vertex, "
+                          "fragment or technique)");
             }
             if (!ok) {
                 return false;
@@ -99,7 +100,8 @@ private:
     bool NameFree(const std::string& name)
     {
         const auto named = [&name](const auto& item) { return item.name == name; };
-        const bool input = std::find(std::begin(kVertexInputs), std::end(kVertexInputs), name) != std::end(kVertexInputs);
+        const bool input =
+            std::find(std::begin(kVertexInputs), std::end(kVertexInputs), name) != std::end(kVertexInputs);
         const bool taken = input || std::any_of(out_->params.begin(), out_->params.end(), named) ||
                            std::any_of(out_->shaders.begin(), out_->shaders.end(), named);
         return !taken || Fail("the name '" + name + "' is already used");
@@ -235,8 +237,9 @@ private:
             }
             const bool focus = (p.size() == 7 || (p.size() == 10 && p[7] == "reach")) && p[3] == "focus";
             if (p[0] != "pass" || (p.size() != 3 && !focus)) {
-                return Fail("expected 'pass <vertex shader> <fragment shader> [focus <x> <y> <radius> [reach <matrix> "
-                            "<margin>]]' or 'end'");
+                return Fail(
+                    "expected 'pass <vertex shader> <fragment shader> [focus <x> <y> <radius> [reach <matrix> "
+                    "<margin>]]' or 'end'");
             }
             GfxEffectPass pass;
             pass.vertexShader = FindShader(p[1], true);
@@ -275,8 +278,8 @@ bool GfxParseEffect(const std::string& text, const std::string& fileName, GfxEff
     return Parser(text, fileName, out, error).Run();
 }
 
-std::string GfxShaderSource(const GfxEffectDesc& desc, const GfxEffectShader& shader, bool depthToGl,
-                            bool outsideFocus, GlslDialect dialect)
+std::string GfxShaderSource(const GfxEffectDesc& desc, const GfxEffectShader& shader, bool depthToGl, bool outsideFocus,
+                            GlslDialect dialect)
 {
     std::string s = GlslHead(dialect);
     if (outsideFocus) {

@@ -25,9 +25,9 @@ constexpr int kGfxMaxBands = 5;  // the focus square and four bands round it
 
 // What GfxListBandTriangles makes; kept between draws so its storage is reused.
 struct GfxBandLists {
-    std::vector<unsigned> indices;  // band after band
+    std::vector<unsigned> indices;        // band after band
     std::size_t ends[kGfxMaxBands] = {};  // where each band's run ends in `indices`
-    std::vector<float> boxes;       // scratch: each triangle's reach in pixels
+    std::vector<float> boxes;             // scratch: each triangle's reach in pixels
 };
 
 // Lists, band after band, the numbers (first + k) of the vertices of every triangle whose

@@ -60,8 +60,8 @@ void StorePixels(const GfxSurface& surface, const void* pixels, bool update)
         // Kept between calls: textures go up at their first use, some during play.
         static std::vector<std::uint8_t> turned;
         turned.resize(static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * 4);
-        GlBgraToRgba(static_cast<const std::uint8_t*>(pixels), turned.size() / 4,
-                     surface.format == D3DFMT_X8R8G8B8, turned.data());
+        GlBgraToRgba(static_cast<const std::uint8_t*>(pixels), turned.size() / 4, surface.format == D3DFMT_X8R8G8B8,
+                     turned.data());
         pixels = turned.data();
     }
     if (update) {
@@ -172,8 +172,7 @@ GfxGl* GfxGl::Create(PlatformWindow* window, D3DPRESENT_PARAMETERS* params, HRES
     }
 #endif
 
-    gl->clipControl_ =
-        !DepthConversionForced && GlHasClipControl(version);
+    gl->clipControl_ = !DepthConversionForced && GlHasClipControl(version);
     if (gl->clipControl_) {
         GlClipControl(false);
     }
@@ -447,7 +446,8 @@ void GfxGl::UploadBuffer(GfxVertexBuffer* buffer, UINT needed)
         boundOffset_ = ~0u;  // the store changed: attribute pointers must be set again
     } else if (buffer->dirtyEnd > buffer->dirtyBegin && buffer->dirtyBegin < size) {
         const UINT end = std::min(buffer->dirtyEnd, size);
-        glBufferSubData(GL_ARRAY_BUFFER, buffer->dirtyBegin, end - buffer->dirtyBegin, buffer->data + buffer->dirtyBegin);
+        glBufferSubData(GL_ARRAY_BUFFER, buffer->dirtyBegin, end - buffer->dirtyBegin,
+                        buffer->data + buffer->dirtyBegin);
     }
     // What was written past the GPU store stays dirty until the store grows over it.
     if (buffer->dirtyEnd > buffer->gl.size) {
@@ -457,8 +457,7 @@ void GfxGl::UploadBuffer(GfxVertexBuffer* buffer, UINT needed)
     }
 }
 
-bool GfxGl::LinkPass(const GfxEffectDesc& desc, GfxEffectPass& pass, bool outside, std::string* log,
-                     bool* vertexFailed)
+bool GfxGl::LinkPass(const GfxEffectDesc& desc, GfxEffectPass& pass, bool outside, std::string* log, bool* vertexFailed)
 {
     unsigned& program = pass.programs[outside];
     const GfxEffectShader& vs = desc.shaders[pass.vertexShader];

@@ -8,10 +8,7 @@
 
 #if defined(_WIN32)
 namespace {
-GLADapiproc LoadEntryPoint(const char* name)
-{
-    return reinterpret_cast<GLADapiproc>(SDL_GL_GetProcAddress(name));
-}
+GLADapiproc LoadEntryPoint(const char* name) { return reinterpret_cast<GLADapiproc>(SDL_GL_GetProcAddress(name)); }
 }  // namespace
 #endif
 

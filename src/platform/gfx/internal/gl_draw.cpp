@@ -11,7 +11,7 @@
 namespace {
 
 constexpr UINT kFocusLargeTarget = 1024u * 1024u;  // pixels
-constexpr UINT kFocusQuadVertices = 5;              // a quad closed as a strip
+constexpr UINT kFocusQuadVertices = 5;             // a quad closed as a strip
 
 GLenum BlendFactor(DWORD b)
 {
@@ -167,8 +167,8 @@ const GfxGl::FixedProgram& GfxGl::FixedFor(const int (&ops)[6], bool hasTexture)
 void GfxGl::ApplyFixed(const GfxDevice& device)
 {
     const GfxStageStates& st = device.Stage();
-    const int ops[6] = {static_cast<int>(st.colorOp),   static_cast<int>(st.colorArg1), static_cast<int>(st.colorArg2),
-                        static_cast<int>(st.alphaOp),   static_cast<int>(st.alphaArg1), static_cast<int>(st.alphaArg2)};
+    const int ops[6] = {static_cast<int>(st.colorOp), static_cast<int>(st.colorArg1), static_cast<int>(st.colorArg2),
+                        static_cast<int>(st.alphaOp), static_cast<int>(st.alphaArg1), static_cast<int>(st.alphaArg2)};
     const bool hasTexture = device.StageTexture() != nullptr;
     const FixedProgram& fixed = FixedFor(ops, hasTexture);
     glUseProgram(fixed.program);
@@ -250,18 +250,17 @@ void GfxGl::DrawFocused(GfxEffect& effect, UINT pass, unsigned mode, int start, 
     // only where they hold enough pixels to pay for two more draws.
     const bool reach = p.reachMatrix >= 0 && mode == GL_TRIANGLES && buffer.data != nullptr;
     const bool columnsOnly = !reach && static_cast<long>(right - left) * (h - (bottom - top)) < 65536;
-    GfxBand parts[kGfxMaxBands] = {{left, top, right, bottom}, {0, 0, left, h}, {right, 0, w, h}, {left, 0, right, top},
-                                   {left, bottom, right, h}};
+    GfxBand parts[kGfxMaxBands] = {
+        {left, top, right, bottom}, {0, 0, left, h}, {right, 0, w, h}, {left, 0, right, top}, {left, bottom, right, h}};
     if (columnsOnly) {
         parts[0] = {left, 0, right, h};
     }
     const int partCount = columnsOnly ? 3 : 5;
     bool listed = false;
     if (reach) {
-        const GfxBandVertices v{reinterpret_cast<const unsigned char*>(buffer.data) + offset +
-                                    static_cast<std::size_t>(start) * stride,
-                                stride, count, desc.params[static_cast<std::size_t>(p.reachMatrix)].value,
-                                p.reachMargin};
+        const GfxBandVertices v{
+            reinterpret_cast<const unsigned char*>(buffer.data) + offset + static_cast<std::size_t>(start) * stride,
+            stride, count, desc.params[static_cast<std::size_t>(p.reachMatrix)].value, p.reachMargin};
         listed = GfxListBandTriangles(v, w, h, parts, partCount, static_cast<unsigned>(start), &bandLists_);
     }
     if (listed) {

@@ -20,7 +20,10 @@
 
 namespace {
 
-std::uint32_t Read16(const std::uint8_t* p) { return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8); }
+std::uint32_t Read16(const std::uint8_t* p)
+{
+    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8);
+}
 
 bool Refuse(std::string* why, std::string reason)
 {
@@ -106,8 +109,9 @@ bool GfxCheckTga(const std::uint8_t* data, std::size_t size, std::uint32_t* widt
     if ((base == 1) != (mapType == 1) || mapType > 1) {
         return Refuse(why, "colour map does not match the picture type");
     }
-    const bool bitsOk = base == 1   ? (bits == 8 && mapLength > 0 &&
-                                     (mapEntryBits == 15 || mapEntryBits == 16 || mapEntryBits == 24 || mapEntryBits == 32))
+    const bool bitsOk = base == 1
+                            ? (bits == 8 && mapLength > 0 &&
+                               (mapEntryBits == 15 || mapEntryBits == 16 || mapEntryBits == 24 || mapEntryBits == 32))
                         : base == 2 ? (bits == 15 || bits == 16 || bits == 24 || bits == 32)
                                     : (bits == 8 || bits == 16);
     if (!bitsOk) {
@@ -117,7 +121,8 @@ bool GfxCheckTga(const std::uint8_t* data, std::size_t size, std::uint32_t* widt
         return Refuse(why, "picture size outside 1.." + std::to_string(kGfxMaxTextureSide));
     }
     const std::uint64_t pixelBytes = (bits + 7) / 8;
-    std::uint64_t pos = kHeader + idLength + (mapType == 1 ? mapLength * static_cast<std::uint64_t>((mapEntryBits + 7) / 8) : 0);
+    std::uint64_t pos =
+        kHeader + idLength + (mapType == 1 ? mapLength * static_cast<std::uint64_t>((mapEntryBits + 7) / 8) : 0);
     const std::uint64_t pixels = static_cast<std::uint64_t>(w) * h;
     if (!rle) {
         pos += pixels * pixelBytes;
@@ -178,8 +183,8 @@ bool GfxReadFile(const char* path, std::uint64_t maxBytes, std::vector<std::uint
     return false;
 }
 
-HRESULT GfxReadPicture(const char* path, std::vector<std::uint8_t>* bytes, std::uint32_t* width,
-                       std::uint32_t* height, std::string* why)
+HRESULT GfxReadPicture(const char* path, std::vector<std::uint8_t>* bytes, std::uint32_t* width, std::uint32_t* height,
+                       std::string* why)
 {
     if (!GfxReadFile(path, kMaxPictureFileBytes, bytes, why)) {
         return D3DERR_NOTFOUND;
@@ -195,8 +200,7 @@ HRESULT GfxLoadPicture(const char* path, GfxPrefetchedPicture* out, std::string*
     if (read != S_OK) {
         return read;
     }
-    picture.pixels =
-        static_cast<std::byte*>(std::calloc(static_cast<std::size_t>(picture.width) * picture.height, 4));
+    picture.pixels = static_cast<std::byte*>(std::calloc(static_cast<std::size_t>(picture.width) * picture.height, 4));
     if (picture.pixels == nullptr) {
         *why = "too large to hold";
         return D3DXERR_INVALIDDATA;

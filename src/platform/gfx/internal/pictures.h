@@ -39,8 +39,8 @@ bool GfxReadFile(const char* path, std::uint64_t maxBytes, std::vector<std::uint
 // Reads a TGA file and checks its header against its length, without decoding. The result
 // is the texture call's: D3DERR_NOTFOUND when the file cannot be read (missing, a folder,
 // too long, a read error), D3DXERR_INVALIDDATA when it is not a TGA we read or is cut short.
-HRESULT GfxReadPicture(const char* path, std::vector<std::uint8_t>* bytes, std::uint32_t* width,
-                       std::uint32_t* height, std::string* why);
+HRESULT GfxReadPicture(const char* path, std::vector<std::uint8_t>* bytes, std::uint32_t* width, std::uint32_t* height,
+                       std::string* why);
 
 // Reads and decodes a TGA file now, into freshly calloc'd pixels the caller frees. On
 // failure nothing is kept and *why says what was wrong.

@@ -192,8 +192,7 @@ HRESULT GfxTexture::GetLevelDesc(UINT Level, D3DSURFACE_DESC* pDesc)
 
 HRESULT GfxTexture::GetSurfaceLevel(UINT Level, IDirect3DSurface9** ppSurfaceLevel)
 {
-    const GfxCheck check(CallRecorder(), "IDirect3DTexture9::GetSurfaceLevel",
-                         Level != 0 || ppSurfaceLevel == nullptr);
+    const GfxCheck check(CallRecorder(), "IDirect3DTexture9::GetSurfaceLevel", Level != 0 || ppSurfaceLevel == nullptr);
     GfxPut(ppSurfaceLevel, check.Ok() ? GfxShared(&surface_) : nullptr);
     return GFX_RESULT(check, Self(), Level);
 }

@@ -16,7 +16,8 @@
 #include "platform/window/internal/window_internal.h"
 
 const GUID dinput_objects::DIPROP_RANGE{0x00000004, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
-const GUID dinput_objects::IID_IDirectInput8W{0xBF798031, 0x483A, 0x4DA2, {0xAA, 0x99, 0x5D, 0x64, 0xED, 0x36, 0x97, 0x00}};
+const GUID dinput_objects::IID_IDirectInput8W{
+    0xBF798031, 0x483A, 0x4DA2, {0xAA, 0x99, 0x5D, 0x64, 0xED, 0x36, 0x97, 0x00}};
 const DIDATAFORMAT dinput_objects::c_dfDIJoystick2{sizeof(DIJOYSTATE2)};
 
 namespace {
@@ -57,10 +58,8 @@ void LoadExtraMappings()
         folder = slash == std::string::npos ? std::string(".") : folder.substr(0, slash);
     }
     const std::string candidates[] = {
-        "data/gamecontrollerdb.txt",
-        "gamecontrollerdb.txt",
-        folder + "/data/gamecontrollerdb.txt",
-        folder + "/../data/gamecontrollerdb.txt",
+        "data/gamecontrollerdb.txt",           "gamecontrollerdb.txt",
+        folder + "/data/gamecontrollerdb.txt", folder + "/../data/gamecontrollerdb.txt",
         folder + "/gamecontrollerdb.txt",
     };
     for (const std::string& candidate : candidates) {
@@ -218,10 +217,7 @@ HRESULT IDirectInputDevice8W::Acquire()
     return DI_OK;
 }
 
-HRESULT IDirectInputDevice8W::Unacquire()
-{
-    return std::exchange(device_->acquired, false) ? DI_OK : DI_NOEFFECT;
-}
+HRESULT IDirectInputDevice8W::Unacquire() { return std::exchange(device_->acquired, false) ? DI_OK : DI_NOEFFECT; }
 
 HRESULT IDirectInputDevice8W::Poll()
 {

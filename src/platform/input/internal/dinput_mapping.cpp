@@ -9,11 +9,22 @@
 namespace {
 
 constexpr SDL_GameControllerButton kButtonOrder[kControllerButtonCount] = {
-    SDL_CONTROLLER_BUTTON_A, SDL_CONTROLLER_BUTTON_B, SDL_CONTROLLER_BUTTON_X, SDL_CONTROLLER_BUTTON_Y,
-    SDL_CONTROLLER_BUTTON_LEFTSHOULDER, SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, SDL_CONTROLLER_BUTTON_BACK,
-    SDL_CONTROLLER_BUTTON_START, SDL_CONTROLLER_BUTTON_LEFTSTICK, SDL_CONTROLLER_BUTTON_RIGHTSTICK,
-    SDL_CONTROLLER_BUTTON_GUIDE, SDL_CONTROLLER_BUTTON_MISC1, SDL_CONTROLLER_BUTTON_PADDLE1,
-    SDL_CONTROLLER_BUTTON_PADDLE2, SDL_CONTROLLER_BUTTON_PADDLE3, SDL_CONTROLLER_BUTTON_PADDLE4,
+    SDL_CONTROLLER_BUTTON_A,
+    SDL_CONTROLLER_BUTTON_B,
+    SDL_CONTROLLER_BUTTON_X,
+    SDL_CONTROLLER_BUTTON_Y,
+    SDL_CONTROLLER_BUTTON_LEFTSHOULDER,
+    SDL_CONTROLLER_BUTTON_RIGHTSHOULDER,
+    SDL_CONTROLLER_BUTTON_BACK,
+    SDL_CONTROLLER_BUTTON_START,
+    SDL_CONTROLLER_BUTTON_LEFTSTICK,
+    SDL_CONTROLLER_BUTTON_RIGHTSTICK,
+    SDL_CONTROLLER_BUTTON_GUIDE,
+    SDL_CONTROLLER_BUTTON_MISC1,
+    SDL_CONTROLLER_BUTTON_PADDLE1,
+    SDL_CONTROLLER_BUTTON_PADDLE2,
+    SDL_CONTROLLER_BUTTON_PADDLE3,
+    SDL_CONTROLLER_BUTTON_PADDLE4,
     SDL_CONTROLLER_BUTTON_TOUCHPAD,
 };
 
@@ -49,10 +60,7 @@ LONG ScaleStickAxis(Sint16 value, AxisRange range)
     return Scale(static_cast<std::int64_t>(value) + 32768, 65535, range);
 }
 
-LONG ScaleTriggerAxis(Sint16 value, AxisRange range)
-{
-    return Scale(value < 0 ? 0 : value, 32767, range);
-}
+LONG ScaleTriggerAxis(Sint16 value, AxisRange range) { return Scale(value < 0 ? 0 : value, 32767, range); }
 
 SDL_GameControllerButton ControllerButtonAt(int index)
 {
@@ -68,10 +76,9 @@ void MapControllerState(const RawControllerState& raw, const AxisRange ranges[kA
     state->lRx = ScaleStickAxis(raw.axes[SDL_CONTROLLER_AXIS_RIGHTX], ranges[kAxisRx]);
     state->lRy = ScaleStickAxis(raw.axes[SDL_CONTROLLER_AXIS_RIGHTY], ranges[kAxisRy]);
     state->lRz = ScaleTriggerAxis(raw.axes[SDL_CONTROLLER_AXIS_TRIGGERRIGHT], ranges[kAxisRz]);
-    state->rgdwPOV[0] = PovFromDpad(raw.buttons[SDL_CONTROLLER_BUTTON_DPAD_UP] != 0,
-                                    raw.buttons[SDL_CONTROLLER_BUTTON_DPAD_RIGHT] != 0,
-                                    raw.buttons[SDL_CONTROLLER_BUTTON_DPAD_DOWN] != 0,
-                                    raw.buttons[SDL_CONTROLLER_BUTTON_DPAD_LEFT] != 0);
+    state->rgdwPOV[0] = PovFromDpad(
+        raw.buttons[SDL_CONTROLLER_BUTTON_DPAD_UP] != 0, raw.buttons[SDL_CONTROLLER_BUTTON_DPAD_RIGHT] != 0,
+        raw.buttons[SDL_CONTROLLER_BUTTON_DPAD_DOWN] != 0, raw.buttons[SDL_CONTROLLER_BUTTON_DPAD_LEFT] != 0);
     state->rgdwPOV[1] = state->rgdwPOV[2] = state->rgdwPOV[3] = 0xFFFFFFFFu;
     for (int i = 0; i < kControllerButtonCount; ++i) {
         state->rgbButtons[i] = raw.buttons[kButtonOrder[i]] != 0 ? 0x80 : 0x00;

@@ -127,9 +127,7 @@ int TranslateSdlEvent(const SDL_Event& event, TranslatedMessage* out, int capaci
         }
     };
     switch (event.type) {
-    case SDL_QUIT:
-        put({0, WM_CLOSE, 0, 0, true});
-        break;
+    case SDL_QUIT: put({0, WM_CLOSE, 0, 0, true}); break;
 
     case SDL_WINDOWEVENT:
         for (const WindowEventMessage& w : kWindowEvents) {
@@ -189,8 +187,7 @@ int TranslateSdlEvent(const SDL_Event& event, TranslatedMessage* out, int capaci
         }
         break;
 
-    default:
-        break;
+    default: break;
     }
     return count;
 }

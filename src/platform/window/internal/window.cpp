@@ -172,8 +172,8 @@ HWND CreateWindowExW(DWORD /*exStyle*/, const char* className, const char* windo
 #else
     const bool resizable = (style & WS_THICKFRAME) != 0;
 #endif
-    const Uint32 flags = SDL_WINDOW_OPENGL | (visible ? SDL_WINDOW_SHOWN : SDL_WINDOW_HIDDEN) |
-                         (resizable ? SDL_WINDOW_RESIZABLE : 0);
+    const Uint32 flags =
+        SDL_WINDOW_OPENGL | (visible ? SDL_WINDOW_SHOWN : SDL_WINDOW_HIDDEN) | (resizable ? SDL_WINDOW_RESIZABLE : 0);
     const int w = width < 1 ? 1 : width;
     const int h = height < 1 ? 1 : height;
     const char* title = windowName != nullptr ? windowName : "";
