@@ -1,10 +1,18 @@
-// The user's state folder by the XDG rules, and the write-then-rename file replacement.
+// The user's state folder (the XDG rules; the application-data folder on Windows), and the
+// write-then-rename file replacement.
 
 #include "platform/files/user_state.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#if defined(_WIN32)
+#include <io.h>
+
+#include <cstdio>
+#include <filesystem>
+#else
 #include <unistd.h>
+#endif
 
 #include <cerrno>
 #include <cstdlib>
@@ -20,6 +28,7 @@ std::string FolderOf(const std::string& path)
     return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
 }
 
+#if !defined(_WIN32)
 bool WriteAll(int fd, const std::string& text)
 {
     for (std::size_t done = 0; done < text.size();) {
@@ -32,6 +41,7 @@ bool WriteAll(int fd, const std::string& text)
     }
     return true;
 }
+#endif
 
 }  // namespace
 
@@ -41,6 +51,14 @@ std::string UserStateFolder()
     if (own != nullptr && own[0] != '\0') {
         return own;
     }
+#if defined(_WIN32)
+    // Beside the keys file, in the roaming application data.
+    const char* appData = std::getenv("APPDATA");
+    if (appData != nullptr && appData[0] != '\0') {
+        return std::string(appData) + "/Tarnwick";
+    }
+    return {};
+#else
     const char* state = std::getenv("XDG_STATE_HOME");
     if (state != nullptr && state[0] == '/') {
         return std::string(state) + "/tarnwick";
@@ -50,8 +68,45 @@ std::string UserStateFolder()
         return std::string(home) + "/.local/state/tarnwick";
     }
     return {};
+#endif
 }
 
+#if defined(_WIN32)
+bool ReplaceFile(const std::string& path, const std::string& text, std::string* why)
+{
+    namespace fs = std::filesystem;
+    std::error_code error;
+    fs::create_directories(fs::u8path(FolderOf(path)), error);
+    if (error) {
+        *why = FolderOf(path) + " cannot be made: " + error.message();
+        return false;
+    }
+    const std::string temporary = path + ".new";
+    std::FILE* file = std::fopen(temporary.c_str(), "wb");
+    if (file == nullptr) {
+        *why = path + " cannot be written: " + std::strerror(errno);
+        return false;
+    }
+    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size() && std::fflush(file) == 0 &&
+                         _commit(_fileno(file)) == 0;
+    std::fclose(file);
+    const FilesHook* hook = FilesHook::Active();
+    if (written && hook != nullptr && hook->beforeRename != nullptr && !hook->beforeRename(temporary.c_str())) {
+        *why = path + " was not replaced: stopped before the rename";
+        return false;  // as a crash would leave it: the temporary file stays
+    }
+    if (written) {
+        // Replaces an existing file in one step (MoveFileEx underneath).
+        fs::rename(fs::u8path(temporary), fs::u8path(path), error);
+    }
+    if (!written || error) {
+        *why = path + " cannot be written: " + (written ? error.message() : std::string("the write failed"));
+        std::remove(temporary.c_str());
+        return false;
+    }
+    return true;
+}
+#else
 bool ReplaceFile(const std::string& path, const std::string& text, std::string* why)
 {
     const std::string folder = FolderOf(path);
@@ -87,3 +142,4 @@ bool ReplaceFile(const std::string& path, const std::string& text, std::string* 
     }
     return true;
 }
+#endif
