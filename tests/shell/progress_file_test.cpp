@@ -54,7 +54,7 @@ TEST_F(ProgressFile, ABadFileGivesOneLineAndAnEmptyRecord)
          },
          "more than any such file can need"},
         {"a folder", [](const fs::path& p) { fs::create_directory(p); }, "is a folder"},
-        {"a FIFO", [](const fs::path& p) { ASSERT_EQ(mkfifo(p.c_str(), 0600), 0); }, "not a regular file"},
+        {"a FIFO", [](const fs::path& p) { ASSERT_EQ(mkfifo(p.string().c_str(), 0600), 0); }, "not a regular file"},
         {"an absurd level", [](const fs::path& p) { Write(p, "tarnwick progress 1\nreached 99999999999\nend\n"); },
          "no such level"},
     };
