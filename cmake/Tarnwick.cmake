@@ -31,8 +31,16 @@ function(tarnwick_test)
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} tarnwick_test_main GTest::gtest GTest::gmock)
   target_compile_definitions(${T_NAME} PRIVATE TARNWICK_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+  # A cross-built test program runs only under its emulator, which the test run prepares (Wine
+  # needs its prefix and a display): list its cases then, not while building.
+  if(CMAKE_CROSSCOMPILING)
+    set(discovery_mode PRE_TEST)
+  else()
+    set(discovery_mode POST_BUILD)
+  endif()
   gtest_discover_tests(${T_NAME}
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
     PROPERTIES LABELS ${T_LABEL}
-    DISCOVERY_TIMEOUT 60)
+    DISCOVERY_TIMEOUT 60
+    DISCOVERY_MODE ${discovery_mode})
 endfunction()
