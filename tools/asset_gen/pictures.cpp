@@ -431,8 +431,12 @@ void DrawTitle(Canvas& c, const Font& font)
 {
     const float s = static_cast<float>(c.Width());
     DrawPanel(c, s * 0.135f, s * 0.095f, 0.35f);
-    DrawCreature(c, s * 0.5f, s * 0.315f, s * 0.026f, s * 0.01f);
+    DrawCreature(c, s * 0.5f, s * 0.30f, s * 0.022f, s * 0.01f);
     DrawText(c, font, "Tarnwick", s * 0.17f, s * 0.5f, s * 0.19f, kGoldLight, kCoral, s * 0.014f);
+    // Level 1 has no picture before it: the first move is taught here.
+    DrawPanel(c, s * 0.497f, s * 0.03f, 0.45f);
+    DrawText(c, font, "To walk: reach one foot ahead, then the other", s * 0.036f, s * 0.5f, s * 0.495f, kLeafLight,
+             kLeafLight, s * 0.006f);
     // The two ways to play side by side, each foot and grip named.
     DrawPanel(c, s * 0.69f, s * 0.16f, 0.45f);
     const struct {
