@@ -5,7 +5,7 @@
 
 namespace {
 
-std::string Usage(const char* program, const char* keysFile)
+std::string Usage(const char* program, const HelpPlaces& places)
 {
     std::string text = "Usage: ";
     text += program;
@@ -35,15 +35,17 @@ Data: myshader.fx and data/ are looked for in the working folder, beside the
 program and in the folders above both (also under media/), then in
 ../share/tarnwick/ beside the program, where an installed copy keeps them.
 The music, data/VelmoraMusic.wav, comes from the working folder if it is
-there, otherwise from ../share/tarnwick/.
+there, otherwise from beside the program or from ../share/tarnwick/.
 Keys: )";
-    text += keysFile;
+    text += places.keysFile;
     text += R"(, if
 present, binds other keys to the feet and grips; a bad line is named and left
 out. Its format is in the README installed with the game (README.md in
 ../share/doc/tarnwick/ beside the program; README.txt beside it on Windows).
 Progress: the furthest level reached and each level's best time are kept in
-$XDG_STATE_HOME/tarnwick/progress.txt (~/.local/state/tarnwick/progress.txt),
+)";
+    text += places.progressFile;
+    text += R"(,
 or $TARNWICK_STATE_DIR/progress.txt when that is set.
 
 Environment:
@@ -87,13 +89,13 @@ bool NamesOnly(const char* drivers, const char* a, const char* b)
 }  // namespace
 
 CommandLineResult ParseCommandLine(int argc, const char* const* argv, const char* program, const char* version,
-                                   const char* keysFile)
+                                   const HelpPlaces& places)
 {
     CommandLineResult result;
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i] != nullptr ? argv[i] : "";
         if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
-            return {CommandLineAction::Help, Usage(program, keysFile)};
+            return {CommandLineAction::Help, Usage(program, places)};
         }
         if (std::strcmp(arg, "--version") == 0) {
             result = {CommandLineAction::Version, std::string(program) + " " + version + "\n"};

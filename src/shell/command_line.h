@@ -13,11 +13,16 @@ struct CommandLineResult {
     std::string text;
 };
 
-// `program` is the name the usage shows (Tarnwick or TarnwickWindowed), `keysFile` where it
-// says the key bindings file is. No option changes how the game plays: the only choices are
-// help and version.
+// Where the help says the player's own files are; each system has its own places.
+struct HelpPlaces {
+    const char* keysFile = "";
+    const char* progressFile = "";
+};
+
+// `program` is the name the usage shows (Tarnwick or TarnwickWindowed). No option changes how
+// the game plays: the only choices are help and version.
 CommandLineResult ParseCommandLine(int argc, const char* const* argv, const char* program, const char* version,
-                                   const char* keysFile);
+                                   const HelpPlaces& places);
 
 // The environment variables that decide whether there is a display to open.
 struct DisplayEnvironment {

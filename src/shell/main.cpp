@@ -1,5 +1,6 @@
 #include <cstdio>
 
+#include "platform/files/user_state.h"
 #include "platform/window/display_loss.h"
 #include "platform/window/desktop_conventions.h"
 #include "platform/window/window.h"
@@ -65,7 +66,8 @@ int main(int argc, char** argv)
 {
     UseStartingConsole();
     EndOnDisplayLoss("Tarnwick: the display went away\n");
-    const CommandLineResult command = ParseCommandLine(argc, argv, kProgramName, TARNWICK_VERSION, KeysFileForHelp());
+    const CommandLineResult command = ParseCommandLine(argc, argv, kProgramName, TARNWICK_VERSION,
+                                                       HelpPlaces{KeysFileForHelp(), ProgressFileForHelp()});
     switch (command.action) {
     case CommandLineAction::Help:
         // The keys in effect, with the player's bindings file applied.

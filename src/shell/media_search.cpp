@@ -120,6 +120,11 @@ bool FindWorkingOrInstalledFile(char* destination, int capacity, const char* nam
     }
     ProgramLocation where;
     LocateProgram(where);
+    // An unpacked copy keeps data/ beside the program, and may be started from anywhere.
+    const int written = std::snprintf(destination, capacity, "%s/%s", where.folder, leaf);
+    if (Fits(written, capacity) && Exists(destination)) {
+        return true;
+    }
     if (InstalledSearch(destination, capacity, where, leaf)) {
         return true;
     }

@@ -22,6 +22,6 @@ constexpr const char* kInstalledDataFolder = "share/tarnwick";
 // path names some other file.
 HRESULT FindMediaFile(char* destination, int capacity, const char* name);
 
-// The music's search: `name` in the working folder, else in ../share/tarnwick beside the
-// program. True when found; otherwise `destination` holds the name.
+// The music's search: `name` in the working folder, else beside the program, else in
+// ../share/tarnwick beside the program. True when found; otherwise `destination` holds the name.
 bool FindWorkingOrInstalledFile(char* destination, int capacity, const char* name);

@@ -9,7 +9,8 @@ namespace {
 CommandLineResult Parse(std::vector<const char*> args)
 {
     args.insert(args.begin(), "TarnwickWindowed");
-    return ParseCommandLine(static_cast<int>(args.size()), args.data(), "TarnwickWindowed", "0.1", "C:\\K\\keys.txt");
+    return ParseCommandLine(static_cast<int>(args.size()), args.data(), "TarnwickWindowed", "0.1",
+                            HelpPlaces{"C:\\K\\keys.txt", "C:\\P\\progress.txt"});
 }
 
 TEST(CommandLine, OptionsAndTheirActions)
@@ -26,6 +27,7 @@ TEST(CommandLine, OptionsAndTheirActions)
         {{"--version", "--help"}, CommandLineAction::Help, "  SDL_VIDEODRIVER "},
         {{"--help", "--frobnicate"}, CommandLineAction::Help, "../share/tarnwick/"},
         {{"--help"}, CommandLineAction::Help, "Keys: C:\\K\\keys.txt, if\npresent, binds"},
+        {{"--help"}, CommandLineAction::Help, "are kept in\nC:\\P\\progress.txt,\nor $TARNWICK_STATE_DIR"},
         {{"--frobnicate"},
          CommandLineAction::Refuse,
          "Tarnwick: unknown option '--frobnicate' (try TarnwickWindowed --help)\n"},

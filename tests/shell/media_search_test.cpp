@@ -246,4 +246,18 @@ TEST_F(MediaSearch, InstalledDataBesideTheProgramsFolder)
     EXPECT_FALSE(FindWorkingOrInstalledFile(out, 9, "data/x.tga"));
 }
 
+// An unpacked copy started from elsewhere (a shortcut's own start folder): the music beside
+// the program is found, ahead of an installed copy's.
+TEST_F(MediaSearch, MusicBesideTheProgramBeforeAnInstalledCopy)
+{
+    Program("games/Tarnwick/bin/Tarnwick");
+    WorkIn("home/player");
+    Touch("games/Tarnwick/share/tarnwick/data/VelmoraMusic.wav");
+    EXPECT_TRUE(FindWorkingOrInstalledFile(out, kMaxPath, "data/VelmoraMusic.wav"));
+    EXPECT_EQ(std::string(out), R("games/Tarnwick/bin") + "/../share/tarnwick/data/VelmoraMusic.wav");
+    Touch("games/Tarnwick/bin/data/VelmoraMusic.wav");
+    EXPECT_TRUE(FindWorkingOrInstalledFile(out, kMaxPath, "data/VelmoraMusic.wav"));
+    EXPECT_EQ(std::string(out), R("games/Tarnwick/bin") + "/data/VelmoraMusic.wav");
+}
+
 }  // namespace

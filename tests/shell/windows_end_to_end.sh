@@ -82,9 +82,13 @@ echo "windowed: title $t, level sky $s, creature moved $moved pixels: ok"
 "$wine_run" "$game_folder/Tarnwick.exe" >out.txt 2>err.txt &
 pid=$!
 wid=$(window) || fail "no full-screen window: $(cat err.txt)"
-sleep 2
-import -window root full.png
-b=$(box full.png "$title")
+# The window may appear at its first size before the switch to the whole screen lands.
+for _ in $(seq 20); do
+  sleep 1
+  import -window root full.png
+  b=$(box full.png "$title")
+  [ "$b" = 1440x1080+240+0 ] && break
+done
 [ "$b" = 1440x1080+240+0 ] || fail "full screen: the title is at $b, not 1440x1080+240+0"
 xdotool key --window "$wid" Escape
 code=0

@@ -10,6 +10,9 @@
 // Not created.
 std::string UserStateFolder();
 
+// The progress file's place as the help names it.
+const char* ProgressFileForHelp();
+
 // Writes `text` to a temporary file beside `path`, flushed to disk, then renames it over
 // `path`: a reader sees the old file or the new one, never a part. The folder, and any above
 // it, is made if missing. False with a one-line reason naming the path.

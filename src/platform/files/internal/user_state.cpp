@@ -71,6 +71,15 @@ std::string UserStateFolder()
 #endif
 }
 
+const char* ProgressFileForHelp()
+{
+#if defined(_WIN32)
+    return "%APPDATA%\\Tarnwick\\progress.txt";
+#else
+    return "$XDG_STATE_HOME/tarnwick/progress.txt (~/.local/state/tarnwick/progress.txt)";
+#endif
+}
+
 #if defined(_WIN32)
 bool ReplaceFile(const std::string& path, const std::string& text, std::string* why)
 {
