@@ -54,7 +54,9 @@ TEST_F(ProgressFile, ABadFileGivesOneLineAndAnEmptyRecord)
          },
          "more than any such file can need"},
         {"a folder", [](const fs::path& p) { fs::create_directory(p); }, "is a folder"},
+#if !defined(_WIN32)  // Windows has no FIFOs
         {"a FIFO", [](const fs::path& p) { ASSERT_EQ(mkfifo(p.string().c_str(), 0600), 0); }, "not a regular file"},
+#endif
         {"an absurd level", [](const fs::path& p) { Write(p, "tarnwick progress 1\nreached 99999999999\nend\n"); },
          "no such level"},
     };
@@ -172,36 +174,41 @@ TEST_F(ProgressFile, EachLevelEndWritesOnceAndTheTitleStartsTheLevelReached)
     EXPECT_EQ(Session.levelCounter, 3);
 }
 
-TEST(UserState, TheFolderFollowsTheOverrideThenTheXdgRules)
+// The override first; then the XDG rules, or on Windows the application data.
+TEST(UserState, TheFolderFollowsTheOverrideThenTheSystemsRules)
 {
-    const char* names[] = {"TARNWICK_STATE_DIR", "XDG_STATE_HOME", "HOME"};
-    std::string saved[3];
-    bool had[3];
-    for (int i = 0; i < 3; ++i) {
+#if defined(_WIN32)
+    constexpr bool kWindows = true;
+#else
+    constexpr bool kWindows = false;
+#endif
+    const char* names[] = {"TARNWICK_STATE_DIR", "XDG_STATE_HOME", "HOME", "APPDATA"};
+    constexpr int kNames = 4;
+    std::string saved[kNames];
+    bool had[kNames];
+    for (int i = 0; i < kNames; ++i) {
         const char* v = std::getenv(names[i]);
         had[i] = v != nullptr;
         saved[i] = v != nullptr ? v : "";
     }
     const struct {
-        const char* own;
-        const char* state;
-        const char* home;
+        const char* values[kNames];
         const char* folder;
+        const char* windowsFolder;
     } cases[] = {
-        {"/tmp/t", "/s", "/h", "/tmp/t"},
-        {nullptr, "/s", "/h", "/s/tarnwick"},
-        {nullptr, "relative", "/h", "/h/.local/state/tarnwick"},
-        {nullptr, nullptr, "/h", "/h/.local/state/tarnwick"},
-        {nullptr, nullptr, nullptr, ""},
+        {{"/tmp/t", "/s", "/h", "C:/A"}, "/tmp/t", "/tmp/t"},
+        {{nullptr, "/s", "/h", "C:/A"}, "/s/tarnwick", "C:/A/Tarnwick"},
+        {{nullptr, "relative", "/h", nullptr}, "/h/.local/state/tarnwick", ""},
+        {{nullptr, nullptr, "/h", nullptr}, "/h/.local/state/tarnwick", ""},
+        {{nullptr, nullptr, nullptr, nullptr}, "", ""},
     };
     for (const auto& c : cases) {
-        const char* values[] = {c.own, c.state, c.home};
-        for (int i = 0; i < 3; ++i) {
-            values[i] != nullptr ? setenv(names[i], values[i], 1) : unsetenv(names[i]);
+        for (int i = 0; i < kNames; ++i) {
+            c.values[i] != nullptr ? setenv(names[i], c.values[i], 1) : unsetenv(names[i]);
         }
-        EXPECT_EQ(UserStateFolder(), c.folder);
+        EXPECT_EQ(UserStateFolder(), kWindows ? c.windowsFolder : c.folder) << c.folder;
     }
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < kNames; ++i) {
         had[i] ? setenv(names[i], saved[i].c_str(), 1) : unsetenv(names[i]);
     }
 }

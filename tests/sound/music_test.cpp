@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -196,9 +197,9 @@ TEST_F(SoundOnDevice, UnplayableMusicIsExplainedInOneLine)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        ASSERT_EQ(std::system("rm -rf data"), 0);
+        std::filesystem::remove_all("data");
         if (c.wave.size() == 1 && c.wave[0] == '/') {
-            ASSERT_EQ(system("mkdir -p data/VelmoraMusic.wav"), 0);
+            ASSERT_TRUE(std::filesystem::create_directories("data/VelmoraMusic.wav"));
         } else if (!c.wave.empty()) {
             WriteMusic(c.wave);
         }
