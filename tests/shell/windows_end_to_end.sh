@@ -4,7 +4,8 @@
 # non-ASCII letters, with the generated data beside them and the working folder elsewhere:
 # the window is titled "Tarnwick", a tap of Space leaves the title, held keys move the
 # creature, Esc quits with 0; the full-screen program shows the 4:3 picture between bars;
-# without data/ the one-line refusal comes on stderr (no message box) with exit status 1.
+# without data/ the one-line refusal comes on stderr with exit status 1, shown in a message box
+# that waits for Enter unless TARNWICK_NO_MESSAGE_BOX is set.
 # usage: windows_end_to_end.sh WINE_RUN TarnwickWindowed.exe Tarnwick.exe make_test_assets.exe
 set -euo pipefail
 wine_run=$1
@@ -48,7 +49,16 @@ place() { # the head's left edge against the floor's, since the camera follows t
   [ "$h" != none ] && [ "$f" != none ] || fail "$1: no creature ($h) or floor ($f) on screen"
   echo $((h - f))
 }
-window() { timeout 60 xdotool search --sync --onlyvisible --name '^Tarnwick$' | head -n 1; }
+window() { # the id of the visible window titled Tarnwick, within a minute
+  local id
+  for _ in $(seq 120); do
+    # A search can fail outright while some other window goes away: ask again.
+    id=$(xdotool search --onlyvisible --name '^Tarnwick$' 2>/dev/null | head -n 1) || true
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.5
+  done
+  return 1
+}
 
 # The windowed program, on the keyboard.
 "$wine_run" "$game_folder/TarnwickWindowed.exe" >out.txt 2>err.txt &
@@ -103,3 +113,19 @@ timeout 60 "$wine_run" "$game_folder/TarnwickWindowed.exe" >out.txt 2>err.txt ||
 [ "$code" -eq 1 ] || fail "without data/: exit status $code: $(cat err.txt)"
 grep -q '^Tarnwick: cannot start: ' err.txt || fail "without data/ it said: $(cat err.txt)"
 echo "without data/: exit 1, $(grep '^Tarnwick: cannot start: ' err.txt): ok"
+
+# The same for someone who started it from Explorer: the line in a box titled "Tarnwick", the
+# program waiting until it is closed.
+code=0
+env -u TARNWICK_NO_MESSAGE_BOX "$wine_run" "$game_folder/TarnwickWindowed.exe" >out.txt 2>err.txt &
+pid=$!
+box_id=$(window) || fail "no message box: $(cat err.txt)"
+sleep 2
+kill -0 $pid 2>/dev/null || fail "the program ended with its message box still up"
+xdotool key --window "$box_id" Return
+for _ in $(seq 30); do kill -0 $pid 2>/dev/null || break; sleep 1; done
+kill -0 $pid 2>/dev/null && fail "Enter did not close the message box"
+wait $pid || code=$?
+[ "$code" -eq 1 ] || fail "after the message box: exit status $code: $(cat err.txt)"
+grep -q '^Tarnwick: cannot start: ' err.txt || fail "with the message box it said: $(cat err.txt)"
+echo "without data/, from Explorer: a message box until Enter, then exit 1: ok"
