@@ -49,10 +49,11 @@ protected:
     void Program(const std::string& relative)
     {
         fs::create_directories((root / relative).parent_path());
-        files.modulePath = (root / relative).string();
+        files.modulePath = (root / relative).generic_string();
     }
 
-    std::string R(const std::string& relative) const { return (root / relative).string(); }
+    // Forward slashes, as the full paths come back (Windows gives its own to root).
+    std::string R(const std::string& relative) const { return (root / relative).generic_string(); }
 
     HRESULT Find(const char* name, int capacity = kMaxPath) { return FindMediaFile(out, capacity, name); }
 };
