@@ -4,8 +4,11 @@
 #include <cstdlib>
 #include <fstream>
 #include <functional>
+#include <regex>
+#include <sstream>
 
 #include "game_fixture.h"
+#include "platform/window/keys.h"
 #include "platform/window/window_testing.h"
 #include "shell/key_input.h"
 #include "shell/level_load.h"
@@ -561,6 +564,29 @@ TEST_F(Bindings, AGoodFileSteersTheGameAndNoFileSaysNothing)
     LoadKeyBindings();
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     EXPECT_EQ(Input.keyBindings, DefaultKeyBindings());
+}
+
+// The defaults the player's readmes print, read as a keys file onto no bindings at all,
+// are the game's defaults: a reader who copies them gets what the game had.
+TEST(BindingsReadme, TheDefaultsPrintedAreTheGamesOwn)
+{
+    const std::regex binding(R"(^\s+((left|right)-[a-z-]+ = .*)$)");
+    for (const char* readme : {"README.md", "packaging/windows/README.txt"}) {
+        std::ifstream in(std::string(TARNWICK_SOURCE_DIR) + "/" + readme);
+        ASSERT_TRUE(in) << readme;
+        std::string line;
+        std::string file;
+        std::smatch match;
+        while (std::getline(in, line)) {
+            if (std::regex_match(line, match, binding)) {
+                file += match[1].str() + "\n";
+            }
+        }
+        KeyBindings bindings{};
+        std::vector<std::string> problems;
+        EXPECT_TRUE(ParseKeyBindings(file, KeyPositionFromName, bindings, problems)) << readme << ": " << problems[0];
+        EXPECT_EQ(bindings, DefaultKeyBindings()) << readme << ":\n" << file;
+    }
 }
 
 }  // namespace
