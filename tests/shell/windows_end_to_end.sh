@@ -2,7 +2,7 @@
 # The Windows programs under Wine on the X display the run provides (scripts/test gives the
 # Windows tests an Xvfb at 1920 x 1080), started from a folder whose name has a space and
 # non-ASCII letters, with the generated data beside them and the working folder elsewhere:
-# the window is titled "Tarnwick", a tap of Space leaves the title, held keys move the
+# --help names the Windows places of the keys and progress files; the window is titled "Tarnwick", a tap of Space leaves the title, held keys move the
 # creature, Esc quits with 0; the full-screen program shows the 4:3 picture between bars;
 # without data/ the one-line refusal comes on stderr with exit status 1, shown in a message box
 # that waits for Enter unless TARNWICK_NO_MESSAGE_BOX is set.
@@ -59,6 +59,15 @@ window() { # the id of the visible window titled Tarnwick, within a minute
   done
   return 1
 }
+
+# --help and --version answer on the output they were given, naming the Windows places.
+"$wine_run" "$game_folder/Tarnwick.exe" --help >help.txt 2>err.txt || fail "--help: $(cat err.txt)"
+for want in 'Usage: Tarnwick ' '%APPDATA%\Tarnwick\keys.txt' '%APPDATA%\Tarnwick\progress.txt'; do
+  grep -qF "$want" help.txt || fail "--help does not say $want: $(head -c 300 help.txt)"
+done
+"$wine_run" "$game_folder/TarnwickWindowed.exe" --version >version.txt 2>err.txt || fail "--version: $(cat err.txt)"
+grep -q '^TarnwickWindowed [0-9]' version.txt || fail "--version said: $(cat version.txt)"
+echo "--help and --version: ok"
 
 # The windowed program, on the keyboard.
 "$wine_run" "$game_folder/TarnwickWindowed.exe" >out.txt 2>err.txt &
